@@ -1,0 +1,25 @@
+# Warnings are errors for our own code; third-party headers come in as system headers.
+function(kv_project_target target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()
+
+if(KV_SANITIZE STREQUAL "address")
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+elseif(KV_SANITIZE STREQUAL "thread")
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+elseif(NOT KV_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "KV_SANITIZE must be empty, 'address' or 'thread'")
+endif()
+
+# One test executable per folder of tests; LABELS lets scripts/test pick groups.
+function(kv_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  kv_project_target(${name})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} kv_test_support GTest::gtest_main)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABELS}")
+endfunction()
