@@ -1,0 +1,20 @@
+#pragma once
+// Texts the job workers share: the running and final messages and the
+// input/output error every engine reports.
+
+namespace kv::texts {
+
+inline constexpr const char* kDividing = "  分割中です";
+inline constexpr const char* kRestoring = "  復元中です";
+inline constexpr const char* kDivideDone = "分割が終了しました";
+inline constexpr const char* kRestoreDone = "復元が終了しました";
+inline constexpr const char* kDivideCancelled = "分割を中止しました";
+inline constexpr const char* kRestoreCancelled = "復元を中止しました";
+inline constexpr const char* kRestoreDoneWithError = "復元は終了しましたが、エラーが発生しました。";
+inline constexpr const char* kIoError =
+    "ファイル入出力エラーが発生しました。繰り返し発生する場合は、ディスクのエラーチェックをしてくだ"
+    "さい。";
+// "%skBytes": the running byte count, KiB with grouped digits.
+inline constexpr const char* kKiBytesSuffix = "kBytes";
+
+}  // namespace kv::texts
