@@ -1,0 +1,210 @@
+#include "core/piece_names.h"
+
+#include <cstdio>
+
+namespace kv {
+namespace {
+
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string NumberText(int number, PieceScheme scheme) {
+  char text[16];
+  std::snprintf(text, sizeof text,
+                scheme == PieceScheme::kThreeDigit  ? "%03d"
+                : scheme == PieceScheme::kAddedChar ? "%02d"
+                                                    : "d%02d",
+                number);
+  return text;
+}
+
+// Position of the "." that starts the extension of the file name, or npos.
+// A leading "." (a hidden file such as ".profile") starts no extension.
+std::size_t ExtensionDot(std::string_view path) {
+  const std::size_t start = FileNameStart(path);
+  const std::size_t dot = path.rfind('.');
+  return (dot == std::string_view::npos || dot <= start) ? std::string_view::npos : dot;
+}
+
+// The name with its extension replaced by `extension`, or with it appended.
+std::string WithExtension(std::string_view path, std::string_view extension) {
+  const std::size_t dot = ExtensionDot(path);
+  std::string result(path.substr(0, dot));
+  result += extension;
+  return result;
+}
+
+// The second "Restore" default folder when DefaultRS asks for it, else empty.
+std::string_view RestoreFolder(const DivideSettings& settings) {
+  const std::string& folder = settings.DefaultPaths.Restore[1];
+  return settings.DefaultRS && IsFolderEntry(folder) ? std::string_view(folder)
+                                                     : std::string_view();
+}
+
+// Leading decimal digits as a number (0 when there are none).
+int LeadingNumber(std::string_view text) {
+  int value = 0;
+  for (std::size_t i = 0; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+  }
+  return value;
+}
+
+// A usable added character: printable ASCII and not a path separator.
+bool IsUsableAddedChar(char c) {
+  return c > ' ' && c < 0x7F && c != '/' && c != '\\';
+}
+
+}  // namespace
+
+std::string FormatGrouped(std::int64_t value) {
+  // Works on the magnitude as unsigned so that the smallest value cannot overflow.
+  std::uint64_t magnitude =
+      value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  const std::string digits = std::to_string(magnitude);
+  std::string result = value < 0 ? "-" : "";
+  const std::size_t first = digits.size() % 3 == 0 ? 3 : digits.size() % 3;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i >= first && (i - first) % 3 == 0) {
+      result += ',';
+    }
+    result += digits[i];
+  }
+  return result;
+}
+
+std::size_t FileNameStart(std::string_view path) {
+  const std::size_t sep = path.find_last_of("/\\");
+  return sep == std::string_view::npos ? 0 : sep + 1;
+}
+
+std::string_view FileNamePart(std::string_view path) {
+  return path.substr(FileNameStart(path));
+}
+
+std::string SetPieceNumber(std::string_view name, int number, PieceScheme scheme) {
+  const std::string numberText = NumberText(number, scheme);
+  const std::size_t start = FileNameStart(name);
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || dot < start) {
+    return std::string(name) + "." + numberText;
+  }
+  std::size_t write = dot + 1;
+  if (scheme == PieceScheme::kAddedChar && write < name.size()) {
+    ++write;  // the added character stays
+  }
+  return std::string(name.substr(0, write)) + numberText;
+}
+
+std::string FirstPieceExtension(const DivideSettings& settings, bool selfRestoring) {
+  if (selfRestoring) {
+    return ".exe";
+  }
+  if (settings.DivideType != 0) {
+    return ".d01";
+  }
+  const bool firstIsOne = settings.DivideExt == 1;
+  // A character that cannot stand in a file name (none given, a separator) is left out.
+  if (settings.DivideExtAddC && IsUsableAddedChar(settings.DivideExtChar)) {
+    // Always lower case, as the divide type sheet types it, so that a stored upper-case
+    // character still matches the extension check.
+    return std::string(".") + AsciiLower(settings.DivideExtChar) + (firstIsOne ? "01" : "00");
+  }
+  return firstIsOne ? ".001" : ".000";
+}
+
+std::string ProposeFirstPieceName(std::string_view source, const DivideSettings& settings,
+                                  bool selfRestoring) {
+  std::string name = WithExtension(source, FirstPieceExtension(settings, selfRestoring));
+  const std::string& folder = settings.DefaultPaths.Restore[0];
+  if (settings.DefaultDV && IsFolderEntry(folder)) {
+    name = folder + std::string(FileNamePart(name));
+  }
+  return name;
+}
+
+std::string EnforceFirstPieceExtension(std::string_view dest, std::string_view source,
+                                       std::string_view firstExtension) {
+  if (dest.size() >= firstExtension.size() && firstExtension.size() >= 3) {
+    std::string tail(dest.substr(dest.size() - firstExtension.size()));
+    tail[tail.size() - 3] = AsciiLower(tail[tail.size() - 3]);
+    if (tail == firstExtension) {
+      return std::string(dest);
+    }
+  }
+  const std::string_view base = dest.empty() ? source : dest;
+  if (base.empty()) {
+    return {};
+  }
+  return WithExtension(base, firstExtension);
+}
+
+std::string ProposeType0RestoredName(std::string_view firstPiece, const DivideSettings& settings) {
+  const std::size_t keep = firstPiece.size() >= 3 ? firstPiece.size() - 3 : 0;
+  std::string name = std::string(firstPiece.substr(0, keep)) + settings.RsDefaultExt;
+  const std::string_view folder = RestoreFolder(settings);
+  if (!folder.empty()) {
+    name = std::string(folder) + std::string(FileNamePart(name));
+  }
+  return name;
+}
+
+std::string ProposeTypedRestoredName(std::string_view firstPiece, std::string_view storedName,
+                                     const DivideSettings& settings) {
+  // A recorded name is data from a file: it never chooses the folder.
+  std::string file(FileNamePart(storedName));
+  if (file.empty() || file == "." || file == "..") {
+    const std::string_view piece = FileNamePart(firstPiece);
+    const std::size_t dot = ExtensionDot(piece);
+    file = std::string(piece.substr(0, dot));
+    if (file.empty()) {
+      file = "_";
+    }
+  }
+  std::string_view folder = RestoreFolder(settings);
+  if (folder.empty()) {
+    folder = firstPiece.substr(0, FileNameStart(firstPiece));
+  }
+  return std::string(folder) + file;
+}
+
+PieceRecognition RecognisePieceName(std::string_view name) {
+  PieceRecognition result;
+  const std::size_t start = FileNameStart(name);
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || dot < start) {
+    return result;
+  }
+  const std::string_view ext = name.substr(dot + 1, 3);
+  if (ext.size() < 3) {
+    return result;
+  }
+  if (EqualsIgnoringCase(ext, "d01") || EqualsIgnoringCase(ext, "exe")) {
+    result.kind = PieceNameKind::kTypedCandidate;
+    return result;
+  }
+  const std::string_view lastTwo = ext.substr(1);
+  if (lastTwo != "00" && lastTwo != "01") {
+    return result;
+  }
+  result.kind = PieceNameKind::kType0First;
+  const bool threeDigit = name[name.size() - 3] == '0';
+  result.scheme = threeDigit ? PieceScheme::kThreeDigit : PieceScheme::kAddedChar;
+  result.firstNumber = LeadingNumber(name.substr(name.size() - (threeDigit ? 3 : 2)));
+  return result;
+}
+
+}  // namespace kv

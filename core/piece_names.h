@@ -1,0 +1,78 @@
+#pragma once
+// Piece names: the extension schemes that number the pieces of a series, the
+// proposed first-piece and restored names, recognition of a chosen file as
+// the first piece of a series, and grouped decimal text for byte counts.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/divide_settings.h"
+
+namespace kv {
+
+// How a piece number is written into the extension.
+enum class PieceScheme {
+  kThreeDigit,  // Type0: 000, 001, 002, ...
+  kAddedChar,   // Type0 with an added character: a00, a01, a02, ...
+  kDScheme,     // typed series (and the pieces after a self-restoring ".exe"): d01, d02, ...
+};
+
+// Decimal text with "," between groups of three digits: 1457664 -> "1,457,664".
+std::string FormatGrouped(std::int64_t value);
+
+// The name of piece `number` of the series `name` belongs to: the number text
+// replaces everything after the last "." of the file name (for kAddedChar
+// everything after the character that follows it). A name without "." gets
+// "." and the number text appended.
+std::string SetPieceNumber(std::string_view name, int number, PieceScheme scheme);
+
+// Where the file name of a path starts: after the last "/" (or "\" of a Windows name).
+std::size_t FileNameStart(std::string_view path);
+std::string_view FileNamePart(std::string_view path);
+
+// The extension of the first piece a divide with these settings makes
+// (".exe", ".d01", ".000", ".001", ".x00", ".x01").
+std::string FirstPieceExtension(const DivideSettings& settings, bool selfRestoring);
+
+// The proposed first piece of dividing `source`: its file name with the first
+// extension in place of its own, beside the source or, with DefaultDV, in the
+// first "Restore" default folder.
+std::string ProposeFirstPieceName(std::string_view source, const DivideSettings& settings,
+                                  bool selfRestoring);
+
+// Makes a destination end in the first extension: unchanged when it already
+// does (the third-last character compared in lower case); otherwise the
+// extension of its file name (of `source` when `dest` is empty) is replaced,
+// or the first extension appended when the file name has none.
+std::string EnforceFirstPieceExtension(std::string_view dest, std::string_view source,
+                                       std::string_view firstExtension);
+
+// The proposed restored name for a Type0 series: the first piece's name with
+// its three-character number replaced by RsDefaultExt, moved into the second
+// "Restore" default folder with DefaultRS.
+std::string ProposeType0RestoredName(std::string_view firstPiece, const DivideSettings& settings);
+
+// The proposed restored name for a typed series: the name recorded in the
+// header, in the folder of the first piece (or the second "Restore" default
+// folder with DefaultRS). Only the file name part of the recorded name is used.
+std::string ProposeTypedRestoredName(std::string_view firstPiece, std::string_view storedName,
+                                     const DivideSettings& settings);
+
+enum class PieceNameKind {
+  kFileToDivide,
+  kTypedCandidate,  // ".d01" or ".exe": the header decides
+  kType0First,      // first piece of a Type0 series
+};
+
+struct PieceRecognition {
+  PieceNameKind kind = PieceNameKind::kFileToDivide;
+  PieceScheme scheme = PieceScheme::kThreeDigit;  // Type0 only
+  int firstNumber = 0;                            // Type0 only
+};
+
+// Classifies a chosen file by its extension (at most its first three characters count).
+PieceRecognition RecognisePieceName(std::string_view name);
+
+}  // namespace kv

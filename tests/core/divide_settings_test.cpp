@@ -1,0 +1,101 @@
+#include "core/divide_settings.h"
+
+#include <gtest/gtest.h>
+
+namespace kv {
+namespace {
+
+TEST(DivideSettings, InitialAndStoredDefaultsDiffer) {
+  const DivideSettings initial;
+  EXPECT_EQ(initial.DivideType, 2);
+  EXPECT_EQ(initial.DivideSize, "1457664Bytes (1.44MB)");
+  EXPECT_EQ(initial.RemovableDrive, "A");
+  EXPECT_EQ(initial.TimingSize, 0);
+  EXPECT_EQ(initial.DivideExt, 1);
+  EXPECT_EQ(initial.TimingString, 1);
+  EXPECT_TRUE(initial.FDAuto);
+  EXPECT_TRUE(initial.DivideSizePresets.empty());
+  EXPECT_TRUE(initial.DefaultPaths.Restore[49].empty());
+
+  const DivideSettings stored = DivideSettings::StoredDefaults();
+  EXPECT_EQ(stored.DivideType, 3);
+  EXPECT_EQ(stored.DivideSize, "1457664");
+  EXPECT_EQ(stored.RemovableDrive, "");
+  EXPECT_EQ(stored.TimingSize, 1);
+  EXPECT_EQ(stored.DivideExtChar, 0);
+  EXPECT_EQ(stored.DivideSizePresets.size(), 8u);
+}
+
+TEST(DivideSettings, BuiltInPresetsInOrder) {
+  const std::vector<SizePreset> expected{
+      {"1,457,664Bytes (1.44MB)", "1.44MBフロッピー"},
+      {"1,250,304Bytes (1.25MB)", "1.25MBフロッピー"},
+      {"730,112Bytes  (720KB)", "720KBフロッピー"},
+      {"227,606,528Bytes (230MB)", "230MBＭＯ"},
+      {"635,541,504Bytes (640MB)", "640MBＭＯ"},
+      {"1,240,596,480Bytes (1.3GB)", "1.3GBＭＯ"},
+      {"735,846,400Bytes (700MB)", "700MB CD-R"},
+      {"空き容量にあわせる", ""},
+  };
+  EXPECT_EQ(BuiltInPresets(), expected);
+  EXPECT_EQ(JoinPreset(BuiltInPresets()[2]), "730,112Bytes  (720KB)|720KBフロッピー");
+  EXPECT_EQ(JoinPreset(BuiltInPresets()[7]), "空き容量にあわせる|");
+}
+
+TEST(DivideSettings, SplitPresetAtTheFirstBar) {
+  EXPECT_EQ(SplitPreset("1,000Bytes|a|b"), (SizePreset{"1,000Bytes", "a|b"}));
+  EXPECT_EQ(SplitPreset("2,000Bytes"), (SizePreset{"2,000Bytes", ""}));
+  EXPECT_EQ(SplitPreset("|label"), (SizePreset{"", "label"}));
+  EXPECT_EQ(SplitPreset(""), (SizePreset{"", ""}));
+  for (const auto& preset : BuiltInPresets()) {
+    EXPECT_EQ(SplitPreset(JoinPreset(preset)), preset);
+  }
+}
+
+TEST(DivideSettings, ReadSizeNumber) {
+  EXPECT_EQ(ReadSizeNumber("1,457,664Bytes (1.44MB)"), 1457664);
+  EXPECT_EQ(ReadSizeNumber("730,112Bytes  (720KB)"), 730112);
+  EXPECT_EQ(ReadSizeNumber("1,240,596,480Bytes (1.3GB)"), 1240596480);
+  EXPECT_EQ(ReadSizeNumber("12abc"), 12);
+  EXPECT_EQ(ReadSizeNumber("abc"), 0);
+  EXPECT_EQ(ReadSizeNumber(""), 0);
+  EXPECT_EQ(ReadSizeNumber("空き容量にあわせる"), 0);
+  EXPECT_EQ(ReadSizeNumber("  +1,024"), 1024);
+  EXPECT_EQ(ReadSizeNumber(" 1 024"), 1);
+  EXPECT_EQ(ReadSizeNumber("2147483647"), 2147483647);
+  EXPECT_EQ(ReadSizeNumber("2147483648"), 2147483647);
+  EXPECT_EQ(ReadSizeNumber("99999999999999999999999999999999Bytes"), 2147483647);
+  // A negative count never reads as the fit-to-free-space marker -1.
+  EXPECT_EQ(ReadSizeNumber("-1"), 0);
+  EXPECT_EQ(ReadSizeNumber("-99999999999999999999"), 0);
+}
+
+TEST(DivideSettings, FitToFreeSpaceComparesTheWholeText) {
+  EXPECT_TRUE(IsFitToFreeSpace("空き容量にあわせる"));
+  EXPECT_FALSE(IsFitToFreeSpace("空き容量にあわせる "));
+  EXPECT_FALSE(IsFitToFreeSpace("空き容量"));
+  EXPECT_FALSE(IsFitToFreeSpace(""));
+}
+
+TEST(DivideSettings, DefaultPathListsAreUsedUpToTheFirstEmptyEntry) {
+  DivideSettings s;
+  EXPECT_TRUE(UsedEntries(s.DefaultPaths.Divide).empty());
+  s.DefaultPaths.Divide[0] = "/home/ann/";
+  s.DefaultPaths.Divide[1] = "/home/ann/a.txt";
+  s.DefaultPaths.Divide[3] = "/after/the/gap/";
+  const auto used = UsedEntries(s.DefaultPaths.Divide);
+  ASSERT_EQ(used.size(), 2u);
+  EXPECT_EQ(used[1], "/home/ann/a.txt");
+  for (auto& entry : s.DefaultPaths.Restore) {
+    entry = "x";
+  }
+  EXPECT_EQ(UsedEntries(s.DefaultPaths.Restore).size(), 50u);
+
+  EXPECT_TRUE(IsFolderEntry("/media/usb/"));
+  EXPECT_TRUE(IsFolderEntry("C:\\data\\"));
+  EXPECT_FALSE(IsFolderEntry("/media/usb"));
+  EXPECT_FALSE(IsFolderEntry(""));
+}
+
+}  // namespace
+}  // namespace kv
