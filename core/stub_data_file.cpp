@@ -1,0 +1,171 @@
+#include "core/stub_data_file.h"
+
+#include <array>
+#include <cstdio>
+
+namespace kv {
+
+namespace {
+
+constexpr char kNotInstalled[] = "自己復元型分割データ  Not installed";
+constexpr char kVersionLine[] = "自己復元型分割データ  ver. %d.%02d";
+constexpr char kUnsupported[] = "Kolvanto.datはサポート外のバージョンです";
+constexpr char kDamaged[] = "Kolvanto.datは壊れています";
+
+constexpr std::size_t kCopyBlock = 1024;
+
+int SignedByte(int b) {
+  return b >= 0x80 ? b - 0x100 : b;
+}
+
+}  // namespace
+
+bool StubDataFile::Fail(const char* status) {
+  statusText_ = status;
+  kinds_.clear();
+  firstStubOffset_ = 0;
+  file_.reset();
+  return false;
+}
+
+bool StubDataFile::LoadStubDataFile(const std::string& path) {
+  file_.reset();
+  kinds_.clear();
+  firstStubOffset_ = 0;
+  directoryRead_ = false;
+  major_ = 0;
+  minor_ = 0;
+
+  file_ = BinaryFile::Open(path, BinaryFile::Mode::kRead);
+  if (!file_) {
+    return Fail(kNotInstalled);
+  }
+  const int majorByte = file_->ReadByte();
+  const int minorByte = file_->ReadByte();
+  if (majorByte < 0 || minorByte < 0) {
+    return Fail(kDamaged);
+  }
+  major_ = SignedByte(majorByte);
+  minor_ = SignedByte(minorByte);
+  const bool minorValid = minor_ >= 0 && minor_ <= 99;
+  if ((major_ == 1 || major_ == 2) && minorValid) {
+    char line[64];
+    std::snprintf(line, sizeof line, kVersionLine, major_, minor_);
+    statusText_ = line;
+  } else if (major_ >= 3 && major_ <= 9 && minorValid) {
+    return Fail(kUnsupported);
+  } else {
+    return Fail(kDamaged);
+  }
+
+  // The directory: names ended by 0, each followed by a little-endian size;
+  // a 0 where a name would start ends it. Running out of bytes anywhere in it
+  // means the file is damaged.
+  std::int64_t offset = 2;
+  std::int64_t stubOffset = 0;  // relative to the first stub
+  int b = file_->ReadByte();
+  ++offset;
+  while (b != 0) {
+    if (b < 0) {
+      return Fail(kDamaged);
+    }
+    if (static_cast<int>(kinds_.size()) == kMaxStubKinds) {
+      // The kinds read so far are not offered.
+      statusText_ = kDamaged;
+      kinds_.front().name.clear();
+      directoryRead_ = true;
+      return false;
+    }
+    StubKind kind;
+    while (b != 0) {
+      if (b < 0) {
+        return Fail(kDamaged);
+      }
+      kind.name.push_back(static_cast<char>(b));
+      b = file_->ReadByte();
+      ++offset;
+    }
+    std::array<std::byte, 4> size{};
+    if (!file_->ReadExact(size)) {
+      return Fail(kDamaged);
+    }
+    offset += 4;
+    kind.stubSize = static_cast<std::uint32_t>(size[0]) | static_cast<std::uint32_t>(size[1]) << 8 |
+                    static_cast<std::uint32_t>(size[2]) << 16 |
+                    static_cast<std::uint32_t>(size[3]) << 24;
+    kind.offset = stubOffset;
+    stubOffset += kind.stubSize;
+    kinds_.push_back(std::move(kind));
+    b = file_->ReadByte();
+    ++offset;
+  }
+  firstStubOffset_ = offset;
+  for (StubKind& kind : kinds_) {
+    kind.offset += firstStubOffset_;
+  }
+  directoryRead_ = true;
+  return true;
+}
+
+int StubDataFile::KindCount() const {
+  int count = 0;
+  while (count < static_cast<int>(kinds_.size()) && !kinds_[count].name.empty()) {
+    ++count;
+  }
+  return count;
+}
+
+std::string StubDataFile::KindName(int kind) const {
+  return kind >= 0 && kind < KindCount() ? kinds_[kind].name : std::string();
+}
+
+std::vector<std::string> StubDataFile::KindNames() const {
+  std::vector<std::string> names;
+  for (int k = 0; k < KindCount(); ++k) {
+    names.push_back(kinds_[k].name);
+  }
+  return names;
+}
+
+std::uint32_t StubDataFile::StubSize(int kind) const {
+  return kind >= 0 && kind < KindCount() ? kinds_[kind].stubSize : 0;
+}
+
+int StubDataFile::SelectedKindAfterLoad(int selectedKind) const {
+  return directoryRead_ && selectedKind == -1 ? 0 : selectedKind;
+}
+
+bool StubDataFile::CopyStub(int kind, BinaryFile& piece) {
+  if (!file_ || kind < 0 || kind >= KindCount()) {
+    return false;
+  }
+  if (!file_->Seek(kinds_[kind].offset)) {
+    return false;
+  }
+  std::array<std::byte, kCopyBlock> block;
+  std::uint32_t remaining = kinds_[kind].stubSize;
+  while (remaining > 0) {
+    const std::size_t step = remaining > kCopyBlock ? kCopyBlock : remaining;
+    const std::span<std::byte> part(block.data(), step);
+    if (!file_->ReadExact(part) || !piece.Write(part)) {
+      return false;
+    }
+    remaining -= static_cast<std::uint32_t>(step);
+  }
+  return true;
+}
+
+bool RecordsShortName(const std::string& kindName) {
+  for (const char* mark : {"Win16", "WIN16", "MS-DOS", "Win3.1", "WIN3.1"}) {
+    if (kindName.find(mark) != std::string::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool LimitedTo2GB(const std::string& kindName) {
+  return kindName.find("DOS") != std::string::npos && kindName.find("Win") == std::string::npos;
+}
+
+}  // namespace kv

@@ -1,0 +1,161 @@
+#include "platform/file_helpers.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <ctime>
+#include <string_view>
+
+namespace kv {
+
+namespace {
+
+// Characters a short name may hold besides letters and digits.
+constexpr std::string_view kShortNameSigns = "$%'-_@~`!(){}^#&";
+
+bool IsShortNameChar(unsigned char c) {
+  return (c < 0x80 && std::isalnum(c) != 0) ||
+         kShortNameSigns.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+bool FitsShortName(std::string_view part, std::size_t maxLength, bool mayBeEmpty) {
+  if (part.size() > maxLength || (part.empty() && !mayBeEmpty)) {
+    return false;
+  }
+  for (const char c : part) {
+    if (!IsShortNameChar(static_cast<unsigned char>(c))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Upper case; every character outside the short-name set becomes one "_" (a
+// multibyte UTF-8 character counts as one); at most `maxLength` characters.
+std::string ShortNamePart(std::string_view part, std::size_t maxLength) {
+  std::string out;
+  for (std::size_t i = 0; i < part.size() && out.size() < maxLength; ++i) {
+    const auto c = static_cast<unsigned char>(part[i]);
+    if (c >= 0x80) {
+      while (i + 1 < part.size() && (static_cast<unsigned char>(part[i + 1]) & 0xC0) == 0x80) {
+        ++i;  // the rest of the same UTF-8 character
+      }
+      out.push_back('_');
+    } else if (IsShortNameChar(c)) {
+      out.push_back(static_cast<char>(std::toupper(c)));
+    } else {
+      out.push_back('_');
+    }
+  }
+  return out;
+}
+
+bool IsLeapYear(int year) {
+  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int year, int month) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+}  // namespace
+
+std::string ShortName83(const std::string& path) {
+  std::string_view name(path);
+  while (name.size() > 1 && name.back() == '/') {
+    name.remove_suffix(1);
+  }
+  const std::size_t slash = name.rfind('/');
+  if (slash != std::string_view::npos) {
+    name.remove_prefix(slash + 1);
+  }
+  if (name.empty()) {
+    return {};
+  }
+  // The extension follows the last dot, unless that dot starts the name.
+  const std::size_t dot = name.rfind('.');
+  const bool hasExtension = dot != std::string_view::npos && dot > 0;
+  const std::string_view base = hasExtension ? name.substr(0, dot) : name;
+  const std::string_view extension = hasExtension ? name.substr(dot + 1) : std::string_view();
+  if (FitsShortName(base, 8, false) && FitsShortName(extension, 3, true) &&
+      !(hasExtension && extension.empty())) {
+    return std::string(name);
+  }
+  std::string shortName = ShortNamePart(base, 6) + "~1";
+  const std::string shortExtension = ShortNamePart(extension, 3);
+  if (!shortExtension.empty()) {
+    shortName += "." + shortExtension;
+  }
+  return shortName;
+}
+
+bool SetModifiedTimeUtc(const std::string& path, int year, int month, int day, int hour, int minute,
+                        int second) {
+  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 ||
+      day > DaysInMonth(year, month) || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
+      second < 0 || second > 59) {
+    return false;
+  }
+  std::tm fields{};
+  fields.tm_year = year - 1900;
+  fields.tm_mon = month - 1;
+  fields.tm_mday = day;
+  fields.tm_hour = hour;
+  fields.tm_min = minute;
+  fields.tm_sec = second;
+  const std::time_t when = timegm(&fields);
+  struct timespec times[2]{};
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1].tv_sec = when;
+  times[1].tv_nsec = 0;
+  return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+std::optional<std::int64_t> ModifiedTimeUtc(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) {
+    return std::nullopt;
+  }
+  return static_cast<std::int64_t>(st.st_mtim.tv_sec);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {};
+  struct stat sb {};
+  if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) {
+    return false;
+  }
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+std::int64_t FileSize(const std::string& path) {
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0) {
+    return -1;
+  }
+  return static_cast<std::int64_t>(st.st_size);
+}
+
+std::string ExecutableFolder() {
+  std::string buffer(4096, '\0');
+  const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
+  if (n <= 0 || static_cast<std::size_t>(n) >= buffer.size()) {
+    return {};
+  }
+  buffer.resize(static_cast<std::size_t>(n));
+  const std::size_t slash = buffer.rfind('/');
+  if (slash == std::string::npos) {
+    return {};
+  }
+  return slash == 0 ? std::string("/") : buffer.substr(0, slash);
+}
+
+}  // namespace kv

@@ -1,0 +1,35 @@
+#pragma once
+// File facts the jobs need beyond reading and writing: the 8.3 short name,
+// file identity, size and modification time, and the executable's folder.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace kv {
+
+// The 8.3 short name of the last component of `path`: a name that already
+// fits 8.3 is kept as it is; any other is made by the short-name rules
+// (upper case, other characters "_", base of at most 6 plus "~1", extension of at most 3).
+std::string ShortName83(const std::string& path);
+
+// Sets the file's modification time to the given UTC calendar time, keeping
+// its access time. False, and the file left alone, for a time that is not a
+// calendar time or when the file cannot be changed.
+bool SetModifiedTimeUtc(const std::string& path, int year, int month, int day, int hour, int minute,
+                        int second);
+// The modification time in seconds since the epoch; nothing when the file is missing.
+std::optional<std::int64_t> ModifiedTimeUtc(const std::string& path);
+
+// True when both names lead to the same file (device and inode, links resolved);
+// false when either is missing.
+bool SameFile(const std::string& a, const std::string& b);
+// True when something that is not a folder exists under the name (links followed).
+bool FileExists(const std::string& path);
+// The file's size in bytes; -1 when it is missing.
+std::int64_t FileSize(const std::string& path);
+
+// The folder of the running executable; empty when it cannot be told.
+std::string ExecutableFolder();
+
+}  // namespace kv

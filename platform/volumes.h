@@ -1,0 +1,64 @@
+#pragma once
+// The media that pieces are written to and read from: free space and
+// readiness, the mount point that holds a path, and which mount points count
+// as removable.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kv {
+
+// What the jobs ask of the media; tests put a fake in its place.
+class Volumes {
+ public:
+  virtual ~Volumes() = default;
+  // Free space of the folder that will hold `fileName`. False (and free = 0)
+  // when the medium is not ready; free = 4,294,967,295 stands for that much or more.
+  virtual bool QueryFreeSpace(const std::string& fileName, std::uint32_t& free) = 0;
+  // The mount point holding `path` (the longest mounted prefix); "/" when none is known.
+  virtual std::string MountPointOf(const std::string& path) = 0;
+  // True when `path` lies at or below one of the ";"-separated mount points.
+  virtual bool IsOnRemovable(const std::string& path, const std::string& removableDrive) = 0;
+  // The mounted removable media, as a ";"-separated list of mount points.
+  virtual std::string DetectRemovableMounts() = 0;
+};
+
+// The real media of this machine.
+class SystemVolumes final : public Volumes {
+ public:
+  bool QueryFreeSpace(const std::string& fileName, std::uint32_t& free) override;
+  std::string MountPointOf(const std::string& path) override;
+  bool IsOnRemovable(const std::string& path, const std::string& removableDrive) override;
+  std::string DetectRemovableMounts() override;
+};
+
+// One line of /proc/self/mountinfo, the fields the program uses.
+struct MountEntry {
+  unsigned major = 0;
+  unsigned minor = 0;
+  std::string mountPoint;  // escapes decoded
+  std::string fsType;
+  std::string source;
+};
+
+// Free bytes as the 32-bit count the jobs use: blocks × block size, saturated.
+std::uint32_t SaturatedFreeBytes(std::uint64_t blocks, std::uint64_t blockSize);
+// The folder part of a file name: up to its last "/", "/" for a name in the
+// root, "." for a name without a folder.
+std::string FolderOfFile(const std::string& fileName);
+// Parses mountinfo text; malformed lines are skipped.
+std::vector<MountEntry> ParseMountInfo(const std::string& text);
+// Undoes the octal escapes of mountinfo ("\040" is a blank).
+std::string DecodeMountField(const std::string& field);
+// True when `path` is `folder` or lies below it, compared by path components.
+bool PathIsAtOrBelow(const std::string& path, const std::string& folder);
+// The longest mount point among `mounts` that holds `path`; "/" when none does.
+std::string LongestMountPrefix(const std::vector<MountEntry>& mounts, const std::string& path);
+// True when `path` lies at or below one of the ";"-separated mount points.
+bool PathOnListedMount(const std::string& path, const std::string& removableDrive);
+// The mount points of `mounts` whose block device is removable, judged from
+// the sysfs tree at `sysRoot` ("/sys" on a live system); ";"-joined.
+std::string RemovableMountList(const std::vector<MountEntry>& mounts, const std::string& sysRoot);
+
+}  // namespace kv

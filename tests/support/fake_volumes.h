@@ -1,0 +1,78 @@
+#pragma once
+// A Volumes double for what no test machine can show: a medium that is not
+// ready, or a chosen amount of free space. Anything not scripted goes to the
+// real volumes when one is given.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/volumes.h"
+
+namespace kv::test {
+
+class FakeVolumes final : public Volumes {
+ public:
+  explicit FakeVolumes(Volumes* real = nullptr) : real_(real) {}
+
+  // Every free-space query reports "not ready".
+  void SetNotReady() { mode_ = Mode::kNotReady; }
+  // Every free-space query reports ready with `free` bytes.
+  void SetFree(std::uint32_t free) {
+    mode_ = Mode::kFree;
+    free_ = free;
+  }
+  // Free-space queries go to the real volumes (or report not ready without one).
+  void UseReal() { mode_ = Mode::kReal; }
+  // The file names asked about, in order.
+  const std::vector<std::string>& Queries() const { return queries_; }
+
+  void SetMountPoint(std::string mountPoint) { mountPoint_ = std::move(mountPoint); }
+  void SetRemovableMounts(std::string list) { removableMounts_ = std::move(list); }
+
+  bool QueryFreeSpace(const std::string& fileName, std::uint32_t& free) override {
+    queries_.push_back(fileName);
+    switch (mode_) {
+      case Mode::kFree:
+        free = free_;
+        return true;
+      case Mode::kReal:
+        if (real_ != nullptr) {
+          return real_->QueryFreeSpace(fileName, free);
+        }
+        break;
+      case Mode::kNotReady:
+        break;
+    }
+    free = 0;
+    return false;
+  }
+  std::string MountPointOf(const std::string& path) override {
+    if (mountPoint_) {
+      return *mountPoint_;
+    }
+    return real_ != nullptr ? real_->MountPointOf(path) : std::string("/");
+  }
+  bool IsOnRemovable(const std::string& path, const std::string& removableDrive) override {
+    return real_ != nullptr ? real_->IsOnRemovable(path, removableDrive)
+                            : PathOnListedMount(path, removableDrive);
+  }
+  std::string DetectRemovableMounts() override {
+    if (removableMounts_) {
+      return *removableMounts_;
+    }
+    return real_ != nullptr ? real_->DetectRemovableMounts() : std::string();
+  }
+
+ private:
+  enum class Mode { kReal, kNotReady, kFree };
+  Volumes* real_;
+  Mode mode_ = Mode::kReal;
+  std::uint32_t free_ = 0;
+  std::optional<std::string> mountPoint_;
+  std::optional<std::string> removableMounts_;
+  std::vector<std::string> queries_;
+};
+
+}  // namespace kv::test
