@@ -5,6 +5,7 @@
 
 #include "core/crc16.h"
 #include "core/flagged_int.h"
+#include "core/piece_names.h"
 
 namespace kv {
 namespace {
@@ -22,21 +23,6 @@ void AppendLe32(std::vector<std::uint8_t>& out, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) {
     out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
   }
-}
-
-// Decimal with a comma between groups of three digits.
-std::string Grouped(std::int64_t value) {
-  const bool negative = value < 0;
-  std::uint64_t v = negative ? 0 - static_cast<std::uint64_t>(value) : value;
-  std::string digits = std::to_string(v);
-  std::string out;
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) {
-      out.push_back(',');
-    }
-    out.push_back(digits[i]);
-  }
-  return negative ? "-" + out : out;
 }
 
 }  // namespace
@@ -133,7 +119,7 @@ std::uint16_t SeriesId(std::string_view sourcePath, std::int64_t sourceSize, boo
                        std::int64_t divideSize, bool fitToFreeSpace,
                        std::int64_t modifiedUnixSeconds) {
   std::string text(sourcePath);
-  text += Grouped(sourceSize);
+  text += FormatGrouped(sourceSize);
   text += selfRestoring ? '1' : '0';
   text += '3';
   text += std::to_string(static_cast<std::int32_t>(static_cast<std::uint32_t>(divideSize)));
