@@ -8,7 +8,7 @@
 #include <QVariant>
 #include <utility>
 
-#include "app/program_version.h"
+#include "core/program_version.h"
 #include "app/settings_file_import.h"
 #include "app/settings_texts.h"
 
@@ -132,8 +132,8 @@ void SettingsStore::LoadSettings(DivideSettings& settings, Prompter& prompter,
   }
   if (!imported) {
     const int minor = ReadNumber(*s, QStringLiteral("MinorVersion"), 0);
-    if (major > kProgramMajorVersion ||
-        (major == kProgramMajorVersion && minor > kProgramMinorVersion)) {
+    if (major > kProgramVersionMajor ||
+        (major == kProgramVersionMajor && minor > kProgramVersionMinor)) {
       prompter.Ask(MakeMessage(kNewerSettingsText, Buttons::kOk, Icon::kWarning));
     }
 
@@ -200,8 +200,8 @@ std::optional<std::int32_t> SettingsStore::SaveSettings(const DivideSettings& se
                                                         const WindowPosition& window,
                                                         const RecentFileList& recentFiles) const {
   const auto s = Open();
-  s->setValue(QStringLiteral("MajorVersion"), kProgramMajorVersion);
-  s->setValue(QStringLiteral("MinorVersion"), kProgramMinorVersion);
+  s->setValue(QStringLiteral("MajorVersion"), kProgramVersionMajor);
+  s->setValue(QStringLiteral("MinorVersion"), kProgramVersionMinor);
 
   std::optional<std::int32_t> divideSize;
   std::string storedSize = settings.DivideSize;

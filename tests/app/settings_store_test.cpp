@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/beside_executable.h"
+#include "core/beside_executable.h"
 #include "tests/support/scripted_prompter.h"
 #include "tests/support/temp_dir.h"
 
