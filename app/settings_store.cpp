@@ -8,9 +8,9 @@
 #include <QVariant>
 #include <utility>
 
-#include "core/program_version.h"
 #include "app/settings_file_import.h"
 #include "app/settings_texts.h"
+#include "core/program_version.h"
 
 namespace kv {
 namespace {
