@@ -214,6 +214,8 @@ Outcome Type0Restore::Run() {
   if (!dest_->Close()) {
     return IoError();
   }
+  // The count shown at the end covers the last step too.
+  job_.SetStatusText(restore_detail::KiBytesText(written_));
   return Outcome::kDone;
 }
 

@@ -82,6 +82,15 @@ TEST_F(Type0RestoreTest, AppendsThreePiecesUntilTheMissingOneIsAcceptedAsTheEnd)
   EXPECT_EQ(job_.ProgressPermille.load(), 1000);
 }
 
+TEST_F(Type0RestoreTest, TheFinalCountIncludesTheLastStep) {
+  // 1,000 bytes are 0 KiB; only the last step of the second piece reaches 1 KiB.
+  Prepare({{"x.000", test::RandomBytes(1000, 8)}, {"x.001", test::RandomBytes(100, 9)}});
+  prompter_.Script({Answer::kCancel});
+  Run();
+  EXPECT_EQ(job_.JobMessage(), "復元が終了しました");
+  EXPECT_EQ(job_.StatusText(), "1kBytes");
+}
+
 TEST_F(Type0RestoreTest, FollowsTheNumberingItStartsFrom) {
   const Bytes a = test::RandomBytes(3000, 4), b = test::RandomBytes(10, 5);
   Prepare({{"x.001", a}, {"x.002", b}, {"x.000", Bytes(50, 0xEE)}});
