@@ -307,7 +307,7 @@ bool TypedDivide::NextPiece() {
   if (!piece_) {
     return false;
   }
-  if (!piece_->Write(header.data(), header.size())) {
+  if (!header.empty() && !piece_->Write(header.data(), header.size())) {
     ShowIoError(prompter_);
     return false;
   }
