@@ -6,6 +6,23 @@ namespace kv {
 
 namespace {
 
+// Each file belongs to one job thread, so the stream lock is not needed per step.
+#if defined(__GLIBC__)
+std::size_t ReadBytes(void* out, std::size_t n, std::FILE* f) {
+  return fread_unlocked(out, 1, n, f);
+}
+std::size_t WriteBytes(const void* data, std::size_t n, std::FILE* f) {
+  return fwrite_unlocked(data, 1, n, f);
+}
+#else
+std::size_t ReadBytes(void* out, std::size_t n, std::FILE* f) {
+  return std::fread(out, 1, n, f);
+}
+std::size_t WriteBytes(const void* data, std::size_t n, std::FILE* f) {
+  return std::fwrite(data, 1, n, f);
+}
+#endif
+
 #ifdef _WIN32
 int SeekTo(std::FILE* f, std::int64_t pos) {
   return _fseeki64(f, pos, SEEK_SET);
@@ -45,7 +62,7 @@ std::int64_t BinaryFile::Read(std::span<std::byte> out) {
   if (file_ == nullptr) {
     return -1;
   }
-  const std::size_t n = std::fread(out.data(), 1, out.size(), file_);
+  const std::size_t n = ReadBytes(out.data(), out.size(), file_);
   if (n < out.size() && std::ferror(file_)) {
     return -1;
   }
@@ -73,7 +90,7 @@ std::int64_t BinaryFile::Size() const {
 }
 
 bool BinaryFile::Write(std::span<const std::byte> data) {
-  return file_ != nullptr && std::fwrite(data.data(), 1, data.size(), file_) == data.size();
+  return file_ != nullptr && WriteBytes(data.data(), data.size(), file_) == data.size();
 }
 
 bool BinaryFile::Close() {

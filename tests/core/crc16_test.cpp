@@ -54,6 +54,26 @@ TEST(Crc16, TableMatchesBitwiseOnRandomDataInAnySplit) {
   }
 }
 
+TEST(Crc16, LongPortionsCarryTheRunningValueAcrossEveryLength) {
+  // Portions long enough for the block-folding path, each entered with the
+  // running value of the portions before it, at every length around 16-byte
+  // multiples.
+  const auto data = test::RandomBytes(200000, 77);
+  for (std::size_t length = 60; length <= 200; ++length) {
+    const std::span<const std::uint8_t> part(data.data(), length);
+    ASSERT_EQ(Crc16Of(part), BitwiseCrc({data.begin(), data.begin() + length})) << length;
+  }
+  Crc16 crc;
+  crc.Update(nullptr, 0, false);
+  std::size_t at = 0;
+  for (std::size_t step = 1024; at < data.size(); step = step == 1024 ? 777 : 1024) {
+    const std::size_t n = std::min(step, data.size() - at);
+    crc.Update(data.data() + at, n, true);
+    at += n;
+  }
+  EXPECT_EQ(crc.Value(), BitwiseCrc(data));
+}
+
 TEST(Crc16, RunsDoNotShareTheirRunningValue) {
   Crc16 a;
   Crc16 b;
