@@ -1,0 +1,217 @@
+#include "tools/validity_check.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+
+#include "core/binary_file.h"
+#include "core/crc16.h"
+#include "core/flagged_int.h"
+#include "core/job_state.h"
+#include "core/marker_scan.h"
+#include "core/typed_header_builder.h"
+#include "core/typed_header_reader.h"
+
+namespace kv {
+
+namespace {
+
+constexpr std::int64_t kTooShortLength = 12;
+constexpr std::int64_t kPortion = 1024;
+constexpr int kLowestUnsupportedFlags = 4;
+
+// Passes reads and seeks through and remembers whether one of them failed
+// with an error, so a short read (the file ends) and an I/O error (the file
+// layer fails) can be told apart after a reader gave up.
+class ErrorWatch final : public ByteSource {
+ public:
+  explicit ErrorWatch(ByteSource& inner) : inner_(inner) {}
+  std::int64_t Read(std::span<std::byte> out) override {
+    const std::int64_t got = inner_.Read(out);
+    if (got < 0) {
+      failed_ = true;
+    }
+    return got;
+  }
+  bool Seek(std::int64_t position) override {
+    const bool ok = inner_.Seek(position);
+    if (!ok) {
+      failed_ = true;
+    }
+    return ok;
+  }
+  std::int64_t Position() const override { return inner_.Position(); }
+  std::int64_t Size() const override { return inner_.Size(); }
+  bool Failed() const { return failed_; }
+
+ private:
+  ByteSource& inner_;
+  bool failed_ = false;
+};
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return lower(x) == lower(y);
+  });
+}
+
+bool SkipExact(ByteSource& src, std::size_t count) {
+  std::array<std::byte, 2> buf{};
+  return count <= buf.size() && src.ReadExact(std::span(buf.data(), count));
+}
+
+// The header behind the marker: the body's length, or a verdict.
+struct HeaderWalk {
+  bool done = false;  // verdict holds the result
+  CheckVerdict verdict = CheckVerdict::kBroken;
+  std::int64_t bodyLength = 0;
+};
+
+HeaderWalk WalkHeader(ErrorWatch& src, std::int64_t markerPosition, bool firstPiece) {
+  HeaderWalk walk{.done = true};
+  std::int64_t sourceSize = -1;
+  std::int64_t pieceLength = -1;
+  if (firstPiece) {
+    sourceSize = ReadFlaggedInt64(src);
+    if (sourceSize < 0) {
+      return walk;
+    }
+    const int flags = src.ReadByte();
+    if (flags < 0) {
+      return walk;
+    }
+    if (flags >= kLowestUnsupportedFlags) {
+      walk.verdict = CheckVerdict::kUnsupported;
+      return walk;
+    }
+    pieceLength = ReadFlaggedInt64(src);
+    if (pieceLength < 0 || !SkipExact(src, 2)) {
+      return walk;
+    }
+  } else {
+    pieceLength = ReadFlaggedInt64(src);
+    if (pieceLength < 0 || !SkipExact(src, 2) || ReadFlaggedInt(src, kFlaggedForm16) < 0) {
+      return walk;
+    }
+  }
+  if (!SkipInfoRecords(src)) {
+    return walk;
+  }
+  const std::int64_t headerLength = src.Position() - markerPosition;
+  if (headerLength <= 0) {
+    walk.verdict = CheckVerdict::kIoError;
+    return walk;
+  }
+  // PieceLength that ends inside the header's own records: nothing sensible
+  // can be summed, so the piece is broken.
+  walk.bodyLength = pieceLength - headerLength;
+  if (walk.bodyLength < 0) {
+    return walk;
+  }
+  // The first piece of a single-piece series records the full capacity while
+  // its body holds only the source's bytes; the body never exceeds the source.
+  if (firstPiece) {
+    walk.bodyLength = std::min(walk.bodyLength, sourceSize);
+  }
+  walk.done = false;
+  return walk;
+}
+
+CheckVerdict Judge(ErrorWatch& src, bool firstPiece, const std::atomic<int>& runState) {
+  const std::int64_t length = src.Size();
+  if (length < 0) {
+    return CheckVerdict::kIoError;
+  }
+  if (length <= kTooShortLength) {
+    return CheckVerdict::kUnsupported;
+  }
+  if (!src.Seek(0)) {
+    return CheckVerdict::kIoError;
+  }
+  const std::string_view pattern = firstPiece ? kType3FirstPattern : kType3Marker;
+  const MarkerScan scan{.maxBlocks = kCheckScanBlocks,
+                        .readLimit = length + static_cast<std::int64_t>(kMarkerBlockSize),
+                        .firstBlockAlways = false,
+                        .overlap = 5};
+  const std::optional<std::int64_t> marker = FindMarker(src, pattern, scan);
+  if (src.Failed()) {
+    return CheckVerdict::kIoError;
+  }
+  if (!marker) {
+    return CheckVerdict::kUnsupported;
+  }
+  if (!src.Seek(*marker + static_cast<std::int64_t>(pattern.size()))) {
+    return CheckVerdict::kIoError;
+  }
+
+  const HeaderWalk walk = WalkHeader(src, *marker, firstPiece);
+  if (src.Failed()) {
+    return CheckVerdict::kIoError;
+  }
+  if (walk.done) {
+    return walk.verdict;
+  }
+
+  Crc16 crc;
+  crc.Reset();
+  std::array<std::byte, kPortion> buffer{};
+  std::int64_t remaining = walk.bodyLength;
+  while (remaining > 0) {
+    const std::int64_t step = std::min(remaining, kPortion);
+    const std::int64_t got = src.Read(std::span(buffer.data(), static_cast<std::size_t>(step)));
+    if (got < 0) {
+      return CheckVerdict::kIoError;
+    }
+    crc.Update(buffer.data(), static_cast<std::size_t>(got), true);
+    if (got < step) {
+      return CheckVerdict::kChecksumError;
+    }
+    remaining -= step;
+    if (step == kPortion && runState.load() == kRunCancelRequested) {
+      return CheckVerdict::kCancelled;
+    }
+  }
+
+  std::array<std::uint8_t, 2> stored{};
+  const std::int64_t got = src.Read(std::as_writable_bytes(std::span(stored)));
+  if (got < 0) {
+    return CheckVerdict::kIoError;
+  }
+  // A checksum cut off by the file's end cannot vouch for the body.
+  if (got < 2) {
+    return CheckVerdict::kChecksumError;
+  }
+  const auto storedCrc = static_cast<std::uint16_t>(stored[0] | (stored[1] << 8));
+  return storedCrc == crc.Value() ? CheckVerdict::kOk : CheckVerdict::kChecksumError;
+}
+
+}  // namespace
+
+bool IsCheckedAsFirstPiece(std::string_view path) {
+  if (path.size() < 3) {
+    return false;
+  }
+  const std::string_view tail = path.substr(path.size() - 3);
+  return EqualsIgnoringAsciiCase(tail, "d01") || EqualsIgnoringAsciiCase(tail, "exe");
+}
+
+CheckVerdict CheckPieceSource(ByteSource& src, bool firstPiece, const std::atomic<int>& runState) {
+  ErrorWatch watch(src);
+  return Judge(watch, firstPiece, runState);
+}
+
+CheckVerdict CheckPieceFile(const std::string& path, const std::atomic<int>& runState) {
+  // A folder, a pipe or a device is never a piece; opening a pipe could block.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(std::filesystem::status(path, ec)) || ec) {
+    return CheckVerdict::kCannotOpen;
+  }
+  const std::unique_ptr<BinaryFile> file = BinaryFile::Open(path, BinaryFile::Mode::kRead);
+  if (!file) {
+    return CheckVerdict::kCannotOpen;
+  }
+  return CheckPieceSource(*file, IsCheckedAsFirstPiece(path), runState);
+}
+
+}  // namespace kv

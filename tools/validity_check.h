@@ -1,0 +1,30 @@
+#pragma once
+// Judges one Type3 piece file without changing it: finds the header, walks
+// it, sums the body with a fresh CRC-16 and compares the stored checksum.
+
+#include <atomic>
+#include <string>
+#include <string_view>
+
+#include "core/byte_source.h"
+#include "tools/validity_verdict.h"
+
+namespace kv {
+
+// The marker search reads at most this many 1024-byte blocks.
+inline constexpr int kCheckScanBlocks = 100;
+
+// True when the path's last three characters are "d01" or "exe" (any case):
+// such a file is judged as the first piece of a series.
+bool IsCheckedAsFirstPiece(std::string_view path);
+
+// Judges the piece held by `src` (its length taken from src.Size()).
+// `runState` is read after each full 1024-byte portion of the body; when it
+// holds kRunCancelRequested the result is kCancelled.
+CheckVerdict CheckPieceSource(ByteSource& src, bool firstPiece, const std::atomic<int>& runState);
+
+// Opens the file read-only and judges it; anything but a regular file, or a
+// file that cannot be opened, is kCannotOpen. The file is closed on return.
+CheckVerdict CheckPieceFile(const std::string& path, const std::atomic<int>& runState);
+
+}  // namespace kv
