@@ -7,12 +7,6 @@
 
 namespace kv {
 
-std::string FillText(const char* format, const std::string& value) {
-  std::string text(format);
-  const auto at = text.find("%s");
-  return at == std::string::npos ? text : text.replace(at, 2, value);
-}
-
 void ShowIoError(Prompter& prompter) {
   prompter.Ask(MakeMessage(texts::kIoError, Buttons::kOk, Icon::kStop));
 }

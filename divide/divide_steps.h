@@ -5,14 +5,13 @@
 #include <memory>
 #include <string>
 
+#include "core/text_fill.h"
+
 #include "core/binary_file.h"
 
 namespace kv {
 
 class Prompter;
-
-// The text with its one "%s" replaced by `value`.
-std::string FillText(const char* format, const std::string& value);
 
 // Shows the input/output error box (OK, stop icon).
 void ShowIoError(Prompter& prompter);

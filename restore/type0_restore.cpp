@@ -14,6 +14,7 @@
 #include "core/job_texts.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
+#include "core/text_fill.h"
 #include "restore/restore_progress.h"
 
 namespace kv {
@@ -26,15 +27,6 @@ constexpr const char* kNextMediumQuestion =
     "次に%sを読み込みます\nこれで完了の場合はいいえを選んでください";
 constexpr const char* kPieceMissingQuestion =
     "ファイルが見つかりません\n%s\nこれで完了の場合はｷｬﾝｾﾙを選んでください";
-
-std::string Fill(const char* pattern, const std::string& value) {
-  std::string text = pattern;
-  const std::size_t at = text.find("%s");
-  if (at != std::string::npos) {
-    text.replace(at, 2, value);
-  }
-  return text;
-}
 
 // The decimal value of the last `count` characters of a piece name; leading
 // digits are read, anything else stops the reading.
@@ -149,13 +141,13 @@ bool Type0Restore::OpenNextPiece() {
 
   if (job_.PiecesOnFixedDrive == 0) {
     const Answer a = prompter_.Ask(
-        MakeMessage(Fill(kNextMediumQuestion, pieceName_), Buttons::kYesNo, Icon::kQuestion));
+        MakeMessage(FillText(kNextMediumQuestion, pieceName_), Buttons::kYesNo, Icon::kQuestion));
     if (a != Answer::kYes) {
       return false;
     }
   }
   while (!(piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead))) {
-    const Answer a = prompter_.Ask(MakeMessage(Fill(kPieceMissingQuestion, pieceName_),
+    const Answer a = prompter_.Ask(MakeMessage(FillText(kPieceMissingQuestion, pieceName_),
                                                Buttons::kRetryCancel, Icon::kQuestion));
     if (a != Answer::kRetry) {
       return false;

@@ -19,6 +19,7 @@
 #include "core/packed_time.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
+#include "core/text_fill.h"
 #include "core/typed_header_builder.h"
 #include "core/typed_header_reader.h"
 #include "platform/file_helpers.h"
@@ -47,15 +48,6 @@ constexpr const char* kOtherSeries =
 
 // Bytes behind a following marker that must exist for its header to be read.
 constexpr std::int64_t kMinNextHeaderTail = 10;
-
-std::string Fill(const char* pattern, const std::string& value) {
-  std::string text = pattern;
-  const std::size_t at = text.find("%s");
-  if (at != std::string::npos) {
-    text.replace(at, 2, value);
-  }
-  return text;
-}
 
 enum class Outcome { kDone, kDoneWithError, kCancelled };
 
@@ -87,7 +79,7 @@ class TypedRestore {
 
   Answer Ask(const char* pattern, const std::string& name, Buttons buttons, Icon icon,
              const char* caption = kCaption) {
-    return prompter_.Ask(MakeMessage(Fill(pattern, name), buttons, icon, caption));
+    return prompter_.Ask(MakeMessage(FillText(pattern, name), buttons, icon, caption));
   }
   // The piece ends before the bytes it promised.
   Step EndMissing() {
