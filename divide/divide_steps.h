@@ -5,9 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "core/text_fill.h"
-
 #include "core/binary_file.h"
+#include "core/text_fill.h"
 
 namespace kv {
 
