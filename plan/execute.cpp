@@ -6,12 +6,12 @@
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "core/stub_data_file.h"
-#include "platform/file_helpers.h"
-#include "platform/volumes.h"
 #include "plan/fill_text.h"
 #include "plan/job_planner.h"
 #include "plan/plan_texts.h"
 #include "plan/plan_view.h"
+#include "platform/file_helpers.h"
+#include "platform/volumes.h"
 
 namespace kv {
 
@@ -33,7 +33,9 @@ bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
 }
 
 // A destination a job can use: an absolute name.
-bool ValidDestination(const std::string& name) { return !name.empty() && name.front() == '/'; }
+bool ValidDestination(const std::string& name) {
+  return !name.empty() && name.front() == '/';
+}
 
 // A file that exists and can be opened for reading.
 bool ReadableFileExists(const std::string& name) {
@@ -64,7 +66,9 @@ bool JobPlanner::JobActive() const {
   return job_.RunState.load() != kRunIdle || thread_.joinable();
 }
 
-void JobPlanner::ShowTexts() { view_.ShowTexts(texts_); }
+void JobPlanner::ShowTexts() {
+  view_.ShowTexts(texts_);
+}
 
 void JobPlanner::Refuse(const std::string& text, const char* caption) {
   prompter_.Ask(MakeMessage(text, Buttons::kOk, Icon::kWarning, caption));
@@ -165,7 +169,7 @@ void JobPlanner::ExecuteFromAnalysis() {
   if (job_.IsDivide == 1) {
     texts_.title = pt::kTitleDividing;
     kind = settings_.DivideType == 0 && job_.SelfRestoreJob == 0 ? WorkerKind::kType0Divide
-                                                                  : WorkerKind::kTypedDivide;
+                                                                 : WorkerKind::kTypedDivide;
   } else {
     texts_.title = pt::kTitleRestoring;
     kind = job_.SourceSplitType != 0 ? WorkerKind::kTypedRestore : WorkerKind::kType0Restore;
@@ -213,7 +217,9 @@ void JobPlanner::CreateSelfRestoring() {
   }
 }
 
-void JobPlanner::CreateSelfRestoringKind(int kind) { SelfRestoreStart(kind); }
+void JobPlanner::CreateSelfRestoringKind(int kind) {
+  SelfRestoreStart(kind);
+}
 
 bool JobPlanner::OnJobTimer() {
   if (!thread_.joinable()) {

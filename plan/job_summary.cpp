@@ -9,8 +9,12 @@ namespace kv {
 namespace {
 
 // Bytes of a FlaggedInt64 / FlaggedInt16 in their short or long form.
-int FlaggedInt64Length(std::int64_t value) { return value > 0x7FFFFFFF ? 8 : 4; }
-int FlaggedInt16Length(std::int64_t value) { return value > 127 ? 2 : 1; }
+int FlaggedInt64Length(std::int64_t value) {
+  return value > 0x7FFFFFFF ? 8 : 4;
+}
+int FlaggedInt16Length(std::int64_t value) {
+  return value > 127 ? 2 : 1;
+}
 
 }  // namespace
 
@@ -20,8 +24,8 @@ int Type3FirstHeaderLength(std::int64_t sourceSize, std::string_view storedName)
   // divide size never passes 0x7FFFFFFF); series id.
   std::int64_t length = 1 + 5 + FlaggedInt64Length(sourceSize) + 1 + 4 + 2;
   length += 1 + FlaggedInt16Length(nameLength) + nameLength;  // SourceName
-  length += 1 + 1 + 6;                                         // ModifiedTime
-  length += 1;                                                 // end tag
+  length += 1 + 1 + 6;                                        // ModifiedTime
+  length += 1;                                                // end tag
   return static_cast<int>(length);
 }
 

@@ -62,7 +62,9 @@ bool HasExeExtension(std::string_view name) {
 
 }  // namespace
 
-bool JobPlanner::SelfRestoring() const { return job_.SelfRestoreJob == 1 || settings_.SelfRestore; }
+bool JobPlanner::SelfRestoring() const {
+  return job_.SelfRestoreJob == 1 || settings_.SelfRestore;
+}
 
 void JobPlanner::AnalyseSource() {
   if (JobActive()) {
@@ -144,9 +146,9 @@ void JobPlanner::AnalyseSource() {
       } else if (recognised.kind == PieceNameKind::kTypedCandidate) {
         // The first block is always read: a first piece of at most 1,024 bytes
         // (the smallest typed divide size) must still be found.
-        const std::optional<std::int64_t> marker = FindMarker(
-            *file, kType3FirstPattern,
-            MarkerScan{.readLimit = job_.SourceSize, .firstBlockAlways = true});
+        const std::optional<std::int64_t> marker =
+            FindMarker(*file, kType3FirstPattern,
+                       MarkerScan{.readLimit = job_.SourceSize, .firstBlockAlways = true});
         const bool isExe = HasExeExtension(FileNamePart(texts_.source));
         job_.MarkerOffset = marker ? static_cast<int>(*marker) : 0;
         if (!marker) {
@@ -165,7 +167,8 @@ void JobPlanner::AnalyseSource() {
           } else if (kind == FirstPieceKind::kType3) {
             job_.SourceSplitType = 3;
             Type3FirstHeader header;
-            if (marker && file->Seek(*marker + static_cast<std::int64_t>(kType3FirstPattern.size()))) {
+            if (marker &&
+                file->Seek(*marker + static_cast<std::int64_t>(kType3FirstPattern.size()))) {
               header = ParseType3FirstHeader(*file);
             }
             if (header.status == HeaderStatus::kOk && header.BodyLength() < 0) {
