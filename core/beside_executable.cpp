@@ -1,23 +1,23 @@
 #include "core/beside_executable.h"
 
-#include <filesystem>
 #include <system_error>
 
 namespace kv {
 
+std::vector<std::filesystem::path> BesideExecutableFolders(
+    const std::filesystem::path& executableFolder) {
+  return {executableFolder, (executableFolder / ".." / "share" / "kolvanto").lexically_normal()};
+}
+
 std::string FindBesideExecutable(const std::string& executableFolder, const std::string& fileName) {
-  namespace fs = std::filesystem;
-  const fs::path folder(executableFolder);
-  const fs::path beside = folder / fileName;
-  const fs::path shared = folder / ".." / "share" / "kolvanto" / fileName;
+  const auto folders = BesideExecutableFolders(executableFolder);
   std::error_code ec;
-  if (fs::is_regular_file(beside, ec)) {
-    return beside.string();
+  for (const auto& folder : folders) {
+    if (std::filesystem::is_regular_file(folder / fileName, ec)) {
+      return (folder / fileName).string();
+    }
   }
-  if (fs::is_regular_file(shared, ec)) {
-    return shared.lexically_normal().string();
-  }
-  return beside.string();
+  return (folders.front() / fileName).string();
 }
 
 }  // namespace kv

@@ -1,9 +1,10 @@
 #pragma once
-// This program's version: the newest RequiredVersion a piece may ask for.
+// This program's version: recorded with the saved settings, and the newest
+// RequiredVersion a piece may ask for.
 
 namespace kv {
 
-constexpr int kProgramVersionMajor = 3;
-constexpr int kProgramVersionMinor = 12;
+inline constexpr int kProgramVersionMajor = 3;
+inline constexpr int kProgramVersionMinor = 12;
 
 }  // namespace kv

@@ -1,0 +1,66 @@
+#include "divide/media_check.h"
+
+#include <algorithm>
+
+#include "core/piece_names.h"
+#include "core/prompter.h"
+#include "divide/divide_steps.h"
+#include "divide/media_texts.h"
+#include "platform/volumes.h"
+
+namespace kv {
+
+namespace {
+
+bool RetryOrCancel(Prompter& prompter, const char* text) {
+  return prompter.Ask(MakeMessage(text, Buttons::kRetryCancel, Icon::kStop)) == Answer::kRetry;
+}
+
+}  // namespace
+
+std::string RequiredLine(std::int64_t needed) {
+  return FillText(texts::kRequiredLine, FormatGrouped(needed));
+}
+
+std::string FreeLine(std::uint32_t freeSpace) {
+  return FillText(texts::kFreeLine, FormatGrouped(freeSpace));
+}
+
+MediaCheckResult RunMediaCheck(Volumes& volumes, Prompter& prompter, const std::string& dest,
+                               const MediaCheckRule& rule) {
+  MediaCheckResult result;
+  for (;;) {
+    std::uint32_t freeSpace = 0;
+    if (!volumes.QueryFreeSpace(dest, freeSpace)) {
+      if (RetryOrCancel(prompter, texts::kDriveNotReady)) {
+        continue;
+      }
+      return result;
+    }
+    std::int32_t pieceSize = rule.fixedSize;
+    if (rule.fitFree) {
+      if (freeSpace <= rule.tooSmallAtOrBelow) {
+        if (RetryOrCancel(prompter, texts::kFreeSpaceTooSmall)) {
+          continue;
+        }
+        return result;
+      }
+      pieceSize = static_cast<std::int32_t>(
+          std::min<std::uint32_t>(freeSpace, static_cast<std::uint32_t>(kMaxDivideSize)));
+    }
+    const std::int64_t needed = rule.needed ? rule.needed(pieceSize) : pieceSize;
+    if (needed > static_cast<std::int64_t>(freeSpace)) {
+      const CapacityShortage request{RequiredLine(needed), FreeLine(freeSpace), dest};
+      if (prompter.AskCapacityShortage(request) == Answer::kCancel) {
+        return result;
+      }
+      continue;
+    }
+    result.passed = true;
+    result.pieceSize = pieceSize;
+    result.freeSpace = freeSpace;
+    return result;
+  }
+}
+
+}  // namespace kv

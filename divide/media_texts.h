@@ -1,0 +1,22 @@
+#pragma once
+// Texts of the destination checks and prompts that both divide engines show.
+
+namespace kv::texts {
+
+inline constexpr const char* kDriveNotReady = "書き込み先のドライブの準備ができていません";
+inline constexpr const char* kFreeSpaceTooSmall = "書込み先の空き容量が小さすぎます";
+inline constexpr const char* kRequiredLine = "必要容量： %sBytes";
+inline constexpr const char* kFreeLine = "空き容量： %sBytes";
+inline constexpr const char* kCannotCreate = "ファイルを作成できません";
+inline constexpr const char* kNextPiece = "次のファイルは「%s」になります";
+inline constexpr const char* kOverwriteQuestion =
+    "%s は\nすでに存在しますが、上書きしてもよろしいですか";
+inline constexpr const char* kOverwriteCaption = "Kolvanto  上書き確認";
+inline constexpr const char* kCannotOverwrite = "このファイルに上書きする事はできません";
+inline constexpr const char* kSameAsSource =
+    "元のファイルと作成ファイルが同一です。作成ファイル名を変更してください";
+inline constexpr const char* kUnexpectedError = "予期せぬエラーが発生しました。";
+inline constexpr const char* kNoRoomToExtend = "書き込み先の容量が足りません";
+inline constexpr const char* kShortageCaption = "Kolvanto  容量不足";
+
+}  // namespace kv::texts

@@ -1,0 +1,307 @@
+#include "divide/type0_divide.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/binary_file.h"
+#include "core/divide_settings.h"
+#include "core/job_state.h"
+#include "core/job_texts.h"
+#include "core/piece_names.h"
+#include "core/prompter.h"
+#include "divide/ask_next_medium.h"
+#include "divide/divide_steps.h"
+#include "divide/media_check.h"
+#include "divide/media_texts.h"
+#include "platform/volumes.h"
+
+namespace kv {
+
+namespace {
+
+constexpr std::int64_t kStep = 1024;
+constexpr std::int64_t kWindow = 1536;
+constexpr std::int64_t kOverlap = 512;
+
+char UpperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// The string a line or string split looks for: CR LF, or the user string in
+// upper case with every "^M" standing for CR LF.
+std::string SearchString(const DivideSettings& settings) {
+  if (settings.Type0Type == 1) {
+    return "\r\n";
+  }
+  std::string s = settings.DivideString;
+  std::transform(s.begin(), s.end(), s.begin(), UpperAscii);
+  for (std::size_t at = s.find("^M"); at != std::string::npos; at = s.find("^M", at + 2)) {
+    s[at] = '\r';
+    s[at + 1] = '\n';
+  }
+  return s;
+}
+
+class Type0Divide {
+ public:
+  Type0Divide(const DivideSettings& settings, JobState& job, Prompter& prompter, Volumes& volumes)
+      : settings_(settings), job_(job), prompter_(prompter), volumes_(volumes) {}
+
+  // True when the job finished; false when it stopped (the user was told why).
+  bool Run();
+
+ private:
+  bool CheckMedia(bool firstPiece);
+  bool CopyStep();
+  bool ExtendToMark();
+  bool NextPiece();
+  bool Finish();
+  bool ClosePiece();
+  void Progress();
+
+  const DivideSettings& settings_;
+  JobState& job_;
+  Prompter& prompter_;
+  Volumes& volumes_;
+
+  std::string sourceName_;
+  std::string dest_;
+  std::unique_ptr<BinaryFile> source_;
+  std::unique_ptr<BinaryFile> piece_;
+  std::int64_t sourceSize_ = 0;
+  std::int64_t remaining_ = 0;
+  std::int32_t pieceSize_ = 0;
+  std::int64_t pieceLeft_ = 0;
+  std::int64_t planned_ = 0;
+  std::uint32_t free_ = 0;
+  int counter_ = 0;
+  bool fitFree_ = false;
+  double progressUnit_ = 0;
+  std::array<std::byte, kWindow> buffer_{};
+  std::array<char, kWindow> upper_{};
+};
+
+bool Type0Divide::Run() {
+  job_.ProgressHold.store(1);
+  sourceName_ = job_.JobSource();
+  dest_ = job_.JobDest();
+  sourceSize_ = job_.SourceSize;
+  fitFree_ = job_.JobDivideSize == -1;
+  counter_ = settings_.DivideExt;
+  remaining_ = sourceSize_;
+
+  if (!CheckMedia(true)) {
+    return false;
+  }
+  if (RefuseWritingOverSource(prompter_, dest_, sourceName_)) {
+    return false;
+  }
+  piece_ = CreatePiece(prompter_, dest_, true);
+  if (!piece_) {
+    return false;
+  }
+  // A source that cannot be opened shows up as an input/output error at the first read.
+  source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead);
+
+  job_.SetJobMessage(texts::kDividing);
+  job_.ProgressHold.store(0);
+  progressUnit_ = static_cast<double>(sourceSize_) * 0.001;
+
+  for (;;) {
+    if (!CopyStep()) {
+      ShowIoError(prompter_);
+      return false;
+    }
+    if (job_.RunState.load() == kRunCancelRequested) {
+      return false;
+    }
+    if (remaining_ == 0) {
+      return Finish();
+    }
+    if (pieceLeft_ > 0) {
+      Progress();
+      continue;
+    }
+    if ((settings_.Type0Type == 1 || settings_.Type0Type == 2) && settings_.TimingSize == 1) {
+      if (!ExtendToMark()) {
+        return false;
+      }
+      if (remaining_ == 0) {
+        return Finish();
+      }
+    }
+    if (!NextPiece()) {
+      return false;
+    }
+  }
+}
+
+bool Type0Divide::CheckMedia(bool firstPiece) {
+  MediaCheckRule rule;
+  rule.fitFree = fitFree_;
+  rule.tooSmallAtOrBelow = firstPiece ? 1 : 0;
+  rule.fixedSize = job_.JobDivideSize;
+  rule.needed = [this](std::int32_t pieceSize) {
+    return std::min<std::int64_t>(pieceSize, remaining_);
+  };
+  const MediaCheckResult r = RunMediaCheck(volumes_, prompter_, dest_, rule);
+  if (!r.passed) {
+    return false;
+  }
+  pieceSize_ = r.pieceSize;
+  free_ = r.freeSpace;
+  planned_ = std::min<std::int64_t>(pieceSize_, remaining_);
+  pieceLeft_ = planned_;
+  return true;
+}
+
+bool Type0Divide::CopyStep() {
+  const std::int64_t n = std::min({kStep, pieceLeft_, remaining_});
+  if (!source_ || source_->Read(std::span(buffer_.data(), static_cast<std::size_t>(n))) != n ||
+      !piece_->Write(buffer_.data(), static_cast<std::size_t>(n))) {
+    return false;
+  }
+  pieceLeft_ -= n;
+  remaining_ -= n;
+  return true;
+}
+
+// Lengthens a piece that has reached its nominal size up to the next line end
+// or string, within the free space the piece leaves on the medium.
+bool Type0Divide::ExtendToMark() {
+  std::int64_t room =
+      static_cast<std::int64_t>(free_) < planned_ ? 0 : static_cast<std::int64_t>(free_) - planned_;
+  const std::string mark = SearchString(settings_);
+  for (;;) {
+    if (room == 0) {
+      job_.ProgressHold.store(1);
+      prompter_.Ask(
+          MakeMessage(texts::kNoRoomToExtend, Buttons::kOk, Icon::kStop, texts::kShortageCaption));
+      return false;
+    }
+    std::int64_t n = kWindow;
+    if (room < kWindow && room <= remaining_) {
+      n = room;
+    } else if (remaining_ < kWindow) {
+      n = remaining_;
+    }
+    if (!source_ || source_->Read(std::span(buffer_.data(), static_cast<std::size_t>(n))) != n) {
+      ShowIoError(prompter_);
+      return false;
+    }
+    // Only the bytes before the first NUL take part in the search.
+    std::size_t textLength = 0;
+    while (textLength < static_cast<std::size_t>(n) && buffer_[textLength] != std::byte{0}) {
+      upper_[textLength] = UpperAscii(static_cast<char>(buffer_[textLength]));
+      ++textLength;
+    }
+    const std::size_t found = std::string_view(upper_.data(), textLength).find(mark);
+    if (found == std::string_view::npos) {
+      if (n == kWindow) {
+        // Look at the last bytes again at the head of the next window.
+        if (!source_->Seek(source_->Position() - kOverlap)) {
+          ShowIoError(prompter_);
+          return false;
+        }
+        n = kWindow - kOverlap;
+      }
+      if (!piece_->Write(buffer_.data(), static_cast<std::size_t>(n))) {
+        ShowIoError(prompter_);
+        return false;
+      }
+      remaining_ -= n;
+      room -= n;
+      if (remaining_ == 0) {
+        return true;
+      }
+      continue;
+    }
+    const std::int64_t cut =
+        static_cast<std::int64_t>(found + mark.size() * (settings_.TimingString == 1 ? 1 : 0));
+    if (!piece_->Write(buffer_.data(), static_cast<std::size_t>(cut)) ||
+        !source_->Seek(source_->Position() + (cut - n))) {
+      ShowIoError(prompter_);
+      return false;
+    }
+    remaining_ -= cut;
+    room = std::max<std::int64_t>(0, room - cut);
+    return true;
+  }
+}
+
+bool Type0Divide::NextPiece() {
+  Progress();
+  ++counter_;
+  job_.ProgressHold.store(10);
+  if (!ClosePiece()) {
+    return false;
+  }
+  dest_ =
+      SetPieceNumber(dest_, counter_,
+                     settings_.DivideExtAddC ? PieceScheme::kAddedChar : PieceScheme::kThreeDigit);
+  job_.SetJobDest(dest_, true);
+  if (RefuseWritingOverSource(prompter_, dest_, sourceName_)) {
+    return false;
+  }
+  if (job_.PiecesOnFixedDrive == 0 && !AskNextMedium(prompter_, dest_, Answer::kYes)) {
+    return false;
+  }
+  if (!CheckMedia(false)) {
+    return false;
+  }
+  piece_ = CreatePiece(prompter_, dest_, false);
+  if (!piece_) {
+    return false;
+  }
+  job_.ProgressHold.store(0);
+  Progress();
+  return true;
+}
+
+bool Type0Divide::ClosePiece() {
+  const bool ok = piece_->Close();
+  piece_.reset();
+  if (!ok) {
+    ShowIoError(prompter_);
+  }
+  return ok;
+}
+
+bool Type0Divide::Finish() {
+  Progress();
+  job_.ProgressPermille.store(1000);
+  source_.reset();
+  return ClosePiece();
+}
+
+void Type0Divide::Progress() {
+  const std::int64_t done = sourceSize_ - remaining_;
+  job_.SetStatusText(FormatGrouped(done / 1024) + texts::kKiBytesSuffix);
+  // A source under 1000 bytes has no progress unit worth dividing by.
+  const int permille =
+      sourceSize_ < 1000 ? 1000 : static_cast<int>(static_cast<double>(done) / progressUnit_);
+  job_.ProgressPermille.store(std::min(permille, 1000));
+}
+
+}  // namespace
+
+void Type0DivideWorker(const DivideSettings& settings, JobState& job, Prompter& prompter,
+                       Volumes& volumes) {
+  bool finished = false;
+  try {
+    Type0Divide divide(settings, job, prompter, volumes);
+    finished = divide.Run();
+  } catch (...) {
+    // Nothing leaves the worker: any failure ends the job as stopped.
+    finished = false;
+  }
+  job.SetJobMessage(finished ? texts::kDivideDone : texts::kDivideCancelled);
+  job.RunState.store(kRunIdle);
+}
+
+}  // namespace kv

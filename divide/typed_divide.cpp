@@ -1,0 +1,344 @@
+#include "divide/typed_divide.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/binary_file.h"
+#include "core/crc16.h"
+#include "core/divide_settings.h"
+#include "core/job_state.h"
+#include "core/job_texts.h"
+#include "core/packed_time.h"
+#include "core/piece_names.h"
+#include "core/prompter.h"
+#include "core/stub_data_file.h"
+#include "core/typed_header_builder.h"
+#include "divide/ask_next_medium.h"
+#include "divide/divide_steps.h"
+#include "divide/media_check.h"
+#include "platform/file_helpers.h"
+#include "platform/volumes.h"
+
+namespace kv {
+
+namespace {
+
+constexpr std::int64_t kStep = 1024;
+constexpr std::int64_t kTrailerLength = 3;
+
+class TypedDivide {
+ public:
+  TypedDivide(const DivideSettings& settings, JobState& job, Prompter& prompter, Volumes& volumes,
+              StubDataFile& stubs)
+      : settings_(settings), job_(job), prompter_(prompter), volumes_(volumes), stubs_(stubs) {}
+
+  // True when the job finished; false when it stopped (the user was told why).
+  bool Run();
+
+ private:
+  std::vector<std::uint8_t> FirstHeader(std::int32_t divideSize) const;
+  bool StartFirstPiece();
+  bool CopyStep();
+  bool WriteTrailer();
+  bool ClosePiece();
+  bool NextPiece();
+  bool Finish();
+  void Progress();
+  bool Type3() const { return type_ == SplitType::kType3; }
+
+  const DivideSettings& settings_;
+  JobState& job_;
+  Prompter& prompter_;
+  Volumes& volumes_;
+  StubDataFile& stubs_;
+
+  SplitType type_ = SplitType::kType3;
+  bool fitFree_ = false;
+  bool selfRestoring_ = false;
+  int kind_ = 0;
+  std::int64_t stubSize_ = 0;
+  std::string sourceName_;
+  std::string dest_;
+  std::string storedName_;
+  std::int64_t modifiedTime_ = 0;
+  std::int64_t sourceSize_ = 0;
+  std::int64_t remaining_ = 0;
+  std::int64_t room_ = 0;
+  std::int32_t divideSize_ = 0;
+  int pieceNumber_ = 1;
+  std::uint16_t seriesId_ = 0;
+  std::uint8_t checkByte_ = 0;
+  std::int64_t progressDivisor_ = 0;
+  Crc16 crc_;
+  std::unique_ptr<BinaryFile> source_;
+  std::unique_ptr<BinaryFile> piece_;
+  std::array<std::byte, kStep> buffer_{};
+};
+
+bool TypedDivide::Run() {
+  job_.ProgressHold.store(1);
+  const int divideType = settings_.DivideType;
+  if (divideType < 1 || divideType > 3) {
+    ShowUnexpectedError(prompter_);
+    return false;
+  }
+  type_ = static_cast<SplitType>(divideType);
+  fitFree_ = job_.JobDivideSize == -1;
+  selfRestoring_ = job_.SelfRestoreJob != 0;
+  kind_ = job_.SelfRestoreKind;
+  stubSize_ = selfRestoring_ ? stubs_.StubSize(kind_) : 0;
+  sourceName_ = job_.JobSource();
+  dest_ = job_.JobDest();
+  sourceSize_ = job_.SourceSize;
+  modifiedTime_ = ModifiedTimeUtc(sourceName_).value_or(0);
+
+  // The name the series records is settled before the header is sized.
+  storedName_ = job_.StoredName;
+  if (type_ == SplitType::kType1 ||
+      (selfRestoring_ && settings_.ShortFileName && RecordsShortName(stubs_.KindName(kind_)))) {
+    storedName_ = ShortName83(sourceName_);
+  }
+
+  if (!StartFirstPiece()) {
+    return false;
+  }
+  for (;;) {
+    if (!CopyStep()) {
+      ShowIoError(prompter_);
+      return false;
+    }
+    if (job_.RunState.load() == kRunCancelRequested) {
+      return false;
+    }
+    if (remaining_ == 0) {
+      return Finish();
+    }
+    if (room_ > 0) {
+      Progress();
+      continue;
+    }
+    if (!NextPiece()) {
+      return false;
+    }
+  }
+}
+
+std::vector<std::uint8_t> TypedDivide::FirstHeader(std::int32_t divideSize) const {
+  switch (type_) {
+    case SplitType::kType1:
+      return BuildType1Header(storedName_, sourceSize_);
+    case SplitType::kType2:
+      return BuildType2Header(
+          storedName_, sourceSize_,
+          SeriesCheckByte(sourceName_, selfRestoring_, sourceSize_, divideSize));
+    default: {
+      const RecordedTime time = PackTime(modifiedTime_);
+      return BuildType3FirstHeader(
+          sourceSize_, divideSize - stubSize_ - kTrailerLength,
+          SeriesId(sourceName_, sourceSize_, selfRestoring_, divideSize, fitFree_, modifiedTime_),
+          storedName_, time.year, time.packedTime);
+    }
+  }
+}
+
+bool TypedDivide::StartFirstPiece() {
+  const std::int64_t total = sourceSize_ + stubSize_;
+  MediaCheckRule rule;
+  rule.fitFree = fitFree_;
+  rule.tooSmallAtOrBelow = static_cast<std::uint64_t>(stubSize_) + kStep;
+  rule.fixedSize = job_.JobDivideSize;
+  // The whole first piece must fit: stub, header, body and the Type3 trailer.
+  rule.needed = [&](std::int32_t divideSize) {
+    const auto headerLength = static_cast<std::int64_t>(FirstHeader(divideSize).size());
+    return std::min<std::int64_t>(divideSize,
+                                  total + headerLength + (Type3() ? kTrailerLength : 0));
+  };
+  const MediaCheckResult checked = RunMediaCheck(volumes_, prompter_, dest_, rule);
+  if (!checked.passed) {
+    return false;
+  }
+  divideSize_ = checked.pieceSize;
+
+  const std::vector<std::uint8_t> header = FirstHeader(divideSize_);
+  room_ = std::int64_t{divideSize_} - static_cast<std::int64_t>(header.size()) -
+          (Type3() ? kTrailerLength : 0) - stubSize_;
+  if (header.empty() || room_ <= 0) {
+    ShowUnexpectedError(prompter_);
+    return false;
+  }
+  if (type_ == SplitType::kType3) {
+    seriesId_ =
+        SeriesId(sourceName_, sourceSize_, selfRestoring_, divideSize_, fitFree_, modifiedTime_);
+  } else if (type_ == SplitType::kType2) {
+    checkByte_ = header[1];
+  }
+
+  if (RefuseWritingOverSource(prompter_, dest_, sourceName_)) {
+    return false;
+  }
+  piece_ = CreatePiece(prompter_, dest_, true);
+  if (!piece_) {
+    return false;
+  }
+  job_.SetJobMessage(texts::kDividing);
+  job_.ProgressHold.store(0);
+  if ((selfRestoring_ && !stubs_.CopyStub(kind_, *piece_)) ||
+      !piece_->Write(header.data(), header.size())) {
+    ShowIoError(prompter_);
+    return false;
+  }
+  remaining_ = sourceSize_;
+  // A source that cannot be opened shows up as an input/output error at the first read.
+  source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead);
+  progressDivisor_ = sourceSize_ / 1000;
+  crc_.Reset();
+  return true;
+}
+
+bool TypedDivide::CopyStep() {
+  std::int64_t n = 0;
+  if (remaining_ > kStep && room_ > kStep) {
+    n = kStep;
+  } else if (remaining_ >= room_) {
+    n = room_;
+  } else {
+    n = remaining_;
+  }
+  const auto count = static_cast<std::size_t>(n);
+  if (!source_ || source_->Read(std::span(buffer_.data(), count)) != n ||
+      !piece_->Write(buffer_.data(), count)) {
+    return false;
+  }
+  crc_.Update(buffer_.data(), count, true);
+  remaining_ -= n;
+  room_ -= n;
+  return true;
+}
+
+bool TypedDivide::WriteTrailer() {
+  if (!Type3()) {
+    return true;
+  }
+  const std::uint16_t crc = crc_.Value();
+  const std::uint8_t trailer[kTrailerLength] = {static_cast<std::uint8_t>(crc & 0xFF),
+                                                static_cast<std::uint8_t>(crc >> 8), kInfoTagEnd};
+  return piece_->Write(trailer, sizeof trailer);
+}
+
+bool TypedDivide::ClosePiece() {
+  const bool ok = piece_->Close();
+  piece_.reset();
+  return ok;
+}
+
+bool TypedDivide::Finish() {
+  if (!WriteTrailer() || !ClosePiece()) {
+    ShowIoError(prompter_);
+    return false;
+  }
+  source_.reset();
+  job_.SetStatusText(FormatGrouped(sourceSize_ / 1024) + texts::kKiBytesSuffix);
+  job_.ProgressPermille.store(1000);
+  return true;
+}
+
+bool TypedDivide::NextPiece() {
+  if (!WriteTrailer()) {
+    ShowIoError(prompter_);
+    return false;
+  }
+  Progress();
+  job_.ProgressHold.store(10);
+  if (!ClosePiece()) {
+    ShowIoError(prompter_);
+    return false;
+  }
+  ++pieceNumber_;
+  dest_ = SetPieceNumber(dest_, pieceNumber_, PieceScheme::kDScheme);
+  job_.SetJobDest(dest_, true);
+  if (RefuseWritingOverSource(prompter_, dest_, sourceName_)) {
+    return false;
+  }
+  if (job_.PiecesOnFixedDrive == 0 && !AskNextMedium(prompter_, dest_, Answer::kNo)) {
+    return false;
+  }
+
+  // Header and trailer bytes every following piece carries besides its body.
+  std::int64_t headerLength = 0;
+  if (type_ == SplitType::kType3) {
+    headerLength = Type3NextHeaderLength(pieceNumber_);
+  } else if (type_ == SplitType::kType2) {
+    headerLength = 1;
+  }
+  const std::int64_t overhead = headerLength + (Type3() ? kTrailerLength : 0);
+  MediaCheckRule rule;
+  rule.fitFree = fitFree_;
+  // A medium that cannot take one body byte behind the header is too small.
+  rule.tooSmallAtOrBelow = static_cast<std::uint64_t>(std::max<std::int64_t>(1, overhead));
+  rule.fixedSize = job_.JobDivideSize;
+  rule.needed = [&](std::int32_t divideSize) {
+    return std::min<std::int64_t>(divideSize, remaining_ + overhead);
+  };
+  const MediaCheckResult checked = RunMediaCheck(volumes_, prompter_, dest_, rule);
+  if (!checked.passed) {
+    return false;
+  }
+  divideSize_ = checked.pieceSize;
+
+  std::vector<std::uint8_t> header;
+  if (type_ == SplitType::kType3) {
+    const std::int64_t pieceLength =
+        std::min<std::int64_t>(divideSize_ - kTrailerLength, headerLength + remaining_);
+    header = BuildType3NextHeader(pieceLength, seriesId_, pieceNumber_);
+  } else if (type_ == SplitType::kType2) {
+    header.push_back(checkByte_);
+  }
+  room_ = std::int64_t{divideSize_} - overhead;
+  if (static_cast<std::int64_t>(header.size()) != headerLength || room_ <= 0) {
+    ShowUnexpectedError(prompter_);
+    return false;
+  }
+
+  piece_ = CreatePiece(prompter_, dest_, true);
+  if (!piece_) {
+    return false;
+  }
+  if (!header.empty() && !piece_->Write(header.data(), header.size())) {
+    ShowIoError(prompter_);
+    return false;
+  }
+  crc_.Reset();
+  job_.ProgressHold.store(0);
+  Progress();
+  return true;
+}
+
+void TypedDivide::Progress() {
+  const std::int64_t done = sourceSize_ - remaining_;
+  job_.SetStatusText(FormatGrouped(done / 1024) + texts::kKiBytesSuffix);
+  // A source under 1000 bytes has no divisor: its progress shows as full.
+  const std::int64_t permille = progressDivisor_ == 0 ? 1000 : done / progressDivisor_;
+  job_.ProgressPermille.store(static_cast<int>(std::min<std::int64_t>(permille, 1000)));
+}
+
+}  // namespace
+
+void RunTypedDivide(const DivideSettings& settings, JobState& job, Prompter& prompter,
+                    Volumes& volumes, StubDataFile& stubs) {
+  bool finished = false;
+  try {
+    TypedDivide divide(settings, job, prompter, volumes, stubs);
+    finished = divide.Run();
+  } catch (...) {
+    // Nothing leaves the worker: any failure ends the job as stopped.
+    finished = false;
+  }
+  job.SetJobMessage(finished ? texts::kDivideDone : texts::kDivideCancelled);
+  job.RunState.store(kRunIdle);
+}
+
+}  // namespace kv

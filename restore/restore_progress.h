@@ -1,0 +1,28 @@
+#pragma once
+// What both restore workers write into the progress channel: the running KiB
+// count and the end of a job through its single exit.
+
+#include <cstdint>
+#include <string>
+
+#include "core/job_state.h"
+#include "core/job_texts.h"
+#include "core/piece_names.h"
+
+namespace kv::restore_detail {
+
+// Bytes moved per step: the unit of cancellation and of progress.
+inline constexpr std::int64_t kStepSize = 1024;
+
+// "%skBytes" with the whole KiB written so far.
+inline std::string KiBytesText(std::int64_t bytes) {
+  return FormatGrouped(bytes / 1024) + texts::kKiBytesSuffix;
+}
+
+// The last act of a worker: the final message, then RunState = 0.
+inline void EndJob(JobState& job, const char* finalMessage) {
+  job.SetJobMessage(finalMessage);
+  job.RunState.store(kRunIdle);
+}
+
+}  // namespace kv::restore_detail

@@ -1,0 +1,405 @@
+#include "restore/typed_restore.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "core/binary_file.h"
+#include "core/crc16.h"
+#include "core/divide_settings.h"
+#include "core/flagged_int.h"
+#include "core/job_state.h"
+#include "core/job_texts.h"
+#include "core/marker_scan.h"
+#include "core/packed_time.h"
+#include "core/piece_names.h"
+#include "core/prompter.h"
+#include "core/typed_header_builder.h"
+#include "core/typed_header_reader.h"
+#include "platform/file_helpers.h"
+#include "restore/restore_progress.h"
+
+namespace kv {
+
+namespace {
+
+using restore_detail::kStepSize;
+
+constexpr const char* kCheckCaption = "Kolvanto 復元確認";
+// The check-byte question of a Type2 series carries the two-blank caption.
+constexpr const char* kCheckByteCaption = "Kolvanto  復元確認";
+
+constexpr const char* kCannotOpen = "ファイルを開けません";
+constexpr const char* kEndMissing = "ファイルの終端が欠けています。\n[%s]";
+constexpr const char* kContentWrong = "ファイルの内容が正しくありません。\n[%s]";
+constexpr const char* kContentWrongForce = "ファイルの内容が正しくありません。強行しますか？\n[%s]";
+constexpr const char* kBroken = "ファイルが壊れています。\n[%s]";
+constexpr const char* kNextMedium = "次に%sを読み込みます";
+constexpr const char* kNotFound = "ファイルが見つかりません\n%s";
+constexpr const char* kAbnormal = "分割ファイルが異常です。\n[%s]";
+constexpr const char* kOtherSeries =
+    "「%s」は、\n現在復元中のファイルとは異なります。強行しますか？";
+
+// Bytes behind a following marker that must exist for its header to be read.
+constexpr std::int64_t kMinNextHeaderTail = 10;
+
+std::string Fill(const char* pattern, const std::string& value) {
+  std::string text = pattern;
+  const std::size_t at = text.find("%s");
+  if (at != std::string::npos) {
+    text.replace(at, 2, value);
+  }
+  return text;
+}
+
+enum class Outcome { kDone, kDoneWithError, kCancelled };
+
+class TypedRestore {
+ public:
+  TypedRestore(JobState& job, Prompter& prompter) : job_(job), prompter_(prompter) {}
+
+  Outcome Run();
+
+ private:
+  // The ways a step can go: on, or to the end of the job with this outcome.
+  struct Step {
+    bool ok = true;
+    Outcome outcome = Outcome::kCancelled;
+  };
+  static Step Go() { return {}; }
+  static Step Stop(Outcome outcome = Outcome::kCancelled) { return {false, outcome}; }
+
+  Step Start();
+  Step CopyChunk();
+  Step ChangePiece();
+  Step Finish();
+  Step OpenNextPiece();
+  Step ReadNextHeader();
+  // Reads the stored checksum of the piece just copied; true when it matches.
+  bool ChecksumMatches();
+  void ProgressUpdate();
+  void CloseAll();
+
+  Answer Ask(const char* pattern, const std::string& name, Buttons buttons, Icon icon,
+             const char* caption = kCaption) {
+    return prompter_.Ask(MakeMessage(Fill(pattern, name), buttons, icon, caption));
+  }
+  // The piece ends before the bytes it promised.
+  Step EndMissing() {
+    CloseAll();
+    Ask(kEndMissing, pieceName_, Buttons::kOk, Icon::kStop);
+    return Stop();
+  }
+  Step Broken(const char* caption) {
+    CloseAll();
+    Ask(kBroken, pieceName_, Buttons::kOk, Icon::kStop, caption);
+    return Stop();
+  }
+  Step IoError() {
+    CloseAll();
+    prompter_.Ask(MakeMessage(texts::kIoError, Buttons::kOk, Icon::kStop));
+    return Stop();
+  }
+
+  JobState& job_;
+  Prompter& prompter_;
+  int type_ = 0;
+  std::unique_ptr<BinaryFile> piece_;
+  std::unique_ptr<BinaryFile> dest_;
+  std::string pieceName_;
+  std::int64_t pieceSize_ = 0;
+  int pieceNumber_ = 1;
+  std::int64_t remaining_ = 0;
+  std::int64_t bodyLeft_ = 0;
+  std::int64_t progressDivisor_ = 0;
+  Crc16 crc_;
+  std::array<std::byte, kStepSize> buffer_{};
+};
+
+void TypedRestore::CloseAll() {
+  piece_.reset();
+  dest_.reset();
+}
+
+TypedRestore::Step TypedRestore::Start() {
+  job_.ProgressHold.store(1);
+  pieceNumber_ = 1;
+  type_ = job_.SourceSplitType;
+  pieceName_ = job_.JobSource();
+  remaining_ = job_.SourceSize < 0 ? 0 : job_.SourceSize;
+
+  while (!(piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead))) {
+    if (prompter_.Ask(MakeMessage(kCannotOpen, Buttons::kRetryCancel, Icon::kWarning)) !=
+        Answer::kRetry) {
+      return Stop();
+    }
+  }
+  pieceSize_ = piece_->Size();
+  const std::int64_t headerEnd = static_cast<std::int64_t>(job_.MarkerOffset) + job_.HeaderLength;
+  if (pieceSize_ < 0 || !piece_->Seek(std::min(headerEnd, pieceSize_))) {
+    return IoError();
+  }
+  if (headerEnd > pieceSize_) {
+    return EndMissing();
+  }
+  if (type_ == 3) {
+    bodyLeft_ = job_.FirstPieceLength - job_.HeaderLength;
+    // A length that ends inside its own header is no piece of ours.
+    if (bodyLeft_ < 0) {
+      return Broken(kCaption);
+    }
+  } else {
+    bodyLeft_ = pieceSize_ - headerEnd;
+  }
+
+  dest_ = BinaryFile::Open(job_.JobDest(), BinaryFile::Mode::kCreateWrite);
+  if (!dest_) {
+    return IoError();
+  }
+  job_.SetJobMessage(texts::kRestoring);
+  job_.ProgressHold.store(0);
+  progressDivisor_ = job_.SourceSize / 1000;
+  crc_.Reset();
+  return Go();
+}
+
+TypedRestore::Step TypedRestore::CopyChunk() {
+  std::int64_t want = 0;
+  if (remaining_ >= kStepSize && bodyLeft_ >= kStepSize) {
+    want = kStepSize;
+    remaining_ -= kStepSize;
+    bodyLeft_ -= kStepSize;
+  } else if (remaining_ < bodyLeft_) {
+    want = remaining_;
+    remaining_ = 0;
+  } else if (bodyLeft_ > 0) {
+    want = bodyLeft_;
+    remaining_ -= bodyLeft_;
+    bodyLeft_ = 0;
+  }
+  if (want == 0) {
+    return Go();
+  }
+  const auto chunk = std::span(buffer_.data(), static_cast<std::size_t>(want));
+  const std::int64_t got = piece_->Read(chunk);
+  if (got < 0) {
+    return IoError();
+  }
+  if (got < want) {
+    return EndMissing();
+  }
+  if (!dest_->Write(chunk)) {
+    return IoError();
+  }
+  crc_.Update(chunk, true);
+  return Go();
+}
+
+void TypedRestore::ProgressUpdate() {
+  const std::int64_t done = job_.SourceSize - remaining_;
+  job_.SetStatusText(restore_detail::KiBytesText(done));
+  // Sources under 1,000 bytes have no divisor: their progress is full at once.
+  const std::int64_t permille = progressDivisor_ > 0 ? done / progressDivisor_ : 1000;
+  job_.ProgressPermille.store(static_cast<int>(std::clamp<std::int64_t>(permille, 0, 1000)));
+}
+
+bool TypedRestore::ChecksumMatches() {
+  std::array<std::byte, 2> stored{};
+  // Bytes missing at the end of the piece count as zero.
+  piece_->Read(stored);
+  const unsigned value = static_cast<unsigned>(stored[0]) | (static_cast<unsigned>(stored[1]) << 8);
+  return value == crc_.Value();
+}
+
+TypedRestore::Step TypedRestore::Finish() {
+  job_.ProgressPermille.store(1000);
+  if (type_ == 3) {
+    if (!ChecksumMatches()) {
+      CloseAll();
+      Ask(kContentWrong, pieceName_, Buttons::kOk, Icon::kWarning, kCheckCaption);
+      return Stop(Outcome::kDoneWithError);
+    }
+    if (!SkipInfoRecords(*piece_)) {
+      return EndMissing();
+    }
+  }
+  piece_.reset();
+  const bool written = dest_->Close();
+  dest_.reset();
+  if (!written) {
+    return IoError();
+  }
+  if (type_ == 3 && job_.RecordedYear != 0) {
+    const UtcFields t =
+        UnpackTime(static_cast<std::uint16_t>(job_.RecordedYear), job_.RecordedTime);
+    // A recorded time that is no calendar time leaves the file's time alone.
+    SetModifiedTimeUtc(job_.JobDest(), t.year, t.month, t.day, t.hour, t.minute, t.second);
+  }
+  return Stop(Outcome::kDone);
+}
+
+TypedRestore::Step TypedRestore::OpenNextPiece() {
+  if (job_.PiecesOnFixedDrive == 0 &&
+      Ask(kNextMedium, pieceName_, Buttons::kYesNo, Icon::kInformation) != Answer::kYes) {
+    CloseAll();
+    return Stop();
+  }
+  while (!(piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead))) {
+    if (Ask(kNotFound, pieceName_, Buttons::kRetryCancel, Icon::kWarning) != Answer::kRetry) {
+      CloseAll();
+      return Stop();
+    }
+  }
+  pieceSize_ = piece_->Size();
+  if (pieceSize_ < 0) {
+    return IoError();
+  }
+  bodyLeft_ = pieceSize_;
+  return Go();
+}
+
+TypedRestore::Step TypedRestore::ReadNextHeader() {
+  // Blocks are read while they lie wholly inside the piece (the first always).
+  MarkerScan scan;
+  scan.readLimit = pieceSize_ + 1;
+  scan.overlap = static_cast<int>(kType3Marker.size()) - 1;
+  std::int64_t marker = -1;
+  for (;;) {
+    const std::optional<std::int64_t> found = FindMarker(*piece_, kType3Marker, scan);
+    if (found) {
+      marker = *found;
+      if (!piece_->Seek(marker + static_cast<std::int64_t>(kType3Marker.size()))) {
+        return IoError();
+      }
+      if (piece_->Position() + kMinNextHeaderTail < pieceSize_) {
+        break;
+      }
+    }
+    if (Ask(kAbnormal, pieceName_, Buttons::kRetryCancel, Icon::kWarning) != Answer::kRetry) {
+      CloseAll();
+      return Stop();
+    }
+  }
+  const std::int64_t pieceLength = ReadFlaggedInt64(*piece_);
+  std::array<std::byte, 2> id{};
+  const bool idRead = piece_->ReadExact(id);
+  const std::int32_t number = ReadFlaggedInt(*piece_, kFlaggedForm16);
+  if (pieceLength < 0 || !idRead || number < 0) {
+    return Broken(kCaption);
+  }
+  const auto seriesId = static_cast<std::uint16_t>(static_cast<unsigned>(id[0]) |
+                                                   (static_cast<unsigned>(id[1]) << 8));
+  if (seriesId != job_.FirstSeriesId && Ask(kOtherSeries, pieceName_, Buttons::kYesNo,
+                                            Icon::kQuestion, kCheckCaption) != Answer::kYes) {
+    CloseAll();
+    return Stop();
+  }
+  if (!SkipInfoRecords(*piece_)) {
+    return Broken(kCaption);
+  }
+  bodyLeft_ = pieceLength - (piece_->Position() - marker);
+  // A length that ends inside its own header is no piece of ours.
+  if (bodyLeft_ < 0) {
+    return Broken(kCaption);
+  }
+  return Go();
+}
+
+TypedRestore::Step TypedRestore::ChangePiece() {
+  ++pieceNumber_;
+  job_.ProgressHold.store(10);
+  if (type_ == 3) {
+    if (!ChecksumMatches() && Ask(kContentWrongForce, pieceName_, Buttons::kYesNo, Icon::kQuestion,
+                                  kCheckCaption) != Answer::kYes) {
+      CloseAll();
+      return Stop();
+    }
+    if (!SkipInfoRecords(*piece_)) {
+      return Broken(kCheckCaption);
+    }
+  }
+  crc_.Reset();
+  piece_.reset();
+  pieceName_ = SetPieceNumber(pieceName_, pieceNumber_, PieceScheme::kDScheme);
+  job_.SetJobSource(pieceName_, true);
+
+  if (const Step s = OpenNextPiece(); !s.ok) {
+    return s;
+  }
+  if (type_ == 3) {
+    if (const Step s = ReadNextHeader(); !s.ok) {
+      return s;
+    }
+  } else if (type_ == 2) {
+    const int checkByte = piece_->ReadByte();
+    // A piece without even its check byte has lost its end.
+    if (checkByte < 0) {
+      return EndMissing();
+    }
+    bodyLeft_ = pieceSize_ - 1;
+    if (checkByte != job_.FirstCheckByte &&
+        Ask(kOtherSeries, pieceName_, Buttons::kYesNo, Icon::kQuestion, kCheckByteCaption) !=
+            Answer::kYes) {
+      CloseAll();
+      return Stop();
+    }
+  }
+  job_.ProgressHold.store(0);
+  return Go();
+}
+
+Outcome TypedRestore::Run() {
+  if (const Step s = Start(); !s.ok) {
+    return s.outcome;
+  }
+  for (;;) {
+    if (const Step s = CopyChunk(); !s.ok) {
+      return s.outcome;
+    }
+    if (job_.RunState.load() == kRunCancelRequested) {
+      CloseAll();
+      return Outcome::kCancelled;
+    }
+    if (remaining_ == 0) {
+      return Finish().outcome;
+    }
+    if (bodyLeft_ == 0) {
+      if (const Step s = ChangePiece(); !s.ok) {
+        return s.outcome;
+      }
+    }
+    ProgressUpdate();
+  }
+}
+
+const char* FinalMessage(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::kDone:
+      return texts::kRestoreDone;
+    case Outcome::kDoneWithError:
+      return texts::kRestoreDoneWithError;
+    case Outcome::kCancelled:
+      break;
+  }
+  return texts::kRestoreCancelled;
+}
+
+}  // namespace
+
+void RunTypedRestore(const DivideSettings& /*settings*/, JobState& job, Prompter& prompter) {
+  Outcome outcome = Outcome::kCancelled;
+  try {
+    TypedRestore restore(job, prompter);
+    outcome = restore.Run();
+  } catch (...) {
+    outcome = Outcome::kCancelled;
+  }
+  restore_detail::EndJob(job, FinalMessage(outcome));
+}
+
+}  // namespace kv

@@ -1,0 +1,164 @@
+// The destination checks before each piece: a medium that is not ready, too
+// little free space when pieces follow the free space, a piece that does not
+// fit (on a real size-limited tmpfs), and the running out of room of a line split.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/piece_names.h"
+#include "divide/type0_divide.h"
+#include "tests/divide/divide_fixture.h"
+#include "tests/support/fake_volumes.h"
+
+namespace kv::test {
+namespace {
+
+constexpr std::uint64_t kTmpfsBytes = 64 * 1024;
+
+class MediaTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  DivideSettings settings;
+  JobState job;
+  HookPrompter prompter;
+  SystemVolumes system;
+};
+
+TEST_F(MediaTest, NotReadyOffersRetryUntilCancelled) {
+  WriteFileBytes(dir / "a.bin", RandomBytes(3000, 1));
+  FakeVolumes volumes;
+  volumes.SetNotReady();
+  PrepareDivideJob(job, dir / "a.bin", dir / "a.001", 1000);
+  prompter.script.Script({Answer::kRetry, Answer::kCancel});
+  Type0DivideWorker(settings, job, prompter, volumes);
+
+  const auto m = prompter.script.Messages();
+  ASSERT_EQ(m.size(), 2u);
+  for (const auto& message : m) {
+    EXPECT_EQ(message.text, "書き込み先のドライブの準備ができていません");
+    EXPECT_EQ(message.caption, "Kolvanto");
+    EXPECT_EQ(message.buttons, Buttons::kRetryCancel);
+    EXPECT_EQ(message.icon, Icon::kStop);
+  }
+  EXPECT_EQ(volumes.Queries().size(), 2u);
+  EXPECT_FALSE(std::filesystem::exists(dir / "a.001"));
+  EXPECT_EQ(job.JobMessage(), "分割を中止しました");
+  EXPECT_EQ(job.RunState.load(), 0);
+}
+
+TEST_F(MediaTest, PieceLargerThanTheFreeSpaceShowsTheShortageRequest) {
+  TmpfsMount medium(kTmpfsBytes);
+  if (!medium.Mounted()) {
+    GTEST_SKIP() << "mounting a tmpfs needs root";
+  }
+  WriteFileBytes(dir / "a.bin", RandomBytes(150000, 2));
+  PrepareDivideJob(job, dir / "a.bin", medium / "a.001", 100000);
+  prompter.script.Script({Answer::kRetry, Answer::kCancel});
+  Type0DivideWorker(settings, job, prompter, system);
+
+  const auto s = prompter.script.Shortages();
+  ASSERT_EQ(s.size(), 2u);
+  EXPECT_EQ(s[0].requiredLine, "必要容量： 100,000Bytes");
+  EXPECT_EQ(s[0].freeLine, "空き容量： 65,536Bytes");
+  EXPECT_EQ(s[0].destination, medium / "a.001");
+  EXPECT_FALSE(std::filesystem::exists(medium / "a.001"));
+  EXPECT_EQ(job.JobMessage(), "分割を中止しました");
+  EXPECT_EQ(job.RunState.load(), 0);
+}
+
+TEST_F(MediaTest, FitToFreeSpaceSizesEachPieceToTheMediumInTheDrive) {
+  TmpfsMount medium(kTmpfsBytes);
+  if (!medium.Mounted()) {
+    GTEST_SKIP() << "mounting a tmpfs needs root";
+  }
+  settings.DivideExt = 1;
+  const auto data = RandomBytes(150000, 3);
+  WriteFileBytes(dir / "a.bin", data);
+  PrepareDivideJob(job, dir / "a.bin", medium / "a.001", -1);
+  job.PiecesOnFixedDrive = 0;
+  // Changing the medium: the full pieces are taken off the tmpfs before each next piece.
+  std::vector<std::string> taken;
+  prompter.onAsk = [&](const Message& m) {
+    if (m.text.starts_with("次のファイル")) {
+      for (const auto& entry : std::filesystem::directory_iterator(medium / "")) {
+        const std::string kept = dir / entry.path().filename().string();
+        std::filesystem::copy_file(entry.path(), kept);
+        std::filesystem::remove(entry.path());
+        taken.push_back(kept);
+      }
+    }
+  };
+  prompter.script.SetFallback(Answer::kYes);
+  Type0DivideWorker(settings, job, prompter, system);
+
+  EXPECT_EQ(job.JobMessage(), "分割が終了しました");
+  ASSERT_EQ(taken.size(), 2u);
+  EXPECT_EQ(ReadFileBytes(taken[0]).size(), 65536u);
+  EXPECT_EQ(ReadFileBytes(taken[1]).size(), 65536u);
+  taken.push_back(medium / "a.003");
+  EXPECT_EQ(ReadFileBytes(taken[2]).size(), 150000u - 2 * 65536u);
+  EXPECT_EQ(Concatenate(taken), data);
+}
+
+TEST_F(MediaTest, FitToFreeSpaceOnAFullMediumIsTooSmall) {
+  TmpfsMount medium(kTmpfsBytes);
+  if (!medium.Mounted()) {
+    GTEST_SKIP() << "mounting a tmpfs needs root";
+  }
+  WriteFileBytes(dir / "a.bin", RandomBytes(150000, 3));
+  // The piece fills the medium; on a fixed drive the next piece finds 0 bytes free.
+  PrepareDivideJob(job, dir / "a.bin", medium / "a.001", -1);
+  prompter.script.Script({Answer::kRetry, Answer::kCancel});
+  Type0DivideWorker(settings, job, prompter, system);
+
+  const auto m = prompter.script.Messages();
+  ASSERT_EQ(m.size(), 2u);
+  EXPECT_EQ(m[0].text, "書込み先の空き容量が小さすぎます");
+  EXPECT_EQ(m[0].buttons, Buttons::kRetryCancel);
+  EXPECT_EQ(m[0].icon, Icon::kStop);
+  EXPECT_EQ(ReadFileBytes(medium / "a.001").size(), 65536u);
+  EXPECT_EQ(job.JobMessage(), "分割を中止しました");
+}
+
+TEST_F(MediaTest, LineSplitWithoutALineEndRunsOutOfRoom) {
+  TmpfsMount medium(kTmpfsBytes);
+  if (!medium.Mounted()) {
+    GTEST_SKIP() << "mounting a tmpfs needs root";
+  }
+  settings.Type0Type = 1;
+  settings.TimingSize = 1;
+  std::vector<std::uint8_t> data(100000, 'a');
+  for (std::size_t i = 80; i < data.size(); i += 81) {
+    data[i] = '\n';  // bare LF line ends: no CR LF anywhere
+  }
+  WriteFileBytes(dir / "a.txt", data);
+  PrepareDivideJob(job, dir / "a.txt", medium / "a.001", 1000);
+  Type0DivideWorker(settings, job, prompter, system);
+
+  const auto m = prompter.script.Messages();
+  ASSERT_EQ(m.size(), 1u);
+  EXPECT_EQ(m[0].text, "書き込み先の容量が足りません");
+  EXPECT_EQ(m[0].caption, "Kolvanto  容量不足");
+  EXPECT_EQ(m[0].buttons, Buttons::kOk);
+  EXPECT_EQ(m[0].icon, Icon::kStop);
+  EXPECT_EQ(ReadFileBytes(medium / "a.001"),
+            std::vector<std::uint8_t>(data.begin(), data.begin() + 65536));
+  EXPECT_EQ(job.ProgressHold.load(), 1);
+  EXPECT_EQ(job.JobMessage(), "分割を中止しました");
+}
+
+TEST_F(MediaTest, LineSplitWithoutALineEndTakesTheRestWhenThereIsRoom) {
+  settings.Type0Type = 1;
+  settings.TimingSize = 1;
+  const auto data = std::vector<std::uint8_t>(5000, 'a');
+  WriteFileBytes(dir / "a.txt", data);
+  PrepareDivideJob(job, dir / "a.txt", dir / "a.001", 1000);
+  Type0DivideWorker(settings, job, prompter, system);
+  EXPECT_EQ(job.JobMessage(), "分割が終了しました");
+  EXPECT_EQ(ReadFileBytes(dir / "a.001"), data);
+  EXPECT_FALSE(std::filesystem::exists(dir / "a.002"));
+}
+
+}  // namespace
+}  // namespace kv::test
