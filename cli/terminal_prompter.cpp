@@ -1,0 +1,140 @@
+#include "cli/terminal_prompter.h"
+
+#include <cstdio>
+#include <iostream>
+#include <string_view>
+
+namespace kv {
+
+namespace {
+
+const char* AnswerWord(Answer a) {
+  switch (a) {
+    case Answer::kOk:
+      return "OK";
+    case Answer::kYes:
+      return "yes";
+    case Answer::kNo:
+      return "no";
+    case Answer::kRetry:
+      return "retry";
+    case Answer::kCancel:
+      return "cancel";
+  }
+  return "";
+}
+
+bool StartsWith(std::string_view text, std::string_view start) {
+  return text.substr(0, start.size()) == start;
+}
+
+}  // namespace
+
+std::string TerminalText(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+      continue;
+    }
+    out += text[i];
+  }
+  return out;
+}
+
+void TerminalPrompter::EndProgressLine() {
+  if (progressShown_) {
+    std::fputc('\n', stderr);
+    progressShown_ = false;
+  }
+}
+
+Answer TerminalPrompter::Automatic(const Message& m) const {
+  if (m.buttons == Buttons::kOk) {
+    return Answer::kOk;
+  }
+  if (m.buttons == Buttons::kRetryCancel) {
+    return Answer::kCancel;
+  }
+  if (rules_.yesToAll) {
+    return Answer::kYes;
+  }
+  const std::string_view text = m.text;
+  if (m.caption == "Kolvanto  実行確認") {
+    return Answer::kYes;  // the command line is the confirmation
+  }
+  if (m.caption == "Kolvanto  上書き確認") {
+    return rules_.overwrite ? Answer::kYes : Answer::kNo;
+  }
+  if (text.find("強行しますか") != std::string_view::npos) {
+    return rules_.force ? Answer::kYes : Answer::kNo;
+  }
+  if (StartsWith(text, "次のファイルは") || StartsWith(text, "次に")) {
+    return Answer::kYes;
+  }
+  return Answer::kNo;
+}
+
+char TerminalPrompter::ReadKey() {
+  std::string line;
+  if (!std::getline(std::cin, line)) {
+    return 0;
+  }
+  return line.empty() ? '\n' : line.front();
+}
+
+Answer TerminalPrompter::Ask(const Message& m) {
+  std::lock_guard lock(outputMutex_);
+  EndProgressLine();
+  std::fprintf(stderr, "[%s]\n%s\n", m.caption.c_str(), TerminalText(m.text).c_str());
+  Answer answer = Answer::kOk;
+  if (!rules_.interactive || (rules_.yesToAll && m.buttons == Buttons::kYesNo)) {
+    answer = Automatic(m);
+    if (m.buttons != Buttons::kOk) {
+      std::fprintf(stderr, "-> %s\n", AnswerWord(answer));
+    }
+  } else if (m.buttons == Buttons::kOk) {
+    std::fputs("(Enter) ", stderr);
+    std::fflush(stderr);
+    ReadKey();
+  } else {
+    const bool yesNo = m.buttons == Buttons::kYesNo;
+    for (;;) {
+      std::fputs(yesNo ? "(y/n) " : "(r/c) ", stderr);
+      std::fflush(stderr);
+      const char key = ReadKey();
+      if (key == 0) {
+        answer = yesNo ? Answer::kNo : Answer::kCancel;
+        break;
+      }
+      if (key == '\n') {
+        answer = m.defaultButton;
+        break;
+      }
+      if (yesNo && (key == 'y' || key == 'Y' || key == 'n' || key == 'N')) {
+        answer = key == 'y' || key == 'Y' ? Answer::kYes : Answer::kNo;
+        break;
+      }
+      if (!yesNo && (key == 'r' || key == 'R' || key == 'c' || key == 'C')) {
+        answer = key == 'r' || key == 'R' ? Answer::kRetry : Answer::kCancel;
+        break;
+      }
+    }
+  }
+  if (answer == Answer::kNo || answer == Answer::kCancel) {
+    declined_ = true;
+  }
+  std::fflush(stderr);
+  return answer;
+}
+
+Answer TerminalPrompter::AskCapacityShortage(const CapacityShortage& request) {
+  Message m;
+  m.caption = "Kolvanto  容量不足";
+  m.text = request.requiredLine + "\n" + request.freeLine + "\n" + request.destination;
+  m.buttons = Buttons::kRetryCancel;
+  m.defaultButton = Answer::kRetry;
+  return Ask(m);
+}
+
+}  // namespace kv

@@ -1,0 +1,48 @@
+#pragma once
+// Asks the job's questions on the terminal, or answers them by the command
+// line's rules when there is none. Shares standard error with the progress line.
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "core/prompter.h"
+
+namespace kv {
+
+struct AnswerRules {
+  bool interactive = false;  // standard input and error are a terminal
+  bool yesToAll = false;     // -y
+  bool overwrite = false;    // --overwrite
+  bool force = false;        // --force
+};
+
+class TerminalPrompter final : public Prompter {
+ public:
+  explicit TerminalPrompter(AnswerRules rules) : rules_(rules) {}
+
+  Answer Ask(const Message& message) override;
+  Answer AskCapacityShortage(const CapacityShortage& request) override;
+
+  // True once a question was answered No or Cancel.
+  bool Declined() const { return declined_.load(); }
+  // Standard error is shared with the progress line.
+  std::mutex& OutputMutex() { return outputMutex_; }
+  // A progress line is on screen and must be ended before anything else is written.
+  void SetProgressShown(bool shown) { progressShown_ = shown; }
+
+ private:
+  Answer Automatic(const Message& message) const;
+  char ReadKey();
+  void EndProgressLine();
+
+  AnswerRules rules_;
+  std::atomic<bool> declined_{false};
+  std::mutex outputMutex_;
+  bool progressShown_ = false;
+};
+
+// Writes a system text for a terminal: "\r\n" becomes "\n".
+std::string TerminalText(const std::string& text);
+
+}  // namespace kv

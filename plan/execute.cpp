@@ -1,0 +1,279 @@
+// Execute, the self-restore commands, the job timer and cancel.
+
+#include <cstdio>
+
+#include "core/binary_file.h"
+#include "core/piece_names.h"
+#include "core/prompter.h"
+#include "core/stub_data_file.h"
+#include "plan/fill_text.h"
+#include "plan/job_planner.h"
+#include "plan/plan_texts.h"
+#include "plan/plan_view.h"
+#include "platform/file_helpers.h"
+#include "platform/volumes.h"
+
+namespace kv {
+
+namespace pt = plan_texts;
+
+namespace {
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A destination a job can use: an absolute name.
+bool ValidDestination(const std::string& name) {
+  return !name.empty() && name.front() == '/';
+}
+
+// A file that exists and can be opened for reading.
+bool ReadableFileExists(const std::string& name) {
+  return FileExists(name) && BinaryFile::Open(name, BinaryFile::Mode::kRead) != nullptr;
+}
+
+}  // namespace
+
+JobPlanner::JobPlanner(DivideSettings& settings, JobState& job, StubDataFile& stubs,
+                       Prompter& prompter, Volumes& volumes, PlanView& view, WorkerEntry worker)
+    : settings_(settings),
+      job_(job),
+      stubs_(stubs),
+      prompter_(prompter),
+      volumes_(volumes),
+      view_(view),
+      worker_(std::move(worker)) {}
+
+JobPlanner::~JobPlanner() {
+  if (thread_.joinable()) {
+    int running = kRunRunning;
+    job_.RunState.compare_exchange_strong(running, kRunCancelRequested);
+    thread_.join();
+  }
+}
+
+bool JobPlanner::JobActive() const {
+  return job_.RunState.load() != kRunIdle || thread_.joinable();
+}
+
+void JobPlanner::ShowTexts() {
+  view_.ShowTexts(texts_);
+}
+
+void JobPlanner::Refuse(const std::string& text, const char* caption) {
+  prompter_.Ask(MakeMessage(text, Buttons::kOk, Icon::kWarning, caption));
+  EndWithoutJob();
+}
+
+void JobPlanner::EndWithoutJob() {
+  if (job_.SelfRestoreJob == 1) {
+    job_.SelfRestoreJob = 0;
+    settings_.DivideType = job_.SavedDivideType;
+  }
+}
+
+void JobPlanner::Execute() {
+  if (settings_.SelfRestore && executeArmed_ == 1) {
+    executeArmed_ = 0;
+    view_.PostSelfRestoreCommand();
+    return;
+  }
+  executeArmed_ = 1;
+  if (JobActive()) {
+    return;
+  }
+  ExecuteFromAnalysis();
+}
+
+void JobPlanner::ExecuteFromAnalysis() {
+  AnalyseSource();
+  const std::string source = texts_.source;
+  const std::string dest = texts_.destination;
+
+  if (job_.SourceUsable == 0 || !ValidDestination(dest)) {
+    Refuse(pt::kNamesInvalid, kCaption);
+    return;
+  }
+  if (job_.SelfRestoreJob == 1 && job_.IsDivide == 0) {
+    Refuse(pt::kCannotDividePiece, pt::kSelfRestoreCaption);
+    return;
+  }
+  if (EqualIgnoringAsciiCase(source, dest) || SameFile(source, dest)) {
+    Refuse(pt::kSameFile, kCaption);
+    return;
+  }
+  const std::string kindName =
+      job_.SelfRestoreJob == 1 ? stubs_.KindName(job_.SelfRestoreKind) : std::string();
+  if (job_.SelfRestoreJob == 1 && job_.SourceSize > kMaxDivideSize && LimitedTo2GB(kindName)) {
+    Refuse(pt::kDosOver2GB, kCaption);
+    return;
+  }
+
+  // The confirmation.
+  const char* word = job_.SelfRestoreJob == 1 ? pt::kWordSelfRestore
+                     : job_.IsDivide == 1     ? pt::kWordDivide
+                                              : pt::kWordRestore;
+  const int number = job_.IsDivide == 1 ? settings_.DivideType : job_.SourceSplitType;
+  std::string text = FillText(pt::kConfirmHead, word, source.c_str(), dest.c_str());
+  text += job_.SelfRestoreJob == 1 ? FillText(pt::kConfirmKind, kindName.c_str())
+                                   : FillText(pt::kConfirmType, number);
+  if (settings_.HeadCut && job_.IsDivide == 0) {
+    text += FillText(pt::kConfirmHeadCut, FormatGrouped(settings_.HeadCutFirst).c_str(),
+                     FormatGrouped(settings_.HeadCutNext).c_str());
+  }
+  if (prompter_.Ask(MakeMessage(text, Buttons::kYesNo, Icon::kQuestion, pt::kConfirmCaption)) !=
+      Answer::kYes) {
+    EndWithoutJob();
+    return;
+  }
+
+  view_.AddRecentFile(source);
+
+  if (ReadableFileExists(dest)) {
+    if (prompter_.Ask(MakeMessage(FillText(pt::kOverwriteQuestion, dest.c_str()), Buttons::kYesNo,
+                                  Icon::kQuestion, pt::kOverwriteCaption)) != Answer::kYes) {
+      EndWithoutJob();
+      return;
+    }
+    if (std::remove(dest.c_str()) != 0) {
+      prompter_.Ask(MakeMessage(pt::kCannotOverwrite, Buttons::kOk, Icon::kNone,
+                                pt::kOverwriteRefusedCaption));
+      EndWithoutJob();
+      return;
+    }
+  }
+
+  // Publish the job.
+  job_.PiecesOnFixedDrive =
+      volumes_.IsOnRemovable(job_.IsDivide == 1 ? dest : source, settings_.RemovableDrive) ? 0 : 1;
+  job_.SetJobDest(dest);
+  job_.SetJobSource(source);
+
+  texts_.progress = 0;
+  texts_.progressText = true;
+  job_.ResetProgress();
+  job_.RunState.store(kRunRunning);
+  view_.StartJobTimer();
+
+  WorkerKind kind;
+  if (job_.IsDivide == 1) {
+    texts_.title = pt::kTitleDividing;
+    kind = settings_.DivideType == 0 && job_.SelfRestoreJob == 0 ? WorkerKind::kType0Divide
+                                                                 : WorkerKind::kTypedDivide;
+  } else {
+    texts_.title = pt::kTitleRestoring;
+    kind = job_.SourceSplitType != 0 ? WorkerKind::kTypedRestore : WorkerKind::kType0Restore;
+  }
+  StartWorker(kind);
+  view_.SetBusy(true);
+  ShowTexts();
+}
+
+void JobPlanner::StartWorker(WorkerKind kind) {
+  // The worker reads the settings in force now, whatever the window changes meanwhile.
+  snapshot_ = std::make_unique<DivideSettings>(settings_);
+  thread_ = std::thread([this, kind] {
+    const WorkerContext context{*snapshot_, job_, prompter_, volumes_, stubs_};
+    worker_(kind, context);
+  });
+}
+
+void JobPlanner::SelfRestoreStart(int kind) {
+  if (JobActive()) {
+    return;
+  }
+  job_.SelfRestoreKind = kind;
+  job_.SavedDivideType = settings_.DivideType;
+  job_.SelfRestoreJob = 1;
+  if (stubs_.Major() == 1) {
+    settings_.DivideType = 2;
+  } else if (stubs_.Major() == 2) {
+    settings_.DivideType = 3;
+  }
+  executeArmed_ = 1;
+  ExecuteFromAnalysis();
+}
+
+void JobPlanner::CreateSelfRestoring() {
+  if (stubs_.KindName(0).empty()) {
+    prompter_.Ask(MakeMessage(pt::kNoStubData, Buttons::kOk, Icon::kWarning));
+    return;
+  }
+  const int kind = settings_.RestoreNo;
+  if (kind >= 0 && kind < kMaxStubKinds && !stubs_.KindName(kind).empty()) {
+    SelfRestoreStart(kind);
+  } else {
+    prompter_.Ask(MakeMessage(pt::kChooseKind, Buttons::kOk, Icon::kWarning));
+  }
+}
+
+void JobPlanner::CreateSelfRestoringKind(int kind) {
+  SelfRestoreStart(kind);
+}
+
+bool JobPlanner::OnJobTimer() {
+  if (!thread_.joinable()) {
+    return false;
+  }
+  int hold = job_.ProgressHold.load();
+  if (hold != 1) {
+    texts_.statusField = job_.StatusText();
+    texts_.progress = job_.ProgressPermille.load();
+    if (hold > 1) {
+      // A worker's newer value wins over the count-down.
+      job_.ProgressHold.compare_exchange_strong(hold, hold - 1);
+    }
+  }
+  const bool message = job_.MessageChanged.exchange(false);
+  const bool dest = job_.DestChanged.exchange(false);
+  const bool source = job_.SourceNameChanged.exchange(false);
+  if (message || dest || source) {
+    texts_.information = job_.JobMessage();
+    texts_.destination = job_.JobDest();
+    texts_.source = job_.JobSource();
+  }
+  if (job_.RunState.load() != kRunIdle) {
+    ShowTexts();
+    return true;
+  }
+
+  // The job has ended.
+  thread_.join();
+  snapshot_.reset();
+  texts_.statusField = job_.StatusText();
+  texts_.progress = job_.ProgressPermille.load();
+  texts_.title = pt::kTitleEnded;
+  texts_.information = job_.JobMessage();
+  view_.StopJobTimer();
+  ShowTexts();
+  if (settings_.EndMessage) {
+    prompter_.Ask(
+        MakeMessage(texts_.information, Buttons::kOk, Icon::kInformation, pt::kEndCaption));
+  }
+  view_.SetBusy(false);
+  if (job_.SelfRestoreJob == 1) {
+    settings_.DivideType = job_.SavedDivideType;
+  }
+  job_.SelfRestoreJob = 0;
+  return false;
+}
+
+CancelOutcome JobPlanner::Cancel() {
+  int running = kRunRunning;
+  if (job_.RunState.compare_exchange_strong(running, kRunCancelRequested)) {
+    return CancelOutcome::kCancelRequested;
+  }
+  return running == kRunCancelRequested ? CancelOutcome::kIgnored : CancelOutcome::kClose;
+}
+
+}  // namespace kv

@@ -1,0 +1,26 @@
+#pragma once
+// The numbers of a divide summary: the length of the first header the typed
+// divide will write, and the estimated count of media the pieces take.
+
+#include <cstdint>
+#include <string_view>
+
+namespace kv {
+
+// The Type3 first header the typed divide writes for this source: type byte,
+// marker, size, flags, piece length, series id, the SourceName record, the
+// ModifiedTime record and the end tag.
+int Type3FirstHeaderLength(std::int64_t sourceSize, std::string_view storedName);
+
+// The Type2 first header: 3 + the length of "%lX %s" (low 32 bits of the size, name).
+int Type2HeaderLength(std::int64_t sourceSize, std::string_view storedName);
+
+// The first header length of a divide of type 0..3 (Type0: 0, Type1: 24).
+int DivideHeaderLength(int divideType, std::int64_t sourceSize, std::string_view storedName);
+
+// Estimated media for a divide of `sourceSize` bytes at `divideSize` (> 0)
+// with a first header of `headerLength` bytes.
+std::int64_t MediaCount(int divideType, std::int64_t sourceSize, std::int64_t divideSize,
+                        std::int64_t headerLength);
+
+}  // namespace kv

@@ -1,0 +1,207 @@
+// kolvanto-cli on real files: every type divided and restored, self-restoring
+// series, questions with and without a terminal, exit statuses.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tests/support/stub_data_builder.h"
+#include "tests/support/temp_dir.h"
+
+namespace kv::test {
+namespace {
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  // Runs the program in the temporary folder without a terminal.
+  Result Run(const std::string& args) {
+    const std::string command = "cd " + dir.Path().string() + " && " KV_CLI_PATH " " + args + " >" +
+                                dir / ".out" + " 2>" + dir / ".err" + " </dev/null";
+    return Finish(std::system(command.c_str()));
+  }
+  // Runs it on a pseudo terminal, typing `keys` (one answer a line).
+  Result RunOnTerminal(const std::string& args, const std::string& keys) {
+    std::ofstream(dir / ".keys") << keys;
+    const std::string command = "cd " + dir.Path().string() + " && script -qec '" KV_CLI_PATH " " +
+                                args + "' /dev/null <" + dir / ".keys" + " >" + dir / ".out" +
+                                " 2>" + dir / ".err";
+    return Finish(std::system(command.c_str()));
+  }
+  Result Finish(int raw) {
+    Result r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = ReadText(dir / ".out");
+    r.err = ReadText(dir / ".err");
+    return r;
+  }
+  void MakeSource(const std::string& name, std::size_t size) {
+    source = RandomBytes(size, 7);
+    WriteFileBytes(dir / name, source);
+  }
+  bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+  }
+
+  TempDir dir;
+  std::vector<std::uint8_t> source;
+};
+
+TEST_F(Cli, EveryTypeDividesAndRestores) {
+  for (int type = 0; type <= 3; ++type) {
+    SCOPED_TRACE(type);
+    MakeSource("data.bin", 50000);
+    Result r = Run("divide data.bin -t " + std::to_string(type) + " -s 20,000");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "分割が終了しました\n");
+    const std::string first = type == 0 ? "data.001" : "data.d01";
+    const std::string third = type == 0 ? "data.003" : "data.d03";
+    EXPECT_TRUE(std::filesystem::exists(dir / third));
+    EXPECT_EQ(std::filesystem::file_size(dir / first), 20000u);
+    std::filesystem::remove(dir / "data.bin");
+    r = Run("restore " + first + " -o " + dir / "back.bin");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "復元が終了しました\n");
+    EXPECT_EQ(ReadFileBytes(dir / "back.bin"), source);
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+      std::filesystem::remove(entry.path());
+    }
+  }
+}
+
+TEST_F(Cli, Type0OptionsAndDefaultNames) {
+  MakeSource("notes.txt", 30000);
+  Result r = Run("divide notes.txt -t 0 -s 10K --ext-char x --ext-start 0");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(std::filesystem::file_size(dir / "notes.x00"), 10240u);
+  EXPECT_TRUE(std::filesystem::exists(dir / "notes.x02"));
+  r = Run("restore notes.x00 --ext txt");
+  // The proposed name is notes.txt, which exists: not overwritten without --overwrite.
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "は\nすでに存在しますが、上書きしてもよろしいですか\n-> no"));
+  std::filesystem::remove(dir / "notes.txt");
+  r = Run("restore notes.x00 --ext txt");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFileBytes(dir / "notes.txt"), source);
+}
+
+TEST_F(Cli, SelfRestoringSeries) {
+  const std::vector<std::uint8_t> stub(3000, 0x4D);
+  WriteFileBytes(dir / "stubs.dat", BuildStubDataFile(2, 0, {{"WIN32", stub}}));
+  MakeSource("data.bin", 40000);
+  Result r = Run("divide data.bin -s 10000 --self-restore 0 --stub-data stubs.dat");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.err, "以下の条件で自己復元型分割ファイルを作成します"));
+  EXPECT_TRUE(Contains(r.err, "ファイルの種類 : WIN32"));
+  const auto first = ReadFileBytes(dir / "data.exe");
+  ASSERT_EQ(first.size(), 10000u);
+  EXPECT_TRUE(std::equal(stub.begin(), stub.end(), first.begin()));
+  EXPECT_EQ(first[3000], 3);  // a Type3 header behind the stub
+  EXPECT_TRUE(std::filesystem::exists(dir / "data.d02"));
+
+  r = Run("info data.exe");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "分割元ファイル： data.bin 40,000Bytes\nType3\njob: restore\ndestination: " +
+                       dir / "data.bin" + "\n");
+  std::filesystem::remove(dir / "data.bin");
+  r = Run("restore data.exe");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFileBytes(dir / "data.bin"), source);
+
+  // Version 1 stubs make Type2 series; no kinds: the command is refused.
+  WriteFileBytes(dir / "stubs1.dat", BuildStubDataFile(1, 0, {{"WIN32", stub}}));
+  r = Run("divide data.bin -s 10000 --self-restore 0 --stub-data stubs1.dat --overwrite");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFileBytes(dir / "data.exe")[3000], 2);
+  r = Run("divide data.bin --self-restore 0 --stub-data missing.dat");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "Kolvanto.datがありません\n");
+  // The stub counts toward the smallest size.
+  r = Run("divide data.bin -s 1024 --self-restore 0 --stub-data stubs.dat");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Contains(r.err, "分割サイズは4,024bytes以上にして下さい"));
+}
+
+TEST_F(Cli, InfoAndRefusals) {
+  MakeSource("report.doc", 3000000);
+  Result r = Run("info report.doc -t 0");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "3,000,000Bytes 1.44MBフロッピーが 3枚必要です\njob: divide\ndestination: " +
+                       dir / "report.001" + "\n");
+  r = Run("info missing.doc");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "元のファイルは開けません\n存在しないか、他のソフトが使用しています。\n");
+  r = Run("divide report.doc -s 5M");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "分割する必要はありません。\n");
+  r = Run("divide report.doc -s 1023");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Contains(r.err, "[Kolvanto]\n分割サイズは1,024bytes以上にして下さい"));
+  EXPECT_EQ(Run("divide report.doc -s 3X").status, 2);
+  EXPECT_EQ(Run("divide report.doc -s 3G").status, 2);
+  EXPECT_EQ(Run("divide").status, 2);
+  EXPECT_EQ(Run("restore report.doc").status, 2);
+  r = Run("divide report.doc -s fit");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir / "report.d02"));
+}
+
+TEST_F(Cli, DamagedLastPieceEndsWithAnError) {
+  MakeSource("data.bin", 50000);
+  ASSERT_EQ(Run("divide data.bin -s 20000").status, 0);
+  auto last = ReadFileBytes(dir / "data.d03");
+  last[100] ^= 0xFF;
+  WriteFileBytes(dir / "data.d03", last);
+  // A damaged middle piece is a forcing question: No without a terminal.
+  auto middle = ReadFileBytes(dir / "data.d02");
+  middle[100] ^= 0xFF;
+  WriteFileBytes(dir / "data.d02", middle);
+  Result r = Run("restore data.d01 -o out1.bin");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "復元を中止しました\n");
+  EXPECT_TRUE(Contains(r.err, "強行しますか？"));
+  r = Run("restore data.d01 -o out2.bin --force");
+  EXPECT_EQ(r.status, 3) << r.err;
+  EXPECT_EQ(r.out, "復元は終了しましたが、エラーが発生しました。\n");
+}
+
+TEST_F(Cli, QuestionsOnATerminal) {
+  MakeSource("data.bin", 50000);
+  Result r = RunOnTerminal("divide data.bin -s 20000", "n\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.out, "[Kolvanto  実行確認]"));
+  EXPECT_TRUE(Contains(r.out, "(y/n)"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "data.d01"));
+  r = RunOnTerminal("divide data.bin -s 20000", "y\n");
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(Contains(r.out, "kBytes"));  // the progress line
+  EXPECT_TRUE(Contains(r.out, "分割が終了しました"));
+  // Overwrite is asked, and answered, on the terminal.
+  r = RunOnTerminal("divide data.bin -s 20000", "y\ny\n");
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(Contains(r.out, "[Kolvanto  上書き確認]"));
+  r = RunOnTerminal("divide data.bin -s 20000", "y\nn\n");
+  EXPECT_EQ(r.status, 1) << r.out;
+  // -y answers without asking.
+  r = RunOnTerminal("divide data.bin -s 20000 -y", "");
+  EXPECT_EQ(r.status, 0) << r.out;
+}
+
+}  // namespace
+}  // namespace kv::test

@@ -1,0 +1,170 @@
+// Jobs started by Execute on a worker thread and followed by the job timer to their end.
+
+#include <thread>
+
+#include "plan_fixture.h"
+
+namespace kv::test {
+namespace {
+
+class ExecuteJobs : public PlanFixture {
+ protected:
+  void SetUp() override {
+    WriteSized(dir / "a.bin", 3000000);
+    Choose(dir / "a.bin");
+  }
+};
+
+TEST_F(ExecuteJobs, DivideRunsAndTheTimerRestoresTheWindow) {
+  prompter.Script({Answer::kYes});
+  planner.Execute();
+  EXPECT_TRUE(planner.JobActive());
+  EXPECT_EQ(planner.Texts().title, "Kolvanto 分割中");
+  EXPECT_TRUE(planner.Texts().progressText);
+  EXPECT_EQ(view.busy, std::vector<bool>{true});
+  EXPECT_EQ(view.recent, std::vector<std::string>{dir / "a.bin"});
+  EXPECT_EQ(view.timerStarts, 1);
+  FollowJob();
+  EXPECT_EQ(started.kinds, std::vector<WorkerKind>{WorkerKind::kTypedDivide});
+  EXPECT_EQ(started.source, dir / "a.bin");
+  EXPECT_EQ(started.dest, dir / "a.d01");
+  EXPECT_EQ(planner.Texts().title, "Kolvanto 終了");
+  EXPECT_EQ(planner.Texts().information, "分割が終了しました");
+  EXPECT_EQ(view.busy, (std::vector<bool>{true, false}));
+  EXPECT_EQ(view.timerStops, 1);
+  EXPECT_FALSE(planner.JobActive());
+  EXPECT_EQ(prompter.Messages().size(), 1u);  // no end box with EndMessage off
+  EXPECT_EQ(job.PiecesOnFixedDrive, 1);
+}
+
+TEST_F(ExecuteJobs, WorkerChoiceAndEndBox) {
+  settings.DivideType = 0;
+  settings.EndMessage = true;
+  prompter.SetFallback(Answer::kYes);
+  planner.Execute();
+  FollowJob();
+  WriteSized(dir / "data.001", 300);
+  Choose(dir / "data.001");
+  endMessage = "復元が終了しました";
+  planner.Execute();
+  EXPECT_EQ(planner.Texts().title, "Kolvanto 復元中");
+  FollowJob();
+  EXPECT_EQ(started.kinds,
+            (std::vector<WorkerKind>{WorkerKind::kType0Divide, WorkerKind::kType0Restore}));
+  const Message m = prompter.Messages().back();
+  EXPECT_EQ(m.text, "復元が終了しました");
+  EXPECT_EQ(m.caption, "Kolvanto  終了確認");
+  EXPECT_EQ(m.icon, Icon::kInformation);
+  EXPECT_EQ(m.buttons, Buttons::kOk);
+}
+
+TEST_F(ExecuteJobs, OverwriteYesDeletesTheDestination) {
+  WriteSized(dir / "a.d01", 7);
+  prompter.Script({Answer::kYes, Answer::kYes});
+  planner.Execute();
+  EXPECT_FALSE(std::filesystem::exists(dir / "a.d01"));
+  FollowJob();
+  EXPECT_EQ(started.kinds.size(), 1u);
+}
+
+TEST_F(ExecuteJobs, SelfRestoreSwapsTheTypeForTheJobOnly) {
+  settings.DivideType = 1;
+  LoadStubs(1, {{"WIN32", std::vector<std::uint8_t>(100, 1)}});
+  volumes.SetRemovableMounts("");
+  settings.RemovableDrive = dir.Path().string();
+  prompter.Script({Answer::kYes});
+  planner.CreateSelfRestoringKind(0);
+  ASSERT_TRUE(planner.JobActive());
+  EXPECT_EQ(settings.DivideType, 2);
+  FollowJob();
+  EXPECT_EQ(started.divideType, 2);
+  EXPECT_EQ(started.dest, dir / "a.exe");
+  EXPECT_EQ(started.kinds, std::vector<WorkerKind>{WorkerKind::kTypedDivide});
+  EXPECT_EQ(job.PiecesOnFixedDrive, 0);
+  EXPECT_EQ(settings.DivideType, 1);
+  EXPECT_EQ(job.SelfRestoreJob, 0);
+}
+
+// A worker that moves data until it is asked to stop, as the engines do.
+TEST_F(ExecuteJobs, CancelWhileRunningAndASecondCloseIsIgnored) {
+  std::atomic<bool> release{false};
+  JobPlanner p(settings, job, stubs, prompter, volumes, view,
+               [&](WorkerKind, const WorkerContext& c) {
+                 while (c.job.RunState.load() == kRunRunning) {
+                   c.job.ProgressPermille.store(c.job.ProgressPermille.load() % 1000 + 1);
+                   c.job.SetStatusText("12kBytes");
+                   std::this_thread::yield();
+                 }
+                 while (!release.load()) {
+                   std::this_thread::yield();
+                 }
+                 c.job.SetJobMessage("分割を中止しました");
+                 c.job.RunState.store(kRunIdle);
+               });
+  p.Texts() = planner.Texts();
+  prompter.SetFallback(Answer::kYes);
+  p.Execute();
+  ASSERT_TRUE(p.JobActive());
+  EXPECT_TRUE(p.OnJobTimer());
+  // Execute, the analysis and the self-restore commands do nothing while the job runs.
+  const auto asked = prompter.Messages().size();
+  p.Execute();
+  p.CreateSelfRestoringKind(0);
+  p.AnalyseSource();
+  EXPECT_EQ(prompter.Messages().size(), asked);
+
+  EXPECT_EQ(p.Cancel(), CancelOutcome::kCancelRequested);
+  EXPECT_EQ(p.Cancel(), CancelOutcome::kIgnored);
+  EXPECT_TRUE(p.OnJobTimer());
+  release = true;
+  while (p.OnJobTimer()) {
+  }
+  EXPECT_EQ(p.Texts().information, "分割を中止しました");
+  EXPECT_EQ(p.Texts().statusField, "12kBytes");
+  EXPECT_GT(p.Texts().progress, 0);
+  EXPECT_EQ(p.Cancel(), CancelOutcome::kClose);
+}
+
+TEST_F(ExecuteJobs, TimerMirrorsNamesAndHoldsTheDisplay) {
+  std::atomic<int> step{0};
+  JobPlanner p(settings, job, stubs, prompter, volumes, view,
+               [&](WorkerKind, const WorkerContext& c) {
+                 c.job.SetStatusText("1kBytes");
+                 c.job.ProgressHold.store(2);
+                 c.job.SetJobDest(dir / "a.d02", true);
+                 step = 1;
+                 while (step.load() != 2) {
+                   std::this_thread::yield();
+                 }
+                 c.job.SetStatusText("2kBytes");
+                 step = 3;
+                 while (step.load() != 4) {
+                   std::this_thread::yield();
+                 }
+                 c.job.SetJobMessage("分割が終了しました");
+                 c.job.RunState.store(kRunIdle);
+               });
+  p.Texts() = planner.Texts();
+  prompter.SetFallback(Answer::kYes);
+  p.Execute();
+  while (step.load() != 1) {
+    std::this_thread::yield();
+  }
+  EXPECT_TRUE(p.OnJobTimer());  // hold 2: refreshed, counts down to 1
+  EXPECT_EQ(p.Texts().statusField, "1kBytes");
+  EXPECT_EQ(p.Texts().destination, dir / "a.d02");
+  EXPECT_EQ(job.ProgressHold.load(), 1);
+  step = 2;
+  while (step.load() != 3) {
+    std::this_thread::yield();
+  }
+  EXPECT_TRUE(p.OnJobTimer());  // hold 1: frozen
+  EXPECT_EQ(p.Texts().statusField, "1kBytes");
+  step = 4;
+  while (p.OnJobTimer()) {
+  }
+  EXPECT_EQ(p.Texts().statusField, "2kBytes");
+}
+
+}  // namespace
+}  // namespace kv::test

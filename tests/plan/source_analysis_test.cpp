@@ -1,0 +1,278 @@
+#include <filesystem>
+
+#include "core/typed_header_builder.h"
+#include "plan/job_summary.h"
+#include "plan_fixture.h"
+
+namespace kv::test {
+namespace {
+
+using Analysis = PlanFixture;
+
+std::vector<std::uint8_t> Concat(std::vector<std::uint8_t> a, const std::vector<std::uint8_t>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// A Type3 first piece of a 1,000,000-byte data.bin at 300,000 bytes.
+std::vector<std::uint8_t> Type3FirstPiece(std::size_t bodyBytes) {
+  auto header = BuildType3FirstHeader(1000000, 300000 - 3, 0x1234, "data.bin", 2004, 0x123456);
+  return Concat(header, std::vector<std::uint8_t>(bodyBytes, 0x11));
+}
+
+TEST(JobSummary, Type3HeaderLengthIsWhatTheBuilderWrites) {
+  EXPECT_EQ(Type3FirstHeaderLength(1000000, "data.bin"), 36);
+  const std::string longName(200, 'n');
+  for (std::int64_t size : {std::int64_t{5}, std::int64_t{2147483647}, std::int64_t{3000000000}}) {
+    for (const std::string& name : {std::string("data.bin"), std::string(127, 'a'), longName}) {
+      EXPECT_EQ(static_cast<std::size_t>(Type3FirstHeaderLength(size, name)),
+                BuildType3FirstHeader(size, 1024 - 3, 1, name, 2024, 1).size())
+          << size << " " << name.size();
+    }
+  }
+  EXPECT_EQ(static_cast<std::size_t>(Type2HeaderLength(0x1234, "a b.txt")),
+            BuildType2Header("a b.txt", 0x1234, 7).size());
+  EXPECT_EQ(Type2HeaderLength(0x1234, "a b.txt"), 15);
+}
+
+TEST(JobSummary, MediaCounts) {
+  EXPECT_EQ(MediaCount(0, 3000000, 1457664, 0), 3);
+  EXPECT_EQ(MediaCount(0, 1457665, 1457664, 0), 2);
+  // Type2: (S + H − 2) ÷ (D − 1) + 1.
+  EXPECT_EQ(MediaCount(2, 3000, 1024, 20), (3000 + 20 - 2) / 1023 + 1);
+  // Type3: 199 pieces by the first formula, no correction left over.
+  EXPECT_EQ(MediaCount(3, 200000, 1024, 36), 199);
+  // (S + H − 12) = 1009 × 200 + 1000: 201 pieces, one more for the longer next headers.
+  EXPECT_EQ(MediaCount(3, 202776, 1024, 36), 202);
+}
+
+TEST_F(Analysis, Type0AtTheFloppyPresetNeedsThreeMedia) {
+  settings.DivideType = 0;
+  WriteSized(dir / "report.doc", 3000000);
+  Choose(dir / "report.doc");
+  EXPECT_EQ(planner.Texts().information, "3,000,000Bytes 1.44MBフロッピーが 3枚必要です");
+  EXPECT_EQ(planner.Texts().executeCaption, "分割開始(&X)");
+  EXPECT_EQ(planner.Texts().destination, dir / "report.001");
+  EXPECT_EQ(planner.Texts().title, "Kolvanto");
+  EXPECT_EQ(job.SourceUsable, 1);
+  EXPECT_EQ(job.IsDivide, 1);
+  EXPECT_EQ(job.SourceChanged, 0);
+  EXPECT_EQ(job.StoredName, "report.doc");
+  EXPECT_GT(view.shows, 0);
+}
+
+TEST_F(Analysis, TypedSizeTextIsRewrittenAndNamesAnyMedium) {
+  planner.Texts().sizeText = "1000000";
+  WriteSized(dir / "data.bin", 2500000);
+  Choose(dir / "data.bin");
+  EXPECT_EQ(planner.Texts().sizeText, "1,000,000Bytes");
+  EXPECT_EQ(job.HeaderLength, 36);
+  EXPECT_EQ(planner.Texts().information, "2,500,000Bytes 1,000,000Bytesの記憶媒体が 3枚必要です");
+  EXPECT_EQ(planner.Texts().destination, dir / "data.d01");
+  // A plain number equal to a preset takes the preset's text and label.
+  planner.Texts().sizeText = "730112";
+  planner.AnalyseSource();
+  EXPECT_EQ(planner.Texts().sizeText, "730,112Bytes  (720KB)");
+  EXPECT_EQ(planner.Texts().information, "2,500,000Bytes 720KBフロッピーが 4枚必要です");
+}
+
+TEST_F(Analysis, SmallestSizes) {
+  WriteSized(dir / "a.bin", 5000);
+  settings.DivideType = 0;
+  planner.Texts().sizeText = "1";
+  Choose(dir / "a.bin");
+  EXPECT_EQ(job.SourceUsable, 1);
+  EXPECT_EQ(planner.Texts().information, "5,000Bytes 1Bytesの記憶媒体が 5,000枚必要です");
+  EXPECT_TRUE(prompter.Messages().empty());
+
+  settings.DivideType = 3;
+  planner.Texts().sizeText = "1,023";
+  planner.AnalyseSource();
+  EXPECT_EQ(job.SourceUsable, 0);
+  ASSERT_EQ(prompter.Messages().size(), 1u);
+  const Message m = prompter.Messages()[0];
+  EXPECT_EQ(m.text, "分割サイズは1,024bytes以上にして下さい");
+  EXPECT_EQ(m.caption, "Kolvanto");
+  EXPECT_EQ(m.icon, Icon::kWarning);
+  EXPECT_EQ(m.buttons, Buttons::kOk);
+
+  settings.DivideType = 0;
+  planner.Texts().sizeText = "0";
+  planner.AnalyseSource();
+  EXPECT_EQ(prompter.Messages().back().text, "分割サイズは1bytes以上にして下さい");
+}
+
+TEST_F(Analysis, SourceOfExactlyTheDivideSizeNeedsNoDivide) {
+  settings.DivideType = 0;
+  planner.Texts().sizeText = "2000";
+  WriteSized(dir / "a.bin", 2000);
+  Choose(dir / "a.bin");
+  EXPECT_EQ(planner.Texts().information, "分割する必要はありません。");
+  EXPECT_EQ(planner.Texts().destination, "");
+  EXPECT_EQ(job.SourceUsable, 0);
+  WriteSized(dir / "a.bin", 2001);
+  Choose(dir / "a.bin");
+  EXPECT_EQ(planner.Texts().information, "2,001Bytes 2,000Bytesの記憶媒体が 2枚必要です");
+  // Fit to free space gives no count and never says there is no need.
+  planner.Texts().sizeText = "空き容量にあわせる";
+  WriteSized(dir / "a.bin", 10);
+  Choose(dir / "a.bin");
+  EXPECT_EQ(job.JobDivideSize, -1);
+  EXPECT_EQ(planner.Texts().information, "10Bytes 必要なメディアの枚数は不明です");
+  EXPECT_EQ(job.SourceUsable, 1);
+}
+
+TEST_F(Analysis, Type2RefusesSourcesAbove2GB) {
+  settings.DivideType = 2;
+  const std::string big = dir / "big.bin";
+  WriteSized(big, 0);
+  std::filesystem::resize_file(big, 2147483648LL);
+  Choose(big);
+  EXPECT_EQ(planner.Texts().information,
+            "Type2およびType1では、2GB以上のファイルを\r\n分割することはできません。");
+  EXPECT_EQ(job.SourceUsable, 0);
+  settings.DivideType = 3;
+  Choose(big);
+  EXPECT_EQ(job.SourceUsable, 1);
+  EXPECT_EQ(job.HeaderLength, Type3FirstHeaderLength(2147483648LL, "big.bin"));
+}
+
+TEST_F(Analysis, ExeIsDividedWithoutMarkerAndRestoredWithIt) {
+  WriteSized(dir / "data.exe", 3000000);
+  Choose(dir / "data.exe");
+  EXPECT_EQ(job.IsDivide, 1);
+  EXPECT_EQ(planner.Texts().executeCaption, "分割開始(&X)");
+
+  // A stub of 5,000 bytes, then a Type3 first piece.
+  WriteFileBytes(dir / "data.exe",
+                 Concat(std::vector<std::uint8_t>(5000, 0x4D), Type3FirstPiece(2000)));
+  job.SelfRestoreJob = 1;
+  Choose(dir / "data.exe");
+  EXPECT_EQ(job.IsDivide, 0);
+  EXPECT_EQ(job.SelfRestoreJob, 0);
+  EXPECT_EQ(job.MarkerOffset, 5000);
+  EXPECT_EQ(job.SourceSplitType, 3);
+  EXPECT_EQ(job.HeaderLength, 36);
+  EXPECT_EQ(job.FirstPieceLength, 299997);
+  EXPECT_EQ(job.FirstSeriesId, 0x1234);
+  EXPECT_EQ(job.RecordedYear, 2004);
+  EXPECT_EQ(planner.Texts().information, "分割元ファイル： data.bin 1,000,000Bytes\r\nType3");
+  EXPECT_EQ(planner.Texts().executeCaption, "復元開始(&X)");
+  EXPECT_EQ(planner.Texts().destination, dir / "data.bin");
+
+  // A self-restoring piece whose data part is Type2 is offered for dividing.
+  WriteFileBytes(dir / "data.exe", Concat(std::vector<std::uint8_t>(5000, 0x4D),
+                                          BuildType2Header("data.bin", 1000000, 9)));
+  planner.Texts().sizeText = "1024";
+  Choose(dir / "data.exe");
+  EXPECT_EQ(job.IsDivide, 1) << planner.Texts().information;
+}
+
+TEST_F(Analysis, FirstPieceOfAtMost1024BytesIsFound) {
+  for (std::size_t total : {std::size_t{600}, std::size_t{1024}}) {
+    WriteFileBytes(dir / "data.d01", Type3FirstPiece(total - 36));
+    Choose(dir / "data.d01");
+    EXPECT_EQ(job.SourceUsable, 1) << total;
+    EXPECT_EQ(job.SourceSplitType, 3) << total;
+    EXPECT_EQ(planner.Texts().information, "分割元ファイル： data.bin 1,000,000Bytes\r\nType3");
+  }
+}
+
+TEST_F(Analysis, FirstByteDecidesWithoutMarker) {
+  auto piece = std::vector<std::uint8_t>(100, 0x20);
+  piece[0] = 5;
+  WriteFileBytes(dir / "x.d01", piece);
+  Choose(dir / "x.d01");
+  EXPECT_EQ(planner.Texts().information, "本バージョンでは未対応の分割ファイルです。");
+  EXPECT_EQ(job.SourceUsable, 0);
+  EXPECT_EQ(job.IsDivide, 0);
+
+  piece[0] = 0x41;  // tried as Type1, and not one
+  WriteFileBytes(dir / "x.d01", piece);
+  Choose(dir / "x.d01");
+  EXPECT_EQ(planner.Texts().information, "分割ファイルでないか、ファイルが壊れています。");
+
+  WriteFileBytes(dir / "x.d01", Concat(BuildType1Header("ABC.TXT", 12345), piece));
+  Choose(dir / "x.d01");
+  EXPECT_EQ(planner.Texts().information, "分割元ファイル： ABC.TXT 12,345Bytes\r\nType1");
+  EXPECT_EQ(job.SourceSplitType, 1);
+  EXPECT_EQ(job.HeaderLength, 24);
+  EXPECT_EQ(planner.Texts().destination, dir / "ABC.TXT");
+
+  WriteFileBytes(dir / "x.d01", Concat(BuildType2Header("a b.txt", 0x1234, 0x77), piece));
+  Choose(dir / "x.d01");
+  EXPECT_EQ(planner.Texts().information, "分割元ファイル： a b.txt 4,660Bytes\r\nType2");
+  EXPECT_EQ(job.FirstCheckByte, 0x77);
+  EXPECT_EQ(job.HeaderLength, 15);
+}
+
+TEST_F(Analysis, Type3Refusals) {
+  auto piece = Type3FirstPiece(100);
+  piece[10] = 1;  // ContentFlags of a short source size
+  WriteFileBytes(dir / "x.d01", piece);
+  Choose(dir / "x.d01");
+  EXPECT_EQ(planner.Texts().information, "本バージョンでは圧縮されたファイルは復元できません。");
+  piece[10] = 2;
+  WriteFileBytes(dir / "x.d01", piece);
+  Choose(dir / "x.d01");
+  EXPECT_EQ(planner.Texts().information, "本バージョンでは暗号化されたファイルは復元できません。");
+  // Cut inside the name record.
+  piece = Type3FirstPiece(0);
+  piece.resize(25);
+  WriteFileBytes(dir / "x.d01", piece);
+  Choose(dir / "x.d01");
+  EXPECT_EQ(planner.Texts().information, "分割ファイルが壊れています");
+  EXPECT_EQ(job.SourceUsable, 0);
+}
+
+TEST_F(Analysis, Type0SeriesShowsMaskedName) {
+  WriteSized(dir / "data.001", 300);
+  settings.RsDefaultExt = "bin";
+  Choose(dir / "data.001");
+  EXPECT_EQ(planner.Texts().information, "分割元ファイル： data.???  ? Bytes\r\nType0");
+  EXPECT_EQ(planner.Texts().executeCaption, "復元開始(&X)");
+  EXPECT_EQ(planner.Texts().destination, dir / "data.bin");
+  EXPECT_EQ(job.ThreeDigitNumbering, 1);
+  EXPECT_EQ(job.IsDivide, 0);
+  WriteSized(dir / "data.x01", 300);
+  Choose(dir / "data.x01");
+  EXPECT_EQ(job.ThreeDigitNumbering, 0);
+}
+
+TEST_F(Analysis, UnopenableSourceAndTypedDestinationSurvive) {
+  Choose(dir / "missing.bin");
+  EXPECT_EQ(planner.Texts().information,
+            "元のファイルは開けません\r\n存在しないか、他のソフトが使用しています。");
+  EXPECT_EQ(job.SourceUsable, 0);
+  Choose(dir.Path().string());
+  EXPECT_EQ(job.SourceUsable, 0);
+
+  // A destination the user typed stays (only its extension follows the type).
+  WriteSized(dir / "a.bin", 3000000);
+  Choose(dir / "a.bin");
+  planner.Texts().destination = dir / "elsewhere.zip";
+  planner.AnalyseSource();
+  EXPECT_EQ(planner.Texts().destination, dir / "elsewhere.d01");
+  settings.DivideType = 0;
+  planner.AnalyseSource();
+  EXPECT_EQ(planner.Texts().destination, dir / "elsewhere.001");
+  // A relative source becomes a full name.
+  std::filesystem::current_path(dir.Path());
+  planner.Texts().source = "a.bin";
+  planner.AnalyseSource();
+  EXPECT_EQ(planner.Texts().source, dir / "a.bin");
+}
+
+TEST_F(Analysis, NothingChangesWhileAJobRuns) {
+  WriteSized(dir / "a.bin", 3000000);
+  job.RunState = kRunRunning;
+  Choose(dir / "a.bin");
+  EXPECT_EQ(job.SourceUsable, 0);
+  EXPECT_EQ(job.SourceChanged, 1);
+  EXPECT_EQ(planner.Texts().information, "");
+  EXPECT_EQ(view.pulls, 0);
+  job.RunState = kRunIdle;
+}
+
+}  // namespace
+}  // namespace kv::test
