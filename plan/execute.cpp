@@ -6,7 +6,7 @@
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "core/stub_data_file.h"
-#include "plan/fill_text.h"
+#include "core/text_fill.h"
 #include "plan/job_planner.h"
 #include "plan/plan_texts.h"
 #include "plan/plan_view.h"
@@ -124,12 +124,12 @@ void JobPlanner::ExecuteFromAnalysis() {
                      : job_.IsDivide == 1     ? pt::kWordDivide
                                               : pt::kWordRestore;
   const int number = job_.IsDivide == 1 ? settings_.DivideType : job_.SourceSplitType;
-  std::string text = FillText(pt::kConfirmHead, word, source.c_str(), dest.c_str());
-  text += job_.SelfRestoreJob == 1 ? FillText(pt::kConfirmKind, kindName.c_str())
-                                   : FillText(pt::kConfirmType, number);
+  std::string text = FormatText(pt::kConfirmHead, word, source.c_str(), dest.c_str());
+  text += job_.SelfRestoreJob == 1 ? FormatText(pt::kConfirmKind, kindName.c_str())
+                                   : FormatText(pt::kConfirmType, number);
   if (settings_.HeadCut && job_.IsDivide == 0) {
-    text += FillText(pt::kConfirmHeadCut, FormatGrouped(settings_.HeadCutFirst).c_str(),
-                     FormatGrouped(settings_.HeadCutNext).c_str());
+    text += FormatText(pt::kConfirmHeadCut, FormatGrouped(settings_.HeadCutFirst).c_str(),
+                       FormatGrouped(settings_.HeadCutNext).c_str());
   }
   if (prompter_.Ask(MakeMessage(text, Buttons::kYesNo, Icon::kQuestion, pt::kConfirmCaption)) !=
       Answer::kYes) {
@@ -140,7 +140,7 @@ void JobPlanner::ExecuteFromAnalysis() {
   view_.AddRecentFile(source);
 
   if (ReadableFileExists(dest)) {
-    if (prompter_.Ask(MakeMessage(FillText(pt::kOverwriteQuestion, dest.c_str()), Buttons::kYesNo,
+    if (prompter_.Ask(MakeMessage(FormatText(pt::kOverwriteQuestion, dest.c_str()), Buttons::kYesNo,
                                   Icon::kQuestion, pt::kOverwriteCaption)) != Answer::kYes) {
       EndWithoutJob();
       return;

@@ -10,9 +10,9 @@
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "core/stub_data_file.h"
+#include "core/text_fill.h"
 #include "core/typed_header_builder.h"
 #include "core/typed_header_reader.h"
-#include "plan/fill_text.h"
 #include "plan/job_planner.h"
 #include "plan/job_summary.h"
 #include "plan/plan_texts.h"
@@ -91,11 +91,11 @@ void JobPlanner::AnalyseSource() {
     if (job_.JobDivideSize < minimum) {
       const std::string shown = typed ? FormatGrouped(minimum) : std::string("1");
       ShowTexts();
-      prompter_.Ask(MakeMessage(FillText(pt::kSizeBelowMinimum, shown.c_str()), Buttons::kOk,
+      prompter_.Ask(MakeMessage(FormatText(pt::kSizeBelowMinimum, shown.c_str()), Buttons::kOk,
                                 Icon::kWarning));
       return;
     }
-    texts_.sizeText = FillText("%sBytes", FormatGrouped(job_.JobDivideSize).c_str());
+    texts_.sizeText = FormatText("%sBytes", FormatGrouped(job_.JobDivideSize).c_str());
     for (const SizePreset& preset : settings_.DivideSizePresets) {
       if (!IsFitToFreeSpace(preset.sizeText) &&
           ReadSizeNumber(preset.sizeText) == job_.JobDivideSize) {
@@ -136,7 +136,7 @@ void JobPlanner::AnalyseSource() {
         texts_.executeCaption = pt::kRestoreButton;
         job_.SourceSplitType = 0;
         job_.ThreeDigitNumbering = recognised.scheme == PieceScheme::kThreeDigit ? 1 : 0;
-        summary = FillText(pt::kType0Summary, MaskedPieceName(texts_.source).c_str());
+        summary = FormatText(pt::kType0Summary, MaskedPieceName(texts_.source).c_str());
         if (job_.SourceChanged == 1) {
           texts_.destination = ProposeType0RestoredName(texts_.source, settings_);
           job_.SourceChanged = 0;
@@ -211,8 +211,8 @@ void JobPlanner::AnalyseSource() {
           if (!failure.empty()) {
             refuse(failure);
           } else {
-            summary = FillText(pt::kTypedSummary, job_.StoredName.c_str(),
-                               FormatGrouped(job_.SourceSize).c_str(), job_.SourceSplitType);
+            summary = FormatText(pt::kTypedSummary, job_.StoredName.c_str(),
+                                 FormatGrouped(job_.SourceSize).c_str(), job_.SourceSplitType);
             if (job_.SourceChanged == 1) {
               texts_.destination =
                   ProposeTypedRestoredName(texts_.source, job_.StoredName, settings_);
@@ -227,7 +227,7 @@ void JobPlanner::AnalyseSource() {
       if (divide) {
         texts_.executeCaption = pt::kDivideButton;
         if (job_.JobDivideSize != -1 && mediumName.empty()) {
-          mediumName = FillText(pt::kAnyMedium, FormatGrouped(job_.JobDivideSize).c_str());
+          mediumName = FormatText(pt::kAnyMedium, FormatGrouped(job_.JobDivideSize).c_str());
         }
         const int type = settings_.DivideType;
         if (job_.JobDivideSize != -1 && job_.SourceSize <= job_.JobDivideSize) {
@@ -241,12 +241,12 @@ void JobPlanner::AnalyseSource() {
           job_.HeaderLength = DivideHeaderLength(type, job_.SourceSize, job_.StoredName);
           const std::string size = FormatGrouped(job_.SourceSize);
           if (job_.JobDivideSize == -1) {
-            summary = FillText(pt::kCountUnknown, size.c_str());
+            summary = FormatText(pt::kCountUnknown, size.c_str());
           } else {
             const std::int64_t count =
                 MediaCount(type, job_.SourceSize, job_.JobDivideSize, job_.HeaderLength);
-            summary = FillText(pt::kMediaCount, size.c_str(), mediumName.c_str(),
-                               FormatGrouped(count).c_str());
+            summary = FormatText(pt::kMediaCount, size.c_str(), mediumName.c_str(),
+                                 FormatGrouped(count).c_str());
           }
           if (job_.SourceChanged == 1) {
             texts_.destination = ProposeFirstPieceName(texts_.source, settings_, SelfRestoring());
