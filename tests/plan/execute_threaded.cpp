@@ -105,6 +105,10 @@ TEST_F(ExecuteJobs, CancelWhileRunningAndASecondCloseIsIgnored) {
   prompter.SetFallback(Answer::kYes);
   p.Execute();
   ASSERT_TRUE(p.JobActive());
+  // Let the worker move some data before anything is asked of the planner.
+  while (job.ProgressPermille.load() == 0) {
+    std::this_thread::yield();
+  }
   EXPECT_TRUE(p.OnJobTimer());
   // Execute, the analysis and the self-restore commands do nothing while the job runs.
   const auto asked = prompter.Messages().size();
