@@ -1,9 +1,20 @@
 #include "cli/cli_settings.h"
 
+#include "app/settings_store.h"
+#include "platform/volumes.h"
+
 namespace kv {
 
-DivideSettings LoadCliSettings() {
-  return DivideSettings::StoredDefaults();
+DivideSettings LoadCliSettings(bool useStore, Prompter& prompter, Volumes& volumes) {
+  DivideSettings settings = DivideSettings::StoredDefaults();
+  if (useStore) {
+    // No folders for a settings file: importing it would delete it.
+    SettingsStore().LoadSettings(settings, prompter, {});
+  }
+  if (settings.FDAuto) {
+    settings.RemovableDrive = volumes.DetectRemovableMounts();
+  }
+  return settings;
 }
 
 }  // namespace kv

@@ -11,6 +11,7 @@
 #include <optional>
 #include <thread>
 
+#include "cli/check_command.h"
 #include "cli/cli_settings.h"
 #include "cli/cli_view.h"
 #include "cli/progress_line.h"
@@ -50,6 +51,7 @@ struct Options {
   bool overwrite = false;
   bool force = false;
   bool progress = false;
+  bool defaults = false;
 };
 
 // Usage errors found after CLI11 has parsed: the text, then exit status 2.
@@ -163,25 +165,25 @@ void ApplyRestoreOptions(const Options& o, DivideSettings& s) {
 enum class Command { kInfo, kDivide, kRestore };
 
 int Run(Command command, const Options& o) {
-  DivideSettings settings = LoadCliSettings();
-  settings.SelfRestore = false;  // only --self-restore makes a self-restoring series
-  if (command != Command::kRestore) {
-    ApplyDivideOptions(o, settings);
-  } else {
-    ApplyRestoreOptions(o, settings);
-  }
   const bool terminalErr = ::isatty(STDERR_FILENO) == 1;
   const bool terminalIn = ::isatty(STDIN_FILENO) == 1;
   TerminalPrompter prompter(AnswerRules{.interactive = terminalIn && terminalErr,
                                         .yesToAll = o.yes,
                                         .overwrite = o.overwrite,
                                         .force = o.force});
+  SystemVolumes volumes;
+  DivideSettings settings = LoadCliSettings(!o.defaults, prompter, volumes);
+  settings.SelfRestore = false;  // only --self-restore makes a self-restoring series
+  if (command != Command::kRestore) {
+    ApplyDivideOptions(o, settings);
+  } else {
+    ApplyRestoreOptions(o, settings);
+  }
   JobState job;
   StubDataFile stubs;
   stubs.LoadStubDataFile(o.stubData.empty()
                              ? FindBesideExecutable(ExecutableFolder(), kStubDataFileName)
                              : Absolute(o.stubData));
-  SystemVolumes volumes;
   CliView view;
   JobPlanner planner(settings, job, stubs, prompter, volumes, view, RunRealWorker);
 
@@ -304,9 +306,15 @@ int main(int argc, char** argv) {
     sub->add_option("--ext-char", o.extChar, "A character added to the Type0 extensions");
   };
 
+  auto settingsFlag = [&o](CLI::App* sub) {
+    sub->add_flag("--defaults", o.defaults,
+                  "Start from the default settings instead of the user's stored settings");
+  };
+
   CLI::App* info = app.add_subcommand("info", "Describe what would be done with FILE");
   info->add_option("FILE", o.file, "The file to look at")->required();
   divideOptions(info);
+  settingsFlag(info);
 
   CLI::App* divide = app.add_subcommand("divide", "Divide SOURCE into a series of pieces");
   divide->add_option("SOURCE", o.file, "The file to divide")->required();
@@ -319,6 +327,7 @@ int main(int argc, char** argv) {
   divide->add_option("--stub-data", o.stubData,
                      "The stub data file to use instead of Kolvanto.dat beside the program");
   questionFlags(divide);
+  settingsFlag(divide);
 
   CLI::App* restore = app.add_subcommand("restore", "Restore a file from its first piece");
   restore->add_option("FIRST_PIECE", o.file, "The first piece of the series")->required();
@@ -327,12 +336,24 @@ int main(int argc, char** argv) {
                       "Type0: drop FIRST bytes from the first piece and NEXT from the others");
   restore->add_option("--ext", o.restoreExt, "Type0: the extension of the restored file");
   questionFlags(restore);
+  settingsFlag(restore);
+
+  kv::CheckCommandOptions check;
+  CLI::App* checkCommand =
+      app.add_subcommand("check", "Check Type3 pieces (folders or files) without restoring");
+  checkCommand->add_option("PATH", check.paths, "Folders (their piece files) or files")->required();
+  checkCommand->add_option("--sort", check.sort, "Sort the lines by a column")
+      ->check(CLI::IsMember({"name", "verdict", "remark"}));
+  checkCommand->add_flag("--reverse", check.reverse, "Reverse the order");
 
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     const int status = app.exit(e);
     return status == 0 ? 0 : kv::kExitRefused;
+  }
+  if (checkCommand->parsed()) {
+    return kv::RunCheckCommand(check);
   }
   try {
     const kv::Command command = info->parsed()     ? kv::Command::kInfo

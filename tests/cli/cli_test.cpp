@@ -32,17 +32,25 @@ class Cli : public ::testing::Test {
  protected:
   // Runs the program in the temporary folder without a terminal.
   Result Run(const std::string& args) {
-    const std::string command = "cd " + dir.Path().string() + " && " KV_CLI_PATH " " + args + " >" +
-                                dir / ".out" + " 2>" + dir / ".err" + " </dev/null";
+    const std::string command = "cd " + dir.Path().string() + " && " + StoreEnvironment() +
+                                KV_CLI_PATH " " + args + " >" + dir / ".out" + " 2>" +
+                                dir / ".err" + " </dev/null";
     return Finish(std::system(command.c_str()));
   }
   // Runs it on a pseudo terminal, typing `keys` (one answer a line).
   Result RunOnTerminal(const std::string& args, const std::string& keys) {
     std::ofstream(dir / ".keys") << keys;
-    const std::string command = "cd " + dir.Path().string() + " && script -qec '" KV_CLI_PATH " " +
-                                args + "' /dev/null <" + dir / ".keys" + " >" + dir / ".out" +
-                                " 2>" + dir / ".err";
+    const std::string command = "cd " + dir.Path().string() + " && " + StoreEnvironment() +
+                                "script -qec '" KV_CLI_PATH " " + args + "' /dev/null <" +
+                                dir / ".keys" + " >" + dir / ".out" + " 2>" + dir / ".err";
     return Finish(std::system(command.c_str()));
+  }
+  // The child's settings store lives in the temporary folder, never the user's own.
+  std::string StoreEnvironment() { return "XDG_CONFIG_HOME=" + dir / ".config" + " "; }
+  std::string StoreFile() { return dir / ".config/Orvik Software/Kolvanto.ini"; }
+  void WriteStore(const std::string& text) {
+    std::filesystem::create_directories(dir / ".config/Orvik Software");
+    std::ofstream(StoreFile()) << text;
   }
   Result Finish(int raw) {
     Result r;
@@ -201,6 +209,70 @@ TEST_F(Cli, QuestionsOnATerminal) {
   // -y answers without asking.
   r = RunOnTerminal("divide data.bin -s 20000 -y", "");
   EXPECT_EQ(r.status, 0) << r.out;
+}
+
+}  // namespace
+}  // namespace kv::test
+
+namespace kv::test {
+namespace {
+
+TEST_F(Cli, StartsFromTheStoredSettingsWithoutWritingThem) {
+  const std::string stored =
+      "[General]\nMajorVersion=3\nMinorVersion=12\n\n"
+      "[Settings]\nDivideType=0\nDivideSize=20000\n\n[Type0]\nDivideExt=0\n";
+  WriteStore(stored);
+  MakeSource("data.bin", 50000);
+  Result r = Run("divide data.bin");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(std::filesystem::file_size(dir / "data.000"), 20000u);
+  EXPECT_EQ(std::filesystem::file_size(dir / "data.002"), 10000u);
+  // An option overrides the store for this run only.
+  r = Run("info data.bin -t 3");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "data.d01")) << r.out;
+  // --defaults ignores the store: 50,000 bytes fit the default 1.44 MB size.
+  r = Run("info data.bin --defaults");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(Contains(r.out, "分割する必要はありません。")) << r.out;
+  EXPECT_EQ(ReadText(StoreFile()), stored);
+  EXPECT_FALSE(std::filesystem::exists(dir / ".config/Orvik Software/Kolvanto.ini.lock"));
+}
+
+TEST_F(Cli, ReportsAStoreOfANewerVersion) {
+  WriteStore("[General]\nMajorVersion=3\nMinorVersion=13\n");
+  MakeSource("data.bin", 5000000);
+  const Result r = Run("info data.bin");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(Contains(r.err,
+                       "現在の記録されている設定は、より新しいバージョンの設定です。\n"
+                       "そのため、正しく引き継がれないかもしれません。"))
+      << r.err;
+}
+
+TEST_F(Cli, ChecksPiecesInAFolder) {
+  MakeSource("data.bin", 50000);
+  ASSERT_EQ(Run("divide data.bin -t 3 -s 20000").status, 0);
+  std::filesystem::create_directory(dir / "pieces");
+  for (const char* name : {"data.d01", "data.d02", "data.d03"}) {
+    std::filesystem::rename(dir / name, dir / (std::string("pieces/") + name));
+  }
+  Result r = Run("check pieces");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "○ pieces/data.d01\n○ pieces/data.d02\n○ pieces/data.d03\n");
+
+  auto middle = ReadFileBytes(dir / "pieces/data.d02");
+  middle[500] ^= 0x01;
+  WriteFileBytes(dir / "pieces/data.d02", middle);
+  WriteFileBytes(dir / "pieces/note.d04", {1, 2, 3});
+  r = Run("check pieces --sort verdict --reverse");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.out, "▲ CRCエラー pieces/data.d02\n")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "？ 未対応 pieces/note.d04\n")) << r.out;
+  r = Run("check pieces/data.d01 pieces/data.d03");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "○ pieces/data.d01\n○ pieces/data.d03\n");
+  EXPECT_EQ(Run("check").status, 2);
 }
 
 }  // namespace

@@ -1,0 +1,27 @@
+#include "cli/check_command.h"
+
+#include <cstdio>
+
+#include "tools/check_report.h"
+#include "tools/validity_sort.h"
+
+namespace kv {
+
+int RunCheckCommand(const CheckCommandOptions& options) {
+  CheckReportOptions reportOptions;
+  reportOptions.reverse = options.reverse;
+  if (options.sort == "name") {
+    reportOptions.sortColumn = kNameColumn;
+  } else if (options.sort == "verdict") {
+    reportOptions.sortColumn = kVerdictColumn;
+  } else if (options.sort == "remark") {
+    reportOptions.sortColumn = kRemarkColumn;
+  }
+  const CheckReport report = MakeCheckReport(options.paths, reportOptions);
+  for (const std::string& line : report.lines) {
+    std::printf("%s\n", line.c_str());
+  }
+  return report.exitStatus;
+}
+
+}  // namespace kv
