@@ -146,6 +146,29 @@ TEST_F(Cli, SelfRestoringSeries) {
   EXPECT_TRUE(Contains(r.err, "分割サイズは4,024bytes以上にして下さい"));
 }
 
+TEST_F(Cli, FindsTheStubDataFileBesideTheProgram) {
+  // An installed layout: bin/kolvanto-cli with share/kolvanto/Kolvanto.dat,
+  // and then a Kolvanto.dat in bin/ itself, which is looked at first.
+  std::filesystem::create_directories(dir / "bin");
+  std::filesystem::create_directories(dir / "share/kolvanto");
+  std::filesystem::copy_file(KV_CLI_PATH, dir / "bin/kolvanto-cli");
+  WriteFileBytes(dir / "share/kolvanto/Kolvanto.dat",
+                 BuildStubDataFile(2, 0, {{"WIN32", std::vector<std::uint8_t>(2000, 0x4D)}}));
+  MakeSource("data.bin", 40000);
+  const std::string program = dir / "bin/kolvanto-cli";
+  std::string command = "cd " + dir.Path().string() + " && " + StoreEnvironment() + program +
+                        " divide data.bin -s 10000 --self-restore 0 >/dev/null 2>&1 </dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(ReadFileBytes(dir / "data.exe")[2000], 3);
+
+  WriteFileBytes(dir / "bin/Kolvanto.dat",
+                 BuildStubDataFile(1, 0, {{"WIN32", std::vector<std::uint8_t>(3000, 0x4D)}}));
+  command = "cd " + dir.Path().string() + " && " + StoreEnvironment() + program +
+            " divide data.bin -s 10000 --self-restore 0 --overwrite >/dev/null 2>&1 </dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(ReadFileBytes(dir / "data.exe")[3000], 2);
+}
+
 TEST_F(Cli, InfoAndRefusals) {
   MakeSource("report.doc", 3000000);
   Result r = Run("info report.doc -t 0");
