@@ -1,105 +1,242 @@
 #include "core/binary_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace kv {
 
 namespace {
 
-// Each file belongs to one job thread, so the stream lock is not needed per step.
-#if defined(__GLIBC__)
-std::size_t ReadBytes(void* out, std::size_t n, std::FILE* f) {
-  return fread_unlocked(out, 1, n, f);
+#ifdef _WIN32
+int OpenFile(const std::string& path, BinaryFile::Mode mode) {
+  return mode == BinaryFile::Mode::kRead
+             ? _open(path.c_str(), _O_RDONLY | _O_BINARY)
+             : _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY,
+                     _S_IREAD | _S_IWRITE);
 }
-std::size_t WriteBytes(const void* data, std::size_t n, std::FILE* f) {
-  return fwrite_unlocked(data, 1, n, f);
+// At most 1 GiB per call: the count is an int on this platform.
+constexpr std::size_t kMaxCall = std::size_t{1} << 30;
+std::int64_t ReadSome(int fd, std::byte* out, std::size_t n) {
+  return _read(fd, out, static_cast<unsigned>(std::min(n, kMaxCall)));
+}
+std::int64_t WriteSome(int fd, const std::byte* data, std::size_t n) {
+  return _write(fd, data, static_cast<unsigned>(std::min(n, kMaxCall)));
+}
+bool SeekTo(int fd, std::int64_t pos) {
+  return _lseeki64(fd, pos, SEEK_SET) == pos;
+}
+std::int64_t FileSize(int fd) {
+  struct _stat64 st {};
+  return _fstat64(fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+}
+int CloseFile(int fd) {
+  return _close(fd);
 }
 #else
-std::size_t ReadBytes(void* out, std::size_t n, std::FILE* f) {
-  return std::fread(out, 1, n, f);
+int OpenFile(const std::string& path, BinaryFile::Mode mode) {
+  return mode == BinaryFile::Mode::kRead
+             ? ::open(path.c_str(), O_RDONLY | O_CLOEXEC)
+             : ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
 }
-std::size_t WriteBytes(const void* data, std::size_t n, std::FILE* f) {
-  return std::fwrite(data, 1, n, f);
+std::int64_t ReadSome(int fd, std::byte* out, std::size_t n) {
+  return ::read(fd, out, n);
+}
+std::int64_t WriteSome(int fd, const std::byte* data, std::size_t n) {
+  return ::write(fd, data, n);
+}
+bool SeekTo(int fd, std::int64_t pos) {
+  return ::lseek(fd, static_cast<off_t>(pos), SEEK_SET) == static_cast<off_t>(pos);
+}
+std::int64_t FileSize(int fd) {
+  struct stat st {};
+  return ::fstat(fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+}
+int CloseFile(int fd) {
+  return ::close(fd);
 }
 #endif
 
-#ifdef _WIN32
-int SeekTo(std::FILE* f, std::int64_t pos) {
-  return _fseeki64(f, pos, SEEK_SET);
+// One read that is retried when a signal cut it short: the count read, 0 at
+// the end, -1 on an error.
+std::int64_t ReadOnce(int fd, std::byte* out, std::size_t n) {
+  for (;;) {
+    const std::int64_t got = ReadSome(fd, out, n);
+    if (got >= 0 || errno != EINTR) {
+      return got;
+    }
+  }
 }
-std::int64_t Tell(std::FILE* f) {
-  return _ftelli64(f);
+
+bool WriteFull(int fd, const std::byte* data, std::size_t n) {
+  while (n > 0) {
+    const std::int64_t put = WriteSome(fd, data, n);
+    if (put < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return false;
+    }
+    if (put == 0) {
+      return false;
+    }
+    data += put;
+    n -= static_cast<std::size_t>(put);
+  }
+  return true;
 }
-#else
-int SeekTo(std::FILE* f, std::int64_t pos) {
-  return fseeko(f, static_cast<off_t>(pos), SEEK_SET);
-}
-std::int64_t Tell(std::FILE* f) {
-  return static_cast<std::int64_t>(ftello(f));
-}
-#endif
 
 }  // namespace
 
 std::unique_ptr<BinaryFile> BinaryFile::Open(const std::string& path, Mode mode) {
-  std::FILE* f = std::fopen(path.c_str(), mode == Mode::kRead ? "rb" : "wb");
-  if (f == nullptr) {
+  const int fd = OpenFile(path, mode);
+  if (fd < 0) {
     return nullptr;
   }
-  return std::unique_ptr<BinaryFile>(new BinaryFile(f, path));
+  return std::unique_ptr<BinaryFile>(new BinaryFile(fd, mode, path));
 }
 
-BinaryFile::BinaryFile(std::FILE* file, std::string path)
-    : file_(file), path_(std::move(path)), buffer_(new char[kBufferSize]) {
-  std::setvbuf(file_, buffer_.get(), _IOFBF, kBufferSize);
-}
+BinaryFile::BinaryFile(int descriptor, Mode mode, std::string path)
+    : fd_(descriptor), mode_(mode), path_(std::move(path)), buffer_(new std::byte[kBufferSize]) {}
 
 BinaryFile::~BinaryFile() {
   Close();
 }
 
 std::int64_t BinaryFile::Read(std::span<std::byte> out) {
-  if (file_ == nullptr) {
+  return ReadAtLeast(out, out.size());
+}
+
+std::int64_t BinaryFile::ReadAtLeast(std::span<std::byte> out, std::size_t atLeast) {
+  if (fd_ < 0 || mode_ != Mode::kRead) {
     return -1;
   }
-  const std::size_t n = ReadBytes(out.data(), out.size(), file_);
-  if (n < out.size() && std::ferror(file_)) {
-    return -1;
+  atLeast = std::min(atLeast, out.size());
+  std::size_t total = 0;
+  while (total < atLeast) {
+    if (begin_ < end_) {
+      const std::size_t take = std::min(out.size() - total, end_ - begin_);
+      std::memcpy(out.data() + total, buffer_.get() + begin_, take);
+      begin_ += take;
+      total += take;
+      continue;
+    }
+    const std::size_t rest = out.size() - total;
+    const bool direct = rest >= kDirectSize;
+    const std::int64_t got = direct ? ReadOnce(fd_, out.data() + total, rest)
+                                    : ReadOnce(fd_, buffer_.get(), kBufferSize);
+    if (got < 0) {
+      return -1;
+    }
+    if (got == 0) {
+      break;
+    }
+    filePos_ += got;
+    if (direct) {
+      total += static_cast<std::size_t>(got);
+    } else {
+      begin_ = 0;
+      end_ = static_cast<std::size_t>(got);
+    }
   }
-  return static_cast<std::int64_t>(n);
+  return static_cast<std::int64_t>(total);
 }
 
 bool BinaryFile::Seek(std::int64_t position) {
-  return file_ != nullptr && position >= 0 && SeekTo(file_, position) == 0;
+  if (fd_ < 0 || position < 0) {
+    return false;
+  }
+  if (mode_ == Mode::kRead) {
+    // A position inside the buffered bytes needs no system call.
+    const std::int64_t bufferStart = filePos_ - static_cast<std::int64_t>(end_);
+    if (position >= bufferStart && position <= filePos_) {
+      begin_ = static_cast<std::size_t>(position - bufferStart);
+      return true;
+    }
+    begin_ = end_ = 0;
+  } else if (!Flush()) {
+    return false;
+  }
+  if (!SeekTo(fd_, position)) {
+    return false;
+  }
+  filePos_ = position;
+  return true;
 }
 
 std::int64_t BinaryFile::Position() const {
-  return file_ == nullptr ? -1 : Tell(file_);
+  if (fd_ < 0) {
+    return -1;
+  }
+  return mode_ == Mode::kRead ? filePos_ - static_cast<std::int64_t>(end_ - begin_)
+                              : filePos_ + static_cast<std::int64_t>(end_);
 }
 
 std::int64_t BinaryFile::Size() const {
-  if (file_ == nullptr) {
+  if (fd_ < 0) {
     return -1;
   }
-  std::fflush(file_);
-  struct stat st {};
-  if (fstat(fileno(file_), &st) != 0) {
+  const std::int64_t onDisk = FileSize(fd_);
+  if (onDisk < 0) {
     return -1;
   }
-  return static_cast<std::int64_t>(st.st_size);
+  // Bytes still in the buffer belong to the file already.
+  return mode_ == Mode::kRead ? onDisk : std::max(onDisk, Position());
+}
+
+bool BinaryFile::Flush() {
+  if (end_ == 0) {
+    return !failed_;
+  }
+  const bool ok = !failed_ && WriteFull(fd_, buffer_.get(), end_);
+  if (ok) {
+    filePos_ += static_cast<std::int64_t>(end_);
+  }
+  end_ = 0;
+  failed_ = failed_ || !ok;
+  return ok;
 }
 
 bool BinaryFile::Write(std::span<const std::byte> data) {
-  return file_ != nullptr && WriteBytes(data.data(), data.size(), file_) == data.size();
+  if (fd_ < 0 || mode_ != Mode::kCreateWrite || failed_) {
+    return false;
+  }
+  if (data.size() >= kDirectSize) {
+    if (!Flush()) {
+      return false;
+    }
+    if (!WriteFull(fd_, data.data(), data.size())) {
+      failed_ = true;
+      return false;
+    }
+    filePos_ += static_cast<std::int64_t>(data.size());
+    return true;
+  }
+  if (data.size() > kBufferSize - end_ && !Flush()) {
+    return false;
+  }
+  std::memcpy(buffer_.get() + end_, data.data(), data.size());
+  end_ += data.size();
+  return true;
 }
 
 bool BinaryFile::Close() {
-  if (file_ == nullptr) {
+  if (fd_ < 0) {
     return true;
   }
-  const bool ok = std::fclose(file_) == 0;
-  file_ = nullptr;
-  return ok;
+  const bool flushed = mode_ == Mode::kRead || Flush();
+  const bool closed = CloseFile(fd_) == 0;
+  fd_ = -1;
+  return flushed && closed;
 }
 
 }  // namespace kv

@@ -1,10 +1,14 @@
 #pragma once
 // A binary file opened for reading or for writing, with a large buffer beneath
 // the small steps of a job, so the count of system calls does not grow with
-// the count of 1024-byte steps. 64-bit positions on every platform.
+// the count of 1024-byte steps. Large reads and writes go straight between the
+// caller's bytes and the file, without a copy through the buffer.
+// 64-bit positions on every platform.
 
-#include <cstdio>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "core/byte_source.h"
@@ -18,6 +22,8 @@ class BinaryFile final : public ByteSource {
     kCreateWrite,  // create or truncate, writing only
   };
   static constexpr std::size_t kBufferSize = 256 * 1024;
+  // Reads and writes of at least this many bytes bypass the buffer.
+  static constexpr std::size_t kDirectSize = 64 * 1024;
 
   // Opens the file; nullptr when it cannot be opened or created.
   static std::unique_ptr<BinaryFile> Open(const std::string& path, Mode mode);
@@ -26,6 +32,11 @@ class BinaryFile final : public ByteSource {
   BinaryFile& operator=(const BinaryFile&) = delete;
 
   std::int64_t Read(std::span<std::byte> out) override;
+  // Reads until at least `atLeast` bytes are in `out`, taking more (up to
+  // out.size()) when the same reads bring them: what a slow source such as a
+  // pipe has delivered so far. The count read (below `atLeast` only at the
+  // end), -1 on an I/O error.
+  std::int64_t ReadAtLeast(std::span<std::byte> out, std::size_t atLeast);
   bool Seek(std::int64_t position) override;
   std::int64_t Position() const override;
   std::int64_t Size() const override;
@@ -41,10 +52,21 @@ class BinaryFile final : public ByteSource {
   const std::string& Path() const { return path_; }
 
  private:
-  BinaryFile(std::FILE* file, std::string path);
-  std::FILE* file_;
+  BinaryFile(int descriptor, Mode mode, std::string path);
+  // Writes out the buffered bytes; false (and the file marked failed) on error.
+  bool Flush();
+
+  int fd_;
+  Mode mode_;
   std::string path_;
-  std::unique_ptr<char[]> buffer_;
+  std::unique_ptr<std::byte[]> buffer_;
+  // Position of the descriptor in the file.
+  std::int64_t filePos_ = 0;
+  // Reading: the unread bytes are buffer_[begin_, end_). Writing: buffer_[0, end_) is pending.
+  std::size_t begin_ = 0;
+  std::size_t end_ = 0;
+  // Writing: a write failed; nothing more is written and Close reports it.
+  bool failed_ = false;
 };
 
 }  // namespace kv

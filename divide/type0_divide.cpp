@@ -25,6 +25,7 @@ namespace kv {
 namespace {
 
 constexpr std::int64_t kStep = 1024;
+constexpr std::int64_t kBlock = BinaryFile::kBufferSize;
 constexpr std::int64_t kWindow = 1536;
 constexpr std::int64_t kOverlap = 512;
 
@@ -57,7 +58,14 @@ class Type0Divide {
 
  private:
   bool CheckMedia(bool firstPiece);
-  bool CopyStep();
+  // Copies a block of steps, polling for a cancel and showing progress after
+  // each; false when the job must stop (the user was told why).
+  bool CopyBlock();
+  // Reads into the block behind its `filled` bytes until `needed` are there;
+  // false at the end of the source or on an error.
+  bool FillBlock(std::int64_t& filled, std::int64_t needed, std::int64_t blockLength);
+  // Writes the first `length` bytes of the block: the steps completed in it.
+  bool WriteSteps(std::int64_t length);
   bool ExtendToMark();
   bool NextPiece();
   bool Finish();
@@ -84,6 +92,8 @@ class Type0Divide {
   double progressUnit_ = 0;
   std::array<std::byte, kWindow> buffer_{};
   std::array<char, kWindow> upper_{};
+  // The bytes of several steps, read at once and written at once.
+  std::unique_ptr<std::byte[]> block_ = std::make_unique_for_overwrite<std::byte[]>(kBlock);
 };
 
 bool Type0Divide::Run() {
@@ -113,11 +123,7 @@ bool Type0Divide::Run() {
   progressUnit_ = static_cast<double>(sourceSize_) * 0.001;
 
   for (;;) {
-    if (!CopyStep()) {
-      ShowIoError(prompter_);
-      return false;
-    }
-    if (job_.RunState.load() == kRunCancelRequested) {
+    if (!CopyBlock()) {
       return false;
     }
     if (remaining_ == 0) {
@@ -160,15 +166,56 @@ bool Type0Divide::CheckMedia(bool firstPiece) {
   return true;
 }
 
-bool Type0Divide::CopyStep() {
-  const std::int64_t n = std::min({kStep, pieceLeft_, remaining_});
-  if (!source_ || source_->Read(std::span(buffer_.data(), static_cast<std::size_t>(n))) != n ||
-      !piece_->Write(buffer_.data(), static_cast<std::size_t>(n))) {
+bool Type0Divide::CopyBlock() {
+  // A block of steps is read at once; it never crosses the end of a piece.
+  const std::int64_t blockLength = std::min({kBlock, pieceLeft_, remaining_});
+  std::int64_t filled = 0;
+  std::int64_t done = 0;
+  for (;;) {
+    const std::int64_t n = std::min({kStep, pieceLeft_, remaining_});
+    // A step the source cannot fill ends the job with what came before it.
+    if (!FillBlock(filled, done + n, blockLength)) {
+      WriteSteps(done);
+      ShowIoError(prompter_);
+      return false;
+    }
+    done += n;
+    pieceLeft_ -= n;
+    remaining_ -= n;
+    if (job_.RunState.load() == kRunCancelRequested) {
+      if (!WriteSteps(done)) {
+        ShowIoError(prompter_);
+      }
+      return false;
+    }
+    if (done == blockLength) {
+      break;
+    }
+    Progress();
+  }
+  if (!WriteSteps(done)) {
+    ShowIoError(prompter_);
     return false;
   }
-  pieceLeft_ -= n;
-  remaining_ -= n;
   return true;
+}
+
+bool Type0Divide::FillBlock(std::int64_t& filled, std::int64_t needed, std::int64_t blockLength) {
+  if (filled >= needed) {
+    return true;
+  }
+  if (!source_) {
+    return false;
+  }
+  const std::int64_t got = source_->ReadAtLeast(
+      std::span(block_.get() + filled, static_cast<std::size_t>(blockLength - filled)),
+      static_cast<std::size_t>(needed - filled));
+  filled += std::max<std::int64_t>(got, 0);
+  return filled >= needed;
+}
+
+bool Type0Divide::WriteSteps(std::int64_t length) {
+  return length == 0 || piece_->Write(block_.get(), static_cast<std::size_t>(length));
 }
 
 // Lengthens a piece that has reached its nominal size up to the next line end

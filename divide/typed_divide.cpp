@@ -1,7 +1,6 @@
 #include "divide/typed_divide.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -28,6 +27,7 @@ namespace kv {
 namespace {
 
 constexpr std::int64_t kStep = 1024;
+constexpr std::int64_t kBlock = BinaryFile::kBufferSize;
 constexpr std::int64_t kTrailerLength = 3;
 
 class TypedDivide {
@@ -42,7 +42,11 @@ class TypedDivide {
  private:
   std::vector<std::uint8_t> FirstHeader(std::int32_t divideSize) const;
   bool StartFirstPiece();
-  bool CopyStep();
+  // Reads into the block behind its `filled` bytes until `needed` are there;
+  // false at the end of the source or on an error.
+  bool FillBlock(std::int64_t& filled, std::int64_t needed, std::int64_t blockLength);
+  // Writes the first `length` bytes of the block: the steps completed in it.
+  bool WriteSteps(std::int64_t length);
   bool WriteTrailer();
   bool ClosePiece();
   bool NextPiece();
@@ -76,7 +80,8 @@ class TypedDivide {
   Crc16 crc_;
   std::unique_ptr<BinaryFile> source_;
   std::unique_ptr<BinaryFile> piece_;
-  std::array<std::byte, kStep> buffer_{};
+  // The bytes of several steps, read at once and written at once.
+  std::unique_ptr<std::byte[]> block_ = std::make_unique_for_overwrite<std::byte[]>(kBlock);
 };
 
 bool TypedDivide::Run() {
@@ -107,11 +112,35 @@ bool TypedDivide::Run() {
     return false;
   }
   for (;;) {
-    if (!CopyStep()) {
-      ShowIoError(prompter_);
-      return false;
+    // A block of steps is read at once; it never crosses the end of a piece.
+    const std::int64_t blockLength = std::min({kBlock, room_, remaining_});
+    std::int64_t filled = 0;
+    std::int64_t done = 0;
+    for (;;) {
+      const std::int64_t n = std::min({kStep, room_, remaining_});
+      // A step the source cannot fill ends the job with what came before it.
+      if (!FillBlock(filled, done + n, blockLength)) {
+        WriteSteps(done);
+        ShowIoError(prompter_);
+        return false;
+      }
+      crc_.Update(block_.get() + done, static_cast<std::size_t>(n), true);
+      done += n;
+      remaining_ -= n;
+      room_ -= n;
+      if (job_.RunState.load() == kRunCancelRequested) {
+        if (!WriteSteps(done)) {
+          ShowIoError(prompter_);
+        }
+        return false;
+      }
+      if (done == blockLength) {
+        break;
+      }
+      Progress();
     }
-    if (job_.RunState.load() == kRunCancelRequested) {
+    if (!WriteSteps(done)) {
+      ShowIoError(prompter_);
       return false;
     }
     if (remaining_ == 0) {
@@ -199,24 +228,22 @@ bool TypedDivide::StartFirstPiece() {
   return true;
 }
 
-bool TypedDivide::CopyStep() {
-  std::int64_t n = 0;
-  if (remaining_ > kStep && room_ > kStep) {
-    n = kStep;
-  } else if (remaining_ >= room_) {
-    n = room_;
-  } else {
-    n = remaining_;
+bool TypedDivide::FillBlock(std::int64_t& filled, std::int64_t needed, std::int64_t blockLength) {
+  if (filled >= needed) {
+    return true;
   }
-  const auto count = static_cast<std::size_t>(n);
-  if (!source_ || source_->Read(std::span(buffer_.data(), count)) != n ||
-      !piece_->Write(buffer_.data(), count)) {
+  if (!source_) {
     return false;
   }
-  crc_.Update(buffer_.data(), count, true);
-  remaining_ -= n;
-  room_ -= n;
-  return true;
+  const std::int64_t got = source_->ReadAtLeast(
+      std::span(block_.get() + filled, static_cast<std::size_t>(blockLength - filled)),
+      static_cast<std::size_t>(needed - filled));
+  filled += std::max<std::int64_t>(got, 0);
+  return filled >= needed;
+}
+
+bool TypedDivide::WriteSteps(std::int64_t length) {
+  return length == 0 || piece_->Write(block_.get(), static_cast<std::size_t>(length));
 }
 
 bool TypedDivide::WriteTrailer() {

@@ -13,6 +13,8 @@ namespace kv::restore_detail {
 
 // Bytes moved per step: the unit of cancellation and of progress.
 inline constexpr std::int64_t kStepSize = 1024;
+// Bytes read and written at once beneath the steps: a whole number of steps.
+inline constexpr std::int64_t kBlockSize = 256 * 1024;
 
 // "%skBytes" with the whole KiB written so far.
 inline std::string KiBytesText(std::int64_t bytes) {

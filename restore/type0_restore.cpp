@@ -1,5 +1,6 @@
 #include "restore/type0_restore.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstddef>
@@ -21,6 +22,7 @@ namespace kv {
 
 namespace {
 
+using restore_detail::kBlockSize;
 using restore_detail::kStepSize;
 
 constexpr const char* kNextMediumQuestion =
@@ -49,8 +51,11 @@ class Type0Restore {
  private:
   // Reads and discards `count` leading bytes of the open piece; false on a read error.
   bool SkipHead(int count);
-  // One copy step; false on a read or write error.
-  bool CopyStep();
+  // Copies a block of steps, polling for a cancel (then cancelled_ is set)
+  // and showing progress after each; false on a read or write error.
+  bool CopyBlock();
+  // Writes the first `length` bytes of the block: the steps completed in it.
+  bool WriteSteps(std::int64_t length);
   void ShowProgress();
   // Starts the piece just opened: its length and progress unit.
   bool BeginPiece();
@@ -68,7 +73,10 @@ class Type0Restore {
   std::int64_t pieceLeft_ = 0;
   double progressUnit_ = 0;
   std::int64_t written_ = 0;
+  bool cancelled_ = false;
   std::array<std::byte, kStepSize> buffer_{};
+  // The bytes of several steps, read at once and written at once.
+  std::unique_ptr<std::byte[]> block_ = std::make_unique_for_overwrite<std::byte[]>(kBlockSize);
 };
 
 Outcome Type0Restore::IoError() {
@@ -97,19 +105,41 @@ bool Type0Restore::SkipHead(int count) {
   return true;
 }
 
-bool Type0Restore::CopyStep() {
-  if (pieceLeft_ <= 0) {
-    return true;
+bool Type0Restore::CopyBlock() {
+  // A block of steps is read at once; it never crosses the end of a piece.
+  const std::int64_t blockLength = std::clamp<std::int64_t>(pieceLeft_, 0, kBlockSize);
+  std::int64_t filled = 0;
+  std::int64_t done = 0;
+  for (;;) {
+    const std::int64_t n = std::clamp<std::int64_t>(pieceLeft_, 0, kStepSize);
+    if (filled < done + n) {
+      const std::int64_t got = piece_->ReadAtLeast(
+          std::span(block_.get() + filled, static_cast<std::size_t>(blockLength - filled)),
+          static_cast<std::size_t>(done + n - filled));
+      filled += std::max<std::int64_t>(got, 0);
+      // A piece that no longer holds the bytes its length promised is a read error.
+      if (filled < done + n) {
+        WriteSteps(done);
+        return false;
+      }
+    }
+    done += n;
+    pieceLeft_ -= n;
+    written_ += n;
+    if (job_.RunState.load() == kRunCancelRequested) {
+      cancelled_ = true;
+      return WriteSteps(done);
+    }
+    if (done == blockLength) {
+      break;
+    }
+    ShowProgress();
   }
-  const std::int64_t want = pieceLeft_ < kStepSize ? pieceLeft_ : kStepSize;
-  const auto chunk = std::span(buffer_.data(), static_cast<std::size_t>(want));
-  // A piece that no longer holds the bytes its length promised is a read error.
-  if (!piece_->ReadExact(chunk) || !dest_->Write(chunk)) {
-    return false;
-  }
-  pieceLeft_ -= want;
-  written_ += want;
-  return true;
+  return WriteSteps(done);
+}
+
+bool Type0Restore::WriteSteps(std::int64_t length) {
+  return length == 0 || dest_->Write(block_.get(), static_cast<std::size_t>(length));
 }
 
 void Type0Restore::ShowProgress() {
@@ -176,10 +206,10 @@ Outcome Type0Restore::Run() {
   }
 
   for (;;) {
-    if (!CopyStep()) {
+    if (!CopyBlock()) {
       return IoError();
     }
-    if (job_.RunState.load() == kRunCancelRequested) {
+    if (cancelled_) {
       piece_.reset();
       dest_.reset();
       return Outcome::kCancelled;

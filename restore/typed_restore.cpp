@@ -29,6 +29,7 @@ namespace kv {
 
 namespace {
 
+using restore_detail::kBlockSize;
 using restore_detail::kStepSize;
 
 constexpr const char* kCheckCaption = "Kolvanto 復元確認";
@@ -67,7 +68,10 @@ class TypedRestore {
   static Step Stop(Outcome outcome = Outcome::kCancelled) { return {false, outcome}; }
 
   Step Start();
-  Step CopyChunk();
+  // Copies a block of steps, polling for a cancel and showing progress after each.
+  Step CopyBlock();
+  // Writes the first `length` bytes of the block: the steps completed in it.
+  bool WriteSteps(std::int64_t length);
   Step ChangePiece();
   Step Finish();
   Step OpenNextPiece();
@@ -110,7 +114,8 @@ class TypedRestore {
   std::int64_t bodyLeft_ = 0;
   std::int64_t progressDivisor_ = 0;
   Crc16 crc_;
-  std::array<std::byte, kStepSize> buffer_{};
+  // The bytes of several steps, read at once and written at once.
+  std::unique_ptr<std::byte[]> block_ = std::make_unique_for_overwrite<std::byte[]>(kBlockSize);
 };
 
 void TypedRestore::CloseAll() {
@@ -160,36 +165,50 @@ TypedRestore::Step TypedRestore::Start() {
   return Go();
 }
 
-TypedRestore::Step TypedRestore::CopyChunk() {
-  std::int64_t want = 0;
-  if (remaining_ >= kStepSize && bodyLeft_ >= kStepSize) {
-    want = kStepSize;
-    remaining_ -= kStepSize;
-    bodyLeft_ -= kStepSize;
-  } else if (remaining_ < bodyLeft_) {
-    want = remaining_;
-    remaining_ = 0;
-  } else if (bodyLeft_ > 0) {
-    want = bodyLeft_;
-    remaining_ -= bodyLeft_;
-    bodyLeft_ = 0;
+TypedRestore::Step TypedRestore::CopyBlock() {
+  // A block of steps is read at once; it never crosses the end of a body.
+  const std::int64_t blockLength = std::min({kBlockSize, remaining_, bodyLeft_});
+  std::int64_t filled = 0;
+  std::int64_t done = 0;
+  for (;;) {
+    const std::int64_t n = std::min({kStepSize, remaining_, bodyLeft_});
+    if (filled < done + n) {
+      const std::int64_t got = piece_->ReadAtLeast(
+          std::span(block_.get() + filled, static_cast<std::size_t>(blockLength - filled)),
+          static_cast<std::size_t>(done + n - filled));
+      filled += std::max<std::int64_t>(got, 0);
+      // A step the piece cannot fill ends the job with what came before it.
+      if (filled < done + n) {
+        if (!WriteSteps(done) || got < 0) {
+          return IoError();
+        }
+        return EndMissing();
+      }
+    }
+    crc_.Update(block_.get() + done, static_cast<std::size_t>(n), true);
+    done += n;
+    remaining_ -= n;
+    bodyLeft_ -= n;
+    if (job_.RunState.load() == kRunCancelRequested) {
+      if (!WriteSteps(done)) {
+        return IoError();
+      }
+      CloseAll();
+      return Stop();
+    }
+    if (done == blockLength) {
+      break;
+    }
+    ProgressUpdate();
   }
-  if (want == 0) {
-    return Go();
-  }
-  const auto chunk = std::span(buffer_.data(), static_cast<std::size_t>(want));
-  const std::int64_t got = piece_->Read(chunk);
-  if (got < 0) {
+  if (!WriteSteps(done)) {
     return IoError();
   }
-  if (got < want) {
-    return EndMissing();
-  }
-  if (!dest_->Write(chunk)) {
-    return IoError();
-  }
-  crc_.Update(chunk, true);
   return Go();
+}
+
+bool TypedRestore::WriteSteps(std::int64_t length) {
+  return length == 0 || dest_->Write(block_.get(), static_cast<std::size_t>(length));
 }
 
 void TypedRestore::ProgressUpdate() {
@@ -350,12 +369,8 @@ Outcome TypedRestore::Run() {
     return s.outcome;
   }
   for (;;) {
-    if (const Step s = CopyChunk(); !s.ok) {
+    if (const Step s = CopyBlock(); !s.ok) {
       return s.outcome;
-    }
-    if (job_.RunState.load() == kRunCancelRequested) {
-      CloseAll();
-      return Outcome::kCancelled;
     }
     if (remaining_ == 0) {
       return Finish().outcome;

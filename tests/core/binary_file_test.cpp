@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
+#include <vector>
 
 #include "tests/support/temp_dir.h"
 
@@ -46,6 +48,58 @@ TEST(BinaryFile, WritesThroughItsBufferAndReadsBack) {
   EXPECT_EQ(in->ReadByte(), bytes[300000]);
   EXPECT_FALSE(BinaryFile::Open(dir / "missing", BinaryFile::Mode::kRead));
   EXPECT_FALSE(BinaryFile::Open(dir / "no/such/dir/f", BinaryFile::Mode::kCreateWrite));
+}
+
+TEST(BinaryFile, MixesLargeDirectTransfersWithSmallBufferedOnes) {
+  test::TempDir dir;
+  const std::string name = dir / "mixed.bin";
+  const auto bytes = test::RandomBytes(1'000'000, 11);
+  // Writes: a small header, blocks far above and just below the direct size,
+  // single bytes between them, and a large tail.
+  const std::size_t cuts[] = {3, 300'000, 1, 65'535, 65'536, 1, 262'144, 17};
+  {
+    auto out = BinaryFile::Open(name, BinaryFile::Mode::kCreateWrite);
+    ASSERT_TRUE(out);
+    std::size_t at = 0;
+    for (const std::size_t n : cuts) {
+      ASSERT_TRUE(out->Write(bytes.data() + at, n));
+      at += n;
+      EXPECT_EQ(out->Position(), static_cast<std::int64_t>(at));
+    }
+    ASSERT_TRUE(out->Write(bytes.data() + at, bytes.size() - at));
+    EXPECT_EQ(out->Size(), 1'000'000);
+    EXPECT_TRUE(out->Close());
+    EXPECT_FALSE(out->Write(bytes.data(), 1));
+  }
+  EXPECT_EQ(test::ReadFileBytes(name), bytes);
+
+  auto in = BinaryFile::Open(name, BinaryFile::Mode::kRead);
+  ASSERT_TRUE(in);
+  std::vector<std::byte> got(bytes.size());
+  std::size_t at = 0;
+  for (const std::size_t n : cuts) {
+    ASSERT_EQ(in->Read(std::span(got.data() + at, n)), static_cast<std::int64_t>(n));
+    at += n;
+    EXPECT_EQ(in->Position(), static_cast<std::int64_t>(at));
+  }
+  // The rest and beyond: short at the end, then nothing.
+  EXPECT_EQ(in->Read(std::span(got.data() + at, got.size() - at)),
+            static_cast<std::int64_t>(got.size() - at));
+  EXPECT_EQ(in->ReadByte(), -1);
+  ASSERT_EQ(0, std::memcmp(got.data(), bytes.data(), bytes.size()));
+
+  // Seeking back a little (inside what was buffered) and far (outside it).
+  ASSERT_TRUE(in->Seek(10));
+  EXPECT_EQ(in->ReadByte(), static_cast<int>(bytes[10]));
+  ASSERT_TRUE(in->Seek(300'002));
+  EXPECT_EQ(in->ReadByte(), static_cast<int>(bytes[300'002]));
+  ASSERT_TRUE(in->Seek(299'999));
+  EXPECT_EQ(in->Position(), 299'999);
+  std::array<std::byte, 4> four{};
+  ASSERT_TRUE(in->ReadExact(four));
+  EXPECT_EQ(0, std::memcmp(four.data(), bytes.data() + 299'999, 4));
+  ASSERT_TRUE(in->Seek(999'998));
+  EXPECT_EQ(in->Read(std::span(got.data(), 100'000)), 2);
 }
 
 }  // namespace
