@@ -72,24 +72,48 @@ __attribute__((target("pclmul,ssse3"))) inline __m128i LoadBlock(const std::uint
   return _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), reverse);
 }
 
+// Multiplies a 128-bit block by x^128 modulo P, keeping 128 bits: hi*x^192 + lo*x^128.
+__attribute__((target("pclmul,ssse3"))) inline __m128i Fold128(__m128i acc, __m128i factors) {
+  return _mm_xor_si128(_mm_clmulepi64_si128(acc, factors, 0x11),
+                       _mm_clmulepi64_si128(acc, factors, 0x00));
+}
+
 // Folds 16-byte blocks with carry-less multiplication: A*x^128 ≡ hi*x^192 +
-// lo*x^128 (mod P), so the 128-bit accumulator stays congruent to the bytes
+// lo*x^128 (mod P), so a 128-bit accumulator stays congruent to the bytes
 // read so far; its own CRC (and then the tail's) is the CRC of the whole.
+// Four accumulators a block apart keep the multiplier busy; they are joined
+// before the last blocks.
 __attribute__((target("pclmul,ssse3"))) std::uint16_t FoldClmul(std::uint16_t crc,
                                                                 const std::uint8_t* p,
                                                                 std::size_t n) {
   const __m128i reverse = _mm_set_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-  const __m128i factors = _mm_set_epi64x(XPowModP(192), XPowModP(128));
+  const __m128i by128 = _mm_set_epi64x(XPowModP(192), XPowModP(128));
+  const __m128i by512 = _mm_set_epi64x(XPowModP(576), XPowModP(512));
   // The running value enters as the first two message bytes do.
   __m128i acc = _mm_xor_si128(
       LoadBlock(p, reverse),
       _mm_set_epi64x(static_cast<long long>(static_cast<std::uint64_t>(crc) << 48), 0));
   p += 16;
   n -= 16;
+  if (n >= 112) {
+    __m128i lanes[4] = {acc, LoadBlock(p, reverse), LoadBlock(p + 16, reverse),
+                        LoadBlock(p + 32, reverse)};
+    p += 48;
+    n -= 48;
+    while (n >= 64) {
+      for (int i = 0; i < 4; ++i) {
+        lanes[i] = _mm_xor_si128(Fold128(lanes[i], by512), LoadBlock(p + 16 * i, reverse));
+      }
+      p += 64;
+      n -= 64;
+    }
+    acc = lanes[0];
+    for (int i = 1; i < 4; ++i) {
+      acc = _mm_xor_si128(Fold128(acc, by128), lanes[i]);
+    }
+  }
   while (n >= 16) {
-    const __m128i high = _mm_clmulepi64_si128(acc, factors, 0x11);
-    const __m128i low = _mm_clmulepi64_si128(acc, factors, 0x00);
-    acc = _mm_xor_si128(_mm_xor_si128(high, low), LoadBlock(p, reverse));
+    acc = _mm_xor_si128(Fold128(acc, by128), LoadBlock(p, reverse));
     p += 16;
     n -= 16;
   }
