@@ -63,9 +63,10 @@ int LeadingNumber(std::string_view text) {
   return value;
 }
 
-// A usable added character: printable ASCII and not a path separator.
+// A usable added character: printable ASCII, not a path separator, and not
+// "0" (".000" would be read back as the three-digit scheme).
 bool IsUsableAddedChar(char c) {
-  return c > ' ' && c < 0x7F && c != '/' && c != '\\';
+  return c > ' ' && c < 0x7F && c != '/' && c != '\\' && c != '0';
 }
 
 }  // namespace
@@ -109,6 +110,16 @@ std::string SetPieceNumber(std::string_view name, int number, PieceScheme scheme
   return std::string(name.substr(0, write)) + numberText;
 }
 
+PieceScheme Type0Scheme(const DivideSettings& settings) {
+  return settings.DivideExtAddC && IsUsableAddedChar(settings.DivideExtChar)
+             ? PieceScheme::kAddedChar
+             : PieceScheme::kThreeDigit;
+}
+
+int Type0FirstNumber(const DivideSettings& settings) {
+  return settings.DivideExt == 1 ? 1 : 0;
+}
+
 std::string FirstPieceExtension(const DivideSettings& settings, bool selfRestoring) {
   if (selfRestoring) {
     return ".exe";
@@ -116,9 +127,8 @@ std::string FirstPieceExtension(const DivideSettings& settings, bool selfRestori
   if (settings.DivideType != 0) {
     return ".d01";
   }
-  const bool firstIsOne = settings.DivideExt == 1;
-  // A character that cannot stand in a file name (none given, a separator) is left out.
-  if (settings.DivideExtAddC && IsUsableAddedChar(settings.DivideExtChar)) {
+  const bool firstIsOne = Type0FirstNumber(settings) == 1;
+  if (Type0Scheme(settings) == PieceScheme::kAddedChar) {
     // Always lower case, as the divide type sheet types it, so that a stored upper-case
     // character still matches the extension check.
     return std::string(".") + AsciiLower(settings.DivideExtChar) + (firstIsOne ? "01" : "00");

@@ -32,6 +32,14 @@ std::string SetPieceNumber(std::string_view name, int number, PieceScheme scheme
 std::size_t FileNameStart(std::string_view path);
 std::string_view FileNamePart(std::string_view path);
 
+// The scheme and the first piece number of a Type0 divide with these
+// settings. An added character that cannot stand in a name (none, a blank, a
+// separator, a control byte, or "0", which would read as three digits) falls
+// back to three digits, for the first piece and every later one alike; a
+// DivideExt other than 1 starts at 0.
+PieceScheme Type0Scheme(const DivideSettings& settings);
+int Type0FirstNumber(const DivideSettings& settings);
+
 // The extension of the first piece a divide with these settings makes
 // (".exe", ".d01", ".000", ".001", ".x00", ".x01").
 std::string FirstPieceExtension(const DivideSettings& settings, bool selfRestoring);

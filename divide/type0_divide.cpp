@@ -102,7 +102,7 @@ bool Type0Divide::Run() {
   dest_ = job_.JobDest();
   sourceSize_ = job_.SourceSize;
   fitFree_ = job_.JobDivideSize == -1;
-  counter_ = settings_.DivideExt;
+  counter_ = Type0FirstNumber(settings_);
   remaining_ = sourceSize_;
 
   if (!CheckMedia(true)) {
@@ -288,9 +288,7 @@ bool Type0Divide::NextPiece() {
   if (!ClosePiece()) {
     return false;
   }
-  dest_ =
-      SetPieceNumber(dest_, counter_,
-                     settings_.DivideExtAddC ? PieceScheme::kAddedChar : PieceScheme::kThreeDigit);
+  dest_ = SetPieceNumber(dest_, counter_, Type0Scheme(settings_));
   job_.SetJobDest(dest_, true);
   if (RefuseWritingOverSource(prompter_, dest_, sourceName_)) {
     return false;

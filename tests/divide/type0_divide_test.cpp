@@ -80,6 +80,38 @@ TEST_F(Type0DivideTest, NamesCountFromDivideExtAndTheAddedCharacter) {
   EXPECT_EQ(job.StatusText(), "2kBytes");
 }
 
+TEST_F(Type0DivideTest, AnUnusableAddedCharacterNumbersTheWholeSeriesInThreeDigits) {
+  // A stored character that cannot stand in a name (none, a line end, "0")
+  // gives ".001" for the first piece, and the pieces past 99 must follow the
+  // same scheme: x.100, not x.0100, or a restore would stop at x.099.
+  for (const char c : {'\0', '\n', '0'}) {
+    SCOPED_TRACE(static_cast<int>(c));
+    TempDir folder;
+    settings.DivideType = 0;
+    settings.DivideExtAddC = true;
+    settings.DivideExtChar = c;
+    settings.DivideExt = 1;
+    ASSERT_EQ(FirstPieceExtension(settings, false), ".001");
+    WriteFileBytes(folder / "x.bin", RandomBytes(101, 3));
+    PrepareDivideJob(job, folder / "x.bin", folder / "x.001", 1);
+    Type0DivideWorker(settings, job, prompter, volumes);
+    EXPECT_EQ(job.JobMessage(), "分割が終了しました");
+    EXPECT_TRUE(std::filesystem::exists(folder / "x.099"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "x.100"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "x.101"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "x.0100"));
+  }
+}
+
+TEST_F(Type0DivideTest, AStoredDivideExtOtherThanOneCountsFromZero) {
+  settings.DivideExt = 7;
+  MakeSource("a.txt", RandomBytes(1500, 5));
+  Divide(dir / "a.txt", dir / "a.000", 1000);
+  EXPECT_EQ(ReadFileBytes(dir / "a.000").size(), 1000u);
+  EXPECT_EQ(ReadFileBytes(dir / "a.001").size(), 500u);
+  EXPECT_FALSE(std::filesystem::exists(dir / "a.008"));
+}
+
 // Text with an early CR LF, the first one at or after offset 1,000 at 1,009-1,010.
 std::vector<std::uint8_t> LineText() {
   std::vector<std::uint8_t> t(3000, 'a');
