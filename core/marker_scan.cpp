@@ -38,6 +38,7 @@ std::optional<std::int64_t> FindMarker(ByteSource& src, std::string_view pattern
     }
     start += got - overlap;
   }
+  src.Seek(start);
   return std::nullopt;
 }
 

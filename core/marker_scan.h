@@ -28,7 +28,9 @@ struct MarkerScan {
 
 // Scans from the source's current position. Found: the position of the
 // pattern's first byte, and the source is positioned there. Not found (or a
-// read error): nothing, and the source is left behind the last block read.
+// read error): nothing, and the source is left where the next block would
+// have started, so a scan resumed from there still finds a pattern lying
+// across the point where this one stopped.
 std::optional<std::int64_t> FindMarker(ByteSource& src, std::string_view pattern,
                                        const MarkerScan& scan = {});
 

@@ -87,6 +87,8 @@ Outcome Type0Restore::IoError() {
 }
 
 bool Type0Restore::SkipHead(int count) {
+  // A stored cut below zero (the settings keep what they are given) cuts nothing.
+  count = std::max(count, 0);
   std::int64_t toSkip = count;
   while (toSkip > 0) {
     const std::int64_t want = toSkip < kStepSize ? toSkip : kStepSize;
@@ -145,8 +147,9 @@ bool Type0Restore::WriteSteps(std::int64_t length) {
 void Type0Restore::ShowProgress() {
   job_.SetStatusText(restore_detail::KiBytesText(written_));
   if (pieceLeft_ > 0 && progressUnit_ > 0) {
-    job_.ProgressPermille.store(1000 -
-                                static_cast<int>(static_cast<double>(pieceLeft_) / progressUnit_));
+    // The whole difference is truncated toward zero.
+    job_.ProgressPermille.store(
+        static_cast<int>(1000.0 - static_cast<double>(pieceLeft_) / progressUnit_));
   }
 }
 

@@ -52,6 +52,15 @@ TEST(FindMarker, StopsAtTheBlockBound) {
   EXPECT_TRUE(FindMarker(c, "\x03-QX3-", MarkerScan{.maxBlocks = 101}));
 }
 
+TEST(FindMarker, AScanResumedWhereTheLastOneStoppedFindsAMarkerAcrossThatPoint) {
+  // One scan of 100 blocks (overlap 4) ends at 102,004; the marker lies
+  // across that point, so only a resumed scan that starts 4 bytes earlier finds it.
+  const Bytes data = WithPatternAt(150000, 102002, "-QX3-");
+  MemorySource src(data);
+  EXPECT_EQ(FindMarker(src, "-QX3-"), std::nullopt);
+  EXPECT_EQ(FindMarker(src, "-QX3-"), 102002);
+}
+
 TEST(FindMarker, ReadLimitAndFirstBlockRule) {
   const Bytes data = WithPatternAt(2100, 1500, "-QX3-");
   MemorySource a(data);

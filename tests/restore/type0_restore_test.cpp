@@ -121,6 +121,17 @@ TEST_F(Type0RestoreTest, HeadCutDropsLeadingBytesOfFirstAndLaterPieces) {
   EXPECT_EQ(job_.JobMessage(), "復元が終了しました");
 }
 
+TEST_F(Type0RestoreTest, AStoredNegativeCutCutsNothing) {
+  const Bytes a = test::RandomBytes(3000, 18), b = test::RandomBytes(700, 19);
+  Prepare({{"x.000", a}, {"x.001", b}});
+  settings_.HeadCut = true;
+  settings_.HeadCutFirst = -5;
+  settings_.HeadCutNext = -1;
+  Run();
+  EXPECT_EQ(Result(), Concat({a, b}));
+  EXPECT_EQ(job_.JobMessage(), "復元が終了しました");
+}
+
 TEST_F(Type0RestoreTest, CutLargerThanAPieceAndEmptyPiecesContributeNothing) {
   const Bytes a = test::RandomBytes(5000, 11), b = test::RandomBytes(1500, 12),
               d = test::RandomBytes(4000, 13);
