@@ -18,7 +18,7 @@ namespace kv {
 namespace {
 
 #ifdef _WIN32
-int OpenFile(const std::string& path, BinaryFile::Mode mode) {
+int OpenFile(const std::string& path, BinaryFile::Mode mode, BinaryFile::Accept) {
   return mode == BinaryFile::Mode::kRead
              ? _open(path.c_str(), _O_RDONLY | _O_BINARY)
              : _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY,
@@ -42,11 +42,30 @@ std::int64_t FileSize(int fd) {
 int CloseFile(int fd) {
   return _close(fd);
 }
+bool KeepOpened(int, BinaryFile::Accept) {
+  return true;
+}
 #else
-int OpenFile(const std::string& path, BinaryFile::Mode mode) {
+// A regular file only is opened without waiting: a pipe without its other
+// end would block the open, and a device is no piece.
+int OpenFile(const std::string& path, BinaryFile::Mode mode, BinaryFile::Accept accept) {
+  const int wait = accept == BinaryFile::Accept::kRegularFile ? O_NONBLOCK : 0;
   return mode == BinaryFile::Mode::kRead
-             ? ::open(path.c_str(), O_RDONLY | O_CLOEXEC)
-             : ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+             ? ::open(path.c_str(), O_RDONLY | O_CLOEXEC | wait)
+             : ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | wait, 0666);
+}
+// True when the opened descriptor is of a kind the caller accepts; the
+// non-blocking open of a regular file is then made blocking again.
+bool KeepOpened(int fd, BinaryFile::Accept accept) {
+  if (accept == BinaryFile::Accept::kAnyFile) {
+    return true;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    return false;
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
 }
 std::int64_t ReadSome(int fd, std::byte* out, std::size_t n) {
   return ::read(fd, out, n);
@@ -97,9 +116,13 @@ bool WriteFull(int fd, const std::byte* data, std::size_t n) {
 
 }  // namespace
 
-std::unique_ptr<BinaryFile> BinaryFile::Open(const std::string& path, Mode mode) {
-  const int fd = OpenFile(path, mode);
+std::unique_ptr<BinaryFile> BinaryFile::Open(const std::string& path, Mode mode, Accept accept) {
+  const int fd = OpenFile(path, mode, accept);
   if (fd < 0) {
+    return nullptr;
+  }
+  if (!KeepOpened(fd, accept)) {
+    CloseFile(fd);
     return nullptr;
   }
   return std::unique_ptr<BinaryFile>(new BinaryFile(fd, mode, path));
@@ -142,6 +165,8 @@ std::int64_t BinaryFile::ReadAtLeast(std::span<std::byte> out, std::size_t atLea
     }
     filePos_ += got;
     if (direct) {
+      // The buffer no longer holds the bytes just before the position.
+      begin_ = end_ = 0;
       total += static_cast<std::size_t>(got);
     } else {
       begin_ = 0;

@@ -25,8 +25,13 @@ class BinaryFile final : public ByteSource {
   // Reads and writes of at least this many bytes bypass the buffer.
   static constexpr std::size_t kDirectSize = 64 * 1024;
 
-  // Opens the file; nullptr when it cannot be opened or created.
-  static std::unique_ptr<BinaryFile> Open(const std::string& path, Mode mode);
+  enum class Accept {
+    kRegularFile,  // anything else (a pipe, a device, a folder) does not open
+    kAnyFile,      // a pipe too, read as it comes (the open may wait for the writer)
+  };
+  // Opens the file; nullptr when it cannot be opened or created, or is not of an accepted kind.
+  static std::unique_ptr<BinaryFile> Open(const std::string& path, Mode mode,
+                                          Accept accept = Accept::kRegularFile);
   ~BinaryFile() override;
   BinaryFile(const BinaryFile&) = delete;
   BinaryFile& operator=(const BinaryFile&) = delete;

@@ -1,7 +1,6 @@
 #include "divide/ask_next_medium.h"
 
-#include <cstdio>
-
+#include "core/binary_file.h"
 #include "divide/divide_steps.h"
 #include "divide/media_texts.h"
 #include "platform/file_helpers.h"
@@ -10,14 +9,10 @@ namespace kv {
 
 namespace {
 
-// A file "exists" here when it can be opened for reading.
+// A file "exists" here when it can be opened for reading; only a regular
+// file is opened, so a pipe of that name cannot hold the job up.
 bool OpensForReading(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    return false;
-  }
-  std::fclose(f);
-  return FileExists(path);
+  return BinaryFile::Open(path, BinaryFile::Mode::kRead) != nullptr;
 }
 
 }  // namespace

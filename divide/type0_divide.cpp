@@ -116,7 +116,9 @@ bool Type0Divide::Run() {
     return false;
   }
   // A source that cannot be opened shows up as an input/output error at the first read.
-  source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead);
+  // The analysis took only a regular file as the source; one read as a
+  // stream (a pipe) is divided as its bytes come.
+  source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead, BinaryFile::Accept::kAnyFile);
 
   job_.SetJobMessage(texts::kDividing);
   job_.ProgressHold.store(0);

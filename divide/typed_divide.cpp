@@ -222,7 +222,9 @@ bool TypedDivide::StartFirstPiece() {
   }
   remaining_ = sourceSize_;
   // A source that cannot be opened shows up as an input/output error at the first read.
-  source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead);
+  // The analysis took only a regular file as the source; one read as a
+  // stream (a pipe) is divided as its bytes come.
+  source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead, BinaryFile::Accept::kAnyFile);
   progressDivisor_ = sourceSize_ / 1000;
   crc_.Reset();
   return true;
