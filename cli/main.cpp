@@ -14,6 +14,7 @@
 #include "cli/check_command.h"
 #include "cli/cli_settings.h"
 #include "cli/cli_view.h"
+#include "cli/interrupt_guard.h"
 #include "cli/progress_line.h"
 #include "cli/terminal_prompter.h"
 #include "core/beside_executable.h"
@@ -205,8 +206,12 @@ int Run(Command command, const Options& o) {
   }
 
   planner.AnalyseSource();
+  // Empty when the analysis stopped at a message of its own (a divide size below the smallest).
+  const bool described = !texts.information.empty();
   if (command == Command::kInfo) {
-    std::printf("%s\n", TerminalText(texts.information).c_str());
+    if (described) {
+      std::printf("%s\n", TerminalText(texts.information).c_str());
+    }
     if (job.SourceUsable == 0) {
       return kExitRefused;
     }
@@ -215,7 +220,9 @@ int Run(Command command, const Options& o) {
     return kExitDone;
   }
   if (job.SourceUsable == 0) {
-    std::fprintf(stderr, "%s\n", TerminalText(texts.information).c_str());
+    if (described) {
+      std::fprintf(stderr, "%s\n", TerminalText(texts.information).c_str());
+    }
     return kExitRefused;
   }
   if ((command == Command::kDivide) != (job.IsDivide == 1)) {
@@ -239,6 +246,8 @@ int Run(Command command, const Options& o) {
     return prompter.Declined() ? kExitCancelled : kExitRefused;
   }
 
+  // From here a Ctrl+C stops the job instead of the program.
+  const InterruptGuard interrupts(job.RunState);
   const bool showProgress = terminalErr || o.progress;
   const auto start = std::chrono::steady_clock::now();
   bool running = true;
@@ -266,10 +275,13 @@ int Run(Command command, const Options& o) {
       prompter.SetProgressShown(false);
     }
   }
-  std::printf("%s\n", TerminalText(message).c_str());
+  // A success goes to standard output; a stop or an error to standard error.
   if (message == texts::kDivideDone || message == texts::kRestoreDone) {
+    std::printf("%s\n", TerminalText(message).c_str());
     return kExitDone;
   }
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s\n", TerminalText(message).c_str());
   return message == texts::kRestoreDoneWithError ? kExitDoneWithError : kExitCancelled;
 }
 

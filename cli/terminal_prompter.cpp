@@ -28,6 +28,25 @@ bool StartsWith(std::string_view text, std::string_view start) {
   return text.substr(0, start.size()) == start;
 }
 
+// The question whether an existing file may be overwritten (the whole file, or a next piece).
+bool IsOverwriteQuestion(const Message& m) {
+  return m.caption == "Kolvanto  上書き確認";
+}
+
+// The answer Enter gives on a terminal: the message's default button, except
+// that overwriting is never what Enter alone agrees to.
+Answer EnterAnswer(const Message& m) {
+  return m.buttons == Buttons::kYesNo && IsOverwriteQuestion(m) ? Answer::kNo : m.defaultButton;
+}
+
+// The keys a question takes, the one Enter stands for in capitals.
+const char* KeyPrompt(const Message& m) {
+  if (m.buttons == Buttons::kYesNo) {
+    return EnterAnswer(m) == Answer::kNo ? "(y/N) " : "(Y/n) ";
+  }
+  return EnterAnswer(m) == Answer::kCancel ? "(r/C) " : "(R/c) ";
+}
+
 }  // namespace
 
 std::string TerminalText(const std::string& text) {
@@ -63,7 +82,7 @@ Answer TerminalPrompter::Automatic(const Message& m) const {
   if (m.caption == "Kolvanto  実行確認") {
     return Answer::kYes;  // the command line is the confirmation
   }
-  if (m.caption == "Kolvanto  上書き確認") {
+  if (IsOverwriteQuestion(m)) {
     return rules_.overwrite ? Answer::kYes : Answer::kNo;
   }
   if (text.find("強行しますか") != std::string_view::npos) {
@@ -100,7 +119,7 @@ Answer TerminalPrompter::Ask(const Message& m) {
   } else {
     const bool yesNo = m.buttons == Buttons::kYesNo;
     for (;;) {
-      std::fputs(yesNo ? "(y/n) " : "(r/c) ", stderr);
+      std::fputs(KeyPrompt(m), stderr);
       std::fflush(stderr);
       const char key = ReadKey();
       if (key == 0) {
@@ -108,7 +127,7 @@ Answer TerminalPrompter::Ask(const Message& m) {
         break;
       }
       if (key == '\n') {
-        answer = m.defaultButton;
+        answer = EnterAnswer(m);
         break;
       }
       if (yesNo && (key == 'y' || key == 'Y' || key == 'n' || key == 'N')) {

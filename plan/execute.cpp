@@ -37,9 +37,22 @@ bool ValidDestination(const std::string& name) {
   return !name.empty() && name.front() == '/';
 }
 
-// A file that exists and can be opened for reading.
-bool ReadableFileExists(const std::string& name) {
-  return FileExists(name) && BinaryFile::Open(name, BinaryFile::Mode::kRead) != nullptr;
+// What lies under the destination name.
+enum class ExistingDestination {
+  kNone,      // nothing, a folder, or a file that cannot be read
+  kFile,      // a regular file that can be opened for reading
+  kNotAFile,  // a pipe, socket or device: never opened (it could block) and never deleted
+};
+
+ExistingDestination FindExistingDestination(const std::string& name) {
+  if (!FileExists(name)) {
+    return ExistingDestination::kNone;
+  }
+  if (!IsRegularFile(name)) {
+    return ExistingDestination::kNotAFile;
+  }
+  return BinaryFile::Open(name, BinaryFile::Mode::kRead) != nullptr ? ExistingDestination::kFile
+                                                                    : ExistingDestination::kNone;
 }
 
 }  // namespace
@@ -76,10 +89,17 @@ void JobPlanner::Refuse(const std::string& text, const char* caption) {
 }
 
 void JobPlanner::EndWithoutJob() {
-  if (job_.SelfRestoreJob == 1) {
-    job_.SelfRestoreJob = 0;
+  EndSelfRestore();
+}
+
+void JobPlanner::EndSelfRestore() {
+  // The analysis clears SelfRestoreJob for a piece series, so the planner's own
+  // flag decides whether the divide type was swapped.
+  if (selfRestoreAsked_) {
+    selfRestoreAsked_ = false;
     settings_.DivideType = job_.SavedDivideType;
   }
+  job_.SelfRestoreJob = 0;
 }
 
 void JobPlanner::Execute() {
@@ -104,7 +124,7 @@ void JobPlanner::ExecuteFromAnalysis() {
     Refuse(pt::kNamesInvalid, kCaption);
     return;
   }
-  if (job_.SelfRestoreJob == 1 && job_.IsDivide == 0) {
+  if (selfRestoreAsked_ && job_.IsDivide == 0) {
     Refuse(pt::kCannotDividePiece, pt::kSelfRestoreCaption);
     return;
   }
@@ -139,18 +159,21 @@ void JobPlanner::ExecuteFromAnalysis() {
 
   view_.AddRecentFile(source);
 
-  if (ReadableFileExists(dest)) {
+  const ExistingDestination existing = FindExistingDestination(dest);
+  if (existing == ExistingDestination::kFile) {
     if (prompter_.Ask(MakeMessage(FormatText(pt::kOverwriteQuestion, dest.c_str()), Buttons::kYesNo,
                                   Icon::kQuestion, pt::kOverwriteCaption)) != Answer::kYes) {
       EndWithoutJob();
       return;
     }
-    if (std::remove(dest.c_str()) != 0) {
-      prompter_.Ask(MakeMessage(pt::kCannotOverwrite, Buttons::kOk, Icon::kNone,
-                                pt::kOverwriteRefusedCaption));
-      EndWithoutJob();
-      return;
-    }
+  }
+  // Something that is not a file is refused at once: asking to overwrite it would be pointless.
+  if (existing == ExistingDestination::kNotAFile ||
+      (existing == ExistingDestination::kFile && std::remove(dest.c_str()) != 0)) {
+    prompter_.Ask(
+        MakeMessage(pt::kCannotOverwrite, Buttons::kOk, Icon::kNone, pt::kOverwriteRefusedCaption));
+    EndWithoutJob();
+    return;
   }
 
   // Publish the job.
@@ -195,6 +218,7 @@ void JobPlanner::SelfRestoreStart(int kind) {
   job_.SelfRestoreKind = kind;
   job_.SavedDivideType = settings_.DivideType;
   job_.SelfRestoreJob = 1;
+  selfRestoreAsked_ = true;
   if (stubs_.Major() == 1) {
     settings_.DivideType = 2;
   } else if (stubs_.Major() == 2) {
@@ -205,6 +229,9 @@ void JobPlanner::SelfRestoreStart(int kind) {
 }
 
 void JobPlanner::CreateSelfRestoring() {
+  if (JobActive()) {
+    return;
+  }
   if (stubs_.KindName(0).empty()) {
     prompter_.Ask(MakeMessage(pt::kNoStubData, Buttons::kOk, Icon::kWarning));
     return;
@@ -261,10 +288,7 @@ bool JobPlanner::OnJobTimer() {
         MakeMessage(texts_.information, Buttons::kOk, Icon::kInformation, pt::kEndCaption));
   }
   view_.SetBusy(false);
-  if (job_.SelfRestoreJob == 1) {
-    settings_.DivideType = job_.SavedDivideType;
-  }
-  job_.SelfRestoreJob = 0;
+  EndSelfRestore();
   return false;
 }
 

@@ -61,6 +61,8 @@ class JobPlanner {
   void SelfRestoreStart(int kind);
   // Ending without a job: a prepared self-restore job is undone.
   void EndWithoutJob();
+  // A self-restore command is over: the divide type it swapped is put back.
+  void EndSelfRestore();
   void Refuse(const std::string& text, const char* caption);
   bool SelfRestoring() const;
   void StartWorker(WorkerKind kind);
@@ -75,6 +77,9 @@ class JobPlanner {
   WorkerEntry worker_;
   MainWindowTexts texts_;
   int executeArmed_ = 1;
+  // A self-restore command started the current Execute; kept until the command
+  // has ended, whatever the analysis finds the source to be.
+  bool selfRestoreAsked_ = false;
 
   // The running job: the settings in force when it started, and its thread.
   std::unique_ptr<DivideSettings> snapshot_;

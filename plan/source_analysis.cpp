@@ -17,6 +17,7 @@
 #include "plan/job_summary.h"
 #include "plan/plan_texts.h"
 #include "plan/plan_view.h"
+#include "platform/file_helpers.h"
 
 namespace kv {
 
@@ -116,10 +117,11 @@ void JobPlanner::AnalyseSource() {
   if (texts_.source.empty()) {
     job_.IsDivide = 0;
   } else {
+    // Only a regular file is opened: a folder cannot be read, and opening a
+    // pipe or a device would block or disturb it.
     std::unique_ptr<BinaryFile> file;
     struct stat status {};
-    const bool isFolder = ::stat(texts_.source.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-    if (!isFolder) {
+    if (IsRegularFile(texts_.source)) {
       file = BinaryFile::Open(texts_.source, BinaryFile::Mode::kRead);
     }
     if (file == nullptr) {

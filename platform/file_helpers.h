@@ -26,6 +26,9 @@ std::optional<std::int64_t> ModifiedTimeUtc(const std::string& path);
 bool SameFile(const std::string& a, const std::string& b);
 // True when something that is not a folder exists under the name (links followed).
 bool FileExists(const std::string& path);
+// True when a regular file exists under the name (links followed): not a
+// folder, pipe, socket or device, so opening it cannot block.
+bool IsRegularFile(const std::string& path);
 // The file's size in bytes; -1 when it is missing.
 std::int64_t FileSize(const std::string& path);
 

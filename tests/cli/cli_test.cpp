@@ -3,11 +3,16 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "tests/support/stub_data_builder.h"
 #include "tests/support/temp_dir.h"
@@ -183,7 +188,13 @@ TEST_F(Cli, InfoAndRefusals) {
   EXPECT_EQ(r.err, "分割する必要はありません。\n");
   r = Run("divide report.doc -s 1023");
   EXPECT_EQ(r.status, 2);
-  EXPECT_TRUE(Contains(r.err, "[Kolvanto]\n分割サイズは1,024bytes以上にして下さい"));
+  EXPECT_EQ(r.err, "[Kolvanto]\n分割サイズは1,024bytes以上にして下さい\n");
+  EXPECT_EQ(r.out, "");
+  // The analysis stopped before describing anything: only the message, on standard error.
+  r = Run("info report.doc -s 100");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "[Kolvanto]\n分割サイズは1,024bytes以上にして下さい\n");
+  EXPECT_EQ(r.out, "");
   EXPECT_EQ(Run("divide report.doc -s 3X").status, 2);
   EXPECT_EQ(Run("divide report.doc -s 3G").status, 2);
   EXPECT_EQ(Run("divide").status, 2);
@@ -205,11 +216,13 @@ TEST_F(Cli, DamagedLastPieceEndsWithAnError) {
   WriteFileBytes(dir / "data.d02", middle);
   Result r = Run("restore data.d01 -o out1.bin");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "復元を中止しました\n");
+  EXPECT_EQ(r.out, "");
   EXPECT_TRUE(Contains(r.err, "強行しますか？"));
+  EXPECT_TRUE(Contains(r.err, "\n復元を中止しました\n")) << r.err;
   r = Run("restore data.d01 -o out2.bin --force");
   EXPECT_EQ(r.status, 3) << r.err;
-  EXPECT_EQ(r.out, "復元は終了しましたが、エラーが発生しました。\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(Contains(r.err, "\n復元は終了しましたが、エラーが発生しました。\n")) << r.err;
 }
 
 TEST_F(Cli, QuestionsOnATerminal) {
@@ -217,7 +230,7 @@ TEST_F(Cli, QuestionsOnATerminal) {
   Result r = RunOnTerminal("divide data.bin -s 20000", "n\n");
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.out, "[Kolvanto  実行確認]"));
-  EXPECT_TRUE(Contains(r.out, "(y/n)"));
+  EXPECT_TRUE(Contains(r.out, "(Y/n)"));
   EXPECT_FALSE(std::filesystem::exists(dir / "data.d01"));
   r = RunOnTerminal("divide data.bin -s 20000", "y\n");
   EXPECT_EQ(r.status, 0) << r.out;
@@ -232,6 +245,71 @@ TEST_F(Cli, QuestionsOnATerminal) {
   // -y answers without asking.
   r = RunOnTerminal("divide data.bin -s 20000 -y", "");
   EXPECT_EQ(r.status, 0) << r.out;
+}
+
+TEST_F(Cli, EnterTakesTheDefaultButNeverOverwrites) {
+  MakeSource("data.bin", 50000);
+  WriteFileBytes(dir / "data.d01", {1, 2, 3});
+  // Enter confirms the job, yet declines overwriting the existing first piece.
+  Result r = RunOnTerminal("divide data.bin -s 20000", "\n\n");
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_TRUE(Contains(r.out, "[Kolvanto  実行確認]"));
+  EXPECT_TRUE(Contains(r.out, "(Y/n)"));
+  EXPECT_TRUE(Contains(r.out, "すでに存在しますが、上書きしてもよろしいですか\r\n(y/N)")) << r.out;
+  EXPECT_EQ(ReadFileBytes(dir / "data.d01"), (std::vector<std::uint8_t>{1, 2, 3}));
+  r = RunOnTerminal("divide data.bin -s 20000", "\ny\n");
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(std::filesystem::file_size(dir / "data.d01"), 20000u);
+}
+
+// Ctrl+C during a job stops the job, not the program: the end is reported.
+TEST_F(Cli, InterruptStopsTheJob) {
+  const std::string big = dir / "big.bin";
+  WriteFileBytes(big, {});
+  std::filesystem::resize_file(big, std::uintmax_t{1} << 30);
+  const std::string config = dir / ".config";
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::chdir(dir.Path().c_str()) != 0 || ::setenv("XDG_CONFIG_HOME", config.c_str(), 1) != 0 ||
+        !std::freopen("/dev/null", "r", stdin) ||
+        !std::freopen((dir / ".out").c_str(), "w", stdout) ||
+        !std::freopen((dir / ".err").c_str(), "w", stderr)) {
+      ::_exit(127);
+    }
+    ::execl(KV_CLI_PATH, KV_CLI_PATH, "divide", "big.bin", "-t", "0", "-s", "256M", nullptr);
+    ::_exit(127);
+  }
+  // Wait until the first piece is being written.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  std::error_code error;
+  while (std::filesystem::file_size(dir / "big.001", error) == 0 || error) {
+    if (std::chrono::steady_clock::now() > deadline || ::waitpid(child, nullptr, WNOHANG) != 0) {
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_EQ(::kill(child, SIGINT), 0);
+  int raw = 0;
+  while (::waitpid(child, &raw, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline + std::chrono::seconds(20)) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &raw, 0);
+      FAIL() << "the program did not end after the interrupt";
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_TRUE(WIFEXITED(raw)) << "ended by signal " << (WIFSIGNALED(raw) ? WTERMSIG(raw) : 0);
+  EXPECT_EQ(WEXITSTATUS(raw), 1);
+  const std::string out = ReadText(dir / ".out");
+  const std::string err = ReadText(dir / ".err");
+  EXPECT_TRUE(Contains(err, "分割を中止しました\n")) << err;
+  EXPECT_EQ(out, "");
+  // The cut-off piece holds whole steps, and no second piece was begun.
+  const auto written = std::filesystem::file_size(dir / "big.001");
+  EXPECT_LT(written, 256u << 20);
+  EXPECT_EQ(written % 1024, 0u);
+  EXPECT_FALSE(std::filesystem::exists(dir / "big.002"));
 }
 
 }  // namespace

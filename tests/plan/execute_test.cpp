@@ -1,8 +1,16 @@
 // Execute's refusals, questions and the self-restore commands, up to the point where a job would
 // start.
 
-#include <filesystem>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <future>
+
+#include "core/typed_header_builder.h"
 #include "plan_fixture.h"
 
 namespace kv::test {
@@ -149,6 +157,110 @@ TEST_F(ExecuteRefusals, SelfRestoreOfAPieceSeries) {
   EXPECT_EQ(OnlyMessage().text, "このファイルは分割できません");
   EXPECT_EQ(OnlyMessage().caption, "Kolvanto自己復元");
   EXPECT_EQ(settings.DivideType, 3);
+}
+
+// Ctrl+F7 on a typed first piece: refused, and the divide type is the user's again.
+TEST_F(ExecuteRefusals, SelfRestoreOfATypedSeriesIsRefusedAndPutsTheTypeBack) {
+  auto piece = BuildType1Header("ABC.TXT", 12345);
+  piece.resize(2000, 0x20);
+  WriteFileBytes(dir / "a.d01", piece);
+  Choose(dir / "a.d01");
+  ASSERT_EQ(job.SourceUsable, 1);
+  settings.DivideType = 0;
+  settings.RestoreNo = 0;
+  LoadStubs(2, {{"WIN32", std::vector<std::uint8_t>(100, 1)}});
+  prompter.SetFallback(Answer::kYes);
+  planner.CreateSelfRestoring();
+  const Message m = OnlyMessage();
+  EXPECT_EQ(m.text, "このファイルは分割できません");
+  EXPECT_EQ(m.caption, "Kolvanto自己復元");
+  EXPECT_EQ(m.icon, Icon::kWarning);
+  EXPECT_EQ(m.buttons, Buttons::kOk);
+  EXPECT_EQ(settings.DivideType, 0);
+  EXPECT_EQ(job.SelfRestoreJob, 0);
+  EXPECT_FALSE(planner.JobActive());
+
+  // The same through the kind submenu, and a plain divide afterwards keeps Type0.
+  planner.CreateSelfRestoringKind(0);
+  EXPECT_EQ(prompter.Messages().back().text, "このファイルは分割できません");
+  EXPECT_EQ(settings.DivideType, 0);
+  Choose(dir / "a.bin");
+  prompter.Script({Answer::kNo});
+  planner.Execute();
+  EXPECT_EQ(prompter.Messages().back().text,
+            "以下の条件で分割します\n元のファイル名 : " + dir / "a.bin" +
+                "\n作成ファイル名 : " + dir / "a.001" + "\n分割タイプ : 0");
+}
+
+TEST_F(ExecuteRefusals, SelfRestoreOfASelfRestoringPieceIsRefused) {
+  auto piece = std::vector<std::uint8_t>(3000, 0x4D);
+  const auto header = BuildType3FirstHeader(1000000, 300000 - 3, 0x1234, "data.bin", 2004, 0);
+  piece.insert(piece.end(), header.begin(), header.end());
+  piece.resize(5000, 0x11);
+  WriteFileBytes(dir / "data.exe", piece);
+  Choose(dir / "data.exe");
+  ASSERT_EQ(job.SourceUsable, 1);
+  settings.DivideType = 1;
+  LoadStubs(1, {{"WIN32", std::vector<std::uint8_t>(100, 1)}});
+  planner.CreateSelfRestoringKind(0);
+  EXPECT_EQ(OnlyMessage().text, "このファイルは分割できません");
+  EXPECT_EQ(settings.DivideType, 1);
+}
+
+// A FIFO at a name: the analysis and the overwrite check must neither block on it nor delete it.
+class NotRegularFiles : public ExecuteRefusals {
+ protected:
+  // Runs `action` on another thread; if it blocks on the FIFO, a writer end
+  // opened and closed releases it so the test ends.
+  bool FinishesWithoutBlocking(const std::string& fifo, const std::function<void()>& action) {
+    auto done = std::async(std::launch::async, action);
+    if (done.wait_for(std::chrono::seconds(5)) == std::future_status::ready) {
+      return true;
+    }
+    while (done.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
+      const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+      if (writer >= 0) {
+        ::close(writer);
+      }
+    }
+    return false;
+  }
+};
+
+TEST_F(NotRegularFiles, FifoSourceCannotBeOpened) {
+  const std::string fifo = dir / "pipe.bin";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_TRUE(FinishesWithoutBlocking(fifo, [&] { Choose(fifo); }));
+  EXPECT_EQ(planner.Texts().information,
+            "元のファイルは開けません\r\n存在しないか、他のソフトが使用しています。");
+  EXPECT_EQ(job.SourceUsable, 0);
+  EXPECT_FALSE(planner.JobActive());
+}
+
+TEST_F(NotRegularFiles, FifoOrDeviceDestinationIsNeitherOpenedNorDeleted) {
+  const std::string fifo = dir / "x.d01";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  planner.Texts().destination = fifo;
+  prompter.SetFallback(Answer::kYes);
+  EXPECT_TRUE(FinishesWithoutBlocking(fifo, [&] { planner.Execute(); }));
+  ASSERT_EQ(prompter.Messages().size(), 2u);
+  const Message m = prompter.Messages()[1];
+  EXPECT_EQ(m.text, "このファイルに上書きする事はできません");
+  EXPECT_EQ(m.caption, "Kolvanto  上書き禁止");
+  EXPECT_EQ(m.icon, Icon::kNone);
+  EXPECT_EQ(m.buttons, Buttons::kOk);
+  EXPECT_FALSE(planner.JobActive());
+  struct stat status {};
+  ASSERT_EQ(::stat(fifo.c_str(), &status), 0);
+  EXPECT_TRUE(S_ISFIFO(status.st_mode));
+
+  // A link to a character device: refused the same way, the link stays.
+  std::filesystem::create_symlink("/dev/null", dir / "y.d01");
+  planner.Texts().destination = dir / "y.d01";
+  planner.Execute();
+  EXPECT_EQ(prompter.Messages().back().text, "このファイルに上書きする事はできません");
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "y.d01"));
+  EXPECT_FALSE(planner.JobActive());
 }
 
 TEST_F(ExecuteRefusals, DosKindsStopAt2GB) {

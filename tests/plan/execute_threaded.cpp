@@ -114,6 +114,7 @@ TEST_F(ExecuteJobs, CancelWhileRunningAndASecondCloseIsIgnored) {
   const auto asked = prompter.Messages().size();
   p.Execute();
   p.CreateSelfRestoringKind(0);
+  p.CreateSelfRestoring();  // no stub data file: not even that is said
   p.AnalyseSource();
   EXPECT_EQ(prompter.Messages().size(), asked);
 

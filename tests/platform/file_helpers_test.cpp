@@ -90,6 +90,14 @@ TEST(FileIdentity, SameFileThroughLinksAndMissingFiles) {
   EXPECT_FALSE(FileExists(dir / "missing"));
   EXPECT_EQ(FileSize(dir / "a"), 4);
   EXPECT_EQ(FileSize(dir / "missing"), -1);
+
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  EXPECT_TRUE(IsRegularFile(dir / "link"));
+  EXPECT_FALSE(IsRegularFile(dir / "sub"));
+  EXPECT_FALSE(IsRegularFile(dir / "missing"));
+  EXPECT_FALSE(IsRegularFile(dir / "fifo"));
+  EXPECT_TRUE(FileExists(dir / "fifo"));
+  EXPECT_FALSE(IsRegularFile("/dev/null"));
 }
 
 TEST(ExecutableFolder, IsTheFolderOfThisTestProgram) {

@@ -1,0 +1,54 @@
+#include "cli/interrupt_guard.h"
+
+#include "core/job_state.h"
+
+namespace kv {
+
+namespace {
+
+// The handler touches nothing but these lock-free atomics, so it is safe
+// whatever the interrupted thread was doing.
+static_assert(std::atomic<int>::is_always_lock_free);
+static_assert(std::atomic<std::atomic<int>*>::is_always_lock_free);
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+std::atomic<std::atomic<int>*> gRunState{nullptr};
+std::atomic<bool> gInterrupted{false};
+
+extern "C" void OnInterrupt(int signal) {
+  std::atomic<int>* runState = gRunState.load();
+  if (!gInterrupted.exchange(true) && runState != nullptr) {
+    // Only a running job is asked to stop; one that has just ended is reported as it ended.
+    int running = kRunRunning;
+    runState->compare_exchange_strong(running, kRunCancelRequested);
+    return;
+  }
+  // The signal's own effect: the default action, taken when the handler returns.
+  struct sigaction standard {};
+  standard.sa_handler = SIG_DFL;
+  sigemptyset(&standard.sa_mask);
+  ::sigaction(signal, &standard, nullptr);
+  ::raise(signal);
+}
+
+}  // namespace
+
+InterruptGuard::InterruptGuard(std::atomic<int>& runState) {
+  gInterrupted.store(false);
+  gRunState.store(&runState);
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  // A question waiting for its answer keeps waiting; the stop follows the answer.
+  action.sa_flags = SA_RESTART;
+  ::sigaction(SIGINT, &action, &previousInt_);
+  ::sigaction(SIGTERM, &action, &previousTerm_);
+}
+
+InterruptGuard::~InterruptGuard() {
+  ::sigaction(SIGINT, &previousInt_, nullptr);
+  ::sigaction(SIGTERM, &previousTerm_, nullptr);
+  gRunState.store(nullptr);
+}
+
+}  // namespace kv

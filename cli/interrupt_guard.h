@@ -1,0 +1,25 @@
+#pragma once
+// Ctrl+C (SIGINT) and SIGTERM while kolvanto-cli follows a job: the first
+// asks the running job to stop, as the close button does; a second one ends
+// the program at once, the way the signal normally does.
+
+#include <atomic>
+#include <csignal>
+
+namespace kv {
+
+class InterruptGuard {
+ public:
+  // Routes the two signals to `runState` until the guard is destroyed.
+  explicit InterruptGuard(std::atomic<int>& runState);
+  // Puts the previous handlers back.
+  ~InterruptGuard();
+  InterruptGuard(const InterruptGuard&) = delete;
+  InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+ private:
+  struct sigaction previousInt_ {};
+  struct sigaction previousTerm_ {};
+};
+
+}  // namespace kv
