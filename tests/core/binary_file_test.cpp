@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <array>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "tests/support/temp_dir.h"
@@ -100,6 +103,46 @@ TEST(BinaryFile, MixesLargeDirectTransfersWithSmallBufferedOnes) {
   EXPECT_EQ(0, std::memcmp(four.data(), bytes.data() + 299'999, 4));
   ASSERT_TRUE(in->Seek(999'998));
   EXPECT_EQ(in->Read(std::span(got.data(), 100'000)), 2);
+}
+
+}  // namespace
+}  // namespace kv
+
+namespace kv {
+namespace {
+
+TEST(BinaryFile, SeekingBackAfterALargeReadGivesTheBytesThere) {
+  test::TempDir dir;
+  const std::string name = dir / "f.bin";
+  const auto bytes = test::RandomBytes(600000, 21);
+  test::WriteFileBytes(name, bytes);
+  auto in = BinaryFile::Open(name, BinaryFile::Mode::kRead);
+  ASSERT_TRUE(in);
+  std::vector<std::byte> small(10), large(BinaryFile::kBufferSize - 10), direct(100000);
+  ASSERT_TRUE(in->ReadExact(small));
+  ASSERT_TRUE(in->ReadExact(large));
+  ASSERT_TRUE(in->ReadExact(direct));
+  const std::int64_t back = in->Position() - 512;
+  ASSERT_TRUE(in->Seek(back));
+  EXPECT_EQ(in->ReadByte(), bytes[static_cast<std::size_t>(back)]);
+}
+
+TEST(BinaryFile, OpensOnlyARegularFileUnlessAnyKindIsAccepted) {
+  test::TempDir dir;
+  const std::string pipe = dir / "x.d02";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  // Neither open may wait for the pipe's other end.
+  EXPECT_FALSE(BinaryFile::Open(pipe, BinaryFile::Mode::kRead));
+  EXPECT_FALSE(BinaryFile::Open(pipe, BinaryFile::Mode::kCreateWrite));
+  EXPECT_FALSE(BinaryFile::Open(dir.Path().string(), BinaryFile::Mode::kRead));
+  EXPECT_FALSE(BinaryFile::Open("/dev/null", BinaryFile::Mode::kCreateWrite));
+  // A stream is read as it comes when the caller accepts it.
+  std::thread writer([&] { test::WriteFileBytes(pipe, {1, 2, 3}); });
+  auto in = BinaryFile::Open(pipe, BinaryFile::Mode::kRead, BinaryFile::Accept::kAnyFile);
+  ASSERT_TRUE(in);
+  std::array<std::byte, 8> buf{};
+  EXPECT_EQ(in->ReadAtLeast(buf, 3), 3);
+  writer.join();
 }
 
 }  // namespace
