@@ -4,6 +4,8 @@
 #include <iostream>
 #include <string_view>
 
+#include "core/job_texts.h"
+
 namespace kv {
 
 namespace {
@@ -30,7 +32,7 @@ bool StartsWith(std::string_view text, std::string_view start) {
 
 // The question whether an existing file may be overwritten (the whole file, or a next piece).
 bool IsOverwriteQuestion(const Message& m) {
-  return m.caption == "Kolvanto  上書き確認";
+  return m.caption == texts::kOverwriteCaption;
 }
 
 // The answer Enter gives on a terminal: the message's default button, except

@@ -14,6 +14,13 @@ inline constexpr const char* kRestoreDoneWithError = "復元は終了しまし�
 inline constexpr const char* kIoError =
     "ファイル入出力エラーが発生しました。繰り返し発生する場合は、ディスクのエラーチェックをしてくだ"
     "さい。";
+// An existing file in the way of a job, and the refusal to write over the source.
+inline constexpr const char* kOverwriteQuestion =
+    "%s は\nすでに存在しますが、上書きしてもよろしいですか";
+inline constexpr const char* kOverwriteCaption = "Kolvanto  上書き確認";
+inline constexpr const char* kCannotOverwrite = "このファイルに上書きする事はできません";
+inline constexpr const char* kSameAsSource =
+    "元のファイルと作成ファイルが同一です。作成ファイル名を変更してください";
 // "%skBytes": the running byte count, KiB with grouped digits.
 inline constexpr const char* kKiBytesSuffix = "kBytes";
 

@@ -1,6 +1,7 @@
 #include "divide/ask_next_medium.h"
 
 #include "core/binary_file.h"
+#include "core/job_texts.h"
 #include "divide/divide_steps.h"
 #include "divide/media_texts.h"
 #include "platform/file_helpers.h"

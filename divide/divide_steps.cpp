@@ -1,11 +1,27 @@
 #include "divide/divide_steps.h"
 
+#include <algorithm>
+
 #include "core/job_texts.h"
 #include "core/prompter.h"
 #include "divide/media_texts.h"
 #include "platform/file_helpers.h"
 
 namespace kv {
+
+bool FillSteps(BinaryFile* source, std::span<std::byte> block, std::int64_t& filled,
+               std::int64_t needed) {
+  if (filled >= needed) {
+    return true;
+  }
+  if (source == nullptr) {
+    return false;
+  }
+  const std::int64_t got = source->ReadAtLeast(block.subspan(static_cast<std::size_t>(filled)),
+                                               static_cast<std::size_t>(needed - filled));
+  filled += std::max<std::int64_t>(got, 0);
+  return filled >= needed;
+}
 
 void ShowIoError(Prompter& prompter) {
   prompter.Ask(MakeMessage(texts::kIoError, Buttons::kOk, Icon::kStop));

@@ -2,7 +2,9 @@
 // Small steps both divide engines share: filling a "%s" text, the refusals
 // and error boxes they show, and creating a piece file.
 
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "core/binary_file.h"
@@ -11,6 +13,12 @@
 namespace kv {
 
 class Prompter;
+
+// Reads the source into `block` behind its `filled` bytes until at least
+// `needed` are there (more when they come at once, up to the block's end).
+// False when the source (or its absence) cannot give them: a short or failed read.
+bool FillSteps(BinaryFile* source, std::span<std::byte> block, std::int64_t& filled,
+               std::int64_t needed);
 
 // Shows the input/output error box (OK, stop icon).
 void ShowIoError(Prompter& prompter);

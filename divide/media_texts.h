@@ -9,12 +9,6 @@ inline constexpr const char* kRequiredLine = "必要容量： %sBytes";
 inline constexpr const char* kFreeLine = "空き容量： %sBytes";
 inline constexpr const char* kCannotCreate = "ファイルを作成できません";
 inline constexpr const char* kNextPiece = "次のファイルは「%s」になります";
-inline constexpr const char* kOverwriteQuestion =
-    "%s は\nすでに存在しますが、上書きしてもよろしいですか";
-inline constexpr const char* kOverwriteCaption = "Kolvanto  上書き確認";
-inline constexpr const char* kCannotOverwrite = "このファイルに上書きする事はできません";
-inline constexpr const char* kSameAsSource =
-    "元のファイルと作成ファイルが同一です。作成ファイル名を変更してください";
 inline constexpr const char* kUnexpectedError = "予期せぬエラーが発生しました。";
 inline constexpr const char* kNoRoomToExtend = "書き込み先の容量が足りません";
 inline constexpr const char* kShortageCaption = "Kolvanto  容量不足";

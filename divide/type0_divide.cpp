@@ -203,17 +203,8 @@ bool Type0Divide::CopyBlock() {
 }
 
 bool Type0Divide::FillBlock(std::int64_t& filled, std::int64_t needed, std::int64_t blockLength) {
-  if (filled >= needed) {
-    return true;
-  }
-  if (!source_) {
-    return false;
-  }
-  const std::int64_t got = source_->ReadAtLeast(
-      std::span(block_.get() + filled, static_cast<std::size_t>(blockLength - filled)),
-      static_cast<std::size_t>(needed - filled));
-  filled += std::max<std::int64_t>(got, 0);
-  return filled >= needed;
+  return FillSteps(source_.get(), std::span(block_.get(), static_cast<std::size_t>(blockLength)),
+                   filled, needed);
 }
 
 bool Type0Divide::WriteSteps(std::int64_t length) {

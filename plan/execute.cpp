@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/binary_file.h"
+#include "core/job_texts.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "core/stub_data_file.h"
@@ -129,7 +130,7 @@ void JobPlanner::ExecuteFromAnalysis() {
     return;
   }
   if (EqualIgnoringAsciiCase(source, dest) || SameFile(source, dest)) {
-    Refuse(pt::kSameFile, kCaption);
+    Refuse(texts::kSameAsSource, kCaption);
     return;
   }
   const std::string kindName =
@@ -161,8 +162,9 @@ void JobPlanner::ExecuteFromAnalysis() {
 
   const ExistingDestination existing = FindExistingDestination(dest);
   if (existing == ExistingDestination::kFile) {
-    if (prompter_.Ask(MakeMessage(FormatText(pt::kOverwriteQuestion, dest.c_str()), Buttons::kYesNo,
-                                  Icon::kQuestion, pt::kOverwriteCaption)) != Answer::kYes) {
+    if (prompter_.Ask(MakeMessage(FormatText(texts::kOverwriteQuestion, dest.c_str()),
+                                  Buttons::kYesNo, Icon::kQuestion, texts::kOverwriteCaption)) !=
+        Answer::kYes) {
       EndWithoutJob();
       return;
     }
@@ -170,8 +172,8 @@ void JobPlanner::ExecuteFromAnalysis() {
   // Something that is not a file is refused at once: asking to overwrite it would be pointless.
   if (existing == ExistingDestination::kNotAFile ||
       (existing == ExistingDestination::kFile && std::remove(dest.c_str()) != 0)) {
-    prompter_.Ask(
-        MakeMessage(pt::kCannotOverwrite, Buttons::kOk, Icon::kNone, pt::kOverwriteRefusedCaption));
+    prompter_.Ask(MakeMessage(texts::kCannotOverwrite, Buttons::kOk, Icon::kNone,
+                              pt::kOverwriteRefusedCaption));
     EndWithoutJob();
     return;
   }

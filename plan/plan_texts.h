@@ -32,8 +32,6 @@ inline constexpr const char* kNamesInvalid =
     "元のファイル名 及び 作成ファイル名を正しく指定してください";
 inline constexpr const char* kCannotDividePiece = "このファイルは分割できません";
 inline constexpr const char* kSelfRestoreCaption = "Kolvanto自己復元";
-inline constexpr const char* kSameFile =
-    "元のファイルと作成ファイルが同一です。作成ファイル名を変更してください";
 inline constexpr const char* kDosOver2GB =
     "MS-DOS用の自己復元型分割ファイルでは、2GBを超えるファイルは分割できません。";
 inline constexpr const char* kWordSelfRestore = "自己復元型分割ファイルを作成";
@@ -46,10 +44,6 @@ inline constexpr const char* kConfirmType = "分割タイプ : %d";
 inline constexpr const char* kConfirmHeadCut =
     "\r\n先頭カット : 最初のファイル %sByte  以降のファイル %sByte";
 inline constexpr const char* kConfirmCaption = "Kolvanto  実行確認";
-inline constexpr const char* kOverwriteQuestion =
-    "%s は\nすでに存在しますが、上書きしてもよろしいですか";
-inline constexpr const char* kOverwriteCaption = "Kolvanto  上書き確認";
-inline constexpr const char* kCannotOverwrite = "このファイルに上書きする事はできません";
 inline constexpr const char* kOverwriteRefusedCaption = "Kolvanto  上書き禁止";
 inline constexpr const char* kNoStubData = "Kolvanto.datがありません";
 inline constexpr const char* kChooseKind = "自己復元の種類を設定してください";
