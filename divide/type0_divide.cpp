@@ -15,6 +15,7 @@
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "divide/ask_next_medium.h"
+#include "divide/block_writer.h"
 #include "divide/divide_steps.h"
 #include "divide/media_check.h"
 #include "divide/media_texts.h"
@@ -25,7 +26,7 @@ namespace kv {
 namespace {
 
 constexpr std::int64_t kStep = 1024;
-constexpr std::int64_t kBlock = BinaryFile::kBufferSize;
+constexpr std::int64_t kBlock = BlockWriter::kBlockSize;
 constexpr std::int64_t kWindow = 1536;
 constexpr std::int64_t kOverlap = 512;
 
@@ -61,10 +62,12 @@ class Type0Divide {
   // Copies a block of steps, polling for a cancel and showing progress after
   // each; false when the job must stop (the user was told why).
   bool CopyBlock();
-  // Reads into the block behind its `filled` bytes until `needed` are there;
+  // Reads into `block` behind its `filled` bytes until `needed` are there;
   // false at the end of the source or on an error.
-  bool FillBlock(std::int64_t& filled, std::int64_t needed, std::int64_t blockLength);
-  // Writes the first `length` bytes of the block: the steps completed in it.
+  bool FillBlock(std::byte* block, std::int64_t& filled, std::int64_t needed,
+                 std::int64_t blockLength);
+  // Writes the first `length` bytes of the current block (the steps completed
+  // in it) and waits until the piece holds every step handed over.
   bool WriteSteps(std::int64_t length);
   bool ExtendToMark();
   bool NextPiece();
@@ -92,8 +95,10 @@ class Type0Divide {
   double progressUnit_ = 0;
   std::array<std::byte, kWindow> buffer_{};
   std::array<char, kWindow> upper_{};
-  // The bytes of several steps, read at once and written at once.
-  std::unique_ptr<std::byte[]> block_ = std::make_unique_for_overwrite<std::byte[]>(kBlock);
+  // The bytes of several steps, read at once and written at once. Declared
+  // after piece_: a block still being written at the end is written before
+  // the piece closes.
+  BlockWriter writer_;
 };
 
 bool Type0Divide::Run() {
@@ -128,12 +133,17 @@ bool Type0Divide::Run() {
     if (!CopyBlock()) {
       return false;
     }
-    if (remaining_ == 0) {
-      return Finish();
-    }
-    if (pieceLeft_ > 0) {
+    if (remaining_ > 0 && pieceLeft_ > 0) {
       Progress();
       continue;
+    }
+    // The piece holds every block before it is lengthened or closed.
+    if (!writer_.Wait()) {
+      ShowIoError(prompter_);
+      return false;
+    }
+    if (remaining_ == 0) {
+      return Finish();
     }
     if ((settings_.Type0Type == 1 || settings_.Type0Type == 2) && settings_.TimingSize == 1) {
       if (!ExtendToMark()) {
@@ -171,12 +181,13 @@ bool Type0Divide::CheckMedia(bool firstPiece) {
 bool Type0Divide::CopyBlock() {
   // A block of steps is read at once; it never crosses the end of a piece.
   const std::int64_t blockLength = std::min({kBlock, pieceLeft_, remaining_});
+  std::byte* const block = writer_.Block();
   std::int64_t filled = 0;
   std::int64_t done = 0;
   for (;;) {
     const std::int64_t n = std::min({kStep, pieceLeft_, remaining_});
     // A step the source cannot fill ends the job with what came before it.
-    if (!FillBlock(filled, done + n, blockLength)) {
+    if (!FillBlock(block, filled, done + n, blockLength)) {
       WriteSteps(done);
       ShowIoError(prompter_);
       return false;
@@ -195,20 +206,23 @@ bool Type0Divide::CopyBlock() {
     }
     Progress();
   }
-  if (!WriteSteps(done)) {
+  // The block is written while the next one is read.
+  if (!writer_.Submit(*piece_, static_cast<std::size_t>(done))) {
     ShowIoError(prompter_);
     return false;
   }
   return true;
 }
 
-bool Type0Divide::FillBlock(std::int64_t& filled, std::int64_t needed, std::int64_t blockLength) {
-  return FillSteps(source_.get(), std::span(block_.get(), static_cast<std::size_t>(blockLength)),
-                   filled, needed);
+bool Type0Divide::FillBlock(std::byte* block, std::int64_t& filled, std::int64_t needed,
+                            std::int64_t blockLength) {
+  return FillSteps(source_.get(), std::span(block, static_cast<std::size_t>(blockLength)), filled,
+                   needed);
 }
 
 bool Type0Divide::WriteSteps(std::int64_t length) {
-  return length == 0 || piece_->Write(block_.get(), static_cast<std::size_t>(length));
+  const bool handedOver = writer_.Submit(*piece_, static_cast<std::size_t>(length));
+  return writer_.Wait() && handedOver;
 }
 
 // Lengthens a piece that has reached its nominal size up to the next line end

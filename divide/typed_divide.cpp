@@ -17,6 +17,7 @@
 #include "core/stub_data_file.h"
 #include "core/typed_header_builder.h"
 #include "divide/ask_next_medium.h"
+#include "divide/block_writer.h"
 #include "divide/divide_steps.h"
 #include "divide/media_check.h"
 #include "platform/file_helpers.h"
@@ -27,7 +28,7 @@ namespace kv {
 namespace {
 
 constexpr std::int64_t kStep = 1024;
-constexpr std::int64_t kBlock = BinaryFile::kBufferSize;
+constexpr std::int64_t kBlock = BlockWriter::kBlockSize;
 constexpr std::int64_t kTrailerLength = 3;
 
 class TypedDivide {
@@ -42,10 +43,12 @@ class TypedDivide {
  private:
   std::vector<std::uint8_t> FirstHeader(std::int32_t divideSize) const;
   bool StartFirstPiece();
-  // Reads into the block behind its `filled` bytes until `needed` are there;
+  // Reads into `block` behind its `filled` bytes until `needed` are there;
   // false at the end of the source or on an error.
-  bool FillBlock(std::int64_t& filled, std::int64_t needed, std::int64_t blockLength);
-  // Writes the first `length` bytes of the block: the steps completed in it.
+  bool FillBlock(std::byte* block, std::int64_t& filled, std::int64_t needed,
+                 std::int64_t blockLength);
+  // Writes the first `length` bytes of the current block (the steps completed
+  // in it) and waits until the piece holds every step handed over.
   bool WriteSteps(std::int64_t length);
   bool WriteTrailer();
   bool ClosePiece();
@@ -80,8 +83,10 @@ class TypedDivide {
   Crc16 crc_;
   std::unique_ptr<BinaryFile> source_;
   std::unique_ptr<BinaryFile> piece_;
-  // The bytes of several steps, read at once and written at once.
-  std::unique_ptr<std::byte[]> block_ = std::make_unique_for_overwrite<std::byte[]>(kBlock);
+  // The bytes of several steps, read at once and written at once. Declared
+  // after piece_: a block still being written at the end is written before
+  // the piece closes.
+  BlockWriter writer_;
 };
 
 bool TypedDivide::Run() {
@@ -114,17 +119,18 @@ bool TypedDivide::Run() {
   for (;;) {
     // A block of steps is read at once; it never crosses the end of a piece.
     const std::int64_t blockLength = std::min({kBlock, room_, remaining_});
+    std::byte* const block = writer_.Block();
     std::int64_t filled = 0;
     std::int64_t done = 0;
     for (;;) {
       const std::int64_t n = std::min({kStep, room_, remaining_});
       // A step the source cannot fill ends the job with what came before it.
-      if (!FillBlock(filled, done + n, blockLength)) {
+      if (!FillBlock(block, filled, done + n, blockLength)) {
         WriteSteps(done);
         ShowIoError(prompter_);
         return false;
       }
-      crc_.Update(block_.get() + done, static_cast<std::size_t>(n), true);
+      crc_.Update(block + done, static_cast<std::size_t>(n), true);
       done += n;
       remaining_ -= n;
       room_ -= n;
@@ -139,16 +145,22 @@ bool TypedDivide::Run() {
       }
       Progress();
     }
-    if (!WriteSteps(done)) {
+    // The block is written while the next one is read.
+    if (!writer_.Submit(*piece_, static_cast<std::size_t>(done))) {
+      ShowIoError(prompter_);
+      return false;
+    }
+    if (remaining_ > 0 && room_ > 0) {
+      Progress();
+      continue;
+    }
+    // The whole body is in the piece before its trailer.
+    if (!writer_.Wait()) {
       ShowIoError(prompter_);
       return false;
     }
     if (remaining_ == 0) {
       return Finish();
-    }
-    if (room_ > 0) {
-      Progress();
-      continue;
     }
     if (!NextPiece()) {
       return false;
@@ -230,13 +242,15 @@ bool TypedDivide::StartFirstPiece() {
   return true;
 }
 
-bool TypedDivide::FillBlock(std::int64_t& filled, std::int64_t needed, std::int64_t blockLength) {
-  return FillSteps(source_.get(), std::span(block_.get(), static_cast<std::size_t>(blockLength)),
-                   filled, needed);
+bool TypedDivide::FillBlock(std::byte* block, std::int64_t& filled, std::int64_t needed,
+                            std::int64_t blockLength) {
+  return FillSteps(source_.get(), std::span(block, static_cast<std::size_t>(blockLength)), filled,
+                   needed);
 }
 
 bool TypedDivide::WriteSteps(std::int64_t length) {
-  return length == 0 || piece_->Write(block_.get(), static_cast<std::size_t>(length));
+  const bool handedOver = writer_.Submit(*piece_, static_cast<std::size_t>(length));
+  return writer_.Wait() && handedOver;
 }
 
 bool TypedDivide::WriteTrailer() {

@@ -1,0 +1,52 @@
+#pragma once
+// Writes a divide job's blocks to the piece on a thread of its own, so the
+// next block is read and checked while the last one is being written. Two
+// block buffers: the worker fills one while the other is written.
+
+#include <condition_variable>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "core/binary_file.h"
+
+namespace kv {
+
+class BlockWriter {
+ public:
+  // Large enough that handing a block over costs little next to writing it.
+  static constexpr std::size_t kBlockSize = 1024 * 1024;
+
+  BlockWriter();
+  // Lets a pending write finish, then ends the thread.
+  ~BlockWriter();
+  BlockWriter(const BlockWriter&) = delete;
+  BlockWriter& operator=(const BlockWriter&) = delete;
+
+  // The block the worker fills now (kBlockSize bytes); another one after each Submit.
+  std::byte* Block() const { return blocks_[current_].get(); }
+  // Hands the first `length` bytes of Block() over to be appended to `piece`,
+  // once the block handed over before is written. False (nothing handed over)
+  // when a write has failed. `piece` is not touched by the worker again before Wait().
+  bool Submit(BinaryFile& piece, std::size_t length);
+  // Waits until every block handed over is written; false when a write failed.
+  bool Wait();
+
+ private:
+  void Loop();
+
+  std::unique_ptr<std::byte[]> blocks_[2];
+  int current_ = 0;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  // The block being written, under mutex_: none when piece_ is null.
+  BinaryFile* piece_ = nullptr;
+  const std::byte* data_ = nullptr;
+  std::size_t length_ = 0;
+  bool failed_ = false;
+  bool stop_ = false;
+  std::thread thread_;
+};
+
+}  // namespace kv
