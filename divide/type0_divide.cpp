@@ -15,7 +15,7 @@
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "divide/ask_next_medium.h"
-#include "divide/block_writer.h"
+#include "core/block_writer.h"
 #include "divide/divide_steps.h"
 #include "divide/media_check.h"
 #include "divide/media_texts.h"

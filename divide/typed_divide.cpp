@@ -17,7 +17,7 @@
 #include "core/stub_data_file.h"
 #include "core/typed_header_builder.h"
 #include "divide/ask_next_medium.h"
-#include "divide/block_writer.h"
+#include "core/block_writer.h"
 #include "divide/divide_steps.h"
 #include "divide/media_check.h"
 #include "platform/file_helpers.h"

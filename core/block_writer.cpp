@@ -1,4 +1,4 @@
-#include "divide/block_writer.h"
+#include "core/block_writer.h"
 
 namespace kv {
 

@@ -1,7 +1,7 @@
 #pragma once
-// Writes a divide job's blocks to the piece on a thread of its own, so the
-// next block is read and checked while the last one is being written. Two
-// block buffers: the worker fills one while the other is written.
+// Writes a job's blocks to its output file (a piece or a restored file) on a
+// thread of its own, so the next block is read and checked while the last one
+// is being written. Two block buffers: the worker fills one while the other is written.
 
 #include <condition_variable>
 #include <cstddef>
