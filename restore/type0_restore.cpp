@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/binary_file.h"
+#include "core/block_writer.h"
 #include "core/divide_settings.h"
 #include "core/job_state.h"
 #include "core/job_texts.h"
@@ -54,7 +55,8 @@ class Type0Restore {
   // Copies a block of steps, polling for a cancel (then cancelled_ is set)
   // and showing progress after each; false on a read or write error.
   bool CopyBlock();
-  // Writes the first `length` bytes of the block: the steps completed in it.
+  // Writes the first `length` bytes of the current block (the steps completed
+  // in it) and waits until the destination holds every step handed over.
   bool WriteSteps(std::int64_t length);
   void ShowProgress();
   // Starts the piece just opened: its length and progress unit.
@@ -75,11 +77,15 @@ class Type0Restore {
   std::int64_t written_ = 0;
   bool cancelled_ = false;
   std::array<std::byte, kStepSize> buffer_{};
-  // The bytes of several steps, read at once and written at once.
-  std::unique_ptr<std::byte[]> block_ = std::make_unique_for_overwrite<std::byte[]>(kBlockSize);
+  // The bytes of several steps, read at once and written at once. Declared
+  // after dest_: a block still being written at the end is written before
+  // the destination closes.
+  BlockWriter writer_;
 };
 
 Outcome Type0Restore::IoError() {
+  // Nothing is left being written when the destination closes.
+  writer_.Wait();
   piece_.reset();
   dest_.reset();
   prompter_.Ask(MakeMessage(texts::kIoError, Buttons::kOk, Icon::kStop));
@@ -110,13 +116,14 @@ bool Type0Restore::SkipHead(int count) {
 bool Type0Restore::CopyBlock() {
   // A block of steps is read at once; it never crosses the end of a piece.
   const std::int64_t blockLength = std::clamp<std::int64_t>(pieceLeft_, 0, kBlockSize);
+  std::byte* const block = writer_.Block();
   std::int64_t filled = 0;
   std::int64_t done = 0;
   for (;;) {
     const std::int64_t n = std::clamp<std::int64_t>(pieceLeft_, 0, kStepSize);
     if (filled < done + n) {
       const std::int64_t got = piece_->ReadAtLeast(
-          std::span(block_.get() + filled, static_cast<std::size_t>(blockLength - filled)),
+          std::span(block + filled, static_cast<std::size_t>(blockLength - filled)),
           static_cast<std::size_t>(done + n - filled));
       filled += std::max<std::int64_t>(got, 0);
       // A piece that no longer holds the bytes its length promised is a read error.
@@ -137,11 +144,13 @@ bool Type0Restore::CopyBlock() {
     }
     ShowProgress();
   }
-  return WriteSteps(done);
+  // The block is written while the next one is read.
+  return writer_.Submit(*dest_, static_cast<std::size_t>(done));
 }
 
 bool Type0Restore::WriteSteps(std::int64_t length) {
-  return length == 0 || dest_->Write(block_.get(), static_cast<std::size_t>(length));
+  const bool handedOver = writer_.Submit(*dest_, static_cast<std::size_t>(length));
+  return writer_.Wait() && handedOver;
 }
 
 void Type0Restore::ShowProgress() {
@@ -220,6 +229,10 @@ Outcome Type0Restore::Run() {
     if (pieceLeft_ > 0) {
       ShowProgress();
       continue;
+    }
+    // A piece's bytes are all written before the next one is asked for.
+    if (!writer_.Wait()) {
+      return IoError();
     }
     if (!OpenNextPiece()) {
       break;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/binary_file.h"
+#include "core/block_writer.h"
 #include "core/crc16.h"
 #include "core/divide_settings.h"
 #include "core/flagged_int.h"
@@ -70,7 +71,8 @@ class TypedRestore {
   Step Start();
   // Copies a block of steps, polling for a cancel and showing progress after each.
   Step CopyBlock();
-  // Writes the first `length` bytes of the block: the steps completed in it.
+  // Writes the first `length` bytes of the current block (the steps completed
+  // in it) and waits until the destination holds every step handed over.
   bool WriteSteps(std::int64_t length);
   Step ChangePiece();
   Step Finish();
@@ -114,11 +116,15 @@ class TypedRestore {
   std::int64_t bodyLeft_ = 0;
   std::int64_t progressDivisor_ = 0;
   Crc16 crc_;
-  // The bytes of several steps, read at once and written at once.
-  std::unique_ptr<std::byte[]> block_ = std::make_unique_for_overwrite<std::byte[]>(kBlockSize);
+  // The bytes of several steps, read at once and written at once. Declared
+  // after dest_: a block still being written at the end is written before
+  // the destination closes.
+  BlockWriter writer_;
 };
 
 void TypedRestore::CloseAll() {
+  // Nothing is left being written when the destination closes.
+  writer_.Wait();
   piece_.reset();
   dest_.reset();
 }
@@ -168,13 +174,14 @@ TypedRestore::Step TypedRestore::Start() {
 TypedRestore::Step TypedRestore::CopyBlock() {
   // A block of steps is read at once; it never crosses the end of a body.
   const std::int64_t blockLength = std::min({kBlockSize, remaining_, bodyLeft_});
+  std::byte* const block = writer_.Block();
   std::int64_t filled = 0;
   std::int64_t done = 0;
   for (;;) {
     const std::int64_t n = std::min({kStepSize, remaining_, bodyLeft_});
     if (filled < done + n) {
       const std::int64_t got = piece_->ReadAtLeast(
-          std::span(block_.get() + filled, static_cast<std::size_t>(blockLength - filled)),
+          std::span(block + filled, static_cast<std::size_t>(blockLength - filled)),
           static_cast<std::size_t>(done + n - filled));
       filled += std::max<std::int64_t>(got, 0);
       // A step the piece cannot fill ends the job with what came before it.
@@ -185,7 +192,7 @@ TypedRestore::Step TypedRestore::CopyBlock() {
         return EndMissing();
       }
     }
-    crc_.Update(block_.get() + done, static_cast<std::size_t>(n), true);
+    crc_.Update(block + done, static_cast<std::size_t>(n), true);
     done += n;
     remaining_ -= n;
     bodyLeft_ -= n;
@@ -201,14 +208,16 @@ TypedRestore::Step TypedRestore::CopyBlock() {
     }
     ProgressUpdate();
   }
-  if (!WriteSteps(done)) {
+  // The block is written while the next one is read.
+  if (!writer_.Submit(*dest_, static_cast<std::size_t>(done))) {
     return IoError();
   }
   return Go();
 }
 
 bool TypedRestore::WriteSteps(std::int64_t length) {
-  return length == 0 || dest_->Write(block_.get(), static_cast<std::size_t>(length));
+  const bool handedOver = writer_.Submit(*dest_, static_cast<std::size_t>(length));
+  return writer_.Wait() && handedOver;
 }
 
 void TypedRestore::ProgressUpdate() {
@@ -228,6 +237,10 @@ bool TypedRestore::ChecksumMatches() {
 }
 
 TypedRestore::Step TypedRestore::Finish() {
+  // Every byte is written before the checksum is acted on.
+  if (!writer_.Wait()) {
+    return IoError();
+  }
   job_.ProgressPermille.store(1000);
   if (type_ == 3) {
     if (!ChecksumMatches()) {
@@ -322,6 +335,10 @@ TypedRestore::Step TypedRestore::ReadNextHeader() {
 }
 
 TypedRestore::Step TypedRestore::ChangePiece() {
+  // A piece's bytes are all written before its checksum is acted on or the next one asked for.
+  if (!writer_.Wait()) {
+    return IoError();
+  }
   ++pieceNumber_;
   job_.ProgressHold.store(10);
   if (type_ == 3) {

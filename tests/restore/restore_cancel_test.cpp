@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cstdint>
 #include <set>
 #include <string>
 #include <thread>
@@ -85,6 +87,85 @@ TEST(RestoreCancel, Type0RestoreStopsAfterACompletedStep) {
   ASSERT_LT(partial.size(), a.size());
   EXPECT_EQ(partial.size() % 1024, 0u);
   EXPECT_TRUE(std::equal(partial.begin(), partial.end(), a.begin()));
+}
+
+// The KiB count of a status text such as "1,026kBytes".
+std::int64_t ShownKiB(const std::string& status) {
+  std::string digits;
+  for (char c : status) {
+    if (c >= '0' && c <= '9') {
+      digits += c;
+    } else if (c != ',') {
+      break;
+    }
+  }
+  std::int64_t value = -1;
+  std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  return value;
+}
+
+// Requests a stop once the status shows at least `kib` KiB: by then whole
+// megabyte blocks have been handed to the writer, the last of them most
+// likely still on its way to the destination.
+void CancelAfter(JobState& job, std::int64_t kib) {
+  while (job.RunState.load() == kRunRunning && ShownKiB(job.StatusText()) < kib) {
+    std::this_thread::yield();
+  }
+  int running = kRunRunning;
+  job.RunState.compare_exchange_strong(running, kRunCancelRequested);
+}
+
+// A cancel is seen after the step that follows the last count shown; every
+// step is a whole KiB here, so the destination holds exactly one KiB more
+// than the status shows, in order, including every block handed over before.
+void ExpectExactlyTheCompletedSteps(const JobState& job, const Bytes& data,
+                                    const std::string& dest) {
+  EXPECT_EQ(job.RunState.load(), 0);
+  EXPECT_EQ(job.JobMessage(), "復元を中止しました");
+  const std::int64_t shown = ShownKiB(job.StatusText());
+  ASSERT_GE(shown, 1025) << job.StatusText();
+  const Bytes partial = test::ReadFileBytes(dest);
+  ASSERT_EQ(static_cast<std::int64_t>(partial.size()), (shown + 1) * 1024);
+  EXPECT_TRUE(std::equal(partial.begin(), partial.end(), data.begin()));
+}
+
+TEST(RestoreCancel, CancelWithABlockInFlightKeepsExactlyTheCompletedSteps) {
+  const Bytes data = test::RandomBytes(12 * 1024 * 1024, 11);
+  for (const std::int64_t kib : {1025, 2049, 3000, 4100, 6144, 8193}) {
+    SCOPED_TRACE(kib);
+    {
+      test::TempDir dir;
+      test::WriteFileBytes(dir / "y.000", data);
+      JobState job;
+      job.ThreeDigitNumbering = 1;
+      job.SetJobSource(dir / "y.000");
+      job.SetJobDest(dir / "y.bin");
+      job.RunState.store(kRunRunning);
+      DivideSettings settings;
+      test::ScriptedPrompter prompter;
+      std::thread worker([&] { Type0RestoreWorker(settings, job, prompter); });
+      CancelAfter(job, kib);
+      worker.join();
+      EXPECT_TRUE(prompter.Messages().empty());
+      ExpectExactlyTheCompletedSteps(job, data, dir / "y.bin");
+    }
+    {
+      test::TempDir dir;
+      test::SeriesLayout layout;
+      layout.divideSize = 64 * 1024 * 1024;  // one piece: every step a whole KiB
+      const auto series = test::WriteTypedSeries(dir / "y.d01", data, layout);
+      ASSERT_EQ(series.pieces.size(), 1u);
+      JobState job;
+      test::PrepareTypedRestore(job, series, dir / "y.bin");
+      DivideSettings settings;
+      test::ScriptedPrompter prompter;
+      std::thread worker([&] { RunTypedRestore(settings, job, prompter); });
+      CancelAfter(job, kib);
+      worker.join();
+      EXPECT_TRUE(prompter.Messages().empty());
+      ExpectExactlyTheCompletedSteps(job, data, dir / "y.bin");
+    }
+  }
 }
 
 }  // namespace
