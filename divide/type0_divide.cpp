@@ -9,13 +9,13 @@
 #include <string_view>
 
 #include "core/binary_file.h"
+#include "core/block_writer.h"
 #include "core/divide_settings.h"
 #include "core/job_state.h"
 #include "core/job_texts.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "divide/ask_next_medium.h"
-#include "core/block_writer.h"
 #include "divide/divide_steps.h"
 #include "divide/media_check.h"
 #include "divide/media_texts.h"

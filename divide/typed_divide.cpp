@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/binary_file.h"
+#include "core/block_writer.h"
 #include "core/crc16.h"
 #include "core/divide_settings.h"
 #include "core/job_state.h"
@@ -17,7 +18,6 @@
 #include "core/stub_data_file.h"
 #include "core/typed_header_builder.h"
 #include "divide/ask_next_medium.h"
-#include "core/block_writer.h"
 #include "divide/divide_steps.h"
 #include "divide/media_check.h"
 #include "platform/file_helpers.h"
