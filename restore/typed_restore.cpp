@@ -318,8 +318,12 @@ TypedRestore::Step TypedRestore::ReadNextHeader() {
   }
   const auto seriesId = static_cast<std::uint16_t>(static_cast<unsigned>(id[0]) |
                                                    (static_cast<unsigned>(id[1]) << 8));
-  if (seriesId != job_.FirstSeriesId && Ask(kOtherSeries, pieceName_, Buttons::kYesNo,
-                                            Icon::kQuestion, kCheckCaption) != Answer::kYes) {
+  // A piece of another series, or one of this series out of its place (two
+  // pieces swapped or renamed), would rebuild the wrong bytes without a word:
+  // both are asked about alike.
+  const bool foreign = seriesId != job_.FirstSeriesId || number != pieceNumber_;
+  if (foreign && Ask(kOtherSeries, pieceName_, Buttons::kYesNo, Icon::kQuestion, kCheckCaption) !=
+                     Answer::kYes) {
     CloseAll();
     return Stop();
   }

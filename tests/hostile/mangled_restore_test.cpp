@@ -103,8 +103,8 @@ bool IsOwnQuestion(const Message& m, int type, const std::vector<std::string>& n
 
 // Damage a restore of `type` cannot see, so that a clean end proves nothing
 // about the bytes:
-// - two following pieces exchanged: a Type3 header carries the piece number but
-//   it is not compared, and Type1/Type2 bodies carry no position at all;
+// - two following pieces exchanged in a Type1 or Type2 series: their bodies
+//   carry no position (a Type3 piece out of its place is asked about);
 // - Type1 has neither identity nor checksum: a changed body, a piece of another
 //   series or junk behind a piece goes through;
 // - Type2 has an identity byte but no checksum: a changed body or junk behind
@@ -114,7 +114,7 @@ bool IsOwnQuestion(const Message& m, int type, const std::vector<std::string>& n
 // source's first bytes below.
 bool MayPassUnseen(int type, const DamagedSeries& d) {
   for (Damage damage : d.damages) {
-    if (damage == Damage::kSwap) {
+    if (damage == Damage::kSwap && type != 3) {
       return true;
     }
     if (type == 1 && (damage == Damage::kFlipBody || damage == Damage::kForeign ||

@@ -158,6 +158,20 @@ TEST_F(TypedRestoreTest, PieceOfAnotherSeriesRaisesTheQuestion) {
   ExpectEnd("復元を中止しました");
 }
 
+TEST_F(TypedRestoreTest, PiecesOutOfTheirPlaceRaiseTheQuestion) {
+  // data.d02 and data.d03 exchanged: each is whole and of this series, but
+  // its recorded number is not the one its name stands for.
+  Write(Data(), {});
+  std::filesystem::rename(Piece(1), dir_ / "swap.tmp");
+  std::filesystem::rename(Piece(2), Piece(1));
+  std::filesystem::rename(dir_ / "swap.tmp", Piece(2));
+  prompter_.Script({Answer::kNo});
+  Run();
+  ExpectOnlyMessage("「" + Piece(1) + "」は、\n現在復元中のファイルとは異なります。強行しますか？",
+                    "Kolvanto 復元確認", Buttons::kYesNo, Icon::kQuestion);
+  ExpectEnd("復元を中止しました");
+}
+
 TEST_F(TypedRestoreTest, Type2CheckByteMismatchAsksUnderTheTwoBlankCaption) {
   test::SeriesLayout layout;
   layout.type = 2;
