@@ -3,6 +3,7 @@
 // and error boxes they show, and creating a piece file.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -14,11 +15,27 @@ namespace kv {
 
 class Prompter;
 
-// Reads the source into `block` behind its `filled` bytes until at least
-// `needed` are there (more when they come at once, up to the block's end).
-// False when the source (or its absence) cannot give them: a short or failed read.
-bool FillSteps(BinaryFile* source, std::span<std::byte> block, std::int64_t& filled,
-               std::int64_t needed);
+class BlockWriter;
+class JobState;
+
+// One block of a divide's copy loop. The block is read from `source` at once
+// (at most `blockSize` bytes, never past `owed`, the bytes the piece still
+// takes, nor `remaining`, the source's bytes still to go) and walked in steps
+// of at most 1024 bytes: each step is shown to `onStep`, counted off `owed`
+// and `remaining`, then a cancel request is looked for; `progress` runs
+// between steps. The full block is handed to `writer` for `piece`. A cancel,
+// or a step the source cannot fill (shown as the input/output error), writes
+// the completed steps and returns false, as does a failed write.
+struct BlockCopy {
+  BlockWriter& writer;
+  BinaryFile* source;
+  BinaryFile& piece;
+  JobState& job;
+  Prompter& prompter;
+};
+bool CopyBlockOfSteps(const BlockCopy& copy, std::int64_t& owed, std::int64_t& remaining,
+                      const std::function<void(const std::byte*, std::size_t)>& onStep,
+                      const std::function<void()>& progress);
 
 // Shows the input/output error box (OK, stop icon).
 void ShowIoError(Prompter& prompter);

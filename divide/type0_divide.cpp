@@ -25,8 +25,6 @@ namespace kv {
 
 namespace {
 
-constexpr std::int64_t kStep = 1024;
-constexpr std::int64_t kBlock = BlockWriter::kBlockSize;
 constexpr std::int64_t kWindow = 1536;
 constexpr std::int64_t kOverlap = 512;
 
@@ -62,13 +60,6 @@ class Type0Divide {
   // Copies a block of steps, polling for a cancel and showing progress after
   // each; false when the job must stop (the user was told why).
   bool CopyBlock();
-  // Reads into `block` behind its `filled` bytes until `needed` are there;
-  // false at the end of the source or on an error.
-  bool FillBlock(std::byte* block, std::int64_t& filled, std::int64_t needed,
-                 std::int64_t blockLength);
-  // Writes the first `length` bytes of the current block (the steps completed
-  // in it) and waits until the piece holds every step handed over.
-  bool WriteSteps(std::int64_t length);
   bool ExtendToMark();
   bool NextPiece();
   bool Finish();
@@ -179,50 +170,9 @@ bool Type0Divide::CheckMedia(bool firstPiece) {
 }
 
 bool Type0Divide::CopyBlock() {
-  // A block of steps is read at once; it never crosses the end of a piece.
-  const std::int64_t blockLength = std::min({kBlock, pieceLeft_, remaining_});
-  std::byte* const block = writer_.Block();
-  std::int64_t filled = 0;
-  std::int64_t done = 0;
-  for (;;) {
-    const std::int64_t n = std::min({kStep, pieceLeft_, remaining_});
-    // A step the source cannot fill ends the job with what came before it.
-    if (!FillBlock(block, filled, done + n, blockLength)) {
-      WriteSteps(done);
-      ShowIoError(prompter_);
-      return false;
-    }
-    done += n;
-    pieceLeft_ -= n;
-    remaining_ -= n;
-    if (job_.RunState.load() == kRunCancelRequested) {
-      if (!WriteSteps(done)) {
-        ShowIoError(prompter_);
-      }
-      return false;
-    }
-    if (done == blockLength) {
-      break;
-    }
-    Progress();
-  }
-  // The block is written while the next one is read.
-  if (!writer_.Submit(*piece_, static_cast<std::size_t>(done))) {
-    ShowIoError(prompter_);
-    return false;
-  }
-  return true;
-}
-
-bool Type0Divide::FillBlock(std::byte* block, std::int64_t& filled, std::int64_t needed,
-                            std::int64_t blockLength) {
-  return FillSteps(source_.get(), std::span(block, static_cast<std::size_t>(blockLength)), filled,
-                   needed);
-}
-
-bool Type0Divide::WriteSteps(std::int64_t length) {
-  const bool handedOver = writer_.Submit(*piece_, static_cast<std::size_t>(length));
-  return writer_.Wait() && handedOver;
+  return CopyBlockOfSteps(
+      {writer_, source_.get(), *piece_, job_, prompter_}, pieceLeft_, remaining_,
+      [](const std::byte*, std::size_t) {}, [this] { Progress(); });
 }
 
 // Lengthens a piece that has reached its nominal size up to the next line end

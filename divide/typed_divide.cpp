@@ -28,7 +28,6 @@ namespace kv {
 namespace {
 
 constexpr std::int64_t kStep = 1024;
-constexpr std::int64_t kBlock = BlockWriter::kBlockSize;
 constexpr std::int64_t kTrailerLength = 3;
 
 class TypedDivide {
@@ -43,13 +42,6 @@ class TypedDivide {
  private:
   std::vector<std::uint8_t> FirstHeader(std::int32_t divideSize) const;
   bool StartFirstPiece();
-  // Reads into `block` behind its `filled` bytes until `needed` are there;
-  // false at the end of the source or on an error.
-  bool FillBlock(std::byte* block, std::int64_t& filled, std::int64_t needed,
-                 std::int64_t blockLength);
-  // Writes the first `length` bytes of the current block (the steps completed
-  // in it) and waits until the piece holds every step handed over.
-  bool WriteSteps(std::int64_t length);
   bool WriteTrailer();
   bool ClosePiece();
   bool NextPiece();
@@ -117,37 +109,10 @@ bool TypedDivide::Run() {
     return false;
   }
   for (;;) {
-    // A block of steps is read at once; it never crosses the end of a piece.
-    const std::int64_t blockLength = std::min({kBlock, room_, remaining_});
-    std::byte* const block = writer_.Block();
-    std::int64_t filled = 0;
-    std::int64_t done = 0;
-    for (;;) {
-      const std::int64_t n = std::min({kStep, room_, remaining_});
-      // A step the source cannot fill ends the job with what came before it.
-      if (!FillBlock(block, filled, done + n, blockLength)) {
-        WriteSteps(done);
-        ShowIoError(prompter_);
-        return false;
-      }
-      crc_.Update(block + done, static_cast<std::size_t>(n), true);
-      done += n;
-      remaining_ -= n;
-      room_ -= n;
-      if (job_.RunState.load() == kRunCancelRequested) {
-        if (!WriteSteps(done)) {
-          ShowIoError(prompter_);
-        }
-        return false;
-      }
-      if (done == blockLength) {
-        break;
-      }
-      Progress();
-    }
-    // The block is written while the next one is read.
-    if (!writer_.Submit(*piece_, static_cast<std::size_t>(done))) {
-      ShowIoError(prompter_);
+    if (!CopyBlockOfSteps(
+            {writer_, source_.get(), *piece_, job_, prompter_}, room_, remaining_,
+            [this](const std::byte* step, std::size_t n) { crc_.Update(step, n, true); },
+            [this] { Progress(); })) {
       return false;
     }
     if (remaining_ > 0 && room_ > 0) {
@@ -240,17 +205,6 @@ bool TypedDivide::StartFirstPiece() {
   progressDivisor_ = sourceSize_ / 1000;
   crc_.Reset();
   return true;
-}
-
-bool TypedDivide::FillBlock(std::byte* block, std::int64_t& filled, std::int64_t needed,
-                            std::int64_t blockLength) {
-  return FillSteps(source_.get(), std::span(block, static_cast<std::size_t>(blockLength)), filled,
-                   needed);
-}
-
-bool TypedDivide::WriteSteps(std::int64_t length) {
-  const bool handedOver = writer_.Submit(*piece_, static_cast<std::size_t>(length));
-  return writer_.Wait() && handedOver;
 }
 
 bool TypedDivide::WriteTrailer() {
