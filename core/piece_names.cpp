@@ -202,7 +202,8 @@ PieceRecognition RecognisePieceName(std::string_view name) {
   if (ext.size() < 3) {
     return result;
   }
-  if (EqualsIgnoringCase(ext, "d01") || EqualsIgnoringCase(ext, "exe")) {
+  result.executable = EqualsIgnoringCase(ext, "exe");
+  if (result.executable || EqualsIgnoringCase(ext, "d01")) {
     result.kind = PieceNameKind::kTypedCandidate;
     return result;
   }

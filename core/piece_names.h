@@ -78,6 +78,7 @@ struct PieceRecognition {
   PieceNameKind kind = PieceNameKind::kFileToDivide;
   PieceScheme scheme = PieceScheme::kThreeDigit;  // Type0 only
   int firstNumber = 0;                            // Type0 only
+  bool executable = false;  // a typed candidate named ".exe" (a self-restoring first piece)
 };
 
 // Classifies a chosen file by its extension (at most its first three characters count).

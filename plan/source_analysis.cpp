@@ -42,25 +42,6 @@ std::string MaskedPieceName(std::string_view path) {
   return name.substr(0, keep) + "???";
 }
 
-// True when the first three characters after the last "." are "exe" in any case.
-bool HasExeExtension(std::string_view name) {
-  const std::size_t dot = name.rfind('.');
-  if (dot == std::string_view::npos) {
-    return false;
-  }
-  const std::string_view ext = name.substr(dot + 1, 3);
-  if (ext.size() != 3) {
-    return false;
-  }
-  for (std::size_t i = 0; i < 3; ++i) {
-    const char c = ext[i] >= 'A' && ext[i] <= 'Z' ? static_cast<char>(ext[i] - 'A' + 'a') : ext[i];
-    if (c != "exe"[i]) {
-      return false;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 bool JobPlanner::SelfRestoring() const {
@@ -151,12 +132,11 @@ void JobPlanner::AnalyseSource() {
         const std::optional<std::int64_t> marker =
             FindMarker(*file, kType3FirstPattern,
                        MarkerScan{.readLimit = job_.SourceSize, .firstBlockAlways = true});
-        const bool isExe = HasExeExtension(FileNamePart(texts_.source));
         job_.MarkerOffset = marker ? static_cast<int>(*marker) : 0;
         if (!marker) {
           file->Seek(0);
         }
-        if (!marker && isExe) {
+        if (!marker && recognised.executable) {
           divide = true;
         } else {
           texts_.executeCaption = pt::kRestoreButton;

@@ -139,6 +139,9 @@ TEST(Recognise, ByTheFirstThreeCharactersOfTheExtension) {
   EXPECT_EQ(RecognisePieceName("/a/b.D01").kind, PieceNameKind::kTypedCandidate);
   EXPECT_EQ(RecognisePieceName("/a/b.d01").kind, PieceNameKind::kTypedCandidate);
   EXPECT_EQ(RecognisePieceName("/a/b.EXE").kind, PieceNameKind::kTypedCandidate);
+  // Only ".exe" marks a candidate that is an ordinary program when no marker is found.
+  EXPECT_TRUE(RecognisePieceName("/a/b.EXE").executable);
+  EXPECT_FALSE(RecognisePieceName("/a/b.d01").executable);
   EXPECT_EQ(RecognisePieceName("/a/b.d02").kind, PieceNameKind::kFileToDivide);
   EXPECT_EQ(RecognisePieceName("/a/b.01").kind, PieceNameKind::kFileToDivide);
   EXPECT_EQ(RecognisePieceName("/a/b.002").kind, PieceNameKind::kFileToDivide);
