@@ -55,8 +55,11 @@ static int read_first_piece(run* r) {
   char version[16] = "";
   int needed[2];
   const int length = first_pattern(pattern);
-  const i64 at =
-      rd_open(r->in, r->piece) ? find_marker(r->in, pattern, length, 5, 0, r->in->size) : -2;
+  /* Unlike the analysis, the last partial block is searched too: the
+   * header of a short single piece lies there. */
+  const i64 at = rd_open(r->in, r->piece)
+                     ? find_marker(r->in, pattern, length, 5, 0, r->in->size + SCAN_BLOCK)
+                     : -2;
   enum header_status status;
   if (at < 0) {
     say(at == -2 ? T_CANNOT_OPEN : T_NOT_A_PIECE);

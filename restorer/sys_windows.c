@@ -1,8 +1,9 @@
 /* The restorer's system layer on Windows: wide-character file calls and a
  * Unicode console, with UTF-8 on the program's side. */
 #define WIN32_LEAN_AND_MEAN
-#include <shellapi.h>
 #include <windows.h>
+/* After windows.h, which it builds on. */
+#include <shellapi.h>
 
 #include "sys.h"
 
