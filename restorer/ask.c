@@ -17,6 +17,7 @@ int ask_yes_no(const options* o, const char* format, const char* arg, int yes_an
     char text[TEXT_MAX];
     text_fill(text, sizeof text, format, arg);
     text_add(text, sizeof text, T_YES_NO);
+    end_progress_line();
     sys_out(text, (int)strlen(text));
     if (sys_read_line(line, sizeof line) < 0) {
       say("");
@@ -35,6 +36,7 @@ int ask_line(const options* o, const char* prompt, char* out, int cap) {
   if (o->yes) {
     return -1;
   }
+  end_progress_line();
   sys_out(prompt, (int)strlen(prompt));
   return sys_read_line(out, cap);
 }

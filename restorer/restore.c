@@ -107,9 +107,31 @@ static int choose_output(run* r) {
   return 1;
 }
 
+/* True when the output name leads to this program or to a following piece. */
+static int names_a_piece(run* r) {
+  char next[SYS_PATH_MAX];
+  if (sys_same_file(r->out_path, r->in->fd)) {
+    return 1;
+  }
+  for (int number = 2;; ++number) {
+    int same;
+    sys_fd fd;
+    piece_name(r->piece, number, next, sizeof next);
+    fd = sys_open_read(next);
+    if (fd == SYS_NO_FD) {
+      return 0;
+    }
+    same = sys_same_file(r->out_path, fd);
+    sys_close(fd);
+    if (same) {
+      return 1;
+    }
+  }
+}
+
 /* Creates the output file, after the overwrite question for an existing name. */
 static int create_output(run* r) {
-  if (sys_same_file(r->out_path, r->in->fd)) {
+  if (names_a_piece(r)) {
     say(T_SAME_AS_SOURCE);
     return 0;
   }
@@ -142,8 +164,8 @@ static void show_progress(run* r) {
   }
   r->percent = percent;
   text_add_number(line, sizeof line, (unsigned long long)(percent > 100 ? 100 : percent), 0);
-  text_add(line, sizeof line, r->remaining == 0 ? "%\n" : "%");
-  sys_out(line, (int)strlen(line));
+  text_add(line, sizeof line, "%");
+  show_progress_line(line);
 }
 
 /* Copies the bodies piece after piece; returns the exit status. */

@@ -74,8 +74,9 @@ char sys_sep(void) {
 }
 
 sys_fd sys_open_read(const char* path) {
-  HANDLE h = CreateFileW(to_wide(path, wide_path), GENERIC_READ, FILE_SHARE_READ, NULL,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+  HANDLE h =
+      CreateFileW(to_wide(path, wide_path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, NULL,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
   if (h == INVALID_HANDLE_VALUE) {
     return SYS_NO_FD;
   }

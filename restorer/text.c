@@ -44,7 +44,22 @@ void text_fill(char* dst, int cap, const char* format, const char* arg) {
   text_add(dst, cap, at + 2);
 }
 
+static int progress_open;
+
+void show_progress_line(const char* line) {
+  sys_out(line, (int)strlen(line));
+  progress_open = 1;
+}
+
+void end_progress_line(void) {
+  if (progress_open) {
+    sys_out("\n", 1);
+    progress_open = 0;
+  }
+}
+
 void say(const char* text) {
+  end_progress_line();
   sys_out(text, (int)strlen(text));
   sys_out("\n", 1);
 }

@@ -12,6 +12,12 @@ void text_add_number(char* dst, int cap, unsigned long long value, int grouped);
 /* Copies `format` with its one "%s" replaced by `arg`. */
 void text_fill(char* dst, int cap, const char* format, const char* arg);
 
+/* Shows a progress line in place (starting with a carriage return); the next
+ * text or question starts on a line of its own. */
+void show_progress_line(const char* line);
+/* Ends a progress line left open. */
+void end_progress_line(void);
+
 /* Writes a text, then a line end. */
 void say(const char* text);
 /* Writes a text with its "%s" filled, then a line end. */

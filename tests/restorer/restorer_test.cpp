@@ -269,12 +269,16 @@ TEST_F(Restorer, ReducesTheRecordedNameToASafeFileName) {
       {"..", nullptr, "分割ファイルが壊れています\n"},
       {std::string("bad\x01name"), nullptr, "分割ファイルが壊れています\n"},
       {std::string("nul\0name", 8), nullptr, "分割ファイルが壊れています\n"},
+      {"report.d02", nullptr,
+       "元のファイルと作成ファイルが同一です。作成ファイル名を変更してください\n"
+       "復元を中止しました\n"},
       {"report.exe", nullptr,
        "元のファイルと作成ファイルが同一です。作成ファイル名を変更してください\n"
        "復元を中止しました\n"},
   };
   const std::vector<std::uint8_t> body = RandomBytes(3000, 5);
   const RecordedTime time = PackTime(kSourceTime);
+  WriteFileBytes(dir / "report.d02", {7});  // a following piece's name is no output either
   for (const Case& c : cases) {
     SCOPED_TRACE(c.recorded);
     fs::create_directories(dir / "out");
@@ -289,7 +293,7 @@ TEST_F(Restorer, ReducesTheRecordedNameToASafeFileName) {
         piece && stubs.CopyStub(kLinux, *piece) && piece->Write(header.data(), header.size()) &&
         piece->Write(body.data(), body.size()) && piece->Write(trailer, 3) && piece->Close());
     fs::permissions(dir / "report.exe", fs::perms::owner_all);
-    const std::string outFolder = c.recorded == "report.exe" ? "." : "out";
+    const std::string outFolder = c.recorded.starts_with("report.") ? "." : "out";
     const Result r = RunFirstPiece("-y --overwrite -o " + outFolder);
     EXPECT_EQ(r.status, c.created ? 0 : 1);
     EXPECT_TRUE(r.out.ends_with(c.said)) << r.out;
@@ -297,6 +301,7 @@ TEST_F(Restorer, ReducesTheRecordedNameToASafeFileName) {
       EXPECT_EQ(ReadFileBytes(dir / "out" + "/" + c.created), body);
     }
     EXPECT_EQ(fs::file_size(dir / "report.exe"), stubs.StubSize(kLinux) + header.size() + 3003);
+    EXPECT_EQ(ReadFileBytes(dir / "report.d02"), std::vector<std::uint8_t>{7});
     fs::remove_all(dir / "out");
   }
 }
