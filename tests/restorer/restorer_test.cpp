@@ -201,6 +201,29 @@ TEST_F(Restorer, AnswersDamagedAndMissingPieces) {
   }
 }
 
+TEST_F(Restorer, WindowsRestorerAnswersAlike) {
+  if (std::string(KV_WINE).empty()) {
+    GTEST_SKIP() << "wine is not installed: the Windows restorer is not run";
+  }
+  Divide(200000, kWindows);
+  Flip("report.d02", 100);
+  fs::remove(dir / "report.d04");
+  fs::create_directories(dir / "out");
+  Result r = RunFirstPiece("-y -o out", kWindows);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(
+      r.out.starts_with("ファイル名： report.doc\nサイズ： 200,000Bytes\n  復元中です\n"
+                        "ファイルの内容が正しくありません。強行しますか？\n["))
+      << r.out;
+  EXPECT_TRUE(r.out.ends_with("report.d02]\n-> no\n復元を中止しました\n")) << r.out;
+  r = RunFirstPiece("--test", kWindows);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            "ファイル名： report.doc\nサイズ： 200,000Bytes\n"
+            "○  report.exe\n▲  report.d02  CRCエラー\n○  report.d03\n"
+            "×  report.d04  ファイルが開けません\n");
+}
+
 TEST_F(Restorer, TestVerdictsWriteNothing) {
   Divide(200000, kLinux);
   Result r = RunFirstPiece("--test");
