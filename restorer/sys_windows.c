@@ -91,7 +91,15 @@ sys_fd sys_create_new(const char* path) {
   /* CREATE_NEW fails on any existing name, a link included. */
   HANDLE h = CreateFileW(to_wide(path, wide_path), GENERIC_WRITE, 0, NULL, CREATE_NEW,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
-  return h == INVALID_HANDLE_VALUE ? SYS_NO_FD : (sys_fd)h;
+  if (h == INVALID_HANDLE_VALUE) {
+    return SYS_NO_FD;
+  }
+  /* A reserved name (CON, NUL, COM1...) opens a device, not a file. */
+  if (GetFileType(h) != FILE_TYPE_DISK) {
+    CloseHandle(h);
+    return SYS_NO_FD;
+  }
+  return (sys_fd)h;
 }
 
 int sys_read(sys_fd fd, void* buf, int size) {

@@ -226,7 +226,11 @@ TEST_F(Restorer, WindowsRestorerAnswersAlike) {
 
 TEST_F(Restorer, TestVerdictsWriteNothing) {
   Divide(200000, kLinux);
-  Result r = RunFirstPiece("--test");
+  Result r = RunFirstPiece("--help");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(r.out.starts_with("使い方")) << r.out;
+  EXPECT_EQ(RunFirstPiece("--tset").status, 2);
+  r = RunFirstPiece("--test");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out,
             "ファイル名： report.doc\nサイズ： 200,000Bytes\n"
