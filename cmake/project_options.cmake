@@ -24,7 +24,7 @@ function(kv_add_test name)
   # One label per executable: a label list does not survive test discovery.
   list(LENGTH T_LABELS label_count)
   if(NOT label_count EQUAL 1)
-    message(FATAL_ERROR "${name}: give exactly one label (core, engine, plan, threaded, large, cli)")
+    message(FATAL_ERROR "${name}: give exactly one label (core, engine, plan, threaded, large, cli, restorer)")
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${T_LABELS})
   if("threaded" IN_LIST T_LABELS)

@@ -20,6 +20,7 @@
 #include "divide/ask_next_medium.h"
 #include "divide/divide_steps.h"
 #include "divide/media_check.h"
+#include "platform/executable_file.h"
 #include "platform/file_helpers.h"
 #include "platform/volumes.h"
 
@@ -196,6 +197,11 @@ bool TypedDivide::StartFirstPiece() {
       !piece_->Write(header.data(), header.size())) {
     ShowIoError(prompter_);
     return false;
+  }
+  if (selfRestoring_) {
+    // Best effort: on a medium that keeps no modes (FAT) the series is whole
+    // all the same, and the first piece runs once copied off it.
+    MakeExecutable(dest_);
   }
   remaining_ = sourceSize_;
   // A source that cannot be opened shows up as an input/output error at the first read.

@@ -1,0 +1,129 @@
+#include "names.h"
+
+#include <string.h>
+
+#include "sys.h"
+#include "text.h"
+
+int name_start(const char* path) {
+  int start = 0;
+  for (int i = 0; path[i] != 0; ++i) {
+    if (sys_is_sep(path[i])) {
+      start = i + 1;
+    }
+  }
+  return start;
+}
+
+void folder_of(const char* path, char* out, int cap) {
+  const int start = name_start(path);
+  out[0] = 0;
+  if (start == 0) {
+    text_add(out, cap, ".");
+    return;
+  }
+  /* The root keeps its separator. */
+  const int keep = start == 1 ? 1 : start - 1;
+  const int n = keep < cap - 1 ? keep : cap - 1;
+  memcpy(out, path, (size_t)n);
+  out[n] = 0;
+}
+
+void join_path(const char* folder, const char* name, char* out, int cap) {
+  const int n = (int)strlen(folder);
+  const char sep[2] = {sys_sep(), 0};
+  out[0] = 0;
+  text_add(out, cap, folder);
+  if (n > 0 && !sys_is_sep(folder[n - 1])) {
+    text_add(out, cap, sep);
+  }
+  text_add(out, cap, name);
+}
+
+void piece_name(const char* name, int number, char* out, int cap) {
+  const int start = name_start(name);
+  const char* dot = strrchr(name + start, '.');
+  const int keep = dot != NULL ? (int)(dot - name) : (int)strlen(name);
+  const int n = keep < cap - 1 ? keep : cap - 1;
+  memcpy(out, name, (size_t)n);
+  out[n] = 0;
+  text_add(out, cap, ".d");
+  if (number < 10) {
+    text_add(out, cap, "0");
+  }
+  text_add_number(out, cap, (unsigned long long)number, 0);
+}
+
+/* The length of the valid UTF-8 sequence at `s`, 0 when there is none. */
+static int utf8_length(const unsigned char* s) {
+  int n;
+  unsigned min;
+  unsigned value;
+  if (s[0] < 0x80) {
+    return 1;
+  }
+  if (s[0] >= 0xC2 && s[0] <= 0xDF) {
+    n = 2, min = 0x80, value = s[0] & 0x1F;
+  } else if (s[0] >= 0xE0 && s[0] <= 0xEF) {
+    n = 3, min = 0x800, value = s[0] & 0x0F;
+  } else if (s[0] >= 0xF0 && s[0] <= 0xF4) {
+    n = 4, min = 0x10000, value = s[0] & 0x07;
+  } else {
+    return 0;
+  }
+  for (int i = 1; i < n; ++i) {
+    if ((s[i] & 0xC0) != 0x80) {
+      return 0;
+    }
+    value = (value << 6) | (s[i] & 0x3F);
+  }
+  if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+    return 0;
+  }
+  return n;
+}
+
+/* Appends one character of the name; 0 when it may not stand in a name. */
+static int add_char(const unsigned char* s, int* used, char* out, int cap) {
+  char piece[5] = {0};
+  const int n = utf8_length(s);
+  if (s[0] < 0x20 || s[0] == 0x7F) {
+    return 0;
+  }
+  if (n == 0) {
+    piece[0] = (char)(0xC0 | (s[0] >> 6));
+    piece[1] = (char)(0x80 | (s[0] & 0x3F));
+    *used = 1;
+  } else if (n == 1 && strchr("<>:\"|?*", s[0]) != NULL) {
+    piece[0] = '_';
+    *used = 1;
+  } else {
+    memcpy(piece, s, (size_t)n);
+    *used = n;
+  }
+  if ((int)(strlen(out) + strlen(piece)) >= cap) {
+    return 0;
+  }
+  text_add(out, cap, piece);
+  return 1;
+}
+
+int safe_name(const char* recorded, char* out, int cap) {
+  const unsigned char* s = (const unsigned char*)recorded;
+  int start = 0;
+  out[0] = 0;
+  /* Both separators count, whichever system wrote the name. */
+  for (int i = 0; s[i] != 0; ++i) {
+    if (s[i] == '/' || s[i] == '\\') {
+      start = i + 1;
+    }
+  }
+  for (int i = start; s[i] != 0;) {
+    int used = 0;
+    if (!add_char(s + i, &used, out, cap)) {
+      return 0;
+    }
+    i += used;
+  }
+  return out[0] != 0 && strcmp(out, ".") != 0 && strcmp(out, "..") != 0;
+}

@@ -1,0 +1,20 @@
+#ifndef KV_RESTORER_NAMES_H
+#define KV_RESTORER_NAMES_H
+/* Names: the folder of a path, the following pieces' names, and the recorded
+ * source name reduced to a file name that is safe to create. */
+
+/* Where the last component of `path` starts. */
+int name_start(const char* path);
+/* The folder of `path` (without its last separator); "." when it has none. */
+void folder_of(const char* path, char* out, int cap);
+/* `folder` + separator + `name`. */
+void join_path(const char* folder, const char* name, char* out, int cap);
+/* `name` with everything after its last "." (or an added one) replaced by
+ * the piece number formatted as "d%02d". */
+void piece_name(const char* name, int number, char* out, int cap);
+/* The recorded name's last component, as valid UTF-8 (other bytes read as
+ * Latin-1), with the characters no file name may hold replaced by "_".
+ * 0 when nothing usable is left (empty, ".", "..", control bytes). */
+int safe_name(const char* recorded, char* out, int cap);
+
+#endif

@@ -1,0 +1,154 @@
+/* The end of each piece: its trailer, the next piece's name, folder and header. */
+#include <string.h>
+
+#include "names.h"
+#include "restore.h"
+#include "run.h"
+#include "text.h"
+#include "texts.h"
+
+void run_verdict(run* r, const char* mark, const char* remark) {
+  char line[TEXT_MAX] = "";
+  text_add(line, sizeof line, mark);
+  text_add(line, sizeof line, "  ");
+  text_add(line, sizeof line, r->piece + name_start(r->piece));
+  if (remark[0] != 0) {
+    text_add(line, sizeof line, "  ");
+    text_add(line, sizeof line, remark);
+  }
+  say(line);
+  r->piece_flagged = 1;
+}
+
+int run_stop(run* r, const char* format, const char* mark, const char* remark) {
+  rd_close(r->in);
+  if (r->o->test_only) {
+    run_verdict(r, mark, remark);
+    return EXIT_CANCELLED;
+  }
+  if (format[0] != 0) {
+    say_filled(format, r->piece);
+  }
+  out_close(r, 0);
+  say(T_CANCELLED);
+  return EXIT_CANCELLED;
+}
+
+int run_go_past(run* r, const char* format, const char* remark) {
+  r->went_past = 1;
+  if (r->o->test_only) {
+    run_verdict(r, V_BAD, remark);
+    return 1;
+  }
+  return ask_yes_no(r->o, format, r->piece, r->o->force);
+}
+
+/* Compares the stored checksum behind the body (missing bytes count as zero). */
+static int checksum_matches(run* r) {
+  unsigned char stored[2] = {0, 0};
+  if (rd_read(r->in, stored, 2) < 0) {
+    return 0;
+  }
+  return (unsigned)(stored[0] | (stored[1] << 8)) == r->crc;
+}
+
+/* Opens the next piece, asking for its folder while it cannot be found. */
+static int open_next(run* r) {
+  char folder[SYS_PATH_MAX];
+  char name[SYS_PATH_MAX] = "";
+  while (!rd_open(r->in, r->piece)) {
+    if (r->o->test_only) {
+      run_verdict(r, V_FAILED, R_CANNOT_OPEN);
+      return 0;
+    }
+    say_filled(T_NOT_FOUND, r->piece);
+    if (ask_line(r->o, T_ASK_PIECE_FOLDER, folder, sizeof folder) <= 0) {
+      return 0;
+    }
+    text_add(name, sizeof name, r->piece + name_start(r->piece));
+    join_path(folder, name, r->piece, sizeof r->piece);
+    name[0] = 0;
+  }
+  return 1;
+}
+
+/* Finds and reads the open piece's header; the exit status, or -1 to go on. */
+static int read_next_header(run* r) {
+  static const char marker[] = "-QX3-";
+  next_header h;
+  const i64 at = find_marker(r->in, marker, 5, 4, 0, r->in->size + 1);
+  if (at < 0 || at + 5 + 10 >= r->in->size) {
+    return run_stop(r, T_ABNORMAL, V_BAD, R_UNSUPPORTED);
+  }
+  rd_seek(r->in, at + 5);
+  if (!read_next_fields(r->in, &h)) {
+    return run_stop(r, T_BROKEN_PIECE, V_BAD, R_BROKEN);
+  }
+  /* A piece of another series, or one of this series out of its place,
+   * would rebuild the wrong bytes without a word. */
+  if ((h.series_id != r->first.series_id || h.piece_number != r->number) &&
+      !run_go_past(r, T_OTHER_SERIES, R_OTHER_SERIES)) {
+    return run_stop(r, "", "", "");
+  }
+  if (!rd_skip_records(r->in)) {
+    return run_stop(r, T_BROKEN_PIECE, V_BAD, R_BROKEN);
+  }
+  r->body_left = h.piece_length - (r->in->pos - at);
+  if (r->body_left < 0) {
+    return run_stop(r, T_BROKEN_PIECE, V_BAD, R_BROKEN);
+  }
+  return -1;
+}
+
+int next_piece(run* r) {
+  char next[SYS_PATH_MAX];
+  if (!checksum_matches(r) && !run_go_past(r, T_BAD_FORCE, R_CRC)) {
+    return run_stop(r, "", "", "");
+  }
+  if (!rd_skip_records(r->in)) {
+    return run_stop(r, T_BROKEN_PIECE, V_BAD, R_BROKEN);
+  }
+  if (r->o->test_only && !r->piece_flagged) {
+    run_verdict(r, V_OK, "");
+  }
+  rd_close(r->in);
+  r->crc = 0;
+  r->piece_flagged = 0;
+  r->number += 1;
+  piece_name(r->piece, r->number, next, sizeof next);
+  memcpy(r->piece, next, sizeof next);
+  if (!open_next(r)) {
+    if (!r->o->test_only) {
+      out_close(r, 0);
+      say(T_CANCELLED);
+    }
+    return EXIT_CANCELLED;
+  }
+  return read_next_header(r);
+}
+
+int finish_series(run* r) {
+  const int good = checksum_matches(r);
+  if (good && !rd_skip_records(r->in)) {
+    return run_stop(r, T_CUT_SHORT, V_BAD, R_CRC);
+  }
+  rd_close(r->in);
+  if (r->o->test_only) {
+    if (!r->piece_flagged) {
+      run_verdict(r, good ? V_OK : V_BAD, good ? "" : R_CRC);
+    }
+    return good && !r->went_past ? EXIT_DONE : EXIT_CANCELLED;
+  }
+  if (!good) {
+    say_filled(T_BAD_LAST, r->piece);
+    say(out_close(r, 0) == 0 ? T_DONE_WITH_ERROR : T_IO_ERROR);
+    return EXIT_DONE_PAST_PROBLEM;
+  }
+  if (out_close(r, 1) != 0) {
+    say(T_IO_ERROR);
+    say(T_CANCELLED);
+    return EXIT_CANCELLED;
+  }
+  say(T_DONE);
+  return r->went_past ? EXIT_DONE_PAST_PROBLEM : EXIT_DONE;
+}

@@ -1,0 +1,45 @@
+#ifndef KV_RESTORER_RUN_H
+#define KV_RESTORER_RUN_H
+/* The state of one restore run, shared by its steps. */
+
+#include "ask.h"
+#include "series.h"
+
+typedef struct {
+  const options* o;
+  reader* in;
+  char piece[SYS_PATH_MAX]; /* the piece being read */
+  int number;               /* its number in the series, 1 for the first */
+  first_header first;
+  char name[SYS_PATH_MAX]; /* the file name the series restores */
+  sys_fd out;
+  char out_path[SYS_PATH_MAX];
+  i64 remaining;      /* bytes of the file still to come */
+  i64 body_left;      /* body bytes still unread in the open piece */
+  unsigned short crc; /* of the open piece's body so far */
+  int went_past;      /* a checksum or identity problem was passed over */
+  int piece_flagged;  /* --test: the open piece already has its verdict */
+  int percent;        /* last percentage shown */
+} run;
+
+/* Ends the run as cancelled after `format` filled with the piece's name; under
+ * --test the piece's verdict instead. Returns the exit status. */
+int run_stop(run* r, const char* format, const char* mark, const char* remark);
+/* A problem the user may go past: the question, or under --test the verdict.
+ * 1 to go on. */
+int run_go_past(run* r, const char* format, const char* remark);
+/* Shows one --test verdict line for the open piece. */
+void run_verdict(run* r, const char* mark, const char* remark);
+
+/* Checks the finished piece's trailer and opens the next piece behind its
+ * header; the exit status when the run ends there, -1 to go on. */
+int next_piece(run* r);
+/* Writes out the buffered output bytes and closes the output, setting its
+ * modification time first when `mtime_set` is 1 and the series records one;
+ * 0 when every byte reached the file. */
+int out_close(run* r, int mtime_set);
+
+/* Reads the last piece's trailer and ends the run; returns the exit status. */
+int finish_series(run* r);
+
+#endif

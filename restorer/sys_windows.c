@@ -1,0 +1,230 @@
+/* The restorer's system layer on Windows: wide-character file calls and a
+ * Unicode console, with UTF-8 on the program's side. */
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+/* After windows.h, which it builds on. */
+#include <shellapi.h>
+
+#include "sys.h"
+
+/* One conversion buffer per argument position: no call needs two at once. */
+static WCHAR wide_path[SYS_PATH_MAX];
+static WCHAR wide_text[SYS_PATH_MAX];
+static int own_console;
+
+static const WCHAR* to_wide(const char* utf8, WCHAR* out) {
+  if (MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out, SYS_PATH_MAX) <= 0) {
+    out[0] = 0;
+  }
+  return out;
+}
+
+static char* to_utf8(const WCHAR* wide) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, NULL, 0, NULL, NULL);
+  char* out = HeapAlloc(GetProcessHeap(), 0, size > 0 ? (SIZE_T)size : 1);
+  if (out == NULL || size <= 0 ||
+      WideCharToMultiByte(CP_UTF8, 0, wide, -1, out, size, NULL, NULL) <= 0) {
+    ExitProcess(1);
+  }
+  return out;
+}
+
+void sys_start(int* argc, char*** argv) {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  char** args = HeapAlloc(GetProcessHeap(), 0, sizeof(char*) * (SIZE_T)(count + 1));
+  DWORD ids[2];
+  if (wide == NULL || args == NULL) {
+    ExitProcess(1);
+  }
+  for (int i = 0; i < count; ++i) {
+    args[i] = to_utf8(wide[i]);
+  }
+  args[count] = NULL;
+  *argc = count;
+  *argv = args;
+  /* Alone on its console: it was opened for this program (a double-click). */
+  own_console = GetConsoleProcessList(ids, 2) == 1;
+}
+
+void sys_finish(int status) {
+  char line[8];
+  if (own_console) {
+    static const char prompt[] = "\nEnterキーを押すと終了します";
+    sys_out(prompt, (int)sizeof prompt - 1);
+    sys_read_line(line, (int)sizeof line);
+  }
+  ExitProcess((UINT)status);
+}
+
+int sys_self_path(char* buf, int cap) {
+  WCHAR wide[SYS_PATH_MAX];
+  const DWORD n = GetModuleFileNameW(NULL, wide, SYS_PATH_MAX);
+  if (n == 0 || n >= SYS_PATH_MAX) {
+    return 0;
+  }
+  return WideCharToMultiByte(CP_UTF8, 0, wide, -1, buf, cap, NULL, NULL) > 0;
+}
+
+int sys_is_sep(char c) {
+  return c == '\\' || c == '/';
+}
+char sys_sep(void) {
+  return '\\';
+}
+
+sys_fd sys_open_read(const char* path) {
+  HANDLE h =
+      CreateFileW(to_wide(path, wide_path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, NULL,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+  if (h == INVALID_HANDLE_VALUE) {
+    return SYS_NO_FD;
+  }
+  if (GetFileType(h) != FILE_TYPE_DISK) {
+    CloseHandle(h);
+    return SYS_NO_FD;
+  }
+  return (sys_fd)h;
+}
+
+sys_fd sys_create_new(const char* path) {
+  /* CREATE_NEW fails on any existing name, a link included. */
+  HANDLE h = CreateFileW(to_wide(path, wide_path), GENERIC_WRITE, 0, NULL, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+  if (h == INVALID_HANDLE_VALUE) {
+    return SYS_NO_FD;
+  }
+  /* A reserved name (CON, NUL, COM1...) opens a device, not a file. */
+  if (GetFileType(h) != FILE_TYPE_DISK) {
+    CloseHandle(h);
+    return SYS_NO_FD;
+  }
+  return (sys_fd)h;
+}
+
+int sys_read(sys_fd fd, void* buf, int size) {
+  DWORD got = 0;
+  return ReadFile((HANDLE)fd, buf, (DWORD)size, &got, NULL) ? (int)got : -1;
+}
+
+int sys_write(sys_fd fd, const void* buf, int size) {
+  DWORD put = 0;
+  return WriteFile((HANDLE)fd, buf, (DWORD)size, &put, NULL) && put == (DWORD)size ? 0 : -1;
+}
+
+int sys_seek(sys_fd fd, i64 position) {
+  LARGE_INTEGER to;
+  to.QuadPart = position;
+  return SetFilePointerEx((HANDLE)fd, to, NULL, FILE_BEGIN) ? 0 : -1;
+}
+
+i64 sys_size(sys_fd fd) {
+  LARGE_INTEGER size;
+  return GetFileSizeEx((HANDLE)fd, &size) ? size.QuadPart : -1;
+}
+
+int sys_close(sys_fd fd) {
+  return CloseHandle((HANDLE)fd) ? 0 : -1;
+}
+
+int sys_set_mtime(sys_fd fd, i64 unix_seconds) {
+  /* FILETIME counts 100 ns steps from 1601-01-01. */
+  const unsigned long long ticks = (unsigned long long)(unix_seconds + 11644473600LL) * 10000000ULL;
+  FILETIME written;
+  written.dwLowDateTime = (DWORD)ticks;
+  written.dwHighDateTime = (DWORD)(ticks >> 32);
+  return SetFileTime((HANDLE)fd, NULL, NULL, &written) ? 0 : -1;
+}
+
+int sys_exists(const char* path) {
+  return GetFileAttributesW(to_wide(path, wide_path)) != INVALID_FILE_ATTRIBUTES;
+}
+
+int sys_is_folder(const char* path) {
+  const DWORD a = GetFileAttributesW(to_wide(path, wide_path));
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+int sys_remove(const char* path) {
+  return DeleteFileW(to_wide(path, wide_path)) ? 0 : -1;
+}
+
+int sys_same_file(const char* path, sys_fd fd) {
+  BY_HANDLE_FILE_INFORMATION a;
+  BY_HANDLE_FILE_INFORMATION b;
+  HANDLE h = CreateFileW(to_wide(path, wide_path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+  int same;
+  if (h == INVALID_HANDLE_VALUE) {
+    return 0;
+  }
+  same = GetFileInformationByHandle(h, &a) && GetFileInformationByHandle((HANDLE)fd, &b) &&
+         a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+  CloseHandle(h);
+  return same;
+}
+
+void sys_out(const char* text, int length) {
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD mode;
+  DWORD put;
+  if (GetConsoleMode(out, &mode)) {
+    /* A console takes UTF-16, whatever its code page. */
+    const int n = MultiByteToWideChar(CP_UTF8, 0, text, length, wide_text, SYS_PATH_MAX);
+    WriteConsoleW(out, wide_text, (DWORD)(n > 0 ? n : 0), &put, NULL);
+  } else {
+    WriteFile(out, text, (DWORD)length, &put, NULL);
+  }
+}
+
+int sys_out_is_console(void) {
+  DWORD mode;
+  return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
+static int read_console_line(HANDLE in, char* buf, int cap) {
+  WCHAR wide[512];
+  DWORD got = 0;
+  int n;
+  if (!ReadConsoleW(in, wide, 511, &got, NULL) || got == 0) {
+    return -1;
+  }
+  while (got > 0 && (wide[got - 1] == L'\n' || wide[got - 1] == L'\r')) {
+    --got;
+  }
+  wide[got] = 0;
+  n = WideCharToMultiByte(CP_UTF8, 0, wide, -1, buf, cap, NULL, NULL);
+  if (n <= 0) {
+    buf[0] = 0;
+    return 0;
+  }
+  return n - 1;
+}
+
+int sys_read_line(char* buf, int cap) {
+  HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+  DWORD mode;
+  int n = 0;
+  char c;
+  if (GetConsoleMode(in, &mode)) {
+    return read_console_line(in, buf, cap);
+  }
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(in, &c, 1, &got, NULL) || got == 0) {
+      if (n == 0) {
+        return -1;
+      }
+      break;
+    }
+    if (c == '\n') {
+      break;
+    }
+    if (c != '\r' && n < cap - 1) {
+      buf[n++] = c;
+    }
+  }
+  buf[n] = 0;
+  return n;
+}

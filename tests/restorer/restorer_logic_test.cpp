@@ -1,0 +1,236 @@
+// The restorer's C logic on this machine: names, the marker scan, flagged
+// integers, first headers and the recorded time.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/typed_header_builder.h"
+#include "tests/support/temp_dir.h"
+
+extern "C" {
+#include "restorer/names.h"
+#include "restorer/series.h"
+#include "restorer/utc_time.h"
+}
+
+namespace kv::test {
+namespace {
+
+std::vector<std::uint8_t> Bytes(const std::string& text) {
+  return {text.begin(), text.end()};
+}
+
+class RestorerLogic : public ::testing::Test {
+ protected:
+  // Opens a file holding `bytes` in the reader.
+  reader& Open(const std::vector<std::uint8_t>& bytes) {
+    WriteFileBytes(dir / "f", bytes);
+    rd_close(in.get());
+    EXPECT_TRUE(rd_open(in.get(), (dir / "f").c_str()));
+    return *in;
+  }
+  void TearDown() override { rd_close(in.get()); }
+
+  TempDir dir;
+  std::unique_ptr<reader> in = [] {
+    auto r = std::make_unique<reader>();
+    r->fd = SYS_NO_FD;
+    return r;
+  }();
+};
+
+TEST(RestorerNames, KeepOnlyASafeLastComponent) {
+  const struct {
+    std::string recorded;
+    const char* safe;  // nullptr: unusable
+  } cases[] = {
+      {"report.doc", "report.doc"},
+      {"../../etc/passwd", "passwd"},
+      {"C:\\Users\\ann\\報告.txt", "報告.txt"},
+      {"a<b>c:d\"e|f?g*h", "a_b_c_d_e_f_g_h"},
+      {"\x82\xa0.txt", "\xC2\x82\xC2\xA0.txt"},      // not UTF-8: each byte as Latin-1
+      {"\xC0\xAF", "\xC3\x80\xC2\xAF"},              // an overlong "/" is no separator
+      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"},  // nor is a surrogate a character
+      {"dir/", nullptr},
+      {"..", nullptr},
+      {".", nullptr},
+      {"a\tb", nullptr},
+      {"a\x7F", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.recorded);
+    char out[SYS_PATH_MAX];
+    const int ok = safe_name(c.recorded.c_str(), out, sizeof out);
+    EXPECT_EQ(ok != 0, c.safe != nullptr);
+    if (c.safe != nullptr) {
+      EXPECT_STREQ(out, c.safe);
+    }
+  }
+  // A name that does not fit the buffer is refused, never cut.
+  char small[8];
+  EXPECT_EQ(safe_name("abcdefgh", small, sizeof small), 0);
+}
+
+TEST(RestorerNames, FollowingPiecesAndFolders) {
+  const struct {
+    const char* name;
+    int number;
+    const char* piece;
+  } pieces[] = {
+      {"/m/report.exe", 2, "/m/report.d02"},
+      {"/m/report.exe", 100, "/m/report.d100"},
+      {"/m.x/report", 3, "/m.x/report.d03"},
+      {"report.tar.exe", 9, "report.tar.d09"},
+  };
+  for (const auto& c : pieces) {
+    char out[SYS_PATH_MAX];
+    piece_name(c.name, c.number, out, sizeof out);
+    EXPECT_STREQ(out, c.piece);
+  }
+  char out[SYS_PATH_MAX];
+  folder_of("/report.exe", out, sizeof out);
+  EXPECT_STREQ(out, "/");
+  folder_of("report.exe", out, sizeof out);
+  EXPECT_STREQ(out, ".");
+  folder_of("/a/b/report.exe", out, sizeof out);
+  EXPECT_STREQ(out, "/a/b");
+  join_path("/", "x", out, sizeof out);
+  EXPECT_STREQ(out, "/x");
+  join_path("/a", "x", out, sizeof out);
+  EXPECT_STREQ(out, "/a/x");
+}
+
+TEST(RestorerTime, RecordedTimeToSeconds) {
+  const auto pack = [](int month, int day, int hour, int minute, int second) {
+    return static_cast<unsigned long>(second | minute << 6 | hour << 12 | day << 17 | month << 22);
+  };
+  const struct {
+    int year;
+    unsigned long packed;
+    long long seconds;  // -1: not a calendar time
+  } cases[] = {
+      {2003, pack(12, 31, 23, 30, 0), 1072913400},
+      {1970, pack(1, 1, 0, 0, 0), 0},
+      {2000, pack(2, 29, 12, 0, 0), 951825600},
+      {2038, pack(1, 19, 3, 14, 8), 2147483648},
+      {2001, pack(2, 29, 0, 0, 0), -1},
+      {2004, pack(0, 1, 0, 0, 0), -1},
+      {2004, pack(13, 1, 0, 0, 0), -1},
+      {2004, pack(4, 31, 0, 0, 0), -1},
+      {2004, pack(1, 1, 24, 0, 0), -1},
+      {2004, pack(1, 1, 0, 60, 0), -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.year);
+    i64 seconds = -1;
+    const int ok = recorded_to_unix(c.year, c.packed, &seconds);
+    EXPECT_EQ(ok != 0, c.seconds >= 0);
+    if (ok) {
+      EXPECT_EQ(seconds, c.seconds);
+    }
+  }
+}
+
+TEST_F(RestorerLogic, Crc16AndFlaggedIntegers) {
+  EXPECT_EQ(crc16_update(0, "123456789", 9), 0x31C3);
+  EXPECT_EQ(crc16_update(crc16_update(0, "1234", 4), "56789", 5), 0x31C3);
+
+  reader& r = Open({0x7F, 0x80, 0x00, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0xFF, 0x80, 0x00, 0x00, 0x00,
+                    0xAA, 0x05, 0xF2, 0x00, 0x80});
+  EXPECT_EQ(rd_flagged16(&r), 127);
+  EXPECT_EQ(rd_flagged16(&r), 128);
+  EXPECT_EQ(rd_flagged16(&r), 32895);
+  EXPECT_EQ(rd_flagged64(&r), 0x7FFFFFFF);
+  EXPECT_EQ(rd_flagged64(&r), 5000000000LL);
+  EXPECT_EQ(rd_flagged16(&r), -1);  // its second byte is missing
+}
+
+TEST_F(RestorerLogic, MarkerScanBounds) {
+  const std::string marker = "-QX3-";
+  const struct {
+    std::size_t size;
+    std::size_t at;
+    long long limitAbove;  // read limit: the size plus this
+    long long found;       // -1: not found
+  } cases[] = {
+      {3000, 1021, 0, 1021},              // across the first block boundary
+      {102400 + 500, 101000, 0, 101000},  // inside the hundredth block
+      {110000, 102000, 0, -1},            // beyond the hundred blocks
+      {2000, 1990, 0, -1},                // in a last partial block, left unread...
+      {2000, 1990, 1024, 1990},           // ...unless the limit reaches past the end
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.at);
+    std::vector<std::uint8_t> bytes(c.size, 0);
+    std::copy(marker.begin(), marker.end(), bytes.begin() + static_cast<long>(c.at));
+    reader& r = Open(bytes);
+    EXPECT_EQ(find_marker(&r, marker.c_str(), 5, 4, 0, r.size + c.limitAbove), c.found);
+  }
+}
+
+TEST_F(RestorerLogic, FirstHeaders) {
+  char pattern[6];
+  ASSERT_EQ(first_pattern(pattern), 6);
+  EXPECT_EQ(std::string(pattern, 6), std::string("\x03-QX3-", 6));
+
+  const std::vector<std::uint8_t> plain =
+      BuildType3FirstHeader(1000000, 299997, 0xBEEF, "data.bin", 2004, 0x12345);
+  // The records of `plain` with one more record in front of its end tag.
+  const auto with = [&](std::vector<std::uint8_t> record) {
+    std::vector<std::uint8_t> h = plain;
+    h.insert(h.end() - 1, record.begin(), record.end());
+    return h;
+  };
+  const std::vector<std::uint8_t> longName = [] {
+    std::vector<std::uint8_t> h = Bytes(std::string("\x03-QX3-\x00\x01\x00\x00\x00", 11));
+    const std::vector<std::uint8_t> rest = {0x7F, 0xFF, 0xFF, 0xFF, 0x34, 0x12, 0x01, 0x80, 0x84};
+    h.insert(h.end(), rest.begin(), rest.end());
+    h.insert(h.end(), 260, 'n');
+    h.push_back(0);
+    return h;
+  }();
+  std::vector<std::uint8_t> flags3 = plain;
+  flags3[10] = 3;
+  const struct {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+    header_status status;
+    int version[2];
+  } cases[] = {
+      {"plain", plain, HEADER_OK, {0, 0}},
+      {"unknown tag skipped", with({7, 3, 1, 2, 3}), HEADER_OK, {0, 0}},
+      {"version 3.12", with({2, 2, 3, 12}), HEADER_OK, {3, 12}},
+      {"version 3.13", with({2, 2, 3, 13}), HEADER_NEWER_VERSION, {3, 13}},
+      {"version 4.0", with({2, 2, 4, 0}), HEADER_NEWER_VERSION, {4, 0}},
+      {"compressed wins", flags3, HEADER_COMPRESSED, {0, 0}},
+      {"name over 259 bytes", longName, HEADER_BROKEN, {0, 0}},
+      {"cut in the records",
+       std::vector<std::uint8_t>(plain.begin(), plain.end() - 3),
+       HEADER_BROKEN,
+       {0, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    reader& r = Open(c.bytes);
+    first_header h;
+    int version[2];
+    EXPECT_EQ(read_first_header(&r, 0, &h, version), c.status);
+    EXPECT_EQ(version[0], c.version[0]);
+    EXPECT_EQ(version[1], c.version[1]);
+    if (c.status == HEADER_OK) {
+      EXPECT_EQ(h.source_size, 1000000);
+      EXPECT_EQ(h.piece_length, 299997);
+      EXPECT_EQ(h.series_id, 0xBEEFu);
+      EXPECT_STREQ(h.name, "data.bin");
+      EXPECT_EQ(h.year, 2004);
+      EXPECT_EQ(h.packed_time, 0x12345u);
+      EXPECT_EQ(h.header_length, static_cast<i64>(c.bytes.size()));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kv::test
