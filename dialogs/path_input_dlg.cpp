@@ -46,10 +46,10 @@ CPathInputDlg::CPathInputDlg(QWidget* parent) : QDialog(parent) {
   auto* grid = new QGridLayout(this);
   grid->addWidget(prompt, 0, 0, 1, 3);
   grid->addWidget(edit_, 1, 0, 1, 3);
+  grid->addWidget(ok, 3, 1);  // added in Tab order
+  grid->addWidget(cancel, 3, 2);
   grid->addWidget(file, 2, 0);
   grid->addWidget(folder, 2, 1);
-  grid->addWidget(ok, 3, 1);
-  grid->addWidget(cancel, 3, 2);
   connect(ok, &QPushButton::clicked, this, &CPathInputDlg::accept);
   connect(cancel, &QPushButton::clicked, this, &CPathInputDlg::reject);
   connect(folder, &QPushButton::clicked, this, &CPathInputDlg::BrowseFolder);

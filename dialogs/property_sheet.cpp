@@ -39,6 +39,14 @@ CPropertySheet::CPropertySheet(const QString& caption, QWidget* parent)
 void CPropertySheet::AddPage(CPropertyPage* page) {
   pages_.push_back(page);
   tabs_->addTab(page, page->Caption());
+  // A page joins the focus chain behind the buttons; Tab should reach its
+  // controls first, so the buttons move behind its last widget.
+  QWidget* last = page;
+  while (page->isAncestorOf(last->nextInFocusChain())) {
+    last = last->nextInFocusChain();
+  }
+  QWidget::setTabOrder(last, ok_);
+  QWidget::setTabOrder(ok_, cancel_);
   if (pages_.size() == 1) {
     activeIndex_ = 0;
     page->MarkShown();

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <vector>
 
+class QPushButton;
 class QTabWidget;
 
 namespace kv {
@@ -57,6 +58,8 @@ class CPropertySheet : public QDialog {
   void OnTabChanged(int index);
 
   QTabWidget* tabs_;
+  QPushButton* ok_;
+  QPushButton* cancel_;
   std::vector<CPropertyPage*> pages_;
   int activeIndex_ = -1;
   bool switching_ = false;

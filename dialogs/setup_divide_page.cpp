@@ -24,8 +24,8 @@ CSetupDividePage::CSetupDividePage(DivideSettings& settings)
     : CPropertyPage(QStringLiteral("分割設定")), settings_(settings) {
   sizeEdit_ = NameControl(new QLineEdit, ids::kPresetSizeEdit);
   labelEdit_ = NameControl(new QLineEdit, ids::kPresetLabelEdit);
-  add_ = NameControl(new QPushButton(QStringLiteral("追加(A)")), ids::kPresetAddButton);
   list_ = NameControl(new QListWidget, ids::kPresetList);
+  add_ = NameControl(new QPushButton(QStringLiteral("追加(A)")), ids::kPresetAddButton);
   delete_ = NameControl(new QPushButton(QStringLiteral("削除(&D)")), ids::kPresetDeleteButton);
   auto* standard =
       NameControl(new QPushButton(QStringLiteral("標準(&R)")), ids::kPresetStandardButton);
@@ -38,8 +38,8 @@ CSetupDividePage::CSetupDividePage(DivideSettings& settings)
   auto* grid = new QGridLayout(group);
   grid->addWidget(sizeEdit_, 0, 0);
   grid->addWidget(labelEdit_, 0, 1);
+  grid->addWidget(list_, 1, 0, 3, 2);  // added in Tab order
   grid->addWidget(add_, 0, 2);
-  grid->addWidget(list_, 1, 0, 3, 2);
   grid->addWidget(delete_, 1, 2);
   grid->addWidget(standard, 2, 2);
   grid->setRowStretch(3, 1);

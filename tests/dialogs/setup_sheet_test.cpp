@@ -161,6 +161,19 @@ TEST_F(SetupSheetTest, PresetsAreAddedSelectedDeletedAndResetToTheBuiltInOnes) {
             (SizePreset{"1,457,664Bytes (1.44MB)", "1.44MBフロッピー"}));
 }
 
+TEST_F(SetupSheetTest, TabVisitsAPageInTheOrderOfItsControlsThenTheButtons) {
+  Open(1);
+  QWidget* page = Tabs()->currentWidget();
+  QStringList order;
+  for (QWidget* w = page->nextInFocusChain(); w != page; w = w->nextInFocusChain()) {
+    if (w->objectName().startsWith("ctl") && (page->isAncestorOf(w) || !Tabs()->isAncestorOf(w))) {
+      order.push_back(w->objectName());
+    }
+  }
+  EXPECT_EQ(order, (QStringList{"ctl1106", "ctl1113", "ctl1108", "ctl1105", "ctl1107", "ctl1110",
+                                "ctl1", "ctl2"}));
+}
+
 TEST_F(SetupSheetTest, HeadCutCountsAreIntegersUpTo32767) {
   const struct {
     const char* first;

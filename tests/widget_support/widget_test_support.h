@@ -8,9 +8,15 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "core/command_ids.h"
+
+// Lets test failures show texts readably.
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
 
 namespace kv::test {
 
