@@ -103,6 +103,10 @@ CValidityCheckDlg::~CValidityCheckDlg() {
   run_.Join();
 }
 
+bool CValidityCheckDlg::IsRunning() const {
+  return run_.State() != kRunIdle;
+}
+
 void CValidityCheckDlg::SetFolder(const QString& folder) {
   if (IsRunning()) {
     return;  // the worker reads the folder and the rows

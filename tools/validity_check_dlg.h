@@ -30,7 +30,7 @@ class CValidityCheckDlg : public QDialog {
   // Makes `folder` the current folder and lists its candidate files; ignored
   // while a check runs.
   void SetFolder(const QString& folder);
-  bool IsRunning() const { return run_.State() != 0; }
+  bool IsRunning() const;
 
  public slots:
   void reject() override;
