@@ -18,6 +18,7 @@ CDivideTypeSheet::CDivideTypeSheet(QWidget* parent)
       type0_(new CDivideTypePage0) {
   AddPage(general_);
   AddPage(type0_);
+  FinishPages();
   general_->SetApplyStep([this] { return !applyStep_ || applyStep_(*this); });
 }
 

@@ -18,9 +18,11 @@ SizePreset SplitPresetLine(const QString& line) {
   while (!size.isEmpty() && size.back() == QLatin1Char(' ')) {
     size.chop(1);
   }
-  QString label;
-  if (bar >= 0 && size.size() + 3 < line.size()) {
-    label = line.mid(size.size() + 3);
+  // The label follows the "|" and the one blank a list line puts behind it;
+  // blanks typed at the end of a size text must not shift it.
+  QString label = bar < 0 ? QString() : line.mid(bar + 1);
+  if (label.startsWith(QLatin1Char(' '))) {
+    label.remove(0, 1);
   }
   return {ToStd(size), ToStd(label)};
 }

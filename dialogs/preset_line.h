@@ -11,7 +11,7 @@ namespace kv {
 QString PresetLine(const SizePreset& preset);
 
 // The size text is the part before the first "|" without trailing blanks;
-// the label starts three characters behind it (past " | "), empty without "|".
+// the label is the rest behind "| " (or "|"), empty without "|".
 SizePreset SplitPresetLine(const QString& line);
 
 }  // namespace kv

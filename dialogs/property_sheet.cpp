@@ -19,9 +19,24 @@ void CPropertyPage::MarkShown() {
 }
 
 CPropertySheet::CPropertySheet(const QString& caption, QWidget* parent)
-    : QDialog(parent), tabs_(new QTabWidget(this)) {
+    : QDialog(parent), tabs_(new QTabWidget) {
   setWindowTitle(caption);
-  auto* buttons = new QDialogButtonBox(this);
+  (new QVBoxLayout(this))->addWidget(tabs_);
+  connect(tabs_, &QTabWidget::currentChanged, this, &CPropertySheet::OnTabChanged);
+}
+
+void CPropertySheet::AddPage(CPropertyPage* page) {
+  pages_.push_back(page);
+  tabs_->addTab(page, page->Caption());
+  if (pages_.size() == 1) {
+    activeIndex_ = 0;
+    page->MarkShown();
+  }
+}
+
+void CPropertySheet::FinishPages() {
+  // Created behind the pages' controls, so that Tab reaches them last.
+  auto* buttons = new QDialogButtonBox;
   QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
   QPushButton* cancel =
       buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
@@ -30,27 +45,7 @@ CPropertySheet::CPropertySheet(const QString& caption, QWidget* parent)
   ok->setDefault(true);
   connect(buttons, &QDialogButtonBox::accepted, this, &CPropertySheet::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &CPropertySheet::reject);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(tabs_);
-  layout->addWidget(buttons);
-  connect(tabs_, &QTabWidget::currentChanged, this, &CPropertySheet::OnTabChanged);
-}
-
-void CPropertySheet::AddPage(CPropertyPage* page) {
-  pages_.push_back(page);
-  tabs_->addTab(page, page->Caption());
-  // A page joins the focus chain behind the buttons; Tab should reach its
-  // controls first, so the buttons move behind its last widget.
-  QWidget* last = page;
-  while (page->isAncestorOf(last->nextInFocusChain())) {
-    last = last->nextInFocusChain();
-  }
-  QWidget::setTabOrder(last, ok_);
-  QWidget::setTabOrder(ok_, cancel_);
-  if (pages_.size() == 1) {
-    activeIndex_ = 0;
-    page->MarkShown();
-  }
+  layout()->addWidget(buttons);
 }
 
 int CPropertySheet::ActiveIndex() const {

@@ -8,7 +8,6 @@
 #include <QWidget>
 #include <vector>
 
-class QPushButton;
 class QTabWidget;
 
 namespace kv {
@@ -44,6 +43,8 @@ class CPropertySheet : public QDialog {
  public:
   CPropertySheet(const QString& caption, QWidget* parent);
   void AddPage(CPropertyPage* page);
+  // Adds OK and キャンセル behind the pages; called once, after the last AddPage.
+  void FinishPages();
   int PageCount() const { return static_cast<int>(pages_.size()); }
   CPropertyPage* Page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
   int ActiveIndex() const;
@@ -58,8 +59,6 @@ class CPropertySheet : public QDialog {
   void OnTabChanged(int index);
 
   QTabWidget* tabs_;
-  QPushButton* ok_;
-  QPushButton* cancel_;
   std::vector<CPropertyPage*> pages_;
   int activeIndex_ = -1;
   bool switching_ = false;

@@ -20,6 +20,7 @@ CSetupSheet::CSetupSheet(DivideSettings& settings, const StubDataFile& stubs, QW
     AddPage(new CSetupSelfRestorePage(settings, stubs));
   }
   AddPage(new CSetupPathPage(settings));
+  FinishPages();
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "dialogs/setup_sheet.h"
 
 #include "dialogs/path_input_dlg.h"
+#include "dialogs/preset_line.h"
 
 #include <gtest/gtest.h>
 
@@ -172,6 +173,26 @@ TEST_F(SetupSheetTest, TabVisitsAPageInTheOrderOfItsControlsThenTheButtons) {
   }
   EXPECT_EQ(order, (QStringList{"ctl1106", "ctl1113", "ctl1108", "ctl1105", "ctl1107", "ctl1110",
                                 "ctl1", "ctl2"}));
+}
+
+TEST(PresetLineTest, ALineSplitsIntoSizeTextAndLabelAndBack) {
+  const struct {
+    const char* line;
+    SizePreset preset;
+    const char* rebuilt;
+  } cases[] = {
+      {"1,457,664Bytes (1.44MB) | 1.44MBフロッピー",
+       {"1,457,664Bytes (1.44MB)", "1.44MBフロッピー"},
+       "1,457,664Bytes (1.44MB) | 1.44MBフロッピー"},
+      {"空き容量にあわせる", {"空き容量にあわせる", ""}, "空き容量にあわせる"},
+      {"2048   | x", {"2048", "x"}, "2048 | x"},
+      {"2048|a|b", {"2048", "a|b"}, "2048 | a|b"},
+      {"2048 | ", {"2048", ""}, "2048"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SplitPresetLine(QString::fromUtf8(c.line)), c.preset) << c.line;
+    EXPECT_EQ(PresetLine(c.preset), QString::fromUtf8(c.rebuilt)) << c.line;
+  }
 }
 
 TEST_F(SetupSheetTest, HeadCutCountsAreIntegersUpTo32767) {

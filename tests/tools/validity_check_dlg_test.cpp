@@ -171,6 +171,10 @@ TEST_F(ValidityCheckDlgTest, CancelStopsInsideALargeBodyAndTheDialogClosesOnlyWh
   Drop(dir_.Path().string());
   CheckButton()->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return Rows().front() == "big.d01|－|"; }, 10000));
+  std::filesystem::create_directory(dir_.Path() / "other");
+  Drop(dir_ / "other");  // the folder stays while the worker reads it
+  EXPECT_EQ(Control<QLineEdit>(&dialog_, ids::kCheckFolderEdit)->text().toStdString(),
+            dir_.Path().string());
   CloseButton()->click();  // asks the worker to stop
   EXPECT_TRUE(dialog_.isVisible());
   ASSERT_TRUE(WaitForIdleButtons(10000));
