@@ -17,16 +17,22 @@ endif()
 
 # One test executable per folder of tests; LABELS lets scripts/test pick groups.
 function(kv_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   kv_project_target(${name})
   target_link_libraries(${name} PRIVATE ${T_LIBS} kv_test_support GTest::gtest_main)
   # One label per executable: a label list does not survive test discovery.
   list(LENGTH T_LABELS label_count)
   if(NOT label_count EQUAL 1)
-    message(FATAL_ERROR "${name}: give exactly one label (core, engine, plan, threaded, large, cli, restorer)")
+    message(FATAL_ERROR
+      "${name}: give exactly one label (core, engine, plan, threaded, large, cli, restorer, widget)")
   endif()
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${T_LABELS})
+  if(T_ENVIRONMENT)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+      PROPERTIES LABELS ${T_LABELS} ENVIRONMENT "${T_ENVIRONMENT}")
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${T_LABELS})
+  endif()
   if("threaded" IN_LIST T_LABELS)
     set_property(GLOBAL APPEND PROPERTY KV_THREADED_TEST_TARGETS ${name})
   endif()
