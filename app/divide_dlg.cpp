@@ -259,15 +259,14 @@ void CDivideDlg::CloseWindow() {
 }
 
 void CDivideDlg::closeEvent(QCloseEvent* event) {
-  if (closeAllowed_) {
+  // The close box is the close command: while a job runs it cancels the job.
+  if (closeAllowed_ || planner_->Cancel() == CancelOutcome::kClose) {
     closeAllowed_ = false;
     event->accept();
     done(QDialog::Accepted);
     return;
   }
-  // The close box is the close command: while a job runs it cancels the job.
   event->ignore();
-  OnCancel();
 }
 
 void CDivideDlg::reject() {

@@ -15,18 +15,20 @@ elseif(NOT KV_SANITIZE STREQUAL "")
   message(FATAL_ERROR "KV_SANITIZE must be empty, 'address' or 'thread'")
 endif()
 
-# One test executable per folder of tests; LABELS lets scripts/test pick groups.
+# One test executable per folder of tests; LABELS lets scripts/test pick groups;
+# ENVIRONMENT holds NAME=VALUE settings for every test of the executable.
 function(kv_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   kv_project_target(${name})
   target_link_libraries(${name} PRIVATE ${T_LIBS} kv_test_support GTest::gtest_main)
   # One label per executable: a label list does not survive test discovery.
   list(LENGTH T_LABELS label_count)
   if(NOT label_count EQUAL 1)
-    message(FATAL_ERROR "${name}: give exactly one label (core, engine, plan, threaded, large, cli)")
+    message(FATAL_ERROR "${name}: give exactly one label (core, engine, plan, threaded, large, cli, widget)")
   endif()
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${T_LABELS})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS ${T_LABELS}
+                       ENVIRONMENT "${T_ENVIRONMENT}")
   if("threaded" IN_LIST T_LABELS)
     set_property(GLOBAL APPEND PROPERTY KV_THREADED_TEST_TARGETS ${name})
   endif()
