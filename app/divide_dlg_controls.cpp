@@ -109,7 +109,8 @@ void CDivideDlg::ConnectControls() {
   connect(updateButton_, &QPushButton::clicked, this, &CDivideDlg::OnAnalyse);
   connect(executeButton_, &QPushButton::clicked, this, &CDivideDlg::OnExecute);
   connect(closeButton_, &QPushButton::clicked, this, &CDivideDlg::OnCancel);
-  connect(selfRestoreCheck_, &QCheckBox::toggled, this, [this](bool on) {
+  // Only a click of the user's re-analyses: the stored state set at startup does not.
+  connect(selfRestoreCheck_, &QCheckBox::clicked, this, [this](bool on) {
     context_.settings.SelfRestore = on;
     QTimer::singleShot(0, this, &CDivideDlg::OnAnalyse);
   });

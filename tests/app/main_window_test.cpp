@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -300,6 +301,49 @@ TEST_F(MainWindowTest, TheStoredPositionMovesTheWindowOnlyWhenComplete) {
     EXPECT_EQ(window_->pos(), c.expected);
     Close();
   }
+}
+
+TEST_F(MainWindowTest, AFolderItemTakesTheFileNameAlongAndAFileItemStandsAlone) {
+  QSettings stored(store->FileName(), QSettings::IniFormat);
+  stored.setValue("DefaultPath/Divide-1", "/media/backup/");
+  stored.setValue("DefaultPath/Divide-2", "/media/backup/list.txt");
+  stored.sync();
+  Open("");
+  auto* box = Control<QComboBox>(1000);
+  struct Case {
+    const char* typed;
+    int item;
+    const char* result;
+  };
+  const Case cases[] = {{"/data/report.doc", 0, "/media/backup/report.doc"},
+                        {"", 0, "/media/backup/"},
+                        {"/data/report.doc", 1, "/media/backup/list.txt"}};
+  for (const Case& c : cases) {
+    box->lineEdit()->selectAll();
+    QTest::keyClick(box->lineEdit(), Qt::Key_Backspace);
+    QTest::keyClicks(box->lineEdit(), c.typed);
+    box->setCurrentIndex(c.item);
+    emit box->activated(c.item);
+    QTest::qWait(50);
+    EXPECT_EQ(Text(1000), c.result) << c.typed << " " << c.item;
+  }
+}
+
+TEST_F(MainWindowTest, TheTwoSettingsCommands) {
+  Open();
+  Action(32790)->trigger();
+  EXPECT_TRUE(Action(32790)->isChecked());
+  Action(32790)->trigger();
+  EXPECT_FALSE(Action(32790)->isChecked());
+
+  boxes.Answer({QMessageBox::Yes, QMessageBox::Yes, QMessageBox::Ok});
+  Action(32784)->trigger();
+  ASSERT_EQ(boxes.Seen().size(), 3u);
+  EXPECT_EQ(boxes.Seen()[2],
+            "Kolvanto|ご利用ありがとうございました。\nまたのご利用をお待ちしています。");
+  EXPECT_FALSE(window_->isVisible());
+  Close();
+  EXPECT_FALSE(QFile::exists(store->FileName()));
 }
 
 }  // namespace

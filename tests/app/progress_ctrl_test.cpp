@@ -21,10 +21,9 @@ class PaintCounter final : public QObject {
   }
 };
 
-class ProgressCtrlTest : public ::testing::Test {
+class ProgressCtrlTest : public ::testing::Test, private ApplicationFirst {
  protected:
   ProgressCtrlTest() {
-    EnsureApplication();
     bar.SetRange(0, 1000);
     bar.resize(200, 16);
     bar.show();

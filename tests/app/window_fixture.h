@@ -30,6 +30,11 @@ namespace kv::test {
 // Creates the one QApplication of the test program on first use.
 void EnsureApplication();
 
+// A base of fixtures whose members are widgets: the application exists first.
+struct ApplicationFirst {
+  ApplicationFirst() { EnsureApplication(); }
+};
+
 class RecordingShell final : public ShellActions {
  public:
   bool OpenFolder(const std::string&) override { return true; }
