@@ -14,6 +14,11 @@
 
 #include "app/app_icon.h"
 
+// The pages are compiled into the program's static library; its resources are registered by name.
+static void RegisterHelpPages() {
+  Q_INIT_RESOURCE(kolvanto);
+}
+
 namespace kv {
 
 namespace {
@@ -48,6 +53,7 @@ QString PlainText(const QString& html) {
 }  // namespace
 
 CHelpWindow::CHelpWindow(QWidget* parent) : QDialog(parent) {
+  RegisterHelpPages();
   setObjectName(QStringLiteral("helpWindow"));
   setWindowTitle(QStringLiteral("Kolvanto ヘルプ"));
   setWindowIcon(KolvantoIcon());
@@ -87,6 +93,7 @@ CHelpWindow::CHelpWindow(QWidget* parent) : QDialog(parent) {
 }
 
 QStringList CHelpWindow::FindPages(const QString& words) {
+  RegisterHelpPages();
   const QStringList wanted = words.split(u' ', Qt::SkipEmptyParts);
   QStringList found;
   for (const QString& page : AllPages()) {

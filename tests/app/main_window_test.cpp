@@ -7,7 +7,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
@@ -15,6 +17,7 @@
 #include <QTest>
 #include <QUrl>
 
+#include "app/help_window.h"
 #include "tests/app/window_fixture.h"
 
 namespace kv::test {
@@ -148,6 +151,9 @@ TEST_F(MainWindowTest, AcceleratorsOpenTheirCommands) {
   EXPECT_NE(Text(1020).find("存在しないか"), std::string::npos) << Text(1020);
   PressKey(QKeyCombination(Qt::Key_F1));
   EXPECT_TRUE(window_->findChild<QWidget*>("helpWindow")->isVisible());
+  EXPECT_EQ(window_->findChild<QListWidget*>("helpPages")->count(), 7);
+  EXPECT_EQ(CHelpWindow::FindPages(QStringLiteral("Kolvanto.dat 自己復元")),
+            QStringList{QStringLiteral("self_restore.html")});
 }
 
 class BusyTest : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
@@ -344,6 +350,60 @@ TEST_F(MainWindowTest, TheTwoSettingsCommands) {
   EXPECT_FALSE(window_->isVisible());
   Close();
   EXPECT_FALSE(QFile::exists(store->FileName()));
+}
+
+TEST_F(MainWindowTest, AWorkerAsksInTheWindowAndWaitsForTheAnswer) {
+  std::vector<Answer> answers;
+  worker = [&answers](WorkerKind, const WorkerContext& c) {
+    c.job.SetStatusText("1,024Bytes");
+    answers.push_back(c.prompter.Ask(MakeMessage("次のファイルは「/m/report.d02」になります",
+                                                 Buttons::kYesNo, Icon::kInformation)));
+    answers.push_back(c.prompter.AskCapacityShortage(
+        {"必要容量： 1,457,664Bytes", "空き容量： 1,024Bytes", "/m/report.d02"}));
+    c.job.SetJobMessage("分割が終了しました");
+    c.job.RunState.store(kRunIdle);
+  };
+  WriteFileBytes(dir / "report.doc", RandomBytes(1500000, 4));
+  Open(dir / "report.doc");
+  std::string shortage;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    // The job timer goes on ticking while the worker waits: the status field fills.
+    if (modal == nullptr || modal->windowTitle() != "Kolvanto 容量不足" || Text(1026).empty()) {
+      return;
+    }
+    shortage = Text(1026) + "|" + modal->findChild<QLabel*>("id1072")->text().toStdString() + "|" +
+               modal->findChild<QLabel*>("id1073")->text().toStdString();
+    EXPECT_FALSE(modal->findChild<QPushButton*>("id1069")->isEnabled());
+    modal->findChild<QPushButton*>("id1070")->click();
+    modal->findChild<QPushButton*>("id1071")->click();
+  });
+  poll.start(20);
+  boxes.Answer({QMessageBox::Yes, QMessageBox::No});
+  Control<QPushButton>(1022)->click();
+  ASSERT_TRUE(WaitFor([&] { return Ended(); }));
+  EXPECT_EQ(answers, (std::vector<Answer>{Answer::kNo, Answer::kRetry}));
+  ASSERT_EQ(boxes.Seen().size(), 2u);
+  EXPECT_EQ(boxes.Seen()[1], "Kolvanto|次のファイルは「/m/report.d02」になります");
+  EXPECT_EQ(shortage, "1,024Bytes|必要容量： 1,457,664Bytes|空き容量： 1,024Bytes");
+  EXPECT_EQ(shell.folders, std::vector<std::string>{"/m/report.d02"});
+}
+
+TEST_F(MainWindowTest, TheAboutBoxTellsTheStubDataStatus) {
+  UseStubData({"Windows用"});
+  Open();
+  QString version;
+  QString status;
+  QTimer::singleShot(200, [&] {
+    QWidget* about = QApplication::activeModalWidget();
+    version = about->findChild<QLabel*>("id1112")->text();
+    status = about->findChild<QLabel*>("id1074")->text();
+    qobject_cast<QDialog*>(about)->accept();
+  });
+  Action(32776)->trigger();
+  EXPECT_EQ(version, "Kolvanto Version 3.12 ファイル分割");
+  EXPECT_EQ(status, "自己復元型分割データ  ver. 2.01");
 }
 
 }  // namespace

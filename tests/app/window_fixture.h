@@ -37,7 +37,10 @@ struct ApplicationFirst {
 
 class RecordingShell final : public ShellActions {
  public:
-  bool OpenFolder(const std::string&) override { return true; }
+  bool OpenFolder(const std::string& path) override {
+    folders.push_back(path);
+    return true;
+  }
   bool CanOpenDiskUtility() override { return false; }
   bool OpenDiskUtility(const std::string&) override { return false; }
   bool StartCopy(const std::string& program, const std::string& file) override {
@@ -45,6 +48,7 @@ class RecordingShell final : public ShellActions {
     return true;
   }
   std::vector<std::string> copies;
+  std::vector<std::string> folders;
 };
 
 // Answers the modal message boxes as they open, in order, and records them

@@ -1,10 +1,12 @@
 // Jobs driven through the window end to end, and pictures of the window for a person.
 
+#include <QAction>
 #include <QComboBox>
 #include <QProcess>
 #include <QTest>
 #include <filesystem>
 
+#include "app/capacity_shortage_dlg.h"
 #include "plan/real_workers.h"
 #include "tests/app/window_fixture.h"
 
@@ -83,6 +85,13 @@ TEST_F(WindowJobTest, PicturesOfTheIdleAndTheBusyWindow) {
   EXPECT_TRUE(window_->grab().save(folder + "/main_window_busy.png"));
   held.release = true;
   ASSERT_TRUE(WaitFor([&] { return Ended(); }));
+
+  CCapacityShortageDlg shortage({"必要容量： 1,457,664Bytes", "空き容量： 1,024Bytes", "/m/a.d02"},
+                                shell, window_.get());
+  EXPECT_TRUE(shortage.grab().save(folder + "/capacity_shortage.png"));
+  Action(57666)->trigger();
+  QWidget* help = window_->findChild<QWidget*>("helpWindow");
+  EXPECT_TRUE(help->grab().save(folder + "/help_window.png"));
 }
 
 }  // namespace
