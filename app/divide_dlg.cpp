@@ -25,6 +25,7 @@
 #include "core/program_version.h"
 #include "core/stub_data_file.h"
 #include "core/text_fill.h"
+#include "plan/plan_texts.h"
 #include "platform/volumes.h"
 #include "tools/percent_progress_ctrl.h"
 
@@ -63,7 +64,7 @@ CDivideDlg::CDivideDlg(const WindowContext& context, QWidget* parent)
   texts.information =
       FormatText(wt::kInitialInformation, std::to_string(kProgramVersionMajor).c_str(),
                  std::to_string(kProgramVersionMinor).c_str());
-  texts.title = "Kolvanto";
+  texts.title = plan_texts::kTitleIdle;
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
