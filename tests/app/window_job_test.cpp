@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QMenu>
 #include <QProcess>
 #include <QTest>
 #include <filesystem>
@@ -79,6 +80,12 @@ TEST_F(WindowJobTest, PicturesOfTheIdleAndTheBusyWindow) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
   const QString folder = QStringLiteral(KV_TEST_OUTPUT_DIR);
   EXPECT_TRUE(window_->grab().save(folder + "/main_window_idle.png"));
+  for (int i : {0, 1}) {
+    auto* menu = window_->findChild<QMenu*>(QStringLiteral("menu%1").arg(i));
+    menu->popup(window_->mapToGlobal(QPoint(0, 0)));
+    EXPECT_TRUE(menu->grab().save(folder + QStringLiteral("/menu%1.png").arg(i)));
+    menu->hide();
+  }
   boxes.Answer({QMessageBox::Yes});
   QTest::keyClick(window_.get(), Qt::Key_F7);
   ASSERT_TRUE(WaitFor([&] { return Text(1026) == "1,024Bytes"; }));
