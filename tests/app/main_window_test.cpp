@@ -123,28 +123,46 @@ TEST_F(MainWindowTest, ThreeKindsFillTheKindMenu) {
 
 TEST_F(MainWindowTest, AcceleratorsOpenTheirCommands) {
   WriteFileBytes(dir / "report.doc", RandomBytes(1500000, 1));
+  WriteFileBytes(dir / "other.doc", RandomBytes(1500000, 2));
   Open(dir / "report.doc");
   struct Key {
     QKeyCombination key;
-    const char* modalTitle;
+    const char* modal;  // title, then the filters of a file dialog
+    std::string chosen;
   };
-  const Key keys[] = {{Qt::CTRL | Qt::Key_O, "元のファイル名を指定"},
-                      {Qt::CTRL | Qt::Key_M, "作成ファイル名を指定"},
-                      {QKeyCombination(Qt::Key_F7), "Kolvanto  実行確認"}};
+  const Key keys[] = {
+      {Qt::CTRL | Qt::Key_O,
+       "元のファイル名を指定|すべてのファイル (*);;分割ファイル (*.d01 *.000 *.001 *.exe);;"
+       "分割ファイル (*.?00 *.?01 *.exe);;圧縮ファイル (*.lzh *.zip *.cab *.rar);;"
+       "テキストファイル (*.txt *.log)",
+       dir / "other.doc"},
+      {Qt::CTRL | Qt::Key_M, "作成ファイル名を指定|分割ファイル (*.d01)", dir / "pieces.d01"},
+      {QKeyCombination(Qt::Key_F7), "Kolvanto  実行確認", {}}};
   for (const Key& k : keys) {
-    SCOPED_TRACE(k.modalTitle);
-    QString seen;
+    SCOPED_TRACE(k.modal);
+    std::string seen;
     QTimer::singleShot(300, [&] {
-      QWidget* modal = QApplication::activeModalWidget();
-      seen = modal != nullptr ? modal->windowTitle() : QString();
-      if (modal != nullptr) {
-        qobject_cast<QDialog*>(modal)->reject();
+      auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (modal == nullptr) {
+        seen = "none";
+        return;
+      }
+      seen = modal->windowTitle().toStdString();
+      if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+        seen += "|" + files->nameFilters().join(QStringLiteral(";;")).toStdString();
+        // Typed into the dialog's name box, as a person does.
+        files->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(k.chosen));
+        modal->accept();  // the file dialog's own accept, as its OK button
+      } else {
+        modal->reject();
       }
     });
     PressKey(k.key);
-    ASSERT_TRUE(WaitFor([&] { return !seen.isEmpty(); }, 3000));
-    EXPECT_EQ(seen.toStdString(), k.modalTitle);
+    ASSERT_TRUE(WaitFor([&] { return !seen.empty(); }, 3000));
+    EXPECT_EQ(seen, k.modal);
   }
+  EXPECT_EQ(Text(1000), dir / "other.doc");
+  EXPECT_EQ(Text(1002), dir / "pieces.d01");
   // F5 analyses what the source box reads now.
   Control<QComboBox>(1000)->setEditText(QString::fromStdString(dir / "missing.doc"));
   PressKey(QKeyCombination(Qt::Key_F5));
