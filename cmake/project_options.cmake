@@ -15,7 +15,8 @@ elseif(NOT KV_SANITIZE STREQUAL "")
   message(FATAL_ERROR "KV_SANITIZE must be empty, 'address' or 'thread'")
 endif()
 
-# One test executable per folder of tests; LABELS lets scripts/test pick groups.
+# One test executable per folder of tests; LABELS lets scripts/test pick groups;
+# ENVIRONMENT holds NAME=VALUE settings for every test of the executable.
 function(kv_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${T_SOURCES})

@@ -14,7 +14,7 @@ namespace kv {
 // Gives `widget` the object name of control `id` and returns it.
 template <class Widget>
 Widget* NameControl(Widget* widget, int id) {
-  widget->setObjectName(QString::fromStdString(ControlObjectName(id)));
+  widget->setObjectName(QString::fromStdString(ids::ObjectName(id)));
   return widget;
 }
 

@@ -40,8 +40,8 @@ void CPropertySheet::FinishPages() {
   QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
   QPushButton* cancel =
       buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
-  ok->setObjectName(QString::fromStdString(ControlObjectName(ids::kIdOk)));
-  cancel->setObjectName(QString::fromStdString(ControlObjectName(ids::kIdCancel)));
+  ok->setObjectName(QString::fromStdString(ids::ObjectName(ids::kIdOk)));
+  cancel->setObjectName(QString::fromStdString(ids::ObjectName(ids::kIdCancel)));
   ok->setDefault(true);
   connect(buttons, &QDialogButtonBox::accepted, this, &CPropertySheet::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &CPropertySheet::reject);

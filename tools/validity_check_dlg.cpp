@@ -28,7 +28,7 @@ constexpr int kColumnWidths[] = {151, 40, 139};
 
 template <class Widget>
 Widget* Named(Widget* widget, int id) {
-  widget->setObjectName(QString::fromStdString(ControlObjectName(id)));
+  widget->setObjectName(QString::fromStdString(ids::ObjectName(id)));
   return widget;
 }
 

@@ -23,7 +23,7 @@ namespace kv::test {
 // The control `id` below `root`; null when there is none.
 template <class Widget>
 Widget* Control(const QWidget* root, int id) {
-  return root->findChild<Widget*>(QString::fromStdString(ControlObjectName(id)));
+  return root->findChild<Widget*>(QString::fromStdString(ids::ObjectName(id)));
 }
 
 // What a message box showed.
