@@ -221,10 +221,9 @@ void JobPlanner::SelfRestoreStart(int kind) {
   job_.SavedDivideType = settings_.DivideType;
   job_.SelfRestoreJob = 1;
   selfRestoreAsked_ = true;
-  if (stubs_.Major() == 1) {
-    settings_.DivideType = 2;
-  } else if (stubs_.Major() == 2) {
-    settings_.DivideType = 3;
+  // Version 1 stubs carry Type2 pieces, version 2 stubs Type3; other versions leave the type.
+  if (stubs_.Major() == 1 || stubs_.Major() == 2) {
+    settings_.DivideType = static_cast<int>(stubs_.SeriesSplitType());
   }
   executeArmed_ = 1;
   ExecuteFromAnalysis();

@@ -25,6 +25,10 @@ namespace pt = plan_texts;
 
 namespace {
 
+// The smallest divide sizes; a self-restoring piece needs room for its stub besides.
+constexpr std::int64_t kType0MinimumDivideSize = 1;
+constexpr std::int64_t kTypedMinimumDivideSize = 1024;
+
 // The full name of an opened source: absolute, "." and ".." folded away.
 std::string FullPath(const std::string& name) {
   std::error_code error;
@@ -66,12 +70,12 @@ void JobPlanner::AnalyseSource() {
   } else {
     job_.JobDivideSize = ReadSizeNumber(texts_.sizeText);
     const bool typed = settings_.DivideType != 0 || job_.SelfRestoreJob == 1;
-    std::int64_t minimum = typed ? 1024 : 1;
+    std::int64_t minimum = typed ? kTypedMinimumDivideSize : kType0MinimumDivideSize;
     if (typed && job_.SelfRestoreJob == 1) {
       minimum += stubs_.StubSize(job_.SelfRestoreKind);
     }
     if (job_.JobDivideSize < minimum) {
-      const std::string shown = typed ? FormatGrouped(minimum) : std::string("1");
+      const std::string shown = FormatGrouped(minimum);
       ShowTexts();
       prompter_.Ask(MakeMessage(FormatText(pt::kSizeBelowMinimum, shown.c_str()), Buttons::kOk,
                                 Icon::kWarning));
