@@ -106,6 +106,7 @@ bool WriteFull(int fd, const std::byte* data, std::size_t n) {
       return false;
     }
     if (put == 0) {
+      errno = ENOSPC;  // nothing taken and no reason given: the medium is full
       return false;
     }
     data += put;
@@ -135,6 +136,13 @@ BinaryFile::~BinaryFile() {
   Close();
 }
 
+bool BinaryFile::Failed() {
+  if (error_ == 0) {
+    error_ = errno;
+  }
+  return false;
+}
+
 std::int64_t BinaryFile::Read(std::span<std::byte> out) {
   return ReadAtLeast(out, out.size());
 }
@@ -158,6 +166,7 @@ std::int64_t BinaryFile::ReadAtLeast(std::span<std::byte> out, std::size_t atLea
     const std::int64_t got = direct ? ReadOnce(fd_, out.data() + total, rest)
                                     : ReadOnce(fd_, buffer_.get(), kBufferSize);
     if (got < 0) {
+      Failed();
       return -1;
     }
     if (got == 0) {
@@ -192,7 +201,7 @@ bool BinaryFile::Seek(std::int64_t position) {
     return false;
   }
   if (!SeekTo(fd_, position)) {
-    return false;
+    return Failed();
   }
   filePos_ = position;
   return true;
@@ -225,6 +234,8 @@ bool BinaryFile::Flush() {
   const bool ok = !failed_ && WriteFull(fd_, buffer_.get(), end_);
   if (ok) {
     filePos_ += static_cast<std::int64_t>(end_);
+  } else if (!failed_) {
+    Failed();
   }
   end_ = 0;
   failed_ = failed_ || !ok;
@@ -241,7 +252,7 @@ bool BinaryFile::Write(std::span<const std::byte> data) {
     }
     if (!WriteFull(fd_, data.data(), data.size())) {
       failed_ = true;
-      return false;
+      return Failed();
     }
     filePos_ += static_cast<std::int64_t>(data.size());
     return true;
@@ -259,7 +270,7 @@ bool BinaryFile::Close() {
     return true;
   }
   const bool flushed = mode_ == Mode::kRead || Flush();
-  const bool closed = CloseFile(fd_) == 0;
+  const bool closed = CloseFile(fd_) == 0 || Failed();
   fd_ = -1;
   return flushed && closed;
 }

@@ -55,11 +55,15 @@ class BinaryFile final : public ByteSource {
   // Closing twice is harmless; the destructor closes silently.
   bool Close();
   const std::string& Path() const { return path_; }
+  // The errno of the first call that failed on this file; 0 while none has.
+  int Error() const { return error_; }
 
  private:
   BinaryFile(int descriptor, Mode mode, std::string path);
   // Writes out the buffered bytes; false (and the file marked failed) on error.
   bool Flush();
+  // Keeps the errno of a failed call (the first one) and reports the failure.
+  bool Failed();
 
   int fd_;
   Mode mode_;
@@ -72,6 +76,7 @@ class BinaryFile final : public ByteSource {
   std::size_t end_ = 0;
   // Writing: a write failed; nothing more is written and Close reports it.
   bool failed_ = false;
+  int error_ = 0;
 };
 
 }  // namespace kv

@@ -21,15 +21,17 @@ bool OpensForReading(const std::string& path) {
 bool AskNextMedium(Prompter& prompter, const std::string& nextPiece, Answer overwriteDefault) {
   for (;;) {
     const Message next =
-        MakeMessage(FillText(texts::kNextPiece, nextPiece), Buttons::kYesNo, Icon::kInformation);
+        MakeMessage(MessageKind::kNextMedium, FillText(texts::kNextPiece, nextPiece),
+                    Buttons::kYesNo, Icon::kInformation);
     if (prompter.Ask(next) != Answer::kYes) {
       return false;
     }
     if (!OpensForReading(nextPiece)) {
       return true;
     }
-    Message overwrite = MakeMessage(FillText(texts::kOverwriteQuestion, nextPiece), Buttons::kYesNo,
-                                    Icon::kQuestion, texts::kOverwriteCaption);
+    Message overwrite =
+        MakeMessage(MessageKind::kOverwrite, FillText(texts::kOverwriteQuestion, nextPiece),
+                    Buttons::kYesNo, Icon::kQuestion, texts::kOverwriteCaption);
     overwrite.defaultButton = overwriteDefault;
     if (prompter.Ask(overwrite) != Answer::kYes) {
       continue;

@@ -1,6 +1,7 @@
 #include "divide/divide_steps.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "core/block_writer.h"
 #include "core/job_state.h"
@@ -53,8 +54,8 @@ bool CopyBlockOfSteps(const BlockCopy& copy, std::int64_t& owed, std::int64_t& r
     if (!FillSteps(copy.source, std::span(block, static_cast<std::size_t>(blockLength)), filled,
                    done + n)) {
       writeSteps();
-      ShowIoError(copy.prompter);
-      return false;
+      return FailWithIoError(copy.prompter, copy.end,
+                             copy.source ? copy.source->Error() : copy.sourceOpenError);
     }
     onStep(block + done, static_cast<std::size_t>(n));
     done += n;
@@ -62,8 +63,9 @@ bool CopyBlockOfSteps(const BlockCopy& copy, std::int64_t& owed, std::int64_t& r
     remaining -= n;
     if (copy.job.RunState.load() == kRunCancelRequested) {
       if (!writeSteps()) {
-        ShowIoError(copy.prompter);
+        return FailWithIoError(copy.prompter, copy.end, copy.writer.Error());
       }
+      copy.end = {JobOutcome::kCancelled};
       return false;
     }
     if (done == blockLength) {
@@ -73,30 +75,34 @@ bool CopyBlockOfSteps(const BlockCopy& copy, std::int64_t& owed, std::int64_t& r
   }
   // The block is written while the next one is read.
   if (!copy.writer.Submit(copy.piece, static_cast<std::size_t>(done))) {
-    ShowIoError(copy.prompter);
-    return false;
+    return FailWithIoError(copy.prompter, copy.end, copy.writer.Error());
   }
   return true;
 }
 
-void ShowIoError(Prompter& prompter) {
+bool FailWithIoError(Prompter& prompter, JobEnd& end, int error) {
+  end = {JobOutcome::kFailed, error};
   prompter.Ask(MakeMessage(texts::kIoError, Buttons::kOk, Icon::kStop));
+  return false;
 }
 
-void ShowUnexpectedError(Prompter& prompter) {
+bool FailUnexpectedly(Prompter& prompter, JobEnd& end) {
+  end = {JobOutcome::kFailed, 0};
   prompter.Ask(MakeMessage(texts::kUnexpectedError, Buttons::kOk, Icon::kStop));
+  return false;
 }
 
-bool RefuseWritingOverSource(Prompter& prompter, const std::string& piece,
+bool RefuseWritingOverSource(Prompter& prompter, JobEnd& end, const std::string& piece,
                              const std::string& source) {
   if (!SameFile(piece, source)) {
     return false;
   }
+  end = {JobOutcome::kRefused};
   prompter.Ask(MakeMessage(texts::kSameAsSource, Buttons::kOk, Icon::kWarning));
   return true;
 }
 
-std::unique_ptr<BinaryFile> CreatePiece(Prompter& prompter, const std::string& piece,
+std::unique_ptr<BinaryFile> CreatePiece(Prompter& prompter, JobEnd& end, const std::string& piece,
                                         bool offerRetry) {
   for (;;) {
     auto file = BinaryFile::Open(piece, BinaryFile::Mode::kCreateWrite);
@@ -104,11 +110,13 @@ std::unique_ptr<BinaryFile> CreatePiece(Prompter& prompter, const std::string& p
       return file;
     }
     if (!offerRetry) {
+      end = {JobOutcome::kFailed, errno};
       prompter.Ask(MakeMessage(texts::kCannotCreate, Buttons::kOk, Icon::kWarning));
       return nullptr;
     }
-    if (prompter.Ask(MakeMessage(texts::kCannotCreate, Buttons::kRetryCancel, Icon::kWarning)) !=
-        Answer::kRetry) {
+    if (prompter.Ask(MakeMessage(MessageKind::kRetryMedium, texts::kCannotCreate,
+                                 Buttons::kRetryCancel, Icon::kWarning)) != Answer::kRetry) {
+      end = {JobOutcome::kCancelled};
       return nullptr;
     }
   }

@@ -86,10 +86,11 @@ void JobPlanner::ShowTexts() {
 
 void JobPlanner::Refuse(const std::string& text, const char* caption) {
   prompter_.Ask(MakeMessage(text, Buttons::kOk, Icon::kWarning, caption));
-  EndWithoutJob();
+  EndWithoutJob(JobOutcome::kRefused);
 }
 
-void JobPlanner::EndWithoutJob() {
+void JobPlanner::EndWithoutJob(JobOutcome outcome) {
+  job_.SetOutcome(outcome);
   EndSelfRestore();
 }
 
@@ -100,7 +101,7 @@ void JobPlanner::EndSelfRestore() {
     selfRestoreAsked_ = false;
     settings_.DivideType = job_.SavedDivideType;
   }
-  job_.SelfRestoreJob = 0;
+  job_.SelfRestoreJob = false;
 }
 
 void JobPlanner::Execute() {
@@ -121,11 +122,11 @@ void JobPlanner::ExecuteFromAnalysis() {
   const std::string source = texts_.source;
   const std::string dest = texts_.destination;
 
-  if (job_.SourceUsable == 0 || !ValidDestination(dest)) {
+  if (!job_.SourceUsable || !ValidDestination(dest)) {
     Refuse(pt::kNamesInvalid, kCaption);
     return;
   }
-  if (selfRestoreAsked_ && job_.IsDivide == 0) {
+  if (selfRestoreAsked_ && !job_.IsDivide) {
     Refuse(pt::kCannotDividePiece, pt::kSelfRestoreCaption);
     return;
   }
@@ -134,27 +135,27 @@ void JobPlanner::ExecuteFromAnalysis() {
     return;
   }
   const std::string kindName =
-      job_.SelfRestoreJob == 1 ? stubs_.KindName(job_.SelfRestoreKind) : std::string();
-  if (job_.SelfRestoreJob == 1 && job_.SourceSize > kMaxDivideSize && LimitedTo2GB(kindName)) {
+      job_.SelfRestoreJob ? stubs_.KindName(job_.SelfRestoreKind) : std::string();
+  if (job_.SelfRestoreJob && job_.SourceSize > kMaxDivideSize && LimitedTo2GB(kindName)) {
     Refuse(pt::kDosOver2GB, kCaption);
     return;
   }
 
   // The confirmation.
-  const char* word = job_.SelfRestoreJob == 1 ? pt::kWordSelfRestore
-                     : job_.IsDivide == 1     ? pt::kWordDivide
-                                              : pt::kWordRestore;
-  const int number = job_.IsDivide == 1 ? settings_.DivideType : job_.SourceSplitType;
+  const char* word = job_.SelfRestoreJob ? pt::kWordSelfRestore
+                     : job_.IsDivide     ? pt::kWordDivide
+                                         : pt::kWordRestore;
+  const int number = job_.IsDivide ? settings_.DivideType : job_.SourceSplitType;
   std::string text = FormatText(pt::kConfirmHead, word, source.c_str(), dest.c_str());
-  text += job_.SelfRestoreJob == 1 ? FormatText(pt::kConfirmKind, kindName.c_str())
-                                   : FormatText(pt::kConfirmType, number);
-  if (settings_.HeadCut && job_.IsDivide == 0) {
+  text += job_.SelfRestoreJob ? FormatText(pt::kConfirmKind, kindName.c_str())
+                              : FormatText(pt::kConfirmType, number);
+  if (settings_.HeadCut && !job_.IsDivide) {
     text += FormatText(pt::kConfirmHeadCut, FormatGrouped(settings_.HeadCutFirst).c_str(),
                        FormatGrouped(settings_.HeadCutNext).c_str());
   }
-  if (prompter_.Ask(MakeMessage(text, Buttons::kYesNo, Icon::kQuestion, pt::kConfirmCaption)) !=
-      Answer::kYes) {
-    EndWithoutJob();
+  if (prompter_.Ask(MakeMessage(MessageKind::kExecuteConfirmation, text, Buttons::kYesNo,
+                                Icon::kQuestion, pt::kConfirmCaption)) != Answer::kYes) {
+    EndWithoutJob(JobOutcome::kCancelled);
     return;
   }
 
@@ -162,10 +163,10 @@ void JobPlanner::ExecuteFromAnalysis() {
 
   const ExistingDestination existing = FindExistingDestination(dest);
   if (existing == ExistingDestination::kFile) {
-    if (prompter_.Ask(MakeMessage(FormatText(texts::kOverwriteQuestion, dest.c_str()),
-                                  Buttons::kYesNo, Icon::kQuestion, texts::kOverwriteCaption)) !=
-        Answer::kYes) {
-      EndWithoutJob();
+    if (prompter_.Ask(MakeMessage(
+            MessageKind::kOverwrite, FormatText(texts::kOverwriteQuestion, dest.c_str()),
+            Buttons::kYesNo, Icon::kQuestion, texts::kOverwriteCaption)) != Answer::kYes) {
+      EndWithoutJob(JobOutcome::kCancelled);
       return;
     }
   }
@@ -174,13 +175,13 @@ void JobPlanner::ExecuteFromAnalysis() {
       (existing == ExistingDestination::kFile && std::remove(dest.c_str()) != 0)) {
     prompter_.Ask(MakeMessage(texts::kCannotOverwrite, Buttons::kOk, Icon::kNone,
                               pt::kOverwriteRefusedCaption));
-    EndWithoutJob();
+    EndWithoutJob(JobOutcome::kRefused);
     return;
   }
 
   // Publish the job.
   job_.PiecesOnFixedDrive =
-      volumes_.IsOnRemovable(job_.IsDivide == 1 ? dest : source, settings_.RemovableDrive) ? 0 : 1;
+      !volumes_.IsOnRemovable(job_.IsDivide ? dest : source, settings_.RemovableDrive);
   job_.SetJobDest(dest);
   job_.SetJobSource(source);
 
@@ -191,13 +192,15 @@ void JobPlanner::ExecuteFromAnalysis() {
   view_.StartJobTimer();
 
   WorkerKind kind;
-  if (job_.IsDivide == 1) {
+  if (job_.IsDivide) {
     texts_.title = pt::kTitleDividing;
-    kind = settings_.DivideType == 0 && job_.SelfRestoreJob == 0 ? WorkerKind::kType0Divide
-                                                                 : WorkerKind::kTypedDivide;
+    kind = settings_.DivideType == static_cast<int>(SplitType::kType0) && !job_.SelfRestoreJob
+               ? WorkerKind::kType0Divide
+               : WorkerKind::kTypedDivide;
   } else {
     texts_.title = pt::kTitleRestoring;
-    kind = job_.SourceSplitType != 0 ? WorkerKind::kTypedRestore : WorkerKind::kType0Restore;
+    kind = job_.SourceSplitType != static_cast<int>(SplitType::kType0) ? WorkerKind::kTypedRestore
+                                                                       : WorkerKind::kType0Restore;
   }
   StartWorker(kind);
   view_.SetBusy(true);
@@ -219,7 +222,7 @@ void JobPlanner::SelfRestoreStart(int kind) {
   }
   job_.SelfRestoreKind = kind;
   job_.SavedDivideType = settings_.DivideType;
-  job_.SelfRestoreJob = 1;
+  job_.SelfRestoreJob = true;
   selfRestoreAsked_ = true;
   // Version 1 stubs carry Type2 pieces, version 2 stubs Type3; other versions leave the type.
   if (stubs_.Major() == 1 || stubs_.Major() == 2) {
@@ -254,10 +257,10 @@ bool JobPlanner::OnJobTimer() {
     return false;
   }
   int hold = job_.ProgressHold.load();
-  if (hold != 1) {
+  if (hold != kProgressHeld) {
     texts_.statusField = job_.StatusText();
     texts_.progress = job_.ProgressPermille.load();
-    if (hold > 1) {
+    if (hold > kProgressHeld) {
       // A worker's newer value wins over the count-down.
       job_.ProgressHold.compare_exchange_strong(hold, hold - 1);
     }

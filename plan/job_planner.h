@@ -59,8 +59,8 @@ class JobPlanner {
  private:
   void ExecuteFromAnalysis();
   void SelfRestoreStart(int kind);
-  // Ending without a job: a prepared self-restore job is undone.
-  void EndWithoutJob();
+  // Ending without a job, refused or declined: a prepared self-restore job is undone.
+  void EndWithoutJob(JobOutcome outcome);
   // A self-restore command is over: the divide type it swapped is put back.
   void EndSelfRestore();
   void Refuse(const std::string& text, const char* caption);

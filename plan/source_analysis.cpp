@@ -49,7 +49,7 @@ std::string MaskedPieceName(std::string_view path) {
 }  // namespace
 
 bool JobPlanner::SelfRestoring() const {
-  return job_.SelfRestoreJob == 1 || settings_.SelfRestore;
+  return job_.SelfRestoreJob || settings_.SelfRestore;
 }
 
 void JobPlanner::AnalyseSource() {
@@ -57,7 +57,7 @@ void JobPlanner::AnalyseSource() {
     return;
   }
   texts_.title = pt::kTitleIdle;
-  job_.SourceUsable = 0;
+  job_.SourceUsable = false;
   view_.PullTexts(texts_);
   texts_.statusField.clear();
   texts_.progress = 0;
@@ -66,12 +66,13 @@ void JobPlanner::AnalyseSource() {
   // The divide size.
   std::string mediumName;
   if (IsFitToFreeSpace(texts_.sizeText)) {
-    job_.JobDivideSize = -1;
+    job_.JobDivideSize = kDivideSizeFitsFreeSpace;
   } else {
     job_.JobDivideSize = ReadSizeNumber(texts_.sizeText);
-    const bool typed = settings_.DivideType != 0 || job_.SelfRestoreJob == 1;
+    const bool typed =
+        settings_.DivideType != static_cast<int>(SplitType::kType0) || job_.SelfRestoreJob;
     std::int64_t minimum = typed ? kTypedMinimumDivideSize : kType0MinimumDivideSize;
-    if (typed && job_.SelfRestoreJob == 1) {
+    if (typed && job_.SelfRestoreJob) {
       minimum += stubs_.StubSize(job_.SelfRestoreKind);
     }
     if (job_.JobDivideSize < minimum) {
@@ -96,11 +97,11 @@ void JobPlanner::AnalyseSource() {
   // Ends a refusal of the source: the text in the information field, nothing usable.
   auto refuse = [&](const std::string& text) {
     texts_.information = text;
-    job_.IsDivide = 0;
+    job_.IsDivide = false;
   };
 
   if (texts_.source.empty()) {
-    job_.IsDivide = 0;
+    job_.IsDivide = false;
   } else {
     // Only a regular file is opened: a folder cannot be read, and opening a
     // pipe or a device would block or disturb it.
@@ -121,14 +122,14 @@ void JobPlanner::AnalyseSource() {
 
       if (recognised.kind == PieceNameKind::kType0First) {
         texts_.executeCaption = pt::kRestoreButton;
-        job_.SourceSplitType = 0;
-        job_.ThreeDigitNumbering = recognised.scheme == PieceScheme::kThreeDigit ? 1 : 0;
+        job_.SourceSplitType = static_cast<int>(SplitType::kType0);
+        job_.ThreeDigitNumbering = recognised.scheme == PieceScheme::kThreeDigit;
         summary = FormatText(pt::kType0Summary, MaskedPieceName(texts_.source).c_str());
-        if (job_.SourceChanged == 1) {
+        if (job_.SourceChanged) {
           texts_.destination = ProposeType0RestoredName(texts_.source, settings_);
-          job_.SourceChanged = 0;
+          job_.SourceChanged = false;
         }
-        job_.IsDivide = 0;
+        job_.IsDivide = false;
         success = true;
       } else if (recognised.kind == PieceNameKind::kTypedCandidate) {
         // The first block is always read: a first piece of at most 1,024 bytes
@@ -144,14 +145,14 @@ void JobPlanner::AnalyseSource() {
           divide = true;
         } else {
           texts_.executeCaption = pt::kRestoreButton;
-          job_.SelfRestoreJob = 0;
+          job_.SelfRestoreJob = false;
           const int typeByte = file->ReadByte();
           const FirstPieceKind kind = RecogniseFirstPiece(typeByte, marker.has_value());
           std::string failure;
           if (kind == FirstPieceKind::kUnknownType) {
             failure = kUnknownTypeText;
           } else if (kind == FirstPieceKind::kType3) {
-            job_.SourceSplitType = 3;
+            job_.SourceSplitType = static_cast<int>(SplitType::kType3);
             Type3FirstHeader header;
             if (marker &&
                 file->Seek(*marker + static_cast<std::int64_t>(kType3FirstPattern.size()))) {
@@ -172,7 +173,7 @@ void JobPlanner::AnalyseSource() {
               job_.HeaderLength = static_cast<int>(header.headerLength);
             }
           } else if (kind == FirstPieceKind::kType2) {
-            job_.SourceSplitType = 2;
+            job_.SourceSplitType = static_cast<int>(SplitType::kType2);
             Type2Header header;
             if (!IsType2Header(*file, header)) {
               failure = kNotAPieceText;
@@ -183,7 +184,7 @@ void JobPlanner::AnalyseSource() {
               job_.HeaderLength = header.headerLength;
             }
           } else {
-            job_.SourceSplitType = 1;
+            job_.SourceSplitType = static_cast<int>(SplitType::kType1);
             file->Seek(0);
             Type1Header header;
             if (!IsType1Header(*file, header)) {
@@ -199,12 +200,12 @@ void JobPlanner::AnalyseSource() {
           } else {
             summary = FormatText(pt::kTypedSummary, job_.StoredName.c_str(),
                                  FormatGrouped(job_.SourceSize).c_str(), job_.SourceSplitType);
-            if (job_.SourceChanged == 1) {
+            if (job_.SourceChanged) {
               texts_.destination =
                   ProposeTypedRestoredName(texts_.source, job_.StoredName, settings_);
-              job_.SourceChanged = 0;
+              job_.SourceChanged = false;
             }
-            job_.IsDivide = 0;
+            job_.IsDivide = false;
             success = true;
           }
         }
@@ -212,21 +213,24 @@ void JobPlanner::AnalyseSource() {
 
       if (divide) {
         texts_.executeCaption = pt::kDivideButton;
-        if (job_.JobDivideSize != -1 && mediumName.empty()) {
+        if (job_.JobDivideSize != kDivideSizeFitsFreeSpace && mediumName.empty()) {
           mediumName = FormatText(pt::kAnyMedium, FormatGrouped(job_.JobDivideSize).c_str());
         }
         const int type = settings_.DivideType;
-        if (job_.JobDivideSize != -1 && job_.SourceSize <= job_.JobDivideSize) {
+        if (job_.JobDivideSize != kDivideSizeFitsFreeSpace &&
+            job_.SourceSize <= job_.JobDivideSize) {
           refuse(pt::kNoNeedToDivide);
           texts_.destination.clear();
-        } else if ((type == 1 || type == 2) && job_.SourceSize > kMaxDivideSize) {
+        } else if ((type == static_cast<int>(SplitType::kType1) ||
+                    type == static_cast<int>(SplitType::kType2)) &&
+                   job_.SourceSize > kMaxDivideSize) {
           refuse(pt::kType12Over2GB);
           texts_.destination.clear();
         } else {
           job_.StoredName = std::string(FileNamePart(texts_.source));
           job_.HeaderLength = DivideHeaderLength(type, job_.SourceSize, job_.StoredName);
           const std::string size = FormatGrouped(job_.SourceSize);
-          if (job_.JobDivideSize == -1) {
+          if (job_.JobDivideSize == kDivideSizeFitsFreeSpace) {
             summary = FormatText(pt::kCountUnknown, size.c_str());
           } else {
             const std::int64_t count =
@@ -234,11 +238,11 @@ void JobPlanner::AnalyseSource() {
             summary = FormatText(pt::kMediaCount, size.c_str(), mediumName.c_str(),
                                  FormatGrouped(count).c_str());
           }
-          if (job_.SourceChanged == 1) {
+          if (job_.SourceChanged) {
             texts_.destination = ProposeFirstPieceName(texts_.source, settings_, SelfRestoring());
-            job_.SourceChanged = 0;
+            job_.SourceChanged = false;
           }
-          job_.IsDivide = 1;
+          job_.IsDivide = true;
           success = true;
         }
       }
@@ -247,8 +251,8 @@ void JobPlanner::AnalyseSource() {
 
   if (success) {
     texts_.information = summary;
-    job_.SourceUsable = 1;
-    if (job_.IsDivide == 1) {
+    job_.SourceUsable = true;
+    if (job_.IsDivide) {
       texts_.destination = EnforceFirstPieceExtension(
           texts_.destination, texts_.source, FirstPieceExtension(settings_, SelfRestoring()));
     }

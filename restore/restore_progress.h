@@ -1,6 +1,5 @@
 #pragma once
-// What both restore workers write into the progress channel: the running KiB
-// count and the end of a job through its single exit.
+// What both restore workers write into the progress channel: the running KiB count.
 
 #include <cstdint>
 #include <string>
@@ -20,12 +19,6 @@ inline constexpr std::int64_t kBlockSize = BlockWriter::kBlockSize;
 // "%skBytes" with the whole KiB written so far.
 inline std::string KiBytesText(std::int64_t bytes) {
   return FormatGrouped(bytes / 1024) + texts::kKiBytesSuffix;
-}
-
-// The last act of a worker: the final message, then RunState = 0.
-inline void EndJob(JobState& job, const char* finalMessage) {
-  job.SetJobMessage(finalMessage);
-  job.RunState.store(kRunIdle);
 }
 
 }  // namespace kv::restore_detail
