@@ -202,7 +202,7 @@ int Run(Command command, const Options& o) {
       std::fprintf(stderr, "%s\n", plan_texts::kChooseKind);
       return kExitRefused;
     }
-    settings.SelfRestore = true;  // the first piece is proposed as ".exe"
+    planner.SetSelfRestoreIntent(true);  // the first piece is proposed as ".exe"
   }
 
   planner.AnalyseSource();
@@ -234,7 +234,6 @@ int Run(Command command, const Options& o) {
   }
 
   if (o.selfRestoreKind) {
-    settings.SelfRestore = false;
     planner.CreateSelfRestoringKind(*o.selfRestoreKind);
   } else {
     planner.Execute();
