@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "core/binary_file.h"
 #include "core/job_texts.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
@@ -11,6 +10,7 @@
 #include "plan/job_planner.h"
 #include "plan/plan_texts.h"
 #include "plan/plan_view.h"
+#include "platform/binary_file.h"
 #include "platform/file_helpers.h"
 #include "platform/volumes.h"
 
