@@ -272,7 +272,8 @@ bool Type0Divide::NextPiece() {
 }
 
 bool Type0Divide::ClosePiece() {
-  const bool ok = piece_->Close();
+  // A piece on a removable medium is on it before the next medium is asked for.
+  const bool ok = (job_.PiecesOnFixedDrive || piece_->Sync()) && piece_->Close();
   const int error = piece_->Error();
   piece_.reset();
   return ok || IoFailure(error);

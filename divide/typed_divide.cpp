@@ -223,7 +223,8 @@ bool TypedDivide::WriteTrailer() {
 }
 
 bool TypedDivide::ClosePiece() {
-  const bool ok = piece_->Close();
+  // A piece on a removable medium is on it before the next medium is asked for.
+  const bool ok = (job_.PiecesOnFixedDrive || piece_->Sync()) && piece_->Close();
   const int error = piece_->Error();
   piece_.reset();
   return ok || IoFailure(error);
