@@ -1,9 +1,9 @@
 #include "divide/ask_next_medium.h"
 
-#include "core/binary_file.h"
 #include "core/job_texts.h"
 #include "divide/divide_steps.h"
 #include "divide/media_texts.h"
+#include "platform/binary_file.h"
 #include "platform/file_helpers.h"
 
 namespace kv {

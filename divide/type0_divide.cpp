@@ -9,8 +9,6 @@
 #include <string>
 #include <string_view>
 
-#include "core/binary_file.h"
-#include "core/block_writer.h"
 #include "core/divide_settings.h"
 #include "core/job_end.h"
 #include "core/job_state.h"
@@ -21,6 +19,8 @@
 #include "divide/divide_steps.h"
 #include "divide/media_check.h"
 #include "divide/media_texts.h"
+#include "platform/binary_file.h"
+#include "platform/block_writer.h"
 #include "platform/volumes.h"
 
 namespace kv {
@@ -177,9 +177,9 @@ bool Type0Divide::CheckMedia(bool firstPiece) {
 }
 
 bool Type0Divide::CopyBlock() {
-  return CopyBlockOfSteps(
-      {writer_, source_.get(), *piece_, job_, prompter_, end_, sourceOpenError_}, pieceLeft_,
-      remaining_, [](const std::byte*, std::size_t) {}, [this] { Progress(); });
+  return CopyDivideBlock(
+      {writer_, source_.get(), *piece_, job_.RunState}, prompter_, end_, sourceOpenError_,
+      pieceLeft_, remaining_, [](const std::byte*, std::size_t) {}, [this] { Progress(); });
 }
 
 // Lengthens a piece that has reached its nominal size up to the next line end
@@ -272,7 +272,8 @@ bool Type0Divide::NextPiece() {
 }
 
 bool Type0Divide::ClosePiece() {
-  const bool ok = piece_->Close();
+  // A piece on a removable medium is on it before the next medium is asked for.
+  const bool ok = (job_.PiecesOnFixedDrive || piece_->Sync()) && piece_->Close();
   const int error = piece_->Error();
   piece_.reset();
   return ok || IoFailure(error);

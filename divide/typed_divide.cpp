@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "core/binary_file.h"
-#include "core/block_writer.h"
 #include "core/crc16.h"
 #include "core/divide_settings.h"
 #include "core/job_end.h"
@@ -22,6 +20,8 @@
 #include "divide/ask_next_medium.h"
 #include "divide/divide_steps.h"
 #include "divide/media_check.h"
+#include "platform/binary_file.h"
+#include "platform/block_writer.h"
 #include "platform/file_helpers.h"
 #include "platform/volumes.h"
 
@@ -115,9 +115,9 @@ bool TypedDivide::Steps() {
     return false;
   }
   for (;;) {
-    if (!CopyBlockOfSteps(
-            {writer_, source_.get(), *piece_, job_, prompter_, end_, sourceOpenError_}, room_,
-            remaining_,
+    if (!CopyDivideBlock(
+            {writer_, source_.get(), *piece_, job_.RunState}, prompter_, end_, sourceOpenError_,
+            room_, remaining_,
             [this](const std::byte* step, std::size_t n) { crc_.Update(step, n, true); },
             [this] { Progress(); })) {
       return false;
@@ -223,7 +223,8 @@ bool TypedDivide::WriteTrailer() {
 }
 
 bool TypedDivide::ClosePiece() {
-  const bool ok = piece_->Close();
+  // A piece on a removable medium is on it before the next medium is asked for.
+  const bool ok = (job_.PiecesOnFixedDrive || piece_->Sync()) && piece_->Close();
   const int error = piece_->Error();
   piece_.reset();
   return ok || IoFailure(error);

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 
-#include "core/binary_file.h"
 #include "core/job_texts.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
@@ -12,6 +11,7 @@
 #include "core/text_fill.h"
 #include "plan/job_planner.h"
 #include "plan/plan_texts.h"
+#include "platform/binary_file.h"
 #include "platform/file_helpers.h"
 
 namespace kv {

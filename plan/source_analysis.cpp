@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <optional>
 
-#include "core/binary_file.h"
 #include "core/marker_scan.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
@@ -19,6 +18,7 @@
 #include "plan/job_summary.h"
 #include "plan/plan_texts.h"
 #include "plan/plan_view.h"
+#include "platform/binary_file.h"
 #include "platform/file_helpers.h"
 
 namespace kv {

@@ -1,7 +1,6 @@
 // The source analysis of a typed first piece: its type byte, then the header
 // of its type read into the job record, then the summary.
 
-#include "core/binary_file.h"
 #include "core/job_state.h"
 #include "core/piece_names.h"
 #include "core/text_fill.h"
@@ -9,6 +8,7 @@
 #include "core/typed_header_reader.h"
 #include "plan/job_planner.h"
 #include "plan/plan_texts.h"
+#include "platform/binary_file.h"
 
 namespace kv {
 

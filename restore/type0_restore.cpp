@@ -10,23 +10,21 @@
 #include <span>
 #include <string>
 
-#include "core/binary_file.h"
-#include "core/block_writer.h"
 #include "core/divide_settings.h"
 #include "core/job_end.h"
+#include "core/job_progress.h"
 #include "core/job_state.h"
 #include "core/job_texts.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "core/text_fill.h"
-#include "restore/restore_progress.h"
+#include "platform/binary_file.h"
+#include "platform/block_writer.h"
+#include "platform/step_copy.h"
 
 namespace kv {
 
 namespace {
-
-using restore_detail::kBlockSize;
-using restore_detail::kStepSize;
 
 constexpr const char* kNextMediumQuestion =
     "次に%sを読み込みます\nこれで完了の場合はいいえを選んでください";
@@ -55,9 +53,6 @@ class Type0Restore {
   // Copies a block of steps, polling for a cancel (then cancelled_ is set)
   // and showing progress after each; false on a read or write error.
   bool CopyBlock();
-  // Writes the first `length` bytes of the current block (the steps completed
-  // in it) and waits until the destination holds every step handed over.
-  bool WriteSteps(std::int64_t length);
   void ShowProgress();
   // Starts the piece just opened: its length and progress unit.
   bool BeginPiece();
@@ -117,48 +112,27 @@ bool Type0Restore::SkipHead(int count) {
 }
 
 bool Type0Restore::CopyBlock() {
-  // A block of steps is read at once; it never crosses the end of a piece.
-  const std::int64_t blockLength = std::clamp<std::int64_t>(pieceLeft_, 0, kBlockSize);
-  std::byte* const block = writer_.Block();
-  std::int64_t filled = 0;
-  std::int64_t done = 0;
-  for (;;) {
-    const std::int64_t n = std::clamp<std::int64_t>(pieceLeft_, 0, kStepSize);
-    if (filled < done + n) {
-      const std::int64_t got = piece_->ReadAtLeast(
-          std::span(block + filled, static_cast<std::size_t>(blockLength - filled)),
-          static_cast<std::size_t>(done + n - filled));
-      filled += std::max<std::int64_t>(got, 0);
-      // A piece that no longer holds the bytes its length promised is a read error.
-      if (filled < done + n) {
-        WriteSteps(done);
-        return false;
-      }
-    }
-    done += n;
-    pieceLeft_ -= n;
-    written_ += n;
-    if (job_.RunState.load() == kRunCancelRequested) {
+  // A block never crosses the end of a piece.
+  const StepCopy copy{writer_, piece_.get(), *dest_, job_.RunState};
+  const auto countStep = [this](const std::byte*, std::size_t n) {
+    pieceLeft_ -= static_cast<std::int64_t>(n);
+    written_ += static_cast<std::int64_t>(n);
+  };
+  switch (CopyBlockOfSteps(copy, std::max<std::int64_t>(pieceLeft_, 0), countStep,
+                           [this] { ShowProgress(); })) {
+    case StepsEnd::kBlockDone:
+      return true;
+    case StepsEnd::kCancelled:
       cancelled_ = true;
-      return WriteSteps(done);
-    }
-    if (done == blockLength) {
-      break;
-    }
-    ShowProgress();
+      return true;
+    default:
+      // A piece that no longer holds the bytes its length promised is a read error.
+      return false;
   }
-  // The block is written while the next one is read.
-  return writer_.Submit(*dest_, static_cast<std::size_t>(done));
-}
-
-bool Type0Restore::WriteSteps(std::int64_t length) {
-  const bool handedOver = writer_.Submit(*dest_, static_cast<std::size_t>(length));
-  return writer_.Wait() && handedOver;
 }
 
 void Type0Restore::ShowProgress() {
-  job_.BytesDone.store(written_);
-  job_.SetStatusText(restore_detail::KiBytesText(written_));
+  ReportBytes(job_, written_);
   if (pieceLeft_ > 0 && progressUnit_ > 0) {
     // The whole difference is truncated toward zero.
     job_.ProgressPermille.store(
@@ -259,8 +233,7 @@ JobEnd Type0Restore::Run() {
     return IoError(dest_->Error());
   }
   // The count shown at the end covers the last step too.
-  job_.BytesDone.store(written_);
-  job_.SetStatusText(restore_detail::KiBytesText(written_));
+  ReportBytes(job_, written_);
   return {JobOutcome::kDone};
 }
 

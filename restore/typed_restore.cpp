@@ -10,12 +10,11 @@
 #include <span>
 #include <string>
 
-#include "core/binary_file.h"
-#include "core/block_writer.h"
 #include "core/crc16.h"
 #include "core/divide_settings.h"
 #include "core/flagged_int.h"
 #include "core/job_end.h"
+#include "core/job_progress.h"
 #include "core/job_state.h"
 #include "core/job_texts.h"
 #include "core/marker_scan.h"
@@ -25,15 +24,14 @@
 #include "core/text_fill.h"
 #include "core/typed_header_builder.h"
 #include "core/typed_header_reader.h"
+#include "platform/binary_file.h"
+#include "platform/block_writer.h"
 #include "platform/file_helpers.h"
-#include "restore/restore_progress.h"
+#include "platform/step_copy.h"
 
 namespace kv {
 
 namespace {
-
-using restore_detail::kBlockSize;
-using restore_detail::kStepSize;
 
 constexpr const char* kCheckCaption = "Kolvanto 復元確認";
 // The check-byte question of a Type2 series carries the two-blank caption.
@@ -73,9 +71,6 @@ class TypedRestore {
   Step Start();
   // Copies a block of steps, polling for a cancel and showing progress after each.
   Step CopyBlock();
-  // Writes the first `length` bytes of the current block (the steps completed
-  // in it) and waits until the destination holds every step handed over.
-  bool WriteSteps(std::int64_t length);
   Step ChangePiece();
   Step Finish();
   Step OpenNextPiece();
@@ -120,7 +115,6 @@ class TypedRestore {
   int pieceNumber_ = 1;
   std::int64_t remaining_ = 0;
   std::int64_t bodyLeft_ = 0;
-  std::int64_t progressDivisor_ = 0;
   Crc16 crc_;
   // The bytes of several steps, read at once and written at once. Declared
   // after dest_: a block still being written at the end is written before
@@ -175,70 +169,39 @@ TypedRestore::Step TypedRestore::Start() {
   }
   job_.SetJobMessage(texts::kRestoring);
   job_.ProgressHold.store(kProgressLive);
-  progressDivisor_ = job_.SourceSize / 1000;
   crc_.Reset();
   return Go();
 }
 
 TypedRestore::Step TypedRestore::CopyBlock() {
-  // A block of steps is read at once; it never crosses the end of a body.
-  const std::int64_t blockLength = std::min({kBlockSize, remaining_, bodyLeft_});
-  std::byte* const block = writer_.Block();
-  std::int64_t filled = 0;
-  std::int64_t done = 0;
-  for (;;) {
-    const std::int64_t n = std::min({kStepSize, remaining_, bodyLeft_});
-    if (filled < done + n) {
-      const std::int64_t got = piece_->ReadAtLeast(
-          std::span(block + filled, static_cast<std::size_t>(blockLength - filled)),
-          static_cast<std::size_t>(done + n - filled));
-      filled += std::max<std::int64_t>(got, 0);
-      // A step the piece cannot fill ends the job with what came before it.
-      if (filled < done + n) {
-        if (!WriteSteps(done)) {
-          return IoError(writer_.Error());
-        }
-        if (got < 0) {
-          return IoError(piece_->Error());
-        }
-        return EndMissing();
-      }
-    }
-    crc_.Update(block + done, static_cast<std::size_t>(n), true);
-    done += n;
-    remaining_ -= n;
-    bodyLeft_ -= n;
-    if (job_.RunState.load() == kRunCancelRequested) {
-      if (!WriteSteps(done)) {
-        return IoError(writer_.Error());
-      }
+  // A block never crosses the end of a body.
+  const StepCopy copy{writer_, piece_.get(), *dest_, job_.RunState};
+  const auto countStep = [this](const std::byte* step, std::size_t n) {
+    crc_.Update(step, n, true);
+    remaining_ -= static_cast<std::int64_t>(n);
+    bodyLeft_ -= static_cast<std::int64_t>(n);
+  };
+  switch (CopyBlockOfSteps(copy, std::min(remaining_, bodyLeft_), countStep,
+                           [this] { ProgressUpdate(); })) {
+    case StepsEnd::kBlockDone:
+      return Go();
+    case StepsEnd::kCancelled:
       CloseAll();
       return Stop();
-    }
-    if (done == blockLength) {
+    case StepsEnd::kWriteFailed:
+      return IoError(writer_.Error());
+    case StepsEnd::kReadFailed:
+      return IoError(piece_->Error());
+    case StepsEnd::kSourceEnded:
       break;
-    }
-    ProgressUpdate();
   }
-  // The block is written while the next one is read.
-  if (!writer_.Submit(*dest_, static_cast<std::size_t>(done))) {
-    return IoError(writer_.Error());
-  }
-  return Go();
-}
-
-bool TypedRestore::WriteSteps(std::int64_t length) {
-  const bool handedOver = writer_.Submit(*dest_, static_cast<std::size_t>(length));
-  return writer_.Wait() && handedOver;
+  return EndMissing();
 }
 
 void TypedRestore::ProgressUpdate() {
   const std::int64_t done = job_.SourceSize - remaining_;
-  job_.BytesDone.store(done);
-  job_.SetStatusText(restore_detail::KiBytesText(done));
-  // Sources under 1,000 bytes have no divisor: their progress is full at once.
-  const std::int64_t permille = progressDivisor_ > 0 ? done / progressDivisor_ : 1000;
-  job_.ProgressPermille.store(static_cast<int>(std::clamp<std::int64_t>(permille, 0, 1000)));
+  ReportBytes(job_, done);
+  job_.ProgressPermille.store(TypedPermille(done, job_.SourceSize));
 }
 
 bool TypedRestore::ChecksumMatches() {

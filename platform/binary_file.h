@@ -11,11 +11,12 @@
 #include <span>
 #include <string>
 
+#include "core/byte_sink.h"
 #include "core/byte_source.h"
 
 namespace kv {
 
-class BinaryFile final : public ByteSource {
+class BinaryFile final : public ByteSource, public ByteSink {
  public:
   enum class Mode {
     kRead,         // existing file, reading only
@@ -47,10 +48,13 @@ class BinaryFile final : public ByteSource {
   std::int64_t Size() const override;
 
   // Writes every byte or reports false (disk full, I/O error).
-  bool Write(std::span<const std::byte> data);
+  bool Write(std::span<const std::byte> data) override;
   bool Write(const void* data, std::size_t size) {
     return Write(std::span(static_cast<const std::byte*>(data), size));
   }
+  // Writes the buffered bytes and has the system put the file on its medium;
+  // false when either fails.
+  bool Sync();
   // Flushes and closes; false when buffered bytes could not be written.
   // Closing twice is harmless; the destructor closes silently.
   bool Close();

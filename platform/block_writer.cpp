@@ -1,4 +1,4 @@
-#include "core/block_writer.h"
+#include "platform/block_writer.h"
 
 namespace kv {
 

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-#include "core/binary_file.h"
+#include "platform/binary_file.h"
 
 namespace kv {
 
