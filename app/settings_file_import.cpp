@@ -78,10 +78,12 @@ void SetDefaultPath(std::string_view rest, DefaultPathLists& paths) {
   if (rest.size() < 2 || (rest[0] != '1' && rest[0] != '2') || rest[1] != '-') {
     return;
   }
+  // More digits than this name no entry either, and the number cannot overflow.
+  constexpr std::size_t kMostEntryDigits = 4;
   std::size_t i = 2;
   std::size_t entry = 0;
   const std::size_t digitsBegin = i;
-  for (; i < rest.size() && IsDigit(rest[i]) && i - digitsBegin < 4; ++i) {
+  for (; i < rest.size() && IsDigit(rest[i]) && i - digitsBegin < kMostEntryDigits; ++i) {
     entry = entry * 10 + static_cast<std::size_t>(rest[i] - '0');
   }
   if (i == digitsBegin || i >= rest.size() || rest[i] != '=') {
@@ -107,7 +109,7 @@ constexpr std::array<KeyRule, 20> kRules{{
      [](std::string_view v, DivideSettings& s) {
        s.DivideSize = FirstWord(v);
        if (s.DivideSize.empty()) {
-         s.DivideSize = "1457664";
+         s.DivideSize = DivideSettings::StoredDefaults().DivideSize;
        }
      }},
     {"RemovableDrive=",

@@ -7,13 +7,17 @@
 #include <QStringList>
 #include <QVariant>
 #include <utility>
+#include <variant>
 
 #include "app/settings_file_import.h"
+#include "app/settings_table.h"
 #include "app/settings_texts.h"
 #include "core/program_version.h"
 
 namespace kv {
 namespace {
+
+namespace st = settings_table;
 
 constexpr const char* kOrganization = "Orvik Software";
 constexpr const char* kApplication = "Kolvanto";
@@ -52,35 +56,92 @@ std::string ReadText(const QSettings& s, const QString& key, const std::string& 
   return value.toString().toStdString();
 }
 
-QString PresetKey(std::size_t n) {
-  return QStringLiteral("Settings/DivideSize%1").arg(static_cast<int>(n), 2, 10, QLatin1Char('0'));
+QString Key(const char* key) {
+  return QLatin1String(key);
 }
 
-QString DefaultPathKey(const char* listName, std::size_t n) {
-  return QStringLiteral("DefaultPath/%1-%2").arg(QLatin1String(listName)).arg(n);
+// One overload per kind of field: numbers, flags, character codes and texts.
+void LoadField(const QSettings& s, const QString& key, int& field, int fallback) {
+  field = ReadNumber(s, key, fallback);
+}
+void LoadField(const QSettings& s, const QString& key, bool& field, bool fallback) {
+  field = ReadFlag(s, key, fallback);
+}
+void LoadField(const QSettings& s, const QString& key, char& field, char fallback) {
+  field = static_cast<char>(ReadNumber(s, key, fallback));
+}
+void LoadField(const QSettings& s, const QString& key, std::string& field,
+               const std::string& fallback) {
+  field = ReadText(s, key, fallback);
 }
 
-QString RecentKey(std::size_t n) {
-  return QStringLiteral("Recent File List/File%1").arg(n);
+QVariant StoredForm(int field) {
+  return field;
+}
+QVariant StoredForm(bool field) {
+  return int{field};
+}
+QVariant StoredForm(char field) {
+  return int{static_cast<unsigned char>(field)};
+}
+QVariant StoredForm(const std::string& field) {
+  return Q(field);
 }
 
-struct NamedList {
-  const char* name;
-  DefaultPathList DefaultPathLists::*list;
-};
-constexpr NamedList kDefaultPathLists[] = {{"Divide", &DefaultPathLists::Divide},
-                                           {"Restore", &DefaultPathLists::Restore}};
+void LoadPlainSettings(const QSettings& s, DivideSettings& settings) {
+  const DivideSettings defaults = DivideSettings::StoredDefaults();
+  for (const st::SettingDescriptor& setting : st::PlainSettings()) {
+    std::visit(
+        [&](auto member) {
+          switch (setting.onLoad) {
+            case st::OnLoad::kRead:
+              LoadField(s, Key(setting.key), settings.*member, defaults.*member);
+              break;
+            case st::OnLoad::kSetDefault:
+              settings.*member = defaults.*member;
+              break;
+            case st::OnLoad::kSkip:
+              break;
+          }
+        },
+        setting.field);
+  }
+}
 
+void SavePlainSettings(QSettings& s, const DivideSettings& settings) {
+  for (const st::SettingDescriptor& setting : st::PlainSettings()) {
+    std::visit([&](auto member) { s.setValue(Key(setting.key), StoredForm(settings.*member)); },
+               setting.field);
+  }
+}
+
+// A list ends at its first empty or missing value; the entries after it are cleared.
 void LoadDefaultPaths(const QSettings& s, DefaultPathLists& paths) {
-  for (const NamedList& named : kDefaultPathLists) {
-    DefaultPathList& list = paths.*named.list;
+  for (const st::DefaultPathKeys& run : st::DefaultPathRuns()) {
+    DefaultPathList& list = paths.*run.list;
     bool ended = false;
-    for (std::size_t n = 1; n <= kDefaultPathEntries; ++n) {
+    for (std::size_t i = 0; i < run.keys.count; ++i) {
       if (!ended) {
-        list[n - 1] = ReadText(s, DefaultPathKey(named.name, n), "");
-        ended = list[n - 1].empty();
+        list[i] = ReadText(s, run.keys.Key(i), "");
+        ended = list[i].empty();
       } else {
-        list[n - 1].clear();
+        list[i].clear();
+      }
+    }
+  }
+}
+
+// The entries up to the first empty one are written; every later key is deleted.
+void SaveDefaultPaths(QSettings& s, const DefaultPathLists& paths) {
+  for (const st::DefaultPathKeys& run : st::DefaultPathRuns()) {
+    const DefaultPathList& list = paths.*run.list;
+    bool ended = false;
+    for (std::size_t i = 0; i < run.keys.count; ++i) {
+      ended = ended || list[i].empty();
+      if (ended) {
+        s.remove(run.keys.Key(i));
+      } else {
+        s.setValue(run.keys.Key(i), Q(list[i]));
       }
     }
   }
@@ -88,13 +149,30 @@ void LoadDefaultPaths(const QSettings& s, DefaultPathLists& paths) {
 
 void LoadPresets(const QSettings& s, std::vector<SizePreset>& presets) {
   presets.clear();
-  for (std::size_t n = 0; n < kMaxStoredPresets; ++n) {
-    const std::string stored = ReadText(s, PresetKey(n), "");
+  const st::NumberedKeys& keys = st::PresetKeys();
+  for (std::size_t i = 0; i < keys.count; ++i) {
+    const std::string stored = ReadText(s, keys.Key(i), "");
     if (stored.empty()) {
       break;
     }
     presets.push_back(SplitPreset(stored));
   }
+}
+
+void SavePresets(QSettings& s, const std::vector<SizePreset>& presets) {
+  const st::NumberedKeys& keys = st::PresetKeys();
+  for (std::size_t i = 0; i < keys.count; ++i) {
+    if (i < presets.size()) {
+      s.setValue(keys.Key(i), Q(JoinPreset(presets[i])));
+    } else {
+      s.remove(keys.Key(i));
+    }
+  }
+}
+
+std::optional<int> ReadWindowEdge(const QSettings& s, const char* key) {
+  const int edge = ReadNumber(s, Key(key), kNoWindowEdge);
+  return edge != kNoWindowEdge ? std::optional<int>(edge) : std::nullopt;
 }
 
 }  // namespace
@@ -123,7 +201,7 @@ QString SettingsStore::FileName() const {
 void SettingsStore::LoadSettings(DivideSettings& settings, Prompter& prompter,
                                  std::span<const std::filesystem::path> settingsFileFolders) const {
   const auto s = Open();
-  const int major = ReadNumber(*s, QStringLiteral("MajorVersion"), 0);
+  const int major = ReadNumber(*s, Key(st::kMajorVersionKey), 0);
   bool imported = false;
   if (major == 0) {
     if (const auto file = FindSettingsFile(settingsFileFolders)) {
@@ -131,36 +209,12 @@ void SettingsStore::LoadSettings(DivideSettings& settings, Prompter& prompter,
     }
   }
   if (!imported) {
-    const int minor = ReadNumber(*s, QStringLiteral("MinorVersion"), 0);
+    const int minor = ReadNumber(*s, Key(st::kMinorVersionKey), 0);
     if (major > kProgramVersionMajor ||
         (major == kProgramVersionMajor && minor > kProgramVersionMinor)) {
       prompter.Ask(MakeMessage(kNewerSettingsText, Buttons::kOk, Icon::kWarning));
     }
-
-    const DivideSettings d = DivideSettings::StoredDefaults();
-    settings.DivideType = ReadNumber(*s, QStringLiteral("Settings/DivideType"), d.DivideType);
-    settings.DivideSize = ReadText(*s, QStringLiteral("Settings/DivideSize"), d.DivideSize);
-    settings.RemovableDrive =
-        ReadText(*s, QStringLiteral("Settings/RemovableDrive"), d.RemovableDrive);
-    settings.Type0Type = ReadNumber(*s, QStringLiteral("Type0/Type"), d.Type0Type);
-    settings.EndMessage = ReadFlag(*s, QStringLiteral("Settings/EndMessage"), d.EndMessage);
-    settings.DefaultDV = ReadFlag(*s, QStringLiteral("Settings/DefaultDV"), d.DefaultDV);
-    settings.DefaultRS = ReadFlag(*s, QStringLiteral("Settings/DefaultRS"), d.DefaultRS);
-    settings.DivideExt = ReadNumber(*s, QStringLiteral("Type0/DivideExt"), d.DivideExt);
-    settings.TimingString = ReadNumber(*s, QStringLiteral("Type0/TimingString"), d.TimingString);
-    settings.TimingSize = 1;  // fixed; the stored value is not read
-    settings.DivideString = ReadText(*s, QStringLiteral("Type0/DivideString"), d.DivideString);
-    settings.RsDefaultExt = ReadText(*s, QStringLiteral("Type0/RsDefaultExt"), d.RsDefaultExt);
-    settings.DivideExtAddC = ReadFlag(*s, QStringLiteral("Type0/DivideExtAddC"), d.DivideExtAddC);
-    settings.DivideExtChar =
-        static_cast<char>(ReadNumber(*s, QStringLiteral("Type0/DivideExtChar"), d.DivideExtChar));
-    settings.HeadCut = ReadFlag(*s, QStringLiteral("Settings/HeadCut"), d.HeadCut);
-    settings.HeadCutFirst = ReadNumber(*s, QStringLiteral("Settings/HeadCutFirst"), d.HeadCutFirst);
-    settings.HeadCutNext = ReadNumber(*s, QStringLiteral("Settings/HeadCutNext"), d.HeadCutNext);
-    settings.RestoreNo = ReadNumber(*s, QStringLiteral("KvRestore/Type"), d.RestoreNo);
-    settings.ShortFileName =
-        ReadFlag(*s, QStringLiteral("KvRestore/ShortFileName"), d.ShortFileName);
-    settings.FDAuto = ReadFlag(*s, QStringLiteral("Settings/FDAuto"), d.FDAuto);
+    LoadPlainSettings(*s, settings);
     LoadDefaultPaths(*s, settings.DefaultPaths);
     LoadPresets(*s, settings.DivideSizePresets);
   }
@@ -170,28 +224,21 @@ void SettingsStore::LoadSettings(DivideSettings& settings, Prompter& prompter,
 }
 
 bool SettingsStore::LoadSelfRestoreState() const {
-  return ReadFlag(*Open(), QStringLiteral("Settings/SelfRestore"), false);
+  return ReadFlag(*Open(), Key(st::kSelfRestoreKey), DivideSettings::StoredDefaults().SelfRestore);
 }
 
 WindowPosition SettingsStore::LoadWindowPosition() const {
   const auto s = Open();
-  WindowPosition position;
-  if (const int left = ReadNumber(*s, QStringLiteral("Window/Left"), kNoWindowEdge);
-      left != kNoWindowEdge) {
-    position.left = left;
-  }
-  if (const int top = ReadNumber(*s, QStringLiteral("Window/Top"), kNoWindowEdge);
-      top != kNoWindowEdge) {
-    position.top = top;
-  }
-  return position;
+  return WindowPosition{ReadWindowEdge(*s, st::kWindowLeftKey),
+                        ReadWindowEdge(*s, st::kWindowTopKey)};
 }
 
 RecentFileList SettingsStore::LoadRecentFiles() const {
   const auto s = Open();
+  const st::NumberedKeys& keys = st::RecentFileKeys();
   RecentFileList files;
-  for (std::size_t n = 1; n <= kRecentFileCount; ++n) {
-    files[n - 1] = ReadText(*s, RecentKey(n), "");
+  for (std::size_t i = 0; i < keys.count; ++i) {
+    files[i] = ReadText(*s, keys.Key(i), "");
   }
   return files;
 }
@@ -200,73 +247,33 @@ std::optional<std::int32_t> SettingsStore::SaveSettings(const DivideSettings& se
                                                         const WindowPosition& window,
                                                         const RecentFileList& recentFiles) const {
   const auto s = Open();
-  s->setValue(QStringLiteral("MajorVersion"), kProgramVersionMajor);
-  s->setValue(QStringLiteral("MinorVersion"), kProgramVersionMinor);
+  s->setValue(Key(st::kMajorVersionKey), kProgramVersionMajor);
+  s->setValue(Key(st::kMinorVersionKey), kProgramVersionMinor);
 
+  // A size text is stored as the number read from it; fit-to-free-space as it is.
   std::optional<std::int32_t> divideSize;
-  std::string storedSize = settings.DivideSize;
+  DivideSettings stored = settings;
   if (!IsFitToFreeSpace(settings.DivideSize)) {
     divideSize = ReadSizeNumber(settings.DivideSize);
-    storedSize = std::to_string(*divideSize);
+    stored.DivideSize = std::to_string(*divideSize);
   }
-  s->setValue(QStringLiteral("Settings/DivideType"), settings.DivideType);
-  s->setValue(QStringLiteral("Settings/DivideSize"), Q(storedSize));
-  s->setValue(QStringLiteral("Settings/FDAuto"), int{settings.FDAuto});
-  s->setValue(QStringLiteral("Settings/RemovableDrive"), Q(settings.RemovableDrive));
-  s->setValue(QStringLiteral("Settings/EndMessage"), int{settings.EndMessage});
-  s->setValue(QStringLiteral("Settings/DefaultDV"), int{settings.DefaultDV});
-  s->setValue(QStringLiteral("Settings/DefaultRS"), int{settings.DefaultRS});
-  s->setValue(QStringLiteral("Settings/SelfRestore"), int{settings.SelfRestore});
-
-  s->setValue(QStringLiteral("Type0/Type"), settings.Type0Type);
-  s->setValue(QStringLiteral("Type0/DivideExt"), settings.DivideExt);
-  s->setValue(QStringLiteral("Type0/DivideExtAddC"), int{settings.DivideExtAddC});
-  s->setValue(QStringLiteral("Type0/DivideExtChar"),
-              int{static_cast<unsigned char>(settings.DivideExtChar)});
-  s->setValue(QStringLiteral("Type0/TimingString"), settings.TimingString);
-  s->setValue(QStringLiteral("Type0/TimingSize"), settings.TimingSize);
-  s->setValue(QStringLiteral("Type0/DivideString"), Q(settings.DivideString));
-  s->setValue(QStringLiteral("Type0/RsDefaultExt"), Q(settings.RsDefaultExt));
-
-  for (const NamedList& named : kDefaultPathLists) {
-    const DefaultPathList& list = settings.DefaultPaths.*named.list;
-    bool ended = false;
-    for (std::size_t n = 1; n <= kDefaultPathEntries; ++n) {
-      ended = ended || list[n - 1].empty();
-      if (ended) {
-        s->remove(DefaultPathKey(named.name, n));
-      } else {
-        s->setValue(DefaultPathKey(named.name, n), Q(list[n - 1]));
-      }
-    }
-  }
-
-  for (std::size_t n = 0; n < kMaxStoredPresets; ++n) {
-    if (n < settings.DivideSizePresets.size()) {
-      s->setValue(PresetKey(n), Q(JoinPreset(settings.DivideSizePresets[n])));
-    } else {
-      s->remove(PresetKey(n));
-    }
-  }
-
-  s->setValue(QStringLiteral("KvRestore/Type"), settings.RestoreNo);
-  s->setValue(QStringLiteral("KvRestore/ShortFileName"), int{settings.ShortFileName});
-  s->setValue(QStringLiteral("Settings/HeadCut"), int{settings.HeadCut});
-  s->setValue(QStringLiteral("Settings/HeadCutFirst"), settings.HeadCutFirst);
-  s->setValue(QStringLiteral("Settings/HeadCutNext"), settings.HeadCutNext);
+  SavePlainSettings(*s, stored);
+  SaveDefaultPaths(*s, settings.DefaultPaths);
+  SavePresets(*s, settings.DivideSizePresets);
 
   if (window.left) {
-    s->setValue(QStringLiteral("Window/Left"), *window.left);
+    s->setValue(Key(st::kWindowLeftKey), *window.left);
   }
   if (window.top) {
-    s->setValue(QStringLiteral("Window/Top"), *window.top);
+    s->setValue(Key(st::kWindowTopKey), *window.top);
   }
 
   // The list is written anew: the used entries under their own numbers.
-  s->remove(QStringLiteral("Recent File List"));
-  for (std::size_t n = 1; n <= kRecentFileCount; ++n) {
-    if (!recentFiles[n - 1].empty()) {
-      s->setValue(RecentKey(n), Q(recentFiles[n - 1]));
+  s->remove(Key(st::kRecentFilesGroup));
+  const st::NumberedKeys& keys = st::RecentFileKeys();
+  for (std::size_t i = 0; i < keys.count; ++i) {
+    if (!recentFiles[i].empty()) {
+      s->setValue(keys.Key(i), Q(recentFiles[i]));
     }
   }
   s->sync();

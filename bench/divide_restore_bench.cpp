@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "core/binary_file.h"
 #include "core/divide_settings.h"
 #include "core/job_state.h"
 #include "core/prompter.h"
@@ -22,6 +21,7 @@
 #include "core/typed_header_reader.h"
 #include "divide/type0_divide.h"
 #include "divide/typed_divide.h"
+#include "platform/binary_file.h"
 #include "platform/volumes.h"
 #include "restore/type0_restore.h"
 #include "restore/typed_restore.h"

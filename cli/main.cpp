@@ -19,9 +19,9 @@
 #include "cli/terminal_prompter.h"
 #include "core/beside_executable.h"
 #include "core/job_state.h"
-#include "core/job_texts.h"
 #include "core/stub_data_file.h"
 #include "plan/job_planner.h"
+#include "plan/plan_texts.h"
 #include "plan/real_workers.h"
 #include "platform/file_helpers.h"
 #include "platform/volumes.h"
@@ -192,17 +192,17 @@ int Run(Command command, const Options& o) {
   texts.source = Absolute(o.file);
   texts.sizeText = o.size.empty() ? settings.DivideSize : SizeText(o.size);
   texts.destination = Absolute(o.output);
-  job.SourceChanged = o.output.empty() ? 1 : 0;
+  job.SourceChanged = o.output.empty();
   if (o.selfRestoreKind) {
     if (stubs.KindName(0).empty()) {
-      std::fprintf(stderr, "%s\n", "Kolvanto.datがありません");
+      std::fprintf(stderr, "%s\n", plan_texts::kNoStubData);
       return kExitRefused;
     }
     if (stubs.KindName(*o.selfRestoreKind).empty()) {
-      std::fprintf(stderr, "%s\n", "自己復元の種類を設定してください");
+      std::fprintf(stderr, "%s\n", plan_texts::kChooseKind);
       return kExitRefused;
     }
-    settings.SelfRestore = true;  // the first piece is proposed as ".exe"
+    planner.SetSelfRestoreIntent(true);  // the first piece is proposed as ".exe"
   }
 
   planner.AnalyseSource();
@@ -212,20 +212,20 @@ int Run(Command command, const Options& o) {
     if (described) {
       std::printf("%s\n", TerminalText(texts.information).c_str());
     }
-    if (job.SourceUsable == 0) {
+    if (!job.SourceUsable) {
       return kExitRefused;
     }
-    std::printf("job: %s\ndestination: %s\n", job.IsDivide == 1 ? "divide" : "restore",
+    std::printf("job: %s\ndestination: %s\n", job.IsDivide ? "divide" : "restore",
                 texts.destination.c_str());
     return kExitDone;
   }
-  if (job.SourceUsable == 0) {
+  if (!job.SourceUsable) {
     if (described) {
       std::fprintf(stderr, "%s\n", TerminalText(texts.information).c_str());
     }
     return kExitRefused;
   }
-  if ((command == Command::kDivide) != (job.IsDivide == 1)) {
+  if ((command == Command::kDivide) != job.IsDivide) {
     std::fprintf(stderr, "%s\n%s\n", TerminalText(texts.information).c_str(),
                  command == Command::kDivide
                      ? "this file is the first piece of a series: use restore"
@@ -234,7 +234,6 @@ int Run(Command command, const Options& o) {
   }
 
   if (o.selfRestoreKind) {
-    settings.SelfRestore = false;
     planner.CreateSelfRestoringKind(*o.selfRestoreKind);
   } else {
     planner.Execute();
@@ -243,7 +242,7 @@ int Run(Command command, const Options& o) {
     }
   }
   if (!planner.JobActive()) {
-    return prompter.Declined() ? kExitCancelled : kExitRefused;
+    return job.Outcome() == JobOutcome::kCancelled ? kExitCancelled : kExitRefused;
   }
 
   // From here a Ctrl+C stops the job instead of the program.
@@ -258,8 +257,9 @@ int Run(Command command, const Options& o) {
       const double seconds =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
       std::lock_guard lock(prompter.OutputMutex());
-      std::fprintf(stderr, "\r%s\033[K",
-                   ProgressLine(texts.progress, texts.statusField, seconds).c_str());
+      std::fprintf(
+          stderr, "\r%s\033[K",
+          ProgressLine(texts.progress, texts.statusField, job.BytesDone.load(), seconds).c_str());
       std::fflush(stderr);
       prompter.SetProgressShown(true);
     }
@@ -270,19 +270,21 @@ int Run(Command command, const Options& o) {
     if (showProgress) {
       const double seconds =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-      std::fprintf(stderr, "\r%s\033[K\n",
-                   ProgressLine(texts.progress, texts.statusField, seconds).c_str());
+      std::fprintf(
+          stderr, "\r%s\033[K\n",
+          ProgressLine(texts.progress, texts.statusField, job.BytesDone.load(), seconds).c_str());
       prompter.SetProgressShown(false);
     }
   }
   // A success goes to standard output; a stop or an error to standard error.
-  if (message == texts::kDivideDone || message == texts::kRestoreDone) {
+  const JobOutcome outcome = job.Outcome();
+  if (outcome == JobOutcome::kDone) {
     std::printf("%s\n", TerminalText(message).c_str());
     return kExitDone;
   }
   std::fflush(stdout);
   std::fprintf(stderr, "%s\n", TerminalText(message).c_str());
-  return message == texts::kRestoreDoneWithError ? kExitDoneWithError : kExitCancelled;
+  return outcome == JobOutcome::kDoneWithChecksumError ? kExitDoneWithError : kExitCancelled;
 }
 
 }  // namespace

@@ -2,9 +2,8 @@
 
 #include <cstdio>
 #include <iostream>
-#include <string_view>
 
-#include "core/job_texts.h"
+#include "divide/media_texts.h"
 
 namespace kv {
 
@@ -26,19 +25,11 @@ const char* AnswerWord(Answer a) {
   return "";
 }
 
-bool StartsWith(std::string_view text, std::string_view start) {
-  return text.substr(0, start.size()) == start;
-}
-
-// The question whether an existing file may be overwritten (the whole file, or a next piece).
-bool IsOverwriteQuestion(const Message& m) {
-  return m.caption == texts::kOverwriteCaption;
-}
-
 // The answer Enter gives on a terminal: the message's default button, except
 // that overwriting is never what Enter alone agrees to.
 Answer EnterAnswer(const Message& m) {
-  return m.buttons == Buttons::kYesNo && IsOverwriteQuestion(m) ? Answer::kNo : m.defaultButton;
+  return m.buttons == Buttons::kYesNo && m.kind == MessageKind::kOverwrite ? Answer::kNo
+                                                                           : m.defaultButton;
 }
 
 // The keys a question takes, the one Enter stands for in capitals.
@@ -80,20 +71,18 @@ Answer TerminalPrompter::Automatic(const Message& m) const {
   if (rules_.yesToAll) {
     return Answer::kYes;
   }
-  const std::string_view text = m.text;
-  if (m.caption == "Kolvanto  実行確認") {
-    return Answer::kYes;  // the command line is the confirmation
+  switch (m.kind) {
+    case MessageKind::kExecuteConfirmation:
+    case MessageKind::kNextMedium:
+      return Answer::kYes;  // the command line is the confirmation; the medium is in place
+    case MessageKind::kOverwrite:
+      return rules_.overwrite ? Answer::kYes : Answer::kNo;
+    case MessageKind::kForceDamagedPiece:
+    case MessageKind::kForceForeignPiece:
+      return rules_.force ? Answer::kYes : Answer::kNo;
+    default:
+      return Answer::kNo;
   }
-  if (IsOverwriteQuestion(m)) {
-    return rules_.overwrite ? Answer::kYes : Answer::kNo;
-  }
-  if (text.find("強行しますか") != std::string_view::npos) {
-    return rules_.force ? Answer::kYes : Answer::kNo;
-  }
-  if (StartsWith(text, "次のファイルは") || StartsWith(text, "次に")) {
-    return Answer::kYes;
-  }
-  return Answer::kNo;
 }
 
 char TerminalPrompter::ReadKey() {
@@ -142,20 +131,15 @@ Answer TerminalPrompter::Ask(const Message& m) {
       }
     }
   }
-  if (answer == Answer::kNo || answer == Answer::kCancel) {
-    declined_ = true;
-  }
   std::fflush(stderr);
   return answer;
 }
 
 Answer TerminalPrompter::AskCapacityShortage(const CapacityShortage& request) {
-  Message m;
-  m.caption = "Kolvanto  容量不足";
-  m.text = request.requiredLine + "\n" + request.freeLine + "\n" + request.destination;
-  m.buttons = Buttons::kRetryCancel;
-  m.defaultButton = Answer::kRetry;
-  return Ask(m);
+  return Ask(
+      MakeMessage(MessageKind::kCapacityShortage,
+                  request.requiredLine + "\n" + request.freeLine + "\n" + request.destination,
+                  Buttons::kRetryCancel, Icon::kNone, texts::kShortageCaption));
 }
 
 }  // namespace kv

@@ -2,7 +2,6 @@
 // Asks the job's questions on the terminal, or answers them by the command
 // line's rules when there is none. Shares standard error with the progress line.
 
-#include <atomic>
 #include <mutex>
 #include <string>
 
@@ -24,8 +23,6 @@ class TerminalPrompter final : public Prompter {
   Answer Ask(const Message& message) override;
   Answer AskCapacityShortage(const CapacityShortage& request) override;
 
-  // True once a question was answered No or Cancel.
-  bool Declined() const { return declined_.load(); }
   // Standard error is shared with the progress line.
   std::mutex& OutputMutex() { return outputMutex_; }
   // A progress line is on screen and must be ended before anything else is written.
@@ -37,7 +34,6 @@ class TerminalPrompter final : public Prompter {
   void EndProgressLine();
 
   AnswerRules rules_;
-  std::atomic<bool> declined_{false};
   std::mutex outputMutex_;
   bool progressShown_ = false;
 };

@@ -1,6 +1,14 @@
-# Warnings are errors for our own code; third-party headers come in as system headers.
+# Warnings are errors for our own code unless KV_WERROR is off; third-party
+# headers come in as system headers.
 function(kv_project_target target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  if(KV_EXTRA_WARNINGS)
+    target_compile_options(${target} PRIVATE -Wshadow -Wconversion -Wsign-conversion
+                                             -Wold-style-cast -Wnon-virtual-dtor)
+  endif()
+  if(KV_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
 endfunction()
 

@@ -19,15 +19,35 @@ inline constexpr int kRunIdle = 0;
 inline constexpr int kRunRunning = 1;
 inline constexpr int kRunCancelRequested = -1;
 
+// ProgressHold values: the job timer mirrors the progress while it is live,
+// leaves the window alone while it is held, and counts a piece change down
+// from kProgressPieceChange tick by tick before it shows the worker's values again.
+inline constexpr int kProgressLive = 0;
+inline constexpr int kProgressHeld = 1;
+inline constexpr int kProgressPieceChange = 10;
+
+// JobDivideSize when every piece is sized to the free space of its medium.
+inline constexpr std::int32_t kDivideSizeFitsFreeSpace = -1;
+
+// How a job ended. A failure keeps the errno of the call that failed.
+enum class JobOutcome {
+  kNone,                   // no job has ended since the last start
+  kDone,                   // every byte is where it belongs
+  kDoneWithChecksumError,  // restored, but the last piece failed its checksum
+  kCancelled,              // stopped by the user, or by a question answered No or Cancel
+  kFailed,                 // stopped by an input/output error
+  kRefused,                // refused before a worker started, or by the worker's own checks
+};
+
 class JobState {
  public:
   // --- Set by the analysis (written only while no worker runs). ---
-  int SourceUsable = 0;
-  int IsDivide = 0;
+  bool SourceUsable = false;
+  bool IsDivide = false;
   std::int64_t SourceSize = 0;
   int SourceSplitType = 0;
-  std::int32_t JobDivideSize = 0;  // -1: fit each piece to the free space
-  int ThreeDigitNumbering = 1;
+  std::int32_t JobDivideSize = 0;  // or kDivideSizeFitsFreeSpace
+  bool ThreeDigitNumbering = true;
   std::string StoredName;
   int HeaderLength = 0;
   int MarkerOffset = 0;
@@ -38,18 +58,20 @@ class JobState {
   std::uint32_t RecordedTime = 0;
 
   // --- Set by the selection handlers, cleared by the analysis. ---
-  int SourceChanged = 0;
+  bool SourceChanged = false;
 
   // --- Set by Execute and its self-restore commands (before the worker starts). ---
-  int SelfRestoreJob = 0;
+  bool SelfRestoreJob = false;
   int SelfRestoreKind = 0;
   int SavedDivideType = 0;
-  int PiecesOnFixedDrive = 1;
+  bool PiecesOnFixedDrive = true;
 
   // --- Shared progress channel. ---
   std::atomic<int> RunState{kRunIdle};
   std::atomic<int> ProgressPermille{0};
-  std::atomic<int> ProgressHold{0};
+  std::atomic<int> ProgressHold{kProgressLive};
+  // The bytes of the source divided, or of the file restored, so far.
+  std::atomic<std::int64_t> BytesDone{0};
   std::atomic<bool> MessageChanged{false};     // NamesChanged: message
   std::atomic<bool> DestChanged{false};        // NamesChanged: destination
   std::atomic<bool> SourceNameChanged{false};  // NamesChanged: source
@@ -80,10 +102,29 @@ class JobState {
     }
   }
 
+  // The job's end: set by the worker's one exit before RunState = 0, or by
+  // Execute when it ends without starting one.
+  JobOutcome Outcome() const {
+    std::lock_guard lock(textMutex_);
+    return outcome_;
+  }
+  // The errno of the failed call when the outcome is kFailed (0 when none is known).
+  int OutcomeError() const {
+    std::lock_guard lock(textMutex_);
+    return outcomeError_;
+  }
+  void SetOutcome(JobOutcome outcome, int error = 0) {
+    std::lock_guard lock(textMutex_);
+    outcome_ = outcome;
+    outcomeError_ = error;
+  }
+
   // Resets the progress channel as Execute does before every start.
   void ResetProgress() {
     ProgressPermille.store(0);
-    ProgressHold.store(0);
+    ProgressHold.store(kProgressLive);
+    BytesDone.store(0);
+    SetOutcome(JobOutcome::kNone);
     MessageChanged.store(false);
     DestChanged.store(false);
     SourceNameChanged.store(false);
@@ -105,6 +146,8 @@ class JobState {
   std::string jobMessage_;
   std::string jobSource_;
   std::string jobDest_;
+  JobOutcome outcome_ = JobOutcome::kNone;
+  int outcomeError_ = 0;
 };
 
 }  // namespace kv

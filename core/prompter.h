@@ -14,6 +14,22 @@ enum class Icon { kNone, kStop, kWarning, kInformation, kQuestion };
 
 enum class Answer { kOk, kYes, kNo, kRetry, kCancel };
 
+// What a message asks, so that a front end answering by rule (the command
+// line without a terminal, a test) never has to read its text.
+enum class MessageKind {
+  kNotice,               // information or a refusal, answered OK
+  kQuestion,             // any other question of the program (its settings, ...)
+  kExecuteConfirmation,  // the job as described is to be started
+  kOverwrite,            // an existing file is in the way: write over it?
+  kForceDamagedPiece,    // a piece failed its check: go on with it anyway?
+  kForceForeignPiece,    // a piece of another series, or out of its place: take it anyway?
+  kNextMedium,           // the next piece is written to, or read from, the next medium
+  kNextPieceMissing,     // the next piece cannot be found: look again?
+  kRetryMedium,          // a destination that is not ready, too small, or a file that cannot
+                         // be created or opened: try again?
+  kCapacityShortage,     // the capacity-shortage dialog shown as a message
+};
+
 struct Message {
   std::string text;
   std::string caption;
@@ -21,6 +37,7 @@ struct Message {
   Icon icon = Icon::kNone;
   // The button preselected; the first button of the set when not given.
   Answer defaultButton = Answer::kOk;
+  MessageKind kind = MessageKind::kNotice;
 };
 
 // The capacity-shortage dialog: destination too small for the next piece.
@@ -41,12 +58,21 @@ class Prompter {
 // The product caption, and the convenience of building the common boxes.
 inline constexpr const char* kCaption = "Kolvanto";
 
+// A message without a kind of its own is a notice when answered OK, else a question.
 inline Message MakeMessage(std::string text, Buttons buttons, Icon icon,
                            std::string caption = kCaption) {
   Message m{std::move(text), std::move(caption), buttons, icon, Answer::kOk};
   m.defaultButton = buttons == Buttons::kYesNo         ? Answer::kYes
                     : buttons == Buttons::kRetryCancel ? Answer::kRetry
                                                        : Answer::kOk;
+  m.kind = buttons == Buttons::kOk ? MessageKind::kNotice : MessageKind::kQuestion;
+  return m;
+}
+
+inline Message MakeMessage(MessageKind kind, std::string text, Buttons buttons, Icon icon,
+                           std::string caption = kCaption) {
+  Message m = MakeMessage(std::move(text), buttons, icon, std::move(caption));
+  m.kind = kind;
   return m;
 }
 

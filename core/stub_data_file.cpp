@@ -3,6 +3,9 @@
 #include <array>
 #include <cstdio>
 
+#include "core/job_progress.h"
+#include "core/stream_source.h"
+
 namespace kv {
 
 namespace {
@@ -12,7 +15,7 @@ constexpr char kVersionLine[] = "自己復元型分割データ  ver. %d.%02d";
 constexpr char kUnsupported[] = "Kolvanto.datはサポート外のバージョンです";
 constexpr char kDamaged[] = "Kolvanto.datは壊れています";
 
-constexpr std::size_t kCopyBlock = 1024;
+constexpr auto kCopyBlock = static_cast<std::size_t>(kStepSize);
 
 int SignedByte(int b) {
   return b >= 0x80 ? b - 0x100 : b;
@@ -36,7 +39,7 @@ bool StubDataFile::LoadStubDataFile(const std::string& path) {
   major_ = 0;
   minor_ = 0;
 
-  file_ = BinaryFile::Open(path, BinaryFile::Mode::kRead);
+  file_ = StreamSource::Open(path);
   if (!file_) {
     return Fail(kNotInstalled);
   }
@@ -135,7 +138,7 @@ int StubDataFile::SelectedKindAfterLoad(int selectedKind) const {
   return directoryRead_ && selectedKind == -1 ? 0 : selectedKind;
 }
 
-bool StubDataFile::CopyStub(int kind, BinaryFile& piece) {
+bool StubDataFile::CopyStub(int kind, ByteSink& piece) {
   if (!file_ || kind < 0 || kind >= KindCount()) {
     return false;
   }

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/binary_file.h"
+#include "core/byte_sink.h"
+#include "core/byte_source.h"
 #include "core/job_state.h"
 
 namespace kv {
@@ -34,7 +35,7 @@ class StubDataFile {
 
   // Appends kind k's stub to `piece`, unchanged. False when k is not a usable
   // kind or on an input/output error; bytes that were not read are never written.
-  bool CopyStub(int kind, BinaryFile& piece);
+  bool CopyStub(int kind, ByteSink& piece);
 
   // The line shown in the About box: the version line or why the file is unusable.
   const std::string& StatusText() const { return statusText_; }
@@ -62,7 +63,7 @@ class StubDataFile {
  private:
   bool Fail(const char* status);
 
-  std::unique_ptr<BinaryFile> file_;
+  std::unique_ptr<ByteSource> file_;
   std::string statusText_;
   int major_ = 0;
   int minor_ = 0;

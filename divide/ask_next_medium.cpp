@@ -1,9 +1,9 @@
 #include "divide/ask_next_medium.h"
 
-#include "core/binary_file.h"
 #include "core/job_texts.h"
 #include "divide/divide_steps.h"
 #include "divide/media_texts.h"
+#include "platform/binary_file.h"
 #include "platform/file_helpers.h"
 
 namespace kv {
@@ -21,15 +21,17 @@ bool OpensForReading(const std::string& path) {
 bool AskNextMedium(Prompter& prompter, const std::string& nextPiece, Answer overwriteDefault) {
   for (;;) {
     const Message next =
-        MakeMessage(FillText(texts::kNextPiece, nextPiece), Buttons::kYesNo, Icon::kInformation);
+        MakeMessage(MessageKind::kNextMedium, FillText(texts::kNextPiece, nextPiece),
+                    Buttons::kYesNo, Icon::kInformation);
     if (prompter.Ask(next) != Answer::kYes) {
       return false;
     }
     if (!OpensForReading(nextPiece)) {
       return true;
     }
-    Message overwrite = MakeMessage(FillText(texts::kOverwriteQuestion, nextPiece), Buttons::kYesNo,
-                                    Icon::kQuestion, texts::kOverwriteCaption);
+    Message overwrite =
+        MakeMessage(MessageKind::kOverwrite, FillText(texts::kOverwriteQuestion, nextPiece),
+                    Buttons::kYesNo, Icon::kQuestion, texts::kOverwriteCaption);
     overwrite.defaultButton = overwriteDefault;
     if (prompter.Ask(overwrite) != Answer::kYes) {
       continue;

@@ -5,52 +5,44 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <span>
 #include <string>
 
-#include "core/binary_file.h"
+#include "core/job_end.h"
 #include "core/text_fill.h"
+#include "platform/binary_file.h"
+#include "platform/step_copy.h"
 
 namespace kv {
 
 class Prompter;
 
-class BlockWriter;
-class JobState;
+// One block of a divide's copy loop (CopyBlockOfSteps), never past `owed`,
+// the bytes the piece still takes, nor `remaining`, the source's bytes still
+// to go; each step is counted off both. False when the job must stop: a
+// cancel, a step the source cannot fill or a failed write (the input/output
+// error shown); `end` then says why, `sourceOpenError` standing for a source
+// that did not open.
+bool CopyDivideBlock(const StepCopy& copy, Prompter& prompter, JobEnd& end, int sourceOpenError,
+                     std::int64_t& owed, std::int64_t& remaining,
+                     const std::function<void(const std::byte*, std::size_t)>& onStep,
+                     const std::function<void()>& progress);
 
-// One block of a divide's copy loop. The block is read from `source` at once
-// (at most `blockSize` bytes, never past `owed`, the bytes the piece still
-// takes, nor `remaining`, the source's bytes still to go) and walked in steps
-// of at most 1024 bytes: each step is shown to `onStep`, counted off `owed`
-// and `remaining`, then a cancel request is looked for; `progress` runs
-// between steps. The full block is handed to `writer` for `piece`. A cancel,
-// or a step the source cannot fill (shown as the input/output error), writes
-// the completed steps and returns false, as does a failed write.
-struct BlockCopy {
-  BlockWriter& writer;
-  BinaryFile* source;
-  BinaryFile& piece;
-  JobState& job;
-  Prompter& prompter;
-};
-bool CopyBlockOfSteps(const BlockCopy& copy, std::int64_t& owed, std::int64_t& remaining,
-                      const std::function<void(const std::byte*, std::size_t)>& onStep,
-                      const std::function<void()>& progress);
-
-// Shows the input/output error box (OK, stop icon).
-void ShowIoError(Prompter& prompter);
-// Shows "予期せぬエラーが発生しました。" (OK, stop icon).
-void ShowUnexpectedError(Prompter& prompter);
+// Shows the input/output error box (OK, stop icon) and ends the job as failed
+// with `error`, the errno of the call that failed. Always false.
+bool FailWithIoError(Prompter& prompter, JobEnd& end, int error);
+// Shows "予期せぬエラーが発生しました。" (OK, stop icon) and ends the job as failed. Always false.
+bool FailUnexpectedly(Prompter& prompter, JobEnd& end);
 
 // True when `piece` is the source itself; the refusal has then been shown
-// (caption "Kolvanto", warning icon, OK) and the job must stop.
-bool RefuseWritingOverSource(Prompter& prompter, const std::string& piece,
+// (caption "Kolvanto", warning icon, OK) and the job ends as refused.
+bool RefuseWritingOverSource(Prompter& prompter, JobEnd& end, const std::string& piece,
                              const std::string& source);
 
 // Creates (or truncates) a piece. When it cannot be created the user is told
 // "ファイルを作成できません" (warning icon): with `offerRetry` as Retry/Cancel,
-// trying again on Retry; otherwise with OK. nullptr when the job must stop.
-std::unique_ptr<BinaryFile> CreatePiece(Prompter& prompter, const std::string& piece,
+// trying again on Retry; otherwise with OK, and the job fails with the cause.
+// nullptr when the job must stop.
+std::unique_ptr<BinaryFile> CreatePiece(Prompter& prompter, JobEnd& end, const std::string& piece,
                                         bool offerRetry);
 
 }  // namespace kv

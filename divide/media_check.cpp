@@ -13,7 +13,8 @@ namespace kv {
 namespace {
 
 bool RetryOrCancel(Prompter& prompter, const char* text) {
-  return prompter.Ask(MakeMessage(text, Buttons::kRetryCancel, Icon::kStop)) == Answer::kRetry;
+  return prompter.Ask(MakeMessage(MessageKind::kRetryMedium, text, Buttons::kRetryCancel,
+                                  Icon::kStop)) == Answer::kRetry;
 }
 
 }  // namespace

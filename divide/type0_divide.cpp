@@ -2,15 +2,15 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "core/binary_file.h"
-#include "core/block_writer.h"
 #include "core/divide_settings.h"
+#include "core/job_end.h"
 #include "core/job_state.h"
 #include "core/job_texts.h"
 #include "core/piece_names.h"
@@ -19,6 +19,8 @@
 #include "divide/divide_steps.h"
 #include "divide/media_check.h"
 #include "divide/media_texts.h"
+#include "platform/binary_file.h"
+#include "platform/block_writer.h"
 #include "platform/volumes.h"
 
 namespace kv {
@@ -52,10 +54,13 @@ class Type0Divide {
   Type0Divide(const DivideSettings& settings, JobState& job, Prompter& prompter, Volumes& volumes)
       : settings_(settings), job_(job), prompter_(prompter), volumes_(volumes) {}
 
-  // True when the job finished; false when it stopped (the user was told why).
-  bool Run();
+  // How the job ended (the user was told why it stopped).
+  JobEnd Run() { return Steps() ? JobEnd{JobOutcome::kDone} : end_; }
 
  private:
+  // True when the job finished; false when it stopped and end_ holds why.
+  bool Steps();
+  bool IoFailure(int error) { return FailWithIoError(prompter_, end_, error); }
   bool CheckMedia(bool firstPiece);
   // Copies a block of steps, polling for a cancel and showing progress after
   // each; false when the job must stop (the user was told why).
@@ -75,6 +80,8 @@ class Type0Divide {
   std::string dest_;
   std::unique_ptr<BinaryFile> source_;
   std::unique_ptr<BinaryFile> piece_;
+  int sourceOpenError_ = 0;
+  JobEnd end_;
   std::int64_t sourceSize_ = 0;
   std::int64_t remaining_ = 0;
   std::int32_t pieceSize_ = 0;
@@ -92,22 +99,22 @@ class Type0Divide {
   BlockWriter writer_;
 };
 
-bool Type0Divide::Run() {
-  job_.ProgressHold.store(1);
+bool Type0Divide::Steps() {
+  job_.ProgressHold.store(kProgressHeld);
   sourceName_ = job_.JobSource();
   dest_ = job_.JobDest();
   sourceSize_ = job_.SourceSize;
-  fitFree_ = job_.JobDivideSize == -1;
+  fitFree_ = job_.JobDivideSize == kDivideSizeFitsFreeSpace;
   counter_ = Type0FirstNumber(settings_);
   remaining_ = sourceSize_;
 
   if (!CheckMedia(true)) {
     return false;
   }
-  if (RefuseWritingOverSource(prompter_, dest_, sourceName_)) {
+  if (RefuseWritingOverSource(prompter_, end_, dest_, sourceName_)) {
     return false;
   }
-  piece_ = CreatePiece(prompter_, dest_, true);
+  piece_ = CreatePiece(prompter_, end_, dest_, true);
   if (!piece_) {
     return false;
   }
@@ -115,9 +122,10 @@ bool Type0Divide::Run() {
   // The analysis took only a regular file as the source; one read as a
   // stream (a pipe) is divided as its bytes come.
   source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead, BinaryFile::Accept::kAnyFile);
+  sourceOpenError_ = source_ ? 0 : errno;
 
   job_.SetJobMessage(texts::kDividing);
-  job_.ProgressHold.store(0);
+  job_.ProgressHold.store(kProgressLive);
   progressUnit_ = static_cast<double>(sourceSize_) * 0.001;
 
   for (;;) {
@@ -130,8 +138,7 @@ bool Type0Divide::Run() {
     }
     // The piece holds every block before it is lengthened or closed.
     if (!writer_.Wait()) {
-      ShowIoError(prompter_);
-      return false;
+      return IoFailure(writer_.Error());
     }
     if (remaining_ == 0) {
       return Finish();
@@ -170,9 +177,9 @@ bool Type0Divide::CheckMedia(bool firstPiece) {
 }
 
 bool Type0Divide::CopyBlock() {
-  return CopyBlockOfSteps(
-      {writer_, source_.get(), *piece_, job_, prompter_}, pieceLeft_, remaining_,
-      [](const std::byte*, std::size_t) {}, [this] { Progress(); });
+  return CopyDivideBlock(
+      {writer_, source_.get(), *piece_, job_.RunState}, prompter_, end_, sourceOpenError_,
+      pieceLeft_, remaining_, [](const std::byte*, std::size_t) {}, [this] { Progress(); });
 }
 
 // Lengthens a piece that has reached its nominal size up to the next line end
@@ -183,7 +190,8 @@ bool Type0Divide::ExtendToMark() {
   const std::string mark = SearchString(settings_);
   for (;;) {
     if (room == 0) {
-      job_.ProgressHold.store(1);
+      job_.ProgressHold.store(kProgressHeld);
+      end_ = {JobOutcome::kFailed, ENOSPC};
       prompter_.Ask(
           MakeMessage(texts::kNoRoomToExtend, Buttons::kOk, Icon::kStop, texts::kShortageCaption));
       return false;
@@ -195,8 +203,7 @@ bool Type0Divide::ExtendToMark() {
       n = remaining_;
     }
     if (!source_ || source_->Read(std::span(buffer_.data(), static_cast<std::size_t>(n))) != n) {
-      ShowIoError(prompter_);
-      return false;
+      return IoFailure(source_ ? source_->Error() : sourceOpenError_);
     }
     // Only the bytes before the first NUL take part in the search.
     std::size_t textLength = 0;
@@ -209,14 +216,12 @@ bool Type0Divide::ExtendToMark() {
       if (n == kWindow) {
         // Look at the last bytes again at the head of the next window.
         if (!source_->Seek(source_->Position() - kOverlap)) {
-          ShowIoError(prompter_);
-          return false;
+          return IoFailure(source_->Error());
         }
         n = kWindow - kOverlap;
       }
       if (!piece_->Write(buffer_.data(), static_cast<std::size_t>(n))) {
-        ShowIoError(prompter_);
-        return false;
+        return IoFailure(piece_->Error());
       }
       remaining_ -= n;
       room -= n;
@@ -227,10 +232,11 @@ bool Type0Divide::ExtendToMark() {
     }
     const std::int64_t cut =
         static_cast<std::int64_t>(found + mark.size() * (settings_.TimingString == 1 ? 1 : 0));
-    if (!piece_->Write(buffer_.data(), static_cast<std::size_t>(cut)) ||
-        !source_->Seek(source_->Position() + (cut - n))) {
-      ShowIoError(prompter_);
-      return false;
+    if (!piece_->Write(buffer_.data(), static_cast<std::size_t>(cut))) {
+      return IoFailure(piece_->Error());
+    }
+    if (!source_->Seek(source_->Position() + (cut - n))) {
+      return IoFailure(source_->Error());
     }
     remaining_ -= cut;
     room = std::max<std::int64_t>(0, room - cut);
@@ -241,37 +247,36 @@ bool Type0Divide::ExtendToMark() {
 bool Type0Divide::NextPiece() {
   Progress();
   ++counter_;
-  job_.ProgressHold.store(10);
+  job_.ProgressHold.store(kProgressPieceChange);
   if (!ClosePiece()) {
     return false;
   }
   dest_ = SetPieceNumber(dest_, counter_, Type0Scheme(settings_));
   job_.SetJobDest(dest_, true);
-  if (RefuseWritingOverSource(prompter_, dest_, sourceName_)) {
+  if (RefuseWritingOverSource(prompter_, end_, dest_, sourceName_)) {
     return false;
   }
-  if (job_.PiecesOnFixedDrive == 0 && !AskNextMedium(prompter_, dest_, Answer::kYes)) {
+  if (!job_.PiecesOnFixedDrive && !AskNextMedium(prompter_, dest_, Answer::kYes)) {
     return false;
   }
   if (!CheckMedia(false)) {
     return false;
   }
-  piece_ = CreatePiece(prompter_, dest_, false);
+  piece_ = CreatePiece(prompter_, end_, dest_, false);
   if (!piece_) {
     return false;
   }
-  job_.ProgressHold.store(0);
+  job_.ProgressHold.store(kProgressLive);
   Progress();
   return true;
 }
 
 bool Type0Divide::ClosePiece() {
-  const bool ok = piece_->Close();
+  // A piece on a removable medium is on it before the next medium is asked for.
+  const bool ok = (job_.PiecesOnFixedDrive || piece_->Sync()) && piece_->Close();
+  const int error = piece_->Error();
   piece_.reset();
-  if (!ok) {
-    ShowIoError(prompter_);
-  }
-  return ok;
+  return ok || IoFailure(error);
 }
 
 bool Type0Divide::Finish() {
@@ -283,6 +288,7 @@ bool Type0Divide::Finish() {
 
 void Type0Divide::Progress() {
   const std::int64_t done = sourceSize_ - remaining_;
+  job_.BytesDone.store(done);
   job_.SetStatusText(FormatGrouped(done / 1024) + texts::kKiBytesSuffix);
   // A source under 1000 bytes has no progress unit worth dividing by.
   const int permille =
@@ -294,16 +300,8 @@ void Type0Divide::Progress() {
 
 void Type0DivideWorker(const DivideSettings& settings, JobState& job, Prompter& prompter,
                        Volumes& volumes) {
-  bool finished = false;
-  try {
-    Type0Divide divide(settings, job, prompter, volumes);
-    finished = divide.Run();
-  } catch (...) {
-    // Nothing leaves the worker: any failure ends the job as stopped.
-    finished = false;
-  }
-  job.SetJobMessage(finished ? texts::kDivideDone : texts::kDivideCancelled);
-  job.RunState.store(kRunIdle);
+  RunToEnd(job, JobKind::kDivide,
+           [&] { return Type0Divide(settings, job, prompter, volumes).Run(); });
 }
 
 }  // namespace kv

@@ -1,15 +1,15 @@
 #include "divide/typed_divide.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "core/binary_file.h"
-#include "core/block_writer.h"
 #include "core/crc16.h"
 #include "core/divide_settings.h"
+#include "core/job_end.h"
 #include "core/job_state.h"
 #include "core/job_texts.h"
 #include "core/packed_time.h"
@@ -20,6 +20,8 @@
 #include "divide/ask_next_medium.h"
 #include "divide/divide_steps.h"
 #include "divide/media_check.h"
+#include "platform/binary_file.h"
+#include "platform/block_writer.h"
 #include "platform/executable_file.h"
 #include "platform/file_helpers.h"
 #include "platform/volumes.h"
@@ -37,10 +39,13 @@ class TypedDivide {
               StubDataFile& stubs)
       : settings_(settings), job_(job), prompter_(prompter), volumes_(volumes), stubs_(stubs) {}
 
-  // True when the job finished; false when it stopped (the user was told why).
-  bool Run();
+  // How the job ended (the user was told why it stopped).
+  JobEnd Run() { return Steps() ? JobEnd{JobOutcome::kDone} : end_; }
 
  private:
+  // True when the job finished; false when it stopped and end_ holds why.
+  bool Steps();
+  bool IoFailure(int error) { return FailWithIoError(prompter_, end_, error); }
   std::vector<std::uint8_t> FirstHeader(std::int32_t divideSize) const;
   bool StartFirstPiece();
   bool WriteTrailer();
@@ -76,22 +81,23 @@ class TypedDivide {
   Crc16 crc_;
   std::unique_ptr<BinaryFile> source_;
   std::unique_ptr<BinaryFile> piece_;
+  int sourceOpenError_ = 0;
+  JobEnd end_;
   // The bytes of several steps, read at once and written at once. Declared
   // after piece_: a block still being written at the end is written before
   // the piece closes.
   BlockWriter writer_;
 };
 
-bool TypedDivide::Run() {
-  job_.ProgressHold.store(1);
+bool TypedDivide::Steps() {
+  job_.ProgressHold.store(kProgressHeld);
   const int divideType = settings_.DivideType;
   if (divideType < 1 || divideType > 3) {
-    ShowUnexpectedError(prompter_);
-    return false;
+    return FailUnexpectedly(prompter_, end_);
   }
   type_ = static_cast<SplitType>(divideType);
-  fitFree_ = job_.JobDivideSize == -1;
-  selfRestoring_ = job_.SelfRestoreJob != 0;
+  fitFree_ = job_.JobDivideSize == kDivideSizeFitsFreeSpace;
+  selfRestoring_ = job_.SelfRestoreJob;
   kind_ = job_.SelfRestoreKind;
   stubSize_ = selfRestoring_ ? stubs_.StubSize(kind_) : 0;
   sourceName_ = job_.JobSource();
@@ -110,8 +116,9 @@ bool TypedDivide::Run() {
     return false;
   }
   for (;;) {
-    if (!CopyBlockOfSteps(
-            {writer_, source_.get(), *piece_, job_, prompter_}, room_, remaining_,
+    if (!CopyDivideBlock(
+            {writer_, source_.get(), *piece_, job_.RunState}, prompter_, end_, sourceOpenError_,
+            room_, remaining_,
             [this](const std::byte* step, std::size_t n) { crc_.Update(step, n, true); },
             [this] { Progress(); })) {
       return false;
@@ -122,8 +129,7 @@ bool TypedDivide::Run() {
     }
     // The whole body is in the piece before its trailer.
     if (!writer_.Wait()) {
-      ShowIoError(prompter_);
-      return false;
+      return IoFailure(writer_.Error());
     }
     if (remaining_ == 0) {
       return Finish();
@@ -174,8 +180,7 @@ bool TypedDivide::StartFirstPiece() {
   room_ = std::int64_t{divideSize_} - static_cast<std::int64_t>(header.size()) -
           (Type3() ? kTrailerLength : 0) - stubSize_;
   if (header.empty() || room_ <= 0) {
-    ShowUnexpectedError(prompter_);
-    return false;
+    return FailUnexpectedly(prompter_, end_);
   }
   if (type_ == SplitType::kType3) {
     seriesId_ =
@@ -184,19 +189,18 @@ bool TypedDivide::StartFirstPiece() {
     checkByte_ = header[1];
   }
 
-  if (RefuseWritingOverSource(prompter_, dest_, sourceName_)) {
+  if (RefuseWritingOverSource(prompter_, end_, dest_, sourceName_)) {
     return false;
   }
-  piece_ = CreatePiece(prompter_, dest_, true);
+  piece_ = CreatePiece(prompter_, end_, dest_, true);
   if (!piece_) {
     return false;
   }
   job_.SetJobMessage(texts::kDividing);
-  job_.ProgressHold.store(0);
+  job_.ProgressHold.store(kProgressLive);
   if ((selfRestoring_ && !stubs_.CopyStub(kind_, *piece_)) ||
       !piece_->Write(header.data(), header.size())) {
-    ShowIoError(prompter_);
-    return false;
+    return IoFailure(piece_->Error());
   }
   if (selfRestoring_) {
     // Best effort: on a medium that keeps no modes (FAT) the series is whole
@@ -208,6 +212,7 @@ bool TypedDivide::StartFirstPiece() {
   // The analysis took only a regular file as the source; one read as a
   // stream (a pipe) is divided as its bytes come.
   source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead, BinaryFile::Accept::kAnyFile);
+  sourceOpenError_ = source_ ? 0 : errno;
   progressDivisor_ = sourceSize_ / 1000;
   crc_.Reset();
   return true;
@@ -224,17 +229,22 @@ bool TypedDivide::WriteTrailer() {
 }
 
 bool TypedDivide::ClosePiece() {
-  const bool ok = piece_->Close();
+  // A piece on a removable medium is on it before the next medium is asked for.
+  const bool ok = (job_.PiecesOnFixedDrive || piece_->Sync()) && piece_->Close();
+  const int error = piece_->Error();
   piece_.reset();
-  return ok;
+  return ok || IoFailure(error);
 }
 
 bool TypedDivide::Finish() {
-  if (!WriteTrailer() || !ClosePiece()) {
-    ShowIoError(prompter_);
+  if (!WriteTrailer()) {
+    return IoFailure(piece_->Error());
+  }
+  if (!ClosePiece()) {
     return false;
   }
   source_.reset();
+  job_.BytesDone.store(sourceSize_);
   job_.SetStatusText(FormatGrouped(sourceSize_ / 1024) + texts::kKiBytesSuffix);
   job_.ProgressPermille.store(1000);
   return true;
@@ -242,22 +252,20 @@ bool TypedDivide::Finish() {
 
 bool TypedDivide::NextPiece() {
   if (!WriteTrailer()) {
-    ShowIoError(prompter_);
-    return false;
+    return IoFailure(piece_->Error());
   }
   Progress();
-  job_.ProgressHold.store(10);
+  job_.ProgressHold.store(kProgressPieceChange);
   if (!ClosePiece()) {
-    ShowIoError(prompter_);
     return false;
   }
   ++pieceNumber_;
   dest_ = SetPieceNumber(dest_, pieceNumber_, PieceScheme::kDScheme);
   job_.SetJobDest(dest_, true);
-  if (RefuseWritingOverSource(prompter_, dest_, sourceName_)) {
+  if (RefuseWritingOverSource(prompter_, end_, dest_, sourceName_)) {
     return false;
   }
-  if (job_.PiecesOnFixedDrive == 0 && !AskNextMedium(prompter_, dest_, Answer::kNo)) {
+  if (!job_.PiecesOnFixedDrive && !AskNextMedium(prompter_, dest_, Answer::kNo)) {
     return false;
   }
 
@@ -293,26 +301,25 @@ bool TypedDivide::NextPiece() {
   }
   room_ = std::int64_t{divideSize_} - overhead;
   if (static_cast<std::int64_t>(header.size()) != headerLength || room_ <= 0) {
-    ShowUnexpectedError(prompter_);
-    return false;
+    return FailUnexpectedly(prompter_, end_);
   }
 
-  piece_ = CreatePiece(prompter_, dest_, true);
+  piece_ = CreatePiece(prompter_, end_, dest_, true);
   if (!piece_) {
     return false;
   }
   if (!header.empty() && !piece_->Write(header.data(), header.size())) {
-    ShowIoError(prompter_);
-    return false;
+    return IoFailure(piece_->Error());
   }
   crc_.Reset();
-  job_.ProgressHold.store(0);
+  job_.ProgressHold.store(kProgressLive);
   Progress();
   return true;
 }
 
 void TypedDivide::Progress() {
   const std::int64_t done = sourceSize_ - remaining_;
+  job_.BytesDone.store(done);
   job_.SetStatusText(FormatGrouped(done / 1024) + texts::kKiBytesSuffix);
   // A source under 1000 bytes has no divisor: its progress shows as full.
   const std::int64_t permille = progressDivisor_ == 0 ? 1000 : done / progressDivisor_;
@@ -323,16 +330,8 @@ void TypedDivide::Progress() {
 
 void RunTypedDivide(const DivideSettings& settings, JobState& job, Prompter& prompter,
                     Volumes& volumes, StubDataFile& stubs) {
-  bool finished = false;
-  try {
-    TypedDivide divide(settings, job, prompter, volumes, stubs);
-    finished = divide.Run();
-  } catch (...) {
-    // Nothing leaves the worker: any failure ends the job as stopped.
-    finished = false;
-  }
-  job.SetJobMessage(finished ? texts::kDivideDone : texts::kDivideCancelled);
-  job.RunState.store(kRunIdle);
+  RunToEnd(job, JobKind::kDivide,
+           [&] { return TypedDivide(settings, job, prompter, volumes, stubs).Run(); });
 }
 
 }  // namespace kv

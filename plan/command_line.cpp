@@ -38,26 +38,26 @@ int DecimalValue(std::string_view text) {
 
 void CommandLineSwitches::ParseParam(std::string_view param, bool isSwitch, bool /*isLast*/) {
   if (isSwitch) {
-    pending = 0;
+    pending = kNothingPending;
     if (param == "DEVIDE") {
-      mode = 1;
+      mode = kDivideMode;
     } else if (param == "RESTORE") {
-      mode = 2;
+      mode = kRestoreMode;
     } else if (param == "CLOSE") {
       closeAtEnd = true;
     } else if (param == "SIZE") {
-      pending = 1;
+      pending = kSizePending;
     } else if (param == "DIVTYPE") {
-      pending = 2;
+      pending = kDivideTypePending;
     }
     return;
   }
-  if (pending == 1) {
+  if (pending == kSizePending) {
     size = DecimalValue(param);
-  } else if (pending == 2) {
+  } else if (pending == kDivideTypePending) {
     divideType = DecimalValue(param);
   }
-  pending = 0;
+  pending = kNothingPending;
 }
 
 CommandLineSwitches ParseCommandLine(int argc, const char* const* argv) {

@@ -9,11 +9,21 @@ namespace kv {
 
 // The recorded switch values. Nothing else in the program consults them.
 struct CommandLineSwitches {
-  int mode = 0;  // 1 after "DEVIDE", 2 after "RESTORE"
+  // Values of `mode`.
+  static constexpr int kNoMode = 0;
+  static constexpr int kDivideMode = 1;   // after "DEVIDE"
+  static constexpr int kRestoreMode = 2;  // after "RESTORE"
+  // Values of `pending`: what the next plain parameter is taken as.
+  static constexpr int kNothingPending = 0;
+  static constexpr int kSizePending = 1;
+  static constexpr int kDivideTypePending = 2;
+  static constexpr int kNoDivideType = -1;
+
+  int mode = kNoMode;
   bool closeAtEnd = false;
   int size = 0;
-  int divideType = -1;
-  int pending = 0;  // 1: a size is expected, 2: a divide type is expected
+  int divideType = kNoDivideType;
+  int pending = kNothingPending;
 
   // One parameter, in order; a switch arrives without its "-" or "/".
   void ParseParam(std::string_view param, bool isSwitch, bool isLast);

@@ -1,107 +1,16 @@
-// Execute, the self-restore commands, the job timer and cancel.
+// Execute (command 1022): the analysis again, the checks, then the job
+// published in the job record and its worker started.
 
-#include <cstdio>
-
-#include "core/binary_file.h"
-#include "core/job_texts.h"
-#include "core/piece_names.h"
-#include "core/prompter.h"
+#include "core/job_state.h"
 #include "core/stub_data_file.h"
-#include "core/text_fill.h"
 #include "plan/job_planner.h"
 #include "plan/plan_texts.h"
 #include "plan/plan_view.h"
-#include "platform/file_helpers.h"
 #include "platform/volumes.h"
 
 namespace kv {
 
 namespace pt = plan_texts;
-
-namespace {
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// A destination a job can use: an absolute name.
-bool ValidDestination(const std::string& name) {
-  return !name.empty() && name.front() == '/';
-}
-
-// What lies under the destination name.
-enum class ExistingDestination {
-  kNone,      // nothing, a folder, or a file that cannot be read
-  kFile,      // a regular file that can be opened for reading
-  kNotAFile,  // a pipe, socket or device: never opened (it could block) and never deleted
-};
-
-ExistingDestination FindExistingDestination(const std::string& name) {
-  if (!FileExists(name)) {
-    return ExistingDestination::kNone;
-  }
-  if (!IsRegularFile(name)) {
-    return ExistingDestination::kNotAFile;
-  }
-  return BinaryFile::Open(name, BinaryFile::Mode::kRead) != nullptr ? ExistingDestination::kFile
-                                                                    : ExistingDestination::kNone;
-}
-
-}  // namespace
-
-JobPlanner::JobPlanner(DivideSettings& settings, JobState& job, StubDataFile& stubs,
-                       Prompter& prompter, Volumes& volumes, PlanView& view, WorkerEntry worker)
-    : settings_(settings),
-      job_(job),
-      stubs_(stubs),
-      prompter_(prompter),
-      volumes_(volumes),
-      view_(view),
-      worker_(std::move(worker)) {}
-
-JobPlanner::~JobPlanner() {
-  if (thread_.joinable()) {
-    int running = kRunRunning;
-    job_.RunState.compare_exchange_strong(running, kRunCancelRequested);
-    thread_.join();
-  }
-}
-
-bool JobPlanner::JobActive() const {
-  return job_.RunState.load() != kRunIdle || thread_.joinable();
-}
-
-void JobPlanner::ShowTexts() {
-  view_.ShowTexts(texts_);
-}
-
-void JobPlanner::Refuse(const std::string& text, const char* caption) {
-  prompter_.Ask(MakeMessage(text, Buttons::kOk, Icon::kWarning, caption));
-  EndWithoutJob();
-}
-
-void JobPlanner::EndWithoutJob() {
-  EndSelfRestore();
-}
-
-void JobPlanner::EndSelfRestore() {
-  // The analysis clears SelfRestoreJob for a piece series, so the planner's own
-  // flag decides whether the divide type was swapped.
-  if (selfRestoreAsked_) {
-    selfRestoreAsked_ = false;
-    settings_.DivideType = job_.SavedDivideType;
-  }
-  job_.SelfRestoreJob = 0;
-}
 
 void JobPlanner::Execute() {
   if (settings_.SelfRestore && executeArmed_ == 1) {
@@ -118,71 +27,29 @@ void JobPlanner::Execute() {
 
 void JobPlanner::ExecuteFromAnalysis() {
   AnalyseSource();
-  const std::string source = texts_.source;
-  const std::string dest = texts_.destination;
-
-  if (job_.SourceUsable == 0 || !ValidDestination(dest)) {
-    Refuse(pt::kNamesInvalid, kCaption);
-    return;
-  }
-  if (selfRestoreAsked_ && job_.IsDivide == 0) {
-    Refuse(pt::kCannotDividePiece, pt::kSelfRestoreCaption);
-    return;
-  }
-  if (EqualIgnoringAsciiCase(source, dest) || SameFile(source, dest)) {
-    Refuse(texts::kSameAsSource, kCaption);
-    return;
-  }
+  const JobNames names{texts_.source, texts_.destination};
   const std::string kindName =
-      job_.SelfRestoreJob == 1 ? stubs_.KindName(job_.SelfRestoreKind) : std::string();
-  if (job_.SelfRestoreJob == 1 && job_.SourceSize > kMaxDivideSize && LimitedTo2GB(kindName)) {
-    Refuse(pt::kDosOver2GB, kCaption);
+      job_.SelfRestoreJob ? stubs_.KindName(job_.SelfRestoreKind) : std::string();
+  if (!PassesChecks(names, kindName) || !Confirmed(names, kindName)) {
     return;
   }
-
-  // The confirmation.
-  const char* word = job_.SelfRestoreJob == 1 ? pt::kWordSelfRestore
-                     : job_.IsDivide == 1     ? pt::kWordDivide
-                                              : pt::kWordRestore;
-  const int number = job_.IsDivide == 1 ? settings_.DivideType : job_.SourceSplitType;
-  std::string text = FormatText(pt::kConfirmHead, word, source.c_str(), dest.c_str());
-  text += job_.SelfRestoreJob == 1 ? FormatText(pt::kConfirmKind, kindName.c_str())
-                                   : FormatText(pt::kConfirmType, number);
-  if (settings_.HeadCut && job_.IsDivide == 0) {
-    text += FormatText(pt::kConfirmHeadCut, FormatGrouped(settings_.HeadCutFirst).c_str(),
-                       FormatGrouped(settings_.HeadCutNext).c_str());
-  }
-  if (prompter_.Ask(MakeMessage(text, Buttons::kYesNo, Icon::kQuestion, pt::kConfirmCaption)) !=
-      Answer::kYes) {
-    EndWithoutJob();
+  view_.AddRecentFile(names.source);
+  if (!DestinationSettled(names.dest)) {
     return;
   }
+  LaunchJob(names);
+}
 
-  view_.AddRecentFile(source);
+void JobPlanner::EndWithoutJob(JobOutcome outcome) {
+  job_.SetOutcome(outcome);
+  EndSelfRestore();
+}
 
-  const ExistingDestination existing = FindExistingDestination(dest);
-  if (existing == ExistingDestination::kFile) {
-    if (prompter_.Ask(MakeMessage(FormatText(texts::kOverwriteQuestion, dest.c_str()),
-                                  Buttons::kYesNo, Icon::kQuestion, texts::kOverwriteCaption)) !=
-        Answer::kYes) {
-      EndWithoutJob();
-      return;
-    }
-  }
-  // Something that is not a file is refused at once: asking to overwrite it would be pointless.
-  if (existing == ExistingDestination::kNotAFile ||
-      (existing == ExistingDestination::kFile && std::remove(dest.c_str()) != 0)) {
-    prompter_.Ask(MakeMessage(texts::kCannotOverwrite, Buttons::kOk, Icon::kNone,
-                              pt::kOverwriteRefusedCaption));
-    EndWithoutJob();
-    return;
-  }
-
-  // Publish the job.
+void JobPlanner::LaunchJob(const JobNames& names) {
   job_.PiecesOnFixedDrive =
-      volumes_.IsOnRemovable(job_.IsDivide == 1 ? dest : source, settings_.RemovableDrive) ? 0 : 1;
-  job_.SetJobDest(dest);
-  job_.SetJobSource(source);
+      !volumes_.IsOnRemovable(job_.IsDivide ? names.dest : names.source, settings_.RemovableDrive);
+  job_.SetJobDest(names.dest);
+  job_.SetJobSource(names.source);
 
   texts_.progress = 0;
   texts_.progressText = true;
@@ -191,13 +58,15 @@ void JobPlanner::ExecuteFromAnalysis() {
   view_.StartJobTimer();
 
   WorkerKind kind;
-  if (job_.IsDivide == 1) {
+  if (job_.IsDivide) {
     texts_.title = pt::kTitleDividing;
-    kind = settings_.DivideType == 0 && job_.SelfRestoreJob == 0 ? WorkerKind::kType0Divide
-                                                                 : WorkerKind::kTypedDivide;
+    kind = settings_.DivideType == static_cast<int>(SplitType::kType0) && !job_.SelfRestoreJob
+               ? WorkerKind::kType0Divide
+               : WorkerKind::kTypedDivide;
   } else {
     texts_.title = pt::kTitleRestoring;
-    kind = job_.SourceSplitType != 0 ? WorkerKind::kTypedRestore : WorkerKind::kType0Restore;
+    kind = job_.SourceSplitType != static_cast<int>(SplitType::kType0) ? WorkerKind::kTypedRestore
+                                                                       : WorkerKind::kType0Restore;
   }
   StartWorker(kind);
   view_.SetBusy(true);
@@ -211,95 +80,6 @@ void JobPlanner::StartWorker(WorkerKind kind) {
     const WorkerContext context{*snapshot_, job_, prompter_, volumes_, stubs_};
     worker_(kind, context);
   });
-}
-
-void JobPlanner::SelfRestoreStart(int kind) {
-  if (JobActive()) {
-    return;
-  }
-  job_.SelfRestoreKind = kind;
-  job_.SavedDivideType = settings_.DivideType;
-  job_.SelfRestoreJob = 1;
-  selfRestoreAsked_ = true;
-  if (stubs_.Major() == 1) {
-    settings_.DivideType = 2;
-  } else if (stubs_.Major() == 2) {
-    settings_.DivideType = 3;
-  }
-  executeArmed_ = 1;
-  ExecuteFromAnalysis();
-}
-
-void JobPlanner::CreateSelfRestoring() {
-  if (JobActive()) {
-    return;
-  }
-  if (stubs_.KindName(0).empty()) {
-    prompter_.Ask(MakeMessage(pt::kNoStubData, Buttons::kOk, Icon::kWarning));
-    return;
-  }
-  const int kind = settings_.RestoreNo;
-  if (kind >= 0 && kind < kMaxStubKinds && !stubs_.KindName(kind).empty()) {
-    SelfRestoreStart(kind);
-  } else {
-    prompter_.Ask(MakeMessage(pt::kChooseKind, Buttons::kOk, Icon::kWarning));
-  }
-}
-
-void JobPlanner::CreateSelfRestoringKind(int kind) {
-  SelfRestoreStart(kind);
-}
-
-bool JobPlanner::OnJobTimer() {
-  if (!thread_.joinable()) {
-    return false;
-  }
-  int hold = job_.ProgressHold.load();
-  if (hold != 1) {
-    texts_.statusField = job_.StatusText();
-    texts_.progress = job_.ProgressPermille.load();
-    if (hold > 1) {
-      // A worker's newer value wins over the count-down.
-      job_.ProgressHold.compare_exchange_strong(hold, hold - 1);
-    }
-  }
-  const bool message = job_.MessageChanged.exchange(false);
-  const bool dest = job_.DestChanged.exchange(false);
-  const bool source = job_.SourceNameChanged.exchange(false);
-  if (message || dest || source) {
-    texts_.information = job_.JobMessage();
-    texts_.destination = job_.JobDest();
-    texts_.source = job_.JobSource();
-  }
-  if (job_.RunState.load() != kRunIdle) {
-    ShowTexts();
-    return true;
-  }
-
-  // The job has ended.
-  thread_.join();
-  snapshot_.reset();
-  texts_.statusField = job_.StatusText();
-  texts_.progress = job_.ProgressPermille.load();
-  texts_.title = pt::kTitleEnded;
-  texts_.information = job_.JobMessage();
-  view_.StopJobTimer();
-  ShowTexts();
-  if (settings_.EndMessage) {
-    prompter_.Ask(
-        MakeMessage(texts_.information, Buttons::kOk, Icon::kInformation, pt::kEndCaption));
-  }
-  view_.SetBusy(false);
-  EndSelfRestore();
-  return false;
-}
-
-CancelOutcome JobPlanner::Cancel() {
-  int running = kRunRunning;
-  if (job_.RunState.compare_exchange_strong(running, kRunCancelRequested)) {
-    return CancelOutcome::kCancelRequested;
-  }
-  return running == kRunCancelRequested ? CancelOutcome::kIgnored : CancelOutcome::kClose;
 }
 
 }  // namespace kv

@@ -4,7 +4,10 @@
 // MainWindowTexts and asks a PlanView for what only a window can do. Runs on
 // the user interface thread; the worker runs on a thread the planner owns.
 
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <thread>
 
 #include "core/divide_settings.h"
@@ -14,6 +17,7 @@
 
 namespace kv {
 
+class BinaryFile;
 class Prompter;
 class Volumes;
 class StubDataFile;
@@ -47,6 +51,10 @@ class JobPlanner {
   void CreateSelfRestoring();
   // Commands 101..106: a self-restoring divide with kind k.
   void CreateSelfRestoringKind(int kind);
+  // For a front end without the check box that knows up front it will run a
+  // self-restore command: the analyses propose a self-restoring first piece as
+  // they do with the check box set, while Execute keeps its plain route.
+  void SetSelfRestoreIntent(bool intended);
   // Timer 1. True while the job still runs.
   bool OnJobTimer();
   // Command 2.
@@ -57,10 +65,32 @@ class JobPlanner {
   int ExecuteArmed() const { return executeArmed_; }
 
  private:
+  // The analysis's steps. A step that describes the job returns its summary;
+  // nothing when the source was refused (the text is then in the information field).
+  bool ReadDivideSize(std::string& mediumName);
+  std::optional<std::string> DescribeSource(const std::string& mediumName);
+  std::optional<std::string> DescribeType0Series(bool threeDigitNumbering);
+  std::optional<std::string> DescribeTypedSeries(BinaryFile& file,
+                                                 std::optional<std::int64_t> marker);
+  std::optional<std::string> DescribeDivide(std::string mediumName);
+  std::nullopt_t RefuseSource(const std::string& text);
+
+  // Execute's steps; a check that fails has ended Execute without a job.
+  struct JobNames {
+    std::string source;
+    std::string dest;
+  };
   void ExecuteFromAnalysis();
+  bool PassesChecks(const JobNames& names, const std::string& kindName);
+  bool Confirmed(const JobNames& names, const std::string& kindName);
+  bool DestinationSettled(const std::string& dest);
+  void LaunchJob(const JobNames& names);
+  // The timer has seen the worker's end.
+  void EndJob();
+
   void SelfRestoreStart(int kind);
-  // Ending without a job: a prepared self-restore job is undone.
-  void EndWithoutJob();
+  // Ending without a job, refused or declined: a prepared self-restore job is undone.
+  void EndWithoutJob(JobOutcome outcome);
   // A self-restore command is over: the divide type it swapped is put back.
   void EndSelfRestore();
   void Refuse(const std::string& text, const char* caption);
@@ -80,6 +110,7 @@ class JobPlanner {
   // A self-restore command started the current Execute; kept until the command
   // has ended, whatever the analysis finds the source to be.
   bool selfRestoreAsked_ = false;
+  bool selfRestoreIntended_ = false;
 
   // The running job: the settings in force when it started, and its thread.
   std::unique_ptr<DivideSettings> snapshot_;

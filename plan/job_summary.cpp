@@ -1,48 +1,44 @@
 #include "plan/job_summary.h"
 
-#include <cstdio>
-
+#include "core/job_state.h"
 #include "core/typed_header_builder.h"
 
 namespace kv {
 
 namespace {
 
-// Bytes of a FlaggedInt64 / FlaggedInt16 in their short or long form.
-int FlaggedInt64Length(std::int64_t value) {
-  return value > 0x7FFFFFFF ? 8 : 4;
-}
-int FlaggedInt16Length(std::int64_t value) {
-  return value > 127 ? 2 : 1;
+// The terms of the Type3 estimate: a piece holds the divide size less 15
+// bytes while piece numbers take the short form (up to 127), less 16 after;
+// the first piece's header is reckoned with 13 bytes off (12 for the remainder).
+constexpr std::int64_t kShortNumberedPieceOverhead = 15;
+constexpr std::int64_t kLongNumberedPieceOverhead = 16;
+constexpr std::int64_t kLastShortPieceNumber = 127;
+constexpr std::int64_t kFirstPieceAllowance = 13;
+
+int LengthOf(const std::vector<std::uint8_t>& header) {
+  return static_cast<int>(header.size());
 }
 
 }  // namespace
 
+// The series identity, the piece length and the recorded time take the same
+// room whatever their value (the piece length always fits the short form: a
+// divide size never passes 0x7FFFFFFF), so zeros stand in for them.
 int Type3FirstHeaderLength(std::int64_t sourceSize, std::string_view storedName) {
-  const auto nameLength = static_cast<std::int64_t>(storedName.size());
-  // Type byte and marker; size; flags; piece length (always the short form, a
-  // divide size never passes 0x7FFFFFFF); series id.
-  std::int64_t length = 1 + 5 + FlaggedInt64Length(sourceSize) + 1 + 4 + 2;
-  length += 1 + FlaggedInt16Length(nameLength) + nameLength;  // SourceName
-  length += 1 + 1 + 6;                                        // ModifiedTime
-  length += 1;                                                // end tag
-  return static_cast<int>(length);
+  return LengthOf(BuildType3FirstHeader(sourceSize, 0, 0, storedName, 0, 0));
 }
 
 int Type2HeaderLength(std::int64_t sourceSize, std::string_view storedName) {
-  char size[16];
-  const int digits =
-      std::snprintf(size, sizeof size, "%lX", static_cast<unsigned long>(sourceSize & 0xFFFFFFFF));
-  return 3 + digits + 1 + static_cast<int>(storedName.size());
+  return LengthOf(BuildType2Header(storedName, sourceSize, 0));
 }
 
 int DivideHeaderLength(int divideType, std::int64_t sourceSize, std::string_view storedName) {
-  switch (divideType) {
-    case 1:
+  switch (static_cast<SplitType>(divideType)) {
+    case SplitType::kType1:
       return kType1HeaderLength;
-    case 2:
+    case SplitType::kType2:
       return Type2HeaderLength(sourceSize, storedName);
-    case 3:
+    case SplitType::kType3:
       return Type3FirstHeaderLength(sourceSize, storedName);
     default:
       return 0;
@@ -57,17 +53,21 @@ std::int64_t MediaCount(int divideType, std::int64_t sourceSize, std::int64_t di
   if (d <= 0) {
     return 0;
   }
-  if (divideType == 1 || divideType == 2) {
+  const auto type = static_cast<SplitType>(divideType);
+  if (type == SplitType::kType1 || type == SplitType::kType2) {
+    // The type number itself is the Type1/Type2 estimate's term.
     const std::int64_t t = divideType;
     return d - t + 1 > 0 ? (s + h - t) / (d - t + 1) + 1 : 0;
   }
-  if (divideType == 3) {
-    if (d <= 16) {
+  if (type == SplitType::kType3) {
+    if (d <= kLongNumberedPieceOverhead) {
       return 0;
     }
-    std::int64_t count = (s + h - 13) / (d - 15) + 1;
-    if (count > 127) {
-      count += (((s + h - 12) % (d - 15)) + count - 127) / (d - 16);
+    std::int64_t count = (s + h - kFirstPieceAllowance) / (d - kShortNumberedPieceOverhead) + 1;
+    if (count > kLastShortPieceNumber) {
+      const std::int64_t remainder =
+          (s + h - (kFirstPieceAllowance - 1)) % (d - kShortNumberedPieceOverhead);
+      count += (remainder + count - kLastShortPieceNumber) / (d - kLongNumberedPieceOverhead);
     }
     return count;
   }

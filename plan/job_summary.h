@@ -12,7 +12,8 @@ namespace kv {
 // ModifiedTime record and the end tag.
 int Type3FirstHeaderLength(std::int64_t sourceSize, std::string_view storedName);
 
-// The Type2 first header: 3 + the length of "%lX %s" (low 32 bits of the size, name).
+// The Type2 first header the typed divide writes: 3 + the length of "%lX %s"
+// (low 32 bits of the size, name).
 int Type2HeaderLength(std::int64_t sourceSize, std::string_view storedName);
 
 // The first header length of a divide of type 0..3 (Type0: 0, Type1: 24).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
@@ -9,22 +10,21 @@
 #include <span>
 #include <string>
 
-#include "core/binary_file.h"
-#include "core/block_writer.h"
 #include "core/divide_settings.h"
+#include "core/job_end.h"
+#include "core/job_progress.h"
 #include "core/job_state.h"
 #include "core/job_texts.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "core/text_fill.h"
-#include "restore/restore_progress.h"
+#include "platform/binary_file.h"
+#include "platform/block_writer.h"
+#include "platform/step_copy.h"
 
 namespace kv {
 
 namespace {
-
-using restore_detail::kBlockSize;
-using restore_detail::kStepSize;
 
 constexpr const char* kNextMediumQuestion =
     "次に%sを読み込みます\nこれで完了の場合はいいえを選んでください";
@@ -40,14 +40,12 @@ int NumberAtEnd(const std::string& name, std::size_t count) {
   return value;
 }
 
-enum class Outcome { kDone, kCancelled };
-
 class Type0Restore {
  public:
   Type0Restore(const DivideSettings& settings, JobState& job, Prompter& prompter)
       : settings_(settings), job_(job), prompter_(prompter) {}
 
-  Outcome Run();
+  JobEnd Run();
 
  private:
   // Reads and discards `count` leading bytes of the open piece; false on a read error.
@@ -55,15 +53,15 @@ class Type0Restore {
   // Copies a block of steps, polling for a cancel (then cancelled_ is set)
   // and showing progress after each; false on a read or write error.
   bool CopyBlock();
-  // Writes the first `length` bytes of the current block (the steps completed
-  // in it) and waits until the destination holds every step handed over.
-  bool WriteSteps(std::int64_t length);
   void ShowProgress();
   // Starts the piece just opened: its length and progress unit.
   bool BeginPiece();
   // Names and opens the piece after the current one; false when the series ends here.
   bool OpenNextPiece();
-  Outcome IoError();
+  // Ends the job on an input/output error; `error` is the errno of the failed call.
+  JobEnd IoError(int error);
+  // The errno behind a failed block: of the write, else of the read (0 for a piece cut short).
+  int CopyError();
 
   const DivideSettings& settings_;
   JobState& job_;
@@ -83,13 +81,13 @@ class Type0Restore {
   BlockWriter writer_;
 };
 
-Outcome Type0Restore::IoError() {
+JobEnd Type0Restore::IoError(int error) {
   // Nothing is left being written when the destination closes.
   writer_.Wait();
   piece_.reset();
   dest_.reset();
   prompter_.Ask(MakeMessage(texts::kIoError, Buttons::kOk, Icon::kStop));
-  return Outcome::kCancelled;
+  return {JobOutcome::kFailed, error};
 }
 
 bool Type0Restore::SkipHead(int count) {
@@ -114,47 +112,27 @@ bool Type0Restore::SkipHead(int count) {
 }
 
 bool Type0Restore::CopyBlock() {
-  // A block of steps is read at once; it never crosses the end of a piece.
-  const std::int64_t blockLength = std::clamp<std::int64_t>(pieceLeft_, 0, kBlockSize);
-  std::byte* const block = writer_.Block();
-  std::int64_t filled = 0;
-  std::int64_t done = 0;
-  for (;;) {
-    const std::int64_t n = std::clamp<std::int64_t>(pieceLeft_, 0, kStepSize);
-    if (filled < done + n) {
-      const std::int64_t got = piece_->ReadAtLeast(
-          std::span(block + filled, static_cast<std::size_t>(blockLength - filled)),
-          static_cast<std::size_t>(done + n - filled));
-      filled += std::max<std::int64_t>(got, 0);
-      // A piece that no longer holds the bytes its length promised is a read error.
-      if (filled < done + n) {
-        WriteSteps(done);
-        return false;
-      }
-    }
-    done += n;
-    pieceLeft_ -= n;
-    written_ += n;
-    if (job_.RunState.load() == kRunCancelRequested) {
+  // A block never crosses the end of a piece.
+  const StepCopy copy{writer_, piece_.get(), *dest_, job_.RunState};
+  const auto countStep = [this](const std::byte*, std::size_t n) {
+    pieceLeft_ -= static_cast<std::int64_t>(n);
+    written_ += static_cast<std::int64_t>(n);
+  };
+  switch (CopyBlockOfSteps(copy, std::max<std::int64_t>(pieceLeft_, 0), countStep,
+                           [this] { ShowProgress(); })) {
+    case StepsEnd::kBlockDone:
+      return true;
+    case StepsEnd::kCancelled:
       cancelled_ = true;
-      return WriteSteps(done);
-    }
-    if (done == blockLength) {
-      break;
-    }
-    ShowProgress();
+      return true;
+    default:
+      // A piece that no longer holds the bytes its length promised is a read error.
+      return false;
   }
-  // The block is written while the next one is read.
-  return writer_.Submit(*dest_, static_cast<std::size_t>(done));
-}
-
-bool Type0Restore::WriteSteps(std::int64_t length) {
-  const bool handedOver = writer_.Submit(*dest_, static_cast<std::size_t>(length));
-  return writer_.Wait() && handedOver;
 }
 
 void Type0Restore::ShowProgress() {
-  job_.SetStatusText(restore_detail::KiBytesText(written_));
+  ReportBytes(job_, written_);
   if (pieceLeft_ > 0 && progressUnit_ > 0) {
     // The whole difference is truncated toward zero.
     job_.ProgressPermille.store(
@@ -174,22 +152,24 @@ bool Type0Restore::BeginPiece() {
 bool Type0Restore::OpenNextPiece() {
   ++number_;
   job_.ProgressPermille.store(1000);
-  job_.ProgressHold.store(10);
+  job_.ProgressHold.store(kProgressPieceChange);
   piece_.reset();
   const PieceScheme scheme =
-      job_.ThreeDigitNumbering == 1 ? PieceScheme::kThreeDigit : PieceScheme::kAddedChar;
+      job_.ThreeDigitNumbering ? PieceScheme::kThreeDigit : PieceScheme::kAddedChar;
   pieceName_ = SetPieceNumber(pieceName_, number_, scheme);
   job_.SetJobSource(pieceName_, true);
 
-  if (job_.PiecesOnFixedDrive == 0) {
-    const Answer a = prompter_.Ask(
-        MakeMessage(FillText(kNextMediumQuestion, pieceName_), Buttons::kYesNo, Icon::kQuestion));
+  if (!job_.PiecesOnFixedDrive) {
+    const Answer a = prompter_.Ask(MakeMessage(MessageKind::kNextMedium,
+                                               FillText(kNextMediumQuestion, pieceName_),
+                                               Buttons::kYesNo, Icon::kQuestion));
     if (a != Answer::kYes) {
       return false;
     }
   }
   while (!(piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead))) {
-    const Answer a = prompter_.Ask(MakeMessage(FillText(kPieceMissingQuestion, pieceName_),
+    const Answer a = prompter_.Ask(MakeMessage(MessageKind::kNextPieceMissing,
+                                               FillText(kPieceMissingQuestion, pieceName_),
                                                Buttons::kRetryCancel, Icon::kQuestion));
     if (a != Answer::kRetry) {
       return false;
@@ -198,33 +178,33 @@ bool Type0Restore::OpenNextPiece() {
   return true;
 }
 
-Outcome Type0Restore::Run() {
-  job_.ProgressHold.store(1);
+JobEnd Type0Restore::Run() {
+  job_.ProgressHold.store(kProgressHeld);
   pieceName_ = job_.JobSource();
-  number_ = NumberAtEnd(pieceName_, job_.ThreeDigitNumbering == 1 ? 3 : 2);
+  number_ = NumberAtEnd(pieceName_, job_.ThreeDigitNumbering ? 3 : 2);
 
   piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead);
   if (!piece_ || !BeginPiece()) {
-    return IoError();
+    return IoError(errno);
   }
   dest_ = BinaryFile::Open(job_.JobDest(), BinaryFile::Mode::kCreateWrite);
   if (!dest_) {
-    return IoError();
+    return IoError(errno);
   }
   job_.SetJobMessage(texts::kRestoring);
-  job_.ProgressHold.store(0);
+  job_.ProgressHold.store(kProgressLive);
   if (settings_.HeadCut && !SkipHead(settings_.HeadCutFirst)) {
-    return IoError();
+    return IoError(piece_->Error());
   }
 
   for (;;) {
     if (!CopyBlock()) {
-      return IoError();
+      return IoError(CopyError());
     }
     if (cancelled_) {
       piece_.reset();
       dest_.reset();
-      return Outcome::kCancelled;
+      return {JobOutcome::kCancelled};
     }
     if (pieceLeft_ > 0) {
       ShowProgress();
@@ -232,43 +212,40 @@ Outcome Type0Restore::Run() {
     }
     // A piece's bytes are all written before the next one is asked for.
     if (!writer_.Wait()) {
-      return IoError();
+      return IoError(writer_.Error());
     }
     if (!OpenNextPiece()) {
       break;
     }
     if (!BeginPiece()) {
-      return IoError();
+      return IoError(errno);
     }
     if (settings_.HeadCut && !SkipHead(settings_.HeadCutNext)) {
-      return IoError();
+      return IoError(piece_->Error());
     }
-    job_.ProgressHold.store(0);
+    job_.ProgressHold.store(kProgressLive);
     ShowProgress();
   }
 
   piece_.reset();
   // Bytes still buffered that cannot be written make the result incomplete.
   if (!dest_->Close()) {
-    return IoError();
+    return IoError(dest_->Error());
   }
   // The count shown at the end covers the last step too.
-  job_.SetStatusText(restore_detail::KiBytesText(written_));
-  return Outcome::kDone;
+  ReportBytes(job_, written_);
+  return {JobOutcome::kDone};
+}
+
+int Type0Restore::CopyError() {
+  const int writeError = writer_.Error();
+  return writeError != 0 ? writeError : piece_->Error();
 }
 
 }  // namespace
 
 void Type0RestoreWorker(const DivideSettings& settings, JobState& job, Prompter& prompter) {
-  Outcome outcome = Outcome::kCancelled;
-  try {
-    Type0Restore restore(settings, job, prompter);
-    outcome = restore.Run();
-  } catch (...) {
-    outcome = Outcome::kCancelled;
-  }
-  restore_detail::EndJob(
-      job, outcome == Outcome::kDone ? texts::kRestoreDone : texts::kRestoreCancelled);
+  RunToEnd(job, JobKind::kRestore, [&] { return Type0Restore(settings, job, prompter).Run(); });
 }
 
 }  // namespace kv

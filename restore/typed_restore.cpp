@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -9,11 +10,11 @@
 #include <span>
 #include <string>
 
-#include "core/binary_file.h"
-#include "core/block_writer.h"
 #include "core/crc16.h"
 #include "core/divide_settings.h"
 #include "core/flagged_int.h"
+#include "core/job_end.h"
+#include "core/job_progress.h"
 #include "core/job_state.h"
 #include "core/job_texts.h"
 #include "core/marker_scan.h"
@@ -23,15 +24,14 @@
 #include "core/text_fill.h"
 #include "core/typed_header_builder.h"
 #include "core/typed_header_reader.h"
+#include "platform/binary_file.h"
+#include "platform/block_writer.h"
 #include "platform/file_helpers.h"
-#include "restore/restore_progress.h"
+#include "platform/step_copy.h"
 
 namespace kv {
 
 namespace {
-
-using restore_detail::kBlockSize;
-using restore_detail::kStepSize;
 
 constexpr const char* kCheckCaption = "Kolvanto 復元確認";
 // The check-byte question of a Type2 series carries the two-blank caption.
@@ -51,29 +51,26 @@ constexpr const char* kOtherSeries =
 // Bytes behind a following marker that must exist for its header to be read.
 constexpr std::int64_t kMinNextHeaderTail = 10;
 
-enum class Outcome { kDone, kDoneWithError, kCancelled };
-
 class TypedRestore {
  public:
   TypedRestore(JobState& job, Prompter& prompter) : job_(job), prompter_(prompter) {}
 
-  Outcome Run();
+  JobEnd Run();
 
  private:
-  // The ways a step can go: on, or to the end of the job with this outcome.
+  // The ways a step can go: on, or to the end of the job as `end` says.
   struct Step {
     bool ok = true;
-    Outcome outcome = Outcome::kCancelled;
+    JobEnd end;
   };
   static Step Go() { return {}; }
-  static Step Stop(Outcome outcome = Outcome::kCancelled) { return {false, outcome}; }
+  static Step Stop(JobEnd end = {JobOutcome::kCancelled}) { return {false, end}; }
+  // A piece whose bytes are not what its header promised: no call failed.
+  static Step Damaged() { return Stop({JobOutcome::kFailed, 0}); }
 
   Step Start();
   // Copies a block of steps, polling for a cancel and showing progress after each.
   Step CopyBlock();
-  // Writes the first `length` bytes of the current block (the steps completed
-  // in it) and waits until the destination holds every step handed over.
-  bool WriteSteps(std::int64_t length);
   Step ChangePiece();
   Step Finish();
   Step OpenNextPiece();
@@ -83,30 +80,34 @@ class TypedRestore {
   void ProgressUpdate();
   void CloseAll();
 
-  Answer Ask(const char* pattern, const std::string& name, Buttons buttons, Icon icon,
-             const char* caption = kCaption) {
-    return prompter_.Ask(MakeMessage(FillText(pattern, name), buttons, icon, caption));
+  Answer Ask(MessageKind kind, const char* pattern, const std::string& name, Buttons buttons,
+             Icon icon, const char* caption = kCaption) {
+    return prompter_.Ask(MakeMessage(kind, FillText(pattern, name), buttons, icon, caption));
+  }
+  void Tell(const char* pattern, Icon icon, const char* caption = kCaption) {
+    Ask(MessageKind::kNotice, pattern, pieceName_, Buttons::kOk, icon, caption);
   }
   // The piece ends before the bytes it promised.
   Step EndMissing() {
     CloseAll();
-    Ask(kEndMissing, pieceName_, Buttons::kOk, Icon::kStop);
-    return Stop();
+    Tell(kEndMissing, Icon::kStop);
+    return Damaged();
   }
   Step Broken(const char* caption) {
     CloseAll();
-    Ask(kBroken, pieceName_, Buttons::kOk, Icon::kStop, caption);
-    return Stop();
+    Tell(kBroken, Icon::kStop, caption);
+    return Damaged();
   }
-  Step IoError() {
+  // `error` is the errno of the call that failed.
+  Step IoError(int error) {
     CloseAll();
     prompter_.Ask(MakeMessage(texts::kIoError, Buttons::kOk, Icon::kStop));
-    return Stop();
+    return Stop({JobOutcome::kFailed, error});
   }
 
   JobState& job_;
   Prompter& prompter_;
-  int type_ = 0;
+  SplitType type_ = SplitType::kType3;
   std::unique_ptr<BinaryFile> piece_;
   std::unique_ptr<BinaryFile> dest_;
   std::string pieceName_;
@@ -114,7 +115,6 @@ class TypedRestore {
   int pieceNumber_ = 1;
   std::int64_t remaining_ = 0;
   std::int64_t bodyLeft_ = 0;
-  std::int64_t progressDivisor_ = 0;
   Crc16 crc_;
   // The bytes of several steps, read at once and written at once. Declared
   // after dest_: a block still being written at the end is written before
@@ -130,27 +130,30 @@ void TypedRestore::CloseAll() {
 }
 
 TypedRestore::Step TypedRestore::Start() {
-  job_.ProgressHold.store(1);
+  job_.ProgressHold.store(kProgressHeld);
   pieceNumber_ = 1;
-  type_ = job_.SourceSplitType;
+  type_ = static_cast<SplitType>(job_.SourceSplitType);
   pieceName_ = job_.JobSource();
   remaining_ = job_.SourceSize < 0 ? 0 : job_.SourceSize;
 
   while (!(piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead))) {
-    if (prompter_.Ask(MakeMessage(kCannotOpen, Buttons::kRetryCancel, Icon::kWarning)) !=
-        Answer::kRetry) {
+    if (prompter_.Ask(MakeMessage(MessageKind::kRetryMedium, kCannotOpen, Buttons::kRetryCancel,
+                                  Icon::kWarning)) != Answer::kRetry) {
       return Stop();
     }
   }
   pieceSize_ = piece_->Size();
   const std::int64_t headerEnd = static_cast<std::int64_t>(job_.MarkerOffset) + job_.HeaderLength;
-  if (pieceSize_ < 0 || !piece_->Seek(std::min(headerEnd, pieceSize_))) {
-    return IoError();
+  if (pieceSize_ < 0) {
+    return IoError(errno);
+  }
+  if (!piece_->Seek(std::min(headerEnd, pieceSize_))) {
+    return IoError(piece_->Error());
   }
   if (headerEnd > pieceSize_) {
     return EndMissing();
   }
-  if (type_ == 3) {
+  if (type_ == SplitType::kType3) {
     bodyLeft_ = job_.FirstPieceLength - job_.HeaderLength;
     // A length that ends inside its own header is no piece of ours.
     if (bodyLeft_ < 0) {
@@ -162,70 +165,43 @@ TypedRestore::Step TypedRestore::Start() {
 
   dest_ = BinaryFile::Open(job_.JobDest(), BinaryFile::Mode::kCreateWrite);
   if (!dest_) {
-    return IoError();
+    return IoError(errno);
   }
   job_.SetJobMessage(texts::kRestoring);
-  job_.ProgressHold.store(0);
-  progressDivisor_ = job_.SourceSize / 1000;
+  job_.ProgressHold.store(kProgressLive);
   crc_.Reset();
   return Go();
 }
 
 TypedRestore::Step TypedRestore::CopyBlock() {
-  // A block of steps is read at once; it never crosses the end of a body.
-  const std::int64_t blockLength = std::min({kBlockSize, remaining_, bodyLeft_});
-  std::byte* const block = writer_.Block();
-  std::int64_t filled = 0;
-  std::int64_t done = 0;
-  for (;;) {
-    const std::int64_t n = std::min({kStepSize, remaining_, bodyLeft_});
-    if (filled < done + n) {
-      const std::int64_t got = piece_->ReadAtLeast(
-          std::span(block + filled, static_cast<std::size_t>(blockLength - filled)),
-          static_cast<std::size_t>(done + n - filled));
-      filled += std::max<std::int64_t>(got, 0);
-      // A step the piece cannot fill ends the job with what came before it.
-      if (filled < done + n) {
-        if (!WriteSteps(done) || got < 0) {
-          return IoError();
-        }
-        return EndMissing();
-      }
-    }
-    crc_.Update(block + done, static_cast<std::size_t>(n), true);
-    done += n;
-    remaining_ -= n;
-    bodyLeft_ -= n;
-    if (job_.RunState.load() == kRunCancelRequested) {
-      if (!WriteSteps(done)) {
-        return IoError();
-      }
+  // A block never crosses the end of a body.
+  const StepCopy copy{writer_, piece_.get(), *dest_, job_.RunState};
+  const auto countStep = [this](const std::byte* step, std::size_t n) {
+    crc_.Update(step, n, true);
+    remaining_ -= static_cast<std::int64_t>(n);
+    bodyLeft_ -= static_cast<std::int64_t>(n);
+  };
+  switch (CopyBlockOfSteps(copy, std::min(remaining_, bodyLeft_), countStep,
+                           [this] { ProgressUpdate(); })) {
+    case StepsEnd::kBlockDone:
+      return Go();
+    case StepsEnd::kCancelled:
       CloseAll();
       return Stop();
-    }
-    if (done == blockLength) {
+    case StepsEnd::kWriteFailed:
+      return IoError(writer_.Error());
+    case StepsEnd::kReadFailed:
+      return IoError(piece_->Error());
+    case StepsEnd::kSourceEnded:
       break;
-    }
-    ProgressUpdate();
   }
-  // The block is written while the next one is read.
-  if (!writer_.Submit(*dest_, static_cast<std::size_t>(done))) {
-    return IoError();
-  }
-  return Go();
-}
-
-bool TypedRestore::WriteSteps(std::int64_t length) {
-  const bool handedOver = writer_.Submit(*dest_, static_cast<std::size_t>(length));
-  return writer_.Wait() && handedOver;
+  return EndMissing();
 }
 
 void TypedRestore::ProgressUpdate() {
   const std::int64_t done = job_.SourceSize - remaining_;
-  job_.SetStatusText(restore_detail::KiBytesText(done));
-  // Sources under 1,000 bytes have no divisor: their progress is full at once.
-  const std::int64_t permille = progressDivisor_ > 0 ? done / progressDivisor_ : 1000;
-  job_.ProgressPermille.store(static_cast<int>(std::clamp<std::int64_t>(permille, 0, 1000)));
+  ReportBytes(job_, done);
+  job_.ProgressPermille.store(TypedPermille(done, job_.SourceSize));
 }
 
 bool TypedRestore::ChecksumMatches() {
@@ -239,14 +215,14 @@ bool TypedRestore::ChecksumMatches() {
 TypedRestore::Step TypedRestore::Finish() {
   // Every byte is written before the checksum is acted on.
   if (!writer_.Wait()) {
-    return IoError();
+    return IoError(writer_.Error());
   }
   job_.ProgressPermille.store(1000);
-  if (type_ == 3) {
+  if (type_ == SplitType::kType3) {
     if (!ChecksumMatches()) {
       CloseAll();
-      Ask(kContentWrong, pieceName_, Buttons::kOk, Icon::kWarning, kCheckCaption);
-      return Stop(Outcome::kDoneWithError);
+      Tell(kContentWrong, Icon::kWarning, kCheckCaption);
+      return Stop({JobOutcome::kDoneWithChecksumError});
     }
     if (!SkipInfoRecords(*piece_)) {
       return EndMissing();
@@ -254,34 +230,36 @@ TypedRestore::Step TypedRestore::Finish() {
   }
   piece_.reset();
   const bool written = dest_->Close();
+  const int error = dest_->Error();
   dest_.reset();
   if (!written) {
-    return IoError();
+    return IoError(error);
   }
-  if (type_ == 3 && job_.RecordedYear != 0) {
+  if (type_ == SplitType::kType3 && job_.RecordedYear != 0) {
     const UtcFields t =
         UnpackTime(static_cast<std::uint16_t>(job_.RecordedYear), job_.RecordedTime);
     // A recorded time that is no calendar time leaves the file's time alone.
     SetModifiedTimeUtc(job_.JobDest(), t.year, t.month, t.day, t.hour, t.minute, t.second);
   }
-  return Stop(Outcome::kDone);
+  return Stop({JobOutcome::kDone});
 }
 
 TypedRestore::Step TypedRestore::OpenNextPiece() {
-  if (job_.PiecesOnFixedDrive == 0 &&
-      Ask(kNextMedium, pieceName_, Buttons::kYesNo, Icon::kInformation) != Answer::kYes) {
+  if (!job_.PiecesOnFixedDrive && Ask(MessageKind::kNextMedium, kNextMedium, pieceName_,
+                                      Buttons::kYesNo, Icon::kInformation) != Answer::kYes) {
     CloseAll();
     return Stop();
   }
   while (!(piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead))) {
-    if (Ask(kNotFound, pieceName_, Buttons::kRetryCancel, Icon::kWarning) != Answer::kRetry) {
+    if (Ask(MessageKind::kNextPieceMissing, kNotFound, pieceName_, Buttons::kRetryCancel,
+            Icon::kWarning) != Answer::kRetry) {
       CloseAll();
       return Stop();
     }
   }
   pieceSize_ = piece_->Size();
   if (pieceSize_ < 0) {
-    return IoError();
+    return IoError(errno);
   }
   bodyLeft_ = pieceSize_;
   return Go();
@@ -298,13 +276,14 @@ TypedRestore::Step TypedRestore::ReadNextHeader() {
     if (found) {
       marker = *found;
       if (!piece_->Seek(marker + static_cast<std::int64_t>(kType3Marker.size()))) {
-        return IoError();
+        return IoError(piece_->Error());
       }
       if (piece_->Position() + kMinNextHeaderTail < pieceSize_) {
         break;
       }
     }
-    if (Ask(kAbnormal, pieceName_, Buttons::kRetryCancel, Icon::kWarning) != Answer::kRetry) {
+    if (Ask(MessageKind::kRetryMedium, kAbnormal, pieceName_, Buttons::kRetryCancel,
+            Icon::kWarning) != Answer::kRetry) {
       CloseAll();
       return Stop();
     }
@@ -322,8 +301,8 @@ TypedRestore::Step TypedRestore::ReadNextHeader() {
   // pieces swapped or renamed), would rebuild the wrong bytes without a word:
   // both are asked about alike.
   const bool foreign = seriesId != job_.FirstSeriesId || number != pieceNumber_;
-  if (foreign && Ask(kOtherSeries, pieceName_, Buttons::kYesNo, Icon::kQuestion, kCheckCaption) !=
-                     Answer::kYes) {
+  if (foreign && Ask(MessageKind::kForceForeignPiece, kOtherSeries, pieceName_, Buttons::kYesNo,
+                     Icon::kQuestion, kCheckCaption) != Answer::kYes) {
     CloseAll();
     return Stop();
   }
@@ -341,13 +320,14 @@ TypedRestore::Step TypedRestore::ReadNextHeader() {
 TypedRestore::Step TypedRestore::ChangePiece() {
   // A piece's bytes are all written before its checksum is acted on or the next one asked for.
   if (!writer_.Wait()) {
-    return IoError();
+    return IoError(writer_.Error());
   }
   ++pieceNumber_;
-  job_.ProgressHold.store(10);
-  if (type_ == 3) {
-    if (!ChecksumMatches() && Ask(kContentWrongForce, pieceName_, Buttons::kYesNo, Icon::kQuestion,
-                                  kCheckCaption) != Answer::kYes) {
+  job_.ProgressHold.store(kProgressPieceChange);
+  if (type_ == SplitType::kType3) {
+    if (!ChecksumMatches() &&
+        Ask(MessageKind::kForceDamagedPiece, kContentWrongForce, pieceName_, Buttons::kYesNo,
+            Icon::kQuestion, kCheckCaption) != Answer::kYes) {
       CloseAll();
       return Stop();
     }
@@ -363,11 +343,11 @@ TypedRestore::Step TypedRestore::ChangePiece() {
   if (const Step s = OpenNextPiece(); !s.ok) {
     return s;
   }
-  if (type_ == 3) {
+  if (type_ == SplitType::kType3) {
     if (const Step s = ReadNextHeader(); !s.ok) {
       return s;
     }
-  } else if (type_ == 2) {
+  } else if (type_ == SplitType::kType2) {
     const int checkByte = piece_->ReadByte();
     // A piece without even its check byte has lost its end.
     if (checkByte < 0) {
@@ -375,59 +355,40 @@ TypedRestore::Step TypedRestore::ChangePiece() {
     }
     bodyLeft_ = pieceSize_ - 1;
     if (checkByte != job_.FirstCheckByte &&
-        Ask(kOtherSeries, pieceName_, Buttons::kYesNo, Icon::kQuestion, kCheckByteCaption) !=
-            Answer::kYes) {
+        Ask(MessageKind::kForceForeignPiece, kOtherSeries, pieceName_, Buttons::kYesNo,
+            Icon::kQuestion, kCheckByteCaption) != Answer::kYes) {
       CloseAll();
       return Stop();
     }
   }
-  job_.ProgressHold.store(0);
+  job_.ProgressHold.store(kProgressLive);
   return Go();
 }
 
-Outcome TypedRestore::Run() {
+JobEnd TypedRestore::Run() {
   if (const Step s = Start(); !s.ok) {
-    return s.outcome;
+    return s.end;
   }
   for (;;) {
     if (const Step s = CopyBlock(); !s.ok) {
-      return s.outcome;
+      return s.end;
     }
     if (remaining_ == 0) {
-      return Finish().outcome;
+      return Finish().end;
     }
     if (bodyLeft_ == 0) {
       if (const Step s = ChangePiece(); !s.ok) {
-        return s.outcome;
+        return s.end;
       }
     }
     ProgressUpdate();
   }
 }
 
-const char* FinalMessage(Outcome outcome) {
-  switch (outcome) {
-    case Outcome::kDone:
-      return texts::kRestoreDone;
-    case Outcome::kDoneWithError:
-      return texts::kRestoreDoneWithError;
-    case Outcome::kCancelled:
-      break;
-  }
-  return texts::kRestoreCancelled;
-}
-
 }  // namespace
 
 void RunTypedRestore(const DivideSettings& /*settings*/, JobState& job, Prompter& prompter) {
-  Outcome outcome = Outcome::kCancelled;
-  try {
-    TypedRestore restore(job, prompter);
-    outcome = restore.Run();
-  } catch (...) {
-    outcome = Outcome::kCancelled;
-  }
-  restore_detail::EndJob(job, FinalMessage(outcome));
+  RunToEnd(job, JobKind::kRestore, [&] { return TypedRestore(job, prompter).Run(); });
 }
 
 }  // namespace kv

@@ -4,13 +4,14 @@
 #include <array>
 #include <filesystem>
 
-#include "core/binary_file.h"
 #include "core/crc16.h"
 #include "core/flagged_int.h"
+#include "core/job_progress.h"
 #include "core/job_state.h"
 #include "core/marker_scan.h"
 #include "core/typed_header_builder.h"
 #include "core/typed_header_reader.h"
+#include "platform/binary_file.h"
 
 namespace kv {
 

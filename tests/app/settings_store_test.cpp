@@ -263,6 +263,46 @@ TEST_F(SettingsStoreTest, RoundTripOfEveryField) {
   EXPECT_FALSE(Raw("Recent File List/File2").isValid());
 }
 
+// Every plain value under the name another run (or an older version) reads it by.
+TEST_F(SettingsStoreTest, EveryPlainValueUnderItsStoredName) {
+  store_.SaveSettings(EveryFieldChanged(), WindowPosition{3, 4}, RecentFileList{});
+  const std::pair<const char*, QVariant> expected[] = {
+      {"Settings/DivideType", 0},
+      {"Settings/DivideSize", QStringLiteral("2000000")},
+      {"Settings/FDAuto", 0},
+      {"Settings/RemovableDrive", QStringLiteral("/media/usb;/run/media/ann/SD")},
+      {"Settings/EndMessage", 1},
+      {"Settings/DefaultDV", 1},
+      {"Settings/DefaultRS", 1},
+      {"Settings/SelfRestore", 1},
+      {"Settings/HeadCut", 1},
+      {"Settings/HeadCutFirst", 512},
+      {"Settings/HeadCutNext", 128},
+      {"Type0/Type", 2},
+      {"Type0/DivideExt", 0},
+      {"Type0/DivideExtAddC", 1},
+      {"Type0/DivideExtChar", 81},
+      {"Type0/TimingString", 0},
+      {"Type0/TimingSize", 0},
+      {"Type0/DivideString", QStringLiteral("@page, \"end\"; 改ページ")},
+      {"Type0/RsDefaultExt", QStringLiteral("txt")},
+      {"KvRestore/Type", 5},
+      {"KvRestore/ShortFileName", 1},
+      {"Window/Top", 4},
+  };
+  for (const auto& [key, value] : expected) {
+    const QVariant raw = Raw(key);
+    if (value.typeId() == QMetaType::Int) {
+      EXPECT_EQ(raw.toInt(), value.toInt()) << key;
+    } else {
+      EXPECT_EQ(raw.toStringList().join(QLatin1Char(',')), value.toString()) << key;
+    }
+  }
+  // Nothing else is written: the versions, these, "Window/Left", two presets, three folders.
+  QSettings raw(QString::fromStdString(storeFile_.string()), QSettings::IniFormat);
+  EXPECT_EQ(static_cast<std::size_t>(raw.allKeys().size()), 2 + std::size(expected) + 1 + 2 + 3);
+}
+
 TEST_F(SettingsStoreTest, FitToFreeSpaceIsStoredAsItIs) {
   DivideSettings s;
   s.DivideSize = "空き容量にあわせる";

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/beside_executable.h"
+#include "platform/binary_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace kv {

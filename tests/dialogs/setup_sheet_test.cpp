@@ -167,12 +167,12 @@ TEST_F(SetupSheetTest, TabVisitsAPageInTheOrderOfItsControlsThenTheButtons) {
   QWidget* page = Tabs()->currentWidget();
   QStringList order;
   for (QWidget* w = page->nextInFocusChain(); w != page; w = w->nextInFocusChain()) {
-    if (w->objectName().startsWith("ctl") && (page->isAncestorOf(w) || !Tabs()->isAncestorOf(w))) {
+    if (w->objectName().startsWith("id") && (page->isAncestorOf(w) || !Tabs()->isAncestorOf(w))) {
       order.push_back(w->objectName());
     }
   }
-  EXPECT_EQ(order, (QStringList{"ctl1106", "ctl1113", "ctl1108", "ctl1105", "ctl1107", "ctl1110",
-                                "ctl1", "ctl2"}));
+  EXPECT_EQ(order, (QStringList{"id1106", "id1113", "id1108", "id1105", "id1107", "id1110",
+                                "id1", "id2"}));
 }
 
 TEST(PresetLineTest, ALineSplitsIntoSizeTextAndLabelAndBack) {

@@ -145,47 +145,5 @@ TEST_F(DivideWriterTest, Type0CancelAtAnyMomentLeavesExactlyTheCompletedSteps) {
   }
 }
 
-// The medium fills up during the first block's write: the worker learns it
-// before the piece ends, shows the input/output error and stops; the piece
-// holds only bytes that were written, in order.
-TEST_F(DivideWriterTest, Type0MediumFillingUpMidBlockIsAnInputOutputError) {
-  TmpfsMount medium(4 * kMiB);
-  if (!medium.Mounted()) {
-    GTEST_SKIP() << "mounting a tmpfs needs root";
-  }
-  const std::string fifo = dir / "source.pipe";
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  const auto data = RandomBytes(static_cast<std::size_t>(3 * kMiB), 13);
-  settings.DivideExt = 1;
-  PrepareDivideJob(job, fifo, medium / "p.001", static_cast<std::int32_t>(2 * kMiB));
-  job.SourceSize = 3 * kMiB;
-  job.PiecesOnFixedDrive = 1;
-
-  std::thread worker([&] { Type0DivideWorker(settings, job, prompter, volumes); });
-  // The pipe opens once the piece is created, after the medium check passed.
-  const int fd = ::open(fifo.c_str(), O_WRONLY);
-  ASSERT_GE(fd, 0);
-  ASSERT_TRUE(std::filesystem::exists(medium / "p.001"));
-  WriteFileBytes(medium / "filler", Bytes(static_cast<std::size_t>(3 * kMiB + kMiB / 2), 0x5A));
-  std::thread feeder = Feed(fd, data, 0, 3 * kMiB);
-  worker.join();
-  // The worker closed the pipe's other end: the feeder stops too.
-  feeder.join();
-  ::close(fd);
-
-  const auto m = prompter.Messages();
-  ASSERT_EQ(m.size(), 1u);
-  EXPECT_EQ(
-      m[0].text,
-      "ファイル入出力エラーが発生しました。繰り返し発生する場合は、ディスクのエラーチェックをし"
-      "てください。");
-  EXPECT_EQ(job.JobMessage(), "分割を中止しました");
-  EXPECT_EQ(job.RunState.load(), kRunIdle);
-  EXPECT_FALSE(std::filesystem::exists(medium / "p.002"));
-  const Bytes piece = ReadFileBytes(medium / "p.001");
-  EXPECT_LT(static_cast<std::int64_t>(piece.size()), kMiB);
-  EXPECT_EQ(piece, Slice(data, 0, static_cast<std::int64_t>(piece.size())));
-}
-
 }  // namespace
 }  // namespace kv::test

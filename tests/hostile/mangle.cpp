@@ -41,8 +41,9 @@ Answer RandomPrompter::Ask(const Message& message) {
       break;
     case Buttons::kYesNo:
       answer = Below(random_, 2) == 0 ? Answer::kYes : Answer::kNo;
-      // A Yes to "強行しますか" takes a piece the checks refused.
-      if (answer == Answer::kYes && message.text.find("強行しますか") != std::string::npos) {
+      // A Yes to a forcing question takes a piece the checks refused.
+      if (answer == Answer::kYes && (message.kind == MessageKind::kForceDamagedPiece ||
+                                     message.kind == MessageKind::kForceForeignPiece)) {
         forcedOn_ = true;
       }
       break;

@@ -149,6 +149,29 @@ TEST_F(ExecuteRefusals, DecliningASelfRestoreJobPutsTheTypeBack) {
   EXPECT_EQ(job.SelfRestoreJob, 0);
 }
 
+// A front end that names the kind up front: the analysis proposes the program
+// name, the settings (and so the check box) stay untouched, Execute keeps its plain route.
+TEST_F(ExecuteRefusals, SelfRestoreIntentWithoutTheCheckBox) {
+  LoadStubs(2, {{"WIN32", std::vector<std::uint8_t>(100, 1)}});
+  planner.SetSelfRestoreIntent(true);
+  Choose(dir / "a.bin");
+  EXPECT_EQ(planner.Texts().destination, dir / "a.exe");
+  EXPECT_FALSE(settings.SelfRestore);
+
+  prompter.Script({Answer::kNo, Answer::kNo});
+  planner.Execute();
+  EXPECT_EQ(view.posts, 0);
+  EXPECT_EQ(prompter.Messages().back().text.rfind("以下の条件で分割します", 0), 0u);
+  planner.CreateSelfRestoringKind(0);
+  EXPECT_NE(prompter.Messages().back().text.find("作成ファイル名 : " + dir / "a.exe"),
+            std::string::npos);
+  EXPECT_EQ(settings.DivideType, 3);
+
+  planner.SetSelfRestoreIntent(false);
+  Choose(dir / "a.bin");
+  EXPECT_EQ(planner.Texts().destination, dir / "a.d01");
+}
+
 TEST_F(ExecuteRefusals, SelfRestoreOfAPieceSeries) {
   WriteSized(dir / "data.001", 300);
   Choose(dir / "data.001");

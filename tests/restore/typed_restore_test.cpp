@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -342,6 +344,81 @@ TEST_F(TypedRestoreTest, UnopenableFirstPieceOrDestinationEndsAsCancelled) {
             "してください。");
   EXPECT_EQ(prompter.Messages()[0].icon, Icon::kStop);
   ExpectEnd("復元を中止しました");
+}
+
+// Each way a restore can end, with the kind of every question on the road:
+// the command line and the tests answer by kind, never by text.
+TEST_F(TypedRestoreTest, EveryEndCarriesItsOutcomeAndEveryQuestionItsKind) {
+  struct Case {
+    const char* name;
+    std::function<void()> damage;
+    std::vector<Answer> answers;
+    JobOutcome outcome;
+    int error;
+    std::vector<MessageKind> kinds;
+  };
+  auto flipBody = [this](std::size_t piece) {
+    return [this, piece] {
+      const auto at = static_cast<std::size_t>(series_.bodyOffsets[piece] + 5);
+      EditPiece(piece, [&](Bytes& b) { b[at] ^= 0x20; });
+    };
+  };
+  const std::vector<Case> cases = {
+      {"intact", [] {}, {}, JobOutcome::kDone, 0, {}},
+      {"last piece altered",
+       flipBody(3),
+       {},
+       JobOutcome::kDoneWithChecksumError,
+       0,
+       {MessageKind::kNotice}},
+      {"middle piece altered, not forced",
+       flipBody(1),
+       {Answer::kNo},
+       JobOutcome::kCancelled,
+       0,
+       {MessageKind::kForceDamagedPiece}},
+      {"piece of another series, not taken",
+       [this] { EditPiece(1, [](Bytes& b) { b[9] ^= 0x10; }); },
+       {Answer::kNo},
+       JobOutcome::kCancelled,
+       0,
+       {MessageKind::kForceForeignPiece}},
+      {"piece missing",
+       [this] { std::filesystem::remove(Piece(2)); },
+       {Answer::kRetry, Answer::kCancel},
+       JobOutcome::kCancelled,
+       0,
+       {MessageKind::kNextPieceMissing, MessageKind::kNextPieceMissing}},
+      {"piece cut short",
+       [this] { EditPiece(2, [](Bytes& b) { b.resize(b.size() / 2); }); },
+       {},
+       JobOutcome::kFailed,
+       0,
+       {MessageKind::kNotice}},
+      {"destination folder missing",
+       [this] { job_.SetJobDest(dir_ / "gone/out.bin"); },
+       {},
+       JobOutcome::kFailed,
+       ENOENT,
+       {MessageKind::kNotice}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::ScriptedPrompter prompter;
+    for (Answer a : c.answers) {
+      prompter.Script({a});
+    }
+    Write(Data(), {});
+    c.damage();
+    RunTypedRestore(settings_, job_, prompter);
+    EXPECT_EQ(job_.Outcome(), c.outcome);
+    EXPECT_EQ(job_.OutcomeError(), c.error);
+    std::vector<MessageKind> kinds;
+    for (const Message& m : prompter.Messages()) {
+      kinds.push_back(m.kind);
+    }
+    EXPECT_EQ(kinds, c.kinds);
+  }
 }
 
 }  // namespace

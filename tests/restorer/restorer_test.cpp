@@ -11,11 +11,11 @@
 #include <functional>
 #include <sstream>
 
-#include "core/binary_file.h"
 #include "core/crc16.h"
 #include "core/packed_time.h"
 #include "core/stub_data_file.h"
 #include "core/typed_header_builder.h"
+#include "platform/binary_file.h"
 #include "platform/file_helpers.h"
 #include "tests/support/temp_dir.h"
 

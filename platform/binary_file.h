@@ -11,11 +11,12 @@
 #include <span>
 #include <string>
 
+#include "core/byte_sink.h"
 #include "core/byte_source.h"
 
 namespace kv {
 
-class BinaryFile final : public ByteSource {
+class BinaryFile final : public ByteSource, public ByteSink {
  public:
   enum class Mode {
     kRead,         // existing file, reading only
@@ -47,19 +48,26 @@ class BinaryFile final : public ByteSource {
   std::int64_t Size() const override;
 
   // Writes every byte or reports false (disk full, I/O error).
-  bool Write(std::span<const std::byte> data);
+  bool Write(std::span<const std::byte> data) override;
   bool Write(const void* data, std::size_t size) {
     return Write(std::span(static_cast<const std::byte*>(data), size));
   }
+  // Writes the buffered bytes and has the system put the file on its medium;
+  // false when either fails.
+  bool Sync();
   // Flushes and closes; false when buffered bytes could not be written.
   // Closing twice is harmless; the destructor closes silently.
   bool Close();
   const std::string& Path() const { return path_; }
+  // The errno of the first call that failed on this file; 0 while none has.
+  int Error() const { return error_; }
 
  private:
   BinaryFile(int descriptor, Mode mode, std::string path);
   // Writes out the buffered bytes; false (and the file marked failed) on error.
   bool Flush();
+  // Keeps the errno of a failed call (the first one) and reports the failure.
+  bool Failed();
 
   int fd_;
   Mode mode_;
@@ -72,6 +80,7 @@ class BinaryFile final : public ByteSource {
   std::size_t end_ = 0;
   // Writing: a write failed; nothing more is written and Close reports it.
   bool failed_ = false;
+  int error_ = 0;
 };
 
 }  // namespace kv

@@ -1,4 +1,4 @@
-#include "core/binary_file.h"
+#include "platform/binary_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/block_writer.h"
+#include "platform/block_writer.h"
 
 namespace kv {
 
@@ -40,6 +40,11 @@ bool BlockWriter::Wait() {
   return !failed_;
 }
 
+int BlockWriter::Error() {
+  std::lock_guard lock(mutex_);
+  return error_;
+}
+
 void BlockWriter::Loop() {
   std::unique_lock lock(mutex_);
   for (;;) {
@@ -53,7 +58,10 @@ void BlockWriter::Loop() {
     lock.unlock();
     const bool ok = piece->Write(data, length);
     lock.lock();
-    failed_ = failed_ || !ok;
+    if (!ok && !failed_) {
+      failed_ = true;
+      error_ = piece->Error();
+    }
     piece_ = nullptr;
     changed_.notify_all();
   }

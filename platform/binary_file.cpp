@@ -1,95 +1,37 @@
-#include "core/binary_file.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
+#include "platform/binary_file.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "platform/system_calls.h"
 
 namespace kv {
 
 namespace {
 
-#ifdef _WIN32
-int OpenFile(const std::string& path, BinaryFile::Mode mode, BinaryFile::Accept) {
-  return mode == BinaryFile::Mode::kRead
-             ? _open(path.c_str(), _O_RDONLY | _O_BINARY)
-             : _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY,
-                     _S_IREAD | _S_IWRITE);
-}
-// At most 1 GiB per call: the count is an int on this platform.
-constexpr std::size_t kMaxCall = std::size_t{1} << 30;
-std::int64_t ReadSome(int fd, std::byte* out, std::size_t n) {
-  return _read(fd, out, static_cast<unsigned>(std::min(n, kMaxCall)));
-}
-std::int64_t WriteSome(int fd, const std::byte* data, std::size_t n) {
-  return _write(fd, data, static_cast<unsigned>(std::min(n, kMaxCall)));
-}
-bool SeekTo(int fd, std::int64_t pos) {
-  return _lseeki64(fd, pos, SEEK_SET) == pos;
-}
-std::int64_t FileSize(int fd) {
-  struct _stat64 st {};
-  return _fstat64(fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
-}
-int CloseFile(int fd) {
-  return _close(fd);
-}
-bool KeepOpened(int, BinaryFile::Accept) {
-  return true;
-}
-#else
-// A regular file only is opened without waiting: a pipe without its other
-// end would block the open, and a device is no piece.
-int OpenFile(const std::string& path, BinaryFile::Mode mode, BinaryFile::Accept accept) {
-  const int wait = accept == BinaryFile::Accept::kRegularFile ? O_NONBLOCK : 0;
-  return mode == BinaryFile::Mode::kRead
-             ? ::open(path.c_str(), O_RDONLY | O_CLOEXEC | wait)
-             : ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | wait, 0666);
-}
 // True when the opened descriptor is of a kind the caller accepts; the
 // non-blocking open of a regular file is then made blocking again.
-bool KeepOpened(int fd, BinaryFile::Accept accept) {
+bool KeepOpened(SystemCalls& sys, int fd, BinaryFile::Accept accept) {
   if (accept == BinaryFile::Accept::kAnyFile) {
     return true;
   }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  FileFacts facts;
+  if (sys.Stat(fd, facts) != 0) {
     return false;
   }
-  const int flags = ::fcntl(fd, F_GETFL);
-  return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+  if (!facts.regular) {
+    errno = EINVAL;
+    return false;
+  }
+  return sys.MakeBlocking(fd) == 0;
 }
-std::int64_t ReadSome(int fd, std::byte* out, std::size_t n) {
-  return ::read(fd, out, n);
-}
-std::int64_t WriteSome(int fd, const std::byte* data, std::size_t n) {
-  return ::write(fd, data, n);
-}
-bool SeekTo(int fd, std::int64_t pos) {
-  return ::lseek(fd, static_cast<off_t>(pos), SEEK_SET) == static_cast<off_t>(pos);
-}
-std::int64_t FileSize(int fd) {
-  struct stat st {};
-  return ::fstat(fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
-}
-int CloseFile(int fd) {
-  return ::close(fd);
-}
-#endif
 
 // One read that is retried when a signal cut it short: the count read, 0 at
 // the end, -1 on an error.
 std::int64_t ReadOnce(int fd, std::byte* out, std::size_t n) {
   for (;;) {
-    const std::int64_t got = ReadSome(fd, out, n);
+    const std::int64_t got = ActiveSystemCalls().Read(fd, out, n);
     if (got >= 0 || errno != EINTR) {
       return got;
     }
@@ -98,7 +40,7 @@ std::int64_t ReadOnce(int fd, std::byte* out, std::size_t n) {
 
 bool WriteFull(int fd, const std::byte* data, std::size_t n) {
   while (n > 0) {
-    const std::int64_t put = WriteSome(fd, data, n);
+    const std::int64_t put = ActiveSystemCalls().Write(fd, data, n);
     if (put < 0) {
       if (errno == EINTR) {
         continue;
@@ -106,6 +48,7 @@ bool WriteFull(int fd, const std::byte* data, std::size_t n) {
       return false;
     }
     if (put == 0) {
+      errno = ENOSPC;  // nothing taken and no reason given: the medium is full
       return false;
     }
     data += put;
@@ -116,13 +59,21 @@ bool WriteFull(int fd, const std::byte* data, std::size_t n) {
 
 }  // namespace
 
+// A regular file only is opened without waiting: a pipe without its other
+// end would block the open, and a device is no piece.
 std::unique_ptr<BinaryFile> BinaryFile::Open(const std::string& path, Mode mode, Accept accept) {
-  const int fd = OpenFile(path, mode, accept);
+  SystemCalls& sys = ActiveSystemCalls();
+  int fd = -1;
+  do {
+    fd = sys.Open(path.c_str(), mode == Mode::kCreateWrite, accept == Accept::kRegularFile);
+  } while (fd < 0 && errno == EINTR);
   if (fd < 0) {
     return nullptr;
   }
-  if (!KeepOpened(fd, accept)) {
-    CloseFile(fd);
+  if (!KeepOpened(sys, fd, accept)) {
+    const int error = errno;  // the reason, not the close's
+    sys.Close(fd);
+    errno = error;
     return nullptr;
   }
   return std::unique_ptr<BinaryFile>(new BinaryFile(fd, mode, path));
@@ -133,6 +84,13 @@ BinaryFile::BinaryFile(int descriptor, Mode mode, std::string path)
 
 BinaryFile::~BinaryFile() {
   Close();
+}
+
+bool BinaryFile::Failed() {
+  if (error_ == 0) {
+    error_ = errno;
+  }
+  return false;
 }
 
 std::int64_t BinaryFile::Read(std::span<std::byte> out) {
@@ -158,6 +116,7 @@ std::int64_t BinaryFile::ReadAtLeast(std::span<std::byte> out, std::size_t atLea
     const std::int64_t got = direct ? ReadOnce(fd_, out.data() + total, rest)
                                     : ReadOnce(fd_, buffer_.get(), kBufferSize);
     if (got < 0) {
+      Failed();
       return -1;
     }
     if (got == 0) {
@@ -191,8 +150,8 @@ bool BinaryFile::Seek(std::int64_t position) {
   } else if (!Flush()) {
     return false;
   }
-  if (!SeekTo(fd_, position)) {
-    return false;
+  if (ActiveSystemCalls().Seek(fd_, position) != position) {
+    return Failed();
   }
   filePos_ = position;
   return true;
@@ -210,10 +169,11 @@ std::int64_t BinaryFile::Size() const {
   if (fd_ < 0) {
     return -1;
   }
-  const std::int64_t onDisk = FileSize(fd_);
-  if (onDisk < 0) {
+  FileFacts facts;
+  if (ActiveSystemCalls().Stat(fd_, facts) != 0) {
     return -1;
   }
+  const std::int64_t onDisk = facts.size;
   // Bytes still in the buffer belong to the file already.
   return mode_ == Mode::kRead ? onDisk : std::max(onDisk, Position());
 }
@@ -225,6 +185,8 @@ bool BinaryFile::Flush() {
   const bool ok = !failed_ && WriteFull(fd_, buffer_.get(), end_);
   if (ok) {
     filePos_ += static_cast<std::int64_t>(end_);
+  } else if (!failed_) {
+    Failed();
   }
   end_ = 0;
   failed_ = failed_ || !ok;
@@ -241,7 +203,7 @@ bool BinaryFile::Write(std::span<const std::byte> data) {
     }
     if (!WriteFull(fd_, data.data(), data.size())) {
       failed_ = true;
-      return false;
+      return Failed();
     }
     filePos_ += static_cast<std::int64_t>(data.size());
     return true;
@@ -254,12 +216,24 @@ bool BinaryFile::Write(std::span<const std::byte> data) {
   return true;
 }
 
+bool BinaryFile::Sync() {
+  if (fd_ < 0 || mode_ != Mode::kCreateWrite || !Flush()) {
+    return false;
+  }
+  int rc = 0;
+  do {
+    rc = ActiveSystemCalls().Fsync(fd_);
+  } while (rc != 0 && errno == EINTR);
+  return rc == 0 || Failed();
+}
+
 bool BinaryFile::Close() {
   if (fd_ < 0) {
     return true;
   }
   const bool flushed = mode_ == Mode::kRead || Flush();
-  const bool closed = CloseFile(fd_) == 0;
+  // An interrupted close has released the descriptor all the same.
+  const bool closed = ActiveSystemCalls().Close(fd_) == 0 || errno == EINTR || Failed();
   fd_ = -1;
   return flushed && closed;
 }

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-#include "core/binary_file.h"
+#include "platform/binary_file.h"
 
 namespace kv {
 
@@ -32,6 +32,8 @@ class BlockWriter {
   bool Submit(BinaryFile& piece, std::size_t length);
   // Waits until every block handed over is written; false when a write failed.
   bool Wait();
+  // The errno of the write that failed; 0 while none has.
+  int Error();
 
  private:
   void Loop();
@@ -45,6 +47,7 @@ class BlockWriter {
   const std::byte* data_ = nullptr;
   std::size_t length_ = 0;
   bool failed_ = false;
+  int error_ = 0;
   bool stop_ = false;
   std::thread thread_;
 };

@@ -1,0 +1,35 @@
+#include "core/job_end.h"
+
+#include <cerrno>
+#include <new>
+
+#include "core/job_texts.h"
+
+namespace kv {
+
+const char* FinalMessage(JobKind kind, JobOutcome outcome) {
+  const bool done = outcome == JobOutcome::kDone;
+  if (kind == JobKind::kDivide) {
+    return done ? texts::kDivideDone : texts::kDivideCancelled;
+  }
+  if (outcome == JobOutcome::kDoneWithChecksumError) {
+    return texts::kRestoreDoneWithError;
+  }
+  return done ? texts::kRestoreDone : texts::kRestoreCancelled;
+}
+
+void RunToEnd(JobState& job, JobKind kind, const std::function<JobEnd()>& body) {
+  JobEnd end;
+  try {
+    end = body();
+  } catch (const std::bad_alloc&) {
+    end = {JobOutcome::kFailed, ENOMEM};
+  } catch (...) {
+    end = {JobOutcome::kFailed, 0};
+  }
+  job.SetJobMessage(FinalMessage(kind, end.outcome));
+  job.SetOutcome(end.outcome, end.error);
+  job.RunState.store(kRunIdle);
+}
+
+}  // namespace kv

@@ -1,0 +1,127 @@
+// Execute's checks before a job starts: the refusals, the confirmation and
+// the settling of an existing destination. Each ends Execute without a job
+// when it fails.
+
+#include <cstdio>
+
+#include "core/job_texts.h"
+#include "core/piece_names.h"
+#include "core/prompter.h"
+#include "core/stub_data_file.h"
+#include "core/text_fill.h"
+#include "plan/job_planner.h"
+#include "plan/plan_texts.h"
+#include "platform/binary_file.h"
+#include "platform/file_helpers.h"
+
+namespace kv {
+
+namespace pt = plan_texts;
+
+namespace {
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A destination a job can use: an absolute name.
+bool ValidDestination(const std::string& name) {
+  return !name.empty() && name.front() == '/';
+}
+
+// What lies under the destination name.
+enum class ExistingDestination {
+  kNone,      // nothing, a folder, or a file that cannot be read
+  kFile,      // a regular file that can be opened for reading
+  kNotAFile,  // a pipe, socket or device: never opened (it could block) and never deleted
+};
+
+ExistingDestination FindExistingDestination(const std::string& name) {
+  if (!FileExists(name)) {
+    return ExistingDestination::kNone;
+  }
+  if (!IsRegularFile(name)) {
+    return ExistingDestination::kNotAFile;
+  }
+  return BinaryFile::Open(name, BinaryFile::Mode::kRead) != nullptr ? ExistingDestination::kFile
+                                                                    : ExistingDestination::kNone;
+}
+
+}  // namespace
+
+void JobPlanner::Refuse(const std::string& text, const char* caption) {
+  prompter_.Ask(MakeMessage(text, Buttons::kOk, Icon::kWarning, caption));
+  EndWithoutJob(JobOutcome::kRefused);
+}
+
+bool JobPlanner::PassesChecks(const JobNames& names, const std::string& kindName) {
+  if (!job_.SourceUsable || !ValidDestination(names.dest)) {
+    Refuse(pt::kNamesInvalid, kCaption);
+    return false;
+  }
+  if (selfRestoreAsked_ && !job_.IsDivide) {
+    Refuse(pt::kCannotDividePiece, pt::kSelfRestoreCaption);
+    return false;
+  }
+  if (EqualIgnoringAsciiCase(names.source, names.dest) || SameFile(names.source, names.dest)) {
+    Refuse(texts::kSameAsSource, kCaption);
+    return false;
+  }
+  if (job_.SelfRestoreJob && job_.SourceSize > kMaxDivideSize && LimitedTo2GB(kindName)) {
+    Refuse(pt::kDosOver2GB, kCaption);
+    return false;
+  }
+  return true;
+}
+
+bool JobPlanner::Confirmed(const JobNames& names, const std::string& kindName) {
+  const char* word = job_.SelfRestoreJob ? pt::kWordSelfRestore
+                     : job_.IsDivide     ? pt::kWordDivide
+                                         : pt::kWordRestore;
+  const int number = job_.IsDivide ? settings_.DivideType : job_.SourceSplitType;
+  std::string text = FormatText(pt::kConfirmHead, word, names.source.c_str(), names.dest.c_str());
+  text += job_.SelfRestoreJob ? FormatText(pt::kConfirmKind, kindName.c_str())
+                              : FormatText(pt::kConfirmType, number);
+  if (settings_.HeadCut && !job_.IsDivide) {
+    text += FormatText(pt::kConfirmHeadCut, FormatGrouped(settings_.HeadCutFirst).c_str(),
+                       FormatGrouped(settings_.HeadCutNext).c_str());
+  }
+  if (prompter_.Ask(MakeMessage(MessageKind::kExecuteConfirmation, text, Buttons::kYesNo,
+                                Icon::kQuestion, pt::kConfirmCaption)) != Answer::kYes) {
+    EndWithoutJob(JobOutcome::kCancelled);
+    return false;
+  }
+  return true;
+}
+
+bool JobPlanner::DestinationSettled(const std::string& dest) {
+  const ExistingDestination existing = FindExistingDestination(dest);
+  if (existing == ExistingDestination::kFile) {
+    if (prompter_.Ask(MakeMessage(
+            MessageKind::kOverwrite, FormatText(texts::kOverwriteQuestion, dest.c_str()),
+            Buttons::kYesNo, Icon::kQuestion, texts::kOverwriteCaption)) != Answer::kYes) {
+      EndWithoutJob(JobOutcome::kCancelled);
+      return false;
+    }
+  }
+  // Something that is not a file is refused at once: asking to overwrite it would be pointless.
+  if (existing == ExistingDestination::kNotAFile ||
+      (existing == ExistingDestination::kFile && std::remove(dest.c_str()) != 0)) {
+    prompter_.Ask(MakeMessage(texts::kCannotOverwrite, Buttons::kOk, Icon::kNone,
+                              pt::kOverwriteRefusedCaption));
+    EndWithoutJob(JobOutcome::kRefused);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace kv

@@ -1,0 +1,63 @@
+#include "platform/step_copy.h"
+
+#include <algorithm>
+#include <span>
+
+#include "core/job_state.h"
+
+namespace kv {
+
+namespace {
+
+// Writes the first `length` bytes of the block and waits until they are written.
+bool WriteSteps(const StepCopy& copy, std::size_t length) {
+  const bool handedOver = copy.writer.Submit(copy.out, length);
+  return copy.writer.Wait() && handedOver;
+}
+
+}  // namespace
+
+StepsEnd CopyBlockOfSteps(const StepCopy& copy, std::int64_t length,
+                          const std::function<void(const std::byte*, std::size_t)>& onStep,
+                          const std::function<void()>& progress) {
+  const std::int64_t blockLength =
+      std::clamp<std::int64_t>(length, 0, static_cast<std::int64_t>(BlockWriter::kBlockSize));
+  std::byte* const block = copy.writer.Block();
+  std::int64_t filled = 0;
+  std::int64_t done = 0;
+  for (;;) {
+    const std::int64_t n = std::min(kStepSize, blockLength - done);
+    // More than the step comes when the same reads bring it, up to the block's end.
+    if (filled < done + n) {
+      const std::int64_t got =
+          copy.source == nullptr
+              ? -1
+              : copy.source->ReadAtLeast(
+                    std::span(block + filled, static_cast<std::size_t>(blockLength - filled)),
+                    static_cast<std::size_t>(done + n - filled));
+      filled += std::max<std::int64_t>(got, 0);
+      // A step the source cannot fill ends the job with what came before it.
+      if (filled < done + n) {
+        if (!WriteSteps(copy, static_cast<std::size_t>(done))) {
+          return StepsEnd::kWriteFailed;
+        }
+        return got < 0 ? StepsEnd::kReadFailed : StepsEnd::kSourceEnded;
+      }
+    }
+    onStep(block + done, static_cast<std::size_t>(n));
+    done += n;
+    if (copy.runState.load() == kRunCancelRequested) {
+      return WriteSteps(copy, static_cast<std::size_t>(done)) ? StepsEnd::kCancelled
+                                                              : StepsEnd::kWriteFailed;
+    }
+    if (done == blockLength) {
+      break;
+    }
+    progress();
+  }
+  // The block is written while the next one is read.
+  return copy.writer.Submit(copy.out, static_cast<std::size_t>(done)) ? StepsEnd::kBlockDone
+                                                                      : StepsEnd::kWriteFailed;
+}
+
+}  // namespace kv

@@ -1,0 +1,50 @@
+#pragma once
+// The system calls under the file layer and the block writer, in the one
+// place a test can replace them: each returns as its POSIX namesake does
+// (-1 with errno set on failure), so a replacement can fail any call with any
+// errno, cut a write short or interrupt it.
+
+#include <cstddef>
+#include <cstdint>
+
+namespace kv {
+
+// What fstat tells the file layer.
+struct FileFacts {
+  std::int64_t size = 0;
+  bool regular = false;
+};
+
+class SystemCalls {
+ public:
+  virtual ~SystemCalls() = default;
+  // Opens for reading, or creates (or truncates) for writing; close-on-exec.
+  // `nonBlocking` keeps the open of a pipe or device from waiting.
+  virtual int Open(const char* path, bool forWriting, bool nonBlocking);
+  virtual std::int64_t Read(int fd, void* out, std::size_t count);
+  virtual std::int64_t Write(int fd, const void* data, std::size_t count);
+  // lseek to an absolute position.
+  virtual std::int64_t Seek(int fd, std::int64_t position);
+  virtual int Stat(int fd, FileFacts& facts);
+  // Clears O_NONBLOCK after a non-blocking open.
+  virtual int MakeBlocking(int fd);
+  virtual int Fsync(int fd);
+  virtual int Close(int fd);
+};
+
+// The calls in force: the system's own unless a test has put others in place.
+SystemCalls& ActiveSystemCalls();
+
+// Puts `calls` in place for its lifetime. One at a time, and never while a job runs.
+class ScopedSystemCalls {
+ public:
+  explicit ScopedSystemCalls(SystemCalls& calls);
+  ~ScopedSystemCalls();
+  ScopedSystemCalls(const ScopedSystemCalls&) = delete;
+  ScopedSystemCalls& operator=(const ScopedSystemCalls&) = delete;
+
+ private:
+  SystemCalls* previous_;
+};
+
+}  // namespace kv

@@ -1,0 +1,74 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+
+#include "platform/system_calls.h"
+
+namespace kv {
+
+namespace {
+
+SystemCalls& SystemsOwn() {
+  static SystemCalls calls;
+  return calls;
+}
+
+std::atomic<SystemCalls*> active{nullptr};
+
+}  // namespace
+
+int SystemCalls::Open(const char* path, bool forWriting, bool nonBlocking) {
+  const int wait = nonBlocking ? O_NONBLOCK : 0;
+  return forWriting ? ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | wait, 0666)
+                    : ::open(path, O_RDONLY | O_CLOEXEC | wait);
+}
+
+std::int64_t SystemCalls::Read(int fd, void* out, std::size_t count) {
+  return ::read(fd, out, count);
+}
+
+std::int64_t SystemCalls::Write(int fd, const void* data, std::size_t count) {
+  return ::write(fd, data, count);
+}
+
+std::int64_t SystemCalls::Seek(int fd, std::int64_t position) {
+  return ::lseek(fd, static_cast<off_t>(position), SEEK_SET);
+}
+
+int SystemCalls::Stat(int fd, FileFacts& facts) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) {
+    return -1;
+  }
+  facts.size = static_cast<std::int64_t>(st.st_size);
+  facts.regular = S_ISREG(st.st_mode);
+  return 0;
+}
+
+int SystemCalls::MakeBlocking(int fd) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  return flags < 0 ? -1 : ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+}
+
+int SystemCalls::Fsync(int fd) {
+  return ::fsync(fd);
+}
+
+int SystemCalls::Close(int fd) {
+  return ::close(fd);
+}
+
+SystemCalls& ActiveSystemCalls() {
+  SystemCalls* const calls = active.load();
+  return calls != nullptr ? *calls : SystemsOwn();
+}
+
+ScopedSystemCalls::ScopedSystemCalls(SystemCalls& calls) : previous_(active.exchange(&calls)) {}
+
+ScopedSystemCalls::~ScopedSystemCalls() {
+  active.store(previous_);
+}
+
+}  // namespace kv

@@ -1,0 +1,56 @@
+#pragma once
+// System calls that fail on purpose: the file layer's real calls, except that
+// the files whose names end in a chosen text see a read fail with EIO past a
+// byte count, writes cut short or refused with ENOSPC past a byte count, a
+// failing fsync or close; and every call may be interrupted once (EINTR)
+// before it is let through.
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+
+#include "platform/system_calls.h"
+
+namespace kv::test {
+
+struct Faults {
+  std::string target;               // the end of the names the faults below apply to
+  std::int64_t readFailsAt = -1;    // reads deliver this many bytes, then fail with EIO
+  std::int64_t writeFullAt = -1;    // writes take this many bytes, then fail with ENOSPC
+  bool shortWrites = false;         // every write takes half of what it is given
+  bool fsyncFails = false;          // fsync fails with EIO
+  bool closeFails = false;          // close releases the file but reports EIO
+  bool interruptEveryCall = false;  // on every file: each call is first interrupted
+};
+
+class FaultySystemCalls final : public SystemCalls {
+ public:
+  explicit FaultySystemCalls(Faults faults) : faults_(std::move(faults)) {}
+
+  int Open(const char* path, bool forWriting, bool nonBlocking) override;
+  std::int64_t Read(int fd, void* out, std::size_t count) override;
+  std::int64_t Write(int fd, const void* data, std::size_t count) override;
+  int Fsync(int fd) override;
+  int Close(int fd) override;
+
+  // How many calls were interrupted.
+  int Interrupted() const;
+
+ private:
+  bool Targeted(int fd) const;
+  // True (errno EINTR) when this call on `fd` (-1: an open) is to be
+  // interrupted: every other one, so that the retry goes through.
+  bool Interrupt(int fd);
+
+  const Faults faults_;
+  mutable std::mutex mutex_;
+  std::set<int> targeted_;
+  std::int64_t read_ = 0;
+  std::int64_t written_ = 0;
+  std::map<int, bool> passNext_;
+  int interrupted_ = 0;
+};
+
+}  // namespace kv::test
