@@ -32,8 +32,16 @@ KV_TARGET_CLMUL inline __m128i LoadBlock(const std::uint8_t* at, __m128i reverse
   return _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), reverse);
 }
 
-KV_TARGET_CLMUL inline __m128i FactorsFor(unsigned bits) {
-  return _mm_set_epi64x(XPowModP(bits + 64), XPowModP(bits));
+// The factors that carry a block `Bits` further, worked out while compiling.
+template <unsigned Bits>
+struct Factors {
+  static constexpr long long kHigh = XPowModP(Bits + 64);
+  static constexpr long long kLow = XPowModP(Bits);
+};
+
+template <unsigned Bits>
+KV_TARGET_CLMUL inline __m128i FactorsFor() {
+  return _mm_set_epi64x(Factors<Bits>::kHigh, Factors<Bits>::kLow);
 }
 
 // Carries a block `factors` bits further (see FactorsFor).
@@ -55,7 +63,7 @@ KV_TARGET_CLMUL inline __m128i RunningValueBlock(std::uint16_t crc) {
 // and the last few bytes with the tables.
 KV_TARGET_CLMUL std::uint16_t FinishClmul(__m128i acc, const std::uint8_t* p, std::size_t n) {
   const __m128i reverse = ReverseMask();
-  const __m128i by128 = FactorsFor(128);
+  const __m128i by128 = FactorsFor<128>();
   for (; n >= 16; p += 16, n -= 16) {
     acc = _mm_xor_si128(Fold128(acc, by128), LoadBlock(p, reverse));
   }
@@ -72,16 +80,18 @@ KV_TARGET_CLMUL std::uint16_t FoldClmulBlocks(std::uint16_t crc, const std::uint
   const __m128i reverse = ReverseMask();
   __m128i acc = _mm_xor_si128(LoadBlock(p, reverse), RunningValueBlock(crc));
   if (n >= 16 * kLanes * 2) {
-    const __m128i byStripe = FactorsFor(128 * kLanes);
+    const __m128i byStripe = FactorsFor<128 * kLanes>();
     __m128i lanes[kLanes] = {acc, LoadBlock(p + 16, reverse), LoadBlock(p + 32, reverse),
                              LoadBlock(p + 48, reverse)};
     for (p += 16 * kLanes, n -= 16 * kLanes; n >= 16 * kLanes; p += 16 * kLanes, n -= 16 * kLanes) {
+#pragma GCC unroll 4
       for (int i = 0; i < kLanes; ++i) {
         lanes[i] = _mm_xor_si128(Fold128(lanes[i], byStripe), LoadBlock(p + 16 * i, reverse));
       }
     }
-    const __m128i by128 = FactorsFor(128);
+    const __m128i by128 = FactorsFor<128>();
     acc = lanes[0];
+#pragma GCC unroll 4
     for (int i = 1; i < kLanes; ++i) {
       acc = _mm_xor_si128(Fold128(acc, by128), lanes[i]);
     }
@@ -95,9 +105,10 @@ KV_TARGET_VPCLMUL inline __m256i LoadPair(const std::uint8_t* at, __m256i revers
   return _mm256_shuffle_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)), reverse);
 }
 
-KV_TARGET_VPCLMUL inline __m256i PairFactorsFor(unsigned bits) {
-  return _mm256_set_epi64x(XPowModP(bits + 64), XPowModP(bits), XPowModP(bits + 64),
-                           XPowModP(bits));
+template <unsigned Bits>
+KV_TARGET_VPCLMUL inline __m256i PairFactorsFor() {
+  using F = Factors<Bits>;
+  return _mm256_set_epi64x(F::kHigh, F::kLow, F::kHigh, F::kLow);
 }
 
 KV_TARGET_VPCLMUL inline __m256i Fold256(__m256i acc, __m256i factors) {
@@ -108,31 +119,46 @@ KV_TARGET_VPCLMUL inline __m256i Fold256(__m256i acc, __m256i factors) {
 constexpr int kPairLanes = 8;
 constexpr std::size_t kPairStripe = 32 * kPairLanes;
 
+// Joins the accumulators pairwise, neighbours first, so that the joining
+// multiplications of one level do not wait for each other.
+KV_TARGET_VPCLMUL inline __m256i JoinLanes(const __m256i (&lanes)[kPairLanes]) {
+  static_assert(kPairLanes == 8);
+  const __m256i byPair = PairFactorsFor<256>();
+  const __m256i byTwoPairs = PairFactorsFor<512>();
+  const __m256i byFourPairs = PairFactorsFor<1024>();
+  const __m256i l01 = _mm256_xor_si256(Fold256(lanes[0], byPair), lanes[1]);
+  const __m256i l23 = _mm256_xor_si256(Fold256(lanes[2], byPair), lanes[3]);
+  const __m256i l45 = _mm256_xor_si256(Fold256(lanes[4], byPair), lanes[5]);
+  const __m256i l67 = _mm256_xor_si256(Fold256(lanes[6], byPair), lanes[7]);
+  const __m256i l0123 = _mm256_xor_si256(Fold256(l01, byTwoPairs), l23);
+  const __m256i l4567 = _mm256_xor_si256(Fold256(l45, byTwoPairs), l67);
+  return _mm256_xor_si256(Fold256(l0123, byFourPairs), l4567);
+}
+
 // Eight accumulators of two blocks each, 256 bytes per round: enough
 // independent multiplications to cover the multiplier's latency.
 KV_TARGET_VPCLMUL std::uint16_t FoldVpclmulStripes(std::uint16_t crc, const std::uint8_t* p,
                                                    std::size_t n) {
   const __m256i reverse = _mm256_broadcastsi128_si256(ReverseMask());
   __m256i lanes[kPairLanes];
+#pragma GCC unroll 8
   for (int i = 0; i < kPairLanes; ++i) {
     lanes[i] = LoadPair(p + 32 * i, reverse);
   }
   lanes[0] = _mm256_xor_si256(lanes[0], _mm256_castsi128_si256(RunningValueBlock(crc)));
-  const __m256i byStripe = PairFactorsFor(8 * kPairStripe);
+  const __m256i byStripe = PairFactorsFor<8 * kPairStripe>();
   for (p += kPairStripe, n -= kPairStripe; n >= kPairStripe; p += kPairStripe, n -= kPairStripe) {
+#pragma GCC unroll 8
     for (int i = 0; i < kPairLanes; ++i) {
       lanes[i] = _mm256_xor_si256(Fold256(lanes[i], byStripe), LoadPair(p + 32 * i, reverse));
     }
   }
-  const __m256i byPair = PairFactorsFor(256);
-  __m256i acc = lanes[0];
-  for (int i = 1; i < kPairLanes; ++i) {
-    acc = _mm256_xor_si256(Fold256(acc, byPair), lanes[i]);
-  }
+  __m256i acc = JoinLanes(lanes);
+  const __m256i byPair = PairFactorsFor<256>();
   for (; n >= 32; p += 32, n -= 32) {
     acc = _mm256_xor_si256(Fold256(acc, byPair), LoadPair(p, reverse));
   }
-  const __m128i joined = _mm_xor_si128(Fold128(_mm256_castsi256_si128(acc), FactorsFor(128)),
+  const __m128i joined = _mm_xor_si128(Fold128(_mm256_castsi256_si128(acc), FactorsFor<128>()),
                                        _mm256_extracti128_si256(acc, 1));
   return FinishClmul(joined, p, n);
 }
