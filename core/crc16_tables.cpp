@@ -2,6 +2,8 @@
 // bit loop, sixteen bytes folded per round.
 
 #include <array>
+#include <bit>
+#include <cstring>
 
 #include "core/crc16_paths.h"
 
@@ -34,20 +36,33 @@ constexpr Tables MakeTables() {
 
 constexpr Tables kTables = MakeTables();
 
+// Eight bytes as they lie in memory, the first in the lowest bits.
+std::uint64_t LoadBytes(const std::uint8_t* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return std::endian::native == std::endian::little ? word : __builtin_bswap64(word);
+}
+
+// The sum of the lookups for the eight bytes of `word`, the first of which
+// has `last` + 7 bytes after it.
+unsigned LookUpWord(std::uint64_t word, std::size_t last) {
+  unsigned sum = 0;
+#pragma GCC unroll 8
+  for (std::size_t i = 0; i < 8; ++i, word >>= 8) {
+    sum ^= kTables[last + 7 - i][word & 0xFF];
+  }
+  return sum;
+}
+
 }  // namespace
 
 std::uint16_t FoldTables(std::uint16_t crc, const std::uint8_t* p, std::size_t n) {
   const auto& t = kTables;
-  while (n >= kSlices) {
+  for (; n >= kSlices; p += kSlices, n -= kSlices) {
     // The running value meets the first two bytes of the round.
-    unsigned sum = t[15][static_cast<std::uint8_t>(p[0] ^ (crc >> 8))] ^
-                   t[14][static_cast<std::uint8_t>(p[1] ^ (crc & 0xFF))];
-    for (std::size_t i = 2; i < kSlices; ++i) {
-      sum ^= t[kSlices - 1 - i][p[i]];
-    }
-    crc = static_cast<std::uint16_t>(sum);
-    p += kSlices;
-    n -= kSlices;
+    const std::uint64_t first =
+        LoadBytes(p) ^ static_cast<std::uint64_t>((crc >> 8) | ((crc & 0xFF) << 8));
+    crc = static_cast<std::uint16_t>(LookUpWord(first, 8) ^ LookUpWord(LoadBytes(p + 8), 0));
   }
   while (n-- > 0) {
     crc = static_cast<std::uint16_t>((crc << 8) ^ t[0][((crc >> 8) ^ *p++) & 0xFF]);
