@@ -8,7 +8,6 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -50,14 +49,6 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     }
   }
   return options.sizeMiB > 0 && options.runs > 0;
-}
-
-// 300 MiB and 1 MiB pieces of a 1 GiB source; a smaller source gets large
-// pieces of the same share of it, since a source that fits one piece is not
-// divided at all.
-std::vector<std::string> PieceSizes(long sizeMiB) {
-  const long large = sizeMiB >= 1024 ? 300 : std::max(1L, sizeMiB * 300 / 1024);
-  return {std::to_string(large) + "M", "1M"};
 }
 
 std::vector<kv::bench::Step> AllSteps(const kv::bench::BenchPlace& place,
@@ -118,12 +109,12 @@ int main(int argc, char** argv) {
               kv::bench::FileSystemName(folder).c_str(), options.runs);
   std::fflush(stdout);
   std::map<std::string, std::vector<double>> times;
-  const auto pieceSizes = PieceSizes(options.sizeMiB);
+  const auto pieceSizes = kv::bench::PieceSizes(options.sizeMiB);
   const bool ok = RunRounds(AllSteps(place, pieceSizes), options.runs, times);
   if (!ok) {
     kv::bench::PrintTail(place.log);
   }
-  kv::bench::PrintJobTable(times, pieceSizes);
+  std::printf("\n%s", kv::bench::JobTable(times, pieceSizes).c_str());
   kv::bench::PrintCrcThroughput();
   std::filesystem::remove_all(folder);
   return ok ? 0 : 1;

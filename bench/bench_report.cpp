@@ -31,31 +31,41 @@ std::vector<Row> RowsFor(const std::string& s) {
   };
 }
 
+// printf into a std::string.
+template <typename... Args>
+void Append(std::string& text, const char* format, Args... args) {
+  char line[160];
+  std::snprintf(line, sizeof line, format, args...);
+  text += line;
+}
+
 }  // namespace
 
-void PrintJobTable(const std::map<std::string, std::vector<double>>& times,
-                   const std::vector<std::string>& pieceSizes) {
+std::string JobTable(const std::map<std::string, std::vector<double>>& times,
+                     const std::vector<std::string>& pieceSizes) {
   auto median = [&times](const std::string& name) {
     const auto found = times.find(name);
     return found == times.end() ? 0.0 : Median(found->second);
   };
-  std::printf("\n%-20s %9s   %-18s %9s %6s   %-16s %9s %6s\n", "kolvanto-cli job", "time", "peer",
-              "time", "ratio", "limit", "time", "ratio");
+  auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
+  std::string text;
+  Append(text, "%-20s %9s   %-18s %9s %6s   %-16s %9s %6s\n", "kolvanto-cli job", "time", "peer",
+         "time", "ratio", "limit", "time", "ratio");
   for (const auto& size : pieceSizes) {
     for (const Row& row : RowsFor(size)) {
       const double job = median(row.job);
       const double peer = median(row.peer);
-      std::printf("%-20s %7.3f s   %-18s %7.3f s %6.2f", row.job.c_str(), job, row.peer.c_str(),
-                  peer, peer > 0 ? job / peer : 0.0);
+      Append(text, "%-20s %7.3f s   %-18s %7.3f s %6.2f", row.job.c_str(), job, row.peer.c_str(),
+             peer, ratio(job, peer));
       if (!row.limit.empty()) {
         const double limit = median(row.limit);
-        std::printf("   %-16s %7.3f s %6.2f", row.limit.c_str(), limit,
-                    limit > 0 ? job / limit : 0.0);
+        Append(text, "   %-16s %7.3f s %6.2f", row.limit.c_str(), limit, ratio(job, limit));
       }
-      std::printf("\n");
+      text += "\n";
     }
   }
-  std::printf("%-20s %7.3f s\n", "read source", median("read source"));
+  Append(text, "%-20s %7.3f s\n", "read source", median("read source"));
+  return text;
 }
 
 }  // namespace kv::bench

@@ -6,9 +6,9 @@
 
 namespace kv::bench {
 
-// Prints, per piece size, each job's median time beside its peer's and the
-// kernel copy's (the check beside a read-only pass), with the ratios.
-void PrintJobTable(const std::map<std::string, std::vector<double>>& times,
-                   const std::vector<std::string>& pieceSizes);
+// The table of, per piece size, each job's median time beside its peer's
+// and the kernel copy's (the check beside a read-only pass), with the ratios.
+std::string JobTable(const std::map<std::string, std::vector<double>>& times,
+                     const std::vector<std::string>& pieceSizes);
 
 }  // namespace kv::bench

@@ -1,5 +1,6 @@
 #include "bench/bench_steps.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -55,6 +56,11 @@ std::function<bool()> SameAsSource(const BenchPlace& place, const std::string& r
 }
 
 }  // namespace
+
+std::vector<std::string> PieceSizes(long sizeMiB) {
+  const long large = sizeMiB >= 1024 ? 300 : std::max(1L, sizeMiB * 300 / 1024);
+  return {std::to_string(large) + "M", "1M"};
+}
 
 std::vector<Step> StepsForPieceSize(const BenchPlace& place, const std::string& pieceSize) {
   const std::string dir = place.folder + "/";

@@ -22,6 +22,11 @@ struct Step {
   std::function<bool()> verify;      // not timed, first round only; may be empty
 };
 
+// The piece sizes timed for a source of `sizeMiB` MiB: 300M and 1M for
+// 1 GiB and more; a smaller source gets large pieces of the same share of
+// it (at least 1M), since a source that fits one piece is not divided.
+std::vector<std::string> PieceSizes(long sizeMiB);
+
 // The steps for pieces of `pieceSize` (a kolvanto-cli SIZE such as "300M"),
 // named "<what> <pieceSize>", in an order where every step finds the pieces
 // it reads.
