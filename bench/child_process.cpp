@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 
 extern char** environ;
 
@@ -13,16 +15,21 @@ namespace kv::bench {
 namespace {
 
 // Adds the three standard streams; the log is appended to so that a failed
-// job's words survive the runs after it.
-bool AddStreams(posix_spawn_file_actions_t& actions, const std::string& stdoutPath,
-                const std::string& logPath) {
+// job's words survive the runs after it. Returns 0 or the error number.
+int AddStreams(posix_spawn_file_actions_t& actions, const std::string& stdoutPath,
+               const std::string& logPath) {
   const int logFlags = O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW;
   const int outFlags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW;
-  return posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0) == 0 &&
-         posix_spawn_file_actions_addopen(&actions, 2, logPath.c_str(), logFlags, 0600) == 0 &&
-         (stdoutPath.empty() ? posix_spawn_file_actions_adddup2(&actions, 2, 1) == 0
-                             : posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(),
-                                                                outFlags, 0600) == 0);
+  int error = posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (error == 0) {
+    error = posix_spawn_file_actions_addopen(&actions, 2, logPath.c_str(), logFlags, 0600);
+  }
+  if (error == 0) {
+    error = stdoutPath.empty()
+                ? posix_spawn_file_actions_adddup2(&actions, 2, 1)
+                : posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(), outFlags, 0600);
+  }
+  return error;
 }
 
 }  // namespace
@@ -41,10 +48,14 @@ ChildRun RunChild(const std::vector<std::string>& argv, const std::string& stdou
   }
   const auto start = std::chrono::steady_clock::now();
   pid_t pid = -1;
-  run.started = AddStreams(actions, stdoutPath, logPath) &&
-                posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) == 0;
+  int failure = AddStreams(actions, stdoutPath, logPath);
+  if (failure == 0) {
+    failure = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  }
   posix_spawn_file_actions_destroy(&actions);
+  run.started = failure == 0;
   if (!run.started) {
+    std::fprintf(stderr, "cannot start %s: %s\n", args[0], std::strerror(failure));
     return run;
   }
   int status = 0;
