@@ -34,7 +34,7 @@ function(kv_add_test name)
   list(LENGTH T_LABELS label_count)
   if(NOT label_count EQUAL 1)
     message(FATAL_ERROR
-      "${name}: give exactly one label (core, engine, plan, threaded, large, cli, restorer, widget)")
+      "${name}: give exactly one label (core, engine, plan, threaded, large, cli, restorer, widget, bench)")
   endif()
   if(T_ENVIRONMENT)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60

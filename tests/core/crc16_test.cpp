@@ -1,7 +1,10 @@
 #include "core/crc16.h"
 
+#include "core/crc16_paths.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -54,25 +57,61 @@ TEST(Crc16, TableMatchesBitwiseOnRandomDataInAnySplit) {
   }
 }
 
-TEST(Crc16, LongPortionsCarryTheRunningValueAcrossEveryLength) {
-  // Portions long enough for the block-folding path, each entered with the
-  // running value of the portions before it, at every length around 16-byte
-  // multiples.
-  const auto data = test::RandomBytes(200000, 77);
-  for (std::size_t length = 60; length <= 200; ++length) {
-    const std::span<const std::uint8_t> part(data.data(), length);
-    ASSERT_EQ(Crc16Of(part), BitwiseCrc({data.begin(), data.begin() + length})) << length;
+// Every way of computing the CRC that this processor offers, each held to the
+// bit-by-bit definition on its own.
+class Crc16Path : public ::testing::TestWithParam<crc16::Path> {
+ protected:
+  void SetUp() override {
+    if (!crc16::PathAvailable(GetParam())) {
+      GTEST_SKIP() << crc16::PathName(GetParam()) << " is not offered by this processor";
+    }
   }
-  Crc16 crc;
-  crc.Update(nullptr, 0, false);
-  std::size_t at = 0;
-  for (std::size_t step = 1024; at < data.size(); step = step == 1024 ? 777 : 1024) {
-    const std::size_t n = std::min(step, data.size() - at);
-    crc.Update(data.data() + at, n, true);
-    at += n;
+  std::uint16_t Fold(std::uint16_t crc, const std::uint8_t* p, std::size_t n) {
+    return crc16::FoldWith(GetParam(), crc, p, n);
   }
-  EXPECT_EQ(crc.Value(), BitwiseCrc(data));
+};
+
+TEST_P(Crc16Path, EveryLengthAtOddAlignmentsFromAFreshOrRunningValue) {
+  const auto data = test::RandomBytes(2200, 5);
+  // The bitwise CRC of every prefix: the expected value for each length.
+  std::vector<std::uint16_t> prefix{0};
+  for (const std::uint8_t b : data) {
+    prefix.push_back(BitwiseCrc({b}, prefix.back()));
+  }
+  constexpr std::size_t kCarried = 5;
+  std::vector<std::uint8_t> buffer(data.size() + 16);
+  for (const std::size_t offset : {0, 1, 3, 7, 13}) {
+    std::copy(data.begin(), data.end(), buffer.begin() + static_cast<std::ptrdiff_t>(offset));
+    const std::uint8_t* at = buffer.data() + offset;
+    for (std::size_t length = 0; length <= data.size(); length += length < 300 ? 1 : 7) {
+      ASSERT_EQ(Fold(0, at, length), prefix[length]) << "offset " << offset << " length " << length;
+      if (length >= kCarried) {
+        ASSERT_EQ(Fold(prefix[kCarried], at + kCarried, length - kCarried), prefix[length])
+            << "carried in, offset " << offset << " length " << length;
+      }
+    }
+  }
 }
+
+TEST_P(Crc16Path, LargeBufferWholeOrInPortions) {
+  const auto data = test::RandomBytes((3 << 20) + 5, 11);
+  const std::uint16_t whole = BitwiseCrc(data);
+  EXPECT_EQ(Fold(0, data.data(), data.size()), whole);
+  for (const std::size_t portion : {1024, 777, 255, 257, 4099, 1 << 20}) {
+    std::uint16_t crc = 0;
+    for (std::size_t at = 0; at < data.size(); at += portion) {
+      crc = Fold(crc, data.data() + at, std::min(portion, data.size() - at));
+    }
+    EXPECT_EQ(crc, whole) << "portions of " << portion;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, Crc16Path, ::testing::ValuesIn(crc16::kAllPaths),
+                         [](const auto& info) {
+                           std::string name = crc16::PathName(info.param);
+                           std::erase(name, '-');
+                           return name;
+                         });
 
 TEST(Crc16, RunsDoNotShareTheirRunningValue) {
   Crc16 a;

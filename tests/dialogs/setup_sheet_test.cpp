@@ -171,8 +171,8 @@ TEST_F(SetupSheetTest, TabVisitsAPageInTheOrderOfItsControlsThenTheButtons) {
       order.push_back(w->objectName());
     }
   }
-  EXPECT_EQ(order, (QStringList{"id1106", "id1113", "id1108", "id1105", "id1107", "id1110",
-                                "id1", "id2"}));
+  EXPECT_EQ(order, (QStringList{"id1106", "id1113", "id1108", "id1105", "id1107", "id1110", "id1",
+                                "id2"}));
 }
 
 TEST(PresetLineTest, ALineSplitsIntoSizeTextAndLabelAndBack) {

@@ -1,0 +1,71 @@
+#include "bench/bench_report.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace kv::bench {
+namespace {
+
+double Median(std::vector<double> values) {
+  if (values.empty()) {
+    return 0;
+  }
+  std::sort(values.begin(), values.end());
+  const std::size_t middle = values.size() / 2;
+  return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+struct Row {
+  std::string job;
+  std::string peer;
+  std::string limit;  // "" for none
+};
+
+std::vector<Row> RowsFor(const std::string& s) {
+  return {
+      {"Type0 divide " + s, "split -b " + s, "copy_file_range"},
+      {"Type3 divide " + s, "split -b " + s, "copy_file_range"},
+      {"Type0 restore " + s, "cat Type0 " + s, "copy_file_range"},
+      {"Type3 restore " + s, "cat Type3 " + s, "copy_file_range"},
+      {"Type3 check " + s, "read Type3 " + s, ""},
+  };
+}
+
+// printf into a std::string.
+template <typename... Args>
+void Append(std::string& text, const char* format, Args... args) {
+  char line[160];
+  std::snprintf(line, sizeof line, format, args...);
+  text += line;
+}
+
+}  // namespace
+
+std::string JobTable(const std::map<std::string, std::vector<double>>& times,
+                     const std::vector<std::string>& pieceSizes) {
+  auto median = [&times](const std::string& name) {
+    const auto found = times.find(name);
+    return found == times.end() ? 0.0 : Median(found->second);
+  };
+  auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
+  std::string text;
+  Append(text, "%-20s %9s   %-18s %9s %6s   %-16s %9s %6s\n", "kolvanto-cli job", "time", "peer",
+         "time", "ratio", "limit", "time", "ratio");
+  for (const auto& size : pieceSizes) {
+    for (const Row& row : RowsFor(size)) {
+      const double job = median(row.job);
+      const double peer = median(row.peer);
+      Append(text, "%-20s %7.3f s   %-18s %7.3f s %6.2f", row.job.c_str(), job, row.peer.c_str(),
+             peer, ratio(job, peer));
+      if (!row.limit.empty()) {
+        const double limit = median(row.limit);
+        Append(text, "   %-16s %7.3f s %6.2f", row.limit.c_str(), limit, ratio(job, limit));
+      }
+      text += "\n";
+    }
+  }
+  Append(text, "%-20s %7.3f s\n", "read source", median("read source"));
+  return text;
+}
+
+}  // namespace kv::bench

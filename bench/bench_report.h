@@ -1,0 +1,14 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kv::bench {
+
+// The table of, per piece size, each job's median time beside its peer's
+// and the kernel copy's (the check beside a read-only pass), with the ratios.
+std::string JobTable(const std::map<std::string, std::vector<double>>& times,
+                     const std::vector<std::string>& pieceSizes);
+
+}  // namespace kv::bench
