@@ -17,6 +17,7 @@
 #include "cli/interrupt_guard.h"
 #include "cli/progress_line.h"
 #include "cli/terminal_prompter.h"
+#include "core/ascii_text.h"
 #include "core/beside_executable.h"
 #include "core/job_state.h"
 #include "core/stub_data_file.h"
@@ -74,21 +75,11 @@ std::string SizeText(const std::string& option) {
   if (option == "fit") {
     return std::string(kFitToFreeSpace);
   }
-  std::int64_t value = 0;
-  std::size_t digits = 0;
   std::size_t i = 0;
-  for (; i < option.size(); ++i) {
-    const char c = option[i];
-    if (c >= '0' && c <= '9') {
-      value = value * 10 + (c - '0');
-      ++digits;
-      if (value > kMaxDivideSize) {
-        break;
-      }
-    } else if (c != ',') {
-      break;
-    }
-  }
+  // One past the largest size: a longer count is refused below, never wrapped.
+  const std::int64_t value =
+      ReadSaturatedDecimal(option, i, std::int64_t{kMaxDivideSize} + 1, true);
+  const bool digits = option.find_first_of("0123456789") < i;
   std::int64_t unit = 1;
   if (i + 1 == option.size()) {
     const char s = option[i];
@@ -98,7 +89,7 @@ std::string SizeText(const std::string& option) {
                                   : 0;
     ++i;
   }
-  if (digits == 0 || i != option.size() || unit == 0 || value * unit > kMaxDivideSize) {
+  if (!digits || i != option.size() || unit == 0 || value * unit > kMaxDivideSize) {
     throw UsageError{"invalid size: " + option +
                      " (a byte count up to 2,147,483,647, with K, M "
                      "or G, or fit)"};

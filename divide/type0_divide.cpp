@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/ascii_text.h"
 #include "core/divide_settings.h"
 #include "core/job_end.h"
 #include "core/job_state.h"
@@ -30,10 +31,6 @@ namespace {
 constexpr std::int64_t kWindow = 1536;
 constexpr std::int64_t kOverlap = 512;
 
-char UpperAscii(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // The string a line or string split looks for: CR LF, or the user string in
 // upper case with every "^M" standing for CR LF.
 std::string SearchString(const DivideSettings& settings) {
@@ -41,7 +38,7 @@ std::string SearchString(const DivideSettings& settings) {
     return "\r\n";
   }
   std::string s = settings.DivideString;
-  std::transform(s.begin(), s.end(), s.begin(), UpperAscii);
+  std::transform(s.begin(), s.end(), s.begin(), AsciiUpper);
   for (std::size_t at = s.find("^M"); at != std::string::npos; at = s.find("^M", at + 2)) {
     s[at] = '\r';
     s[at + 1] = '\n';
@@ -208,7 +205,7 @@ bool Type0Divide::ExtendToMark() {
     // Only the bytes before the first NUL take part in the search.
     std::size_t textLength = 0;
     while (textLength < static_cast<std::size_t>(n) && buffer_[textLength] != std::byte{0}) {
-      upper_[textLength] = UpperAscii(static_cast<char>(buffer_[textLength]));
+      upper_[textLength] = AsciiUpper(static_cast<char>(buffer_[textLength]));
       ++textLength;
     }
     const std::size_t found = std::string_view(upper_.data(), textLength).find(mark);
