@@ -108,8 +108,12 @@ int ReportEnd(const JobState& job) {
   }
   std::fflush(stdout);
   std::fprintf(stderr, "%s\n", message.c_str());
+  // The cause in the system's words, so a missing folder, a read-only
+  // medium and a full disk are told apart.
   if (outcome == JobOutcome::kFailed && job.OutcomeError() != 0) {
-    std::fprintf(stderr, "%s\n", std::strerror(job.OutcomeError()));
+    const std::string path = job.OutcomePath();
+    std::fprintf(stderr, "%s%s%s\n", path.c_str(), path.empty() ? "" : ": ",
+                 std::strerror(job.OutcomeError()));
   }
   return outcome == JobOutcome::kDoneWithChecksumError ? kExitDoneWithError : kExitCancelled;
 }

@@ -19,7 +19,7 @@ namespace kv {
 namespace {
 
 constexpr std::int64_t kTooShortLength = 12;
-constexpr std::int64_t kPortion = 1024;
+constexpr std::int64_t kPortion = kStepSize;
 constexpr int kLowestUnsupportedFlags = 4;
 
 // Passes reads and seeks through and remembers whether one of them failed
