@@ -97,14 +97,21 @@ void FollowJob(JobPlanner& planner, const JobState& job, TerminalPrompter& promp
   }
 }
 
-// Writes the final message, and the cause of a failure, and gives the exit status.
-int ReportEnd(const JobState& job) {
+// Writes the final message, the cause of a failure and the pieces taken past
+// their check, and gives the exit status: a result built from a forced piece
+// is never a plain success.
+int ReportEnd(const JobState& job, TerminalPrompter& prompter) {
+  const std::vector<std::string> forced = prompter.ForcedPieces();
   const std::string message = TerminalText(job.JobMessage());
   // A success goes to standard output; a stop or an error to standard error.
   const JobOutcome outcome = job.Outcome();
   if (outcome == JobOutcome::kDone) {
     std::printf("%s\n", message.c_str());
-    return kExitDone;
+    std::fflush(stdout);
+    for (const std::string& piece : forced) {
+      std::fprintf(stderr, "forced: %s\n", piece.c_str());
+    }
+    return forced.empty() ? kExitDone : kExitDoneWithError;
   }
   std::fflush(stdout);
   std::fprintf(stderr, "%s\n", message.c_str());
@@ -172,7 +179,7 @@ int RunJobCommand(Command command, const Options& o) {
   // From here a Ctrl+C stops the job instead of the program.
   const InterruptGuard interrupts(job.RunState);
   FollowJob(planner, job, prompter, terminalErr || o.progress);
-  return ReportEnd(job);
+  return ReportEnd(job, prompter);
 }
 
 }  // namespace kv

@@ -82,7 +82,9 @@ class TypedRestore {
 
   Answer Ask(MessageKind kind, const char* pattern, const std::string& name, Buttons buttons,
              Icon icon, const char* caption = kCaption) {
-    return prompter_.Ask(MakeMessage(kind, FillText(pattern, name), buttons, icon, caption));
+    Message m = MakeMessage(kind, FillText(pattern, name), buttons, icon, caption);
+    m.subject = name;
+    return prompter_.Ask(m);
   }
   void Tell(const char* pattern, Icon icon, const char* caption = kCaption) {
     Ask(MessageKind::kNotice, pattern, pieceName_, Buttons::kOk, icon, caption);

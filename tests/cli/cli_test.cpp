@@ -225,6 +225,20 @@ TEST_F(Cli, DamagedLastPieceEndsWithAnError) {
   EXPECT_TRUE(Contains(r.err, "\n復元は終了しましたが、エラーが発生しました。\n")) << r.err;
 }
 
+// A restore that went on past a forcing question is no plain success: a
+// script must not take the result for the original and delete the pieces.
+TEST_F(Cli, ForcedPieceIsNamedAndEndsWithStatus3) {
+  MakeSource("data.bin", 50000);
+  ASSERT_EQ(Run("divide data.bin -s 20000").status, 0);
+  auto middle = ReadFileBytes(dir / "data.d02");
+  middle[100] ^= 0xFF;
+  WriteFileBytes(dir / "data.d02", middle);
+  const Result r = Run("restore data.d01 -o out.bin -y");
+  EXPECT_EQ(r.status, 3) << r.err;
+  EXPECT_EQ(r.out, "復元が終了しました\n");
+  EXPECT_TRUE(Contains(r.err, "forced: " + (dir / "data.d02") + "\n")) << r.err;
+}
+
 TEST_F(Cli, QuestionsOnATerminal) {
   MakeSource("data.bin", 50000);
   Result r = RunOnTerminal("divide data.bin -s 20000", "n\n");
