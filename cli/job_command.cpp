@@ -13,8 +13,10 @@
 #include "cli/interrupt_guard.h"
 #include "cli/progress_line.h"
 #include "cli/terminal_prompter.h"
+#include "core/ascii_text.h"
 #include "core/beside_executable.h"
 #include "core/job_state.h"
+#include "core/piece_names.h"
 #include "core/stub_data_file.h"
 #include "plan/job_planner.h"
 #include "plan/plan_texts.h"
@@ -97,6 +99,20 @@ void FollowJob(JobPlanner& planner, const JobState& job, TerminalPrompter& promp
   }
 }
 
+// The piece after `missing` in a Type0 series, when it exists: the series
+// goes on behind a gap, so ending at the gap is no complete restore.
+bool SeriesGoesOnAfter(const std::string& missing, const JobState& job) {
+  const std::size_t digits = job.ThreeDigitNumbering ? 3 : 2;
+  if (missing.size() < digits) {
+    return false;
+  }
+  std::size_t at = missing.size() - digits;
+  const auto number = static_cast<int>(ReadSaturatedDecimal(missing, at, 999));
+  const PieceScheme scheme =
+      job.ThreeDigitNumbering ? PieceScheme::kThreeDigit : PieceScheme::kAddedChar;
+  return FileExists(SetPieceNumber(missing, number + 1, scheme));
+}
+
 // Writes the final message, the cause of a failure and the pieces taken past
 // their check, and gives the exit status: a result built from a forced piece
 // is never a plain success.
@@ -105,6 +121,12 @@ int ReportEnd(const JobState& job, TerminalPrompter& prompter) {
   const std::string message = TerminalText(job.JobMessage());
   // A success goes to standard output; a stop or an error to standard error.
   const JobOutcome outcome = job.Outcome();
+  const std::string missing = prompter.MissingPiece();
+  if (outcome == JobOutcome::kDone && !missing.empty() && SeriesGoesOnAfter(missing, job)) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s\nmissing: %s\n", message.c_str(), missing.c_str());
+    return kExitCancelled;
+  }
   if (outcome == JobOutcome::kDone) {
     std::printf("%s\n", message.c_str());
     std::fflush(stdout);

@@ -135,8 +135,16 @@ Answer TerminalPrompter::Ask(const Message& m) {
       (m.kind == MessageKind::kForceDamagedPiece || m.kind == MessageKind::kForceForeignPiece)) {
     forced_.push_back(m.subject);
   }
+  if (m.kind == MessageKind::kNextPieceMissing) {
+    missing_ = answer == Answer::kRetry ? std::string() : m.subject;
+  }
   std::fflush(stderr);
   return answer;
+}
+
+std::string TerminalPrompter::MissingPiece() {
+  std::lock_guard lock(outputMutex_);
+  return missing_;
 }
 
 std::vector<std::string> TerminalPrompter::ForcedPieces() {

@@ -26,6 +26,8 @@ class TerminalPrompter final : public Prompter {
 
   // The pieces a forcing question let into the result (answered Yes), in order.
   std::vector<std::string> ForcedPieces();
+  // The piece last asked for as missing and not looked for again; empty when none.
+  std::string MissingPiece();
   // Standard error is shared with the progress line.
   std::mutex& OutputMutex() { return outputMutex_; }
   // A progress line is on screen and must be ended before anything else is written.
@@ -40,6 +42,7 @@ class TerminalPrompter final : public Prompter {
   std::mutex outputMutex_;
   bool progressShown_ = false;
   std::vector<std::string> forced_;
+  std::string missing_;
 };
 
 // Writes a system text for a terminal: "\r\n" becomes "\n".

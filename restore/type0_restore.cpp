@@ -171,10 +171,11 @@ bool Type0Restore::OpenNextPiece() {
     }
   }
   while (!(piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead))) {
-    const Answer a = prompter_.Ask(MakeMessage(MessageKind::kNextPieceMissing,
-                                               FillText(kPieceMissingQuestion, pieceName_),
-                                               Buttons::kRetryCancel, Icon::kQuestion));
-    if (a != Answer::kRetry) {
+    Message missing =
+        MakeMessage(MessageKind::kNextPieceMissing, FillText(kPieceMissingQuestion, pieceName_),
+                    Buttons::kRetryCancel, Icon::kQuestion);
+    missing.subject = pieceName_;
+    if (prompter_.Ask(missing) != Answer::kRetry) {
       return false;
     }
   }
