@@ -131,8 +131,25 @@ Answer TerminalPrompter::Ask(const Message& m) {
       }
     }
   }
+  if (answer == Answer::kYes &&
+      (m.kind == MessageKind::kForceDamagedPiece || m.kind == MessageKind::kForceForeignPiece)) {
+    forced_.push_back(m.subject);
+  }
+  if (m.kind == MessageKind::kNextPieceMissing) {
+    missing_ = answer == Answer::kRetry ? std::string() : m.subject;
+  }
   std::fflush(stderr);
   return answer;
+}
+
+std::string TerminalPrompter::MissingPiece() {
+  std::lock_guard lock(outputMutex_);
+  return missing_;
+}
+
+std::vector<std::string> TerminalPrompter::ForcedPieces() {
+  std::lock_guard lock(outputMutex_);
+  return forced_;
 }
 
 Answer TerminalPrompter::AskCapacityShortage(const CapacityShortage& request) {

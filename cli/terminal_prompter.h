@@ -4,6 +4,7 @@
 
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "core/prompter.h"
 
@@ -23,6 +24,10 @@ class TerminalPrompter final : public Prompter {
   Answer Ask(const Message& message) override;
   Answer AskCapacityShortage(const CapacityShortage& request) override;
 
+  // The pieces a forcing question let into the result (answered Yes), in order.
+  std::vector<std::string> ForcedPieces();
+  // The piece last asked for as missing and not looked for again; empty when none.
+  std::string MissingPiece();
   // Standard error is shared with the progress line.
   std::mutex& OutputMutex() { return outputMutex_; }
   // A progress line is on screen and must be ended before anything else is written.
@@ -36,6 +41,8 @@ class TerminalPrompter final : public Prompter {
   AnswerRules rules_;
   std::mutex outputMutex_;
   bool progressShown_ = false;
+  std::vector<std::string> forced_;
+  std::string missing_;
 };
 
 // Writes a system text for a terminal: "\r\n" becomes "\n".

@@ -1,5 +1,7 @@
 #include "core/divide_settings.h"
 
+#include "core/ascii_text.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -78,10 +80,7 @@ std::int32_t ReadSizeNumber(std::string_view sizeText) {
     negative = text[i] == '-';
     ++i;
   }
-  std::int64_t value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = std::min<std::int64_t>(value * 10 + (text[i] - '0'), kMaxDivideSize);
-  }
+  const std::int64_t value = ReadSaturatedDecimal(text, i, kMaxDivideSize);
   return negative ? 0 : static_cast<std::int32_t>(value);
 }
 

@@ -28,7 +28,7 @@ void RunToEnd(JobState& job, JobKind kind, const std::function<JobEnd()>& body) 
     end = {JobOutcome::kFailed, 0};
   }
   job.SetJobMessage(FinalMessage(kind, end.outcome));
-  job.SetOutcome(end.outcome, end.error);
+  job.SetOutcome(end.outcome, end.error, end.path);
   job.RunState.store(kRunIdle);
 }
 

@@ -3,15 +3,21 @@
 // and then RunState = 0, whatever happened inside the job.
 
 #include <functional>
+#include <string>
 
 #include "core/job_state.h"
 
 namespace kv {
 
-// How a worker's run came to its end; `error` is the errno of a failed call.
+// How a worker's run came to its end; `error` is the errno of a failed call
+// and `path` the file it failed on.
 struct JobEnd {
-  JobOutcome outcome = JobOutcome::kCancelled;
-  int error = 0;
+  JobEnd(JobOutcome anOutcome = JobOutcome::kCancelled, int anError = 0, std::string aPath = {})
+      : outcome(anOutcome), error(anError), path(std::move(aPath)) {}
+
+  JobOutcome outcome;
+  int error;
+  std::string path;
 };
 
 enum class JobKind { kDivide, kRestore };

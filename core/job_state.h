@@ -113,10 +113,13 @@ class JobState {
     std::lock_guard lock(textMutex_);
     return outcomeError_;
   }
-  void SetOutcome(JobOutcome outcome, int error = 0) {
+  // The file the failed call was made on (empty when none is known).
+  std::string OutcomePath() const { return Get(outcomePath_); }
+  void SetOutcome(JobOutcome outcome, int error = 0, std::string path = {}) {
     std::lock_guard lock(textMutex_);
     outcome_ = outcome;
     outcomeError_ = error;
+    outcomePath_ = std::move(path);
   }
 
   // Resets the progress channel as Execute does before every start.
@@ -148,6 +151,7 @@ class JobState {
   std::string jobDest_;
   JobOutcome outcome_ = JobOutcome::kNone;
   int outcomeError_ = 0;
+  std::string outcomePath_;
 };
 
 }  // namespace kv

@@ -15,8 +15,8 @@ std::optional<std::int64_t> FindMarker(ByteSource& src, std::string_view pattern
   std::array<char, kMarkerBlockSize> block{};
   std::int64_t start = src.Position();
   for (int k = 1; k <= scan.maxBlocks; ++k) {
-    const bool allowed =
-        (k == 1 && scan.firstBlockAlways) || static_cast<std::int64_t>(k) * 1024 < scan.readLimit;
+    const bool allowed = (k == 1 && scan.firstBlockAlways) ||
+                         static_cast<std::int64_t>(k * kMarkerBlockSize) < scan.readLimit;
     if (!allowed || !src.Seek(start)) {
       break;
     }

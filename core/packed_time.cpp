@@ -79,9 +79,13 @@ UtcFields UnpackTime(std::uint16_t year, std::uint32_t packedTime) {
 
 std::optional<std::int64_t> RecordedTimeToUnixSeconds(std::uint16_t year,
                                                       std::uint32_t packedTime) {
-  const UtcFields f = UnpackTime(year, packedTime);
-  if (f.year == 0 || f.month < 1 || f.month > 12 || f.day < 1 ||
-      f.day > DaysInMonth(f.year, f.month) || f.hour > 23 || f.minute > 59 || f.second > 59) {
+  return UtcToUnixSeconds(UnpackTime(year, packedTime));
+}
+
+std::optional<std::int64_t> UtcToUnixSeconds(const UtcFields& f) {
+  if (f.year < 1 || f.month < 1 || f.month > 12 || f.day < 1 ||
+      f.day > DaysInMonth(f.year, f.month) || f.hour < 0 || f.hour > 23 || f.minute < 0 ||
+      f.minute > 59 || f.second < 0 || f.second > 59) {
     return std::nullopt;
   }
   return DaysFromCivil(f.year, f.month, f.day) * kSecondsPerDay + f.hour * 3600 + f.minute * 60 +

@@ -30,5 +30,8 @@ UtcFields UnpackTime(std::uint16_t year, std::uint32_t packedTime);
 // Seconds since 1970-01-01 UTC of a recorded time; nothing when the fields do
 // not form a valid calendar time (month 0, 31 February, hour 24, ...).
 std::optional<std::int64_t> RecordedTimeToUnixSeconds(std::uint16_t year, std::uint32_t packedTime);
+// Seconds since 1970-01-01 UTC of calendar fields (year from 1); nothing when
+// they do not form a valid calendar time.
+std::optional<std::int64_t> UtcToUnixSeconds(const UtcFields& utc);
 
 }  // namespace kv

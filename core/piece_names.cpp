@@ -1,25 +1,12 @@
 #include "core/piece_names.h"
 
+#include <climits>
 #include <cstdio>
+
+#include "core/ascii_text.h"
 
 namespace kv {
 namespace {
-
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) {
-      return false;
-    }
-  }
-  return true;
-}
 
 std::string NumberText(int number, PieceScheme scheme) {
   char text[16];
@@ -56,11 +43,8 @@ std::string_view RestoreFolder(const DivideSettings& settings) {
 
 // Leading decimal digits as a number (0 when there are none).
 int LeadingNumber(std::string_view text) {
-  int value = 0;
-  for (std::size_t i = 0; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + (text[i] - '0');
-  }
-  return value;
+  std::size_t at = 0;
+  return static_cast<int>(ReadSaturatedDecimal(text, at, INT_MAX));
 }
 
 // A usable added character: printable ASCII, not a path separator, and not
@@ -202,8 +186,8 @@ PieceRecognition RecognisePieceName(std::string_view name) {
   if (ext.size() < 3) {
     return result;
   }
-  result.executable = EqualsIgnoringCase(ext, "exe");
-  if (result.executable || EqualsIgnoringCase(ext, "d01")) {
+  result.executable = EqualsIgnoringAsciiCase(ext, "exe");
+  if (result.executable || EqualsIgnoringAsciiCase(ext, "d01")) {
     result.kind = PieceNameKind::kTypedCandidate;
     return result;
   }
@@ -216,6 +200,14 @@ PieceRecognition RecognisePieceName(std::string_view name) {
   result.scheme = threeDigit ? PieceScheme::kThreeDigit : PieceScheme::kAddedChar;
   result.firstNumber = LeadingNumber(name.substr(name.size() - (threeDigit ? 3 : 2)));
   return result;
+}
+
+bool EndsLikeTypedFirstPiece(std::string_view name) {
+  return EndsWithIgnoringAsciiCase(name, "d01") || EndsWithIgnoringAsciiCase(name, "exe");
+}
+
+bool HasExeExtension(std::string_view name) {
+  return EndsWithIgnoringAsciiCase(name, ".exe");
 }
 
 }  // namespace kv

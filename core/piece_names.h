@@ -84,4 +84,10 @@ struct PieceRecognition {
 // Classifies a chosen file by its extension (at most its first three characters count).
 PieceRecognition RecognisePieceName(std::string_view name);
 
+// True when the last three characters of `name` are "d01" or "exe" in any
+// case: a first piece, plain or self-restoring.
+bool EndsLikeTypedFirstPiece(std::string_view name);
+// True when `name` ends in ".exe" in any case.
+bool HasExeExtension(std::string_view name);
+
 }  // namespace kv

@@ -38,6 +38,8 @@ struct Message {
   // The button preselected; the first button of the set when not given.
   Answer defaultButton = Answer::kOk;
   MessageKind kind = MessageKind::kNotice;
+  // The file the question is about, when it is about one piece.
+  std::string subject = {};
 };
 
 // The capacity-shortage dialog: destination too small for the next piece.

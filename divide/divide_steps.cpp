@@ -10,8 +10,8 @@
 
 namespace kv {
 
-bool CopyDivideBlock(const StepCopy& copy, Prompter& prompter, JobEnd& end, int sourceOpenError,
-                     std::int64_t& owed, std::int64_t& remaining,
+bool CopyDivideBlock(const StepCopy& copy, Prompter& prompter, JobEnd& end, std::int64_t& owed,
+                     std::int64_t& remaining,
                      const std::function<void(const std::byte*, std::size_t)>& onStep,
                      const std::function<void()>& progress) {
   auto countStep = [&](const std::byte* step, std::size_t n) {
@@ -26,18 +26,23 @@ bool CopyDivideBlock(const StepCopy& copy, Prompter& prompter, JobEnd& end, int 
       end = {JobOutcome::kCancelled};
       return false;
     case StepsEnd::kWriteFailed:
-      return FailWithIoError(prompter, end, copy.writer.Error());
+      return FailWithIoError(prompter, end, copy.writer.Error(), copy.out.Path());
     case StepsEnd::kReadFailed:
     case StepsEnd::kSourceEnded:
       break;
   }
-  return FailWithIoError(prompter, end, copy.source ? copy.source->Error() : sourceOpenError);
+  return copy.source ? FailWithIoError(prompter, end, *copy.source)
+                     : FailWithIoError(prompter, end, EBADF, {});
 }
 
-bool FailWithIoError(Prompter& prompter, JobEnd& end, int error) {
-  end = {JobOutcome::kFailed, error};
+bool FailWithIoError(Prompter& prompter, JobEnd& end, int error, const std::string& path) {
+  end = {JobOutcome::kFailed, error, path};
   prompter.Ask(MakeMessage(texts::kIoError, Buttons::kOk, Icon::kStop));
   return false;
+}
+
+bool FailWithIoError(Prompter& prompter, JobEnd& end, const BinaryFile& file) {
+  return FailWithIoError(prompter, end, file.Error(), file.Path());
 }
 
 bool FailUnexpectedly(Prompter& prompter, JobEnd& end) {
@@ -64,7 +69,7 @@ std::unique_ptr<BinaryFile> CreatePiece(Prompter& prompter, JobEnd& end, const s
       return file;
     }
     if (!offerRetry) {
-      end = {JobOutcome::kFailed, errno};
+      end = {JobOutcome::kFailed, errno, piece};
       prompter.Ask(MakeMessage(texts::kCannotCreate, Buttons::kOk, Icon::kWarning));
       return nullptr;
     }

@@ -20,16 +20,17 @@ class Prompter;
 // the bytes the piece still takes, nor `remaining`, the source's bytes still
 // to go; each step is counted off both. False when the job must stop: a
 // cancel, a step the source cannot fill or a failed write (the input/output
-// error shown); `end` then says why, `sourceOpenError` standing for a source
-// that did not open.
-bool CopyDivideBlock(const StepCopy& copy, Prompter& prompter, JobEnd& end, int sourceOpenError,
-                     std::int64_t& owed, std::int64_t& remaining,
+// error shown); `end` then says why.
+bool CopyDivideBlock(const StepCopy& copy, Prompter& prompter, JobEnd& end, std::int64_t& owed,
+                     std::int64_t& remaining,
                      const std::function<void(const std::byte*, std::size_t)>& onStep,
                      const std::function<void()>& progress);
 
 // Shows the input/output error box (OK, stop icon) and ends the job as failed
-// with `error`, the errno of the call that failed. Always false.
-bool FailWithIoError(Prompter& prompter, JobEnd& end, int error);
+// with `error`, the errno of the call that failed on `path`. Always false.
+bool FailWithIoError(Prompter& prompter, JobEnd& end, int error, const std::string& path);
+// The same for the last failure of `file`.
+bool FailWithIoError(Prompter& prompter, JobEnd& end, const BinaryFile& file);
 // Shows "予期せぬエラーが発生しました。" (OK, stop icon) and ends the job as failed. Always false.
 bool FailUnexpectedly(Prompter& prompter, JobEnd& end);
 

@@ -4,13 +4,14 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "core/ascii_text.h"
 #include "core/divide_settings.h"
 #include "core/job_end.h"
+#include "core/job_progress.h"
 #include "core/job_state.h"
 #include "core/job_texts.h"
 #include "core/piece_names.h"
@@ -30,10 +31,6 @@ namespace {
 constexpr std::int64_t kWindow = 1536;
 constexpr std::int64_t kOverlap = 512;
 
-char UpperAscii(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // The string a line or string split looks for: CR LF, or the user string in
 // upper case with every "^M" standing for CR LF.
 std::string SearchString(const DivideSettings& settings) {
@@ -41,7 +38,7 @@ std::string SearchString(const DivideSettings& settings) {
     return "\r\n";
   }
   std::string s = settings.DivideString;
-  std::transform(s.begin(), s.end(), s.begin(), UpperAscii);
+  std::transform(s.begin(), s.end(), s.begin(), AsciiUpper);
   for (std::size_t at = s.find("^M"); at != std::string::npos; at = s.find("^M", at + 2)) {
     s[at] = '\r';
     s[at + 1] = '\n';
@@ -60,7 +57,7 @@ class Type0Divide {
  private:
   // True when the job finished; false when it stopped and end_ holds why.
   bool Steps();
-  bool IoFailure(int error) { return FailWithIoError(prompter_, end_, error); }
+  bool IoFailure(const BinaryFile& file) { return FailWithIoError(prompter_, end_, file); }
   bool CheckMedia(bool firstPiece);
   // Copies a block of steps, polling for a cancel and showing progress after
   // each; false when the job must stop (the user was told why).
@@ -80,7 +77,6 @@ class Type0Divide {
   std::string dest_;
   std::unique_ptr<BinaryFile> source_;
   std::unique_ptr<BinaryFile> piece_;
-  int sourceOpenError_ = 0;
   JobEnd end_;
   std::int64_t sourceSize_ = 0;
   std::int64_t remaining_ = 0;
@@ -118,11 +114,13 @@ bool Type0Divide::Steps() {
   if (!piece_) {
     return false;
   }
-  // A source that cannot be opened shows up as an input/output error at the first read.
+  // A source that cannot be opened is an input/output error before the first step.
   // The analysis took only a regular file as the source; one read as a
   // stream (a pipe) is divided as its bytes come.
   source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead, BinaryFile::Accept::kAnyFile);
-  sourceOpenError_ = source_ ? 0 : errno;
+  if (!source_) {
+    return FailWithIoError(prompter_, end_, errno, sourceName_);
+  }
 
   job_.SetJobMessage(texts::kDividing);
   job_.ProgressHold.store(kProgressLive);
@@ -138,7 +136,7 @@ bool Type0Divide::Steps() {
     }
     // The piece holds every block before it is lengthened or closed.
     if (!writer_.Wait()) {
-      return IoFailure(writer_.Error());
+      return IoFailure(*piece_);
     }
     if (remaining_ == 0) {
       return Finish();
@@ -178,8 +176,8 @@ bool Type0Divide::CheckMedia(bool firstPiece) {
 
 bool Type0Divide::CopyBlock() {
   return CopyDivideBlock(
-      {writer_, source_.get(), *piece_, job_.RunState}, prompter_, end_, sourceOpenError_,
-      pieceLeft_, remaining_, [](const std::byte*, std::size_t) {}, [this] { Progress(); });
+      {writer_, source_.get(), *piece_, job_.RunState}, prompter_, end_, pieceLeft_, remaining_,
+      [](const std::byte*, std::size_t) {}, [this] { Progress(); });
 }
 
 // Lengthens a piece that has reached its nominal size up to the next line end
@@ -191,7 +189,7 @@ bool Type0Divide::ExtendToMark() {
   for (;;) {
     if (room == 0) {
       job_.ProgressHold.store(kProgressHeld);
-      end_ = {JobOutcome::kFailed, ENOSPC};
+      end_ = {JobOutcome::kFailed, ENOSPC, dest_};
       prompter_.Ask(
           MakeMessage(texts::kNoRoomToExtend, Buttons::kOk, Icon::kStop, texts::kShortageCaption));
       return false;
@@ -203,12 +201,12 @@ bool Type0Divide::ExtendToMark() {
       n = remaining_;
     }
     if (!source_ || source_->Read(std::span(buffer_.data(), static_cast<std::size_t>(n))) != n) {
-      return IoFailure(source_ ? source_->Error() : sourceOpenError_);
+      return IoFailure(*source_);
     }
     // Only the bytes before the first NUL take part in the search.
     std::size_t textLength = 0;
     while (textLength < static_cast<std::size_t>(n) && buffer_[textLength] != std::byte{0}) {
-      upper_[textLength] = UpperAscii(static_cast<char>(buffer_[textLength]));
+      upper_[textLength] = AsciiUpper(static_cast<char>(buffer_[textLength]));
       ++textLength;
     }
     const std::size_t found = std::string_view(upper_.data(), textLength).find(mark);
@@ -216,12 +214,12 @@ bool Type0Divide::ExtendToMark() {
       if (n == kWindow) {
         // Look at the last bytes again at the head of the next window.
         if (!source_->Seek(source_->Position() - kOverlap)) {
-          return IoFailure(source_->Error());
+          return IoFailure(*source_);
         }
         n = kWindow - kOverlap;
       }
       if (!piece_->Write(buffer_.data(), static_cast<std::size_t>(n))) {
-        return IoFailure(piece_->Error());
+        return IoFailure(*piece_);
       }
       remaining_ -= n;
       room -= n;
@@ -233,10 +231,10 @@ bool Type0Divide::ExtendToMark() {
     const std::int64_t cut =
         static_cast<std::int64_t>(found + mark.size() * (settings_.TimingString == 1 ? 1 : 0));
     if (!piece_->Write(buffer_.data(), static_cast<std::size_t>(cut))) {
-      return IoFailure(piece_->Error());
+      return IoFailure(*piece_);
     }
     if (!source_->Seek(source_->Position() + (cut - n))) {
-      return IoFailure(source_->Error());
+      return IoFailure(*source_);
     }
     remaining_ -= cut;
     room = std::max<std::int64_t>(0, room - cut);
@@ -274,9 +272,11 @@ bool Type0Divide::NextPiece() {
 bool Type0Divide::ClosePiece() {
   // A piece on a removable medium is on it before the next medium is asked for.
   const bool ok = (job_.PiecesOnFixedDrive || piece_->Sync()) && piece_->Close();
-  const int error = piece_->Error();
+  if (!ok) {
+    IoFailure(*piece_);
+  }
   piece_.reset();
-  return ok || IoFailure(error);
+  return ok;
 }
 
 bool Type0Divide::Finish() {
@@ -288,8 +288,7 @@ bool Type0Divide::Finish() {
 
 void Type0Divide::Progress() {
   const std::int64_t done = sourceSize_ - remaining_;
-  job_.BytesDone.store(done);
-  job_.SetStatusText(FormatGrouped(done / 1024) + texts::kKiBytesSuffix);
+  ReportBytes(job_, done);
   // A source under 1000 bytes has no progress unit worth dividing by.
   const int permille =
       sourceSize_ < 1000 ? 1000 : static_cast<int>(static_cast<double>(done) / progressUnit_);

@@ -10,6 +10,7 @@
 #include "core/crc16.h"
 #include "core/divide_settings.h"
 #include "core/job_end.h"
+#include "core/job_progress.h"
 #include "core/job_state.h"
 #include "core/job_texts.h"
 #include "core/packed_time.h"
@@ -30,7 +31,6 @@ namespace kv {
 
 namespace {
 
-constexpr std::int64_t kStep = 1024;
 constexpr std::int64_t kTrailerLength = 3;
 
 class TypedDivide {
@@ -45,7 +45,7 @@ class TypedDivide {
  private:
   // True when the job finished; false when it stopped and end_ holds why.
   bool Steps();
-  bool IoFailure(int error) { return FailWithIoError(prompter_, end_, error); }
+  bool IoFailure(const BinaryFile& file) { return FailWithIoError(prompter_, end_, file); }
   std::vector<std::uint8_t> FirstHeader(std::int32_t divideSize) const;
   bool StartFirstPiece();
   bool WriteTrailer();
@@ -77,11 +77,9 @@ class TypedDivide {
   int pieceNumber_ = 1;
   std::uint16_t seriesId_ = 0;
   std::uint8_t checkByte_ = 0;
-  std::int64_t progressDivisor_ = 0;
   Crc16 crc_;
   std::unique_ptr<BinaryFile> source_;
   std::unique_ptr<BinaryFile> piece_;
-  int sourceOpenError_ = 0;
   JobEnd end_;
   // The bytes of several steps, read at once and written at once. Declared
   // after piece_: a block still being written at the end is written before
@@ -117,8 +115,7 @@ bool TypedDivide::Steps() {
   }
   for (;;) {
     if (!CopyDivideBlock(
-            {writer_, source_.get(), *piece_, job_.RunState}, prompter_, end_, sourceOpenError_,
-            room_, remaining_,
+            {writer_, source_.get(), *piece_, job_.RunState}, prompter_, end_, room_, remaining_,
             [this](const std::byte* step, std::size_t n) { crc_.Update(step, n, true); },
             [this] { Progress(); })) {
       return false;
@@ -129,7 +126,7 @@ bool TypedDivide::Steps() {
     }
     // The whole body is in the piece before its trailer.
     if (!writer_.Wait()) {
-      return IoFailure(writer_.Error());
+      return IoFailure(*piece_);
     }
     if (remaining_ == 0) {
       return Finish();
@@ -162,7 +159,7 @@ bool TypedDivide::StartFirstPiece() {
   const std::int64_t total = sourceSize_ + stubSize_;
   MediaCheckRule rule;
   rule.fitFree = fitFree_;
-  rule.tooSmallAtOrBelow = static_cast<std::uint64_t>(stubSize_) + kStep;
+  rule.tooSmallAtOrBelow = static_cast<std::uint64_t>(stubSize_ + kStepSize);
   rule.fixedSize = job_.JobDivideSize;
   // The whole first piece must fit: stub, header, body and the Type3 trailer.
   rule.needed = [&](std::int32_t divideSize) {
@@ -200,7 +197,7 @@ bool TypedDivide::StartFirstPiece() {
   job_.ProgressHold.store(kProgressLive);
   if ((selfRestoring_ && !stubs_.CopyStub(kind_, *piece_)) ||
       !piece_->Write(header.data(), header.size())) {
-    return IoFailure(piece_->Error());
+    return IoFailure(*piece_);
   }
   if (selfRestoring_) {
     // Best effort: on a medium that keeps no modes (FAT) the series is whole
@@ -208,12 +205,13 @@ bool TypedDivide::StartFirstPiece() {
     MakeExecutable(dest_);
   }
   remaining_ = sourceSize_;
-  // A source that cannot be opened shows up as an input/output error at the first read.
+  // A source that cannot be opened is an input/output error before the first step.
   // The analysis took only a regular file as the source; one read as a
   // stream (a pipe) is divided as its bytes come.
   source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead, BinaryFile::Accept::kAnyFile);
-  sourceOpenError_ = source_ ? 0 : errno;
-  progressDivisor_ = sourceSize_ / 1000;
+  if (!source_) {
+    return FailWithIoError(prompter_, end_, errno, sourceName_);
+  }
   crc_.Reset();
   return true;
 }
@@ -231,28 +229,29 @@ bool TypedDivide::WriteTrailer() {
 bool TypedDivide::ClosePiece() {
   // A piece on a removable medium is on it before the next medium is asked for.
   const bool ok = (job_.PiecesOnFixedDrive || piece_->Sync()) && piece_->Close();
-  const int error = piece_->Error();
+  if (!ok) {
+    IoFailure(*piece_);
+  }
   piece_.reset();
-  return ok || IoFailure(error);
+  return ok;
 }
 
 bool TypedDivide::Finish() {
   if (!WriteTrailer()) {
-    return IoFailure(piece_->Error());
+    return IoFailure(*piece_);
   }
   if (!ClosePiece()) {
     return false;
   }
   source_.reset();
-  job_.BytesDone.store(sourceSize_);
-  job_.SetStatusText(FormatGrouped(sourceSize_ / 1024) + texts::kKiBytesSuffix);
+  ReportBytes(job_, sourceSize_);
   job_.ProgressPermille.store(1000);
   return true;
 }
 
 bool TypedDivide::NextPiece() {
   if (!WriteTrailer()) {
-    return IoFailure(piece_->Error());
+    return IoFailure(*piece_);
   }
   Progress();
   job_.ProgressHold.store(kProgressPieceChange);
@@ -309,7 +308,7 @@ bool TypedDivide::NextPiece() {
     return false;
   }
   if (!header.empty() && !piece_->Write(header.data(), header.size())) {
-    return IoFailure(piece_->Error());
+    return IoFailure(*piece_);
   }
   crc_.Reset();
   job_.ProgressHold.store(kProgressLive);
@@ -319,11 +318,8 @@ bool TypedDivide::NextPiece() {
 
 void TypedDivide::Progress() {
   const std::int64_t done = sourceSize_ - remaining_;
-  job_.BytesDone.store(done);
-  job_.SetStatusText(FormatGrouped(done / 1024) + texts::kKiBytesSuffix);
-  // A source under 1000 bytes has no divisor: its progress shows as full.
-  const std::int64_t permille = progressDivisor_ == 0 ? 1000 : done / progressDivisor_;
-  job_.ProgressPermille.store(static_cast<int>(std::min<std::int64_t>(permille, 1000)));
+  ReportBytes(job_, done);
+  job_.ProgressPermille.store(TypedPermille(done, sourceSize_));
 }
 
 }  // namespace

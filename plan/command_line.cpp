@@ -2,6 +2,8 @@
 
 #include <climits>
 
+#include "core/ascii_text.h"
+
 #include "platform/file_helpers.h"
 
 namespace kv {
@@ -20,13 +22,8 @@ int DecimalValue(std::string_view text) {
     negative = text[i] == '-';
     ++i;
   }
-  long long value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > INT_MAX) {
-      value = static_cast<long long>(INT_MAX) + 1;
-    }
-  }
+  // One past INT_MAX, so that a negative value can reach INT_MIN.
+  std::int64_t value = ReadSaturatedDecimal(text, i, std::int64_t{INT_MAX} + 1);
   value = negative ? -value : value;
   if (value > INT_MAX) {
     return INT_MAX;

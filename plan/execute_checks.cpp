@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "core/ascii_text.h"
 #include "core/job_texts.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
@@ -19,19 +20,6 @@ namespace kv {
 namespace pt = plan_texts;
 
 namespace {
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) {
-      return false;
-    }
-  }
-  return true;
-}
 
 // A destination a job can use: an absolute name.
 bool ValidDestination(const std::string& name) {
@@ -72,7 +60,7 @@ bool JobPlanner::PassesChecks(const JobNames& names, const std::string& kindName
     Refuse(pt::kCannotDividePiece, pt::kSelfRestoreCaption);
     return false;
   }
-  if (EqualIgnoringAsciiCase(names.source, names.dest) || SameFile(names.source, names.dest)) {
+  if (EqualsIgnoringAsciiCase(names.source, names.dest) || SameFile(names.source, names.dest)) {
     Refuse(texts::kSameAsSource, kCaption);
     return false;
   }

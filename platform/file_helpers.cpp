@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <ctime>
 #include <string_view>
+
+#include "core/ascii_text.h"
+#include "core/packed_time.h"
 
 namespace kv {
 
@@ -44,21 +46,12 @@ std::string ShortNamePart(std::string_view part, std::size_t maxLength) {
       }
       out.push_back('_');
     } else if (IsShortNameChar(c)) {
-      out.push_back(static_cast<char>(std::toupper(c)));
+      out.push_back(AsciiUpper(static_cast<char>(c)));
     } else {
       out.push_back('_');
     }
   }
   return out;
-}
-
-bool IsLeapYear(int year) {
-  return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int DaysInMonth(int year, int month) {
-  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
 }  // namespace
@@ -94,22 +87,14 @@ std::string ShortName83(const std::string& path) {
 
 bool SetModifiedTimeUtc(const std::string& path, int year, int month, int day, int hour, int minute,
                         int second) {
-  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 ||
-      day > DaysInMonth(year, month) || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
-      second < 0 || second > 59) {
+  const std::optional<std::int64_t> when =
+      UtcToUnixSeconds(UtcFields{year, month, day, hour, minute, second});
+  if (year > 9999 || !when) {
     return false;
   }
-  std::tm fields{};
-  fields.tm_year = year - 1900;
-  fields.tm_mon = month - 1;
-  fields.tm_mday = day;
-  fields.tm_hour = hour;
-  fields.tm_min = minute;
-  fields.tm_sec = second;
-  const std::time_t when = timegm(&fields);
   struct timespec times[2]{};
   times[0].tv_nsec = UTIME_OMIT;
-  times[1].tv_sec = when;
+  times[1].tv_sec = static_cast<std::time_t>(*when);
   times[1].tv_nsec = 0;
   return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }

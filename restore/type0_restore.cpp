@@ -58,10 +58,13 @@ class Type0Restore {
   bool BeginPiece();
   // Names and opens the piece after the current one; false when the series ends here.
   bool OpenNextPiece();
-  // Ends the job on an input/output error; `error` is the errno of the failed call.
-  JobEnd IoError(int error);
-  // The errno behind a failed block: of the write, else of the read (0 for a piece cut short).
-  int CopyError();
+  // Ends the job on an input/output error; `error` is the errno of the call
+  // that failed on `path` (a copy: the files close first).
+  JobEnd IoError(int error, std::string path);
+  JobEnd IoError(const BinaryFile& file) { return IoError(file.Error(), file.Path()); }
+  // The file behind a failed block: the destination when its write failed,
+  // else the piece (no errno for a piece cut short).
+  const BinaryFile& CopyFailure() const;
 
   const DivideSettings& settings_;
   JobState& job_;
@@ -81,13 +84,13 @@ class Type0Restore {
   BlockWriter writer_;
 };
 
-JobEnd Type0Restore::IoError(int error) {
+JobEnd Type0Restore::IoError(int error, std::string path) {
   // Nothing is left being written when the destination closes.
   writer_.Wait();
   piece_.reset();
   dest_.reset();
   prompter_.Ask(MakeMessage(texts::kIoError, Buttons::kOk, Icon::kStop));
-  return {JobOutcome::kFailed, error};
+  return {JobOutcome::kFailed, error, std::move(path)};
 }
 
 bool Type0Restore::SkipHead(int count) {
@@ -168,10 +171,11 @@ bool Type0Restore::OpenNextPiece() {
     }
   }
   while (!(piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead))) {
-    const Answer a = prompter_.Ask(MakeMessage(MessageKind::kNextPieceMissing,
-                                               FillText(kPieceMissingQuestion, pieceName_),
-                                               Buttons::kRetryCancel, Icon::kQuestion));
-    if (a != Answer::kRetry) {
+    Message missing =
+        MakeMessage(MessageKind::kNextPieceMissing, FillText(kPieceMissingQuestion, pieceName_),
+                    Buttons::kRetryCancel, Icon::kQuestion);
+    missing.subject = pieceName_;
+    if (prompter_.Ask(missing) != Answer::kRetry) {
       return false;
     }
   }
@@ -185,21 +189,21 @@ JobEnd Type0Restore::Run() {
 
   piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead);
   if (!piece_ || !BeginPiece()) {
-    return IoError(errno);
+    return IoError(errno, pieceName_);
   }
   dest_ = BinaryFile::Open(job_.JobDest(), BinaryFile::Mode::kCreateWrite);
   if (!dest_) {
-    return IoError(errno);
+    return IoError(errno, job_.JobDest());
   }
   job_.SetJobMessage(texts::kRestoring);
   job_.ProgressHold.store(kProgressLive);
   if (settings_.HeadCut && !SkipHead(settings_.HeadCutFirst)) {
-    return IoError(piece_->Error());
+    return IoError(*piece_);
   }
 
   for (;;) {
     if (!CopyBlock()) {
-      return IoError(CopyError());
+      return IoError(CopyFailure());
     }
     if (cancelled_) {
       piece_.reset();
@@ -212,16 +216,16 @@ JobEnd Type0Restore::Run() {
     }
     // A piece's bytes are all written before the next one is asked for.
     if (!writer_.Wait()) {
-      return IoError(writer_.Error());
+      return IoError(*dest_);
     }
     if (!OpenNextPiece()) {
       break;
     }
     if (!BeginPiece()) {
-      return IoError(errno);
+      return IoError(errno, pieceName_);
     }
     if (settings_.HeadCut && !SkipHead(settings_.HeadCutNext)) {
-      return IoError(piece_->Error());
+      return IoError(*piece_);
     }
     job_.ProgressHold.store(kProgressLive);
     ShowProgress();
@@ -230,16 +234,15 @@ JobEnd Type0Restore::Run() {
   piece_.reset();
   // Bytes still buffered that cannot be written make the result incomplete.
   if (!dest_->Close()) {
-    return IoError(dest_->Error());
+    return IoError(*dest_);
   }
   // The count shown at the end covers the last step too.
   ReportBytes(job_, written_);
   return {JobOutcome::kDone};
 }
 
-int Type0Restore::CopyError() {
-  const int writeError = writer_.Error();
-  return writeError != 0 ? writeError : piece_->Error();
+const BinaryFile& Type0Restore::CopyFailure() const {
+  return dest_->Error() != 0 ? *dest_ : *piece_;
 }
 
 }  // namespace

@@ -82,7 +82,9 @@ class TypedRestore {
 
   Answer Ask(MessageKind kind, const char* pattern, const std::string& name, Buttons buttons,
              Icon icon, const char* caption = kCaption) {
-    return prompter_.Ask(MakeMessage(kind, FillText(pattern, name), buttons, icon, caption));
+    Message m = MakeMessage(kind, FillText(pattern, name), buttons, icon, caption);
+    m.subject = name;
+    return prompter_.Ask(m);
   }
   void Tell(const char* pattern, Icon icon, const char* caption = kCaption) {
     Ask(MessageKind::kNotice, pattern, pieceName_, Buttons::kOk, icon, caption);
@@ -98,12 +100,13 @@ class TypedRestore {
     Tell(kBroken, Icon::kStop, caption);
     return Damaged();
   }
-  // `error` is the errno of the call that failed.
-  Step IoError(int error) {
+  // `error` is the errno of the call that failed on `path` (a copy: the file closes first).
+  Step IoError(int error, std::string path) {
     CloseAll();
     prompter_.Ask(MakeMessage(texts::kIoError, Buttons::kOk, Icon::kStop));
-    return Stop({JobOutcome::kFailed, error});
+    return Stop({JobOutcome::kFailed, error, std::move(path)});
   }
+  Step IoError(const BinaryFile& file) { return IoError(file.Error(), file.Path()); }
 
   JobState& job_;
   Prompter& prompter_;
@@ -145,10 +148,10 @@ TypedRestore::Step TypedRestore::Start() {
   pieceSize_ = piece_->Size();
   const std::int64_t headerEnd = static_cast<std::int64_t>(job_.MarkerOffset) + job_.HeaderLength;
   if (pieceSize_ < 0) {
-    return IoError(errno);
+    return IoError(errno, pieceName_);
   }
   if (!piece_->Seek(std::min(headerEnd, pieceSize_))) {
-    return IoError(piece_->Error());
+    return IoError(*piece_);
   }
   if (headerEnd > pieceSize_) {
     return EndMissing();
@@ -165,7 +168,7 @@ TypedRestore::Step TypedRestore::Start() {
 
   dest_ = BinaryFile::Open(job_.JobDest(), BinaryFile::Mode::kCreateWrite);
   if (!dest_) {
-    return IoError(errno);
+    return IoError(errno, job_.JobDest());
   }
   job_.SetJobMessage(texts::kRestoring);
   job_.ProgressHold.store(kProgressLive);
@@ -189,9 +192,9 @@ TypedRestore::Step TypedRestore::CopyBlock() {
       CloseAll();
       return Stop();
     case StepsEnd::kWriteFailed:
-      return IoError(writer_.Error());
+      return IoError(*dest_);
     case StepsEnd::kReadFailed:
-      return IoError(piece_->Error());
+      return IoError(*piece_);
     case StepsEnd::kSourceEnded:
       break;
   }
@@ -215,7 +218,7 @@ bool TypedRestore::ChecksumMatches() {
 TypedRestore::Step TypedRestore::Finish() {
   // Every byte is written before the checksum is acted on.
   if (!writer_.Wait()) {
-    return IoError(writer_.Error());
+    return IoError(*dest_);
   }
   job_.ProgressPermille.store(1000);
   if (type_ == SplitType::kType3) {
@@ -229,12 +232,10 @@ TypedRestore::Step TypedRestore::Finish() {
     }
   }
   piece_.reset();
-  const bool written = dest_->Close();
-  const int error = dest_->Error();
-  dest_.reset();
-  if (!written) {
-    return IoError(error);
+  if (!dest_->Close()) {
+    return IoError(*dest_);
   }
+  dest_.reset();
   if (type_ == SplitType::kType3 && job_.RecordedYear != 0) {
     const UtcFields t =
         UnpackTime(static_cast<std::uint16_t>(job_.RecordedYear), job_.RecordedTime);
@@ -259,7 +260,7 @@ TypedRestore::Step TypedRestore::OpenNextPiece() {
   }
   pieceSize_ = piece_->Size();
   if (pieceSize_ < 0) {
-    return IoError(errno);
+    return IoError(errno, pieceName_);
   }
   bodyLeft_ = pieceSize_;
   return Go();
@@ -276,7 +277,7 @@ TypedRestore::Step TypedRestore::ReadNextHeader() {
     if (found) {
       marker = *found;
       if (!piece_->Seek(marker + static_cast<std::int64_t>(kType3Marker.size()))) {
-        return IoError(piece_->Error());
+        return IoError(*piece_);
       }
       if (piece_->Position() + kMinNextHeaderTail < pieceSize_) {
         break;
@@ -320,7 +321,7 @@ TypedRestore::Step TypedRestore::ReadNextHeader() {
 TypedRestore::Step TypedRestore::ChangePiece() {
   // A piece's bytes are all written before its checksum is acted on or the next one asked for.
   if (!writer_.Wait()) {
-    return IoError(writer_.Error());
+    return IoError(*dest_);
   }
   ++pieceNumber_;
   job_.ProgressHold.store(kProgressPieceChange);

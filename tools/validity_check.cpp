@@ -9,6 +9,7 @@
 #include "core/job_progress.h"
 #include "core/job_state.h"
 #include "core/marker_scan.h"
+#include "core/piece_names.h"
 #include "core/typed_header_builder.h"
 #include "core/typed_header_reader.h"
 #include "platform/binary_file.h"
@@ -18,7 +19,7 @@ namespace kv {
 namespace {
 
 constexpr std::int64_t kTooShortLength = 12;
-constexpr std::int64_t kPortion = 1024;
+constexpr std::int64_t kPortion = kStepSize;
 constexpr int kLowestUnsupportedFlags = 4;
 
 // Passes reads and seeks through and remembers whether one of them failed
@@ -49,13 +50,6 @@ class ErrorWatch final : public ByteSource {
   ByteSource& inner_;
   bool failed_ = false;
 };
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return lower(x) == lower(y);
-  });
-}
 
 bool SkipExact(ByteSource& src, std::size_t count) {
   std::array<std::byte, 2> buf{};
@@ -190,11 +184,7 @@ CheckVerdict Judge(ErrorWatch& src, bool firstPiece, const std::atomic<int>& run
 }  // namespace
 
 bool IsCheckedAsFirstPiece(std::string_view path) {
-  if (path.size() < 3) {
-    return false;
-  }
-  const std::string_view tail = path.substr(path.size() - 3);
-  return EqualsIgnoringAsciiCase(tail, "d01") || EqualsIgnoringAsciiCase(tail, "exe");
+  return EndsLikeTypedFirstPiece(path);
 }
 
 CheckVerdict CheckPieceSource(ByteSource& src, bool firstPiece, const std::atomic<int>& runState) {

@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "core/ascii_text.h"
+#include "core/piece_names.h"
+
 namespace kv {
 
 namespace {
 
 bool IsAsciiDigit(char c) {
   return c >= '0' && c <= '9';
-}
-
-char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 }  // namespace
@@ -30,13 +29,7 @@ bool IsPieceFileName(std::string_view name) {
 }
 
 bool IsExecutableName(std::string_view name) {
-  constexpr std::string_view kExtension = ".exe";
-  if (name.size() < kExtension.size()) {
-    return false;
-  }
-  const std::string_view tail = name.substr(name.size() - kExtension.size());
-  return std::equal(tail.begin(), tail.end(), kExtension.begin(),
-                    [](char a, char b) { return AsciiLower(a) == b; });
+  return HasExeExtension(name);
 }
 
 std::vector<std::string> ListCandidateFiles(const std::string& folder) {

@@ -2,28 +2,22 @@
 
 #include <string>
 
+#include "core/ascii_text.h"
+
 namespace kv {
 
 namespace {
 
 unsigned char FoldedByte(std::string_view text, std::size_t i) {
-  const auto c = static_cast<unsigned char>(text[i]);
-  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+  return static_cast<unsigned char>(AsciiLower(text[i]));
 }
 
 // The name as it sorts: an executable stands just before the .d01 piece of
 // the same name.
 std::string NameSortText(std::string_view name) {
   std::string text(name);
-  if (text.size() >= 3) {
-    const std::size_t at = text.size() - 3;
-    std::string tail = text.substr(at);
-    for (char& c : tail) {
-      c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    }
-    if (tail == "exe") {
-      text.replace(at, 3, "d00");
-    }
+  if (EndsWithIgnoringAsciiCase(text, "exe")) {
+    text.replace(text.size() - 3, 3, "d00");
   }
   return text;
 }

@@ -225,6 +225,33 @@ TEST_F(Cli, DamagedLastPieceEndsWithAnError) {
   EXPECT_TRUE(Contains(r.err, "\n復元は終了しましたが、エラーが発生しました。\n")) << r.err;
 }
 
+// A restore that went on past a forcing question is no plain success: a
+// script must not take the result for the original and delete the pieces.
+TEST_F(Cli, ForcedPieceIsNamedAndEndsWithStatus3) {
+  MakeSource("data.bin", 50000);
+  ASSERT_EQ(Run("divide data.bin -s 20000").status, 0);
+  auto middle = ReadFileBytes(dir / "data.d02");
+  middle[100] ^= 0xFF;
+  WriteFileBytes(dir / "data.d02", middle);
+  const Result r = Run("restore data.d01 -o out.bin -y");
+  EXPECT_EQ(r.status, 3) << r.err;
+  EXPECT_EQ(r.out, "復元が終了しました\n");
+  EXPECT_TRUE(Contains(r.err, "forced: " + (dir / "data.d02") + "\n")) << r.err;
+}
+
+// A Type0 series with a gap: ending at the gap is no complete restore.
+TEST_F(Cli, Type0SeriesWithAGapEndsAsCancelledNamingTheGap) {
+  MakeSource("notes.txt", 30000);
+  ASSERT_EQ(Run("divide notes.txt -t 0 -s 10000 --ext-start 1").status, 0);
+  std::filesystem::remove(dir / "notes.002");
+  const Result r = Run("restore notes.001 -o gap.txt");
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_TRUE(Contains(r.err, "missing: " + (dir / "notes.002") + "\n")) << r.err;
+  EXPECT_EQ(r.out, "");
+  std::filesystem::remove(dir / "notes.003");
+  EXPECT_EQ(Run("restore notes.001 -o end.txt").status, 0);
+}
+
 TEST_F(Cli, QuestionsOnATerminal) {
   MakeSource("data.bin", 50000);
   Result r = RunOnTerminal("divide data.bin -s 20000", "n\n");

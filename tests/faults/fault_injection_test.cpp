@@ -62,6 +62,15 @@ void ExpectEnd(const JobState& job, const ScriptedPrompter& prompter, Expected e
   EXPECT_EQ(texts, done ? std::vector<std::string>{} : std::vector<std::string>{kIoErrorText});
 }
 
+// A failure names the file its call failed on.
+void ExpectCause(const JobState& job, const Faults& faults) {
+  const std::string path = job.OutcomePath();
+  const bool named =
+      path.size() >= faults.target.size() &&
+      path.compare(path.size() - faults.target.size(), std::string::npos, faults.target) == 0;
+  EXPECT_TRUE(job.Outcome() != JobOutcome::kFailed || named) << path;
+}
+
 class FaultInjection : public ::testing::TestWithParam<int> {
  protected:
   int Type() const { return GetParam(); }
@@ -166,6 +175,7 @@ TEST_P(FaultInjection, DivideEndsWithTheCauseAndTheCompletedSteps) {
       Divide(folder, asked, c.fixedDrive);
     }
     ExpectEnd(job, asked, c.expected, "分割が終了しました", "分割を中止しました");
+    ExpectCause(job, c.faults);
     const std::vector<Bytes> pieces = CheckedPieces(folder);
     EXPECT_EQ(pieces.size(), c.pieces);
     if (c.expected.outcome == JobOutcome::kDone) {
@@ -231,6 +241,7 @@ TEST_P(FaultInjection, RestoreEndsWithTheCauseAndNeverMoreThanItRead) {
       }
     }
     ExpectEnd(job, asked, c.expected, "復元が終了しました", "復元を中止しました");
+    ExpectCause(job, c.faults);
     const Bytes restored = ReadFileBytes(out);
     EXPECT_TRUE(IsPrefix(restored, Data())) << restored.size();
     if (c.expected.outcome == JobOutcome::kDone || c.faults.closeFails) {

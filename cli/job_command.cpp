@@ -1,0 +1,206 @@
+#include "cli/job_command.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <thread>
+
+#include "cli/cli_settings.h"
+#include "cli/cli_view.h"
+#include "cli/interrupt_guard.h"
+#include "cli/progress_line.h"
+#include "cli/terminal_prompter.h"
+#include "core/ascii_text.h"
+#include "core/beside_executable.h"
+#include "core/job_state.h"
+#include "core/piece_names.h"
+#include "core/stub_data_file.h"
+#include "plan/job_planner.h"
+#include "plan/plan_texts.h"
+#include "plan/real_workers.h"
+#include "platform/file_helpers.h"
+#include "platform/volumes.h"
+
+namespace kv {
+
+namespace {
+
+// What the stub data file lacks for --self-restore KIND; nullptr when nothing.
+const char* SelfRestoreRefusal(const StubDataFile& stubs, int kind) {
+  if (stubs.KindName(0).empty()) {
+    return plan_texts::kNoStubData;
+  }
+  return stubs.KindName(kind).empty() ? plan_texts::kChooseKind : nullptr;
+}
+
+// The exit status when the analysis settles the command: info always, a
+// source that cannot be used, or a file that asks for the other command.
+std::optional<int> EndAfterAnalysis(Command command, const JobState& job,
+                                    const MainWindowTexts& texts) {
+  // Empty when the analysis stopped at a message of its own (a divide size below the smallest).
+  const bool described = !texts.information.empty();
+  if (command == Command::kInfo) {
+    if (described) {
+      std::printf("%s\n", TerminalText(texts.information).c_str());
+    }
+    if (!job.SourceUsable) {
+      return kExitRefused;
+    }
+    std::printf("job: %s\ndestination: %s\n", job.IsDivide ? "divide" : "restore",
+                texts.destination.c_str());
+    return kExitDone;
+  }
+  if (!job.SourceUsable) {
+    if (described) {
+      std::fprintf(stderr, "%s\n", TerminalText(texts.information).c_str());
+    }
+    return kExitRefused;
+  }
+  if ((command == Command::kDivide) != job.IsDivide) {
+    std::fprintf(stderr, "%s\n%s\n", TerminalText(texts.information).c_str(),
+                 command == Command::kDivide
+                     ? "this file is the first piece of a series: use restore"
+                     : "this file is not the first piece of a series: use divide");
+    return kExitRefused;
+  }
+  return std::nullopt;
+}
+
+// Runs the job timer until the worker has ended, with the progress line when asked.
+void FollowJob(JobPlanner& planner, const JobState& job, TerminalPrompter& prompter,
+               bool showProgress) {
+  const MainWindowTexts& texts = planner.Texts();
+  const auto start = std::chrono::steady_clock::now();
+  auto showLine = [&](const char* end, bool shown) {
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::fprintf(
+        stderr, "\r%s\033[K%s",
+        ProgressLine(texts.progress, texts.statusField, job.BytesDone.load(), seconds).c_str(),
+        end);
+    std::fflush(stderr);
+    prompter.SetProgressShown(shown);
+  };
+  bool running = true;
+  while (running) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    running = planner.OnJobTimer();
+    if (showProgress && running) {
+      std::lock_guard lock(prompter.OutputMutex());
+      showLine("", true);
+    }
+  }
+  std::lock_guard lock(prompter.OutputMutex());
+  if (showProgress) {
+    showLine("\n", false);
+  }
+}
+
+// The piece after `missing` in a Type0 series, when it exists: the series
+// goes on behind a gap, so ending at the gap is no complete restore.
+bool SeriesGoesOnAfter(const std::string& missing, const JobState& job) {
+  const std::size_t digits = job.ThreeDigitNumbering ? 3 : 2;
+  if (missing.size() < digits) {
+    return false;
+  }
+  std::size_t at = missing.size() - digits;
+  const auto number = static_cast<int>(ReadSaturatedDecimal(missing, at, 999));
+  const PieceScheme scheme =
+      job.ThreeDigitNumbering ? PieceScheme::kThreeDigit : PieceScheme::kAddedChar;
+  return FileExists(SetPieceNumber(missing, number + 1, scheme));
+}
+
+// Writes the final message, the cause of a failure and the pieces taken past
+// their check, and gives the exit status: a result built from a forced piece
+// is never a plain success.
+int ReportEnd(const JobState& job, TerminalPrompter& prompter) {
+  const std::vector<std::string> forced = prompter.ForcedPieces();
+  const std::string message = TerminalText(job.JobMessage());
+  // A success goes to standard output; a stop or an error to standard error.
+  const JobOutcome outcome = job.Outcome();
+  const std::string missing = prompter.MissingPiece();
+  if (outcome == JobOutcome::kDone && !missing.empty() && SeriesGoesOnAfter(missing, job)) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s\nmissing: %s\n", message.c_str(), missing.c_str());
+    return kExitCancelled;
+  }
+  if (outcome == JobOutcome::kDone) {
+    std::printf("%s\n", message.c_str());
+    std::fflush(stdout);
+    for (const std::string& piece : forced) {
+      std::fprintf(stderr, "forced: %s\n", piece.c_str());
+    }
+    return forced.empty() ? kExitDone : kExitDoneWithError;
+  }
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s\n", message.c_str());
+  // The cause in the system's words, so a missing folder, a read-only
+  // medium and a full disk are told apart.
+  if (outcome == JobOutcome::kFailed && job.OutcomeError() != 0) {
+    const std::string path = job.OutcomePath();
+    std::fprintf(stderr, "%s%s%s\n", path.c_str(), path.empty() ? "" : ": ",
+                 std::strerror(job.OutcomeError()));
+  }
+  return outcome == JobOutcome::kDoneWithChecksumError ? kExitDoneWithError : kExitCancelled;
+}
+
+}  // namespace
+
+int RunJobCommand(Command command, const Options& o) {
+  const bool terminalErr = ::isatty(STDERR_FILENO) == 1;
+  TerminalPrompter prompter(AnswerRules{.interactive = terminalErr && ::isatty(STDIN_FILENO) == 1,
+                                        .yesToAll = o.yes,
+                                        .overwrite = o.overwrite,
+                                        .force = o.force});
+  SystemVolumes volumes;
+  DivideSettings settings = LoadCliSettings(!o.defaults, prompter, volumes);
+  settings.SelfRestore = false;  // only --self-restore makes a self-restoring series
+  if (command == Command::kRestore) {
+    ApplyRestoreOptions(o, settings);
+  } else {
+    ApplyDivideOptions(o, settings);
+  }
+  JobState job;
+  StubDataFile stubs;
+  stubs.LoadStubDataFile(o.stubData.empty()
+                             ? FindBesideExecutable(ExecutableFolder(), kStubDataFileName)
+                             : Absolute(o.stubData));
+  CliView view;
+  JobPlanner planner(settings, job, stubs, prompter, volumes, view, RunRealWorker);
+  MainWindowTexts& texts = planner.Texts();
+  texts.source = Absolute(o.file);
+  texts.sizeText = o.size.empty() ? settings.DivideSize : SizeText(o.size);
+  texts.destination = Absolute(o.output);
+  job.SourceChanged = o.output.empty();
+  if (o.selfRestoreKind) {
+    if (const char* refusal = SelfRestoreRefusal(stubs, *o.selfRestoreKind)) {
+      std::fprintf(stderr, "%s\n", refusal);
+      return kExitRefused;
+    }
+    planner.SetSelfRestoreIntent(true);  // the first piece is proposed as ".exe"
+  }
+  planner.AnalyseSource();
+  if (const std::optional<int> status = EndAfterAnalysis(command, job, texts)) {
+    return *status;
+  }
+  if (o.selfRestoreKind) {
+    planner.CreateSelfRestoringKind(*o.selfRestoreKind);
+  } else {
+    planner.Execute();
+    if (view.TakeSelfRestorePosted()) {
+      planner.CreateSelfRestoring();
+    }
+  }
+  if (!planner.JobActive()) {
+    return job.Outcome() == JobOutcome::kCancelled ? kExitCancelled : kExitRefused;
+  }
+  // From here a Ctrl+C stops the job instead of the program.
+  const InterruptGuard interrupts(job.RunState);
+  FollowJob(planner, job, prompter, terminalErr || o.progress);
+  return ReportEnd(job, prompter);
+}
+
+}  // namespace kv

@@ -1,0 +1,169 @@
+#include "cli/job_options.h"
+
+#include <filesystem>
+
+#include "core/ascii_text.h"
+
+namespace kv {
+
+namespace {
+
+void AddQuestionFlags(CLI::App* sub, Options& o) {
+  sub->add_flag("-y,--yes", o.yes, "Answer every yes/no question yes");
+  sub->add_flag("--overwrite", o.overwrite,
+                "Without a terminal, overwrite an existing file instead of stopping");
+  sub->add_flag("--force", o.force,
+                "Without a terminal, go on past a damaged piece or one of another series");
+  sub->add_flag("--progress", o.progress,
+                "Show progress on standard error even without a terminal");
+}
+void AddDivideOptions(CLI::App* sub, Options& o) {
+  sub->add_option("-t,--type", o.divideType, "Divide type")->check(CLI::Range(0, 3));
+  sub->add_option("-s,--size", o.size,
+                  "Piece size: bytes (commas allowed), with K, M or G, or fit (free space)");
+  sub->add_option("--type0", o.type0, "How Type0 cuts")
+      ->check(CLI::IsMember({"size", "line", "string"}));
+  sub->add_option("--string", o.divideString, "The string Type0 cuts at");
+  sub->add_option("--cut", o.cut, "Cut before or after the string")
+      ->check(CLI::IsMember({"before", "after"}));
+  sub->add_option("--ext-start", o.extStart, "First Type0 extension: 0 (.000) or 1 (.001)")
+      ->check(CLI::Range(0, 1));
+  sub->add_option("--ext-char", o.extChar, "A character added to the Type0 extensions");
+}
+
+void AddSettingsFlag(CLI::App* sub, Options& o) {
+  sub->add_flag("--defaults", o.defaults,
+                "Start from the default settings instead of the user's stored settings");
+}
+
+}  // namespace
+
+JobCommands AddJobCommands(CLI::App& app, Options& o) {
+  CLI::App* info = app.add_subcommand("info", "Describe what would be done with FILE");
+  info->add_option("FILE", o.file, "The file to look at")->required();
+  AddDivideOptions(info, o);
+  AddSettingsFlag(info, o);
+
+  CLI::App* divide = app.add_subcommand("divide", "Divide SOURCE into a series of pieces");
+  divide->add_option("SOURCE", o.file, "The file to divide")->required();
+  divide->add_option("-o,--output", o.output, "The first piece (default: beside the source)");
+  AddDivideOptions(divide, o);
+  divide
+      ->add_option("--self-restore", o.selfRestoreKind,
+                   "Make a self-restoring series with this kind of the stub data file (0-5)")
+      ->check(CLI::Range(0, 5));
+  divide->add_option("--stub-data", o.stubData,
+                     "The stub data file to use instead of Kolvanto.dat beside the program");
+  AddQuestionFlags(divide, o);
+  AddSettingsFlag(divide, o);
+
+  CLI::App* restore = app.add_subcommand("restore", "Restore a file from its first piece");
+  restore->add_option("FIRST_PIECE", o.file, "The first piece of the series")->required();
+  restore->add_option("-o,--output", o.output, "The restored file (default: the recorded name)");
+  restore->add_option("--head-cut", o.headCut,
+                      "Type0: drop FIRST bytes from the first piece and NEXT from the others");
+  restore->add_option("--ext", o.restoreExt, "Type0: the extension of the restored file");
+  AddQuestionFlags(restore, o);
+  AddSettingsFlag(restore, o);
+
+  return {info, divide, restore};
+}
+
+Command JobCommands::Parsed() const {
+  return info->parsed() ? Command::kInfo : divide->parsed() ? Command::kDivide : Command::kRestore;
+}
+
+std::string Absolute(const std::string& name) {
+  if (name.empty() || name.front() == '/') {
+    return name;
+  }
+  std::error_code error;
+  const auto path = std::filesystem::absolute(name, error);
+  return error ? name : path.lexically_normal().string();
+}
+
+// A size option: a byte count (commas allowed), a count with K, M or G, or "fit".
+std::string SizeText(const std::string& option) {
+  if (option == "fit") {
+    return std::string(kFitToFreeSpace);
+  }
+  std::size_t i = 0;
+  // One past the largest size: a longer count is refused below, never wrapped.
+  const std::int64_t value =
+      ReadSaturatedDecimal(option, i, std::int64_t{kMaxDivideSize} + 1, true);
+  const bool digits = option.find_first_of("0123456789") < i;
+  std::int64_t unit = 1;
+  if (i + 1 == option.size()) {
+    const char s = option[i];
+    unit = s == 'K' || s == 'k'   ? 1024
+           : s == 'M' || s == 'm' ? 1024 * 1024
+           : s == 'G' || s == 'g' ? 1024 * 1024 * 1024
+                                  : 0;
+    ++i;
+  }
+  if (!digits || i != option.size() || unit == 0 || value * unit > kMaxDivideSize) {
+    throw UsageError{"invalid size: " + option +
+                     " (a byte count up to 2,147,483,647, with K, M "
+                     "or G, or fit)"};
+  }
+  return std::to_string(value * unit);
+}
+
+void ApplyDivideOptions(const Options& o, DivideSettings& s) {
+  if (o.divideType) {
+    s.DivideType = *o.divideType;
+  }
+  if (!o.type0.empty()) {
+    s.Type0Type = o.type0 == "size" ? 0 : o.type0 == "line" ? 1 : 2;
+  }
+  if (o.divideString) {
+    s.DivideString = *o.divideString;
+  }
+  if (!o.cut.empty()) {
+    s.TimingString = o.cut == "before" ? 0 : 1;
+  }
+  if (o.extStart) {
+    s.DivideExt = *o.extStart;
+  }
+  if (!o.extChar.empty()) {
+    if (o.extChar.size() != 1) {
+      throw UsageError{"--ext-char takes one character"};
+    }
+    s.DivideExtAddC = true;
+    s.DivideExtChar = o.extChar.front();
+  }
+  if (s.Type0Type == 2 && s.DivideString.empty() && s.DivideType == 0) {
+    throw UsageError{"--type0 string needs --string TEXT"};
+  }
+}
+
+void ApplyRestoreOptions(const Options& o, DivideSettings& s) {
+  if (!o.headCut.empty()) {
+    const auto comma = o.headCut.find(',');
+    try {
+      if (comma == std::string::npos) {
+        throw std::invalid_argument("no comma");
+      }
+      std::size_t used = 0;
+      const int first = std::stoi(o.headCut.substr(0, comma), &used);
+      if (used != comma) {
+        throw std::invalid_argument("first");
+      }
+      const std::string nextText = o.headCut.substr(comma + 1);
+      const int next = std::stoi(nextText, &used);
+      if (used != nextText.size() || first < 0 || next < 0) {
+        throw std::invalid_argument("next");
+      }
+      s.HeadCut = true;
+      s.HeadCutFirst = first;
+      s.HeadCutNext = next;
+    } catch (const std::exception&) {
+      throw UsageError{"--head-cut takes FIRST,NEXT (two byte counts)"};
+    }
+  }
+  if (o.restoreExt) {
+    s.RsDefaultExt = *o.restoreExt;
+  }
+}
+
+}  // namespace kv
