@@ -11,6 +11,7 @@
 #include "core/marker_scan.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
+#include "core/recorded_name.h"
 #include "core/stub_data_file.h"
 #include "core/text_fill.h"
 #include "core/typed_header_builder.h"
@@ -183,7 +184,9 @@ std::optional<std::string> JobPlanner::DescribeDivide(std::string mediumName) {
     texts_.destination.clear();
     return RefuseSource(pt::kType12Over2GB);
   }
-  job_.StoredName = std::string(FileNamePart(texts_.source));
+  // The series records a name its restore will take back.
+  job_.StoredName =
+      SafeFileName(FileNamePart(texts_.source), type == static_cast<int>(SplitType::kType2));
   job_.HeaderLength = DivideHeaderLength(type, job_.SourceSize, job_.StoredName);
   const std::string size = FormatGrouped(job_.SourceSize);
   std::string summary = FormatText(pt::kCountUnknown, size.c_str());

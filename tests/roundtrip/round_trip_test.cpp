@@ -333,6 +333,59 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<TypedCase>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
+// Source names a header cannot carry as they are: the series records a safe
+// name, and the restore gives the source back under it.
+
+struct AwkwardNameCase {
+  const char* name;
+  int type;
+  const char* source;
+  const char* restored;
+};
+
+void PrintTo(const AwkwardNameCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class AwkwardNameRoundTrip : public RoundTripFixture,
+                             public ::testing::WithParamInterface<AwkwardNameCase> {};
+
+TEST_P(AwkwardNameRoundTrip, RestoresUnderTheRecordedName) {
+  const AwkwardNameCase& c = GetParam();
+  settings.DivideType = c.type;
+  const auto source = RandomBytes(3000, 13);
+  WriteFileBytes(In(c.source), source);
+
+  Divide(In(c.source), "2000", Out("awk.d01"));
+  EXPECT_EQ(planner.Texts().information, kDivided);
+  Restore(Out("awk.d01"));
+  EXPECT_EQ(job.SourceSplitType, c.type);
+  EXPECT_EQ(planner.Texts().information, kRestored);
+  std::vector<std::string> expected{c.restored, "awk.d01", "awk.d02"};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(OutFiles(), expected);
+  EXPECT_EQ(ReadFileBytes(Out(c.restored)), source);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, AwkwardNameRoundTrip,
+    ::testing::Values(AwkwardNameCase{"Type1Question", 1, "what?.txt", "WHAT_~1.TXT"},
+                      AwkwardNameCase{"Type1Newline", 1, "a\nb", "A_B~1"},
+                      AwkwardNameCase{"Type2Question", 2, "what?.txt", "what_.txt"},
+                      AwkwardNameCase{"Type2Colon", 2, "a:b.txt", "a_b.txt"},
+                      AwkwardNameCase{"Type2BlankEnds", 2, " lead.txt ", "_lead.txt_"},
+                      AwkwardNameCase{"Type2Newline", 2, "new\nline", "new_line"},
+                      AwkwardNameCase{"Type2Override", 2, "\xE2\x80\xAEtxt.exe", "_txt.exe"},
+                      AwkwardNameCase{"Type3Question", 3, "what?.txt", "what_.txt"},
+                      AwkwardNameCase{"Type3Colon", 3, "a:b.txt", "a_b.txt"},
+                      AwkwardNameCase{"Type3BlankLead", 3, " lead.txt", " lead.txt"},
+                      AwkwardNameCase{"Type3Newline", 3, "new\nline", "new_line"},
+                      AwkwardNameCase{"Type3C1Control", 3, "x\xC2\x9B.txt", "x_.txt"}),
+    [](const ::testing::TestParamInfo<AwkwardNameCase>& info) {
+      return std::string(info.param.name);
+    });
+
+// ---------------------------------------------------------------------------
 // Sources that fit in one piece never reach a worker.
 
 struct NoNeedCase {
