@@ -157,6 +157,11 @@ const Type0Case kType0Cases[] = {
      {2000, 2000, 2000, 1}, {"x01", "x02", "x03", "x04", "x05"}},
     {"AddedCharacterFromZero", 0, 1, 0, 'q', Content::kRandom, 4000, "2000",
      {2000, 2000}, {"q00", "q01", "q02"}},
+    // Characters that would name another kind of series fall back to three digits.
+    {"AddedDotFallsBack", 0, 1, 1, '.', Content::kRandom, 4000, "2000",
+     {2000, 2000}, {"001", "002", "003"}},
+    {"AddedLetterDFallsBack", 0, 1, 1, 'D', Content::kRandom, 4000, "2000",
+     {2000, 2000}, {"001", "002", "003"}},
     // By line: CR LF at 98-99 of every 100 bytes, nominal size 1,050.
     {"LineCutAfterCrLf", 1, 1, 1, 0, Content::kCrLfLines, 3300, "1050",
      {1100, 1100, 1100}, {"001", "002", "003", "004"}},
