@@ -15,6 +15,7 @@
 #include "core/stub_data_file.h"
 #include "core/text_fill.h"
 #include "core/typed_header_builder.h"
+#include "core/typed_header_reader.h"
 #include "plan/job_planner.h"
 #include "plan/job_summary.h"
 #include "plan/plan_texts.h"
@@ -47,6 +48,21 @@ std::string MaskedPieceName(std::string_view path) {
   std::string name(FileNamePart(path));
   const std::size_t keep = name.size() >= 3 ? name.size() - 3 : 0;
   return name.substr(0, keep) + "???";
+}
+
+// A Type1 or Type2 header at the very start decides the type of a piece,
+// whatever Type3 first piece its body may carry further on.
+bool BeginsWithType1Or2Header(BinaryFile& file) {
+  file.Seek(0);
+  const int typeByte = file.ReadByte();
+  if (typeByte == kType2Byte) {
+    Type2Header header;
+    return IsType2Header(file, header);
+  }
+  file.Seek(0);
+  Type1Header header;
+  return RecogniseFirstPiece(typeByte, false) == FirstPieceKind::kType1 &&
+         IsType1Header(file, header);
 }
 
 }  // namespace
@@ -140,13 +156,14 @@ std::optional<std::string> JobPlanner::DescribeSource(const std::string& mediumN
   if (recognised.kind == PieceNameKind::kTypedCandidate) {
     // The first block is always read: a first piece of at most 1,024 bytes
     // (the smallest typed divide size) must still be found.
-    const std::optional<std::int64_t> marker =
+    std::optional<std::int64_t> marker =
         FindMarker(*file, kType3FirstPattern,
                    MarkerScan{.readLimit = job_.SourceSize, .firstBlockAlways = true});
-    job_.MarkerOffset = marker ? static_cast<int>(*marker) : 0;
-    if (!marker) {
-      file->Seek(0);
+    if (marker && *marker > 0 && !recognised.executable && BeginsWithType1Or2Header(*file)) {
+      marker.reset();
     }
+    job_.MarkerOffset = marker ? static_cast<int>(*marker) : 0;
+    file->Seek(marker.value_or(0));
     // A program without a marker is an ordinary file to divide.
     if (marker || !recognised.executable) {
       return DescribeTypedSeries(*file, marker);

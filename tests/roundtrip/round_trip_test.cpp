@@ -390,6 +390,29 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(info.param.name);
     });
 
+// A source holding a Type3 first piece further into its first block: the
+// Type1 or Type2 header at the start of each piece decides the series' type.
+class TypedInsideTypedRoundTrip : public RoundTripFixture,
+                                  public ::testing::WithParamInterface<int> {};
+
+TEST_P(TypedInsideTypedRoundTrip, TheOuterHeaderDecides) {
+  settings.DivideType = GetParam();
+  auto source = RandomBytes(3000, 17);
+  const std::string inner = "\x03-QX3-";
+  std::copy(inner.begin(), inner.end(), source.begin() + 400);
+  WriteFileBytes(In("inner.bin"), source);
+
+  Divide(In("inner.bin"), "2000", Out("outer.d01"));
+  EXPECT_EQ(planner.Texts().information, kDivided);
+  Restore(Out("outer.d01"));
+  EXPECT_EQ(job.SourceSplitType, GetParam());
+  EXPECT_EQ(job.MarkerOffset, 0);
+  EXPECT_EQ(planner.Texts().information, kRestored);
+  EXPECT_EQ(ReadFileBytes(Out("inner.bin")), source);
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, TypedInsideTypedRoundTrip, ::testing::Values(1, 2));
+
 // ---------------------------------------------------------------------------
 // Sources that fit in one piece never reach a worker.
 
