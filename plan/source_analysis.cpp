@@ -154,11 +154,13 @@ std::optional<std::string> JobPlanner::DescribeSource(const std::string& mediumN
     return DescribeType0Series(recognised.scheme == PieceScheme::kThreeDigit);
   }
   if (recognised.kind == PieceNameKind::kTypedCandidate) {
-    // The first block is always read: a first piece of at most 1,024 bytes
-    // (the smallest typed divide size) must still be found.
-    std::optional<std::int64_t> marker =
-        FindMarker(*file, kType3FirstPattern,
-                   MarkerScan{.readLimit = job_.SourceSize, .firstBlockAlways = true});
+    // Every block that starts inside the piece is read, the last partial one
+    // too: a self-restoring first piece of a tiny source has its header there,
+    // just behind the stub.
+    std::optional<std::int64_t> marker = FindMarker(
+        *file, kType3FirstPattern,
+        MarkerScan{.readLimit = job_.SourceSize + static_cast<std::int64_t>(kMarkerBlockSize),
+                   .firstBlockAlways = true});
     if (marker && *marker > 0 && !recognised.executable && BeginsWithType1Or2Header(*file)) {
       marker.reset();
     }

@@ -413,6 +413,28 @@ TEST_P(TypedInsideTypedRoundTrip, TheOuterHeaderDecides) {
 
 INSTANTIATE_TEST_SUITE_P(Types, TypedInsideTypedRoundTrip, ::testing::Values(1, 2));
 
+// A self-restoring series of a tiny source made to fit the free space: its
+// first piece ends in a partial block that holds the whole Type3 header.
+class TinySelfRestoringRoundTrip : public RoundTripFixture,
+                                   public ::testing::WithParamInterface<std::size_t> {};
+
+TEST_P(TinySelfRestoringRoundTrip, IsFoundBehindTheStub) {
+  LoadStub(2, RandomBytes(kStubSize, 3));
+  const auto source = RandomBytes(GetParam(), 19);
+  WriteFileBytes(In("src.bin"), source);
+
+  Divide(In("src.bin"), "空き容量にあわせる", Out("src.exe"), true);
+  EXPECT_EQ(planner.Texts().information, kDivided);
+  EXPECT_EQ(OutFiles(), std::vector<std::string>{"src.exe"});
+  Restore(Out("src.exe"));
+  EXPECT_EQ(job.SourceSplitType, 3);
+  EXPECT_EQ(job.MarkerOffset, static_cast<int>(kStubSize));
+  EXPECT_EQ(planner.Texts().information, kRestored);
+  EXPECT_EQ(ReadFileBytes(Out("src.bin")), source);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, TinySelfRestoringRoundTrip, ::testing::Values(0u, 1u));
+
 // ---------------------------------------------------------------------------
 // Sources that fit in one piece never reach a worker.
 
