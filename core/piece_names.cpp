@@ -47,10 +47,12 @@ int LeadingNumber(std::string_view text) {
   return static_cast<int>(ReadSaturatedDecimal(text, at, INT_MAX));
 }
 
-// A usable added character: printable ASCII, not a path separator, and not
-// "0" (".000" would be read back as the three-digit scheme).
+// A usable added character: printable ASCII, not a path separator, and none
+// that would make the pieces read back as another series: "0" (".000" is the
+// three-digit scheme), "d" or "D" (".d01" is a typed first piece) and "."
+// ("y..01" is found by no restore).
 bool IsUsableAddedChar(char c) {
-  return c > ' ' && c < 0x7F && c != '/' && c != '\\' && c != '0';
+  return c > ' ' && c < 0x7F && std::string_view("/\\0.dD").find(c) == std::string_view::npos;
 }
 
 }  // namespace

@@ -34,7 +34,8 @@ std::string_view FileNamePart(std::string_view path);
 
 // The scheme and the first piece number of a Type0 divide with these
 // settings. An added character that cannot stand in a name (none, a blank, a
-// separator, a control byte, or "0", which would read as three digits) falls
+// separator, a control byte), or that would make the series read back as
+// another ("0", ".", "d" or "D"), falls
 // back to three digits, for the first piece and every later one alike; a
 // DivideExt other than 1 starts at 0.
 PieceScheme Type0Scheme(const DivideSettings& settings);

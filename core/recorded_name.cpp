@@ -50,7 +50,53 @@ std::optional<std::string> Cp932ToUtf8(std::string_view bytes) {
 #endif
 }
 
+bool IsReplacedByte(unsigned char b) {
+  return b < 0x20 || b == 0x7F ||
+         std::string_view("\"*/:<>?\\|").find(static_cast<char>(b)) != std::string_view::npos;
+}
+
+// The length of the UTF-8 sequence at `at` when it is a C1 control or a
+// bidirectional override, else 0.
+std::size_t SpoofingLength(std::string_view name, std::size_t at) {
+  const auto byte = [&name](std::size_t i) { return static_cast<unsigned char>(name[i]); };
+  const std::size_t left = name.size() - at;
+  if (left >= 2 && byte(at) == 0xC2 && byte(at + 1) >= 0x80 && byte(at + 1) <= 0x9F) {
+    return 2;
+  }
+  if (left < 3 || byte(at) != 0xE2) {
+    return 0;
+  }
+  const unsigned second = byte(at + 1);
+  const unsigned third = byte(at + 2);
+  const bool embedding = second == 0x80 && third >= 0xAA && third <= 0xAE;
+  const bool isolate = second == 0x81 && third >= 0xA6 && third <= 0xA9;
+  return embedding || isolate ? 3 : 0;
+}
+
 }  // namespace
+
+std::string SafeFileName(std::string_view name, bool blankEnds) {
+  std::string out;
+  out.reserve(name.size());
+  for (std::size_t i = 0; i < name.size();) {
+    if (const std::size_t spoof = SpoofingLength(name, i); spoof != 0) {
+      out.push_back('_');
+      i += spoof;
+      continue;
+    }
+    const auto b = static_cast<unsigned char>(name[i++]);
+    out.push_back(IsReplacedByte(b) ? '_' : static_cast<char>(b));
+  }
+  if (blankEnds) {
+    for (std::size_t i = 0; i < out.size() && out[i] == ' '; ++i) {
+      out[i] = '_';
+    }
+    for (std::size_t i = out.size(); i > 0 && out[i - 1] == ' '; --i) {
+      out[i - 1] = '_';
+    }
+  }
+  return out;
+}
 
 bool IsValidUtf8(std::string_view bytes) {
   std::size_t i = 0;
@@ -115,12 +161,7 @@ std::optional<std::string> SanitizeRecordedName(std::string_view recorded) {
   if (name.empty() || name == "." || name == "..") {
     return std::nullopt;
   }
-  for (const char c : name) {
-    if (static_cast<unsigned char>(c) < 0x20) {
-      return std::nullopt;
-    }
-  }
-  return name;
+  return SafeFileName(name);
 }
 
 }  // namespace kv

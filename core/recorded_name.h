@@ -17,8 +17,16 @@ constexpr std::size_t kMaxRecordedNameBytes = 259;
 //   page: it is converted from CP932 (bytes that are not CP932 either are
 //   read as Latin-1, so no name is lost to its encoding).
 // - Only the text after the last "/" or "\" is kept.
-// - An empty result, "." or "..", or any byte below 0x20 makes it broken.
+// - The characters SafeFileName replaces become "_".
+// - An empty result, "." or ".." makes it broken.
 std::optional<std::string> SanitizeRecordedName(std::string_view recorded);
+
+// The name as a divide records it and a restore creates it: every byte below
+// 0x20, 0x7F, each of " * / : < > ? \ |, each C1 control (U+0080-U+009F) and
+// each bidirectional override (U+202A-U+202E, U+2066-U+2069) becomes one "_".
+// With `blankEnds`, so does every blank at either end (a Type2 header cannot
+// hold them there).
+std::string SafeFileName(std::string_view name, bool blankEnds = false);
 
 // True when the bytes form valid UTF-8 (no overlong forms or surrogates).
 bool IsValidUtf8(std::string_view bytes);

@@ -11,9 +11,11 @@
 #include "core/marker_scan.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
+#include "core/recorded_name.h"
 #include "core/stub_data_file.h"
 #include "core/text_fill.h"
 #include "core/typed_header_builder.h"
+#include "core/typed_header_reader.h"
 #include "plan/job_planner.h"
 #include "plan/job_summary.h"
 #include "plan/plan_texts.h"
@@ -46,6 +48,21 @@ std::string MaskedPieceName(std::string_view path) {
   std::string name(FileNamePart(path));
   const std::size_t keep = name.size() >= 3 ? name.size() - 3 : 0;
   return name.substr(0, keep) + "???";
+}
+
+// A Type1 or Type2 header at the very start decides the type of a piece,
+// whatever Type3 first piece its body may carry further on.
+bool BeginsWithType1Or2Header(BinaryFile& file) {
+  file.Seek(0);
+  const int typeByte = file.ReadByte();
+  if (typeByte == kType2Byte) {
+    Type2Header header;
+    return IsType2Header(file, header);
+  }
+  file.Seek(0);
+  Type1Header header;
+  return RecogniseFirstPiece(typeByte, false) == FirstPieceKind::kType1 &&
+         IsType1Header(file, header);
 }
 
 }  // namespace
@@ -137,15 +154,18 @@ std::optional<std::string> JobPlanner::DescribeSource(const std::string& mediumN
     return DescribeType0Series(recognised.scheme == PieceScheme::kThreeDigit);
   }
   if (recognised.kind == PieceNameKind::kTypedCandidate) {
-    // The first block is always read: a first piece of at most 1,024 bytes
-    // (the smallest typed divide size) must still be found.
-    const std::optional<std::int64_t> marker =
-        FindMarker(*file, kType3FirstPattern,
-                   MarkerScan{.readLimit = job_.SourceSize, .firstBlockAlways = true});
-    job_.MarkerOffset = marker ? static_cast<int>(*marker) : 0;
-    if (!marker) {
-      file->Seek(0);
+    // Every block that starts inside the piece is read, the last partial one
+    // too: a self-restoring first piece of a tiny source has its header there,
+    // just behind the stub.
+    std::optional<std::int64_t> marker = FindMarker(
+        *file, kType3FirstPattern,
+        MarkerScan{.readLimit = job_.SourceSize + static_cast<std::int64_t>(kMarkerBlockSize),
+                   .firstBlockAlways = true});
+    if (marker && *marker > 0 && !recognised.executable && BeginsWithType1Or2Header(*file)) {
+      marker.reset();
     }
+    job_.MarkerOffset = marker ? static_cast<int>(*marker) : 0;
+    file->Seek(marker.value_or(0));
     // A program without a marker is an ordinary file to divide.
     if (marker || !recognised.executable) {
       return DescribeTypedSeries(*file, marker);
@@ -183,7 +203,9 @@ std::optional<std::string> JobPlanner::DescribeDivide(std::string mediumName) {
     texts_.destination.clear();
     return RefuseSource(pt::kType12Over2GB);
   }
-  job_.StoredName = std::string(FileNamePart(texts_.source));
+  // The series records a name its restore will take back.
+  job_.StoredName =
+      SafeFileName(FileNamePart(texts_.source), type == static_cast<int>(SplitType::kType2));
   job_.HeaderLength = DivideHeaderLength(type, job_.SourceSize, job_.StoredName);
   const std::string size = FormatGrouped(job_.SourceSize);
   std::string summary = FormatText(pt::kCountUnknown, size.c_str());

@@ -63,7 +63,8 @@ static int read_first_record(reader* r, int tag, first_header* h, int version[2]
       return 0;
     }
     h->name[length] = 0;
-    /* A zero byte inside the name must not shorten it silently: it makes the name unusable. */
+    /* A zero byte inside the name must not shorten it silently: as a control
+     * byte it becomes a "_" like the others. */
     for (int i = 0; i < length; ++i) {
       if (h->name[i] == 0) {
         h->name[i] = 1;

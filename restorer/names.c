@@ -83,23 +83,33 @@ static int utf8_length(const unsigned char* s) {
   return n;
 }
 
-/* Appends one character of the name; 0 when it may not stand in a name. */
+/* True for a C1 control (U+0080-U+009F) or a bidirectional override
+ * (U+202A-U+202E, U+2066-U+2069): such a character could disguise the name. */
+static int is_spoofing(const unsigned char* s, int n) {
+  if (n == 2) {
+    return s[0] == 0xC2 && s[1] <= 0x9F;
+  }
+  if (n != 3 || s[0] != 0xE2) {
+    return 0;
+  }
+  return (s[1] == 0x80 && s[2] >= 0xAA && s[2] <= 0xAE) ||
+         (s[1] == 0x81 && s[2] >= 0xA6 && s[2] <= 0xA9);
+}
+
+/* Appends one character of the name (a "_" for one no file name may hold);
+ * 0 when the name no longer fits. */
 static int add_char(const unsigned char* s, int* used, char* out, int cap) {
   char piece[5] = {0};
   const int n = utf8_length(s);
-  if (s[0] < 0x20 || s[0] == 0x7F) {
-    return 0;
-  }
-  if (n == 0) {
+  *used = n == 0 ? 1 : n;
+  if (s[0] < 0x20 || s[0] == 0x7F || (n == 1 && strchr("<>:\"|?*", s[0]) != NULL) ||
+      (n == 0 && s[0] <= 0x9F) || is_spoofing(s, n)) {
+    piece[0] = '_';
+  } else if (n == 0) {
     piece[0] = (char)(0xC0 | (s[0] >> 6));
     piece[1] = (char)(0x80 | (s[0] & 0x3F));
-    *used = 1;
-  } else if (n == 1 && strchr("<>:\"|?*", s[0]) != NULL) {
-    piece[0] = '_';
-    *used = 1;
   } else {
     memcpy(piece, s, (size_t)n);
-    *used = n;
   }
   if ((int)(strlen(out) + strlen(piece)) >= cap) {
     return 0;

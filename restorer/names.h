@@ -13,8 +13,9 @@ void join_path(const char* folder, const char* name, char* out, int cap);
  * the piece number formatted as "d%02d". */
 void piece_name(const char* name, int number, char* out, int cap);
 /* The recorded name's last component, as valid UTF-8 (other bytes read as
- * Latin-1), with the characters no file name may hold replaced by "_".
- * 0 when nothing usable is left (empty, ".", "..", control bytes). */
+ * Latin-1), with "_" for each character no file name may hold: control
+ * bytes, 0x7F, < > : " | ? *, C1 controls and bidirectional overrides.
+ * 0 when nothing usable is left (empty, ".", "..") or it does not fit. */
 int safe_name(const char* recorded, char* out, int cap);
 
 #endif

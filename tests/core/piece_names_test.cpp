@@ -65,11 +65,12 @@ TEST(FirstPiece, ExtensionByType) {
   EXPECT_EQ(FirstPieceExtension(s, false), ".a00");
   s.DivideExtChar = 'Q';
   EXPECT_EQ(FirstPieceExtension(s, false), ".q00");
-  // No usable character: the three-digit scheme, never a NUL or a separator in the name.
-  s.DivideExtChar = 0;
-  EXPECT_EQ(FirstPieceExtension(s, false), ".000");
-  s.DivideExtChar = '/';
-  EXPECT_EQ(FirstPieceExtension(s, false), ".000");
+  // No usable character: the three-digit scheme, never a NUL or a separator
+  // in the name, nor a name read back as another kind of series.
+  for (const char c : {'\0', '/', '\\', ' ', '\x7f', '0', '.', 'd', 'D'}) {
+    s.DivideExtChar = c;
+    EXPECT_EQ(FirstPieceExtension(s, false), ".000") << int{c};
+  }
 }
 
 TEST(FirstPiece, ProposedNames) {

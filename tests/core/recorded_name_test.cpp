@@ -20,11 +20,39 @@ TEST(RecordedName, RefusesNamesThatNameNoFile) {
   EXPECT_FALSE(SanitizeRecordedName(".."));
   EXPECT_FALSE(SanitizeRecordedName("dir/.."));
   EXPECT_FALSE(SanitizeRecordedName("dir/"));
-  EXPECT_FALSE(SanitizeRecordedName("a\nb"));
-  EXPECT_FALSE(SanitizeRecordedName(std::string("a\0b", 3)));
-  EXPECT_FALSE(SanitizeRecordedName("\x1f"));
   EXPECT_TRUE(SanitizeRecordedName(std::string(259, 'n')));
   EXPECT_FALSE(SanitizeRecordedName(std::string(260, 'n')));
+}
+
+// Each unsafe character becomes one "_", read back from a header and
+// recorded alike; a Type2 name also loses the blanks at its ends.
+TEST(RecordedName, UnsafeCharactersBecomeUnderscores) {
+  struct Case {
+    std::string given, safe, safeType2;
+  };
+  const Case cases[] = {
+      {"a:b*c\"<d>|e?.txt", "a_b_c__d__e_.txt", "a_b_c__d__e_.txt"},
+      {std::string("a\nb\0c\x1f\x7f", 7), "a_b_c__", "a_b_c__"},
+      {" lead.txt ", " lead.txt ", "_lead.txt_"},
+      {"  a b  ", "  a b  ", "__a b__"},
+      {"x\xC2\x85y\xC2\x9F", "x_y_", "x_y_"},
+      {"\xE2\x80\xAE"
+       "a\xE2\x81\xA6"
+       "b\xE2\x81\xA9"
+       "c\xE2\x80\xAA",
+       "_a_b_c_", "_a_b_c_"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SanitizeRecordedName(c.given), c.safe) << c.given;
+    EXPECT_EQ(SafeFileName(c.given), c.safe) << c.given;
+    EXPECT_EQ(SafeFileName(c.given, true), c.safeType2) << c.given;
+  }
+  // Neighbours of the replaced ranges stay: U+00A0, U+2029, U+202F, U+2065.
+  const std::string kept = "\xC2\xA0\xE2\x80\xA9\xE2\x80\xAF\xE2\x81\xA5";
+  EXPECT_EQ(SafeFileName(kept, true), kept);
+  // A cut-short sequence is read as Latin-1; its C1 byte 0x85 is replaced.
+  EXPECT_EQ(SanitizeRecordedName("a\x85"), "a_");
+  EXPECT_EQ(SafeFileName("\xE2\x80"), "\xE2\x80");
 }
 
 TEST(RecordedName, ConvertsCodePage932AndKeepsUtf8) {

@@ -287,10 +287,12 @@ TEST(Type3Header, BrokenHeaders) {
     const Type3FirstHeader h = ParseFirst(FirstHeaderWith(0, records));
     return h.status == HeaderStatus::kBroken && h.RefusalText() == "分割ファイルが壊れています";
   };
-  EXPECT_TRUE(broken(kNameRecord));                                            // no end tag
-  EXPECT_TRUE(broken(Bytes{0x00}));                                            // no name record
-  EXPECT_TRUE(broken(Bytes{0x01, 0x02, '.', '.', 0x00}));                      // ".."
-  EXPECT_TRUE(broken(Bytes{0x01, 0x03, 'a', 0x0A, 'b', 0x00}));                // control byte
+  EXPECT_TRUE(broken(kNameRecord));                        // no end tag
+  EXPECT_TRUE(broken(Bytes{0x00}));                        // no name record
+  EXPECT_TRUE(broken(Bytes{0x01, 0x02, '.', '.', 0x00}));  // ".."
+  // A control byte in the name is no fault: it becomes "_".
+  EXPECT_EQ(ParseFirst(FirstHeaderWith(0, Bytes{0x01, 0x03, 'a', 0x0A, 'b', 0x00})).storedName,
+            "a_b");
   EXPECT_TRUE(broken(Cat(kNameRecord, Bytes{0x03, 0x04, 1, 2, 3, 4, 0x00})));  // short time
   EXPECT_TRUE(broken(Cat(kNameRecord, Bytes{0x09, 0x05, 1, 2})));  // record past the end
   // A name record beyond 259 bytes.

@@ -51,14 +51,19 @@ TEST(RestorerNames, KeepOnlyASafeLastComponent) {
       {"../../etc/passwd", "passwd"},
       {"C:\\Users\\ann\\報告.txt", "報告.txt"},
       {"a<b>c:d\"e|f?g*h", "a_b_c_d_e_f_g_h"},
-      {"\x82\xa0.txt", "\xC2\x82\xC2\xA0.txt"},      // not UTF-8: each byte as Latin-1
-      {"\xC0\xAF", "\xC3\x80\xC2\xAF"},              // an overlong "/" is no separator
-      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80"},  // nor is a surrogate a character
+      {"\x82\xa0.txt", "_\xC2\xA0.txt"},      // not UTF-8: each byte as Latin-1, C1 as "_"
+      {"\xC0\xAF", "\xC3\x80\xC2\xAF"},       // an overlong "/" is no separator
+      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0_"},  // nor is a surrogate a character
+      {"a\xC2\x85"
+       "b\xE2\x80\xAE"
+       "c\xE2\x81\xA9",
+       "a_b_c_"},                                                                // C1 and overrides
+      {"\xE2\x80\xA9\xE2\x81\xA5\xC2\xA0", "\xE2\x80\xA9\xE2\x81\xA5\xC2\xA0"},  // neighbours
+      {"a\tb", "a_b"},
+      {"a\x7F", "a_"},
       {"dir/", nullptr},
       {"..", nullptr},
       {".", nullptr},
-      {"a\tb", nullptr},
-      {"a\x7F", nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.recorded);

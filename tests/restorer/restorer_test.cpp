@@ -294,8 +294,9 @@ TEST_F(Restorer, ReducesTheRecordedNameToASafeFileName) {
       {"dir\\sub\\win.txt", "win.txt", "復元が終了しました\n"},
       {"a:b?.txt", "a_b_.txt", "復元が終了しました\n"},
       {"..", nullptr, "分割ファイルが壊れています\n"},
-      {std::string("bad\x01name"), nullptr, "分割ファイルが壊れています\n"},
-      {std::string("nul\0name", 8), nullptr, "分割ファイルが壊れています\n"},
+      {std::string("bad\x01name"), "bad_name", "復元が終了しました\n"},
+      {std::string("nul\0name", 8), "nul_name", "復元が終了しました\n"},
+      {"\xE2\x80\xAEtxt.exe", "_txt.exe", "復元が終了しました\n"},
       {"report.d02", nullptr,
        "元のファイルと作成ファイルが同一です。作成ファイル名を変更してください\n"
        "復元を中止しました\n"},

@@ -157,6 +157,11 @@ const Type0Case kType0Cases[] = {
      {2000, 2000, 2000, 1}, {"x01", "x02", "x03", "x04", "x05"}},
     {"AddedCharacterFromZero", 0, 1, 0, 'q', Content::kRandom, 4000, "2000",
      {2000, 2000}, {"q00", "q01", "q02"}},
+    // Characters that would name another kind of series fall back to three digits.
+    {"AddedDotFallsBack", 0, 1, 1, '.', Content::kRandom, 4000, "2000",
+     {2000, 2000}, {"001", "002", "003"}},
+    {"AddedLetterDFallsBack", 0, 1, 1, 'D', Content::kRandom, 4000, "2000",
+     {2000, 2000}, {"001", "002", "003"}},
     // By line: CR LF at 98-99 of every 100 bytes, nominal size 1,050.
     {"LineCutAfterCrLf", 1, 1, 1, 0, Content::kCrLfLines, 3300, "1050",
      {1100, 1100, 1100}, {"001", "002", "003", "004"}},
@@ -331,6 +336,88 @@ INSTANTIATE_TEST_SUITE_P(
         TypedCase{"SelfType3ThreeFullPieces", 3, 2, 10430, "4000", {4000, 4000, 4000}},
         TypedCase{"SelfType3ThreePiecesAndAByte", 3, 2, 10431, "4000", {4000, 4000, 4000, 17}}),
     [](const ::testing::TestParamInfo<TypedCase>& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// Source names a header cannot carry as they are: the series records a safe
+// name, and the restore gives the source back under it. A source may also hold
+// a Type3 first piece inside: the header at the start of each piece decides.
+
+struct AwkwardNameCase {
+  const char* name;
+  int type;
+  const char* source;
+  const char* restored;
+  std::size_t innerType3At = 0;  // 0: no Type3 first piece inside the source
+};
+
+void PrintTo(const AwkwardNameCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class AwkwardNameRoundTrip : public RoundTripFixture,
+                             public ::testing::WithParamInterface<AwkwardNameCase> {};
+
+TEST_P(AwkwardNameRoundTrip, RestoresUnderTheRecordedName) {
+  const AwkwardNameCase& c = GetParam();
+  settings.DivideType = c.type;
+  auto source = RandomBytes(3000, 13);
+  if (c.innerType3At != 0) {
+    const std::string inner = "\x03-QX3-";
+    std::copy(inner.begin(), inner.end(), source.begin() + c.innerType3At);
+  }
+  WriteFileBytes(In(c.source), source);
+
+  Divide(In(c.source), "2000", Out("awk.d01"));
+  EXPECT_EQ(planner.Texts().information, kDivided);
+  Restore(Out("awk.d01"));
+  EXPECT_EQ(job.SourceSplitType, c.type);
+  EXPECT_EQ(job.MarkerOffset, 0);
+  EXPECT_EQ(planner.Texts().information, kRestored);
+  std::vector<std::string> expected{c.restored, "awk.d01", "awk.d02"};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(OutFiles(), expected);
+  EXPECT_EQ(ReadFileBytes(Out(c.restored)), source);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, AwkwardNameRoundTrip,
+    ::testing::Values(AwkwardNameCase{"Type1Question", 1, "what?.txt", "WHAT_~1.TXT"},
+                      AwkwardNameCase{"Type1Newline", 1, "a\nb", "A_B~1"},
+                      AwkwardNameCase{"Type2Question", 2, "what?.txt", "what_.txt"},
+                      AwkwardNameCase{"Type2BlankEnds", 2, " lead.txt ", "_lead.txt_"},
+                      AwkwardNameCase{"Type2Newline", 2, "new\nline", "new_line"},
+                      AwkwardNameCase{"Type2Override", 2, "\xE2\x80\xAEtxt.exe", "_txt.exe"},
+                      AwkwardNameCase{"Type3Question", 3, "what?.txt", "what_.txt"},
+                      AwkwardNameCase{"Type3BlankLead", 3, " lead.txt", " lead.txt"},
+                      AwkwardNameCase{"Type3Newline", 3, "new\nline", "new_line"},
+                      AwkwardNameCase{"Type3C1Control", 3, "x\xC2\x9B.txt", "x_.txt"},
+                      AwkwardNameCase{"Type1AroundType3", 1, "in.bin", "in.bin", 400},
+                      AwkwardNameCase{"Type2AroundType3", 2, "in.bin", "in.bin", 400}),
+    [](const ::testing::TestParamInfo<AwkwardNameCase>& info) {
+      return std::string(info.param.name);
+    });
+
+// A self-restoring series of a tiny source made to fit the free space: its
+// first piece ends in a partial block that holds the whole Type3 header.
+class TinySelfRestoringRoundTrip : public RoundTripFixture,
+                                   public ::testing::WithParamInterface<std::size_t> {};
+
+TEST_P(TinySelfRestoringRoundTrip, IsFoundBehindTheStub) {
+  LoadStub(2, RandomBytes(kStubSize, 3));
+  const auto source = RandomBytes(GetParam(), 19);
+  WriteFileBytes(In("src.bin"), source);
+
+  Divide(In("src.bin"), "空き容量にあわせる", Out("src.exe"), true);
+  EXPECT_EQ(planner.Texts().information, kDivided);
+  EXPECT_EQ(OutFiles(), std::vector<std::string>{"src.exe"});
+  Restore(Out("src.exe"));
+  EXPECT_EQ(job.SourceSplitType, 3);
+  EXPECT_EQ(job.MarkerOffset, static_cast<int>(kStubSize));
+  EXPECT_EQ(planner.Texts().information, kRestored);
+  EXPECT_EQ(ReadFileBytes(Out("src.bin")), source);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, TinySelfRestoringRoundTrip, ::testing::Values(0u, 1u));
 
 // ---------------------------------------------------------------------------
 // Sources that fit in one piece never reach a worker.
