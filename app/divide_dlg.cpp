@@ -191,7 +191,7 @@ void CDivideDlg::SetBusy(bool busy) {
                                        executeButton_, sourceBox_, destinationBox_, sizeBox_}) {
     control->setEnabled(!busy);
   }
-  for (int position = 0; position < 3; ++position) {
+  for (std::size_t position = 0; position < 3; ++position) {
     menus_[position]->menuAction()->setEnabled(!busy);
   }
   closeButton_->setText(QString::fromUtf8(busy ? wt::kCancelButton : wt::kCloseButton));

@@ -126,7 +126,7 @@ void CDivideDlg::ConnectControls() {
   connect(sourceBox_, &QComboBox::activated, this, [this] { MergeDefaultFolder(Box::kSource); });
   connect(destinationBox_, &QComboBox::activated, this,
           [this] { MergeDefaultFolder(Box::kDestination); });
-  for (int i = 0; i < 2; ++i) {
+  for (std::size_t i = 0; i < 2; ++i) {
     mergeTimer_[i] = new QTimer(this);
     mergeTimer_[i]->setInterval(10);
     const Box box = i == 0 ? Box::kSource : Box::kDestination;

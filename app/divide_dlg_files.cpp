@@ -24,7 +24,7 @@ namespace wt = window_texts;
 
 namespace {
 
-int Index(bool source) {
+std::size_t Index(bool source) {
   return source ? 0 : 1;
 }
 
@@ -91,7 +91,7 @@ void CDivideDlg::ChooseDestination() {
 
 void CDivideDlg::MergeDefaultFolder(Box box) {
   QComboBox* widget = BoxWidget(box);
-  const int i = Index(box == Box::kSource);
+  const std::size_t i = Index(box == Box::kSource);
   if (widget->currentIndex() < 0) {
     return;
   }
@@ -109,7 +109,7 @@ void CDivideDlg::MergeDefaultFolder(Box box) {
 }
 
 void CDivideDlg::MergeTick(Box box) {
-  const int i = Index(box == Box::kSource);
+  const std::size_t i = Index(box == Box::kSource);
   SetBoxText(box, pendingText_[i]);
   MainWindowTexts& texts = planner_->Texts();
   PullTexts(texts);

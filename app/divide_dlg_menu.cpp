@@ -125,7 +125,7 @@ void CDivideDlg::RebuildRecentMenu() {
   // The items follow the first one in list order, up to the separator after them.
   const QList<QAction*> actions = file->actions();
   QAction* after = actions.at(actions.indexOf(recentFirst_) + 1);
-  for (int k = 0; k < static_cast<int>(recent_.size()); ++k) {
+  for (std::size_t k = 0; k < recent_.size(); ++k) {
     if (recent_[k].empty()) {
       continue;
     }
@@ -138,8 +138,9 @@ void CDivideDlg::RebuildRecentMenu() {
       continue;
     }
     auto* item = new QAction(text, file);
-    item->setObjectName(Name(ids::kFirstRecentCommand + k));
-    connect(item, &QAction::triggered, this, [this, k] { OpenRecent(k); });
+    const int n = static_cast<int>(k);
+    item->setObjectName(Name(ids::kFirstRecentCommand + n));
+    connect(item, &QAction::triggered, this, [this, n] { OpenRecent(n); });
     file->insertAction(after, item);
     recentItems_.push_back(item);
   }

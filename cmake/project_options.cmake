@@ -4,7 +4,7 @@ function(kv_project_target target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
   if(KV_EXTRA_WARNINGS)
     target_compile_options(${target} PRIVATE -Wshadow -Wconversion -Wsign-conversion
-                                             -Wold-style-cast -Wnon-virtual-dtor)
+      $<$<COMPILE_LANGUAGE:CXX>:-Wold-style-cast -Wnon-virtual-dtor>)
   endif()
   if(KV_WERROR)
     target_compile_options(${target} PRIVATE -Werror)

@@ -15,8 +15,9 @@ std::optional<std::int64_t> FindMarker(ByteSource& src, std::string_view pattern
   std::array<char, kMarkerBlockSize> block{};
   std::int64_t start = src.Position();
   for (int k = 1; k <= scan.maxBlocks; ++k) {
-    const bool allowed = (k == 1 && scan.firstBlockAlways) ||
-                         static_cast<std::int64_t>(k * kMarkerBlockSize) < scan.readLimit;
+    const bool allowed =
+        (k == 1 && scan.firstBlockAlways) ||
+        static_cast<std::int64_t>(k) * static_cast<std::int64_t>(kMarkerBlockSize) < scan.readLimit;
     if (!allowed || !src.Seek(start)) {
       break;
     }

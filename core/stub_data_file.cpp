@@ -43,6 +43,10 @@ bool StubDataFile::LoadStubDataFile(const std::string& path) {
   if (!file_) {
     return Fail(kNotInstalled);
   }
+  return ReadVersion() && ReadDirectory();
+}
+
+bool StubDataFile::ReadVersion() {
   const int majorByte = file_->ReadByte();
   const int minorByte = file_->ReadByte();
   if (majorByte < 0 || minorByte < 0) {
@@ -55,15 +59,18 @@ bool StubDataFile::LoadStubDataFile(const std::string& path) {
     char line[64];
     std::snprintf(line, sizeof line, kVersionLine, major_, minor_);
     statusText_ = line;
-  } else if (major_ >= 3 && major_ <= 9 && minorValid) {
-    return Fail(kUnsupported);
-  } else {
-    return Fail(kDamaged);
+    return true;
   }
+  if (major_ >= 3 && major_ <= 9 && minorValid) {
+    return Fail(kUnsupported);
+  }
+  return Fail(kDamaged);
+}
 
-  // The directory: names ended by 0, each followed by a little-endian size;
-  // a 0 where a name would start ends it. Running out of bytes anywhere in it
-  // means the file is damaged.
+bool StubDataFile::ReadDirectory() {
+  // Names ended by 0, each followed by a little-endian size; a 0 where a name
+  // would start ends the list. Running out of bytes anywhere in it means the
+  // file is damaged.
   std::int64_t offset = 2;
   std::int64_t stubOffset = 0;  // relative to the first stub
   int b = file_->ReadByte();
@@ -80,13 +87,11 @@ bool StubDataFile::LoadStubDataFile(const std::string& path) {
       return false;
     }
     StubKind kind;
-    while (b != 0) {
+    for (; b != 0; b = file_->ReadByte(), ++offset) {
       if (b < 0) {
         return Fail(kDamaged);
       }
       kind.name.push_back(static_cast<char>(b));
-      b = file_->ReadByte();
-      ++offset;
     }
     std::array<std::byte, 4> size{};
     if (!file_->ReadExact(size)) {
@@ -111,27 +116,33 @@ bool StubDataFile::LoadStubDataFile(const std::string& path) {
 }
 
 int StubDataFile::KindCount() const {
-  int count = 0;
-  while (count < static_cast<int>(kinds_.size()) && !kinds_[count].name.empty()) {
+  std::size_t count = 0;
+  while (count < kinds_.size() && !kinds_[count].name.empty()) {
     ++count;
   }
-  return count;
+  return static_cast<int>(count);
+}
+
+const StubKind* StubDataFile::Offered(int kind) const {
+  return kind >= 0 && kind < KindCount() ? &kinds_[static_cast<std::size_t>(kind)] : nullptr;
 }
 
 std::string StubDataFile::KindName(int kind) const {
-  return kind >= 0 && kind < KindCount() ? kinds_[kind].name : std::string();
+  const StubKind* offered = Offered(kind);
+  return offered != nullptr ? offered->name : std::string();
 }
 
 std::vector<std::string> StubDataFile::KindNames() const {
   std::vector<std::string> names;
   for (int k = 0; k < KindCount(); ++k) {
-    names.push_back(kinds_[k].name);
+    names.push_back(Offered(k)->name);
   }
   return names;
 }
 
 std::uint32_t StubDataFile::StubSize(int kind) const {
-  return kind >= 0 && kind < KindCount() ? kinds_[kind].stubSize : 0;
+  const StubKind* offered = Offered(kind);
+  return offered != nullptr ? offered->stubSize : 0;
 }
 
 int StubDataFile::SelectedKindAfterLoad(int selectedKind) const {
@@ -139,14 +150,12 @@ int StubDataFile::SelectedKindAfterLoad(int selectedKind) const {
 }
 
 bool StubDataFile::CopyStub(int kind, ByteSink& piece) {
-  if (!file_ || kind < 0 || kind >= KindCount()) {
-    return false;
-  }
-  if (!file_->Seek(kinds_[kind].offset)) {
+  const StubKind* offered = Offered(kind);
+  if (!file_ || offered == nullptr || !file_->Seek(offered->offset)) {
     return false;
   }
   std::array<std::byte, kCopyBlock> block;
-  std::uint32_t remaining = kinds_[kind].stubSize;
+  std::uint32_t remaining = offered->stubSize;
   while (remaining > 0) {
     const std::size_t step = remaining > kCopyBlock ? kCopyBlock : remaining;
     const std::span<std::byte> part(block.data(), step);

@@ -62,6 +62,12 @@ class StubDataFile {
 
  private:
   bool Fail(const char* status);
+  // The two version bytes and the status line they give; false when not usable.
+  bool ReadVersion();
+  // The kinds' names and sizes, up to the 0 that ends the list.
+  bool ReadDirectory();
+  // The kind `kind` when it is offered (within the kinds before the first nameless one).
+  const StubKind* Offered(int kind) const;
 
   std::unique_ptr<ByteSource> file_;
   std::string statusText_;

@@ -62,7 +62,7 @@ TEST(TypedLargeTest, SourceAboveFourGiBRecordsTheEightByteSize) {
   EXPECT_EQ(parsed.storedName, "huge.img");
   EXPECT_EQ(parsed.headerLength, 6 + 8 + 1 + 4 + 2 + 2 + 8 + 8 + 1);
   // The body so far is the source's zeros, in whole steps.
-  EXPECT_EQ((piece.size() - parsed.headerLength) % 1024, 0u);
+  EXPECT_EQ((piece.size() - static_cast<std::size_t>(parsed.headerLength)) % 1024, 0u);
   EXPECT_LT(piece.size(), 100u * 1024 * 1024);
 }
 
