@@ -2,10 +2,6 @@
 
 #include <cstdint>
 
-#ifndef _WIN32
-#include <iconv.h>
-#endif
-
 namespace kv {
 namespace {
 
@@ -23,31 +19,6 @@ std::string Latin1ToUtf8(std::string_view bytes) {
     }
   }
   return out;
-}
-
-std::optional<std::string> Cp932ToUtf8(std::string_view bytes) {
-#ifdef _WIN32
-  // On Windows the recorded bytes already are in the system code page.
-  return std::string(bytes);
-#else
-  iconv_t cd = iconv_open("UTF-8", "CP932");
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
-    return std::nullopt;
-  }
-  std::string in(bytes);
-  std::string out(bytes.size() * 4 + 4, '\0');
-  char* inPtr = in.data();
-  std::size_t inLeft = in.size();
-  char* outPtr = out.data();
-  std::size_t outLeft = out.size();
-  const std::size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-  iconv_close(cd);
-  if (rc == static_cast<std::size_t>(-1) || inLeft != 0) {
-    return std::nullopt;
-  }
-  out.resize(out.size() - outLeft);
-  return out;
-#endif
 }
 
 bool IsReplacedByte(unsigned char b) {
@@ -140,7 +111,8 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
-std::optional<std::string> SanitizeRecordedName(std::string_view recorded) {
+std::optional<std::string> SanitizeRecordedName(std::string_view recorded,
+                                                CodePageToUtf8 fromCodePage) {
   if (recorded.size() > kMaxRecordedNameBytes) {
     return std::nullopt;
   }
@@ -149,7 +121,7 @@ std::optional<std::string> SanitizeRecordedName(std::string_view recorded) {
   std::string name;
   if (IsValidUtf8(recorded)) {
     name.assign(recorded);
-  } else if (auto converted = Cp932ToUtf8(recorded)) {
+  } else if (auto converted = fromCodePage ? fromCodePage(recorded) : std::nullopt) {
     name = std::move(*converted);
   } else {
     name = Latin1ToUtf8(recorded);

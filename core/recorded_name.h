@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/code_page.h"
+
 namespace kv {
 
 // The longest source name a reader keeps, in recorded bytes. Writers store a
@@ -14,12 +16,14 @@ constexpr std::size_t kMaxRecordedNameBytes = 259;
 
 // Returns the usable name, or nothing when the recorded name is broken.
 // - A name that is not valid UTF-8 was written under a Japanese system code
-//   page: it is converted from CP932 (bytes that are not CP932 either are
-//   read as Latin-1, so no name is lost to its encoding).
+//   page: it is converted with `fromCodePage` (bytes it refuses, or any
+//   such name when there is no converter, are read as Latin-1, so no name is
+//   lost to its encoding).
 // - Only the text after the last "/" or "\" is kept.
 // - The characters SafeFileName replaces become "_".
 // - An empty result, "." or ".." makes it broken.
-std::optional<std::string> SanitizeRecordedName(std::string_view recorded);
+std::optional<std::string> SanitizeRecordedName(std::string_view recorded,
+                                                CodePageToUtf8 fromCodePage = nullptr);
 
 // The name as a divide records it and a restore creates it: every byte below
 // 0x20, 0x7F, each of " * / : < > ? \ |, each C1 control (U+0080-U+009F) and

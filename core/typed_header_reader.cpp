@@ -81,7 +81,8 @@ bool IsType2NameAcceptable(std::string_view name) {
 
 // Reads records up to the end tag for the first header. Returns the status;
 // fills the name, time and refused version into `h`.
-HeaderStatus ReadFirstHeaderRecords(ByteSource& src, Type3FirstHeader& h) {
+HeaderStatus ReadFirstHeaderRecords(ByteSource& src, Type3FirstHeader& h,
+                                    CodePageToUtf8 fromCodePage) {
   bool haveName = false;
   std::string data;
   for (;;) {
@@ -102,7 +103,7 @@ HeaderStatus ReadFirstHeaderRecords(ByteSource& src, Type3FirstHeader& h) {
             !ReadBytes(src, static_cast<std::size_t>(length), data)) {
           return HeaderStatus::kBroken;
         }
-        auto name = SanitizeRecordedName(data);
+        auto name = SanitizeRecordedName(data, fromCodePage);
         if (!name) {
           return HeaderStatus::kBroken;
         }
@@ -160,7 +161,7 @@ FirstPieceKind RecogniseFirstPiece(int typeByte, bool markerFound) {
   return FirstPieceKind::kUnknownType;
 }
 
-bool IsType1Header(ByteSource& src, Type1Header& out) {
+bool IsType1Header(ByteSource& src, Type1Header& out, CodePageToUtf8 fromCodePage) {
   const std::int64_t start = src.Position();
   std::array<char, kType1HeaderLength> h{};
   const bool complete = src.ReadExact(std::as_writable_bytes(std::span(h)));
@@ -200,7 +201,7 @@ bool IsType1Header(ByteSource& src, Type1Header& out) {
     }
     size = size * 10 + (at(i) - '0');
   }
-  auto name = SanitizeRecordedName(std::string_view(h.data(), nameEnd));
+  auto name = SanitizeRecordedName(std::string_view(h.data(), nameEnd), fromCodePage);
   if (!name) {
     return false;
   }
@@ -210,7 +211,7 @@ bool IsType1Header(ByteSource& src, Type1Header& out) {
   return true;
 }
 
-bool IsType2Header(ByteSource& src, Type2Header& out) {
+bool IsType2Header(ByteSource& src, Type2Header& out, CodePageToUtf8 fromCodePage) {
   constexpr std::size_t kWindow = 300;
   const std::int64_t start = src.Position();
   std::array<char, kWindow + 1> buf{};
@@ -244,7 +245,7 @@ bool IsType2Header(ByteSource& src, Type2Header& out) {
   if (!IsType2NameAcceptable(recorded)) {
     return false;
   }
-  auto name = SanitizeRecordedName(recorded);
+  auto name = SanitizeRecordedName(recorded, fromCodePage);
   if (!name) {
     return false;
   }
@@ -274,7 +275,7 @@ std::string Type3FirstHeader::RefusalText() const {
   return kBrokenPieceText;
 }
 
-Type3FirstHeader ParseType3FirstHeader(ByteSource& src) {
+Type3FirstHeader ParseType3FirstHeader(ByteSource& src, CodePageToUtf8 fromCodePage) {
   Type3FirstHeader h;
   const std::int64_t markerPosition =
       src.Position() - static_cast<std::int64_t>(kType3FirstPattern.size());
@@ -298,7 +299,7 @@ Type3FirstHeader ParseType3FirstHeader(ByteSource& src) {
   if (h.pieceLength < 0 || !ReadLe16(src, h.seriesId)) {
     return h;
   }
-  h.status = ReadFirstHeaderRecords(src, h);
+  h.status = ReadFirstHeaderRecords(src, h, fromCodePage);
   if (h.status == HeaderStatus::kOk) {
     h.headerLength = src.Position() - markerPosition;
   }

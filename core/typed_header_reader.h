@@ -1,12 +1,14 @@
 #pragma once
 // Reads and validates the headers of typed pieces from a ByteSource. Readers
 // never go past the source's end: a value that runs past it makes the header
-// broken. Recorded names come back sanitised (core/recorded_name.h).
+// broken. Recorded names come back sanitised (core/recorded_name.h); a name
+// that is not UTF-8 goes through the `fromCodePage` the caller hands in.
 
 #include <cstdint>
 #include <string>
 
 #include "core/byte_source.h"
+#include "core/code_page.h"
 
 namespace kv {
 
@@ -32,7 +34,7 @@ struct Type1Header {
 // Shape test of the 24 bytes at the source's current position (the start of
 // the first piece). True: `out` holds the name and size. The position is
 // left where it was in both cases.
-bool IsType1Header(ByteSource& src, Type1Header& out);
+bool IsType1Header(ByteSource& src, Type1Header& out, CodePageToUtf8 fromCodePage = nullptr);
 
 struct Type2Header {
   std::uint8_t checkByte = 0;
@@ -43,7 +45,7 @@ struct Type2Header {
 // Shape test from just behind the type byte: the check byte, then at most
 // 300 bytes holding the hexadecimal size, a separator and the name up to
 // 0x01. True: `out` is filled. The position is left where it was.
-bool IsType2Header(ByteSource& src, Type2Header& out);
+bool IsType2Header(ByteSource& src, Type2Header& out, CodePageToUtf8 fromCodePage = nullptr);
 
 enum class HeaderStatus {
   kOk,
@@ -76,7 +78,7 @@ struct Type3FirstHeader {
 // record is required; one longer than 259 bytes, or one that sanitises to
 // nothing, is broken. RequiredVersion needs at least 2 data bytes and
 // ModifiedTime 6; records are always skipped by their stored length.
-Type3FirstHeader ParseType3FirstHeader(ByteSource& src);
+Type3FirstHeader ParseType3FirstHeader(ByteSource& src, CodePageToUtf8 fromCodePage = nullptr);
 
 struct Type3NextHeader {
   bool broken = true;

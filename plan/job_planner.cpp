@@ -12,14 +12,16 @@ namespace kv {
 namespace pt = plan_texts;
 
 JobPlanner::JobPlanner(DivideSettings& settings, JobState& job, StubDataFile& stubs,
-                       Prompter& prompter, Volumes& volumes, PlanView& view, WorkerEntry worker)
+                       Prompter& prompter, Volumes& volumes, PlanView& view, WorkerEntry worker,
+                       CodePageToUtf8 fromCodePage)
     : settings_(settings),
       job_(job),
       stubs_(stubs),
       prompter_(prompter),
       volumes_(volumes),
       view_(view),
-      worker_(std::move(worker)) {}
+      worker_(std::move(worker)),
+      fromCodePage_(fromCodePage) {}
 
 JobPlanner::~JobPlanner() {
   if (thread_.joinable()) {

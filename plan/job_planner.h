@@ -10,10 +10,12 @@
 #include <string>
 #include <thread>
 
+#include "core/code_page.h"
 #include "core/divide_settings.h"
 #include "core/job_state.h"
 #include "plan/main_window_texts.h"
 #include "plan/worker_launch.h"
+#include "platform/code_page.h"
 
 namespace kv {
 
@@ -32,8 +34,11 @@ enum class CancelOutcome {
 
 class JobPlanner {
  public:
+  // `fromCodePage` reads recorded names that are not UTF-8; the platform's
+  // CP932 converter unless a caller hands in another.
   JobPlanner(DivideSettings& settings, JobState& job, StubDataFile& stubs, Prompter& prompter,
-             Volumes& volumes, PlanView& view, WorkerEntry worker);
+             Volumes& volumes, PlanView& view, WorkerEntry worker,
+             CodePageToUtf8 fromCodePage = CodePage932ToUtf8);
   // Asks a worker still running to stop and waits for it.
   ~JobPlanner();
   JobPlanner(const JobPlanner&) = delete;
@@ -105,6 +110,7 @@ class JobPlanner {
   Volumes& volumes_;
   PlanView& view_;
   WorkerEntry worker_;
+  CodePageToUtf8 fromCodePage_;
   MainWindowTexts texts_;
   int executeArmed_ = 1;
   // A self-restore command started the current Execute; kept until the command

@@ -52,17 +52,17 @@ std::string MaskedPieceName(std::string_view path) {
 
 // A Type1 or Type2 header at the very start decides the type of a piece,
 // whatever Type3 first piece its body may carry further on.
-bool BeginsWithType1Or2Header(BinaryFile& file) {
+bool BeginsWithType1Or2Header(BinaryFile& file, CodePageToUtf8 fromCodePage) {
   file.Seek(0);
   const int typeByte = file.ReadByte();
   if (typeByte == kType2Byte) {
     Type2Header header;
-    return IsType2Header(file, header);
+    return IsType2Header(file, header, fromCodePage);
   }
   file.Seek(0);
   Type1Header header;
   return RecogniseFirstPiece(typeByte, false) == FirstPieceKind::kType1 &&
-         IsType1Header(file, header);
+         IsType1Header(file, header, fromCodePage);
 }
 
 }  // namespace
@@ -161,7 +161,8 @@ std::optional<std::string> JobPlanner::DescribeSource(const std::string& mediumN
         *file, kType3FirstPattern,
         MarkerScan{.readLimit = job_.SourceSize + static_cast<std::int64_t>(kMarkerBlockSize),
                    .firstBlockAlways = true});
-    if (marker && *marker > 0 && !recognised.executable && BeginsWithType1Or2Header(*file)) {
+    if (marker && *marker > 0 && !recognised.executable &&
+        BeginsWithType1Or2Header(*file, fromCodePage_)) {
       marker.reset();
     }
     job_.MarkerOffset = marker ? static_cast<int>(*marker) : 0;

@@ -18,11 +18,12 @@ namespace {
 
 // Each reader takes its header into `job` and returns the refusal text, empty when it read.
 
-std::string ReadType3Header(BinaryFile& file, std::optional<std::int64_t> marker, JobState& job) {
+std::string ReadType3Header(BinaryFile& file, std::optional<std::int64_t> marker, JobState& job,
+                            CodePageToUtf8 fromCodePage) {
   job.SourceSplitType = static_cast<int>(SplitType::kType3);
   Type3FirstHeader header;
   if (marker && file.Seek(*marker + static_cast<std::int64_t>(kType3FirstPattern.size()))) {
-    header = ParseType3FirstHeader(file);
+    header = ParseType3FirstHeader(file, fromCodePage);
   }
   if (header.status == HeaderStatus::kOk && header.BodyLength() < 0) {
     header.status = HeaderStatus::kBroken;
@@ -40,10 +41,10 @@ std::string ReadType3Header(BinaryFile& file, std::optional<std::int64_t> marker
   return {};
 }
 
-std::string ReadType2Header(BinaryFile& file, JobState& job) {
+std::string ReadType2Header(BinaryFile& file, JobState& job, CodePageToUtf8 fromCodePage) {
   job.SourceSplitType = static_cast<int>(SplitType::kType2);
   Type2Header header;
-  if (!IsType2Header(file, header)) {
+  if (!IsType2Header(file, header, fromCodePage)) {
     return kNotAPieceText;
   }
   job.StoredName = header.name;
@@ -53,11 +54,11 @@ std::string ReadType2Header(BinaryFile& file, JobState& job) {
   return {};
 }
 
-std::string ReadType1Header(BinaryFile& file, JobState& job) {
+std::string ReadType1Header(BinaryFile& file, JobState& job, CodePageToUtf8 fromCodePage) {
   job.SourceSplitType = static_cast<int>(SplitType::kType1);
   file.Seek(0);
   Type1Header header;
-  if (!IsType1Header(file, header)) {
+  if (!IsType1Header(file, header, fromCodePage)) {
     return kNotAPieceText;
   }
   job.StoredName = header.name;
@@ -66,18 +67,19 @@ std::string ReadType1Header(BinaryFile& file, JobState& job) {
   return {};
 }
 
-std::string ReadFirstHeader(BinaryFile& file, std::optional<std::int64_t> marker, JobState& job) {
+std::string ReadFirstHeader(BinaryFile& file, std::optional<std::int64_t> marker, JobState& job,
+                            CodePageToUtf8 fromCodePage) {
   switch (RecogniseFirstPiece(file.ReadByte(), marker.has_value())) {
     case FirstPieceKind::kUnknownType:
       return kUnknownTypeText;
     case FirstPieceKind::kType3:
-      return ReadType3Header(file, marker, job);
+      return ReadType3Header(file, marker, job, fromCodePage);
     case FirstPieceKind::kType2:
-      return ReadType2Header(file, job);
+      return ReadType2Header(file, job, fromCodePage);
     case FirstPieceKind::kType1:
       break;
   }
-  return ReadType1Header(file, job);
+  return ReadType1Header(file, job, fromCodePage);
 }
 
 }  // namespace
@@ -86,7 +88,7 @@ std::optional<std::string> JobPlanner::DescribeTypedSeries(BinaryFile& file,
                                                            std::optional<std::int64_t> marker) {
   texts_.executeCaption = pt::kRestoreButton;
   job_.SelfRestoreJob = false;
-  const std::string refusal = ReadFirstHeader(file, marker, job_);
+  const std::string refusal = ReadFirstHeader(file, marker, job_, fromCodePage_);
   if (!refusal.empty()) {
     return RefuseSource(refusal);
   }

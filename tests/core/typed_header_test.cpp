@@ -8,6 +8,7 @@
 #include "core/packed_time.h"
 #include "core/typed_header_builder.h"
 #include "core/typed_header_reader.h"
+#include "platform/code_page.h"
 
 namespace kv {
 namespace {
@@ -148,7 +149,7 @@ TEST(Type2Header, CodePage932NameWhoseSecondByteIsABackslash) {
         "10 \x83\x5C.txt\x01");
   MemorySource src(data);
   Type2Header h;
-  ASSERT_TRUE(IsType2Header(src, h));
+  ASSERT_TRUE(IsType2Header(src, h, CodePage932ToUtf8));
   EXPECT_EQ(h.name, "\xE3\x82\xBD.txt");
 }
 

@@ -178,6 +178,24 @@ TEST_F(Analysis, FirstPieceOfAtMost1024BytesIsFound) {
   }
 }
 
+TEST_F(Analysis, NamesRecordedInCodePage932AreReadAsJapanese) {
+  // "ソ" in CP932 is 0x83 0x5C: its second byte is no separator.
+  const std::string recorded = "\x83\x5C.txt";
+  const std::vector<std::uint8_t> body(100, 0x20);
+  const std::vector<std::uint8_t> firstPieces[] = {
+      Concat(BuildType1Header(recorded, 12345), body),
+      Concat(BuildType2Header(recorded, 12345, 0x77), body),
+      Concat(BuildType3FirstHeader(12345, 1024 - 3, 1, recorded, 2004, 0x123456),
+             std::vector<std::uint8_t>(1024, 0x11)),
+  };
+  for (const auto& piece : firstPieces) {
+    WriteFileBytes(dir / "x.d01", piece);
+    Choose(dir / "x.d01");
+    EXPECT_EQ(job.StoredName, "ソ.txt") << job.SourceSplitType;
+    EXPECT_EQ(planner.Texts().destination, dir / "ソ.txt");
+  }
+}
+
 TEST_F(Analysis, FirstByteDecidesWithoutMarker) {
   auto piece = std::vector<std::uint8_t>(100, 0x20);
   piece[0] = 5;
