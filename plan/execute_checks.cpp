@@ -12,8 +12,8 @@
 #include "core/text_fill.h"
 #include "plan/job_planner.h"
 #include "plan/plan_texts.h"
-#include "platform/binary_file.h"
 #include "platform/file_helpers.h"
+#include "platform/safe_create.h"
 
 namespace kv {
 
@@ -26,22 +26,25 @@ bool ValidDestination(const std::string& name) {
   return !name.empty() && name.front() == '/';
 }
 
-// What lies under the destination name.
+// What lies under the destination name, asked of the name itself.
 enum class ExistingDestination {
-  kNone,      // nothing, a folder, or a file that cannot be read
-  kFile,      // a regular file that can be opened for reading
+  kNone,      // nothing, or a folder (the creation refuses it)
+  kFile,      // a regular file, readable or not, or a link, dangling or not
   kNotAFile,  // a pipe, socket or device: never opened (it could block) and never deleted
 };
 
 ExistingDestination FindExistingDestination(const std::string& name) {
-  if (!FileExists(name)) {
-    return ExistingDestination::kNone;
+  switch (KindOfName(name)) {
+    case NameKind::kRegular:
+    case NameKind::kLink:
+      return ExistingDestination::kFile;
+    case NameKind::kOther:
+      return ExistingDestination::kNotAFile;
+    case NameKind::kNone:
+    case NameKind::kFolder:
+      break;
   }
-  if (!IsRegularFile(name)) {
-    return ExistingDestination::kNotAFile;
-  }
-  return BinaryFile::Open(name, BinaryFile::Mode::kRead) != nullptr ? ExistingDestination::kFile
-                                                                    : ExistingDestination::kNone;
+  return ExistingDestination::kNone;
 }
 
 }  // namespace

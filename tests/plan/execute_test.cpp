@@ -277,13 +277,17 @@ TEST_F(NotRegularFiles, FifoOrDeviceDestinationIsNeitherOpenedNorDeleted) {
   ASSERT_EQ(::stat(fifo.c_str(), &status), 0);
   EXPECT_TRUE(S_ISFIFO(status.st_mode));
 
-  // A link to a character device: refused the same way, the link stays.
+  // A link, here to a character device, is a name like any file: asked about,
+  // then the link goes and its target stays.
   std::filesystem::create_symlink("/dev/null", dir / "y.d01");
   planner.Texts().destination = dir / "y.d01";
   planner.Execute();
-  EXPECT_EQ(prompter.Messages().back().text, "このファイルに上書きする事はできません");
-  EXPECT_TRUE(std::filesystem::is_symlink(dir / "y.d01"));
-  EXPECT_FALSE(planner.JobActive());
+  EXPECT_EQ(prompter.Messages().back().text,
+            dir / "y.d01" + " は\nすでに存在しますが、上書きしてもよろしいですか");
+  EXPECT_FALSE(std::filesystem::is_symlink(dir / "y.d01"));
+  EXPECT_TRUE(std::filesystem::exists("/dev/null"));
+  FollowJob();
+  EXPECT_EQ(started.dest, dir / "y.d01");
 }
 
 TEST_F(ExecuteRefusals, DosKindsStopAt2GB) {
