@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/ascii_text.h"
+#include "core/job_state.h"
 #include "core/job_texts.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
@@ -20,6 +21,9 @@ namespace kv {
 namespace pt = plan_texts;
 
 namespace {
+
+// More pieces than any numbering writes: the search for following pieces ends here.
+constexpr int kMostPieceNames = 1000;
 
 // A destination a job can use: an absolute name.
 bool ValidDestination(const std::string& name) {
@@ -47,6 +51,27 @@ ExistingDestination FindExistingDestination(const std::string& name) {
   return ExistingDestination::kNone;
 }
 
+// A restore's output that is one of the pieces after the first it will open:
+// each following name of the series that exists now, up to the first missing.
+bool OutputIsAFollowingPiece(const JobState& job, const std::string& source,
+                             const std::string& dest) {
+  const bool typed = job.SourceSplitType != static_cast<int>(SplitType::kType0);
+  const PieceScheme scheme = typed                     ? PieceScheme::kDScheme
+                             : job.ThreeDigitNumbering ? PieceScheme::kThreeDigit
+                                                       : PieceScheme::kAddedChar;
+  const int first = typed ? 1 : PieceNumberAtEnd(source, job.ThreeDigitNumbering ? 3 : 2);
+  for (int number = first + 1; number <= first + kMostPieceNames; ++number) {
+    const std::string piece = SetPieceNumber(source, number, scheme);
+    if (KindOfName(piece) == NameKind::kNone) {
+      return false;
+    }
+    if (EqualsIgnoringAsciiCase(piece, dest) || SameFile(piece, dest)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 void JobPlanner::Refuse(const std::string& text, const char* caption) {
@@ -63,7 +88,8 @@ bool JobPlanner::PassesChecks(const JobNames& names, const std::string& kindName
     Refuse(pt::kCannotDividePiece, pt::kSelfRestoreCaption);
     return false;
   }
-  if (EqualsIgnoringAsciiCase(names.source, names.dest) || SameFile(names.source, names.dest)) {
+  if (EqualsIgnoringAsciiCase(names.source, names.dest) || SameFile(names.source, names.dest) ||
+      (!job_.IsDivide && OutputIsAFollowingPiece(job_, names.source, names.dest))) {
     Refuse(texts::kSameAsSource, kCaption);
     return false;
   }
