@@ -1,5 +1,6 @@
 #include "core/piece_names.h"
 
+#include <charconv>
 #include <climits>
 #include <cstdio>
 
@@ -80,6 +81,13 @@ std::size_t FileNameStart(std::string_view path) {
 
 std::string_view FileNamePart(std::string_view path) {
   return path.substr(FileNameStart(path));
+}
+
+int PieceNumberAtEnd(std::string_view name, std::size_t digits) {
+  const std::size_t from = name.size() >= digits ? name.size() - digits : 0;
+  int value = 0;
+  std::from_chars(name.data() + from, name.data() + name.size(), value);
+  return value;
 }
 
 std::string SetPieceNumber(std::string_view name, int number, PieceScheme scheme) {

@@ -28,6 +28,10 @@ std::string FormatGrouped(std::int64_t value);
 // "." and the number text appended.
 std::string SetPieceNumber(std::string_view name, int number, PieceScheme scheme);
 
+// The number written in the last `digits` characters of a piece name; 0 when
+// they hold none.
+int PieceNumberAtEnd(std::string_view name, std::size_t digits);
+
 // Where the file name of a path starts: after the last "/" (or "\" of a Windows name).
 std::size_t FileNameStart(std::string_view path);
 std::string_view FileNamePart(std::string_view path);

@@ -1,19 +1,21 @@
 #include "divide/ask_next_medium.h"
 
+#include <cstdio>
+
 #include "core/job_texts.h"
 #include "divide/divide_steps.h"
 #include "divide/media_texts.h"
-#include "platform/binary_file.h"
-#include "platform/file_helpers.h"
+#include "platform/safe_create.h"
 
 namespace kv {
 
 namespace {
 
-// A file "exists" here when it can be opened for reading; only a regular
-// file is opened, so a pipe of that name cannot hold the job up.
-bool OpensForReading(const std::string& path) {
-  return BinaryFile::Open(path, BinaryFile::Mode::kRead) != nullptr;
+// A file or a link (dangling or not) of that name is asked about, whether
+// or not it can be read; a folder or a pipe is left for the creation to refuse.
+bool StandsInTheWay(const std::string& path) {
+  const NameKind kind = KindOfName(path);
+  return kind == NameKind::kRegular || kind == NameKind::kLink;
 }
 
 }  // namespace
@@ -26,7 +28,7 @@ bool AskNextMedium(Prompter& prompter, const std::string& nextPiece, Answer over
     if (prompter.Ask(next) != Answer::kYes) {
       return false;
     }
-    if (!OpensForReading(nextPiece)) {
+    if (!StandsInTheWay(nextPiece)) {
       return true;
     }
     Message overwrite =

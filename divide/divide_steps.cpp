@@ -7,6 +7,7 @@
 #include "core/prompter.h"
 #include "divide/media_texts.h"
 #include "platform/file_helpers.h"
+#include "platform/safe_create.h"
 
 namespace kv {
 
@@ -79,6 +80,16 @@ std::unique_ptr<BinaryFile> CreatePiece(Prompter& prompter, JobEnd& end, const s
       return nullptr;
     }
   }
+}
+
+std::unique_ptr<BinaryFile> CreateFollowingPiece(Prompter& prompter, JobEnd& end,
+                                                 const std::string& piece, bool offerRetry) {
+  if (!ClearNameForPiece(piece)) {
+    end = {JobOutcome::kFailed, errno, piece};
+    prompter.Ask(MakeMessage(texts::kCannotCreate, Buttons::kOk, Icon::kWarning));
+    return nullptr;
+  }
+  return CreatePiece(prompter, end, piece, offerRetry);
 }
 
 }  // namespace kv

@@ -39,11 +39,15 @@ bool FailUnexpectedly(Prompter& prompter, JobEnd& end);
 bool RefuseWritingOverSource(Prompter& prompter, JobEnd& end, const std::string& piece,
                              const std::string& source);
 
-// Creates (or truncates) a piece. When it cannot be created the user is told
-// "ファイルを作成できません" (warning icon): with `offerRetry` as Retry/Cancel,
-// trying again on Retry; otherwise with OK, and the job fails with the cause.
-// nullptr when the job must stop.
+// Creates a new piece (exclusively, never through a link). When it cannot be created the user is
+// told "ファイルを作成できません" (warning icon): with `offerRetry` as Retry/Cancel, trying again
+// on Retry; otherwise with OK, and the job fails with the cause. nullptr when the job must stop.
 std::unique_ptr<BinaryFile> CreatePiece(Prompter& prompter, JobEnd& end, const std::string& piece,
                                         bool offerRetry);
+// Creates a piece after the first: what a divide writes over without asking
+// (a link, the link itself and never its target, or a file) is removed first.
+// A failed removal fails the job like a failed creation.
+std::unique_ptr<BinaryFile> CreateFollowingPiece(Prompter& prompter, JobEnd& end,
+                                                 const std::string& piece, bool offerRetry);
 
 }  // namespace kv

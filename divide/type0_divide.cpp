@@ -260,7 +260,7 @@ bool Type0Divide::NextPiece() {
   if (!CheckMedia(false)) {
     return false;
   }
-  piece_ = CreatePiece(prompter_, end_, dest_, false);
+  piece_ = CreateFollowingPiece(prompter_, end_, dest_, false);
   if (!piece_) {
     return false;
   }

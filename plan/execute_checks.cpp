@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/ascii_text.h"
+#include "core/job_state.h"
 #include "core/job_texts.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
@@ -12,8 +13,8 @@
 #include "core/text_fill.h"
 #include "plan/job_planner.h"
 #include "plan/plan_texts.h"
-#include "platform/binary_file.h"
 #include "platform/file_helpers.h"
+#include "platform/safe_create.h"
 
 namespace kv {
 
@@ -21,27 +22,54 @@ namespace pt = plan_texts;
 
 namespace {
 
+// More pieces than any numbering writes: the search for following pieces ends here.
+constexpr int kMostPieceNames = 1000;
+
 // A destination a job can use: an absolute name.
 bool ValidDestination(const std::string& name) {
   return !name.empty() && name.front() == '/';
 }
 
-// What lies under the destination name.
+// What lies under the destination name, asked of the name itself.
 enum class ExistingDestination {
-  kNone,      // nothing, a folder, or a file that cannot be read
-  kFile,      // a regular file that can be opened for reading
+  kNone,      // nothing, or a folder (the creation refuses it)
+  kFile,      // a regular file, readable or not, or a link, dangling or not
   kNotAFile,  // a pipe, socket or device: never opened (it could block) and never deleted
 };
 
 ExistingDestination FindExistingDestination(const std::string& name) {
-  if (!FileExists(name)) {
-    return ExistingDestination::kNone;
+  switch (KindOfName(name)) {
+    case NameKind::kRegular:
+    case NameKind::kLink:
+      return ExistingDestination::kFile;
+    case NameKind::kOther:
+      return ExistingDestination::kNotAFile;
+    case NameKind::kNone:
+    case NameKind::kFolder:
+      break;
   }
-  if (!IsRegularFile(name)) {
-    return ExistingDestination::kNotAFile;
+  return ExistingDestination::kNone;
+}
+
+// A restore's output that is one of the pieces after the first it will open:
+// each following name of the series that exists now, up to the first missing.
+bool OutputIsAFollowingPiece(const JobState& job, const std::string& source,
+                             const std::string& dest) {
+  const bool typed = job.SourceSplitType != static_cast<int>(SplitType::kType0);
+  const PieceScheme scheme = typed                     ? PieceScheme::kDScheme
+                             : job.ThreeDigitNumbering ? PieceScheme::kThreeDigit
+                                                       : PieceScheme::kAddedChar;
+  const int first = typed ? 1 : PieceNumberAtEnd(source, job.ThreeDigitNumbering ? 3 : 2);
+  for (int number = first + 1; number <= first + kMostPieceNames; ++number) {
+    const std::string piece = SetPieceNumber(source, number, scheme);
+    if (KindOfName(piece) == NameKind::kNone) {
+      return false;
+    }
+    if (EqualsIgnoringAsciiCase(piece, dest) || SameFile(piece, dest)) {
+      return true;
+    }
   }
-  return BinaryFile::Open(name, BinaryFile::Mode::kRead) != nullptr ? ExistingDestination::kFile
-                                                                    : ExistingDestination::kNone;
+  return false;
 }
 
 }  // namespace
@@ -60,7 +88,8 @@ bool JobPlanner::PassesChecks(const JobNames& names, const std::string& kindName
     Refuse(pt::kCannotDividePiece, pt::kSelfRestoreCaption);
     return false;
   }
-  if (EqualsIgnoringAsciiCase(names.source, names.dest) || SameFile(names.source, names.dest)) {
+  if (EqualsIgnoringAsciiCase(names.source, names.dest) || SameFile(names.source, names.dest) ||
+      (!job_.IsDivide && OutputIsAFollowingPiece(job_, names.source, names.dest))) {
     Refuse(texts::kSameAsSource, kCaption);
     return false;
   }

@@ -20,7 +20,7 @@ class BinaryFile final : public ByteSource, public ByteSink {
  public:
   enum class Mode {
     kRead,         // existing file, reading only
-    kCreateWrite,  // create or truncate, writing only
+    kCreateWrite,  // a new file, created exclusively and never through a link; writing only
   };
   static constexpr std::size_t kBufferSize = 256 * 1024;
   // Reads and writes of at least this many bytes bypass the buffer.

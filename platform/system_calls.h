@@ -18,7 +18,8 @@ struct FileFacts {
 class SystemCalls {
  public:
   virtual ~SystemCalls() = default;
-  // Opens for reading, or creates (or truncates) for writing; close-on-exec.
+  // Opens for reading, or creates a new file for writing: exclusively, never
+  // through a symbolic link (EEXIST when anything stands there); close-on-exec.
   // `nonBlocking` keeps the open of a pipe or device from waiting.
   virtual int Open(const char* path, bool forWriting, bool nonBlocking);
   virtual std::int64_t Read(int fd, void* out, std::size_t count);

@@ -21,8 +21,9 @@ std::atomic<SystemCalls*> active{nullptr};
 
 int SystemCalls::Open(const char* path, bool forWriting, bool nonBlocking) {
   const int wait = nonBlocking ? O_NONBLOCK : 0;
-  return forWriting ? ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | wait, 0666)
-                    : ::open(path, O_RDONLY | O_CLOEXEC | wait);
+  return forWriting
+             ? ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | wait, 0666)
+             : ::open(path, O_RDONLY | O_CLOEXEC | wait);
 }
 
 std::int64_t SystemCalls::Read(int fd, void* out, std::size_t count) {

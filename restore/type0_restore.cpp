@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -30,15 +29,6 @@ constexpr const char* kNextMediumQuestion =
     "次に%sを読み込みます\nこれで完了の場合はいいえを選んでください";
 constexpr const char* kPieceMissingQuestion =
     "ファイルが見つかりません\n%s\nこれで完了の場合はｷｬﾝｾﾙを選んでください";
-
-// The decimal value of the last `count` characters of a piece name; leading
-// digits are read, anything else stops the reading.
-int NumberAtEnd(const std::string& name, std::size_t count) {
-  const std::size_t from = name.size() >= count ? name.size() - count : 0;
-  int value = 0;
-  std::from_chars(name.data() + from, name.data() + name.size(), value);
-  return value;
-}
 
 class Type0Restore {
  public:
@@ -185,7 +175,7 @@ bool Type0Restore::OpenNextPiece() {
 JobEnd Type0Restore::Run() {
   job_.ProgressHold.store(kProgressHeld);
   pieceName_ = job_.JobSource();
-  number_ = NumberAtEnd(pieceName_, job_.ThreeDigitNumbering ? 3 : 2);
+  number_ = PieceNumberAtEnd(pieceName_, job_.ThreeDigitNumbering ? 3 : 2);
 
   piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead);
   if (!piece_ || !BeginPiece()) {

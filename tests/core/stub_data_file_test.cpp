@@ -71,6 +71,7 @@ TEST(StubDataFile, LoadsTwoKindsAndCopiesTheSecondStub) {
   // The stub goes behind whatever the piece already holds, and the file stays usable.
   const std::string piece = l.dir / "piece.exe";
   for (int round = 0; round < 2; ++round) {
+    std::filesystem::remove(piece);
     auto out = BinaryFile::Open(piece, BinaryFile::Mode::kCreateWrite);
     ASSERT_TRUE(out);
     ASSERT_TRUE(out->Write("AB", 2));
@@ -80,6 +81,7 @@ TEST(StubDataFile, LoadsTwoKindsAndCopiesTheSecondStub) {
     expected.insert(expected.end(), msdos.begin(), msdos.end());
     EXPECT_EQ(test::ReadFileBytes(piece), expected);
   }
+  std::filesystem::remove(piece);
   auto out = BinaryFile::Open(piece, BinaryFile::Mode::kCreateWrite);
   ASSERT_TRUE(out);
   ASSERT_TRUE(l.data.CopyStub(0, *out));

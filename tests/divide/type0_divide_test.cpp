@@ -274,6 +274,29 @@ TEST_F(Type0DivideTest, RemovableMediaAskForEachPieceAndConfirmOverwriteWithYesP
   EXPECT_EQ(m[4].text, "次のファイルは「" + (dir / "r.003") + "」になります");
 }
 
+// On a fixed drive the following pieces replace what stands at their names,
+// never writing through a link: the link goes, its target is kept as it was.
+TEST_F(Type0DivideTest, FollowingPiecesReplaceLinksAndUnreadableFilesWithoutTouchingTargets) {
+  const std::vector<std::uint8_t> victim{'k', 'e', 'e', 'p'};
+  WriteFileBytes(dir / "victim.txt", victim);
+  const auto data = MakeSource("r.bin", RandomBytes(3500, 6));
+  std::filesystem::create_symlink(dir / "victim.txt", dir / "r.002");
+  std::filesystem::create_symlink(dir / "nowhere.txt", dir / "r.003");
+  WriteFileBytes(dir / "r.004", {1, 2, 3});
+  std::filesystem::permissions(dir / "r.004", std::filesystem::perms::owner_write);
+  settings.DivideExt = 1;
+  Divide(dir / "r.bin", dir / "r.001", 1000);
+
+  EXPECT_EQ(job.JobMessage(), "分割が終了しました");
+  EXPECT_TRUE(prompter.script.Messages().empty());
+  for (const char* piece : {"r.002", "r.003", "r.004"}) {
+    EXPECT_FALSE(std::filesystem::is_symlink(dir / piece)) << piece;
+  }
+  EXPECT_EQ(Concatenate(Pieces(dir / "r.001")), data);
+  EXPECT_EQ(ReadFileBytes(dir / "victim.txt"), victim);
+  EXPECT_FALSE(std::filesystem::exists(dir / "nowhere.txt"));
+}
+
 TEST_F(Type0DivideTest, NoToTheNextMediumStops) {
   MakeSource("r.bin", RandomBytes(2500, 4));
   PrepareDivideJob(job, dir / "r.bin", dir / "r.001", 1000);

@@ -226,6 +226,7 @@ TEST_F(TypedDivideTest, SmallSourcesMakeOnePieceWithFullProgress) {
   for (const std::size_t size : {0u, 1u, 999u}) {
     SCOPED_TRACE(size);
     WriteFileBytes(dir / "data.bin", Slice(data, 0, size));
+    std::filesystem::remove(dir / "data.d01");
     Divide(3, 300000, dir / "data.d01");
     EXPECT_EQ(job.JobMessage(), "分割が終了しました");
     EXPECT_EQ(job.ProgressPermille.load(), 1000);
@@ -265,6 +266,19 @@ TEST_F(TypedDivideTest, RemovableFlowPreselectsNoAndNoAsksForTheMediumAgain) {
   const Bytes cut = ReadFileBytes(second);
   ASSERT_EQ(cut.size(), 13u + 1024u);  // the header and exactly one step, no trailer
   EXPECT_EQ(Slice(cut, 13, cut.size()), Slice(data, 599961, 599961 + 1024));
+}
+
+TEST_F(TypedDivideTest, AFollowingPieceNameThatIsALinkIsReplacedNotWrittenThrough) {
+  const Bytes victim{'k', 'e', 'e', 'p'};
+  WriteFileBytes(dir / "victim.txt", victim);
+  std::filesystem::create_symlink(dir / "victim.txt", dir / "data.d02");
+  Divide(3, 600000, dir / "data.d01");
+  EXPECT_EQ(job.JobMessage(), "分割が終了しました");
+  EXPECT_EQ(ReadFileBytes(dir / "victim.txt"), victim);
+  EXPECT_FALSE(std::filesystem::is_symlink(dir / "data.d02"));
+  const Bytes second = ReadFileBytes(dir / "data.d02");
+  ASSERT_GT(second.size(), 13u + 400039u);
+  EXPECT_EQ(Slice(second, 13, 13 + 400039), Slice(data, 599961, data.size()));
 }
 
 TEST_F(TypedDivideTest, RefusesToWriteOverItsOwnSource) {

@@ -71,6 +71,44 @@ TEST_F(ExecuteRefusals, SameNameIgnoringCase) {
             "元のファイルと作成ファイルが同一です。作成ファイル名を変更してください");
 }
 
+// A restore's output may be no piece it will read: by name in any case, or by a link to one.
+TEST_F(ExecuteRefusals, RestoreOverAnyPieceOfItsOwnSeries) {
+  for (const char* piece : {"data.001", "data.002", "data.003"}) {
+    WriteSized(dir / piece, 300);
+  }
+  auto typed = BuildType1Header("ABC.TXT", 12345);
+  typed.resize(2000, 0x20);
+  WriteFileBytes(dir / "a.d01", typed);
+  WriteSized(dir / "a.d02", 300);
+  std::filesystem::create_symlink(dir / "data.002", dir / "out.bin");
+  struct Case {
+    const char* first;
+    const char* dest;
+    bool refused;
+  };
+  const Case cases[] = {
+      {"data.001", "data.003", true}, {"data.001", "DATA.002", true},
+      {"data.001", "out.bin", true},  {"a.d01", "a.d02", true},
+      {"a.d01", "A.D02", true},       {"data.001", "data.004", false},
+      {"a.d01", "a.d03", false},
+  };
+  prompter.SetFallback(Answer::kNo);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dest);
+    Choose(dir / c.first);
+    ASSERT_EQ(job.SourceUsable, 1);
+    planner.Texts().destination = dir / c.dest;
+    planner.Execute();
+    const Message m = prompter.Messages().back();
+    EXPECT_EQ(m.text == "元のファイルと作成ファイルが同一です。作成ファイル名を変更してください",
+              c.refused);
+    EXPECT_EQ(m.caption, c.refused ? "Kolvanto" : "Kolvanto  実行確認");
+    EXPECT_EQ(m.icon, c.refused ? Icon::kWarning : Icon::kQuestion);
+    EXPECT_FALSE(planner.JobActive());
+  }
+  EXPECT_EQ(ReadFileBytes(dir / "data.002").size(), 300u);
+}
+
 TEST_F(ExecuteRefusals, DecliningTheConfirmationStartsNothing) {
   prompter.Script({Answer::kNo});
   planner.Execute();
@@ -277,13 +315,17 @@ TEST_F(NotRegularFiles, FifoOrDeviceDestinationIsNeitherOpenedNorDeleted) {
   ASSERT_EQ(::stat(fifo.c_str(), &status), 0);
   EXPECT_TRUE(S_ISFIFO(status.st_mode));
 
-  // A link to a character device: refused the same way, the link stays.
+  // A link, here to a character device, is a name like any file: asked about,
+  // then the link goes and its target stays.
   std::filesystem::create_symlink("/dev/null", dir / "y.d01");
   planner.Texts().destination = dir / "y.d01";
   planner.Execute();
-  EXPECT_EQ(prompter.Messages().back().text, "このファイルに上書きする事はできません");
-  EXPECT_TRUE(std::filesystem::is_symlink(dir / "y.d01"));
-  EXPECT_FALSE(planner.JobActive());
+  EXPECT_EQ(prompter.Messages().back().text,
+            dir / "y.d01" + " は\nすでに存在しますが、上書きしてもよろしいですか");
+  EXPECT_FALSE(std::filesystem::is_symlink(dir / "y.d01"));
+  EXPECT_TRUE(std::filesystem::exists("/dev/null"));
+  FollowJob();
+  EXPECT_EQ(started.dest, dir / "y.d01");
 }
 
 TEST_F(ExecuteRefusals, DosKindsStopAt2GB) {

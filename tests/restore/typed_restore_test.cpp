@@ -38,7 +38,13 @@ class TypedRestoreTest : public ::testing::Test {
     test::PrepareTypedRestore(job_, series_, dest_);
     return series_;
   }
-  void Run() { RunTypedRestore(settings_, job_, prompter_); }
+  void Run() { RunWith(prompter_); }
+  // The planner clears the output name before a job; a run here does the same.
+  void RunWith(Prompter& prompter) {
+    std::error_code ignored;
+    std::filesystem::remove(job_.JobDest(), ignored);
+    RunTypedRestore(settings_, job_, prompter);
+  }
   Bytes Result() const { return ReadFileBytes(dest_); }
   const std::string& Piece(std::size_t index) const { return series_.pieces.at(index); }
   // Rewrites one piece through `edit`.
@@ -193,7 +199,7 @@ TEST_F(TypedRestoreTest, PieceCutShortIsNamed) {
     test::ScriptedPrompter prompter;
     Write(Data(), {});
     EditPiece(index, [](Bytes& b) { b.resize(b.size() - 100); });
-    RunTypedRestore(settings_, job_, prompter);
+    RunWith(prompter);
     ASSERT_EQ(prompter.Messages().size(), 1u);
     EXPECT_EQ(prompter.Messages()[0].text,
               "ファイルの終端が欠けています。\n[" + Piece(index) + "]");
@@ -268,7 +274,7 @@ TEST_F(TypedRestoreTest, TrailerRecordsAreSkippedAndAnUnreadableOneIsBroken) {
   test::ScriptedPrompter prompter;
   Write(Data(), {});
   EditPiece(0, [](Bytes& b) { b.back() = 7; });  // a tag whose length is missing
-  RunTypedRestore(settings_, job_, prompter);
+  RunWith(prompter);
   ASSERT_EQ(prompter.Messages().size(), 1u);
   EXPECT_EQ(prompter.Messages()[0].text, "ファイルが壊れています。\n[" + Piece(0) + "]");
   EXPECT_EQ(prompter.Messages()[0].caption, "Kolvanto 復元確認");
@@ -305,7 +311,7 @@ TEST_F(TypedRestoreTest, HeaderEndingBeforeItsRecordsIsBroken) {
     const Bytes header = BuildType3NextHeader(5, series_.layout.seriesId, 2);
     std::copy(header.begin(), header.end(), b.begin());
   });
-  RunTypedRestore(settings_, job_, prompter);
+  RunWith(prompter);
   ASSERT_EQ(prompter.Messages().size(), 1u);
   EXPECT_EQ(prompter.Messages()[0].text, "ファイルが壊れています。\n[" + Piece(1) + "]");
   ExpectEnd("復元を中止しました");
@@ -337,7 +343,7 @@ TEST_F(TypedRestoreTest, UnopenableFirstPieceOrDestinationEndsAsCancelled) {
   test::ScriptedPrompter prompter;
   Write(Data(), {});
   job_.SetJobDest(dir_ / "missing-folder/out.bin");
-  RunTypedRestore(settings_, job_, prompter);
+  RunWith(prompter);
   ASSERT_EQ(prompter.Messages().size(), 1u);
   EXPECT_EQ(prompter.Messages()[0].text,
             "ファイル入出力エラーが発生しました。繰り返し発生する場合は、ディスクのエラーチェックを"
@@ -410,7 +416,7 @@ TEST_F(TypedRestoreTest, EveryEndCarriesItsOutcomeAndEveryQuestionItsKind) {
     }
     Write(Data(), {});
     c.damage();
-    RunTypedRestore(settings_, job_, prompter);
+    RunWith(prompter);
     EXPECT_EQ(job_.Outcome(), c.outcome);
     EXPECT_EQ(job_.OutcomeError(), c.error);
     std::vector<MessageKind> kinds;

@@ -316,6 +316,7 @@ TEST_F(Restorer, ReducesTheRecordedNameToASafeFileName) {
     const std::uint16_t crc = Crc16Of(body.data(), body.size());
     const std::uint8_t trailer[3] = {static_cast<std::uint8_t>(crc),
                                      static_cast<std::uint8_t>(crc >> 8), 0};
+    fs::remove(dir / "report.exe");
     auto piece = BinaryFile::Open(dir / "report.exe", BinaryFile::Mode::kCreateWrite);
     ASSERT_TRUE(
         piece && stubs.CopyStub(kLinux, *piece) && piece->Write(header.data(), header.size()) &&
