@@ -164,6 +164,7 @@ int RunJobCommand(Command command, const Options& o) {
     ApplyDivideOptions(o, settings);
   }
   JobState job;
+  prompter.SetRunState(&job.RunState);
   StubDataFile stubs;
   stubs.LoadStubDataFile(o.stubData.empty()
                              ? FindBesideExecutable(ExecutableFolder(), kStubDataFileName)

@@ -1,8 +1,13 @@
 #include "cli/terminal_prompter.h"
 
+#include <poll.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <iostream>
 
+#include "cli/interrupt_guard.h"
+#include "core/job_state.h"
 #include "divide/media_texts.h"
 
 namespace kv {
@@ -38,6 +43,38 @@ const char* KeyPrompt(const Message& m) {
     return EnterAnswer(m) == Answer::kNo ? "(y/N) " : "(Y/n) ";
   }
   return EnterAnswer(m) == Answer::kCancel ? "(r/C) " : "(R/c) ";
+}
+
+// The same question answered the same way more often than this without a
+// terminal is a loop no further answer would leave.
+constexpr int kMostAutomaticRepeats = 3;
+
+// The answer that gives a question up.
+Answer GivingUpAnswer(const Message& m) {
+  switch (m.buttons) {
+    case Buttons::kYesNo:
+      return Answer::kNo;
+    case Buttons::kRetryCancel:
+      return Answer::kCancel;
+    default:
+      return Answer::kOk;
+  }
+}
+
+// Waits for a line on standard input, giving up at an interrupt; false when given up.
+bool WaitForInput() {
+  if (std::cin.rdbuf()->in_avail() > 0) {
+    return true;
+  }
+  for (;;) {
+    if (InterruptRequested()) {
+      return false;
+    }
+    pollfd input{.fd = STDIN_FILENO, .events = POLLIN, .revents = 0};
+    if (::poll(&input, 1, 100) != 0) {
+      return true;  // a line, the end of input or an error: getline tells which
+    }
+  }
 }
 
 }  // namespace
@@ -85,9 +122,22 @@ Answer TerminalPrompter::Automatic(const Message& m) const {
   }
 }
 
+bool TerminalPrompter::AnsweredTooOften(const Message& m) {
+  const int times = ++automaticAnswers_[{m.kind, m.text, m.subject}];
+  if (times <= kMostAutomaticRepeats) {
+    return false;
+  }
+  std::fprintf(stderr, "the same question was asked %d times: the job is stopped\n", times);
+  if (runState_ != nullptr) {
+    int running = kRunRunning;
+    runState_->compare_exchange_strong(running, kRunCancelRequested);
+  }
+  return true;
+}
+
 char TerminalPrompter::ReadKey() {
   std::string line;
-  if (!std::getline(std::cin, line)) {
+  if (!WaitForInput() || !std::getline(std::cin, line)) {
     return 0;
   }
   return line.empty() ? '\n' : line.front();
@@ -99,7 +149,7 @@ Answer TerminalPrompter::Ask(const Message& m) {
   std::fprintf(stderr, "[%s]\n%s\n", m.caption.c_str(), TerminalText(m.text).c_str());
   Answer answer = Answer::kOk;
   if (!rules_.interactive || (rules_.yesToAll && m.buttons == Buttons::kYesNo)) {
-    answer = Automatic(m);
+    answer = AnsweredTooOften(m) ? GivingUpAnswer(m) : Automatic(m);
     if (m.buttons != Buttons::kOk) {
       std::fprintf(stderr, "-> %s\n", AnswerWord(answer));
     }

@@ -369,6 +369,24 @@ TEST_F(Cli, StartsFromTheStoredSettingsWithoutWritingThem) {
   EXPECT_FALSE(std::filesystem::exists(dir / ".config/Orvik Software/Kolvanto.ini.lock"));
 }
 
+// On a removable destination whose next piece exists, the next-medium and
+// overwrite answers would alternate forever without a terminal.
+TEST_F(Cli, RepeatedQuestionWithoutATerminalEndsAsCancelled) {
+  WriteStore(
+      "[General]\nMajorVersion=3\nMinorVersion=12\n\n[Settings]\nFDAuto=0\n"
+      "RemovableDrive=" +
+      dir.Path().string() + "\n");
+  MakeSource("data.bin", 50000);
+  WriteFileBytes(dir / "data.d02", {1, 2, 3});
+  const Result r = Run("divide data.bin -t 3 -s 20000");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err,
+                       "the same question was asked 4 times: the job is stopped\n-> no\n"
+                       "分割を中止しました\n"))
+      << r.err;
+  EXPECT_EQ(ReadFileBytes(dir / "data.d02"), (std::vector<std::uint8_t>{1, 2, 3}));
+}
+
 TEST_F(Cli, ReportsAStoreOfANewerVersion) {
   WriteStore("[General]\nMajorVersion=3\nMinorVersion=13\n");
   MakeSource("data.bin", 5000000);
