@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/terminal_escape.h"
 #include "tools/check_report.h"
 #include "tools/validity_sort.h"
 
@@ -19,7 +20,7 @@ int RunCheckCommand(const CheckCommandOptions& options) {
   }
   const CheckReport report = MakeCheckReport(options.paths, reportOptions);
   for (const std::string& line : report.lines) {
-    std::printf("%s\n", line.c_str());
+    std::printf("%s\n", EscapeForTerminal(line).c_str());
   }
   return report.exitStatus;
 }

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "cli/interrupt_guard.h"
+#include "cli/terminal_escape.h"
 #include "core/job_state.h"
 #include "divide/media_texts.h"
 
@@ -79,18 +80,6 @@ bool WaitForInput() {
 
 }  // namespace
 
-std::string TerminalText(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      continue;
-    }
-    out += text[i];
-  }
-  return out;
-}
-
 void TerminalPrompter::EndProgressLine() {
   if (progressShown_) {
     std::fputc('\n', stderr);
@@ -146,7 +135,10 @@ char TerminalPrompter::ReadKey() {
 Answer TerminalPrompter::Ask(const Message& m) {
   std::lock_guard lock(outputMutex_);
   EndProgressLine();
-  std::fprintf(stderr, "[%s]\n%s\n", m.caption.c_str(), TerminalText(m.text).c_str());
+  std::vector<std::string> names = shownNames_;
+  names.push_back(m.subject);
+  std::fprintf(stderr, "[%s]\n%s\n", EscapeForTerminal(m.caption).c_str(),
+               TerminalText(m.text, names).c_str());
   Answer answer = Answer::kOk;
   if (!rules_.interactive || (rules_.yesToAll && m.buttons == Buttons::kYesNo)) {
     answer = AnsweredTooOften(m) ? GivingUpAnswer(m) : Automatic(m);

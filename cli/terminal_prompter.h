@@ -33,6 +33,11 @@ class TerminalPrompter final : public Prompter {
   std::string MissingPiece();
   // Standard error is shared with the progress line.
   std::mutex& OutputMutex() { return outputMutex_; }
+  // Names that may appear in questions besides each question's own piece:
+  // they are shown escaped, line breaks and all.
+  void AddShownNames(const std::vector<std::string>& names) {
+    shownNames_.insert(shownNames_.end(), names.begin(), names.end());
+  }
   // The job a looping question is stopped through; nullptr before it exists.
   void SetRunState(std::atomic<int>* runState) { runState_ = runState; }
   // A progress line is on screen and must be ended before anything else is written.
@@ -49,12 +54,10 @@ class TerminalPrompter final : public Prompter {
   bool progressShown_ = false;
   std::vector<std::string> forced_;
   std::string missing_;
+  std::vector<std::string> shownNames_;
   std::atomic<int>* runState_ = nullptr;
   // How often each question (kind, text, piece) was answered without a terminal.
   std::map<std::tuple<MessageKind, std::string, std::string>, int> automaticAnswers_;
 };
-
-// Writes a system text for a terminal: "\r\n" becomes "\n".
-std::string TerminalText(const std::string& text);
 
 }  // namespace kv

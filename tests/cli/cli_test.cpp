@@ -387,6 +387,32 @@ TEST_F(Cli, RepeatedQuestionWithoutATerminalEndsAsCancelled) {
   EXPECT_EQ(ReadFileBytes(dir / "data.d02"), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
+// Names reach the terminal with their control characters, escape sequences
+// and direction overrides escaped: in questions, final messages and check rows.
+TEST_F(Cli, NamesAreShownEscaped) {
+  const struct {
+    const char* raw;
+    const char* shown;
+  } cases[] = {
+      {"a\nb", "a\\nb"},         {"e\x1b[31m", "e\\x1b[31m"},   {"t\x7f", "t\\x7f"},
+      {"c\xc2\x9b", "c\\u009b"}, {"r\xe2\x80\xae", "r\\u202e"},
+  };
+  int folder = 0;
+  for (const auto& c : cases) {
+    const std::string sub = "n" + std::to_string(++folder);
+    std::filesystem::create_directory(dir / sub);
+    MakeSource(sub + "/" + c.raw + ".bin", 30000);
+    const Result divided = Run("divide " + sub + "/*.bin -t 3 -s 20000");
+    const Result checked = Run("check " + sub);
+    const std::string shown = divided.err + divided.out + checked.out;
+    EXPECT_EQ(divided.status, 0) << c.shown;
+    EXPECT_TRUE(Contains(divided.err, std::string(c.shown) + ".d01\n")) << divided.err;
+    EXPECT_EQ(checked.out,
+              "○ " + sub + "/" + c.shown + ".d01\n○ " + sub + "/" + c.shown + ".d02\n");
+    EXPECT_FALSE(Contains(shown, c.raw)) << c.shown;
+  }
+}
+
 TEST_F(Cli, ReportsAStoreOfANewerVersion) {
   WriteStore("[General]\nMajorVersion=3\nMinorVersion=13\n");
   MakeSource("data.bin", 5000000);
