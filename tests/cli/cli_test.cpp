@@ -407,8 +407,9 @@ TEST_F(Cli, NamesAreShownEscaped) {
     const std::string shown = divided.err + divided.out + checked.out;
     EXPECT_EQ(divided.status, 0) << c.shown;
     EXPECT_TRUE(Contains(divided.err, std::string(c.shown) + ".d01\n")) << divided.err;
-    EXPECT_EQ(checked.out,
-              "○ " + sub + "/" + c.shown + ".d01\n○ " + sub + "/" + c.shown + ".d02\n");
+    const std::string first = sub + "/" + c.shown + ".d01";
+    EXPECT_EQ(checked.out, "○ " + first + "\n○ " + sub + "/" + c.shown + ".d02\n" + first +
+                               ": 2 of 2 pieces, complete\n");
     EXPECT_FALSE(Contains(shown, c.raw)) << c.shown;
   }
 }
@@ -433,7 +434,9 @@ TEST_F(Cli, ChecksPiecesInAFolder) {
   }
   Result r = Run("check pieces");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "○ pieces/data.d01\n○ pieces/data.d02\n○ pieces/data.d03\n");
+  EXPECT_EQ(r.out,
+            "○ pieces/data.d01\n○ pieces/data.d02\n○ pieces/data.d03\n"
+            "pieces/data.d01: 3 of 3 pieces, complete\n");
 
   auto middle = ReadFileBytes(dir / "pieces/data.d02");
   middle[500] ^= 0x01;
@@ -443,10 +446,31 @@ TEST_F(Cli, ChecksPiecesInAFolder) {
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.out, "▲ CRCエラー pieces/data.d02\n")) << r.out;
   EXPECT_TRUE(Contains(r.out, "？ 未対応 pieces/note.d04\n")) << r.out;
-  r = Run("check pieces/data.d01 pieces/data.d03");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "○ pieces/data.d01\n○ pieces/data.d03\n");
   EXPECT_EQ(Run("check").status, 2);
+}
+
+// A series with a piece missing, and paths that cannot be read or listed,
+// end with status 1 and say so.
+TEST_F(Cli, CheckReportsIncompleteSeriesAndUnreadablePaths) {
+  MakeSource("data.bin", 50000);
+  ASSERT_EQ(Run("divide data.bin -t 3 -s 20000").status, 0);
+  const struct {
+    const char* paths;
+    const char* out;
+    const char* err;
+  } cases[] = {
+      {"data.d01 data.d03", "○ data.d01\n○ data.d03\ndata.d01: 2 of 3 pieces, incomplete\n", ""},
+      {"data.d01 data.d02 data.d03 gone", "data.d01: 3 of 3 pieces, complete\n",
+       "gone: No such file or directory\n"},
+      {"data.bin/inside", "× ファイルが開けません data.bin/inside\n",
+       "data.bin/inside: Not a directory\n"},
+  };
+  for (const auto& c : cases) {
+    const Result r = Run(std::string("check ") + c.paths);
+    EXPECT_EQ(r.status, 1) << c.paths;
+    EXPECT_TRUE(Contains(r.out, c.out)) << r.out;
+    EXPECT_EQ(r.err, c.err);
+  }
 }
 
 }  // namespace
