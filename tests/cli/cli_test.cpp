@@ -57,6 +57,13 @@ class Cli : public ::testing::Test {
     std::filesystem::create_directories(dir / ".config/Orvik Software");
     std::ofstream(StoreFile()) << text;
   }
+  // Pieces written here are followed by the next-medium question.
+  void StoreTemporaryFolderAsRemovable() {
+    WriteStore(
+        "[General]\nMajorVersion=3\nMinorVersion=12\n\n[Settings]\nFDAuto=0\n"
+        "RemovableDrive=" +
+        dir.Path().string() + "\n");
+  }
   Result Finish(int raw) {
     Result r;
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -372,10 +379,7 @@ TEST_F(Cli, StartsFromTheStoredSettingsWithoutWritingThem) {
 // On a removable destination whose next piece exists, the next-medium and
 // overwrite answers would alternate forever without a terminal.
 TEST_F(Cli, RepeatedQuestionWithoutATerminalEndsAsCancelled) {
-  WriteStore(
-      "[General]\nMajorVersion=3\nMinorVersion=12\n\n[Settings]\nFDAuto=0\n"
-      "RemovableDrive=" +
-      dir.Path().string() + "\n");
+  StoreTemporaryFolderAsRemovable();
   MakeSource("data.bin", 50000);
   WriteFileBytes(dir / "data.d02", {1, 2, 3});
   const Result r = Run("divide data.bin -t 3 -s 20000");
@@ -412,6 +416,22 @@ TEST_F(Cli, NamesAreShownEscaped) {
                                ": 2 of 2 pieces, complete\n");
     EXPECT_FALSE(Contains(shown, c.raw)) << c.shown;
   }
+}
+
+// Ctrl+C typed while the next-medium question waits stops the job at once,
+// though the terminal stays open.
+TEST_F(Cli, InterruptEndsAWaitingQuestion) {
+  StoreTemporaryFolderAsRemovable();
+  MakeSource("data.bin", 50000);
+  const std::string command = "cd " + dir.Path().string() + " && (printf 'y\\n'; sleep 2; " +
+                              "printf '\\003'; sleep 5) | " + StoreEnvironment() +
+                              "timeout 4 script -qec '" KV_CLI_PATH
+                              " divide data.bin -t 3 -s 20000' /dev/null >" +
+                              dir / ".out";
+  const Result r = Finish(std::system(command.c_str()));
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_TRUE(Contains(r.out, "分割を中止しました")) << r.out;
+  EXPECT_FALSE(std::filesystem::exists(dir / "data.d02"));
 }
 
 TEST_F(Cli, ReportsAStoreOfANewerVersion) {
