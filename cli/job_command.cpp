@@ -118,9 +118,9 @@ bool SeriesGoesOnAfter(const std::string& missing, const JobState& job) {
 // Writes the final message, the cause of a failure and the pieces taken past
 // their check, and gives the exit status: a result built from a forced piece
 // is never a plain success.
-int ReportEnd(const JobState& job, TerminalPrompter& prompter, const MainWindowTexts& texts) {
+int ReportEnd(const JobState& job, TerminalPrompter& prompter) {
   const std::vector<std::string> forced = prompter.ForcedPieces();
-  const std::string message = TerminalText(job.JobMessage(), {texts.source, texts.destination});
+  const std::string message = TerminalText(job.JobMessage(), prompter.ShownNames());
   // A success goes to standard output; a stop or an error to standard error.
   const JobOutcome outcome = job.Outcome();
   const std::string missing = prompter.MissingPiece();
@@ -204,7 +204,7 @@ int RunJobCommand(Command command, const Options& o) {
   // From here a Ctrl+C stops the job instead of the program.
   const InterruptGuard interrupts(job.RunState);
   FollowJob(planner, job, prompter, terminalErr || o.progress);
-  return ReportEnd(job, prompter, texts);
+  return ReportEnd(job, prompter);
 }
 
 }  // namespace kv

@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 
@@ -135,10 +136,9 @@ char TerminalPrompter::ReadKey() {
 Answer TerminalPrompter::Ask(const Message& m) {
   std::lock_guard lock(outputMutex_);
   EndProgressLine();
-  std::vector<std::string> names = shownNames_;
-  names.push_back(m.subject);
+  AddShownNames({m.subject});
   std::fprintf(stderr, "[%s]\n%s\n", EscapeForTerminal(m.caption).c_str(),
-               TerminalText(m.text, names).c_str());
+               TerminalText(m.text, shownNames_).c_str());
   Answer answer = Answer::kOk;
   if (!rules_.interactive || (rules_.yesToAll && m.buttons == Buttons::kYesNo)) {
     answer = AnsweredTooOften(m) ? GivingUpAnswer(m) : Automatic(m);
@@ -182,6 +182,20 @@ Answer TerminalPrompter::Ask(const Message& m) {
   }
   std::fflush(stderr);
   return answer;
+}
+
+void TerminalPrompter::AddShownNames(const std::vector<std::string>& names) {
+  for (const std::string& name : names) {
+    if (!name.empty() &&
+        std::find(shownNames_.begin(), shownNames_.end(), name) == shownNames_.end()) {
+      shownNames_.push_back(name);
+    }
+  }
+}
+
+std::vector<std::string> TerminalPrompter::ShownNames() {
+  std::lock_guard lock(outputMutex_);
+  return shownNames_;
 }
 
 std::string TerminalPrompter::MissingPiece() {

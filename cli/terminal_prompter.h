@@ -33,11 +33,11 @@ class TerminalPrompter final : public Prompter {
   std::string MissingPiece();
   // Standard error is shared with the progress line.
   std::mutex& OutputMutex() { return outputMutex_; }
-  // Names that may appear in questions besides each question's own piece:
-  // they are shown escaped, line breaks and all.
-  void AddShownNames(const std::vector<std::string>& names) {
-    shownNames_.insert(shownNames_.end(), names.begin(), names.end());
-  }
+  // Names that may appear in questions and the final message besides each
+  // question's own piece: they are shown escaped, line breaks and all.
+  void AddShownNames(const std::vector<std::string>& names);
+  // Those names and every piece a question was about.
+  std::vector<std::string> ShownNames();
   // The job a looping question is stopped through; nullptr before it exists.
   void SetRunState(std::atomic<int>* runState) { runState_ = runState; }
   // A progress line is on screen and must be ended before anything else is written.
