@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "cli/check_series.h"
+#include "cli/terminal_escape.h"
 #include "tools/check_report.h"
 #include "tools/validity_sort.h"
 
@@ -19,9 +21,18 @@ int RunCheckCommand(const CheckCommandOptions& options) {
   }
   const CheckReport report = MakeCheckReport(options.paths, reportOptions);
   for (const std::string& line : report.lines) {
-    std::printf("%s\n", line.c_str());
+    std::printf("%s\n", EscapeForTerminal(line).c_str());
   }
-  return report.exitStatus;
+  int status = report.exitStatus;
+  for (const SeriesSummary& series : SummariseSeries(report.files)) {
+    std::printf("%s\n", EscapeForTerminal(FormatSeriesLine(series)).c_str());
+    status = series.Complete() ? status : 1;
+  }
+  std::fflush(stdout);
+  for (const std::string& error : report.unreadable) {
+    std::fprintf(stderr, "%s\n", EscapeForTerminal(error).c_str());
+  }
+  return status;
 }
 
 }  // namespace kv

@@ -12,7 +12,9 @@ struct CheckCommandOptions {
   bool reverse = false;
 };
 
-// Prints one line per file on standard output; 0 when every verdict is "○", else 1.
+// Prints one line per file, then one per series, on standard output, and each
+// path it cannot read or list on standard error; 0 when every verdict is "○",
+// every series complete and every path readable, else 1.
 int RunCheckCommand(const CheckCommandOptions& options);
 
 }  // namespace kv

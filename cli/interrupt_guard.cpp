@@ -33,13 +33,17 @@ extern "C" void OnInterrupt(int signal) {
 
 }  // namespace
 
+bool InterruptRequested() {
+  return gInterrupted.load();
+}
+
 InterruptGuard::InterruptGuard(std::atomic<int>& runState) {
   gInterrupted.store(false);
   gRunState.store(&runState);
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
-  // A question waiting for its answer keeps waiting; the stop follows the answer.
+  // A question waiting for its answer sees the flag within its polling interval.
   action.sa_flags = SA_RESTART;
   ::sigaction(SIGINT, &action, &previousInt_);
   ::sigaction(SIGTERM, &action, &previousTerm_);

@@ -22,4 +22,8 @@ class InterruptGuard {
   struct sigaction previousTerm_ {};
 };
 
+// True once Ctrl+C or SIGTERM came while a guard was in place: a question
+// waiting for its answer gives up.
+bool InterruptRequested();
+
 }  // namespace kv

@@ -12,6 +12,7 @@
 #include "cli/cli_view.h"
 #include "cli/interrupt_guard.h"
 #include "cli/progress_line.h"
+#include "cli/terminal_escape.h"
 #include "cli/terminal_prompter.h"
 #include "core/ascii_text.h"
 #include "core/beside_executable.h"
@@ -42,25 +43,26 @@ std::optional<int> EndAfterAnalysis(Command command, const JobState& job,
                                     const MainWindowTexts& texts) {
   // Empty when the analysis stopped at a message of its own (a divide size below the smallest).
   const bool described = !texts.information.empty();
+  const std::string information = TerminalText(texts.information, {texts.source});
   if (command == Command::kInfo) {
     if (described) {
-      std::printf("%s\n", TerminalText(texts.information).c_str());
+      std::printf("%s\n", information.c_str());
     }
     if (!job.SourceUsable) {
       return kExitRefused;
     }
     std::printf("job: %s\ndestination: %s\n", job.IsDivide ? "divide" : "restore",
-                texts.destination.c_str());
+                EscapeForTerminal(texts.destination).c_str());
     return kExitDone;
   }
   if (!job.SourceUsable) {
     if (described) {
-      std::fprintf(stderr, "%s\n", TerminalText(texts.information).c_str());
+      std::fprintf(stderr, "%s\n", information.c_str());
     }
     return kExitRefused;
   }
   if ((command == Command::kDivide) != job.IsDivide) {
-    std::fprintf(stderr, "%s\n%s\n", TerminalText(texts.information).c_str(),
+    std::fprintf(stderr, "%s\n%s\n", information.c_str(),
                  command == Command::kDivide
                      ? "this file is the first piece of a series: use restore"
                      : "this file is not the first piece of a series: use divide");
@@ -118,20 +120,20 @@ bool SeriesGoesOnAfter(const std::string& missing, const JobState& job) {
 // is never a plain success.
 int ReportEnd(const JobState& job, TerminalPrompter& prompter) {
   const std::vector<std::string> forced = prompter.ForcedPieces();
-  const std::string message = TerminalText(job.JobMessage());
+  const std::string message = TerminalText(job.JobMessage(), prompter.ShownNames());
   // A success goes to standard output; a stop or an error to standard error.
   const JobOutcome outcome = job.Outcome();
   const std::string missing = prompter.MissingPiece();
   if (outcome == JobOutcome::kDone && !missing.empty() && SeriesGoesOnAfter(missing, job)) {
     std::fflush(stdout);
-    std::fprintf(stderr, "%s\nmissing: %s\n", message.c_str(), missing.c_str());
+    std::fprintf(stderr, "%s\nmissing: %s\n", message.c_str(), EscapeForTerminal(missing).c_str());
     return kExitCancelled;
   }
   if (outcome == JobOutcome::kDone) {
     std::printf("%s\n", message.c_str());
     std::fflush(stdout);
     for (const std::string& piece : forced) {
-      std::fprintf(stderr, "forced: %s\n", piece.c_str());
+      std::fprintf(stderr, "forced: %s\n", EscapeForTerminal(piece).c_str());
     }
     return forced.empty() ? kExitDone : kExitDoneWithError;
   }
@@ -141,7 +143,7 @@ int ReportEnd(const JobState& job, TerminalPrompter& prompter) {
   // medium and a full disk are told apart.
   if (outcome == JobOutcome::kFailed && job.OutcomeError() != 0) {
     const std::string path = job.OutcomePath();
-    std::fprintf(stderr, "%s%s%s\n", path.c_str(), path.empty() ? "" : ": ",
+    std::fprintf(stderr, "%s%s%s\n", EscapeForTerminal(path).c_str(), path.empty() ? "" : ": ",
                  std::strerror(job.OutcomeError()));
   }
   return outcome == JobOutcome::kDoneWithChecksumError ? kExitDoneWithError : kExitCancelled;
@@ -164,6 +166,7 @@ int RunJobCommand(Command command, const Options& o) {
     ApplyDivideOptions(o, settings);
   }
   JobState job;
+  prompter.SetRunState(&job.RunState);
   StubDataFile stubs;
   stubs.LoadStubDataFile(o.stubData.empty()
                              ? FindBesideExecutable(ExecutableFolder(), kStubDataFileName)
@@ -183,6 +186,7 @@ int RunJobCommand(Command command, const Options& o) {
     planner.SetSelfRestoreIntent(true);  // the first piece is proposed as ".exe"
   }
   planner.AnalyseSource();
+  prompter.AddShownNames({texts.source, texts.destination});
   if (const std::optional<int> status = EndAfterAnalysis(command, job, texts)) {
     return *status;
   }

@@ -7,6 +7,7 @@
 #include "cli/check_command.h"
 #include "cli/job_command.h"
 #include "cli/job_options.h"
+#include "cli/terminal_escape.h"
 
 int main(int argc, char** argv) {
   kv::Options o;
@@ -35,7 +36,7 @@ int main(int argc, char** argv) {
   try {
     return kv::RunJobCommand(jobs.Parsed(), o);
   } catch (const kv::UsageError& e) {
-    std::fprintf(stderr, "%s\n", e.text.c_str());
+    std::fprintf(stderr, "%s\n", kv::EscapeForTerminal(e.text).c_str());
     return kv::kExitRefused;
   }
 }

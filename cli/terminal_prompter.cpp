@@ -1,8 +1,15 @@
 #include "cli/terminal_prompter.h"
 
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 
+#include "cli/interrupt_guard.h"
+#include "cli/terminal_escape.h"
+#include "core/job_state.h"
 #include "divide/media_texts.h"
 
 namespace kv {
@@ -40,19 +47,39 @@ const char* KeyPrompt(const Message& m) {
   return EnterAnswer(m) == Answer::kCancel ? "(r/C) " : "(R/c) ";
 }
 
-}  // namespace
+// The same question answered the same way more often than this without a
+// terminal is a loop no further answer would leave.
+constexpr int kMostAutomaticRepeats = 3;
 
-std::string TerminalText(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      continue;
-    }
-    out += text[i];
+// The answer that gives a question up.
+Answer GivingUpAnswer(const Message& m) {
+  switch (m.buttons) {
+    case Buttons::kYesNo:
+      return Answer::kNo;
+    case Buttons::kRetryCancel:
+      return Answer::kCancel;
+    default:
+      return Answer::kOk;
   }
-  return out;
 }
+
+// Waits for a line on standard input, giving up at an interrupt; false when given up.
+bool WaitForInput() {
+  if (std::cin.rdbuf()->in_avail() > 0) {
+    return true;
+  }
+  for (;;) {
+    if (InterruptRequested()) {
+      return false;
+    }
+    pollfd input{.fd = STDIN_FILENO, .events = POLLIN, .revents = 0};
+    if (::poll(&input, 1, 100) != 0) {
+      return true;  // a line, the end of input or an error: getline tells which
+    }
+  }
+}
+
+}  // namespace
 
 void TerminalPrompter::EndProgressLine() {
   if (progressShown_) {
@@ -85,9 +112,22 @@ Answer TerminalPrompter::Automatic(const Message& m) const {
   }
 }
 
+bool TerminalPrompter::AnsweredTooOften(const Message& m) {
+  const int times = ++automaticAnswers_[{m.kind, m.text, m.subject}];
+  if (times <= kMostAutomaticRepeats) {
+    return false;
+  }
+  std::fprintf(stderr, "the same question was asked %d times: the job is stopped\n", times);
+  if (runState_ != nullptr) {
+    int running = kRunRunning;
+    runState_->compare_exchange_strong(running, kRunCancelRequested);
+  }
+  return true;
+}
+
 char TerminalPrompter::ReadKey() {
   std::string line;
-  if (!std::getline(std::cin, line)) {
+  if (!WaitForInput() || !std::getline(std::cin, line)) {
     return 0;
   }
   return line.empty() ? '\n' : line.front();
@@ -96,10 +136,12 @@ char TerminalPrompter::ReadKey() {
 Answer TerminalPrompter::Ask(const Message& m) {
   std::lock_guard lock(outputMutex_);
   EndProgressLine();
-  std::fprintf(stderr, "[%s]\n%s\n", m.caption.c_str(), TerminalText(m.text).c_str());
+  AddShownNames({m.subject});
+  std::fprintf(stderr, "[%s]\n%s\n", EscapeForTerminal(m.caption).c_str(),
+               TerminalText(m.text, shownNames_).c_str());
   Answer answer = Answer::kOk;
   if (!rules_.interactive || (rules_.yesToAll && m.buttons == Buttons::kYesNo)) {
-    answer = Automatic(m);
+    answer = AnsweredTooOften(m) ? GivingUpAnswer(m) : Automatic(m);
     if (m.buttons != Buttons::kOk) {
       std::fprintf(stderr, "-> %s\n", AnswerWord(answer));
     }
@@ -140,6 +182,20 @@ Answer TerminalPrompter::Ask(const Message& m) {
   }
   std::fflush(stderr);
   return answer;
+}
+
+void TerminalPrompter::AddShownNames(const std::vector<std::string>& names) {
+  for (const std::string& name : names) {
+    if (!name.empty() &&
+        std::find(shownNames_.begin(), shownNames_.end(), name) == shownNames_.end()) {
+      shownNames_.push_back(name);
+    }
+  }
+}
+
+std::vector<std::string> TerminalPrompter::ShownNames() {
+  std::lock_guard lock(outputMutex_);
+  return shownNames_;
 }
 
 std::string TerminalPrompter::MissingPiece() {

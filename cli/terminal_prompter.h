@@ -2,8 +2,11 @@
 // Asks the job's questions on the terminal, or answers them by the command
 // line's rules when there is none. Shares standard error with the progress line.
 
+#include <atomic>
+#include <map>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/prompter.h"
@@ -30,11 +33,19 @@ class TerminalPrompter final : public Prompter {
   std::string MissingPiece();
   // Standard error is shared with the progress line.
   std::mutex& OutputMutex() { return outputMutex_; }
+  // Names that may appear in questions and the final message besides each
+  // question's own piece: they are shown escaped, line breaks and all.
+  void AddShownNames(const std::vector<std::string>& names);
+  // Those names and every piece a question was about.
+  std::vector<std::string> ShownNames();
+  // The job a looping question is stopped through; nullptr before it exists.
+  void SetRunState(std::atomic<int>* runState) { runState_ = runState; }
   // A progress line is on screen and must be ended before anything else is written.
   void SetProgressShown(bool shown) { progressShown_ = shown; }
 
  private:
   Answer Automatic(const Message& message) const;
+  bool AnsweredTooOften(const Message& message);
   char ReadKey();
   void EndProgressLine();
 
@@ -43,9 +54,10 @@ class TerminalPrompter final : public Prompter {
   bool progressShown_ = false;
   std::vector<std::string> forced_;
   std::string missing_;
+  std::vector<std::string> shownNames_;
+  std::atomic<int>* runState_ = nullptr;
+  // How often each question (kind, text, piece) was answered without a terminal.
+  std::map<std::tuple<MessageKind, std::string, std::string>, int> automaticAnswers_;
 };
-
-// Writes a system text for a terminal: "\r\n" becomes "\n".
-std::string TerminalText(const std::string& text);
 
 }  // namespace kv

@@ -4,6 +4,11 @@
 #include <atomic>
 #include <filesystem>
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "core/job_state.h"
 #include "tools/validity_check.h"
 #include "tools/validity_listing.h"
@@ -28,13 +33,33 @@ struct Judged {
   }
 };
 
+// Why a named path cannot be checked; empty when it can be read (or listed).
+std::string UnreadableReason(const std::string& path, bool folder) {
+  if (folder) {
+    std::error_code ec;
+    const std::filesystem::directory_iterator listing(path, ec);
+    return ec ? ec.message() : std::string();
+  }
+  if (::access(path.c_str(), R_OK) != 0) {
+    return std::strerror(errno);
+  }
+  return {};
+}
+
 }  // namespace
 
-std::vector<std::string> ExpandCheckPaths(const std::vector<std::string>& paths) {
+std::vector<std::string> ExpandCheckPaths(const std::vector<std::string>& paths,
+                                          std::vector<std::string>* unreadable) {
   std::vector<std::string> files;
   for (const std::string& path : paths) {
     std::error_code ec;
-    if (!path.empty() && std::filesystem::is_directory(path, ec)) {
+    const bool folder = !path.empty() && std::filesystem::is_directory(path, ec);
+    if (unreadable != nullptr) {
+      if (const std::string reason = UnreadableReason(path, folder); !reason.empty()) {
+        unreadable->push_back(path + ": " + reason);
+      }
+    }
+    if (folder) {
       const std::string base = path.back() == '/' ? path : path + "/";
       for (const std::string& name : ListCandidateFiles(path)) {
         files.push_back(base + name);
@@ -62,7 +87,9 @@ CheckReport MakeCheckReport(const std::vector<std::string>& paths,
                             const CheckReportOptions& options) {
   const std::atomic<int> runState{kRunRunning};  // nothing cancels a shell check
   std::vector<Judged> judged;
-  for (std::string& file : ExpandCheckPaths(paths)) {
+  CheckReport report;
+  report.files = ExpandCheckPaths(paths, &report.unreadable);
+  for (std::string file : report.files) {
     const CheckVerdict verdict = CheckPieceFile(file, runState);
     judged.push_back(Judged{.name = std::move(file), .verdict = verdict});
   }
@@ -74,7 +101,7 @@ CheckReport MakeCheckReport(const std::vector<std::string>& paths,
   } else if (options.reverse) {
     std::reverse(judged.begin(), judged.end());
   }
-  CheckReport report;
+  report.exitStatus = report.unreadable.empty() ? 0 : 1;
   for (const Judged& j : judged) {
     report.lines.push_back(FormatCheckLine(j.verdict, j.name));
     if (j.verdict != CheckVerdict::kOk) {

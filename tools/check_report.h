@@ -21,11 +21,16 @@ struct CheckReportOptions {
 struct CheckReport {
   std::vector<std::string> lines;  // "mark remark name", no line end
   int exitStatus = 0;              // 0 when every verdict is "○", else 1
+  std::vector<std::string> files;  // the judged files, in listing order
+  // "PATH: reason" for each named path that cannot be read or listed.
+  std::vector<std::string> unreadable;
 };
 
 // A folder becomes its candidate files (folder + "/" + name) in listing
-// order; anything else stands for itself.
-std::vector<std::string> ExpandCheckPaths(const std::vector<std::string>& paths);
+// order; anything else stands for itself. A path that cannot be read or
+// listed adds "PATH: reason" to `unreadable` when given.
+std::vector<std::string> ExpandCheckPaths(const std::vector<std::string>& paths,
+                                          std::vector<std::string>* unreadable = nullptr);
 
 // "mark remark name"; the remark and its blank are left out when empty.
 std::string FormatCheckLine(CheckVerdict verdict, std::string_view name);

@@ -57,6 +57,13 @@ class Cli : public ::testing::Test {
     std::filesystem::create_directories(dir / ".config/Orvik Software");
     std::ofstream(StoreFile()) << text;
   }
+  // Pieces written here are followed by the next-medium question.
+  void StoreTemporaryFolderAsRemovable() {
+    WriteStore(
+        "[General]\nMajorVersion=3\nMinorVersion=12\n\n[Settings]\nFDAuto=0\n"
+        "RemovableDrive=" +
+        dir.Path().string() + "\n");
+  }
   Result Finish(int raw) {
     Result r;
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -369,6 +376,64 @@ TEST_F(Cli, StartsFromTheStoredSettingsWithoutWritingThem) {
   EXPECT_FALSE(std::filesystem::exists(dir / ".config/Orvik Software/Kolvanto.ini.lock"));
 }
 
+// On a removable destination whose next piece exists, the next-medium and
+// overwrite answers would alternate forever without a terminal.
+TEST_F(Cli, RepeatedQuestionWithoutATerminalEndsAsCancelled) {
+  StoreTemporaryFolderAsRemovable();
+  MakeSource("data.bin", 50000);
+  WriteFileBytes(dir / "data.d02", {1, 2, 3});
+  const Result r = Run("divide data.bin -t 3 -s 20000");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err,
+                       "the same question was asked 4 times: the job is stopped\n-> no\n"
+                       "分割を中止しました\n"))
+      << r.err;
+  EXPECT_EQ(ReadFileBytes(dir / "data.d02"), (std::vector<std::uint8_t>{1, 2, 3}));
+}
+
+// Names reach the terminal with their control characters, escape sequences
+// and direction overrides escaped: in questions, final messages and check rows.
+TEST_F(Cli, NamesAreShownEscaped) {
+  const struct {
+    const char* raw;
+    const char* shown;
+  } cases[] = {
+      {"a\nb", "a\\nb"},         {"e\x1b[31m", "e\\x1b[31m"},   {"t\x7f", "t\\x7f"},
+      {"c\xc2\x9b", "c\\u009b"}, {"r\xe2\x80\xae", "r\\u202e"},
+  };
+  int folder = 0;
+  for (const auto& c : cases) {
+    const std::string sub = "n" + std::to_string(++folder);
+    std::filesystem::create_directory(dir / sub);
+    MakeSource(sub + "/" + c.raw + ".bin", 30000);
+    const Result divided = Run("divide " + sub + "/*.bin -t 3 -s 20000");
+    const Result checked = Run("check " + sub);
+    const std::string shown = divided.err + divided.out + checked.out;
+    EXPECT_EQ(divided.status, 0) << c.shown;
+    EXPECT_TRUE(Contains(divided.err, std::string(c.shown) + ".d01\n")) << divided.err;
+    const std::string first = sub + "/" + c.shown + ".d01";
+    EXPECT_EQ(checked.out, "○ " + first + "\n○ " + sub + "/" + c.shown + ".d02\n" + first +
+                               ": 2 of 2 pieces, complete\n");
+    EXPECT_FALSE(Contains(shown, c.raw)) << c.shown;
+  }
+}
+
+// Ctrl+C typed while the next-medium question waits stops the job at once,
+// though the terminal stays open.
+TEST_F(Cli, InterruptEndsAWaitingQuestion) {
+  StoreTemporaryFolderAsRemovable();
+  MakeSource("data.bin", 50000);
+  const std::string command = "cd " + dir.Path().string() + " && (printf 'y\\n'; sleep 2; " +
+                              "printf '\\003'; sleep 5) | " + StoreEnvironment() +
+                              "timeout 4 script -qec '" KV_CLI_PATH
+                              " divide data.bin -t 3 -s 20000' /dev/null >" +
+                              dir / ".out";
+  const Result r = Finish(std::system(command.c_str()));
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_TRUE(Contains(r.out, "分割を中止しました")) << r.out;
+  EXPECT_FALSE(std::filesystem::exists(dir / "data.d02"));
+}
+
 TEST_F(Cli, ReportsAStoreOfANewerVersion) {
   WriteStore("[General]\nMajorVersion=3\nMinorVersion=13\n");
   MakeSource("data.bin", 5000000);
@@ -389,7 +454,9 @@ TEST_F(Cli, ChecksPiecesInAFolder) {
   }
   Result r = Run("check pieces");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "○ pieces/data.d01\n○ pieces/data.d02\n○ pieces/data.d03\n");
+  EXPECT_EQ(r.out,
+            "○ pieces/data.d01\n○ pieces/data.d02\n○ pieces/data.d03\n"
+            "pieces/data.d01: 3 of 3 pieces, complete\n");
 
   auto middle = ReadFileBytes(dir / "pieces/data.d02");
   middle[500] ^= 0x01;
@@ -399,10 +466,31 @@ TEST_F(Cli, ChecksPiecesInAFolder) {
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.out, "▲ CRCエラー pieces/data.d02\n")) << r.out;
   EXPECT_TRUE(Contains(r.out, "？ 未対応 pieces/note.d04\n")) << r.out;
-  r = Run("check pieces/data.d01 pieces/data.d03");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "○ pieces/data.d01\n○ pieces/data.d03\n");
   EXPECT_EQ(Run("check").status, 2);
+}
+
+// A series with a piece missing, and paths that cannot be read or listed,
+// end with status 1 and say so.
+TEST_F(Cli, CheckReportsIncompleteSeriesAndUnreadablePaths) {
+  MakeSource("data.bin", 50000);
+  ASSERT_EQ(Run("divide data.bin -t 3 -s 20000").status, 0);
+  const struct {
+    const char* paths;
+    const char* out;
+    const char* err;
+  } cases[] = {
+      {"data.d01 data.d03", "○ data.d01\n○ data.d03\ndata.d01: 2 of 3 pieces, incomplete\n", ""},
+      {"data.d01 data.d02 data.d03 gone", "data.d01: 3 of 3 pieces, complete\n",
+       "gone: No such file or directory\n"},
+      {"data.bin/inside", "× ファイルが開けません data.bin/inside\n",
+       "data.bin/inside: Not a directory\n"},
+  };
+  for (const auto& c : cases) {
+    const Result r = Run(std::string("check ") + c.paths);
+    EXPECT_EQ(r.status, 1) << c.paths;
+    EXPECT_TRUE(Contains(r.out, c.out)) << r.out;
+    EXPECT_EQ(r.err, c.err);
+  }
 }
 
 }  // namespace
