@@ -108,7 +108,7 @@ std::string TerminalText(std::string_view text, const std::vector<std::string>& 
       at += name;
     } else if (text.substr(at, 2) == "\r\n" || text[at] == '\n') {
       out += '\n';
-      at += text[at] == '\r' ? 2 : 1;
+      at += text[at] == '\r' ? 2u : 1u;
     } else {
       at += AppendEscapedUnit(out, text, at);
     }

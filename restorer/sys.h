@@ -8,7 +8,7 @@
 
 typedef long long i64;
 typedef intptr_t sys_fd;
-#define SYS_NO_FD ((sys_fd)-1)
+#define SYS_NO_FD (-1) /* as a sys_fd */
 
 enum { SYS_PATH_MAX = 4096 };
 

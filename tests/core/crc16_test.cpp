@@ -80,7 +80,7 @@ TEST_P(Crc16Path, EveryLengthAtOddAlignmentsFromAFreshOrRunningValue) {
   }
   constexpr std::size_t kCarried = 5;
   std::vector<std::uint8_t> buffer(data.size() + 16);
-  for (const std::size_t offset : {0, 1, 3, 7, 13}) {
+  for (const std::size_t offset : {0u, 1u, 3u, 7u, 13u}) {
     std::copy(data.begin(), data.end(), buffer.begin() + static_cast<std::ptrdiff_t>(offset));
     const std::uint8_t* at = buffer.data() + offset;
     for (std::size_t length = 0; length <= data.size(); length += length < 300 ? 1 : 7) {
@@ -97,7 +97,7 @@ TEST_P(Crc16Path, LargeBufferWholeOrInPortions) {
   const auto data = test::RandomBytes((3 << 20) + 5, 11);
   const std::uint16_t whole = BitwiseCrc(data);
   EXPECT_EQ(Fold(0, data.data(), data.size()), whole);
-  for (const std::size_t portion : {1024, 777, 255, 257, 4099, 1 << 20}) {
+  for (const std::size_t portion : {1024u, 777u, 255u, 257u, 4099u, 1u << 20}) {
     std::uint16_t crc = 0;
     for (std::size_t at = 0; at < data.size(); at += portion) {
       crc = Fold(crc, data.data() + at, std::min(portion, data.size() - at));
@@ -107,8 +107,8 @@ TEST_P(Crc16Path, LargeBufferWholeOrInPortions) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, Crc16Path, ::testing::ValuesIn(crc16::kAllPaths),
-                         [](const auto& info) {
-                           std::string name = crc16::PathName(info.param);
+                         [](const auto& param_info) {
+                           std::string name = crc16::PathName(param_info.param);
                            std::erase(name, '-');
                            return name;
                          });

@@ -72,7 +72,9 @@ TEST(HeaderFuzz, RandomBuffersGiveDefinedResults) {
     // Mostly small bytes and header characters, so parsers go deep.
     for (auto& b : data) {
       const unsigned r = rng() % 8;
-      b = static_cast<std::uint8_t>(r < 3 ? rng() % 8 : r < 5 ? "-QX3 A1\x01"[rng() % 8] : rng());
+      b = static_cast<std::uint8_t>(r < 3   ? rng() % 8
+                                    : r < 5 ? static_cast<std::uint8_t>("-QX3 A1\x01"[rng() % 8])
+                                            : rng());
     }
     if (round % 3 == 0 && data.size() >= 6) {
       std::copy_n("\x03-QX3-", 6, data.begin());

@@ -254,7 +254,9 @@ TEST_P(FaultInjection, RestoreEndsWithTheCauseAndNeverMoreThanItRead) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Types, FaultInjection, ::testing::Values(0, 3),
-                         [](const auto& info) { return "Type" + std::to_string(info.param); });
+                         [](const auto& param_info) {
+                           return "Type" + std::to_string(param_info.param);
+                         });
 
 }  // namespace
 }  // namespace kv::test

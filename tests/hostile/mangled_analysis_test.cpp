@@ -122,7 +122,8 @@ TEST(MangledFirstPiece, AnalysisEndsWithASummaryOrOneOfItsRefusals) {
     std::mt19937 random(seed);
     const std::string folder = dir / ("v" + std::to_string(v));
     std::filesystem::create_directories(folder);
-    const std::string extension = std::vector<std::string>{"d01", "exe", "001"}[v % 3];
+    const std::string extension =
+        std::vector<std::string>{"d01", "exe", "001"}[static_cast<std::size_t>(v % 3)];
     const std::string path = folder + "/x." + extension;
     Bytes bytes = MakeCandidate(folder, random, seed);
     // Now and then a program large enough to be divided.

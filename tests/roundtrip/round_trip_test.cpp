@@ -176,8 +176,8 @@ const Type0Case kType0Cases[] = {
 // clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Type0, Type0RoundTrip, ::testing::ValuesIn(kType0Cases),
-                         [](const ::testing::TestParamInfo<Type0Case>& info) {
-                           return std::string(info.param.name);
+                         [](const ::testing::TestParamInfo<Type0Case>& param_info) {
+                           return std::string(param_info.param.name);
                          });
 
 // Pieces made elsewhere, each with a junk header: the head cut drops exactly it.
@@ -335,7 +335,9 @@ INSTANTIATE_TEST_SUITE_P(
         TypedCase{"SelfType3TwoFullPieces", 3, 2, 6446, "4000", {4000, 4000}},
         TypedCase{"SelfType3ThreeFullPieces", 3, 2, 10430, "4000", {4000, 4000, 4000}},
         TypedCase{"SelfType3ThreePiecesAndAByte", 3, 2, 10431, "4000", {4000, 4000, 4000, 17}}),
-    [](const ::testing::TestParamInfo<TypedCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<TypedCase>& param_info) {
+      return std::string(param_info.param.name);
+    });
 
 // ---------------------------------------------------------------------------
 // Source names a header cannot carry as they are: the series records a safe
@@ -363,7 +365,8 @@ TEST_P(AwkwardNameRoundTrip, RestoresUnderTheRecordedName) {
   auto source = RandomBytes(3000, 13);
   if (c.innerType3At != 0) {
     const std::string inner = "\x03-QX3-";
-    std::copy(inner.begin(), inner.end(), source.begin() + c.innerType3At);
+    std::copy(inner.begin(), inner.end(),
+              source.begin() + static_cast<std::ptrdiff_t>(c.innerType3At));
   }
   WriteFileBytes(In(c.source), source);
 
@@ -393,8 +396,8 @@ INSTANTIATE_TEST_SUITE_P(
                       AwkwardNameCase{"Type3C1Control", 3, "x\xC2\x9B.txt", "x_.txt"},
                       AwkwardNameCase{"Type1AroundType3", 1, "in.bin", "in.bin", 400},
                       AwkwardNameCase{"Type2AroundType3", 2, "in.bin", "in.bin", 400}),
-    [](const ::testing::TestParamInfo<AwkwardNameCase>& info) {
-      return std::string(info.param.name);
+    [](const ::testing::TestParamInfo<AwkwardNameCase>& param_info) {
+      return std::string(param_info.param.name);
     });
 
 // A self-restoring series of a tiny source made to fit the free space: its
@@ -476,7 +479,9 @@ INSTANTIATE_TEST_SUITE_P(
                       NoNeedCase{"SelfType2ExactlyTheSize", 2, 1, 4000, "4000"},
                       NoNeedCase{"SelfType3Empty", 3, 2, 0, "4000"},
                       NoNeedCase{"SelfType3ExactlyTheSize", 3, 2, 4000, "4000"}),
-    [](const ::testing::TestParamInfo<NoNeedCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<NoNeedCase>& param_info) {
+      return std::string(param_info.param.name);
+    });
 
 }  // namespace
 }  // namespace kv::test
