@@ -46,6 +46,27 @@ bool FailWithIoError(Prompter& prompter, JobEnd& end, const BinaryFile& file) {
   return FailWithIoError(prompter, end, file.Error(), file.Path());
 }
 
+SourceWatch WatchSource(const BinaryFile& source) {
+  SourceWatch watch;
+  watch.watched = source.Facts(watch.atStart) && watch.atStart.regular;
+  return watch;
+}
+
+bool SourceUnchanged(Prompter& prompter, JobEnd& end, const BinaryFile& source,
+                     const SourceWatch& watch) {
+  if (!watch.watched) {
+    return true;
+  }
+  FileFacts now;
+  if (!source.Facts(now)) {
+    return FailWithIoError(prompter, end, errno, source.Path());
+  }
+  if (now.size != watch.atStart.size || now.modifiedNs != watch.atStart.modifiedNs) {
+    return FailWithIoError(prompter, end, 0, source.Path());
+  }
+  return true;
+}
+
 bool FailUnexpectedly(Prompter& prompter, JobEnd& end) {
   end = {JobOutcome::kFailed, 0};
   prompter.Ask(MakeMessage(texts::kUnexpectedError, Buttons::kOk, Icon::kStop));

@@ -11,6 +11,7 @@
 #include "core/text_fill.h"
 #include "platform/binary_file.h"
 #include "platform/step_copy.h"
+#include "platform/system_calls.h"
 
 namespace kv {
 
@@ -33,6 +34,19 @@ bool FailWithIoError(Prompter& prompter, JobEnd& end, int error, const std::stri
 bool FailWithIoError(Prompter& prompter, JobEnd& end, const BinaryFile& file);
 // Shows "予期せぬエラーが発生しました。" (OK, stop icon) and ends the job as failed. Always false.
 bool FailUnexpectedly(Prompter& prompter, JobEnd& end);
+
+// The source as the job found it when it opened it. A regular file that
+// another program writes to during the divide would leave a series of bytes
+// that never stood in the file together, so its end is checked against this.
+struct SourceWatch {
+  FileFacts atStart;
+  bool watched = false;  // a pipe has no size or time to compare
+};
+SourceWatch WatchSource(const BinaryFile& source);
+// At the end of a divide: when the watched source's size or modification
+// time changed, the input/output error box is shown and the job fails. False then.
+bool SourceUnchanged(Prompter& prompter, JobEnd& end, const BinaryFile& source,
+                     const SourceWatch& watch);
 
 // True when `piece` is the source itself; the refusal has then been shown
 // (caption "Kolvanto", warning icon, OK) and the job ends as refused.

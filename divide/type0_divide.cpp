@@ -76,6 +76,7 @@ class Type0Divide {
   std::string sourceName_;
   std::string dest_;
   std::unique_ptr<BinaryFile> source_;
+  SourceWatch sourceWatch_;
   std::unique_ptr<BinaryFile> piece_;
   JobEnd end_;
   std::int64_t sourceSize_ = 0;
@@ -121,6 +122,7 @@ bool Type0Divide::Steps() {
   if (!source_) {
     return FailWithIoError(prompter_, end_, errno, sourceName_);
   }
+  sourceWatch_ = WatchSource(*source_);
 
   job_.SetJobMessage(texts::kDividing);
   job_.ProgressHold.store(kProgressLive);
@@ -280,6 +282,9 @@ bool Type0Divide::ClosePiece() {
 }
 
 bool Type0Divide::Finish() {
+  if (!SourceUnchanged(prompter_, end_, *source_, sourceWatch_)) {
+    return false;
+  }
   Progress();
   job_.ProgressPermille.store(1000);
   source_.reset();

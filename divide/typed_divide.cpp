@@ -79,6 +79,7 @@ class TypedDivide {
   std::uint8_t checkByte_ = 0;
   Crc16 crc_;
   std::unique_ptr<BinaryFile> source_;
+  SourceWatch sourceWatch_;
   std::unique_ptr<BinaryFile> piece_;
   JobEnd end_;
   // The bytes of several steps, read at once and written at once. Declared
@@ -212,6 +213,7 @@ bool TypedDivide::StartFirstPiece() {
   if (!source_) {
     return FailWithIoError(prompter_, end_, errno, sourceName_);
   }
+  sourceWatch_ = WatchSource(*source_);
   crc_.Reset();
   return true;
 }
@@ -237,6 +239,9 @@ bool TypedDivide::ClosePiece() {
 }
 
 bool TypedDivide::Finish() {
+  if (!SourceUnchanged(prompter_, end_, *source_, sourceWatch_)) {
+    return false;
+  }
   if (!WriteTrailer()) {
     return IoFailure(*piece_);
   }

@@ -165,6 +165,14 @@ std::int64_t BinaryFile::Position() const {
                               : filePos_ + static_cast<std::int64_t>(end_);
 }
 
+bool BinaryFile::Facts(FileFacts& facts) const {
+  if (fd_ < 0) {
+    errno = EBADF;
+    return false;
+  }
+  return ActiveSystemCalls().Stat(fd_, facts) == 0;
+}
+
 std::int64_t BinaryFile::Size() const {
   if (fd_ < 0) {
     return -1;

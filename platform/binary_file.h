@@ -13,6 +13,7 @@
 
 #include "core/byte_sink.h"
 #include "core/byte_source.h"
+#include "platform/system_calls.h"
 
 namespace kv {
 
@@ -46,6 +47,8 @@ class BinaryFile final : public ByteSource, public ByteSink {
   bool Seek(std::int64_t position) override;
   std::int64_t Position() const override;
   std::int64_t Size() const override;
+  // What fstat says of the file now; false (errno kept) when it cannot tell.
+  bool Facts(FileFacts& facts) const;
 
   // Writes every byte or reports false (disk full, I/O error).
   bool Write(std::span<const std::byte> data) override;

@@ -12,6 +12,7 @@ namespace kv {
 // What fstat tells the file layer.
 struct FileFacts {
   std::int64_t size = 0;
+  std::int64_t modifiedNs = 0;  // modification time, nanoseconds since the epoch
   bool regular = false;
 };
 

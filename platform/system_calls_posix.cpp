@@ -44,6 +44,7 @@ int SystemCalls::Stat(int fd, FileFacts& facts) {
     return -1;
   }
   facts.size = static_cast<std::int64_t>(st.st_size);
+  facts.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   facts.regular = S_ISREG(st.st_mode);
   return 0;
 }

@@ -95,6 +95,15 @@ std::int64_t FaultySystemCalls::Write(int fd, const void* data, std::size_t coun
   return put;
 }
 
+int FaultySystemCalls::Stat(int fd, FileFacts& facts) {
+  std::lock_guard lock(mutex_);
+  const int result = SystemCalls::Stat(fd, facts);
+  if (result == 0 && faults_.grows && Targeted(fd) && statCalls_++ > 0) {
+    ++facts.size;
+  }
+  return result;
+}
+
 int FaultySystemCalls::Fsync(int fd) {
   std::lock_guard lock(mutex_);
   if (Interrupt(fd)) {

@@ -23,6 +23,7 @@ struct Faults {
   bool fsyncFails = false;          // fsync fails with EIO
   bool closeFails = false;          // close releases the file but reports EIO
   bool interruptEveryCall = false;  // on every file: each call is first interrupted
+  bool grows = false;               // after its first fstat the file reads one byte longer
 };
 
 class FaultySystemCalls final : public SystemCalls {
@@ -32,6 +33,7 @@ class FaultySystemCalls final : public SystemCalls {
   int Open(const char* path, bool forWriting, bool nonBlocking) override;
   std::int64_t Read(int fd, void* out, std::size_t count) override;
   std::int64_t Write(int fd, const void* data, std::size_t count) override;
+  int Stat(int fd, FileFacts& facts) override;
   int Fsync(int fd) override;
   int Close(int fd) override;
 
@@ -51,6 +53,7 @@ class FaultySystemCalls final : public SystemCalls {
   std::int64_t written_ = 0;
   std::map<int, bool> passNext_;
   int interrupted_ = 0;
+  int statCalls_ = 0;
 };
 
 }  // namespace kv::test
