@@ -71,6 +71,15 @@ std::optional<int> EndAfterAnalysis(Command command, const JobState& job,
   return std::nullopt;
 }
 
+// Waits for the next 50 ms tick of the job timer, or less when the worker
+// ends first: the end of a small job is seen within a millisecond.
+void WaitForTick(const JobState& job) {
+  const auto tick = std::chrono::steady_clock::now() + std::chrono::milliseconds(50);
+  do {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  } while (job.RunState.load() != kRunIdle && std::chrono::steady_clock::now() < tick);
+}
+
 // Runs the job timer until the worker has ended, with the progress line when asked.
 void FollowJob(JobPlanner& planner, const JobState& job, TerminalPrompter& prompter,
                bool showProgress) {
@@ -88,7 +97,7 @@ void FollowJob(JobPlanner& planner, const JobState& job, TerminalPrompter& promp
   };
   bool running = true;
   while (running) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    WaitForTick(job);
     running = planner.OnJobTimer();
     if (showProgress && running) {
       std::lock_guard lock(prompter.OutputMutex());
