@@ -31,6 +31,10 @@ sys_fd sys_open_read(const char* path);
 sys_fd sys_create_new(const char* path);
 /* Bytes read (0 at the end), -1 on an error. */
 int sys_read(sys_fd fd, void* buf, int size);
+/* A line read byte by byte from `in` (a pipe or file), without its line end
+ * and cut to `cap` - 1 bytes; -1 at the end of the input. Shared by both
+ * systems' sys_read_line. */
+int read_byte_line(sys_fd in, char* buf, int cap);
 /* 0 when every byte was written. */
 int sys_write(sys_fd fd, const void* buf, int size);
 int sys_seek(sys_fd fd, i64 position);

@@ -128,23 +128,5 @@ int sys_out_is_console(void) {
 }
 
 int sys_read_line(char* buf, int cap) {
-  int n = 0;
-  char c;
-  for (;;) {
-    const int got = sys_read(STDIN_FILENO, &c, 1);
-    if (got <= 0) {
-      if (n == 0) {
-        return -1;
-      }
-      break;
-    }
-    if (c == '\n') {
-      break;
-    }
-    if (c != '\r' && n < cap - 1) {
-      buf[n++] = c;
-    }
-  }
-  buf[n] = 0;
-  return n;
+  return read_byte_line(STDIN_FILENO, buf, cap);
 }

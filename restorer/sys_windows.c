@@ -205,26 +205,8 @@ static int read_console_line(HANDLE in, char* buf, int cap) {
 int sys_read_line(char* buf, int cap) {
   HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
   DWORD mode;
-  int n = 0;
-  char c;
   if (GetConsoleMode(in, &mode)) {
     return read_console_line(in, buf, cap);
   }
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(in, &c, 1, &got, NULL) || got == 0) {
-      if (n == 0) {
-        return -1;
-      }
-      break;
-    }
-    if (c == '\n') {
-      break;
-    }
-    if (c != '\r' && n < cap - 1) {
-      buf[n++] = c;
-    }
-  }
-  buf[n] = 0;
-  return n;
+  return read_byte_line((sys_fd)in, buf, cap);
 }

@@ -4,6 +4,27 @@
 
 #include "sys.h"
 
+int read_byte_line(sys_fd in, char* buf, int cap) {
+  int n = 0;
+  char c;
+  for (;;) {
+    if (sys_read(in, &c, 1) <= 0) {
+      if (n == 0) {
+        return -1;
+      }
+      break;
+    }
+    if (c == '\n') {
+      break;
+    }
+    if (c != '\r' && n < cap - 1) {
+      buf[n++] = c;
+    }
+  }
+  buf[n] = 0;
+  return n;
+}
+
 void text_add(char* dst, int cap, const char* src) {
   int n = (int)strlen(dst);
   while (*src != 0 && n < cap - 1) {
