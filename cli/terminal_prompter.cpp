@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
 
@@ -73,7 +74,11 @@ bool WaitForInput() {
       return false;
     }
     pollfd input{.fd = STDIN_FILENO, .events = POLLIN, .revents = 0};
-    if (::poll(&input, 1, 100) != 0) {
+    const int ready = ::poll(&input, 1, 100);
+    if (ready < 0 && errno == EINTR) {
+      continue;  // the interrupt itself: getline would block for a line that is not coming
+    }
+    if (ready != 0) {
       return true;  // a line, the end of input or an error: getline tells which
     }
   }

@@ -419,13 +419,14 @@ TEST_F(Cli, NamesAreShownEscaped) {
 }
 
 // Ctrl+C typed while the next-medium question waits stops the job at once,
-// though the terminal stays open.
+// though the terminal stays open. The shell execs the program, so that a
+// shell which dies of the signal itself cannot decide the status.
 TEST_F(Cli, InterruptEndsAWaitingQuestion) {
   StoreTemporaryFolderAsRemovable();
   MakeSource("data.bin", 50000);
   const std::string command = "cd " + dir.Path().string() + " && (printf 'y\\n'; sleep 2; " +
                               "printf '\\003'; sleep 5) | " + StoreEnvironment() +
-                              "timeout 4 script -qec '" KV_CLI_PATH
+                              "timeout 4 script -qec 'exec " KV_CLI_PATH
                               " divide data.bin -t 3 -s 20000' /dev/null >" +
                               dir / ".out";
   const Result r = Finish(std::system(command.c_str()));
