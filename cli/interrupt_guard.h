@@ -1,7 +1,8 @@
 #pragma once
-// Ctrl+C (SIGINT) and SIGTERM while kolvanto-cli follows a job: the first
-// asks the running job to stop, as the close button does; a second one ends
-// the program at once, the way the signal normally does.
+// Ctrl+C (SIGINT) and SIGTERM while kolvanto-cli starts or follows a job: the
+// first answers a waiting question No and asks the running job to stop, as the
+// close button does; a second one ends the program at once, the way the
+// signal normally does.
 
 #include <atomic>
 #include <csignal>

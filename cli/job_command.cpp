@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
-#include <thread>
 
 #include "cli/cli_settings.h"
 #include "cli/cli_view.h"
@@ -71,15 +70,6 @@ std::optional<int> EndAfterAnalysis(Command command, const JobState& job,
   return std::nullopt;
 }
 
-// Waits for the next 50 ms tick of the job timer, or less when the worker
-// ends first: the end of a small job is seen within a millisecond.
-void WaitForTick(const JobState& job) {
-  const auto tick = std::chrono::steady_clock::now() + std::chrono::milliseconds(50);
-  do {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  } while (job.RunState.load() != kRunIdle && std::chrono::steady_clock::now() < tick);
-}
-
 // Runs the job timer until the worker has ended, with the progress line when asked.
 void FollowJob(JobPlanner& planner, const JobState& job, TerminalPrompter& prompter,
                bool showProgress) {
@@ -97,7 +87,8 @@ void FollowJob(JobPlanner& planner, const JobState& job, TerminalPrompter& promp
   };
   bool running = true;
   while (running) {
-    WaitForTick(job);
+    // The next 50 ms tick of the job timer, or the worker's end, whichever comes first.
+    job.WaitForRunEnd(std::chrono::milliseconds(50));
     running = planner.OnJobTimer();
     if (showProgress && running) {
       std::lock_guard lock(prompter.OutputMutex());
@@ -199,6 +190,8 @@ int RunJobCommand(Command command, const Options& o) {
   if (const std::optional<int> status = EndAfterAnalysis(command, job, texts)) {
     return *status;
   }
+  // From here a Ctrl+C answers the questions No and stops the job instead of the program.
+  const InterruptGuard interrupts(job.RunState);
   if (o.selfRestoreKind) {
     planner.CreateSelfRestoringKind(*o.selfRestoreKind);
   } else {
@@ -210,8 +203,11 @@ int RunJobCommand(Command command, const Options& o) {
   if (!planner.JobActive()) {
     return job.Outcome() == JobOutcome::kCancelled ? kExitCancelled : kExitRefused;
   }
-  // From here a Ctrl+C stops the job instead of the program.
-  const InterruptGuard interrupts(job.RunState);
+  // An interrupt that came while the worker was being started stops it now.
+  if (InterruptRequested()) {
+    int running = kRunRunning;
+    job.RunState.compare_exchange_strong(running, kRunCancelRequested);
+  }
   FollowJob(planner, job, prompter, terminalErr || o.progress);
   return ReportEnd(job, prompter);
 }

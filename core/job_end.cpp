@@ -29,7 +29,7 @@ void RunToEnd(JobState& job, JobKind kind, const std::function<JobEnd()>& body) 
   }
   job.SetJobMessage(FinalMessage(kind, end.outcome));
   job.SetOutcome(end.outcome, end.error, end.path);
-  job.RunState.store(kRunIdle);
+  job.EndRun();
 }
 
 }  // namespace kv

@@ -13,8 +13,7 @@ std::string KiBytesText(std::int64_t bytes) {
 }
 
 void ReportBytes(JobState& job, std::int64_t bytes) {
-  job.BytesDone.store(bytes);
-  job.SetStatusText(KiBytesText(bytes));
+  job.PublishBytes(bytes);
 }
 
 int TypedPermille(std::int64_t done, std::int64_t total) {

@@ -6,9 +6,13 @@
 // its NamesChanged flag is raised.
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
+
+#include "core/job_progress.h"
 
 namespace kv {
 
@@ -76,9 +80,23 @@ class JobState {
   std::atomic<bool> DestChanged{false};        // NamesChanged: destination
   std::atomic<bool> SourceNameChanged{false};  // NamesChanged: source
 
-  // Texts shared with the worker.
-  std::string StatusText() const { return Get(statusText_); }
-  void SetStatusText(std::string text) { Set(statusText_, std::move(text)); }
+  // Texts shared with the worker. The status text of a worker that reports
+  // its bytes is made here, when it is read, so a step costs two stores.
+  std::string StatusText() const {
+    return statusFromBytes_.load() ? KiBytesText(BytesDone.load()) : Get(statusText_);
+  }
+  void SetStatusText(std::string text) {
+    std::lock_guard lock(textMutex_);
+    statusText_ = std::move(text);
+    statusFromBytes_.store(false);
+  }
+  // The bytes moved so far; the status text reads "%skBytes" from now on.
+  void PublishBytes(std::int64_t bytes) {
+    BytesDone.store(bytes, std::memory_order_release);
+    if (!statusFromBytes_.load(std::memory_order_relaxed)) {
+      statusFromBytes_.store(true);
+    }
+  }
   std::string JobMessage() const { return Get(jobMessage_); }
   // Sets the message and then raises its flag.
   void SetJobMessage(std::string text) {
@@ -122,6 +140,20 @@ class JobState {
     outcomePath_ = std::move(path);
   }
 
+  // Ends the run (RunState = 0) and wakes whoever waits for it.
+  void EndRun() {
+    {
+      std::lock_guard lock(endMutex_);
+      RunState.store(kRunIdle);
+    }
+    runEnded_.notify_all();
+  }
+  // Waits until the run has ended or `timeout` has passed; true when it has ended.
+  bool WaitForRunEnd(std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(endMutex_);
+    return runEnded_.wait_for(lock, timeout, [this] { return RunState.load() == kRunIdle; });
+  }
+
   // Resets the progress channel as Execute does before every start.
   void ResetProgress() {
     ProgressPermille.store(0);
@@ -145,6 +177,9 @@ class JobState {
   }
 
   mutable std::mutex textMutex_;
+  mutable std::mutex endMutex_;
+  mutable std::condition_variable runEnded_;
+  std::atomic<bool> statusFromBytes_{false};
   std::string statusText_;
   std::string jobMessage_;
   std::string jobSource_;

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <thread>
+
+#include "core/job_progress.h"
 
 namespace kv {
 namespace {
@@ -53,6 +57,43 @@ TEST(JobEnd, NoExceptionLeavesAWorker) {
   RunToEnd(job, JobKind::kDivide, []() -> JobEnd { throw std::runtime_error("lost"); });
   EXPECT_EQ(job.Outcome(), JobOutcome::kFailed);
   EXPECT_EQ(job.JobMessage(), "分割を中止しました");
+}
+
+// A waiter wakes at the worker's end, not at its timeout, and a timeout
+// without an end says the run goes on.
+TEST(JobEnd, WaitingForTheEndWakesAtTheEnd) {
+  using std::chrono::milliseconds;
+  JobState job;
+  job.RunState.store(kRunRunning);
+  EXPECT_FALSE(job.WaitForRunEnd(milliseconds(20)));
+  const auto start = std::chrono::steady_clock::now();
+  std::thread worker([&] {
+    std::this_thread::sleep_for(milliseconds(30));
+    RunToEnd(job, JobKind::kDivide, [] { return JobEnd{JobOutcome::kDone}; });
+  });
+  EXPECT_TRUE(job.WaitForRunEnd(milliseconds(60000)));
+  worker.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(20000));
+  EXPECT_EQ(job.JobMessage(), "分割が終了しました");
+  EXPECT_TRUE(job.WaitForRunEnd(milliseconds(0)));
+}
+
+// The status text follows the bytes reported, and an explicit text or a
+// reset takes over again.
+TEST(JobEnd, StatusTextIsMadeFromTheReportedBytes) {
+  JobState job;
+  EXPECT_EQ(job.StatusText(), "");
+  ReportBytes(job, 1023);
+  EXPECT_EQ(job.StatusText(), "0kBytes");
+  ReportBytes(job, 1536LL * 1024 * 1024 + 5);
+  EXPECT_EQ(job.StatusText(), "1,572,864kBytes");
+  EXPECT_EQ(job.BytesDone.load(), 1536LL * 1024 * 1024 + 5);
+  job.SetStatusText("1,024Bytes");
+  EXPECT_EQ(job.StatusText(), "1,024Bytes");
+  ReportBytes(job, 4096);
+  job.ResetProgress();
+  EXPECT_EQ(job.StatusText(), "");
+  EXPECT_EQ(job.BytesDone.load(), 0);
 }
 
 }  // namespace
