@@ -79,12 +79,61 @@ bool IsType2NameAcceptable(std::string_view name) {
   return true;
 }
 
+// The required-version record: kNeedsNewerVersion (the version kept in `h`)
+// when this program is older than the one the series asks for.
+HeaderStatus ReadRequiredVersionRecord(ByteSource& src, std::int32_t length, Type3FirstHeader& h) {
+  std::string data;
+  if (length < 2 || !ReadBytes(src, 2, data)) {
+    return HeaderStatus::kBroken;
+  }
+  const int major = static_cast<signed char>(data[0]);
+  const int minor = static_cast<signed char>(data[1]);
+  if (major > kProgramVersionMajor ||
+      (major == kProgramVersionMajor && minor > kProgramVersionMinor)) {
+    h.requiredMajor = major;
+    h.requiredMinor = minor;
+    return HeaderStatus::kNeedsNewerVersion;
+  }
+  return SkipBytes(src, length - 2) ? HeaderStatus::kOk : HeaderStatus::kBroken;
+}
+
+// One record of the first header, its tag and length already read.
+HeaderStatus ReadFirstHeaderRecord(ByteSource& src, int tag, std::int32_t length,
+                                   Type3FirstHeader& h, CodePageToUtf8 fromCodePage) {
+  std::string data;
+  switch (tag) {
+    case kInfoTagSourceName: {
+      if (static_cast<std::size_t>(length) > kMaxRecordedNameBytes ||
+          !ReadBytes(src, static_cast<std::size_t>(length), data)) {
+        return HeaderStatus::kBroken;
+      }
+      auto name = SanitizeRecordedName(data, fromCodePage);
+      if (!name) {
+        return HeaderStatus::kBroken;
+      }
+      h.storedName = std::move(*name);
+      return HeaderStatus::kOk;
+    }
+    case kInfoTagRequiredVersion:
+      return ReadRequiredVersionRecord(src, length, h);
+    case kInfoTagModifiedTime:
+      if (length < 6 || !ReadBytes(src, 6, data) || !SkipBytes(src, length - 6)) {
+        return HeaderStatus::kBroken;
+      }
+      h.year = static_cast<std::uint16_t>(static_cast<unsigned char>(data[0]) |
+                                          static_cast<unsigned char>(data[1]) << 8);
+      h.packedTime = Le32(data, 2);
+      return HeaderStatus::kOk;
+    default:
+      return SkipBytes(src, length) ? HeaderStatus::kOk : HeaderStatus::kBroken;
+  }
+}
+
 // Reads records up to the end tag for the first header. Returns the status;
 // fills the name, time and refused version into `h`.
 HeaderStatus ReadFirstHeaderRecords(ByteSource& src, Type3FirstHeader& h,
                                     CodePageToUtf8 fromCodePage) {
   bool haveName = false;
-  std::string data;
   for (;;) {
     const int tag = src.ReadByte();
     if (tag < 0) {
@@ -97,52 +146,11 @@ HeaderStatus ReadFirstHeaderRecords(ByteSource& src, Type3FirstHeader& h,
     if (length < 0) {
       return HeaderStatus::kBroken;
     }
-    switch (tag) {
-      case kInfoTagSourceName: {
-        if (static_cast<std::size_t>(length) > kMaxRecordedNameBytes ||
-            !ReadBytes(src, static_cast<std::size_t>(length), data)) {
-          return HeaderStatus::kBroken;
-        }
-        auto name = SanitizeRecordedName(data, fromCodePage);
-        if (!name) {
-          return HeaderStatus::kBroken;
-        }
-        h.storedName = std::move(*name);
-        haveName = true;
-        break;
-      }
-      case kInfoTagRequiredVersion: {
-        if (length < 2 || !ReadBytes(src, 2, data)) {
-          return HeaderStatus::kBroken;
-        }
-        const int major = static_cast<signed char>(data[0]);
-        const int minor = static_cast<signed char>(data[1]);
-        if (major > kProgramVersionMajor ||
-            (major == kProgramVersionMajor && minor > kProgramVersionMinor)) {
-          h.requiredMajor = major;
-          h.requiredMinor = minor;
-          return HeaderStatus::kNeedsNewerVersion;
-        }
-        if (!SkipBytes(src, length - 2)) {
-          return HeaderStatus::kBroken;
-        }
-        break;
-      }
-      case kInfoTagModifiedTime: {
-        if (length < 6 || !ReadBytes(src, 6, data) || !SkipBytes(src, length - 6)) {
-          return HeaderStatus::kBroken;
-        }
-        h.year = static_cast<std::uint16_t>(static_cast<unsigned char>(data[0]) |
-                                            static_cast<unsigned char>(data[1]) << 8);
-        h.packedTime = Le32(data, 2);
-        break;
-      }
-      default:
-        if (!SkipBytes(src, length)) {
-          return HeaderStatus::kBroken;
-        }
-        break;
+    const HeaderStatus status = ReadFirstHeaderRecord(src, tag, length, h, fromCodePage);
+    if (status != HeaderStatus::kOk) {
+      return status;
     }
+    haveName = haveName || tag == kInfoTagSourceName;
   }
 }
 
