@@ -48,7 +48,7 @@ bool FailWithIoError(Prompter& prompter, JobEnd& end, const BinaryFile& file) {
 
 SourceWatch WatchSource(const BinaryFile& source) {
   SourceWatch watch;
-  watch.watched = source.Facts(watch.atStart) && watch.atStart.regular;
+  watch.watched = source.Facts(watch.atStart);
   return watch;
 }
 

@@ -40,7 +40,7 @@ bool FailUnexpectedly(Prompter& prompter, JobEnd& end);
 // that never stood in the file together, so its end is checked against this.
 struct SourceWatch {
   FileFacts atStart;
-  bool watched = false;  // a pipe has no size or time to compare
+  bool watched = false;  // false when fstat could not tell
 };
 SourceWatch WatchSource(const BinaryFile& source);
 // At the end of a divide: when the watched source's size or modification

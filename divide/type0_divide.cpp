@@ -115,10 +115,9 @@ bool Type0Divide::Steps() {
   if (!piece_) {
     return false;
   }
-  // A source that cannot be opened is an input/output error before the first step.
-  // The analysis took only a regular file as the source; one read as a
-  // stream (a pipe) is divided as its bytes come.
-  source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead, BinaryFile::Accept::kAnyFile);
+  // A source that cannot be opened, or is no longer a regular file (a pipe
+  // put in its place after the analysis), is an input/output error before the first step.
+  source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead);
   if (!source_) {
     return FailWithIoError(prompter_, end_, errno, sourceName_);
   }

@@ -14,6 +14,7 @@ struct FileFacts {
   std::int64_t size = 0;
   std::int64_t modifiedNs = 0;  // modification time, nanoseconds since the epoch
   bool regular = false;
+  std::uint32_t typeBits = 0;  // the file-type bits of the mode (S_IFMT)
 };
 
 class SystemCalls {

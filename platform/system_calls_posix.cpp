@@ -46,6 +46,7 @@ int SystemCalls::Stat(int fd, FileFacts& facts) {
   facts.size = static_cast<std::int64_t>(st.st_size);
   facts.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   facts.regular = S_ISREG(st.st_mode);
+  facts.typeBits = static_cast<std::uint32_t>(st.st_mode & S_IFMT);
   return 0;
 }
 

@@ -59,6 +59,7 @@ std::int64_t FaultySystemCalls::Read(int fd, void* out, std::size_t count) {
   if (Interrupt(fd)) {
     return -1;
   }
+  readFrom_ = readFrom_ || Targeted(fd);
   if (!Targeted(fd) || faults_.readFailsAt < 0) {
     return SystemCalls::Read(fd, out, count);
   }
@@ -98,7 +99,7 @@ std::int64_t FaultySystemCalls::Write(int fd, const void* data, std::size_t coun
 int FaultySystemCalls::Stat(int fd, FileFacts& facts) {
   std::lock_guard lock(mutex_);
   const int result = SystemCalls::Stat(fd, facts);
-  if (result == 0 && faults_.grows && Targeted(fd) && statCalls_++ > 0) {
+  if (result == 0 && faults_.grows && Targeted(fd) && readFrom_) {
     ++facts.size;
   }
   return result;

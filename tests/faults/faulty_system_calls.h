@@ -23,7 +23,7 @@ struct Faults {
   bool fsyncFails = false;          // fsync fails with EIO
   bool closeFails = false;          // close releases the file but reports EIO
   bool interruptEveryCall = false;  // on every file: each call is first interrupted
-  bool grows = false;               // after its first fstat the file reads one byte longer
+  bool grows = false;               // once it has been read from, fstat says one byte longer
 };
 
 class FaultySystemCalls final : public SystemCalls {
@@ -53,7 +53,7 @@ class FaultySystemCalls final : public SystemCalls {
   std::int64_t written_ = 0;
   std::map<int, bool> passNext_;
   int interrupted_ = 0;
-  int statCalls_ = 0;
+  bool readFrom_ = false;
 };
 
 }  // namespace kv::test
