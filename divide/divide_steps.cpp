@@ -8,6 +8,7 @@
 #include "divide/media_texts.h"
 #include "platform/file_helpers.h"
 #include "platform/safe_create.h"
+#include "platform/volumes.h"
 
 namespace kv {
 
@@ -44,6 +45,23 @@ bool FailWithIoError(Prompter& prompter, JobEnd& end, int error, const std::stri
 
 bool FailWithIoError(Prompter& prompter, JobEnd& end, const BinaryFile& file) {
   return FailWithIoError(prompter, end, file.Error(), file.Path());
+}
+
+bool ClosePiece(Prompter& prompter, JobEnd& end, std::unique_ptr<BinaryFile>& piece,
+                bool onRemovable) {
+  const std::unique_ptr<BinaryFile> file = std::move(piece);
+  if ((onRemovable && !file->Sync()) || !file->Close()) {
+    return FailWithIoError(prompter, end, *file);
+  }
+  if (!onRemovable) {
+    return true;
+  }
+  const std::string folder = FolderOfFile(file->Path());
+  int rc = 0;
+  do {
+    rc = ActiveSystemCalls().FsyncFolder(folder.c_str());
+  } while (rc != 0 && errno == EINTR);
+  return rc == 0 || FailWithIoError(prompter, end, errno, folder);
 }
 
 SourceWatch WatchSource(const BinaryFile& source) {

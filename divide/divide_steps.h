@@ -53,6 +53,14 @@ bool SourceUnchanged(Prompter& prompter, JobEnd& end, const BinaryFile& source,
 bool RefuseWritingOverSource(Prompter& prompter, JobEnd& end, const std::string& piece,
                              const std::string& source);
 
+// Closes a finished piece. On a removable medium the piece is first put on
+// the medium, its bytes (fsync of the file) and its name (fsync of its
+// folder), so that the medium may be taken out at the next-medium question or
+// at the end. False when any of it fails: the input/output error has been
+// shown and `end` holds the errno and the file or folder it failed on.
+bool ClosePiece(Prompter& prompter, JobEnd& end, std::unique_ptr<BinaryFile>& piece,
+                bool onRemovable);
+
 // Creates a new piece (exclusively, never through a link). When it cannot be created the user is
 // told "ファイルを作成できません" (warning icon): with `offerRetry` as Retry/Cancel, trying again
 // on Retry; otherwise with OK, and the job fails with the cause. nullptr when the job must stop.

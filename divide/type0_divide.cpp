@@ -271,13 +271,7 @@ bool Type0Divide::NextPiece() {
 }
 
 bool Type0Divide::ClosePiece() {
-  // A piece on a removable medium is on it before the next medium is asked for.
-  const bool ok = (job_.PiecesOnFixedDrive || piece_->Sync()) && piece_->Close();
-  if (!ok) {
-    IoFailure(*piece_);
-  }
-  piece_.reset();
-  return ok;
+  return kv::ClosePiece(prompter_, end_, piece_, !job_.PiecesOnFixedDrive);
 }
 
 bool Type0Divide::Finish() {

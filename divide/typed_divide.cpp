@@ -228,13 +228,7 @@ bool TypedDivide::WriteTrailer() {
 }
 
 bool TypedDivide::ClosePiece() {
-  // A piece on a removable medium is on it before the next medium is asked for.
-  const bool ok = (job_.PiecesOnFixedDrive || piece_->Sync()) && piece_->Close();
-  if (!ok) {
-    IoFailure(*piece_);
-  }
-  piece_.reset();
-  return ok;
+  return kv::ClosePiece(prompter_, end_, piece_, !job_.PiecesOnFixedDrive);
 }
 
 bool TypedDivide::Finish() {

@@ -32,6 +32,9 @@ class SystemCalls {
   // Clears O_NONBLOCK after a non-blocking open.
   virtual int MakeBlocking(int fd);
   virtual int Fsync(int fd);
+  // Has the system put the entries of the folder `path` on its medium (the
+  // names of the files in it, not only their bytes).
+  virtual int FsyncFolder(const char* path);
   virtual int Close(int fd);
 };
 

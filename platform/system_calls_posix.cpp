@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 
 #include "platform/system_calls.h"
 
@@ -57,6 +58,18 @@ int SystemCalls::MakeBlocking(int fd) {
 
 int SystemCalls::Fsync(int fd) {
   return ::fsync(fd);
+}
+
+int SystemCalls::FsyncFolder(const char* path) {
+  const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    return -1;
+  }
+  const int rc = ::fsync(fd);
+  const int error = errno;  // the reason, not the close's
+  ::close(fd);
+  errno = error;
+  return rc;
 }
 
 int SystemCalls::Close(int fd) {
