@@ -166,6 +166,7 @@ bool Type0Divide::CheckMedia(bool firstPiece) {
   };
   const MediaCheckResult r = RunMediaCheck(volumes_, prompter_, dest_, rule);
   if (!r.passed) {
+    end_ = r.end;
     return false;
   }
   pieceSize_ = r.pieceSize;

@@ -170,6 +170,7 @@ bool TypedDivide::StartFirstPiece() {
   };
   const MediaCheckResult checked = RunMediaCheck(volumes_, prompter_, dest_, rule);
   if (!checked.passed) {
+    end_ = checked.end;
     return false;
   }
   divideSize_ = checked.pieceSize;
@@ -284,6 +285,7 @@ bool TypedDivide::NextPiece() {
   };
   const MediaCheckResult checked = RunMediaCheck(volumes_, prompter_, dest_, rule);
   if (!checked.passed) {
+    end_ = checked.end;
     return false;
   }
   divideSize_ = checked.pieceSize;

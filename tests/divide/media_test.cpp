@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "core/piece_names.h"
@@ -28,7 +29,7 @@ class MediaTest : public ::testing::Test {
 TEST_F(MediaTest, NotReadyOffersRetryUntilCancelled) {
   WriteFileBytes(dir / "a.bin", RandomBytes(3000, 1));
   FakeVolumes volumes;
-  volumes.SetNotReady();
+  volumes.SetNotReady(EIO);
   PrepareDivideJob(job, dir / "a.bin", dir / "a.001", 1000);
   prompter.script.Script({Answer::kRetry, Answer::kCancel});
   Type0DivideWorker(settings, job, prompter, volumes);
@@ -45,6 +46,10 @@ TEST_F(MediaTest, NotReadyOffersRetryUntilCancelled) {
   EXPECT_FALSE(std::filesystem::exists(dir / "a.001"));
   EXPECT_EQ(job.JobMessage(), "分割を中止しました");
   EXPECT_EQ(job.RunState.load(), 0);
+  // Giving up ends the job by the failed query, with its cause and folder.
+  EXPECT_EQ(job.Outcome(), JobOutcome::kFailed);
+  EXPECT_EQ(job.OutcomeError(), EIO);
+  EXPECT_EQ(job.OutcomePath(), dir.Path().string());
 }
 
 TEST_F(MediaTest, PieceLargerThanTheFreeSpaceShowsTheShortageRequest) {
