@@ -108,22 +108,23 @@ std::unique_ptr<BinaryFile> CreatePiece(Prompter& prompter, JobEnd& end, const s
     if (file) {
       return file;
     }
+    // Giving up on the creation ends the job by its failure, which keeps its cause.
+    end = {JobOutcome::kFailed, errno, piece};
     if (!offerRetry) {
-      end = {JobOutcome::kFailed, errno, piece};
       prompter.Ask(MakeMessage(texts::kCannotCreate, Buttons::kOk, Icon::kWarning));
       return nullptr;
     }
     if (prompter.Ask(MakeMessage(MessageKind::kRetryMedium, texts::kCannotCreate,
                                  Buttons::kRetryCancel, Icon::kWarning)) != Answer::kRetry) {
-      end = {JobOutcome::kCancelled};
       return nullptr;
     }
   }
 }
 
 std::unique_ptr<BinaryFile> CreateFollowingPiece(Prompter& prompter, JobEnd& end,
-                                                 const std::string& piece, bool offerRetry) {
-  if (!ClearNameForPiece(piece)) {
+                                                 const std::string& piece, bool offerRetry,
+                                                 bool onFixedDrive) {
+  if (onFixedDrive && !ClearNameForPiece(piece)) {
     end = {JobOutcome::kFailed, errno, piece};
     prompter.Ask(MakeMessage(texts::kCannotCreate, Buttons::kOk, Icon::kWarning));
     return nullptr;

@@ -63,13 +63,16 @@ bool ClosePiece(Prompter& prompter, JobEnd& end, std::unique_ptr<BinaryFile>& pi
 
 // Creates a new piece (exclusively, never through a link). When it cannot be created the user is
 // told "ファイルを作成できません" (warning icon): with `offerRetry` as Retry/Cancel, trying again
-// on Retry; otherwise with OK, and the job fails with the cause. nullptr when the job must stop.
+// on Retry; otherwise with OK. Either way the job that stops there fails with the cause.
+// nullptr when the job must stop.
 std::unique_ptr<BinaryFile> CreatePiece(Prompter& prompter, JobEnd& end, const std::string& piece,
                                         bool offerRetry);
-// Creates a piece after the first: what a divide writes over without asking
-// (a link, the link itself and never its target, or a file) is removed first.
-// A failed removal fails the job like a failed creation.
+// Creates a piece after the first. On a fixed drive what a divide writes
+// over without asking (a link, the link itself and never its target, or a
+// file) is removed first, and a failed removal fails the job like a failed
+// creation; on a removable medium the next-medium prompt has settled the name.
 std::unique_ptr<BinaryFile> CreateFollowingPiece(Prompter& prompter, JobEnd& end,
-                                                 const std::string& piece, bool offerRetry);
+                                                 const std::string& piece, bool offerRetry,
+                                                 bool onFixedDrive);
 
 }  // namespace kv

@@ -262,7 +262,7 @@ bool Type0Divide::NextPiece() {
   if (!CheckMedia(false)) {
     return false;
   }
-  piece_ = CreateFollowingPiece(prompter_, end_, dest_, false);
+  piece_ = CreateFollowingPiece(prompter_, end_, dest_, false, job_.PiecesOnFixedDrive);
   if (!piece_) {
     return false;
   }

@@ -303,7 +303,7 @@ bool TypedDivide::NextPiece() {
     return FailUnexpectedly(prompter_, end_);
   }
 
-  piece_ = CreateFollowingPiece(prompter_, end_, dest_, true);
+  piece_ = CreateFollowingPiece(prompter_, end_, dest_, true, job_.PiecesOnFixedDrive);
   if (!piece_) {
     return false;
   }
