@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "plan/real_workers.h"
+#include "tests/divide/divide_fixture.h"
 
 #include "plan_fixture.h"
 
@@ -75,36 +76,24 @@ TEST_F(ExecuteJobs, OverwriteYesDeletesTheDestination) {
 // open: Yes removes only the file asked of, so the other job's file survives
 // byte for byte and this job ends failed at its exclusive creation.
 TEST_F(ExecuteJobs, YesToOverwriteKeepsAFileSwappedInMeanwhile) {
-  class SwapAtOverwrite final : public Prompter {
-   public:
-    SwapAtOverwrite(ScriptedPrompter& script, TempDir& dir) : script_(script), dir_(dir) {}
-    Answer Ask(const Message& m) override {
-      if (m.kind == MessageKind::kOverwrite) {
-        WriteFileBytes(dir_ / "other.tmp", {7, 8, 9});
-        std::filesystem::rename(dir_ / "other.tmp", dir_ / "a.d01");
-      }
-      return script_.Ask(m);
+  HookPrompter swapping;
+  swapping.script.Script({Answer::kYes, Answer::kYes, Answer::kCancel});
+  swapping.onAsk = [&](const Message& m) {
+    if (m.kind == MessageKind::kOverwrite) {
+      WriteFileBytes(dir / "other.tmp", {7, 8, 9});
+      std::filesystem::rename(dir / "other.tmp", dir / "a.d01");
     }
-    Answer AskCapacityShortage(const CapacityShortage& r) override {
-      return script_.AskCapacityShortage(r);
-    }
-
-   private:
-    ScriptedPrompter& script_;
-    TempDir& dir_;
   };
-  SwapAtOverwrite swapping(prompter, dir);
   JobPlanner real(settings, job, stubs, swapping, volumes, view, RunRealWorker);
   real.Texts() = planner.Texts();
   WriteSized(dir / "a.d01", 7);
   volumes.SetFree(4294967295u);
-  prompter.Script({Answer::kYes, Answer::kYes, Answer::kCancel});
   real.Execute();
   while (real.OnJobTimer()) {
   }
 
   EXPECT_EQ(ReadFileBytes(dir / "a.d01"), (std::vector<std::uint8_t>{7, 8, 9}));
-  EXPECT_EQ(prompter.Messages().back().text, "ファイルを作成できません");
+  EXPECT_EQ(swapping.script.Messages().back().text, "ファイルを作成できません");
   EXPECT_EQ(job.Outcome(), JobOutcome::kFailed);
   EXPECT_EQ(job.OutcomeError(), EEXIST);
   EXPECT_EQ(job.JobMessage(), "分割を中止しました");
