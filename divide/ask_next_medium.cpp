@@ -1,7 +1,5 @@
 #include "divide/ask_next_medium.h"
 
-#include <cstdio>
-
 #include "core/job_texts.h"
 #include "divide/divide_steps.h"
 #include "divide/media_texts.h"
@@ -13,9 +11,8 @@ namespace {
 
 // A file or a link (dangling or not) of that name is asked about, whether
 // or not it can be read; a folder or a pipe is left for the creation to refuse.
-bool StandsInTheWay(const std::string& path) {
-  const NameKind kind = KindOfName(path);
-  return kind == NameKind::kRegular || kind == NameKind::kLink;
+bool StandsInTheWay(const NameIdentity& there) {
+  return there.kind == NameKind::kRegular || there.kind == NameKind::kLink;
 }
 
 }  // namespace
@@ -28,7 +25,8 @@ bool AskNextMedium(Prompter& prompter, const std::string& nextPiece, Answer over
     if (prompter.Ask(next) != Answer::kYes) {
       return false;
     }
-    if (!StandsInTheWay(nextPiece)) {
+    const NameIdentity there = IdentityOfName(nextPiece);
+    if (!StandsInTheWay(there)) {
       return true;
     }
     Message overwrite =
@@ -38,7 +36,7 @@ bool AskNextMedium(Prompter& prompter, const std::string& nextPiece, Answer over
     if (prompter.Ask(overwrite) != Answer::kYes) {
       continue;
     }
-    if (std::remove(nextPiece.c_str()) == 0) {
+    if (RemoveAskedFile(nextPiece, there)) {
       return true;
     }
     prompter.Ask(MakeMessage(texts::kCannotOverwrite, Buttons::kOk, Icon::kStop));

@@ -8,6 +8,7 @@
 #include "divide/media_texts.h"
 #include "platform/file_helpers.h"
 #include "platform/safe_create.h"
+#include "platform/volumes.h"
 
 namespace kv {
 
@@ -46,9 +47,26 @@ bool FailWithIoError(Prompter& prompter, JobEnd& end, const BinaryFile& file) {
   return FailWithIoError(prompter, end, file.Error(), file.Path());
 }
 
+bool ClosePiece(Prompter& prompter, JobEnd& end, std::unique_ptr<BinaryFile>& piece,
+                bool onRemovable) {
+  const std::unique_ptr<BinaryFile> file = std::move(piece);
+  if ((onRemovable && !file->Sync()) || !file->Close()) {
+    return FailWithIoError(prompter, end, *file);
+  }
+  if (!onRemovable) {
+    return true;
+  }
+  const std::string folder = FolderOfFile(file->Path());
+  int rc = 0;
+  do {
+    rc = ActiveSystemCalls().FsyncFolder(folder.c_str());
+  } while (rc != 0 && errno == EINTR);
+  return rc == 0 || FailWithIoError(prompter, end, errno, folder);
+}
+
 SourceWatch WatchSource(const BinaryFile& source) {
   SourceWatch watch;
-  watch.watched = source.Facts(watch.atStart) && watch.atStart.regular;
+  watch.watched = source.Facts(watch.atStart);
   return watch;
 }
 
@@ -90,22 +108,23 @@ std::unique_ptr<BinaryFile> CreatePiece(Prompter& prompter, JobEnd& end, const s
     if (file) {
       return file;
     }
+    // Giving up on the creation ends the job by its failure, which keeps its cause.
+    end = {JobOutcome::kFailed, errno, piece};
     if (!offerRetry) {
-      end = {JobOutcome::kFailed, errno, piece};
       prompter.Ask(MakeMessage(texts::kCannotCreate, Buttons::kOk, Icon::kWarning));
       return nullptr;
     }
     if (prompter.Ask(MakeMessage(MessageKind::kRetryMedium, texts::kCannotCreate,
                                  Buttons::kRetryCancel, Icon::kWarning)) != Answer::kRetry) {
-      end = {JobOutcome::kCancelled};
       return nullptr;
     }
   }
 }
 
 std::unique_ptr<BinaryFile> CreateFollowingPiece(Prompter& prompter, JobEnd& end,
-                                                 const std::string& piece, bool offerRetry) {
-  if (!ClearNameForPiece(piece)) {
+                                                 const std::string& piece, bool offerRetry,
+                                                 bool onFixedDrive) {
+  if (onFixedDrive && !ClearNameForPiece(piece)) {
     end = {JobOutcome::kFailed, errno, piece};
     prompter.Ask(MakeMessage(texts::kCannotCreate, Buttons::kOk, Icon::kWarning));
     return nullptr;

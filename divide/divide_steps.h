@@ -40,7 +40,7 @@ bool FailUnexpectedly(Prompter& prompter, JobEnd& end);
 // that never stood in the file together, so its end is checked against this.
 struct SourceWatch {
   FileFacts atStart;
-  bool watched = false;  // a pipe has no size or time to compare
+  bool watched = false;  // false when fstat could not tell
 };
 SourceWatch WatchSource(const BinaryFile& source);
 // At the end of a divide: when the watched source's size or modification
@@ -53,15 +53,26 @@ bool SourceUnchanged(Prompter& prompter, JobEnd& end, const BinaryFile& source,
 bool RefuseWritingOverSource(Prompter& prompter, JobEnd& end, const std::string& piece,
                              const std::string& source);
 
+// Closes a finished piece. On a removable medium the piece is first put on
+// the medium, its bytes (fsync of the file) and its name (fsync of its
+// folder), so that the medium may be taken out at the next-medium question or
+// at the end. False when any of it fails: the input/output error has been
+// shown and `end` holds the errno and the file or folder it failed on.
+bool ClosePiece(Prompter& prompter, JobEnd& end, std::unique_ptr<BinaryFile>& piece,
+                bool onRemovable);
+
 // Creates a new piece (exclusively, never through a link). When it cannot be created the user is
 // told "ファイルを作成できません" (warning icon): with `offerRetry` as Retry/Cancel, trying again
-// on Retry; otherwise with OK, and the job fails with the cause. nullptr when the job must stop.
+// on Retry; otherwise with OK. Either way the job that stops there fails with the cause.
+// nullptr when the job must stop.
 std::unique_ptr<BinaryFile> CreatePiece(Prompter& prompter, JobEnd& end, const std::string& piece,
                                         bool offerRetry);
-// Creates a piece after the first: what a divide writes over without asking
-// (a link, the link itself and never its target, or a file) is removed first.
-// A failed removal fails the job like a failed creation.
+// Creates a piece after the first. On a fixed drive what a divide writes
+// over without asking (a link, the link itself and never its target, or a
+// file) is removed first, and a failed removal fails the job like a failed
+// creation; on a removable medium the next-medium prompt has settled the name.
 std::unique_ptr<BinaryFile> CreateFollowingPiece(Prompter& prompter, JobEnd& end,
-                                                 const std::string& piece, bool offerRetry);
+                                                 const std::string& piece, bool offerRetry,
+                                                 bool onFixedDrive);
 
 }  // namespace kv

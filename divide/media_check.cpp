@@ -31,13 +31,18 @@ MediaCheckResult RunMediaCheck(Volumes& volumes, Prompter& prompter, const std::
                                const MediaCheckRule& rule) {
   MediaCheckResult result;
   for (;;) {
-    std::uint32_t freeSpace = 0;
-    if (!volumes.QueryFreeSpace(dest, freeSpace)) {
+    const FreeSpace asked = volumes.QueryFreeSpace(dest);
+    if (!asked.ready) {
       if (RetryOrCancel(prompter, texts::kDriveNotReady)) {
         continue;
       }
+      // The job ends by the failure the user gave up on, which keeps its cause.
+      if (asked.error != 0) {
+        result.end = {JobOutcome::kFailed, asked.error, asked.folder};
+      }
       return result;
     }
+    const std::uint32_t freeSpace = asked.bytes;
     std::int32_t pieceSize = rule.fixedSize;
     if (rule.fitFree) {
       if (freeSpace <= rule.tooSmallAtOrBelow) {

@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "core/job_end.h"
+
 namespace kv {
 
 class Prompter;
@@ -25,7 +27,10 @@ struct MediaCheckRule {
 };
 
 struct MediaCheckResult {
-  bool passed = false;          // false: the user cancelled
+  bool passed = false;  // false: the user cancelled
+  // When not passed: cancelled, or failed with the errno and the folder of a
+  // medium that was not ready when the user gave up.
+  JobEnd end;
   std::int32_t pieceSize = 0;   // the size in force for the piece
   std::uint32_t freeSpace = 0;  // the free space measured in the passing round
 };

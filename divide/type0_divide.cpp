@@ -115,10 +115,9 @@ bool Type0Divide::Steps() {
   if (!piece_) {
     return false;
   }
-  // A source that cannot be opened is an input/output error before the first step.
-  // The analysis took only a regular file as the source; one read as a
-  // stream (a pipe) is divided as its bytes come.
-  source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead, BinaryFile::Accept::kAnyFile);
+  // A source that cannot be opened, or is no longer a regular file (a pipe
+  // put in its place after the analysis), is an input/output error before the first step.
+  source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead);
   if (!source_) {
     return FailWithIoError(prompter_, end_, errno, sourceName_);
   }
@@ -167,6 +166,7 @@ bool Type0Divide::CheckMedia(bool firstPiece) {
   };
   const MediaCheckResult r = RunMediaCheck(volumes_, prompter_, dest_, rule);
   if (!r.passed) {
+    end_ = r.end;
     return false;
   }
   pieceSize_ = r.pieceSize;
@@ -262,7 +262,7 @@ bool Type0Divide::NextPiece() {
   if (!CheckMedia(false)) {
     return false;
   }
-  piece_ = CreateFollowingPiece(prompter_, end_, dest_, false);
+  piece_ = CreateFollowingPiece(prompter_, end_, dest_, false, job_.PiecesOnFixedDrive);
   if (!piece_) {
     return false;
   }
@@ -272,13 +272,7 @@ bool Type0Divide::NextPiece() {
 }
 
 bool Type0Divide::ClosePiece() {
-  // A piece on a removable medium is on it before the next medium is asked for.
-  const bool ok = (job_.PiecesOnFixedDrive || piece_->Sync()) && piece_->Close();
-  if (!ok) {
-    IoFailure(*piece_);
-  }
-  piece_.reset();
-  return ok;
+  return kv::ClosePiece(prompter_, end_, piece_, !job_.PiecesOnFixedDrive);
 }
 
 bool Type0Divide::Finish() {

@@ -170,6 +170,7 @@ bool TypedDivide::StartFirstPiece() {
   };
   const MediaCheckResult checked = RunMediaCheck(volumes_, prompter_, dest_, rule);
   if (!checked.passed) {
+    end_ = checked.end;
     return false;
   }
   divideSize_ = checked.pieceSize;
@@ -206,10 +207,9 @@ bool TypedDivide::StartFirstPiece() {
     MakeExecutable(dest_);
   }
   remaining_ = sourceSize_;
-  // A source that cannot be opened is an input/output error before the first step.
-  // The analysis took only a regular file as the source; one read as a
-  // stream (a pipe) is divided as its bytes come.
-  source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead, BinaryFile::Accept::kAnyFile);
+  // A source that cannot be opened, or is no longer a regular file (a pipe
+  // put in its place after the analysis), is an input/output error before the first step.
+  source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead);
   if (!source_) {
     return FailWithIoError(prompter_, end_, errno, sourceName_);
   }
@@ -229,13 +229,7 @@ bool TypedDivide::WriteTrailer() {
 }
 
 bool TypedDivide::ClosePiece() {
-  // A piece on a removable medium is on it before the next medium is asked for.
-  const bool ok = (job_.PiecesOnFixedDrive || piece_->Sync()) && piece_->Close();
-  if (!ok) {
-    IoFailure(*piece_);
-  }
-  piece_.reset();
-  return ok;
+  return kv::ClosePiece(prompter_, end_, piece_, !job_.PiecesOnFixedDrive);
 }
 
 bool TypedDivide::Finish() {
@@ -291,6 +285,7 @@ bool TypedDivide::NextPiece() {
   };
   const MediaCheckResult checked = RunMediaCheck(volumes_, prompter_, dest_, rule);
   if (!checked.passed) {
+    end_ = checked.end;
     return false;
   }
   divideSize_ = checked.pieceSize;
@@ -308,7 +303,7 @@ bool TypedDivide::NextPiece() {
     return FailUnexpectedly(prompter_, end_);
   }
 
-  piece_ = CreateFollowingPiece(prompter_, end_, dest_, true);
+  piece_ = CreateFollowingPiece(prompter_, end_, dest_, true, job_.PiecesOnFixedDrive);
   if (!piece_) {
     return false;
   }

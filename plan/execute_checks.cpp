@@ -2,8 +2,6 @@
 // the settling of an existing destination. Each ends Execute without a job
 // when it fails.
 
-#include <cstdio>
-
 #include "core/ascii_text.h"
 #include "core/job_state.h"
 #include "core/job_texts.h"
@@ -37,8 +35,8 @@ enum class ExistingDestination {
   kNotAFile,  // a pipe, socket or device: never opened (it could block) and never deleted
 };
 
-ExistingDestination FindExistingDestination(const std::string& name) {
-  switch (KindOfName(name)) {
+ExistingDestination FindExistingDestination(NameKind kind) {
+  switch (kind) {
     case NameKind::kRegular:
     case NameKind::kLink:
       return ExistingDestination::kFile;
@@ -121,7 +119,8 @@ bool JobPlanner::Confirmed(const JobNames& names, const std::string& kindName) {
 }
 
 bool JobPlanner::DestinationSettled(const std::string& dest) {
-  const ExistingDestination existing = FindExistingDestination(dest);
+  const NameIdentity there = IdentityOfName(dest);
+  const ExistingDestination existing = FindExistingDestination(there.kind);
   if (existing == ExistingDestination::kFile) {
     if (prompter_.Ask(MakeMessage(
             MessageKind::kOverwrite, FormatText(texts::kOverwriteQuestion, dest.c_str()),
@@ -132,7 +131,7 @@ bool JobPlanner::DestinationSettled(const std::string& dest) {
   }
   // Something that is not a file is refused at once: asking to overwrite it would be pointless.
   if (existing == ExistingDestination::kNotAFile ||
-      (existing == ExistingDestination::kFile && std::remove(dest.c_str()) != 0)) {
+      (existing == ExistingDestination::kFile && !RemoveAskedFile(dest, there))) {
     prompter_.Ask(MakeMessage(texts::kCannotOverwrite, Buttons::kOk, Icon::kNone,
                               pt::kOverwriteRefusedCaption));
     EndWithoutJob(JobOutcome::kRefused);

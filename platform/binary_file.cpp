@@ -1,5 +1,7 @@
 #include "platform/binary_file.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -10,18 +12,24 @@ namespace kv {
 
 namespace {
 
-// True when the opened descriptor is of a kind the caller accepts; the
-// non-blocking open of a regular file is then made blocking again.
-bool KeepOpened(SystemCalls& sys, int fd, BinaryFile::Accept accept) {
-  if (accept == BinaryFile::Accept::kAnyFile) {
-    return true;
+// The errno that names what stands there instead of a regular file, so that
+// "PATH: reason" tells the user what is wrong with the name.
+int NotRegularError(std::uint32_t typeBits) {
+  if (S_ISDIR(typeBits)) {
+    return EISDIR;
   }
+  return S_ISFIFO(typeBits) || S_ISSOCK(typeBits) ? ESPIPE : ENOTSUP;
+}
+
+// True when the opened descriptor is a regular file; its non-blocking open
+// is then made blocking again.
+bool KeepOpened(SystemCalls& sys, int fd) {
   FileFacts facts;
   if (sys.Stat(fd, facts) != 0) {
     return false;
   }
   if (!facts.regular) {
-    errno = EINVAL;
+    errno = NotRegularError(facts.typeBits);
     return false;
   }
   return sys.MakeBlocking(fd) == 0;
@@ -59,18 +67,19 @@ bool WriteFull(int fd, const std::byte* data, std::size_t n) {
 
 }  // namespace
 
-// A regular file only is opened without waiting: a pipe without its other
-// end would block the open, and a device is no piece.
-std::unique_ptr<BinaryFile> BinaryFile::Open(const std::string& path, Mode mode, Accept accept) {
+// A regular file only is opened, and never with a wait: a pipe without its
+// other end would block the open (and a job could not be cancelled), and a
+// device is no piece.
+std::unique_ptr<BinaryFile> BinaryFile::Open(const std::string& path, Mode mode) {
   SystemCalls& sys = ActiveSystemCalls();
   int fd = -1;
   do {
-    fd = sys.Open(path.c_str(), mode == Mode::kCreateWrite, accept == Accept::kRegularFile);
+    fd = sys.Open(path.c_str(), mode == Mode::kCreateWrite, true);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) {
     return nullptr;
   }
-  if (!KeepOpened(sys, fd, accept)) {
+  if (!KeepOpened(sys, fd)) {
     const int error = errno;  // the reason, not the close's
     sys.Close(fd);
     errno = error;

@@ -27,13 +27,10 @@ class BinaryFile final : public ByteSource, public ByteSink {
   // Reads and writes of at least this many bytes bypass the buffer.
   static constexpr std::size_t kDirectSize = 64 * 1024;
 
-  enum class Accept {
-    kRegularFile,  // anything else (a pipe, a device, a folder) does not open
-    kAnyFile,      // a pipe too, read as it comes (the open may wait for the writer)
-  };
-  // Opens the file; nullptr when it cannot be opened or created, or is not of an accepted kind.
-  static std::unique_ptr<BinaryFile> Open(const std::string& path, Mode mode,
-                                          Accept accept = Accept::kRegularFile);
+  // Opens the file without waiting; nullptr (errno set) when it cannot be
+  // opened or created, or is not a regular file: a folder gives EISDIR, a
+  // pipe or socket ESPIPE, a device ENOTSUP.
+  static std::unique_ptr<BinaryFile> Open(const std::string& path, Mode mode);
   ~BinaryFile() override;
   BinaryFile(const BinaryFile&) = delete;
   BinaryFile& operator=(const BinaryFile&) = delete;

@@ -7,18 +7,41 @@
 
 namespace kv {
 
-NameKind KindOfName(const std::string& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) {
-    return NameKind::kNone;
-  }
-  if (S_ISLNK(st.st_mode)) {
+namespace {
+
+NameKind KindOfMode(mode_t mode) {
+  if (S_ISLNK(mode)) {
     return NameKind::kLink;
   }
-  if (S_ISREG(st.st_mode)) {
+  if (S_ISREG(mode)) {
     return NameKind::kRegular;
   }
-  return S_ISDIR(st.st_mode) ? NameKind::kFolder : NameKind::kOther;
+  return S_ISDIR(mode) ? NameKind::kFolder : NameKind::kOther;
+}
+
+}  // namespace
+
+NameIdentity IdentityOfName(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) {
+    return {};
+  }
+  return {KindOfMode(st.st_mode), static_cast<std::uint64_t>(st.st_dev),
+          static_cast<std::uint64_t>(st.st_ino)};
+}
+
+NameKind KindOfName(const std::string& path) {
+  return IdentityOfName(path).kind;
+}
+
+bool RemoveAskedFile(const std::string& path, const NameIdentity& asked) {
+  // Asked again right before the removal: the answer was about that file only.
+  const NameIdentity now = IdentityOfName(path);
+  if (now.kind == NameKind::kNone || now.kind != asked.kind || now.device != asked.device ||
+      now.inode != asked.inode) {
+    return true;
+  }
+  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
 bool ClearNameForPiece(const std::string& path) {

@@ -4,6 +4,7 @@
 // not read are there like any other file. Files themselves are created by
 // BinaryFile in kCreateWrite mode, exclusively and never through a link.
 
+#include <cstdint>
 #include <string>
 
 namespace kv {
@@ -16,8 +17,24 @@ enum class NameKind {
   kOther,  // a pipe, socket or device
 };
 
+// What stands under a name, asked of the name itself (links not followed):
+// its kind and, when something is there, its device and inode.
+struct NameIdentity {
+  NameKind kind = NameKind::kNone;
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+};
+NameIdentity IdentityOfName(const std::string& path);
+
 // The kind of the name itself, links not followed.
 NameKind KindOfName(const std::string& path);
+
+// Removes the file the user agreed to write over, `asked` being what stood
+// under the name when the question was asked. Only that very file goes:
+// anything put under the name since (by another job, say) stays, and the
+// exclusive creation that follows fails with EEXIST. True when the name was
+// removed or no longer holds the asked file; false, errno set, when the removal failed.
+bool RemoveAskedFile(const std::string& path, const NameIdentity& asked);
 
 // Frees a name a job writes over without asking (a following piece of a
 // divide): a link is removed, never its target, and so is a regular file.

@@ -14,6 +14,7 @@ struct FileFacts {
   std::int64_t size = 0;
   std::int64_t modifiedNs = 0;  // modification time, nanoseconds since the epoch
   bool regular = false;
+  std::uint32_t typeBits = 0;  // the file-type bits of the mode (S_IFMT)
 };
 
 class SystemCalls {
@@ -31,6 +32,9 @@ class SystemCalls {
   // Clears O_NONBLOCK after a non-blocking open.
   virtual int MakeBlocking(int fd);
   virtual int Fsync(int fd);
+  // Has the system put the entries of the folder `path` on its medium (the
+  // names of the files in it, not only their bytes).
+  virtual int FsyncFolder(const char* path);
   virtual int Close(int fd);
 };
 

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 
 #include "platform/system_calls.h"
 
@@ -46,6 +47,7 @@ int SystemCalls::Stat(int fd, FileFacts& facts) {
   facts.size = static_cast<std::int64_t>(st.st_size);
   facts.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   facts.regular = S_ISREG(st.st_mode);
+  facts.typeBits = static_cast<std::uint32_t>(st.st_mode & S_IFMT);
   return 0;
 }
 
@@ -56,6 +58,18 @@ int SystemCalls::MakeBlocking(int fd) {
 
 int SystemCalls::Fsync(int fd) {
   return ::fsync(fd);
+}
+
+int SystemCalls::FsyncFolder(const char* path) {
+  const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) {
+    return -1;
+  }
+  const int rc = ::fsync(fd);
+  const int error = errno;  // the reason, not the close's
+  ::close(fd);
+  errno = error;
+  return rc;
 }
 
 int SystemCalls::Close(int fd) {

@@ -3,6 +3,7 @@
 #include <sys/statvfs.h>
 
 #include <array>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -215,14 +216,17 @@ std::string RemovableMountList(const std::vector<MountEntry>& mounts, const std:
   return list;
 }
 
-bool SystemVolumes::QueryFreeSpace(const std::string& fileName, std::uint32_t& free) {
+FreeSpace SystemVolumes::QueryFreeSpace(const std::string& fileName) {
+  FreeSpace answer;
+  answer.folder = FolderOfFile(fileName);
   struct statvfs st {};
-  if (statvfs(FolderOfFile(fileName).c_str(), &st) != 0) {
-    free = 0;
-    return false;
+  if (statvfs(answer.folder.c_str(), &st) != 0) {
+    answer.error = errno;
+    return answer;
   }
-  free = SaturatedFreeBytes(st.f_bavail, st.f_frsize);
-  return true;
+  answer.ready = true;
+  answer.bytes = SaturatedFreeBytes(st.f_bavail, st.f_frsize);
+  return answer;
 }
 
 std::string SystemVolumes::MountPointOf(const std::string& path) {

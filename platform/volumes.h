@@ -9,13 +9,20 @@
 
 namespace kv {
 
+// The answer to a free-space question.
+struct FreeSpace {
+  bool ready = false;       // false: the medium is not ready (the query failed)
+  std::uint32_t bytes = 0;  // 4,294,967,295 stands for that much or more; 0 when not ready
+  int error = 0;            // not ready: the errno of the failed query
+  std::string folder;       // the folder asked about
+};
+
 // What the jobs ask of the media; tests put a fake in its place.
 class Volumes {
  public:
   virtual ~Volumes() = default;
-  // Free space of the folder that will hold `fileName`. False (and free = 0)
-  // when the medium is not ready; free = 4,294,967,295 stands for that much or more.
-  virtual bool QueryFreeSpace(const std::string& fileName, std::uint32_t& free) = 0;
+  // Free space of the folder that will hold `fileName`.
+  virtual FreeSpace QueryFreeSpace(const std::string& fileName) = 0;
   // The mount point holding `path` (the longest mounted prefix); "/" when none is known.
   virtual std::string MountPointOf(const std::string& path) = 0;
   // True when `path` lies at or below one of the ";"-separated mount points.
@@ -27,7 +34,7 @@ class Volumes {
 // The real media of this machine.
 class SystemVolumes final : public Volumes {
  public:
-  bool QueryFreeSpace(const std::string& fileName, std::uint32_t& free) override;
+  FreeSpace QueryFreeSpace(const std::string& fileName) override;
   std::string MountPointOf(const std::string& path) override;
   bool IsOnRemovable(const std::string& path, const std::string& removableDrive) override;
   std::string DetectRemovableMounts() override;

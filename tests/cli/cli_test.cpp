@@ -211,6 +211,20 @@ TEST_F(Cli, InfoAndRefusals) {
   EXPECT_FALSE(std::filesystem::exists(dir / "report.d02"));
 }
 
+// A destination folder that does not exist is a medium that is not ready;
+// giving up on it names the folder and the system's reason.
+TEST_F(Cli, MediumNotReadyEndsNamingTheFolderAndTheReason) {
+  MakeSource("report.doc", 30000);
+  const Result r = Run("divide report.doc -s 10K -o " + dir / "missing/report.d01");
+  EXPECT_EQ(r.status, 1);
+  const std::string tail =
+      "[Kolvanto]\n書き込み先のドライブの準備ができていません\n-> cancel\n"
+      "分割を中止しました\n" +
+      dir / "missing" + ": No such file or directory\n";
+  ASSERT_GE(r.err.size(), tail.size()) << r.err;
+  EXPECT_EQ(r.err.substr(r.err.size() - tail.size()), tail);
+}
+
 TEST_F(Cli, DamagedLastPieceEndsWithAnError) {
   MakeSource("data.bin", 50000);
   ASSERT_EQ(Run("divide data.bin -s 20000").status, 0);

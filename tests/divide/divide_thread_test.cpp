@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -14,6 +16,7 @@
 #include "divide/type0_divide.h"
 #include "divide/typed_divide.h"
 #include "tests/divide/divide_fixture.h"
+#include "tests/faults/paced_system_calls.h"
 
 namespace kv::test {
 namespace {
@@ -29,26 +32,26 @@ bool WaitFor(F done) {
   return done();
 }
 
-// The source is a pipe the test feeds: the worker blocks on the step after
-// the bytes given so far, so the cancel request lands at a chosen step.
+// The source's reads come only as far as the test lets them: the worker
+// waits on the step after the bytes given so far, so the cancel request lands
+// at a chosen step.
 TEST(DivideThreadTest, Type0CancelAtAChosenStepKeepsExactlyTheCompletedSteps) {
   TempDir dir;
-  const std::string fifo = dir / "source.pipe";
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  const auto data = RandomBytes(20 * 1024, 5);
+  const std::string source = dir / "source.bin";
+  const auto data = RandomBytes(100000, 5);
+  WriteFileBytes(source, data);
   DivideSettings settings;
   settings.DivideExt = 1;
   JobState job;
   ScriptedPrompter prompter;
   SystemVolumes volumes;
-  PrepareDivideJob(job, fifo, dir / "p.001", 8192);
-  job.SourceSize = 100000;
+  PrepareDivideJob(job, source, dir / "p.001", 8192);
+  PacedSystemCalls paced(source);
+  ScopedSystemCalls inPlace(paced);
 
   std::thread worker([&] { Type0DivideWorker(settings, job, prompter, volumes); });
-  const int fd = ::open(fifo.c_str(), O_WRONLY);
-  ASSERT_GE(fd, 0);
   // Ten steps: the first piece (eight steps) and two steps of the second.
-  ASSERT_EQ(::write(fd, data.data(), 10 * 1024), 10 * 1024);
+  paced.LetThrough(10 * 1024);
   EXPECT_TRUE(WaitFor([&] { return job.StatusText() == "10kBytes"; }));
   EXPECT_TRUE(job.DestChanged.load());
   EXPECT_EQ(job.JobDest(), dir / "p.002");
@@ -57,9 +60,8 @@ TEST(DivideThreadTest, Type0CancelAtAChosenStepKeepsExactlyTheCompletedSteps) {
   EXPECT_EQ(job.RunState.load(), kRunRunning);
   job.RunState.store(kRunCancelRequested);
   // The step under way completes; then the worker stops.
-  ASSERT_EQ(::write(fd, data.data() + 10 * 1024, 4 * 1024), 4 * 1024);
+  paced.LetThrough(14 * 1024);
   worker.join();
-  ::close(fd);
 
   EXPECT_EQ(job.RunState.load(), kRunIdle);
   EXPECT_EQ(job.JobMessage(), "分割を中止しました");
@@ -69,6 +71,52 @@ TEST(DivideThreadTest, Type0CancelAtAChosenStepKeepsExactlyTheCompletedSteps) {
   EXPECT_EQ(ReadFileBytes(dir / "p.002"),
             std::vector<std::uint8_t>(data.begin() + 8192, data.begin() + 11 * 1024));
   EXPECT_FALSE(std::filesystem::exists(dir / "p.003"));
+}
+
+// The source is swapped for a pipe with no writer after the analysis: the
+// worker must neither wait in the open for a writer that never comes nor
+// divide the pipe, but end at once with the input/output error naming the source.
+TEST(DivideThreadTest, SourceSwappedForAPipeEndsTheJobWithoutWaiting) {
+  struct Case {
+    const char* worker;
+    int divideType;
+  };
+  for (const Case& c : {Case{"Type0", 0}, Case{"Type3", 3}}) {
+    SCOPED_TRACE(c.worker);
+    TempDir dir;
+    const std::string source = dir / "data.bin";
+    DivideSettings settings;
+    settings.DivideType = c.divideType;
+    JobState job;
+    ScriptedPrompter prompter;
+    SystemVolumes volumes;
+    StubDataFile stubs;
+    PrepareDivideJob(job, source, dir / "data.d01", 1000);
+    job.SourceSize = 5000;
+    ASSERT_EQ(::mkfifo(source.c_str(), 0600), 0);
+
+    std::thread worker([&] {
+      c.divideType == 0 ? Type0DivideWorker(settings, job, prompter, volumes)
+                        : RunTypedDivide(settings, job, prompter, volumes, stubs);
+    });
+    const bool ended = WaitFor([&] { return job.RunState.load() == kRunIdle; });
+    if (!ended) {
+      // A worker waiting in the open is let go so that the test can end.
+      const int writer = ::open(source.c_str(), O_WRONLY | O_NONBLOCK);
+      ::close(writer);
+    }
+    worker.join();
+
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(job.JobMessage(), "分割を中止しました");
+    EXPECT_EQ(job.Outcome(), JobOutcome::kFailed);
+    EXPECT_EQ(job.OutcomeError(), ESPIPE);
+    EXPECT_EQ(job.OutcomePath(), source);
+    ASSERT_EQ(prompter.Messages().size(), 1u);
+    EXPECT_EQ(prompter.Messages()[0].text,
+              "ファイル入出力エラーが発生しました。繰り返し発生する場合は、"
+              "ディスクのエラーチェックをしてください。");
+  }
 }
 
 TEST(DivideThreadTest, Type3CancelWhileRunningKeepsWholePiecesAndEnds) {

@@ -2,14 +2,10 @@
 // a cancel while a block is being written and a medium that fills up keep
 // exactly the bytes of the completed steps and never report success.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <thread>
 
@@ -17,6 +13,7 @@
 #include "divide/type0_divide.h"
 #include "divide/typed_divide.h"
 #include "tests/divide/divide_fixture.h"
+#include "tests/faults/paced_system_calls.h"
 
 namespace kv::test {
 namespace {
@@ -38,23 +35,8 @@ Bytes Slice(const Bytes& data, std::int64_t from, std::int64_t to) {
   return Bytes(data.begin() + from, data.begin() + to);
 }
 
-// Writes `data` into the pipe from a thread of its own; a reader that went away ends it.
-std::thread Feed(int fd, const Bytes& data, std::int64_t from, std::int64_t to) {
-  return std::thread([fd, &data, from, to] {
-    std::int64_t at = from;
-    while (at < to) {
-      const auto put = ::write(fd, data.data() + at, static_cast<std::size_t>(to - at));
-      if (put <= 0) {
-        return;
-      }
-      at += put;
-    }
-  });
-}
-
 class DivideWriterTest : public ::testing::Test {
  protected:
-  void SetUp() override { std::signal(SIGPIPE, SIG_IGN); }
   TempDir dir;
   DivideSettings settings;
   JobState job;
@@ -66,24 +48,20 @@ class DivideWriterTest : public ::testing::Test {
 // The cancel comes two steps into the block after a whole megabyte was handed
 // to the writer: the piece holds that megabyte and the two steps after it.
 TEST_F(DivideWriterTest, Type3CancelAfterAHandedOverBlockKeepsItAndTheStepsAfterIt) {
-  const std::string fifo = dir / "source.pipe";
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string source = dir / "source.bin";
   const auto data = RandomBytes(static_cast<std::size_t>(2 * kMiB), 11);
+  WriteFileBytes(source, data);
   settings.DivideType = 3;
-  PrepareDivideJob(job, fifo, dir / "p.d01", static_cast<std::int32_t>(8 * kMiB));
-  job.SourceSize = 100 * kMiB;
+  PrepareDivideJob(job, source, dir / "p.d01", static_cast<std::int32_t>(8 * kMiB));
+  PacedSystemCalls paced(source);
+  ScopedSystemCalls inPlace(paced);
 
   std::thread worker([&] { RunTypedDivide(settings, job, prompter, volumes, stubs); });
-  const int fd = ::open(fifo.c_str(), O_WRONLY);
-  ASSERT_GE(fd, 0);
-  std::thread feeder = Feed(fd, data, 0, kMiB + 2048);
+  paced.LetThrough(kMiB + 2048);
   EXPECT_TRUE(WaitFor([&] { return job.StatusText() == "1,026kBytes"; }));
-  feeder.join();
   job.RunState.store(kRunCancelRequested);
-  feeder = Feed(fd, data, kMiB + 2048, kMiB + 3072);
+  paced.LetThrough(kMiB + 3072);
   worker.join();
-  feeder.join();
-  ::close(fd);
 
   EXPECT_EQ(job.RunState.load(), kRunIdle);
   EXPECT_EQ(job.JobMessage(), "分割を中止しました");

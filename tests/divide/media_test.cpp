@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
 
 #include "core/piece_names.h"
+#include "core/stub_data_file.h"
 #include "divide/type0_divide.h"
+#include "divide/typed_divide.h"
 #include "tests/divide/divide_fixture.h"
 #include "tests/support/fake_volumes.h"
 
@@ -28,7 +32,7 @@ class MediaTest : public ::testing::Test {
 TEST_F(MediaTest, NotReadyOffersRetryUntilCancelled) {
   WriteFileBytes(dir / "a.bin", RandomBytes(3000, 1));
   FakeVolumes volumes;
-  volumes.SetNotReady();
+  volumes.SetNotReady(EIO);
   PrepareDivideJob(job, dir / "a.bin", dir / "a.001", 1000);
   prompter.script.Script({Answer::kRetry, Answer::kCancel});
   Type0DivideWorker(settings, job, prompter, volumes);
@@ -45,6 +49,10 @@ TEST_F(MediaTest, NotReadyOffersRetryUntilCancelled) {
   EXPECT_FALSE(std::filesystem::exists(dir / "a.001"));
   EXPECT_EQ(job.JobMessage(), "分割を中止しました");
   EXPECT_EQ(job.RunState.load(), 0);
+  // Giving up ends the job by the failed query, with its cause and folder.
+  EXPECT_EQ(job.Outcome(), JobOutcome::kFailed);
+  EXPECT_EQ(job.OutcomeError(), EIO);
+  EXPECT_EQ(job.OutcomePath(), dir.Path().string());
 }
 
 TEST_F(MediaTest, PieceLargerThanTheFreeSpaceShowsTheShortageRequest) {
@@ -158,6 +166,45 @@ TEST_F(MediaTest, LineSplitWithoutALineEndTakesTheRestWhenThereIsRoom) {
   EXPECT_EQ(job.JobMessage(), "分割が終了しました");
   EXPECT_EQ(ReadFileBytes(dir / "a.001"), data);
   EXPECT_FALSE(std::filesystem::exists(dir / "a.002"));
+}
+
+// Another job puts its own file under the name while the overwrite question
+// is open: the Yes was about the file asked of, so the new one survives byte
+// for byte and this job fails at the exclusive creation.
+TEST_F(MediaTest, YesToOverwriteNeverRemovesAFileSwappedInMeanwhile) {
+  struct Case {
+    int divideType;
+    const char* first;
+    const char* second;
+  };
+  for (const Case& c : {Case{0, "a.001", "a.002"}, Case{3, "a.d01", "a.d02"}}) {
+    SCOPED_TRACE(c.divideType);
+    TempDir out;
+    settings.DivideType = c.divideType;
+    settings.DivideExt = 1;
+    WriteFileBytes(dir / "a.bin", RandomBytes(3000, 4));
+    WriteFileBytes(out / c.second, {1, 1, 1});
+    PrepareDivideJob(job, dir / "a.bin", out / c.first, 2000);
+    job.PiecesOnFixedDrive = 0;
+    HookPrompter asked;
+    asked.script.SetFallback(Answer::kYes);
+    asked.onAsk = [&](const Message& m) {
+      if (m.kind == MessageKind::kOverwrite) {
+        WriteFileBytes(out / "other.tmp", {7, 8, 9});
+        ASSERT_EQ(std::rename((out / "other.tmp").c_str(), (out / c.second).c_str()), 0);
+      }
+    };
+    StubDataFile stubs;
+    c.divideType == 0 ? Type0DivideWorker(settings, job, asked, system)
+                      : RunTypedDivide(settings, job, asked, system, stubs);
+
+    EXPECT_EQ(ReadFileBytes(out / c.second), (std::vector<std::uint8_t>{7, 8, 9}));
+    EXPECT_EQ(job.Outcome(), JobOutcome::kFailed);
+    EXPECT_EQ(job.OutcomeError(), EEXIST);
+    EXPECT_EQ(job.OutcomePath(), out / c.second);
+    EXPECT_EQ(job.JobMessage(), "分割を中止しました");
+    EXPECT_EQ(asked.script.Messages().back().text, "ファイルを作成できません");
+  }
 }
 
 }  // namespace

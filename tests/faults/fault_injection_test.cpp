@@ -91,7 +91,7 @@ class FaultInjection : public ::testing::TestWithParam<int> {
     }
     ASSERT_EQ(reference.size(), 4u);
   }
-  void Divide(const std::string& folder, ScriptedPrompter& asked, bool fixedDrive) {
+  void Divide(const std::string& folder, Prompter& asked, bool fixedDrive) {
     settings.DivideType = Type();
     PrepareDivideJob(job, Source(), Piece(folder, 1), static_cast<std::int32_t>(kMiB));
     job.PiecesOnFixedDrive = fixedDrive;
@@ -195,6 +195,58 @@ TEST_P(FaultInjection, DivideEndsWithTheCauseAndTheCompletedSteps) {
   // only those: for raw slices, the source's first 1.5 MiB.
   if (Type() == 0) {
     EXPECT_EQ(std::filesystem::file_size(Piece("run0", 2)), static_cast<std::uintmax_t>(kMiB / 2));
+  }
+}
+
+// On a removable medium each piece is on it, bytes and name, before the next
+// medium is asked for and before the job ends; a folder that cannot be put
+// on its medium stops the job. On a fixed drive nothing is flushed.
+TEST_P(FaultInjection, RemovablePiecesAreOnTheMediumBeforeTheNextQuestionAndTheEnd) {
+  struct Case {
+    const char* name;
+    bool fixedDrive;
+    bool folderFsyncFails;
+    Expected expected;
+    int flushedPieces;
+  };
+  const std::vector<Case> cases = {
+      {"removable", false, false, {JobOutcome::kDone, 0}, 4},
+      {"folder fsync fails", false, true, {JobOutcome::kFailed, EIO}, 1},
+      {"fixed drive", true, false, {JobOutcome::kDone, 0}, 0},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const Case& c = cases[i];
+    SCOPED_TRACE(c.name);
+    const std::string folder = "flush" + std::to_string(i);
+    std::filesystem::create_directory(dir / folder);
+    FaultySystemCalls calls({.target = "", .folderFsyncFails = c.folderFsyncFails});
+    HookPrompter asked;
+    asked.script.SetFallback(Answer::kYes);
+    asked.onAsk = [&](const Message& m) { calls.Note("ask " + m.text); };
+    {
+      const ScopedSystemCalls inPlace(calls);
+      Divide(folder, asked, c.fixedDrive);
+    }
+    // The final message closes the journal: the last piece is flushed within the job.
+    calls.Note("end " + job.JobMessage());
+
+    std::vector<std::string> expected;
+    for (int n = 1; n <= c.flushedPieces; ++n) {
+      expected.push_back("fsync " + Piece(folder, n));
+      expected.push_back("fsync folder " + dir / folder);
+      if (n < 4 && !c.folderFsyncFails) {
+        expected.push_back("ask 次のファイルは「" + Piece(folder, n + 1) + "」になります");
+      }
+    }
+    if (c.folderFsyncFails) {
+      expected.push_back("ask " + kIoErrorText);
+    }
+    expected.push_back(c.expected.outcome == JobOutcome::kDone ? "end 分割が終了しました"
+                                                               : "end 分割を中止しました");
+    EXPECT_EQ(calls.Journal(), expected);
+    ExpectEnd(job, asked.script, c.expected, "分割が終了しました", "分割を中止しました");
+    EXPECT_EQ(job.OutcomePath(), c.folderFsyncFails ? dir / folder : "");
+    EXPECT_EQ(CheckedPieces(folder).size(), c.folderFsyncFails ? 1u : 4u);
   }
 }
 

@@ -48,6 +48,9 @@ int FaultySystemCalls::Open(const char* path, bool forWriting, bool nonBlocking)
     return -1;
   }
   const int fd = SystemCalls::Open(path, forWriting, nonBlocking);
+  if (fd >= 0) {
+    names_[fd] = path;
+  }
   if (fd >= 0 && EndsWith(path, faults_.target)) {
     targeted_.insert(fd);
   }
@@ -59,6 +62,7 @@ std::int64_t FaultySystemCalls::Read(int fd, void* out, std::size_t count) {
   if (Interrupt(fd)) {
     return -1;
   }
+  readFrom_ = readFrom_ || Targeted(fd);
   if (!Targeted(fd) || faults_.readFailsAt < 0) {
     return SystemCalls::Read(fd, out, count);
   }
@@ -98,7 +102,7 @@ std::int64_t FaultySystemCalls::Write(int fd, const void* data, std::size_t coun
 int FaultySystemCalls::Stat(int fd, FileFacts& facts) {
   std::lock_guard lock(mutex_);
   const int result = SystemCalls::Stat(fd, facts);
-  if (result == 0 && faults_.grows && Targeted(fd) && statCalls_++ > 0) {
+  if (result == 0 && faults_.grows && Targeted(fd) && readFrom_) {
     ++facts.size;
   }
   return result;
@@ -109,13 +113,31 @@ int FaultySystemCalls::Fsync(int fd) {
   if (Interrupt(fd)) {
     return -1;
   }
+  journal_.push_back("fsync " + names_[fd]);
   return faults_.fsyncFails && Targeted(fd) ? Fail(EIO) : SystemCalls::Fsync(fd);
+}
+
+int FaultySystemCalls::FsyncFolder(const char* path) {
+  std::lock_guard lock(mutex_);
+  journal_.push_back(std::string("fsync folder ") + path);
+  return faults_.folderFsyncFails ? Fail(EIO) : SystemCalls::FsyncFolder(path);
+}
+
+std::vector<std::string> FaultySystemCalls::Journal() const {
+  std::lock_guard lock(mutex_);
+  return journal_;
+}
+
+void FaultySystemCalls::Note(const std::string& entry) {
+  std::lock_guard lock(mutex_);
+  journal_.push_back(entry);
 }
 
 int FaultySystemCalls::Close(int fd) {
   std::lock_guard lock(mutex_);
   const bool targeted = Targeted(fd);
   targeted_.erase(fd);
+  names_.erase(fd);
   // A close releases the descriptor even when it reports a failure.
   const int rc = SystemCalls::Close(fd);
   const bool interrupted = Interrupt(fd);

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/system_calls.h"
 
@@ -21,9 +22,10 @@ struct Faults {
   std::int64_t writeFullAt = -1;    // writes take this many bytes, then fail with ENOSPC
   bool shortWrites = false;         // every write takes half of what it is given
   bool fsyncFails = false;          // fsync fails with EIO
+  bool folderFsyncFails = false;    // on every folder: fsync fails with EIO
   bool closeFails = false;          // close releases the file but reports EIO
   bool interruptEveryCall = false;  // on every file: each call is first interrupted
-  bool grows = false;               // after its first fstat the file reads one byte longer
+  bool grows = false;               // once it has been read from, fstat says one byte longer
 };
 
 class FaultySystemCalls final : public SystemCalls {
@@ -35,10 +37,15 @@ class FaultySystemCalls final : public SystemCalls {
   std::int64_t Write(int fd, const void* data, std::size_t count) override;
   int Stat(int fd, FileFacts& facts) override;
   int Fsync(int fd) override;
+  int FsyncFolder(const char* path) override;
   int Close(int fd) override;
 
   // How many calls were interrupted.
   int Interrupted() const;
+  // Every fsync in order, "fsync NAME" or "fsync folder PATH", with the
+  // test's own notes in between.
+  std::vector<std::string> Journal() const;
+  void Note(const std::string& entry);
 
  private:
   bool Targeted(int fd) const;
@@ -49,11 +56,13 @@ class FaultySystemCalls final : public SystemCalls {
   const Faults faults_;
   mutable std::mutex mutex_;
   std::set<int> targeted_;
+  std::map<int, std::string> names_;
+  std::vector<std::string> journal_;
   std::int64_t read_ = 0;
   std::int64_t written_ = 0;
   std::map<int, bool> passNext_;
   int interrupted_ = 0;
-  int statCalls_ = 0;
+  bool readFrom_ = false;
 };
 
 }  // namespace kv::test

@@ -1,6 +1,11 @@
 // Jobs started by Execute on a worker thread and followed by the job timer to their end.
 
+#include <cerrno>
+#include <filesystem>
 #include <thread>
+
+#include "plan/real_workers.h"
+#include "tests/divide/divide_fixture.h"
 
 #include "plan_fixture.h"
 
@@ -65,6 +70,33 @@ TEST_F(ExecuteJobs, OverwriteYesDeletesTheDestination) {
   EXPECT_FALSE(std::filesystem::exists(dir / "a.d01"));
   FollowJob();
   EXPECT_EQ(started.kinds.size(), 1u);
+}
+
+// Another job takes the destination's name while the overwrite question is
+// open: Yes removes only the file asked of, so the other job's file survives
+// byte for byte and this job ends failed at its exclusive creation.
+TEST_F(ExecuteJobs, YesToOverwriteKeepsAFileSwappedInMeanwhile) {
+  HookPrompter swapping;
+  swapping.script.Script({Answer::kYes, Answer::kYes, Answer::kCancel});
+  swapping.onAsk = [&](const Message& m) {
+    if (m.kind == MessageKind::kOverwrite) {
+      WriteFileBytes(dir / "other.tmp", {7, 8, 9});
+      std::filesystem::rename(dir / "other.tmp", dir / "a.d01");
+    }
+  };
+  JobPlanner real(settings, job, stubs, swapping, volumes, view, RunRealWorker);
+  real.Texts() = planner.Texts();
+  WriteSized(dir / "a.d01", 7);
+  volumes.SetFree(4294967295u);
+  real.Execute();
+  while (real.OnJobTimer()) {
+  }
+
+  EXPECT_EQ(ReadFileBytes(dir / "a.d01"), (std::vector<std::uint8_t>{7, 8, 9}));
+  EXPECT_EQ(swapping.script.Messages().back().text, "ファイルを作成できません");
+  EXPECT_EQ(job.Outcome(), JobOutcome::kFailed);
+  EXPECT_EQ(job.OutcomeError(), EEXIST);
+  EXPECT_EQ(job.JobMessage(), "分割を中止しました");
 }
 
 TEST_F(ExecuteJobs, SelfRestoreSwapsTheTypeForTheJobOnly) {

@@ -20,8 +20,9 @@ namespace fs = std::filesystem;
 TEST(Volumes, FreeSpaceOfARealFolderMatchesStatvfs) {
   test::TempDir dir;
   SystemVolumes volumes;
-  std::uint32_t free = 0;
-  ASSERT_TRUE(volumes.QueryFreeSpace(dir / "piece.d01", free));
+  const FreeSpace asked = volumes.QueryFreeSpace(dir / "piece.d01");
+  ASSERT_TRUE(asked.ready);
+  const std::uint32_t free = asked.bytes;
   struct statvfs st {};
   ASSERT_EQ(statvfs(dir.Path().c_str(), &st), 0);
   const unsigned long long bytes = static_cast<unsigned long long>(st.f_bavail) * st.f_frsize;
@@ -34,12 +35,28 @@ TEST(Volumes, FreeSpaceOfARealFolderMatchesStatvfs) {
   }
 }
 
-TEST(Volumes, MissingFolderIsNotReady) {
+// A folder that cannot be asked is a medium that is not ready; the answer
+// keeps the folder and the system's reason for the message that ends the job.
+TEST(Volumes, FolderThatCannotBeAskedIsNotReadyWithItsCause) {
   test::TempDir dir;
+  test::WriteFileBytes(dir / "plain", {1});
   SystemVolumes volumes;
-  std::uint32_t free = 12345;
-  EXPECT_FALSE(volumes.QueryFreeSpace(dir / "gone/piece.d01", free));
-  EXPECT_EQ(free, 0u);
+  struct Case {
+    std::string file;
+    std::string folder;
+    int error;
+  };
+  const Case cases[] = {
+      {dir / "gone/piece.d01", dir / "gone", ENOENT},
+      {dir / "plain/sub/piece.d01", dir / "plain/sub", ENOTDIR},
+  };
+  for (const Case& c : cases) {
+    const FreeSpace asked = volumes.QueryFreeSpace(c.file);
+    EXPECT_FALSE(asked.ready) << c.file;
+    EXPECT_EQ(asked.bytes, 0u) << c.file;
+    EXPECT_EQ(asked.error, c.error) << c.file;
+    EXPECT_EQ(asked.folder, c.folder) << c.file;
+  }
 }
 
 TEST(Volumes, FreeBytesSaturateAt32Bits) {
@@ -165,16 +182,16 @@ TEST(FakeVolumes, ScriptsReadinessAndDefersToTheRealOne) {
   test::TempDir dir;
   SystemVolumes real;
   test::FakeVolumes fake(&real);
-  std::uint32_t free = 0;
-  EXPECT_TRUE(fake.QueryFreeSpace(dir / "a", free));
-  EXPECT_GT(free, 0u);
-  fake.SetNotReady();
-  EXPECT_FALSE(fake.QueryFreeSpace(dir / "a", free));
-  EXPECT_EQ(free, 0u);
+  EXPECT_TRUE(fake.QueryFreeSpace(dir / "a").ready);
+  EXPECT_GT(fake.QueryFreeSpace(dir / "a").bytes, 0u);
+  fake.SetNotReady(EIO);
+  EXPECT_FALSE(fake.QueryFreeSpace(dir / "a").ready);
+  EXPECT_EQ(fake.QueryFreeSpace(dir / "a").error, EIO);
   fake.SetFree(1000);
-  EXPECT_TRUE(fake.QueryFreeSpace(dir / "b", free));
-  EXPECT_EQ(free, 1000u);
-  EXPECT_EQ(fake.Queries(), (std::vector<std::string>{dir / "a", dir / "a", dir / "b"}));
+  EXPECT_TRUE(fake.QueryFreeSpace(dir / "b").ready);
+  EXPECT_EQ(fake.QueryFreeSpace(dir / "b").bytes, 1000u);
+  EXPECT_EQ(fake.Queries(), (std::vector<std::string>{dir / "a", dir / "a", dir / "a", dir / "a",
+                                                      dir / "b", dir / "b"}));
 }
 
 // A real small medium where the tests may mount one.
@@ -203,12 +220,13 @@ class TmpfsMedium : public ::testing::Test {
 
 TEST_F(TmpfsMedium, FreeSpaceAndMountPointOfASmallMedium) {
   SystemVolumes volumes;
-  std::uint32_t free = 0;
-  ASSERT_TRUE(volumes.QueryFreeSpace((mountPoint_ / "a.d01").string(), free));
-  EXPECT_EQ(free, 1024u * 1024u);
+  FreeSpace asked = volumes.QueryFreeSpace((mountPoint_ / "a.d01").string());
+  ASSERT_TRUE(asked.ready);
+  EXPECT_EQ(asked.bytes, 1024u * 1024u);
   test::WriteFileBytes((mountPoint_ / "fill").string(), std::vector<std::uint8_t>(300 * 1024, 1));
-  ASSERT_TRUE(volumes.QueryFreeSpace((mountPoint_ / "a.d01").string(), free));
-  EXPECT_LE(free, 1024u * 1024u - 300u * 1024u);
+  asked = volumes.QueryFreeSpace((mountPoint_ / "a.d01").string());
+  ASSERT_TRUE(asked.ready);
+  EXPECT_LE(asked.bytes, 1024u * 1024u - 300u * 1024u);
   fs::create_directories(mountPoint_ / "sub");
   EXPECT_EQ(volumes.MountPointOf((mountPoint_ / "sub/a.d01").string()), mountPoint_.string());
   EXPECT_EQ(volumes.MountPointOf(dir_ / "elsewhere"), volumes.MountPointOf(dir_.Path().string()));

@@ -16,8 +16,11 @@ class FakeVolumes final : public Volumes {
  public:
   explicit FakeVolumes(Volumes* real = nullptr) : real_(real) {}
 
-  // Every free-space query reports "not ready".
-  void SetNotReady() { mode_ = Mode::kNotReady; }
+  // Every free-space query reports "not ready", failed with `error`.
+  void SetNotReady(int error) {
+    mode_ = Mode::kNotReady;
+    notReadyError_ = error;
+  }
   // Every free-space query reports ready with `free` bytes.
   void SetFree(std::uint32_t free) {
     mode_ = Mode::kFree;
@@ -31,22 +34,25 @@ class FakeVolumes final : public Volumes {
   void SetMountPoint(std::string mountPoint) { mountPoint_ = std::move(mountPoint); }
   void SetRemovableMounts(std::string list) { removableMounts_ = std::move(list); }
 
-  bool QueryFreeSpace(const std::string& fileName, std::uint32_t& free) override {
+  FreeSpace QueryFreeSpace(const std::string& fileName) override {
     queries_.push_back(fileName);
+    FreeSpace answer;
+    answer.folder = FolderOfFile(fileName);
     switch (mode_) {
       case Mode::kFree:
-        free = free_;
-        return true;
+        answer.ready = true;
+        answer.bytes = free_;
+        return answer;
       case Mode::kReal:
         if (real_ != nullptr) {
-          return real_->QueryFreeSpace(fileName, free);
+          return real_->QueryFreeSpace(fileName);
         }
         break;
       case Mode::kNotReady:
         break;
     }
-    free = 0;
-    return false;
+    answer.error = notReadyError_;
+    return answer;
   }
   std::string MountPointOf(const std::string& path) override {
     if (mountPoint_) {
@@ -70,6 +76,7 @@ class FakeVolumes final : public Volumes {
   Volumes* real_;
   Mode mode_ = Mode::kReal;
   std::uint32_t free_ = 0;
+  int notReadyError_ = 0;
   std::optional<std::string> mountPoint_;
   std::optional<std::string> removableMounts_;
   std::vector<std::string> queries_;

@@ -1,0 +1,55 @@
+#include "tests/faults/paced_system_calls.h"
+
+#include <algorithm>
+
+namespace kv::test {
+
+void PacedSystemCalls::LetThrough(std::int64_t total) {
+  {
+    std::lock_guard lock(mutex_);
+    allowed_ = std::max(allowed_, total);
+  }
+  gateMoved_.notify_all();
+}
+
+void PacedSystemCalls::OpenFully() {
+  {
+    std::lock_guard lock(mutex_);
+    fullyOpen_ = true;
+  }
+  gateMoved_.notify_all();
+}
+
+int PacedSystemCalls::Open(const char* path, bool forWriting, bool nonBlocking) {
+  const int fd = SystemCalls::Open(path, forWriting, nonBlocking);
+  if (fd >= 0 && !forWriting && pacedPath_ == path) {
+    std::lock_guard lock(mutex_);
+    paced_.insert(fd);
+  }
+  return fd;
+}
+
+std::int64_t PacedSystemCalls::Read(int fd, void* out, std::size_t count) {
+  std::unique_lock lock(mutex_);
+  if (paced_.count(fd) == 0 || count == 0) {
+    lock.unlock();
+    return SystemCalls::Read(fd, out, count);
+  }
+  gateMoved_.wait(lock, [this] { return fullyOpen_ || delivered_ < allowed_; });
+  if (!fullyOpen_) {
+    count = std::min(count, static_cast<std::size_t>(allowed_ - delivered_));
+  }
+  const std::int64_t got = SystemCalls::Read(fd, out, count);
+  delivered_ += std::max<std::int64_t>(got, 0);
+  return got;
+}
+
+int PacedSystemCalls::Close(int fd) {
+  {
+    std::lock_guard lock(mutex_);
+    paced_.erase(fd);
+  }
+  return SystemCalls::Close(fd);
+}
+
+}  // namespace kv::test
