@@ -4,6 +4,7 @@
 // current one is folded. The buffers belong to one check run and are reused
 // from piece to piece, so memory stays the same whatever the file sizes.
 
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -33,7 +34,7 @@ class BodySummer {
   // the time a cancel may take.
   static constexpr std::size_t kReadSize = std::size_t{1} << 20;
   // Buffers the reader may fill ahead of the folding.
-  static constexpr int kSlots = 3;
+  static constexpr std::size_t kSlots = 3;
 
   BodySummer();
   ~BodySummer();
@@ -46,12 +47,22 @@ class BodySummer {
   // ends the sum as kCancelled. `src` is no longer used when this returns.
   BodySum Sum(ByteSource& src, std::int64_t length, const std::atomic<int>& runState);
 
- private:
-  std::span<std::byte> Buffer(int slot);
-  BodySum SumHere(ByteSource& src, std::int64_t length, const std::atomic<int>& runState);
-  BodySum SumOverlapped(ByteSource& src, std::int64_t length, const std::atomic<int>& runState);
+  using Slots = std::array<std::span<std::byte>, kSlots>;
 
-  std::unique_ptr<std::byte[]> buffers_[kSlots];
+ private:
+  static constexpr std::size_t kPageSize = 4096;
+  struct AlignedDelete {
+    void operator()(std::byte* bytes) const;
+  };
+  // The first `count` slots, each starting at the same offset within a page
+  // as the file position `position` (allocated on first use).
+  Slots SlotsFor(std::int64_t position, std::size_t count);
+  BodySum SumHere(ByteSource& src, std::int64_t length, std::span<std::byte> buffer,
+                  const std::atomic<int>& runState);
+  BodySum SumOverlapped(ByteSource& src, std::int64_t length, const Slots& slots,
+                        const std::atomic<int>& runState);
+
+  std::unique_ptr<std::byte[], AlignedDelete> storage_[kSlots];
 };
 
 }  // namespace kv
