@@ -1,15 +1,12 @@
 #pragma once
 // Sums the body of a piece for the validity check: large reads folded whole
-// into a fresh CRC-16, the next read made on a second thread while the
-// current one is folded. The buffers belong to one check run and are reused
+// into a fresh CRC-16. The buffer belongs to one check run and is reused
 // from piece to piece, so memory stays the same whatever the file sizes.
 
-#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <span>
 
 #include "core/byte_source.h"
 
@@ -33,8 +30,6 @@ class BodySummer {
   // portion, small enough that a read from a slow medium ends well within
   // the time a cancel may take.
   static constexpr std::size_t kReadSize = std::size_t{1} << 20;
-  // Buffers the reader may fill ahead of the folding.
-  static constexpr std::size_t kSlots = 3;
 
   BodySummer();
   ~BodySummer();
@@ -44,25 +39,19 @@ class BodySummer {
   // Folds the next `length` bytes of `src`, read from its current position
   // and never beyond. `runState` is read after every read that completed at
   // least one 1024-byte portion of the body; holding kRunCancelRequested it
-  // ends the sum as kCancelled. `src` is no longer used when this returns.
+  // ends the sum as kCancelled.
   BodySum Sum(ByteSource& src, std::int64_t length, const std::atomic<int>& runState);
-
-  using Slots = std::array<std::span<std::byte>, kSlots>;
 
  private:
   static constexpr std::size_t kPageSize = 4096;
   struct AlignedDelete {
     void operator()(std::byte* bytes) const;
   };
-  // The first `count` slots, each starting at the same offset within a page
-  // as the file position `position` (allocated on first use).
-  Slots SlotsFor(std::int64_t position, std::size_t count);
-  BodySum SumHere(ByteSource& src, std::int64_t length, std::span<std::byte> buffer,
-                  const std::atomic<int>& runState);
-  BodySum SumOverlapped(ByteSource& src, std::int64_t length, const Slots& slots,
-                        const std::atomic<int>& runState);
+  // Where a read of the bytes at file position `position` goes: at the same
+  // offset within a page as they have in the file (allocated on first use).
+  std::byte* BufferFor(std::int64_t position);
 
-  std::unique_ptr<std::byte[], AlignedDelete> storage_[kSlots];
+  std::unique_ptr<std::byte[], AlignedDelete> storage_;
 };
 
 }  // namespace kv
