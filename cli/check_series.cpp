@@ -14,6 +14,7 @@
 #include "core/typed_header_reader.h"
 #include "platform/binary_file.h"
 #include "tools/validity_check.h"
+#include "tools/validity_head.h"
 
 namespace kv {
 
@@ -23,8 +24,9 @@ namespace {
 constexpr std::size_t kMostNumberDigits = 5;
 
 // Opens a regular file and finds `pattern` within the bounds the check uses;
-// the file is left just behind the pattern.
-std::unique_ptr<BinaryFile> OpenBehindPattern(const std::string& path, std::string_view pattern) {
+// the piece is left just behind the pattern.
+std::unique_ptr<HeadReadSource> OpenBehindPattern(const std::string& path,
+                                                  std::string_view pattern) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(std::filesystem::status(path, ec)) || ec) {
     return nullptr;  // opening a pipe could block
@@ -33,20 +35,21 @@ std::unique_ptr<BinaryFile> OpenBehindPattern(const std::string& path, std::stri
   if (!file) {
     return nullptr;
   }
+  auto piece = std::make_unique<HeadReadSource>(std::move(file));
   const MarkerScan scan{.maxBlocks = kCheckScanBlocks,
-                        .readLimit = file->Size() + static_cast<std::int64_t>(kMarkerBlockSize),
+                        .readLimit = piece->Size() + static_cast<std::int64_t>(kMarkerBlockSize),
                         .firstBlockAlways = false,
                         .overlap = 5};
-  const std::optional<std::int64_t> marker = FindMarker(*file, pattern, scan);
-  if (!marker || !file->Seek(*marker + static_cast<std::int64_t>(pattern.size()))) {
+  const std::optional<std::int64_t> marker = FindMarker(*piece, pattern, scan);
+  if (!marker || !piece->Seek(*marker + static_cast<std::int64_t>(pattern.size()))) {
     return nullptr;
   }
-  return file;
+  return piece;
 }
 
 // The first header of a Type3 first piece (behind a stub when self-restoring).
 std::optional<Type3FirstHeader> ReadFirstHeader(const std::string& path) {
-  const std::unique_ptr<BinaryFile> file = OpenBehindPattern(path, kType3FirstPattern);
+  const std::unique_ptr<HeadReadSource> file = OpenBehindPattern(path, kType3FirstPattern);
   if (!file) {
     return std::nullopt;
   }
@@ -61,7 +64,7 @@ std::optional<Type3FirstHeader> ReadFirstHeader(const std::string& path) {
 // `number` of the series `seriesId` and holds a body; nothing otherwise.
 std::optional<std::int64_t> MemberBody(const std::string& path, std::uint16_t seriesId,
                                        int number) {
-  const std::unique_ptr<BinaryFile> file = OpenBehindPattern(path, kType3Marker);
+  const std::unique_ptr<HeadReadSource> file = OpenBehindPattern(path, kType3Marker);
   if (!file) {
     return std::nullopt;
   }

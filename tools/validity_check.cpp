@@ -13,6 +13,7 @@
 #include "core/typed_header_reader.h"
 #include "platform/binary_file.h"
 #include "tools/validity_body.h"
+#include "tools/validity_head.h"
 
 namespace kv {
 
@@ -204,11 +205,12 @@ CheckVerdict CheckPieceFile(const std::string& path, const std::atomic<int>& run
   if (!std::filesystem::is_regular_file(std::filesystem::status(path, ec)) || ec) {
     return CheckVerdict::kCannotOpen;
   }
-  const std::unique_ptr<BinaryFile> file = BinaryFile::Open(path, BinaryFile::Mode::kRead);
+  std::unique_ptr<BinaryFile> file = BinaryFile::Open(path, BinaryFile::Mode::kRead);
   if (!file) {
     return CheckVerdict::kCannotOpen;
   }
-  return CheckPieceSource(*file, IsCheckedAsFirstPiece(path), runState, summer);
+  HeadReadSource piece(std::move(file));
+  return CheckPieceSource(piece, IsCheckedAsFirstPiece(path), runState, summer);
 }
 
 }  // namespace kv

@@ -11,6 +11,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/tools/piece_fixtures.h"
 #include "tools/validity_check.h"
+#include "tools/validity_head.h"
 
 namespace kv {
 namespace {
@@ -124,6 +125,42 @@ TEST(BodySummer, PiecesOnDiskAcrossTheReadSizes) {
     test::WriteFileBytes(path,
                          test::NextPiece(test::RandomBytes(static_cast<std::size_t>(length), 42)));
     EXPECT_EQ(CheckPieceFile(path, running, summer), CheckVerdict::kOk) << length;
+  }
+}
+
+// The head of a file is read once; reads before, across and behind its end
+// give the file's own bytes, and the file's read errors stay errors.
+TEST(HeadReadSource, ServesTheFileAsItIs) {
+  const auto bytes = test::RandomBytes(200000, 43);
+  const struct {
+    std::int64_t fileLength;
+    std::int64_t failFrom;
+    std::int64_t position;
+    std::int64_t asked;
+    std::int64_t got;
+  } cases[] = {
+      {200000, kNever, 10, 100, 100},       {200000, kNever, 65000, 2000, 2000},
+      {200000, kNever, 100000, 1000, 1000}, {200000, kNever, 199500, 1000, 500},
+      {1000, kNever, 900, 500, 100},        {200000, 70000, 100, 10, 10},
+      {200000, 70000, 65000, 10000, -1},    {200000, 0, 100, 10, -1},
+      {65536, kNever, 65530, 10, 6},        {65537, kNever, 65530, 10, 7},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.fileLength << " " << c.failFrom << " " << c.position);
+    std::atomic<int> running{kRunRunning};
+    const std::vector<std::uint8_t> file(bytes.begin(), bytes.begin() + c.fileLength);
+    HeadReadSource src(std::make_unique<ChangingSource>(file, kNever, c.failFrom, kNever, running));
+    EXPECT_EQ(src.Size(), c.fileLength);
+    ASSERT_TRUE(src.Seek(c.position));
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(c.asked));
+    ASSERT_EQ(src.Read(std::as_writable_bytes(std::span(out))), c.got);
+    if (c.got > 0) {
+      out.resize(static_cast<std::size_t>(c.got));
+      EXPECT_EQ(out, std::vector<std::uint8_t>(bytes.begin() + c.position,
+                                               bytes.begin() + c.position + c.got));
+      EXPECT_EQ(src.Position(), c.position + c.got);
+    }
+    EXPECT_FALSE(src.Seek(c.fileLength + 1));
   }
 }
 
