@@ -4,9 +4,7 @@
 #include <array>
 #include <filesystem>
 
-#include "core/crc16.h"
 #include "core/flagged_int.h"
-#include "core/job_state.h"
 #include "core/marker_scan.h"
 #include "core/piece_names.h"
 #include "core/typed_header_builder.h"
