@@ -26,7 +26,7 @@ int RunCheckCommand(const CheckCommandOptions& options) {
   int status = report.exitStatus;
   for (const SeriesSummary& series : SummariseSeries(report.files)) {
     std::printf("%s\n", EscapeForTerminal(FormatSeriesLine(series)).c_str());
-    status = series.Complete() ? status : 1;
+    status = series.complete ? status : 1;
   }
   std::fflush(stdout);
   for (const std::string& error : report.unreadable) {

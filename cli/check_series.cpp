@@ -1,8 +1,12 @@
 #include "cli/check_series.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <set>
+#include <string_view>
 
 #include "core/marker_scan.h"
 #include "core/piece_names.h"
@@ -10,30 +14,43 @@
 #include "core/typed_header_reader.h"
 #include "platform/binary_file.h"
 #include "tools/validity_check.h"
+#include "tools/validity_head.h"
 
 namespace kv {
 
 namespace {
 
-// Piece numbers go up to the largest a next header can hold.
-constexpr int kMostPieces = 32767;
+// Piece numbers read from names stay within what a next header can hold.
+constexpr std::size_t kMostNumberDigits = 5;
+
+// Opens a regular file and finds `pattern` within the bounds the check uses;
+// the piece is left just behind the pattern.
+std::unique_ptr<HeadReadSource> OpenBehindPattern(const std::string& path,
+                                                  std::string_view pattern) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(std::filesystem::status(path, ec)) || ec) {
+    return nullptr;  // opening a pipe could block
+  }
+  std::unique_ptr<BinaryFile> file = BinaryFile::Open(path, BinaryFile::Mode::kRead);
+  if (!file) {
+    return nullptr;
+  }
+  auto piece = std::make_unique<HeadReadSource>(std::move(file));
+  const MarkerScan scan{.maxBlocks = kCheckScanBlocks,
+                        .readLimit = piece->Size() + static_cast<std::int64_t>(kMarkerBlockSize),
+                        .firstBlockAlways = false,
+                        .overlap = 5};
+  const std::optional<std::int64_t> marker = FindMarker(*piece, pattern, scan);
+  if (!marker || !piece->Seek(*marker + static_cast<std::int64_t>(pattern.size()))) {
+    return nullptr;
+  }
+  return piece;
+}
 
 // The first header of a Type3 first piece (behind a stub when self-restoring).
 std::optional<Type3FirstHeader> ReadFirstHeader(const std::string& path) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(std::filesystem::status(path, ec)) || ec) {
-    return std::nullopt;  // opening a pipe could block
-  }
-  const std::unique_ptr<BinaryFile> file = BinaryFile::Open(path, BinaryFile::Mode::kRead);
+  const std::unique_ptr<HeadReadSource> file = OpenBehindPattern(path, kType3FirstPattern);
   if (!file) {
-    return std::nullopt;
-  }
-  const MarkerScan scan{.maxBlocks = kCheckScanBlocks,
-                        .readLimit = file->Size() + 1024,
-                        .firstBlockAlways = false,
-                        .overlap = 5};
-  const std::optional<std::int64_t> marker = FindMarker(*file, kType3FirstPattern, scan);
-  if (!marker || !file->Seek(*marker + static_cast<std::int64_t>(kType3FirstPattern.size()))) {
     return std::nullopt;
   }
   Type3FirstHeader header = ParseType3FirstHeader(*file);
@@ -43,58 +60,96 @@ std::optional<Type3FirstHeader> ReadFirstHeader(const std::string& path) {
   return header;
 }
 
-}  // namespace
-
-std::optional<int> ImpliedPieceCount(std::int64_t sourceSize, std::int64_t pieceLength,
-                                     std::int64_t firstHeaderLength) {
-  const std::int64_t firstBody = pieceLength - firstHeaderLength;
-  if (firstBody <= 0 && sourceSize > 0) {
+// The body length of the piece at `path` when its header says it is piece
+// `number` of the series `seriesId` and holds a body; nothing otherwise.
+std::optional<std::int64_t> MemberBody(const std::string& path, std::uint16_t seriesId,
+                                       int number) {
+  const std::unique_ptr<HeadReadSource> file = OpenBehindPattern(path, kType3Marker);
+  if (!file) {
     return std::nullopt;
   }
-  std::int64_t remaining = sourceSize - std::max<std::int64_t>(firstBody, 0);
-  int pieces = 1;
-  while (remaining > 0) {
-    if (++pieces > kMostPieces) {
-      return std::nullopt;
-    }
-    const std::int64_t body = pieceLength - Type3NextHeaderLength(pieces);
-    if (body <= 0) {
-      return std::nullopt;
-    }
-    remaining -= body;
+  const Type3NextHeader header = ParseType3NextHeader(*file);
+  if (header.broken || header.seriesId != seriesId || header.pieceNumber != number ||
+      header.BodyLength() <= 0) {
+    return std::nullopt;
   }
-  return pieces;
+  return header.BodyLength();
 }
 
+// The number of a following piece of `first`'s series that `name` carries.
+std::optional<int> NumberInName(const std::string& first, const std::string& name) {
+  const std::size_t stem = first.rfind('.') + 1;  // first pieces end in d01 or exe
+  if (name.size() <= stem + 1 || name.compare(0, stem, first, 0, stem) != 0 || name[stem] != 'd') {
+    return std::nullopt;
+  }
+  const std::string_view digits = std::string_view(name).substr(stem + 1);
+  if (digits.size() > kMostNumberDigits ||
+      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return std::nullopt;
+  }
+  const int number = std::stoi(std::string(digits));
+  // "d2" or "d002" name no piece: the number is written with two digits at least.
+  if (number < 2 || SetPieceNumber(first, number, PieceScheme::kDScheme) != name) {
+    return std::nullopt;
+  }
+  return number;
+}
+
+SeriesSummary WalkSeries(const std::string& first, const Type3FirstHeader& header,
+                         const std::set<std::string>& names) {
+  SeriesSummary summary{.firstPiece = first, .present = 1};
+  // A single-piece series records the full capacity while its body holds
+  // only the source's bytes.
+  std::int64_t covered = std::clamp<std::int64_t>(header.BodyLength(), 0, header.sourceSize);
+  int number = 1;
+  while (covered < header.sourceSize) {
+    const std::string next = SetPieceNumber(first, number + 1, PieceScheme::kDScheme);
+    const std::optional<std::int64_t> body =
+        names.contains(next) ? MemberBody(next, header.seriesId, number + 1) : std::nullopt;
+    if (!body) {
+      break;
+    }
+    covered += *body;
+    ++number;
+    ++summary.present;
+  }
+  summary.complete = covered >= header.sourceSize;
+  summary.pieces = summary.complete ? number : number + 1;
+  if (summary.complete) {
+    return summary;
+  }
+  // Behind the gap the pieces still count, and the series has at least as
+  // many pieces as the highest number among them.
+  for (const std::string& name : names) {
+    const std::optional<int> later = NumberInName(first, name);
+    if (later && *later > summary.pieces && MemberBody(name, header.seriesId, *later)) {
+      ++summary.present;
+      summary.pieces = std::max(summary.pieces, *later);
+    }
+  }
+  return summary;
+}
+
+}  // namespace
+
 std::vector<SeriesSummary> SummariseSeries(const std::vector<std::string>& files) {
+  const std::set<std::string> names(files.begin(), files.end());
   std::vector<SeriesSummary> summaries;
   for (const std::string& first : files) {
     if (!IsCheckedAsFirstPiece(first)) {
       continue;
     }
-    const std::optional<Type3FirstHeader> header = ReadFirstHeader(first);
-    if (!header) {
-      continue;
+    if (const std::optional<Type3FirstHeader> header = ReadFirstHeader(first)) {
+      summaries.push_back(WalkSeries(first, *header, names));
     }
-    SeriesSummary summary{.firstPiece = first};
-    // A header that implies no countable series can never be complete.
-    summary.implied =
-        ImpliedPieceCount(header->sourceSize, header->pieceLength, header->headerLength)
-            .value_or(kMostPieces + 1);
-    summary.present = 1;
-    for (int number = 2; number <= std::min(summary.implied, kMostPieces); ++number) {
-      const std::string piece = SetPieceNumber(first, number, PieceScheme::kDScheme);
-      summary.present += std::find(files.begin(), files.end(), piece) != files.end() ? 1 : 0;
-    }
-    summaries.push_back(std::move(summary));
   }
   return summaries;
 }
 
 std::string FormatSeriesLine(const SeriesSummary& summary) {
   return summary.firstPiece + ": " + std::to_string(summary.present) + " of " +
-         std::to_string(summary.implied) + " pieces, " +
-         (summary.Complete() ? "complete" : "incomplete");
+         (summary.complete ? "" : "at least ") + std::to_string(summary.pieces) + " pieces, " +
+         (summary.complete ? "complete" : "incomplete");
 }
 
 }  // namespace kv

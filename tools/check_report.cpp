@@ -89,8 +89,9 @@ CheckReport MakeCheckReport(const std::vector<std::string>& paths,
   std::vector<Judged> judged;
   CheckReport report;
   report.files = ExpandCheckPaths(paths, &report.unreadable);
+  BodySummer summer;
   for (std::string file : report.files) {
-    const CheckVerdict verdict = CheckPieceFile(file, runState);
+    const CheckVerdict verdict = CheckPieceFile(file, runState, summer);
     judged.push_back(Judged{.name = std::move(file), .verdict = verdict});
   }
   if (options.sortColumn >= kNameColumn && options.sortColumn <= kRemarkColumn) {

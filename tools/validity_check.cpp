@@ -4,22 +4,20 @@
 #include <array>
 #include <filesystem>
 
-#include "core/crc16.h"
 #include "core/flagged_int.h"
-#include "core/job_progress.h"
-#include "core/job_state.h"
 #include "core/marker_scan.h"
 #include "core/piece_names.h"
 #include "core/typed_header_builder.h"
 #include "core/typed_header_reader.h"
 #include "platform/binary_file.h"
+#include "tools/validity_body.h"
+#include "tools/validity_head.h"
 
 namespace kv {
 
 namespace {
 
 constexpr std::int64_t kTooShortLength = 12;
-constexpr std::int64_t kPortion = kStepSize;
 constexpr int kLowestUnsupportedFlags = 4;
 
 // Passes reads and seeks through and remembers whether one of them failed
@@ -113,16 +111,18 @@ HeaderWalk WalkHeader(ErrorWatch& src, std::int64_t markerPosition, bool firstPi
   return walk;
 }
 
-CheckVerdict Judge(ErrorWatch& src, bool firstPiece, const std::atomic<int>& runState) {
+// Finds the marker and walks the header behind it: the body's length, or
+// the verdict that ends the check before any body byte is read.
+HeaderWalk LocateBody(ErrorWatch& src, bool firstPiece) {
   const std::int64_t length = src.Size();
   if (length < 0) {
-    return CheckVerdict::kIoError;
+    return {.done = true, .verdict = CheckVerdict::kIoError};
   }
   if (length <= kTooShortLength) {
-    return CheckVerdict::kUnsupported;
+    return {.done = true, .verdict = CheckVerdict::kUnsupported};
   }
   if (!src.Seek(0)) {
-    return CheckVerdict::kIoError;
+    return {.done = true, .verdict = CheckVerdict::kIoError};
   }
   const std::string_view pattern = firstPiece ? kType3FirstPattern : kType3Marker;
   const MarkerScan scan{.maxBlocks = kCheckScanBlocks,
@@ -131,43 +131,35 @@ CheckVerdict Judge(ErrorWatch& src, bool firstPiece, const std::atomic<int>& run
                         .overlap = 5};
   const std::optional<std::int64_t> marker = FindMarker(src, pattern, scan);
   if (src.Failed()) {
-    return CheckVerdict::kIoError;
+    return {.done = true, .verdict = CheckVerdict::kIoError};
   }
   if (!marker) {
-    return CheckVerdict::kUnsupported;
+    return {.done = true, .verdict = CheckVerdict::kUnsupported};
   }
   if (!src.Seek(*marker + static_cast<std::int64_t>(pattern.size()))) {
-    return CheckVerdict::kIoError;
+    return {.done = true, .verdict = CheckVerdict::kIoError};
   }
-
   const HeaderWalk walk = WalkHeader(src, *marker, firstPiece);
   if (src.Failed()) {
-    return CheckVerdict::kIoError;
+    return {.done = true, .verdict = CheckVerdict::kIoError};
   }
-  if (walk.done) {
-    return walk.verdict;
-  }
+  return walk;
+}
 
-  Crc16 crc;
-  crc.Reset();
-  std::array<std::byte, kPortion> buffer{};
-  std::int64_t remaining = walk.bodyLength;
-  while (remaining > 0) {
-    const std::int64_t step = std::min(remaining, kPortion);
-    const std::int64_t got = src.Read(std::span(buffer.data(), static_cast<std::size_t>(step)));
-    if (got < 0) {
+// Sums the body from the current position and compares the checksum behind it.
+CheckVerdict JudgeBody(ByteSource& src, std::int64_t bodyLength, BodySummer& summer,
+                       const std::atomic<int>& runState) {
+  const BodySum sum = summer.Sum(src, bodyLength, runState);
+  switch (sum.end) {
+    case BodyEnd::kReadError:
       return CheckVerdict::kIoError;
-    }
-    crc.Update(buffer.data(), static_cast<std::size_t>(got), true);
-    if (got < step) {
-      return CheckVerdict::kChecksumError;
-    }
-    remaining -= step;
-    if (step == kPortion && runState.load() == kRunCancelRequested) {
+    case BodyEnd::kCancelled:
       return CheckVerdict::kCancelled;
-    }
+    case BodyEnd::kCutShort:
+      return CheckVerdict::kChecksumError;
+    case BodyEnd::kSummed:
+      break;
   }
-
   std::array<std::uint8_t, 2> stored{};
   const std::int64_t got = src.Read(std::as_writable_bytes(std::span(stored)));
   if (got < 0) {
@@ -178,7 +170,7 @@ CheckVerdict Judge(ErrorWatch& src, bool firstPiece, const std::atomic<int>& run
     return CheckVerdict::kChecksumError;
   }
   const auto storedCrc = static_cast<std::uint16_t>(stored[0] | (stored[1] << 8));
-  return storedCrc == crc.Value() ? CheckVerdict::kOk : CheckVerdict::kChecksumError;
+  return storedCrc == sum.crc ? CheckVerdict::kOk : CheckVerdict::kChecksumError;
 }
 
 }  // namespace
@@ -187,22 +179,36 @@ bool IsCheckedAsFirstPiece(std::string_view path) {
   return EndsLikeTypedFirstPiece(path);
 }
 
-CheckVerdict CheckPieceSource(ByteSource& src, bool firstPiece, const std::atomic<int>& runState) {
+CheckVerdict CheckPieceSource(ByteSource& src, bool firstPiece, const std::atomic<int>& runState,
+                              BodySummer& summer) {
   ErrorWatch watch(src);
-  return Judge(watch, firstPiece, runState);
+  const HeaderWalk walk = LocateBody(watch, firstPiece);
+  return walk.done ? walk.verdict : JudgeBody(watch, walk.bodyLength, summer, runState);
+}
+
+CheckVerdict CheckPieceSource(ByteSource& src, bool firstPiece, const std::atomic<int>& runState) {
+  BodySummer summer;
+  return CheckPieceSource(src, firstPiece, runState, summer);
 }
 
 CheckVerdict CheckPieceFile(const std::string& path, const std::atomic<int>& runState) {
+  BodySummer summer;
+  return CheckPieceFile(path, runState, summer);
+}
+
+CheckVerdict CheckPieceFile(const std::string& path, const std::atomic<int>& runState,
+                            BodySummer& summer) {
   // A folder, a pipe or a device is never a piece; opening a pipe could block.
   std::error_code ec;
   if (!std::filesystem::is_regular_file(std::filesystem::status(path, ec)) || ec) {
     return CheckVerdict::kCannotOpen;
   }
-  const std::unique_ptr<BinaryFile> file = BinaryFile::Open(path, BinaryFile::Mode::kRead);
+  std::unique_ptr<BinaryFile> file = BinaryFile::Open(path, BinaryFile::Mode::kRead);
   if (!file) {
     return CheckVerdict::kCannotOpen;
   }
-  return CheckPieceSource(*file, IsCheckedAsFirstPiece(path), runState);
+  HeadReadSource piece(std::move(file));
+  return CheckPieceSource(piece, IsCheckedAsFirstPiece(path), runState, summer);
 }
 
 }  // namespace kv

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/byte_source.h"
+#include "tools/validity_body.h"
 #include "tools/validity_verdict.h"
 
 namespace kv {
@@ -22,9 +23,14 @@ bool IsCheckedAsFirstPiece(std::string_view path);
 // `runState` is read after each full 1024-byte portion of the body; when it
 // holds kRunCancelRequested the result is kCancelled.
 CheckVerdict CheckPieceSource(ByteSource& src, bool firstPiece, const std::atomic<int>& runState);
+// The same, summing the body with the buffers of `summer` (one per check run).
+CheckVerdict CheckPieceSource(ByteSource& src, bool firstPiece, const std::atomic<int>& runState,
+                              BodySummer& summer);
 
 // Opens the file read-only and judges it; anything but a regular file, or a
 // file that cannot be opened, is kCannotOpen. The file is closed on return.
 CheckVerdict CheckPieceFile(const std::string& path, const std::atomic<int>& runState);
+CheckVerdict CheckPieceFile(const std::string& path, const std::atomic<int>& runState,
+                            BodySummer& summer);
 
 }  // namespace kv

@@ -9,9 +9,10 @@ void RunCheck(const std::string& folder, const std::vector<CheckTarget>& targets
               std::atomic<int>& runState, CheckObserver& observer) {
   if (!folder.empty()) {
     const std::string base = folder.back() == '/' ? folder : folder + "/";
+    BodySummer summer;
     for (const CheckTarget& target : targets) {
       observer.RowStarted(target.id);
-      const CheckVerdict verdict = CheckPieceFile(base + target.name, runState);
+      const CheckVerdict verdict = CheckPieceFile(base + target.name, runState, summer);
       if (verdict == CheckVerdict::kCancelled) {
         break;
       }

@@ -14,6 +14,8 @@
 #include <sstream>
 #include <thread>
 
+#include "core/crc16.h"
+#include "core/typed_header_builder.h"
 #include "tests/support/stub_data_builder.h"
 #include "tests/support/temp_dir.h"
 
@@ -494,7 +496,8 @@ TEST_F(Cli, CheckReportsIncompleteSeriesAndUnreadablePaths) {
     const char* out;
     const char* err;
   } cases[] = {
-      {"data.d01 data.d03", "○ data.d01\n○ data.d03\ndata.d01: 2 of 3 pieces, incomplete\n", ""},
+      {"data.d01 data.d03",
+       "○ data.d01\n○ data.d03\ndata.d01: 2 of at least 3 pieces, incomplete\n", ""},
       {"data.d01 data.d02 data.d03 gone", "data.d01: 3 of 3 pieces, complete\n",
        "gone: No such file or directory\n"},
       {"data.bin/inside", "× ファイルが開けません data.bin/inside\n",
@@ -506,6 +509,68 @@ TEST_F(Cli, CheckReportsIncompleteSeriesAndUnreadablePaths) {
     EXPECT_TRUE(Contains(r.out, c.out)) << r.out;
     EXPECT_EQ(r.err, c.err);
   }
+}
+
+// A Type3 series of `source` (10,000 bytes) fitted to media with 4,000,
+// 2,000 and 3,000 bytes free, then a larger one: four pieces of unequal
+// lengths, each with the header, body and trailer the typed divide writes.
+void WriteFitSeries(const std::string& folder, const std::vector<std::uint8_t>& source,
+                    std::uint16_t seriesId) {
+  std::filesystem::create_directories(folder);
+  const std::int64_t pieceLengths[] = {3997, 1997, 2997, 1084};
+  std::size_t from = 0;
+  for (int number = 1; number <= 4; ++number) {
+    const std::int64_t pieceLength = pieceLengths[number - 1];
+    auto piece =
+        number == 1 ? BuildType3FirstHeader(10000, pieceLength, seriesId, "data.bin", 2004, 0x12345)
+                    : BuildType3NextHeader(pieceLength, seriesId, number);
+    const std::size_t body = static_cast<std::size_t>(pieceLength) - piece.size();
+    const std::uint16_t crc = Crc16Of(source.data() + from, body);
+    piece.insert(piece.end(), source.begin() + static_cast<std::ptrdiff_t>(from),
+                 source.begin() + static_cast<std::ptrdiff_t>(from + body));
+    piece.insert(piece.end(),
+                 {static_cast<std::uint8_t>(crc & 0xFF), static_cast<std::uint8_t>(crc >> 8), 0});
+    WriteFileBytes(folder + "/fit.d0" + std::to_string(number), piece);
+    from += body;
+  }
+}
+
+// The series line adds up the bodies the pieces' own headers give, so a
+// series of unequal pieces is complete only with every one of them, and a
+// piece of another series (or with another number) under the right name
+// does not count.
+TEST_F(Cli, SeriesLineWalksPiecesOfUnequalLengths) {
+  MakeSource("data.bin", 10000);
+  WriteFitSeries(dir / "fit", source, 0x1234);
+  WriteFitSeries(dir / "other", source, 0x4321);
+  std::filesystem::create_directories(dir / "mixed");
+  for (const char* name : {"fit.d01", "fit.d02", "fit.d03"}) {
+    std::filesystem::copy_file(dir / (std::string("fit/") + name),
+                               dir / (std::string("mixed/") + name));
+  }
+  std::filesystem::copy_file(dir / "other/fit.d04", dir / "mixed/fit.d04");
+  std::filesystem::copy_file(dir / "fit/fit.d03", dir / "mixed/fit.d05");
+  const struct {
+    const char* paths;
+    const char* line;
+    int status;
+  } cases[] = {
+      {"fit", "fit/fit.d01: 4 of 4 pieces, complete\n", 0},
+      {"fit/fit.d01 fit/fit.d02 fit/fit.d04", "fit/fit.d01: 3 of at least 4 pieces, incomplete\n",
+       1},
+      {"fit/fit.d01 fit/fit.d02 fit/fit.d03", "fit/fit.d01: 3 of at least 4 pieces, incomplete\n",
+       1},
+      {"fit/fit.d01 fit/fit.d03", "fit/fit.d01: 2 of at least 3 pieces, incomplete\n", 1},
+      {"mixed", "mixed/fit.d01: 3 of at least 4 pieces, incomplete\n", 1},
+  };
+  for (const auto& c : cases) {
+    const Result r = Run(std::string("check ") + c.paths);
+    EXPECT_EQ(r.status, c.status) << c.paths;
+    EXPECT_TRUE(Contains(r.out, c.line)) << r.out;
+  }
+  // The pieces are a series the restore takes whole.
+  ASSERT_EQ(Run("restore fit/fit.d01 -o " + dir / "back.bin").status, 0);
+  EXPECT_EQ(ReadFileBytes(dir / "back.bin"), source);
 }
 
 }  // namespace
