@@ -140,9 +140,11 @@ TypedRestore::Step TypedRestore::Start() {
   remaining_ = job_.SourceSize < 0 ? 0 : job_.SourceSize;
 
   while (!(piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead))) {
+    const int error = errno;
     if (prompter_.Ask(MakeMessage(MessageKind::kRetryMedium, kCannotOpen, Buttons::kRetryCancel,
                                   Icon::kWarning)) != Answer::kRetry) {
-      return Stop();
+      // Giving up on a first piece that will not open ends with its cause.
+      return Stop({JobOutcome::kFailed, error, pieceName_});
     }
   }
   pieceSize_ = piece_->Size();

@@ -330,7 +330,7 @@ TEST_F(TypedRestoreTest, SmallSourceHasFullProgressWithoutDivisor) {
   ExpectEnd("復元が終了しました");
 }
 
-TEST_F(TypedRestoreTest, UnopenableFirstPieceOrDestinationEndsAsCancelled) {
+TEST_F(TypedRestoreTest, UnopenableFirstPieceOrDestinationEndsWithTheCause) {
   Write(Data(), {});
   job_.SetJobSource(dir_ / "gone.d01");
   prompter_.Script({Answer::kRetry, Answer::kCancel});
@@ -339,6 +339,9 @@ TEST_F(TypedRestoreTest, UnopenableFirstPieceOrDestinationEndsAsCancelled) {
                                                               "Kolvanto|ファイルを開けません"}));
   EXPECT_EQ(prompter_.Messages()[0].icon, Icon::kWarning);
   ExpectEnd("復元を中止しました");
+  EXPECT_EQ(job_.Outcome(), JobOutcome::kFailed);
+  EXPECT_EQ(job_.OutcomeError(), ENOENT);
+  EXPECT_EQ(job_.OutcomePath(), dir_ / "gone.d01");
 
   test::ScriptedPrompter prompter;
   Write(Data(), {});
