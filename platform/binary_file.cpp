@@ -57,6 +57,17 @@ bool WriteFull(int fd, const std::byte* data, std::size_t n) {
   return true;
 }
 
+// The kernel cannot copy between these two files; read and write can.
+bool KernelRefuses(int error) {
+  return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP ||
+         error == EBADF;
+}
+
+// Errors of the written file's medium rather than of the file read.
+bool WritingFailed(int error) {
+  return error == ENOSPC || error == EDQUOT || error == EFBIG || error == EROFS;
+}
+
 }  // namespace
 
 // A regular file only is opened without waiting: a pipe without its other
@@ -221,6 +232,68 @@ bool BinaryFile::Write(std::span<const std::byte> data) {
   }
   std::memcpy(buffer_.get() + end_, data.data(), data.size());
   end_ += data.size();
+  return true;
+}
+
+bool BinaryFile::DropBuffer() {
+  if (begin_ == end_) {
+    begin_ = end_ = 0;
+    return true;
+  }
+  const std::int64_t position = Position();
+  if (ActiveSystemCalls().Seek(fd_, position) != position) {
+    return false;
+  }
+  filePos_ = position;
+  begin_ = end_ = 0;
+  return true;
+}
+
+std::int64_t BinaryFile::CopyTo(BinaryFile& out, std::size_t count) {
+  if (fd_ < 0 || mode_ != Mode::kRead || copyRefused_ || out.fd_ < 0 ||
+      out.mode_ != Mode::kCreateWrite) {
+    return kCopyRefused;
+  }
+  // The bytes written before go first, and the copy starts where reading stands.
+  if (!out.Flush()) {
+    return -1;
+  }
+  if (!DropBuffer()) {
+    copyRefused_ = true;
+    return kCopyRefused;
+  }
+  for (;;) {
+    const std::int64_t moved = ActiveSystemCalls().CopyFileRange(fd_, out.fd_, count);
+    if (moved >= 0) {
+      filePos_ += moved;
+      out.filePos_ += moved;
+      return moved;
+    }
+    if (errno == EINTR) {
+      continue;
+    }
+    if (KernelRefuses(errno)) {
+      copyRefused_ = true;
+      return kCopyRefused;
+    }
+    if (WritingFailed(errno)) {
+      out.failed_ = true;
+      return out.Failed() ? 0 : -1;
+    }
+    return Failed() ? 0 : -1;
+  }
+}
+
+bool BinaryFile::CutTo(std::int64_t length) {
+  if (fd_ < 0 || mode_ != Mode::kCreateWrite || !Flush()) {
+    return false;
+  }
+  SystemCalls& sys = ActiveSystemCalls();
+  if (sys.Truncate(fd_, length) != 0 || sys.Seek(fd_, length) != length) {
+    failed_ = true;
+    return Failed();
+  }
+  filePos_ = length;
   return true;
 }
 

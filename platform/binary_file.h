@@ -50,6 +50,18 @@ class BinaryFile final : public ByteSource, public ByteSink {
   // What fstat says of the file now; false (errno kept) when it cannot tell.
   bool Facts(FileFacts& facts) const;
 
+  // What CopyTo reports when the kernel cannot copy between the two files
+  // (another filesystem, a pipe, a kernel without the call): nothing moved.
+  static constexpr std::int64_t kCopyRefused = -2;
+  // Has the kernel move up to `count` bytes from this file's position to the
+  // end of `out`, a file being written, without a copy through user space;
+  // both positions move on. The count moved, 0 at this file's end, -1 on an
+  // error (kept by `out` when its medium is full or read-only, else by this
+  // file), or kCopyRefused: then read and write move the bytes.
+  std::int64_t CopyTo(BinaryFile& out, std::size_t count);
+  // Cuts a file being written back to `length` bytes and writes on from there.
+  bool CutTo(std::int64_t length);
+
   // Writes every byte or reports false (disk full, I/O error).
   bool Write(std::span<const std::byte> data) override;
   bool Write(const void* data, std::size_t size) {
@@ -71,6 +83,9 @@ class BinaryFile final : public ByteSource, public ByteSink {
   bool Flush();
   // Keeps the errno of a failed call (the first one) and reports the failure.
   bool Failed();
+  // Reading: gives up the buffered bytes and puts the descriptor at the
+  // position they stood for; false (nothing changed) when it cannot go back.
+  bool DropBuffer();
 
   int fd_;
   Mode mode_;
@@ -84,6 +99,8 @@ class BinaryFile final : public ByteSource, public ByteSink {
   // Writing: a write failed; nothing more is written and Close reports it.
   bool failed_ = false;
   int error_ = 0;
+  // Reading: the kernel refused to copy from this file once, and would again.
+  bool copyRefused_ = false;
 };
 
 }  // namespace kv

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "core/job_state.h"
+
 namespace kv::test {
 
 namespace {
@@ -54,21 +56,41 @@ int FaultySystemCalls::Open(const char* path, bool forWriting, bool nonBlocking)
   return fd;
 }
 
+std::size_t FaultySystemCalls::ReadLeft(int fd, std::size_t count) const {
+  if (!Targeted(fd) || faults_.readFailsAt < 0) {
+    return count;
+  }
+  return static_cast<std::size_t>(
+      std::clamp<std::int64_t>(faults_.readFailsAt - read_, 0, static_cast<std::int64_t>(count)));
+}
+
+std::size_t FaultySystemCalls::WriteRoom(int fd, std::size_t count) const {
+  if (!Targeted(fd)) {
+    return count;
+  }
+  if (faults_.shortWrites && count > 1) {
+    count /= 2;
+  }
+  if (faults_.writeFullAt >= 0) {
+    count = static_cast<std::size_t>(std::clamp<std::int64_t>(faults_.writeFullAt - written_, 0,
+                                                              static_cast<std::int64_t>(count)));
+  }
+  return count;
+}
+
 std::int64_t FaultySystemCalls::Read(int fd, void* out, std::size_t count) {
   std::lock_guard lock(mutex_);
   if (Interrupt(fd)) {
     return -1;
   }
-  if (!Targeted(fd) || faults_.readFailsAt < 0) {
-    return SystemCalls::Read(fd, out, count);
-  }
-  const std::int64_t left = faults_.readFailsAt - read_;
-  if (left <= 0) {
+  const std::size_t left = ReadLeft(fd, count);
+  if (left == 0 && count > 0) {
     return Fail(EIO);
   }
-  const std::int64_t got =
-      SystemCalls::Read(fd, out, std::min(count, static_cast<std::size_t>(left)));
-  read_ += std::max<std::int64_t>(got, 0);
+  const std::int64_t got = SystemCalls::Read(fd, out, left);
+  if (Targeted(fd)) {
+    read_ += std::max<std::int64_t>(got, 0);
+  }
   return got;
 }
 
@@ -77,22 +99,51 @@ std::int64_t FaultySystemCalls::Write(int fd, const void* data, std::size_t coun
   if (Interrupt(fd)) {
     return -1;
   }
-  if (!Targeted(fd)) {
-    return SystemCalls::Write(fd, data, count);
+  const std::size_t room = WriteRoom(fd, count);
+  if (room == 0 && count > 0) {
+    return Fail(ENOSPC);
   }
-  if (faults_.shortWrites && count > 1) {
-    count /= 2;
+  const std::int64_t put = SystemCalls::Write(fd, data, room);
+  if (Targeted(fd)) {
+    written_ += std::max<std::int64_t>(put, 0);
   }
-  if (faults_.writeFullAt >= 0) {
-    const std::int64_t room = faults_.writeFullAt - written_;
-    if (room <= 0) {
-      return Fail(ENOSPC);
-    }
-    count = std::min(count, static_cast<std::size_t>(room));
-  }
-  const std::int64_t put = SystemCalls::Write(fd, data, count);
-  written_ += std::max<std::int64_t>(put, 0);
   return put;
+}
+
+std::int64_t FaultySystemCalls::CopyFileRange(int in, int out, std::size_t count) {
+  std::lock_guard lock(mutex_);
+  if (Interrupt(in)) {
+    return -1;
+  }
+  if (faults_.copyFails != 0) {
+    return Fail(faults_.copyFails);
+  }
+  if (faults_.copyEndsAt >= 0) {
+    count = static_cast<std::size_t>(std::clamp<std::int64_t>(faults_.copyEndsAt - copied_, 0,
+                                                              static_cast<std::int64_t>(count)));
+  }
+  if (faults_.copyCancelsAt > copied_) {
+    count = std::min(count, static_cast<std::size_t>(faults_.copyCancelsAt - copied_));
+  }
+  const std::size_t left = ReadLeft(in, count);
+  const std::size_t room = WriteRoom(out, left);
+  if (count > 0 && (left == 0 || room == 0)) {
+    return Fail(left == 0 ? EIO : ENOSPC);
+  }
+  const std::int64_t moved = SystemCalls::CopyFileRange(in, out, room);
+  const std::int64_t counted = std::max<std::int64_t>(moved, 0);
+  read_ += Targeted(in) ? counted : 0;
+  written_ += Targeted(out) ? counted : 0;
+  copied_ += counted;
+  if (faults_.cancel != nullptr && faults_.copyCancelsAt >= 0 && copied_ >= faults_.copyCancelsAt) {
+    faults_.cancel->store(kRunCancelRequested);
+  }
+  return moved;
+}
+
+std::int64_t FaultySystemCalls::Copied() const {
+  std::lock_guard lock(mutex_);
+  return copied_;
 }
 
 int FaultySystemCalls::Stat(int fd, FileFacts& facts) {
