@@ -1,9 +1,13 @@
 #include "platform/binary_file.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include "platform/guarded_look.h"
 #include "platform/system_calls.h"
 
 namespace kv {
@@ -295,6 +299,31 @@ bool BinaryFile::CutTo(std::int64_t length) {
   }
   filePos_ = length;
   return true;
+}
+
+BinaryFile::Looked BinaryFile::LookAt(
+    std::int64_t offset, std::size_t length,
+    const std::function<void(const std::byte*, std::size_t)>& look) {
+  // A mapping starts on a page.
+  static const auto kPage = static_cast<std::int64_t>(::sysconf(_SC_PAGESIZE));
+  const std::int64_t start = offset / kPage * kPage;
+  const auto lead = static_cast<std::size_t>(offset - start);
+  void* const mapped = fd_ < 0 || mode_ != Mode::kRead || offset < 0 || length == 0
+                           ? MAP_FAILED
+                           : ::mmap(nullptr, lead + length, PROT_READ, MAP_SHARED | MAP_POPULATE,
+                                    fd_, static_cast<off_t>(start));
+  if (mapped == MAP_FAILED) {
+    copyRefused_ = true;
+    return Looked::kRefused;
+  }
+  const bool whole = LookUnderGuard(static_cast<const std::byte*>(mapped) + lead, length, look);
+  ::munmap(mapped, lead + length);
+  if (!whole) {
+    errno = EIO;
+    Failed();
+    return Looked::kFailed;
+  }
+  return Looked::kWhole;
 }
 
 bool BinaryFile::Sync() {

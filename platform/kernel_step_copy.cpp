@@ -9,17 +9,25 @@ namespace kv {
 
 namespace {
 
-// Counts off `length` bytes of steps as the read/write loop would: progress
-// between the steps, the cancel request after the last. True when a cancel was requested.
-bool CountSteps(const StepCopy& copy, std::int64_t length, const StepSeen& onStep,
-                const std::function<void()>& progress) {
-  const std::int64_t lastStep = length - (length - 1) / kStepSize * kStepSize;
-  if (length > lastStep) {
-    onStep(nullptr, static_cast<std::size_t>(length - lastStep));
-    progress();
+// Counts off the `length` bytes of steps the kernel moved from `from` in the
+// source as the read/write loop would: progress between the steps, the
+// cancel request looked at after the last.
+BinaryFile::Looked CountSteps(const StepCopy& copy, std::int64_t from, std::int64_t length,
+                              const StepSeen& onStep, const std::function<void()>& progress) {
+  const auto lastStep = static_cast<std::size_t>(length - (length - 1) / kStepSize * kStepSize);
+  const auto before = static_cast<std::size_t>(length) - lastStep;
+  const auto count = [&](const std::byte* bytes, std::size_t) {
+    if (before > 0) {
+      onStep(bytes, before);
+      progress();
+    }
+    onStep(bytes == nullptr ? nullptr : bytes + before, lastStep);
+  };
+  if (!copy.stepsSeeBytes) {
+    count(nullptr, 0);
+    return BinaryFile::Looked::kWhole;
   }
-  onStep(nullptr, static_cast<std::size_t>(lastStep));
-  return copy.runState.load() == kRunCancelRequested;
+  return copy.source->LookAt(from, static_cast<std::size_t>(length), count);
 }
 
 }  // namespace
@@ -35,6 +43,7 @@ std::optional<StepsEnd> KernelChunkOfSteps(const StepCopy& copy, std::int64_t le
   if (!copy.writer.Wait()) {
     return StepsEnd::kWriteFailed;
   }
+  const std::int64_t sourceStart = copy.source->Position();
   const std::int64_t outStart = copy.out.Position();
   std::int64_t moved = 0;
   std::int64_t last = 0;
@@ -51,24 +60,32 @@ std::optional<StepsEnd> KernelChunkOfSteps(const StepCopy& copy, std::int64_t le
   // Only whole steps count: the bytes of a step the kernel moved in part go
   // back, and reading resumes at the step's start.
   done = moved == chunk ? chunk : moved / kStepSize * kStepSize;
+  if (done > 0) {
+    const BinaryFile::Looked looked = CountSteps(copy, sourceStart, done, onStep, progress);
+    if (looked != BinaryFile::Looked::kWhole) {
+      // Steps that cannot be looked at are not done: read and write do them
+      // again, or the job ends on the source's error.
+      done = 0;
+      if (looked == BinaryFile::Looked::kFailed) {
+        return copy.out.CutTo(outStart) ? StepsEnd::kReadFailed : StepsEnd::kWriteFailed;
+      }
+    }
+  }
   if (done < moved) {
     if (!copy.out.CutTo(outStart + done)) {
       return StepsEnd::kWriteFailed;
     }
-    if (last != -1 && !copy.source->Seek(copy.source->Position() - (moved - done))) {
+    if (last != -1 && !copy.source->Seek(sourceStart + done)) {
       return StepsEnd::kReadFailed;
     }
   }
-  if (done > 0 && CountSteps(copy, done, onStep, progress)) {
+  if (done > 0 && copy.runState.load() == kRunCancelRequested) {
     return StepsEnd::kCancelled;
   }
-  if (moved == chunk) {
+  if (done == chunk) {
     return StepsEnd::kBlockDone;
   }
-  if (last == -1) {
-    return StepsEnd::kReadFailed;
-  }
-  return std::nullopt;
+  return last == -1 ? std::optional(StepsEnd::kReadFailed) : std::nullopt;
 }
 
 }  // namespace kv

@@ -1,5 +1,7 @@
 #include "tests/faults/faulty_system_calls.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 
@@ -135,6 +137,9 @@ std::int64_t FaultySystemCalls::CopyFileRange(int in, int out, std::size_t count
   read_ += Targeted(in) ? counted : 0;
   written_ += Targeted(out) ? counted : 0;
   copied_ += counted;
+  if (!faults_.shrinksAfterCopy.empty() && moved > 0) {
+    ::truncate(faults_.shrinksAfterCopy.c_str(), 0);
+  }
   if (faults_.cancel != nullptr && faults_.copyCancelsAt >= 0 && copied_ >= faults_.copyCancelsAt) {
     faults_.cancel->store(kRunCancelRequested);
   }

@@ -31,6 +31,7 @@ struct Faults {
   std::int64_t copyEndsAt = -1;     // past this many bytes moved, each moves nothing
   std::int64_t copyCancelsAt = -1;  // once this many bytes are moved, *cancel asks for a stop
   std::atomic<int>* cancel = nullptr;
+  std::string shrinksAfterCopy = {};  // this file is emptied once the first kernel copy is done
 };
 
 class FaultySystemCalls final : public SystemCalls {

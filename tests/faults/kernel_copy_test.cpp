@@ -1,7 +1,8 @@
 // Jobs whose bytes the kernel moves from file to file: refused, failing,
-// ending early or asked to stop at a chosen byte while it copies. A refusal
-// or an early end gives the same bytes through read and write; an error ends
-// the job with its errno; a stop leaves exactly the completed steps.
+// ending early or asked to stop at a chosen byte while it copies, or a source
+// that shrinks under the copy. A refusal or an early end gives the same bytes
+// through read and write; an error ends the job with its errno; a stop leaves
+// exactly the completed steps.
 
 #include <gtest/gtest.h>
 
@@ -179,12 +180,43 @@ TEST_P(KernelCopy, RefusalsEarlyEndsErrorsAndStopsKeepTheStepsInOrder) {
   }
 }
 
+// The Type3 jobs look at the copied bytes through a mapping: a page the
+// source no longer has is an input/output error, not the end of the program.
+TEST_P(KernelCopy, ASourceThatShrinksUnderTheCopyEndsTheJobWithTheStepsBeforeIt) {
+  ScriptedPrompter clean;
+  Run(0, clean);
+  ASSERT_EQ(job.Outcome(), JobOutcome::kDone);
+  const Bytes reference = Output(0);
+  const std::string read = Divides()                       ? dir / "src.bin"
+                           : Param() == Job::kType0Restore ? dir / "x.000"
+                                                           : series.pieces[0];
+  FaultySystemCalls calls({.target = "", .shrinksAfterCopy = read});
+  ScriptedPrompter asked;
+  {
+    const ScopedSystemCalls inPlace(calls);
+    Run(1, asked);
+  }
+  const bool typed = Param() == Job::kType3Divide || Param() == Job::kType3Restore;
+  EXPECT_EQ(job.Outcome(), JobOutcome::kFailed);
+  EXPECT_EQ(job.OutcomeError(), typed ? EIO : 0);
+  EXPECT_EQ(job.OutcomePath(), read);
+  const Bytes output = Output(1);
+  EXPECT_TRUE(IsPrefix(output, reference));
+  // Type3: the copied bytes that could not be seen are taken back. Type0:
+  // the bytes copied before the source shrank stay, whole steps only.
+  const std::size_t written = output.size() - static_cast<std::size_t>(Lead(reference));
+  EXPECT_EQ(written == 0, typed) << written;
+  EXPECT_EQ(written % 1024, 0u) << written;
+}
+
 std::string JobName(const ::testing::TestParamInfo<Job>& param) {
   constexpr const char* kNames[] = {"Type0Divide", "Type0Restore", "Type3Divide", "Type3Restore"};
   return kNames[static_cast<int>(param.param)];
 }
 
-INSTANTIATE_TEST_SUITE_P(Jobs, KernelCopy, ::testing::Values(Job::kType0Divide, Job::kType0Restore),
+INSTANTIATE_TEST_SUITE_P(Jobs, KernelCopy,
+                         ::testing::Values(Job::kType0Divide, Job::kType0Restore, Job::kType3Divide,
+                                           Job::kType3Restore),
                          JobName);
 
 }  // namespace
