@@ -1,6 +1,7 @@
 #include "platform/kernel_step_copy.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "core/job_progress.h"
 #include "core/job_state.h"
@@ -8,6 +9,40 @@
 namespace kv {
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The chunk size in force on this worker thread, kept from chunk to chunk.
+thread_local std::int64_t chunkBytes = kKernelChunk;
+
+// Halves the chunk after one that kept a cancel waiting too long, doubles it
+// after a quick one.
+void Pace(Clock::duration took) {
+  using std::chrono::milliseconds;
+  if (took > milliseconds(20)) {
+    chunkBytes = std::max(chunkBytes / 2, kSmallestKernelChunk);
+  } else if (took < milliseconds(5)) {
+    chunkBytes = std::min(chunkBytes * 2, kKernelChunk);
+  }
+}
+
+// Moves up to `chunk` bytes; the count moved, and in `last` what the last call returned.
+std::int64_t MoveChunk(const StepCopy& copy, std::int64_t chunk, std::int64_t& last) {
+  const Clock::time_point start = Clock::now();
+  std::int64_t moved = 0;
+  last = 0;
+  while (moved < chunk) {
+    last = copy.source->CopyTo(copy.out, static_cast<std::size_t>(chunk - moved));
+    if (last <= 0) {
+      break;
+    }
+    moved += last;
+  }
+  if (moved == chunk) {
+    Pace(Clock::now() - start);
+  }
+  return moved;
+}
 
 // Counts off the `length` bytes of steps the kernel moved from `from` in the
 // source as the read/write loop would: progress between the steps, the
@@ -38,22 +73,15 @@ std::optional<StepsEnd> KernelChunkOfSteps(const StepCopy& copy, std::int64_t le
                                            std::int64_t& done) {
   // A stop requested already lets only the step under way complete.
   const bool stopping = copy.runState.load() == kRunCancelRequested;
-  const std::int64_t chunk = std::min(length, stopping ? kStepSize : kKernelChunk);
+  const std::int64_t chunk = std::min(length, stopping ? kStepSize : chunkBytes);
   // A block still on its way to the output lands before the kernel writes behind it.
   if (!copy.writer.Wait()) {
     return StepsEnd::kWriteFailed;
   }
   const std::int64_t sourceStart = copy.source->Position();
   const std::int64_t outStart = copy.out.Position();
-  std::int64_t moved = 0;
   std::int64_t last = 0;
-  while (moved < chunk) {
-    last = copy.source->CopyTo(copy.out, static_cast<std::size_t>(chunk - moved));
-    if (last <= 0) {
-      break;
-    }
-    moved += last;
-  }
+  const std::int64_t moved = MoveChunk(copy, chunk, last);
   if (last < 0 && copy.out.Error() != 0) {
     return StepsEnd::kWriteFailed;
   }

@@ -13,10 +13,12 @@ namespace kv {
 
 // Bytes the kernel moves before the steps are counted and the cancel request
 // is looked at: a whole number of steps, small enough that a cancel is seen
-// within a few milliseconds.
+// within a few milliseconds. A chunk that takes long (a slow medium whose
+// cache is full) makes the next ones smaller, down to kSmallestKernelChunk.
 inline constexpr std::int64_t kKernelChunk = 2 * 1024 * 1024;
+inline constexpr std::int64_t kSmallestKernelChunk = 64 * 1024;
 
-// Moves min(kKernelChunk, length) bytes (length > 0) and counts their steps
+// Moves at most min(kKernelChunk, length) bytes (length > 0) and counts their steps
 // as CopyBlockOfSteps does. Nothing (`done` steps' bytes moved and counted,
 // no cancel requested) when the kernel refused or met the source's end
 // early: read and write go on with the rest and decide. A step it moved only
