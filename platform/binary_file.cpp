@@ -282,9 +282,11 @@ std::int64_t BinaryFile::CopyTo(BinaryFile& out, std::size_t count) {
     }
     if (WritingFailed(errno)) {
       out.failed_ = true;
-      return out.Failed() ? 0 : -1;
+      out.Failed();
+    } else {
+      Failed();
     }
-    return Failed() ? 0 : -1;
+    return -1;
   }
 }
 
