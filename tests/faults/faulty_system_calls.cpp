@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 #include "core/job_state.h"
 
@@ -120,6 +122,10 @@ std::int64_t FaultySystemCalls::CopyFileRange(int in, int out, std::size_t count
   if (faults_.copyFails != 0) {
     return Fail(faults_.copyFails);
   }
+  copyRequests_.push_back(count);
+  if (static_cast<int>(copyRequests_.size()) <= faults_.slowCopies) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
   if (faults_.copyEndsAt >= 0) {
     count = static_cast<std::size_t>(std::clamp<std::int64_t>(faults_.copyEndsAt - copied_, 0,
                                                               static_cast<std::int64_t>(count)));
@@ -144,6 +150,11 @@ std::int64_t FaultySystemCalls::CopyFileRange(int in, int out, std::size_t count
     faults_.cancel->store(kRunCancelRequested);
   }
   return moved;
+}
+
+std::vector<std::size_t> FaultySystemCalls::CopyRequests() const {
+  std::lock_guard lock(mutex_);
+  return copyRequests_;
 }
 
 std::int64_t FaultySystemCalls::Copied() const {

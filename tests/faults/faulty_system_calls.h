@@ -12,6 +12,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/system_calls.h"
 
@@ -32,6 +33,7 @@ struct Faults {
   std::int64_t copyCancelsAt = -1;  // once this many bytes are moved, *cancel asks for a stop
   std::atomic<int>* cancel = nullptr;
   std::string shrinksAfterCopy = {};  // this file is emptied once the first kernel copy is done
+  int slowCopies = 0;  // the first kernel copies take 25 ms each (a slow medium, its cache full)
 };
 
 class FaultySystemCalls final : public SystemCalls {
@@ -50,6 +52,8 @@ class FaultySystemCalls final : public SystemCalls {
   int Interrupted() const;
   // How many bytes kernel copies have moved.
   std::int64_t Copied() const;
+  // The count each kernel copy was asked for, in order.
+  std::vector<std::size_t> CopyRequests() const;
 
  private:
   bool Targeted(int fd) const;
@@ -66,6 +70,7 @@ class FaultySystemCalls final : public SystemCalls {
   std::int64_t read_ = 0;
   std::int64_t written_ = 0;
   std::int64_t copied_ = 0;
+  std::vector<std::size_t> copyRequests_;
   std::map<int, bool> passNext_;
   int interrupted_ = 0;
   int statCalls_ = 0;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <string>
@@ -207,6 +208,24 @@ TEST_P(KernelCopy, ASourceThatShrinksUnderTheCopyEndsTheJobWithTheStepsBeforeIt)
   const std::size_t written = output.size() - static_cast<std::size_t>(Lead(reference));
   EXPECT_EQ(written == 0, typed) << written;
   EXPECT_EQ(written % 1024, 0u) << written;
+}
+
+// A medium that takes long over each chunk makes the next chunks smaller, so
+// a cancel still waits no more than a few milliseconds; quick chunks grow again.
+TEST_P(KernelCopy, SlowChunksShrinkToSixtyFourKiBAndQuickOnesGrowBack) {
+  FaultySystemCalls calls({.target = "", .slowCopies = 6});
+  ScriptedPrompter asked;
+  {
+    const ScopedSystemCalls inPlace(calls);
+    Run(1, asked);
+  }
+  EXPECT_EQ(job.Outcome(), JobOutcome::kDone);
+  const std::vector<std::size_t> requests = calls.CopyRequests();
+  ASSERT_GT(requests.size(), 12u);
+  EXPECT_EQ(requests[5], 65536u);
+  EXPECT_EQ(requests[6], 65536u);
+  // Back above a megabyte (a piece's end may cut the largest chunk short).
+  EXPECT_GT(*std::max_element(requests.begin() + 6, requests.end()), 1048576u);
 }
 
 std::string JobName(const ::testing::TestParamInfo<Job>& param) {
