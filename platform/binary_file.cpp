@@ -67,9 +67,9 @@ bool KernelRefuses(int error) {
          error == EBADF;
 }
 
-// Errors of the written file's medium rather than of the file read.
+// Errors of the written file or its medium rather than of the file read.
 bool WritingFailed(int error) {
-  return error == ENOSPC || error == EDQUOT || error == EFBIG || error == EROFS;
+  return error == ENOSPC || error == EDQUOT || error == EFBIG || error == EROFS || error == EPERM;
 }
 
 }  // namespace
