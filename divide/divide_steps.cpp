@@ -28,7 +28,7 @@ bool CopyDivideBlock(const StepCopy& copy, Prompter& prompter, JobEnd& end, std:
       end = {JobOutcome::kCancelled};
       return false;
     case StepsEnd::kWriteFailed:
-      return FailWithIoError(prompter, end, copy.writer.Error(), copy.out.Path());
+      return FailWithIoError(prompter, end, copy.out);
     case StepsEnd::kReadFailed:
     case StepsEnd::kSourceEnded:
       break;

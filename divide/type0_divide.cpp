@@ -177,9 +177,10 @@ bool Type0Divide::CheckMedia(bool firstPiece) {
 }
 
 bool Type0Divide::CopyBlock() {
+  // Raw slices need no look at their bytes: the kernel moves them.
   return CopyDivideBlock(
-      {writer_, source_.get(), *piece_, job_.RunState}, prompter_, end_, pieceLeft_, remaining_,
-      [](const std::byte*, std::size_t) {}, [this] { Progress(); });
+      {writer_, source_.get(), *piece_, job_.RunState, true}, prompter_, end_, pieceLeft_,
+      remaining_, [](const std::byte*, std::size_t) {}, [this] { Progress(); });
 }
 
 // Lengthens a piece that has reached its nominal size up to the next line end

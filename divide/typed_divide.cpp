@@ -115,8 +115,10 @@ bool TypedDivide::Steps() {
     return false;
   }
   for (;;) {
+    // The kernel moves the body; its CRC is folded from a mapping of the same bytes.
     if (!CopyDivideBlock(
-            {writer_, source_.get(), *piece_, job_.RunState}, prompter_, end_, room_, remaining_,
+            {writer_, source_.get(), *piece_, job_.RunState, true, true}, prompter_, end_, room_,
+            remaining_,
             [this](const std::byte* step, std::size_t n) { crc_.Update(step, n, true); },
             [this] { Progress(); })) {
       return false;

@@ -1,11 +1,14 @@
 #include "platform/binary_file.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+#include "platform/guarded_look.h"
 #include "platform/system_calls.h"
 
 namespace kv {
@@ -63,6 +66,17 @@ bool WriteFull(int fd, const std::byte* data, std::size_t n) {
     n -= static_cast<std::size_t>(put);
   }
   return true;
+}
+
+// The kernel cannot copy between these two files; read and write can.
+bool KernelRefuses(int error) {
+  return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP ||
+         error == EBADF;
+}
+
+// Errors of the written file or its medium rather than of the file read.
+bool WritingFailed(int error) {
+  return error == ENOSPC || error == EDQUOT || error == EFBIG || error == EROFS || error == EPERM;
 }
 
 }  // namespace
@@ -231,6 +245,95 @@ bool BinaryFile::Write(std::span<const std::byte> data) {
   std::memcpy(buffer_.get() + end_, data.data(), data.size());
   end_ += data.size();
   return true;
+}
+
+bool BinaryFile::DropBuffer() {
+  if (begin_ == end_) {
+    begin_ = end_ = 0;
+    return true;
+  }
+  const std::int64_t position = Position();
+  if (ActiveSystemCalls().Seek(fd_, position) != position) {
+    return false;
+  }
+  filePos_ = position;
+  begin_ = end_ = 0;
+  return true;
+}
+
+std::int64_t BinaryFile::CopyTo(BinaryFile& out, std::size_t count) {
+  if (fd_ < 0 || mode_ != Mode::kRead || copyRefused_ || out.fd_ < 0 ||
+      out.mode_ != Mode::kCreateWrite) {
+    return kCopyRefused;
+  }
+  // The bytes written before go first, and the copy starts where reading stands.
+  if (!out.Flush()) {
+    return -1;
+  }
+  if (!DropBuffer()) {
+    copyRefused_ = true;
+    return kCopyRefused;
+  }
+  for (;;) {
+    const std::int64_t moved = ActiveSystemCalls().CopyFileRange(fd_, out.fd_, count);
+    if (moved >= 0) {
+      filePos_ += moved;
+      out.filePos_ += moved;
+      return moved;
+    }
+    if (errno == EINTR) {
+      continue;
+    }
+    if (KernelRefuses(errno)) {
+      copyRefused_ = true;
+      return kCopyRefused;
+    }
+    if (WritingFailed(errno)) {
+      out.failed_ = true;
+      out.Failed();
+    } else {
+      Failed();
+    }
+    return -1;
+  }
+}
+
+bool BinaryFile::CutTo(std::int64_t length) {
+  if (fd_ < 0 || mode_ != Mode::kCreateWrite || !Flush()) {
+    return false;
+  }
+  SystemCalls& sys = ActiveSystemCalls();
+  if (sys.Truncate(fd_, length) != 0 || sys.Seek(fd_, length) != length) {
+    failed_ = true;
+    return Failed();
+  }
+  filePos_ = length;
+  return true;
+}
+
+BinaryFile::Looked BinaryFile::LookAt(
+    std::int64_t offset, std::size_t length,
+    const std::function<void(const std::byte*, std::size_t)>& look) {
+  // A mapping starts on a page.
+  static const auto kPage = static_cast<std::int64_t>(::sysconf(_SC_PAGESIZE));
+  const std::int64_t start = offset / kPage * kPage;
+  const auto lead = static_cast<std::size_t>(offset - start);
+  void* const mapped = fd_ < 0 || mode_ != Mode::kRead || offset < 0 || length == 0
+                           ? MAP_FAILED
+                           : ::mmap(nullptr, lead + length, PROT_READ, MAP_SHARED | MAP_POPULATE,
+                                    fd_, static_cast<off_t>(start));
+  if (mapped == MAP_FAILED) {
+    copyRefused_ = true;
+    return Looked::kRefused;
+  }
+  const bool whole = LookUnderGuard(static_cast<const std::byte*>(mapped) + lead, length, look);
+  ::munmap(mapped, lead + length);
+  if (!whole) {
+    errno = EIO;
+    Failed();
+    return Looked::kFailed;
+  }
+  return Looked::kWhole;
 }
 
 bool BinaryFile::Sync() {

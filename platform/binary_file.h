@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -47,6 +48,28 @@ class BinaryFile final : public ByteSource, public ByteSink {
   // What fstat says of the file now; false (errno kept) when it cannot tell.
   bool Facts(FileFacts& facts) const;
 
+  // What CopyTo reports when the kernel cannot copy between the two files
+  // (another filesystem, a pipe, a kernel without the call): nothing moved.
+  static constexpr std::int64_t kCopyRefused = -2;
+  // Has the kernel move up to `count` bytes from this file's position to the
+  // end of `out`, a file being written, without a copy through user space;
+  // both positions move on. The count moved, 0 at this file's end, -1 on an
+  // error (kept by `out` when its medium is full or read-only, else by this
+  // file), or kCopyRefused: then read and write move the bytes.
+  std::int64_t CopyTo(BinaryFile& out, std::size_t count);
+  // Cuts a file being written back to `length` bytes and writes on from there.
+  bool CutTo(std::int64_t length);
+  enum class Looked {
+    kWhole,    // `look` saw every byte
+    kRefused,  // the system refused the mapping: nothing seen, and no kernel copy from now on
+    kFailed,   // a page could not be read (the file shrank, the medium failed): the file keeps EIO
+  };
+  // Shows `look` the bytes [offset, offset + length) of a file being read
+  // through a read-only mapping of them, unmapped after: what the kernel
+  // copied is seen without being read again.
+  Looked LookAt(std::int64_t offset, std::size_t length,
+                const std::function<void(const std::byte*, std::size_t)>& look);
+
   // Writes every byte or reports false (disk full, I/O error).
   bool Write(std::span<const std::byte> data) override;
   bool Write(const void* data, std::size_t size) {
@@ -68,6 +91,9 @@ class BinaryFile final : public ByteSource, public ByteSink {
   bool Flush();
   // Keeps the errno of a failed call (the first one) and reports the failure.
   bool Failed();
+  // Reading: gives up the buffered bytes and puts the descriptor at the
+  // position they stood for; false (nothing changed) when it cannot go back.
+  bool DropBuffer();
 
   int fd_;
   Mode mode_;
@@ -81,6 +107,8 @@ class BinaryFile final : public ByteSource, public ByteSink {
   // Writing: a write failed; nothing more is written and Close reports it.
   bool failed_ = false;
   int error_ = 0;
+  // Reading: the kernel refused to copy from this file once, and would again.
+  bool copyRefused_ = false;
 };
 
 }  // namespace kv

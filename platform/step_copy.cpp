@@ -4,6 +4,7 @@
 #include <span>
 
 #include "core/job_state.h"
+#include "platform/kernel_step_copy.h"
 
 namespace kv {
 
@@ -17,9 +18,25 @@ bool WriteSteps(const StepCopy& copy, std::size_t length) {
 
 }  // namespace
 
-StepsEnd CopyBlockOfSteps(const StepCopy& copy, std::int64_t length,
-                          const std::function<void(const std::byte*, std::size_t)>& onStep,
+StepsEnd CopyBlockOfSteps(const StepCopy& copy, std::int64_t length, const StepSeen& onStep,
                           const std::function<void()>& progress) {
+  if (!copy.kernelMoves || copy.source == nullptr || length <= 0) {
+    return ReadWriteBlockOfSteps(copy, length, onStep, progress);
+  }
+  std::int64_t done = 0;
+  if (const std::optional<StepsEnd> end =
+          KernelChunkOfSteps(copy, length, onStep, progress, done)) {
+    return *end;
+  }
+  // What the kernel did not move, read and write do; the steps go on from its last one.
+  if (done > 0) {
+    progress();
+  }
+  return ReadWriteBlockOfSteps(copy, length - done, onStep, progress);
+}
+
+StepsEnd ReadWriteBlockOfSteps(const StepCopy& copy, std::int64_t length, const StepSeen& onStep,
+                               const std::function<void()>& progress) {
   const std::int64_t blockLength =
       std::clamp<std::int64_t>(length, 0, static_cast<std::int64_t>(BlockWriter::kBlockSize));
   std::byte* const block = copy.writer.Block();

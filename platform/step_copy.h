@@ -2,6 +2,8 @@
 // The copy loop of every job: one block read at once from a source and walked
 // in steps of at most kStepSize bytes, each step the unit of cancellation and
 // of progress, then handed to the block writer while the next block is read.
+// Where the job allows it, the kernel moves a chunk of whole steps from file
+// to file instead, and the steps are counted off once it is there.
 
 #include <atomic>
 #include <cstddef>
@@ -19,7 +21,14 @@ struct StepCopy {
   BinaryFile* source;  // null: a source that did not open, which gives no byte
   BinaryFile& out;
   const std::atomic<int>& runState;
+  // The kernel may move the bytes (copy_file_range); the steps it moves are
+  // shown to onStep from a mapping of the source when `stepsSeeBytes`, else
+  // without their bytes (a null pointer).
+  bool kernelMoves = false;
+  bool stepsSeeBytes = false;
 };
+
+using StepSeen = std::function<void(const std::byte*, std::size_t)>;
 
 // How a block ended. On every end but kBlockDone the completed steps are in
 // `out` (unless writing them failed) and nothing is pending in the writer.
@@ -31,11 +40,15 @@ enum class StepsEnd {
   kWriteFailed,  // the writer could not write (its Error() says why)
 };
 
-// Copies one block of min(BlockWriter::kBlockSize, length) bytes; a length of
-// 0 still looks for a cancel once. Each step is shown to `onStep` before the
-// cancel request is looked for; `progress` runs between the steps of the block.
-StepsEnd CopyBlockOfSteps(const StepCopy& copy, std::int64_t length,
-                          const std::function<void(const std::byte*, std::size_t)>& onStep,
+// Copies one block of at most `length` bytes (BlockWriter::kBlockSize read
+// and written, or a kernel chunk); a length of 0 still looks for a cancel
+// once. Each step is shown to `onStep` before the cancel request is looked
+// for; `progress` runs between the steps of the block.
+StepsEnd CopyBlockOfSteps(const StepCopy& copy, std::int64_t length, const StepSeen& onStep,
                           const std::function<void()>& progress);
+
+// The same through read and write only.
+StepsEnd ReadWriteBlockOfSteps(const StepCopy& copy, std::int64_t length, const StepSeen& onStep,
+                               const std::function<void()>& progress);
 
 }  // namespace kv

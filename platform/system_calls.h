@@ -26,6 +26,10 @@ class SystemCalls {
   virtual int Open(const char* path, bool forWriting, bool nonBlocking);
   virtual std::int64_t Read(int fd, void* out, std::size_t count);
   virtual std::int64_t Write(int fd, const void* data, std::size_t count);
+  // copy_file_range from the position of `in` to that of `out`, both moved on.
+  virtual std::int64_t CopyFileRange(int in, int out, std::size_t count);
+  // ftruncate.
+  virtual int Truncate(int fd, std::int64_t length);
   // lseek to an absolute position.
   virtual std::int64_t Seek(int fd, std::int64_t position);
   virtual int Stat(int fd, FileFacts& facts);

@@ -35,6 +35,14 @@ std::int64_t SystemCalls::Write(int fd, const void* data, std::size_t count) {
   return ::write(fd, data, count);
 }
 
+std::int64_t SystemCalls::CopyFileRange(int in, int out, std::size_t count) {
+  return ::copy_file_range(in, nullptr, out, nullptr, count, 0);
+}
+
+int SystemCalls::Truncate(int fd, std::int64_t length) {
+  return ::ftruncate(fd, static_cast<off_t>(length));
+}
+
 std::int64_t SystemCalls::Seek(int fd, std::int64_t position) {
   return ::lseek(fd, static_cast<off_t>(position), SEEK_SET);
 }

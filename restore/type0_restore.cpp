@@ -105,8 +105,9 @@ bool Type0Restore::SkipHead(int count) {
 }
 
 bool Type0Restore::CopyBlock() {
-  // A block never crosses the end of a piece.
-  const StepCopy copy{writer_, piece_.get(), *dest_, job_.RunState};
+  // A block never crosses the end of a piece. Raw slices need no look at
+  // their bytes: the kernel moves them.
+  const StepCopy copy{writer_, piece_.get(), *dest_, job_.RunState, true};
   const auto countStep = [this](const std::byte*, std::size_t n) {
     pieceLeft_ -= static_cast<std::int64_t>(n);
     written_ += static_cast<std::int64_t>(n);

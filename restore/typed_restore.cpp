@@ -179,8 +179,9 @@ TypedRestore::Step TypedRestore::Start() {
 }
 
 TypedRestore::Step TypedRestore::CopyBlock() {
-  // A block never crosses the end of a body.
-  const StepCopy copy{writer_, piece_.get(), *dest_, job_.RunState};
+  // A block never crosses the end of a body. The kernel moves the body; its
+  // CRC is folded from a mapping of the same bytes.
+  const StepCopy copy{writer_, piece_.get(), *dest_, job_.RunState, true, true};
   const auto countStep = [this](const std::byte* step, std::size_t n) {
     crc_.Update(step, n, true);
     remaining_ -= static_cast<std::int64_t>(n);

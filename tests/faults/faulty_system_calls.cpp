@@ -1,7 +1,13 @@
 #include "tests/faults/faulty_system_calls.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <thread>
+
+#include "core/job_state.h"
 
 namespace kv::test {
 
@@ -57,22 +63,42 @@ int FaultySystemCalls::Open(const char* path, bool forWriting, bool nonBlocking)
   return fd;
 }
 
+std::size_t FaultySystemCalls::ReadLeft(int fd, std::size_t count) const {
+  if (!Targeted(fd) || faults_.readFailsAt < 0) {
+    return count;
+  }
+  return static_cast<std::size_t>(
+      std::clamp<std::int64_t>(faults_.readFailsAt - read_, 0, static_cast<std::int64_t>(count)));
+}
+
+std::size_t FaultySystemCalls::WriteRoom(int fd, std::size_t count) const {
+  if (!Targeted(fd)) {
+    return count;
+  }
+  if (faults_.shortWrites && count > 1) {
+    count /= 2;
+  }
+  if (faults_.writeFullAt >= 0) {
+    count = static_cast<std::size_t>(std::clamp<std::int64_t>(faults_.writeFullAt - written_, 0,
+                                                              static_cast<std::int64_t>(count)));
+  }
+  return count;
+}
+
 std::int64_t FaultySystemCalls::Read(int fd, void* out, std::size_t count) {
   std::lock_guard lock(mutex_);
   if (Interrupt(fd)) {
     return -1;
   }
   readFrom_ = readFrom_ || Targeted(fd);
-  if (!Targeted(fd) || faults_.readFailsAt < 0) {
-    return SystemCalls::Read(fd, out, count);
-  }
-  const std::int64_t left = faults_.readFailsAt - read_;
-  if (left <= 0) {
+  const std::size_t left = ReadLeft(fd, count);
+  if (left == 0 && count > 0) {
     return Fail(EIO);
   }
-  const std::int64_t got =
-      SystemCalls::Read(fd, out, std::min(count, static_cast<std::size_t>(left)));
-  read_ += std::max<std::int64_t>(got, 0);
+  const std::int64_t got = SystemCalls::Read(fd, out, left);
+  if (Targeted(fd)) {
+    read_ += std::max<std::int64_t>(got, 0);
+  }
   return got;
 }
 
@@ -81,22 +107,64 @@ std::int64_t FaultySystemCalls::Write(int fd, const void* data, std::size_t coun
   if (Interrupt(fd)) {
     return -1;
   }
-  if (!Targeted(fd)) {
-    return SystemCalls::Write(fd, data, count);
+  const std::size_t room = WriteRoom(fd, count);
+  if (room == 0 && count > 0) {
+    return Fail(ENOSPC);
   }
-  if (faults_.shortWrites && count > 1) {
-    count /= 2;
+  const std::int64_t put = SystemCalls::Write(fd, data, room);
+  if (Targeted(fd)) {
+    written_ += std::max<std::int64_t>(put, 0);
   }
-  if (faults_.writeFullAt >= 0) {
-    const std::int64_t room = faults_.writeFullAt - written_;
-    if (room <= 0) {
-      return Fail(ENOSPC);
-    }
-    count = std::min(count, static_cast<std::size_t>(room));
-  }
-  const std::int64_t put = SystemCalls::Write(fd, data, count);
-  written_ += std::max<std::int64_t>(put, 0);
   return put;
+}
+
+std::int64_t FaultySystemCalls::CopyFileRange(int in, int out, std::size_t count) {
+  std::lock_guard lock(mutex_);
+  if (Interrupt(in)) {
+    return -1;
+  }
+  if (faults_.copyFails != 0) {
+    return Fail(faults_.copyFails);
+  }
+  copyRequests_.push_back(count);
+  if (static_cast<int>(copyRequests_.size()) <= faults_.slowCopies) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  if (faults_.copyEndsAt >= 0) {
+    count = static_cast<std::size_t>(std::clamp<std::int64_t>(faults_.copyEndsAt - copied_, 0,
+                                                              static_cast<std::int64_t>(count)));
+  }
+  if (faults_.copyCancelsAt > copied_) {
+    count = std::min(count, static_cast<std::size_t>(faults_.copyCancelsAt - copied_));
+  }
+  readFrom_ = readFrom_ || Targeted(in);
+  const std::size_t left = ReadLeft(in, count);
+  const std::size_t room = WriteRoom(out, left);
+  if (count > 0 && (left == 0 || room == 0)) {
+    return Fail(left == 0 ? EIO : ENOSPC);
+  }
+  const std::int64_t moved = SystemCalls::CopyFileRange(in, out, room);
+  const std::int64_t counted = std::max<std::int64_t>(moved, 0);
+  read_ += Targeted(in) ? counted : 0;
+  written_ += Targeted(out) ? counted : 0;
+  copied_ += counted;
+  if (!faults_.shrinksAfterCopy.empty() && moved > 0) {
+    ::truncate(faults_.shrinksAfterCopy.c_str(), 0);
+  }
+  if (faults_.cancel != nullptr && faults_.copyCancelsAt >= 0 && copied_ >= faults_.copyCancelsAt) {
+    faults_.cancel->store(kRunCancelRequested);
+  }
+  return moved;
+}
+
+std::vector<std::size_t> FaultySystemCalls::CopyRequests() const {
+  std::lock_guard lock(mutex_);
+  return copyRequests_;
+}
+
+std::int64_t FaultySystemCalls::Copied() const {
+  std::lock_guard lock(mutex_);
+  return copied_;
 }
 
 int FaultySystemCalls::Stat(int fd, FileFacts& facts) {

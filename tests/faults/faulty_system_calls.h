@@ -3,8 +3,10 @@
 // the files whose names end in a chosen text see a read fail with EIO past a
 // byte count, writes cut short or refused with ENOSPC past a byte count, a
 // failing fsync or close; and every call may be interrupted once (EINTR)
-// before it is let through.
+// before it is let through. A kernel copy counts as a read of its source and
+// a write of its output, and may itself fail, end early or request a cancel.
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -26,6 +28,13 @@ struct Faults {
   bool closeFails = false;          // close releases the file but reports EIO
   bool interruptEveryCall = false;  // on every file: each call is first interrupted
   bool grows = false;               // once it has been read from, fstat says one byte longer
+  // Kernel copies, on every file:
+  int copyFails = 0;                // each fails with this errno (0: none does)
+  std::int64_t copyEndsAt = -1;     // past this many bytes moved, each moves nothing
+  std::int64_t copyCancelsAt = -1;  // once this many bytes are moved, *cancel asks for a stop
+  std::atomic<int>* cancel = nullptr;
+  std::string shrinksAfterCopy = {};  // this file is emptied once the first kernel copy is done
+  int slowCopies = 0;  // the first kernel copies take 25 ms each (a slow medium, its cache full)
 };
 
 class FaultySystemCalls final : public SystemCalls {
@@ -35,6 +44,7 @@ class FaultySystemCalls final : public SystemCalls {
   int Open(const char* path, bool forWriting, bool nonBlocking) override;
   std::int64_t Read(int fd, void* out, std::size_t count) override;
   std::int64_t Write(int fd, const void* data, std::size_t count) override;
+  std::int64_t CopyFileRange(int in, int out, std::size_t count) override;
   int Stat(int fd, FileFacts& facts) override;
   int Fsync(int fd) override;
   int FsyncFolder(const char* path) override;
@@ -46,12 +56,19 @@ class FaultySystemCalls final : public SystemCalls {
   // test's own notes in between.
   std::vector<std::string> Journal() const;
   void Note(const std::string& entry);
+  // How many bytes kernel copies have moved.
+  std::int64_t Copied() const;
+  // The count each kernel copy was asked for, in order.
+  std::vector<std::size_t> CopyRequests() const;
 
  private:
   bool Targeted(int fd) const;
   // True (errno EINTR) when this call on `fd` (-1: an open) is to be
   // interrupted: every other one, so that the retry goes through.
   bool Interrupt(int fd);
+  // The part of `count` the faults let a read of, and a write to, the targeted files take.
+  std::size_t ReadLeft(int fd, std::size_t count) const;
+  std::size_t WriteRoom(int fd, std::size_t count) const;
 
   const Faults faults_;
   mutable std::mutex mutex_;
@@ -60,6 +77,8 @@ class FaultySystemCalls final : public SystemCalls {
   std::vector<std::string> journal_;
   std::int64_t read_ = 0;
   std::int64_t written_ = 0;
+  std::int64_t copied_ = 0;
+  std::vector<std::size_t> copyRequests_;
   std::map<int, bool> passNext_;
   int interrupted_ = 0;
   bool readFrom_ = false;

@@ -1,6 +1,7 @@
 #include "tests/faults/paced_system_calls.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace kv::test {
 
@@ -42,6 +43,17 @@ std::int64_t PacedSystemCalls::Read(int fd, void* out, std::size_t count) {
   const std::int64_t got = SystemCalls::Read(fd, out, count);
   delivered_ += std::max<std::int64_t>(got, 0);
   return got;
+}
+
+std::int64_t PacedSystemCalls::CopyFileRange(int in, int out, std::size_t count) {
+  {
+    std::lock_guard lock(mutex_);
+    if (paced_.count(in) != 0) {
+      errno = ENOSYS;  // the paced file is read, step by step, through the gate
+      return -1;
+    }
+  }
+  return SystemCalls::CopyFileRange(in, out, count);
 }
 
 int PacedSystemCalls::Close(int fd) {

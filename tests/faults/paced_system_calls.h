@@ -1,7 +1,8 @@
 #pragma once
 // System calls under which the reads of one chosen file come only as far as
 // a gate the test opens step by step: a read past the bytes let through waits
-// until more are let through, so a worker can be held at a chosen step.
+// until more are let through, so a worker can be held at a chosen step. The
+// kernel refuses to copy from that file, so its bytes are read.
 
 #include <condition_variable>
 #include <cstdint>
@@ -24,6 +25,7 @@ class PacedSystemCalls final : public SystemCalls {
 
   int Open(const char* path, bool forWriting, bool nonBlocking) override;
   std::int64_t Read(int fd, void* out, std::size_t count) override;
+  std::int64_t CopyFileRange(int in, int out, std::size_t count) override;
   int Close(int fd) override;
 
  private:
