@@ -103,7 +103,7 @@ std::unique_ptr<BinaryFile> BinaryFile::Open(const std::string& path, Mode mode)
 }
 
 BinaryFile::BinaryFile(int descriptor, Mode mode, std::string path)
-    : fd_(descriptor), mode_(mode), path_(std::move(path)), buffer_(new std::byte[kBufferSize]) {}
+    : fd_(descriptor), mode_(mode), path_(std::move(path)), buffer_(NewPageBuffer(kBufferSize)) {}
 
 BinaryFile::~BinaryFile() {
   Close();

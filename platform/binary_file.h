@@ -14,6 +14,7 @@
 
 #include "core/byte_sink.h"
 #include "core/byte_source.h"
+#include "core/page_buffer.h"
 #include "platform/system_calls.h"
 
 namespace kv {
@@ -98,7 +99,7 @@ class BinaryFile final : public ByteSource, public ByteSink {
   int fd_;
   Mode mode_;
   std::string path_;
-  std::unique_ptr<std::byte[]> buffer_;
+  PageBuffer buffer_;
   // Position of the descriptor in the file.
   std::int64_t filePos_ = 0;
   // Reading: the unread bytes are buffer_[begin_, end_). Writing: buffer_[0, end_) is pending.

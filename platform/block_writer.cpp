@@ -3,9 +3,7 @@
 namespace kv {
 
 BlockWriter::BlockWriter()
-    : blocks_{std::make_unique_for_overwrite<std::byte[]>(kBlockSize),
-              std::make_unique_for_overwrite<std::byte[]>(kBlockSize)},
-      thread_([this] { Loop(); }) {}
+    : blocks_{NewPageBuffer(kBlockSize), NewPageBuffer(kBlockSize)}, thread_([this] { Loop(); }) {}
 
 BlockWriter::~BlockWriter() {
   {

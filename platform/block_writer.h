@@ -9,6 +9,7 @@
 #include <mutex>
 #include <thread>
 
+#include "core/page_buffer.h"
 #include "platform/binary_file.h"
 
 namespace kv {
@@ -38,7 +39,7 @@ class BlockWriter {
  private:
   void Loop();
 
-  std::unique_ptr<std::byte[]> blocks_[2];
+  PageBuffer blocks_[2];
   int current_ = 0;
   std::mutex mutex_;
   std::condition_variable changed_;

@@ -1,7 +1,6 @@
 #include "tools/validity_body.h"
 
 #include <algorithm>
-#include <new>
 
 #include "core/crc16.h"
 #include "core/job_progress.h"
@@ -18,14 +17,9 @@ constexpr auto kReadBytes = static_cast<std::int64_t>(BodySummer::kReadSize);
 BodySummer::BodySummer() = default;
 BodySummer::~BodySummer() = default;
 
-void BodySummer::AlignedDelete::operator()(std::byte* bytes) const {
-  ::operator delete[](bytes, std::align_val_t{kPageSize});
-}
-
 std::byte* BodySummer::BufferFor(std::int64_t position) {
   if (!storage_) {
-    storage_.reset(static_cast<std::byte*>(
-        ::operator new[](BodySummer::kReadSize + kPageSize, std::align_val_t{kPageSize})));
+    storage_ = NewPageBuffer(BodySummer::kReadSize + kPageSize);
   }
   // The copy out of the page cache runs several times slower when the bytes
   // land at another offset within a cache line than they have in the file.

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "core/byte_source.h"
+#include "core/page_buffer.h"
 
 namespace kv {
 
@@ -43,15 +44,11 @@ class BodySummer {
   BodySum Sum(ByteSource& src, std::int64_t length, const std::atomic<int>& runState);
 
  private:
-  static constexpr std::size_t kPageSize = 4096;
-  struct AlignedDelete {
-    void operator()(std::byte* bytes) const;
-  };
   // Where a read of the bytes at file position `position` goes: at the same
   // offset within a page as they have in the file (allocated on first use).
   std::byte* BufferFor(std::int64_t position);
 
-  std::unique_ptr<std::byte[], AlignedDelete> storage_;
+  PageBuffer storage_;
 };
 
 }  // namespace kv

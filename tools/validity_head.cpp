@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 namespace kv {
 
@@ -12,15 +11,11 @@ constexpr auto kHeadBytes = static_cast<std::int64_t>(HeadReadSource::kHeadSize)
 
 }  // namespace
 
-void HeadReadSource::AlignedDelete::operator()(std::byte* bytes) const {
-  ::operator delete[](bytes, std::align_val_t{kAlignment});
-}
-
 HeadReadSource::HeadReadSource(std::unique_ptr<ByteSource> file)
     : file_(std::move(file)),
       // Page-aligned like the file's own bytes, so the copy out of the page
       // cache runs at full speed.
-      head_(static_cast<std::byte*>(::operator new[](kHeadSize, std::align_val_t{kAlignment}))) {}
+      head_(NewPageBuffer(kHeadSize)) {}
 
 HeadReadSource::~HeadReadSource() = default;
 

@@ -9,6 +9,7 @@
 #include <span>
 
 #include "core/byte_source.h"
+#include "core/page_buffer.h"
 
 namespace kv {
 
@@ -29,15 +30,11 @@ class HeadReadSource final : public ByteSource {
   std::int64_t Size() const override { return file_->Size(); }
 
  private:
-  static constexpr std::size_t kAlignment = 4096;
-  struct AlignedDelete {
-    void operator()(std::byte* bytes) const;
-  };
   // Reads the head on the first call; false when that read failed.
   bool LoadHead();
 
   std::unique_ptr<ByteSource> file_;
-  std::unique_ptr<std::byte[], AlignedDelete> head_;
+  PageBuffer head_;
   std::int64_t headLength_ = -1;  // -1 until read
   std::int64_t position_ = 0;
   std::int64_t filePosition_ = 0;  // where file_ stands
