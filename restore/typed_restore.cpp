@@ -179,9 +179,11 @@ TypedRestore::Step TypedRestore::Start() {
 }
 
 TypedRestore::Step TypedRestore::CopyBlock() {
-  // A block never crosses the end of a body. The kernel moves the body; its
-  // CRC is folded from a mapping of the same bytes.
-  const StepCopy copy{writer_, piece_.get(), *dest_, job_.RunState, true, true};
+  // A block never crosses the end of a body. The body is read and written
+  // through page-aligned blocks: it sits a header's length into its piece,
+  // and the kernel's copy between unequal offsets within a page is slower
+  // here than reading and writing.
+  const StepCopy copy{writer_, piece_.get(), *dest_, job_.RunState};
   const auto countStep = [this](const std::byte* step, std::size_t n) {
     crc_.Update(step, n, true);
     remaining_ -= static_cast<std::int64_t>(n);

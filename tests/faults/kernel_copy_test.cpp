@@ -16,10 +16,8 @@
 #include "divide/type0_divide.h"
 #include "divide/typed_divide.h"
 #include "restore/type0_restore.h"
-#include "restore/typed_restore.h"
 #include "tests/divide/divide_fixture.h"
 #include "tests/faults/faulty_system_calls.h"
-#include "tests/restore/series_writer.h"
 
 namespace kv::test {
 namespace {
@@ -32,7 +30,7 @@ const Bytes& Data() {
   return data;
 }
 
-enum class Job { kType0Divide, kType0Restore, kType3Divide, kType3Restore };
+enum class Job { kType0Divide, kType0Restore, kType3Divide };
 
 bool IsPrefix(const Bytes& part, const Bytes& whole) {
   return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
@@ -47,10 +45,6 @@ class KernelCopy : public ::testing::TestWithParam<Job> {
     if (Param() == Job::kType0Restore) {
       WriteFileBytes(dir / "x.000", Bytes(Data().begin(), Data().begin() + 4000000));
       WriteFileBytes(dir / "x.001", Bytes(Data().begin() + 4000000, Data().end()));
-    } else if (Param() == Job::kType3Restore) {
-      SeriesLayout layout;
-      layout.divideSize = 4000000;
-      series = WriteTypedSeries(dir / "t.d01", Data(), layout);
     }
   }
   Job Param() const { return GetParam(); }
@@ -75,10 +69,6 @@ class KernelCopy : public ::testing::TestWithParam<Job> {
         job.SetJobDest(out);
         job.RunState.store(kRunRunning);
         return Type0RestoreWorker(settings, job, prompter);
-      case Job::kType3Restore:
-        job.ResetProgress();
-        PrepareTypedRestore(job, series, out);
-        return RunTypedRestore(settings, job, prompter);
     }
   }
   // The pieces a divide wrote one after another, or the restored file.
@@ -104,7 +94,6 @@ class KernelCopy : public ::testing::TestWithParam<Job> {
   JobState job;
   SystemVolumes volumes;
   StubDataFile stubs;
-  WrittenSeries series;
 };
 
 TEST_P(KernelCopy, RefusalsEarlyEndsErrorsAndStopsKeepTheStepsInOrder) {
@@ -165,9 +154,7 @@ TEST_P(KernelCopy, RefusalsEarlyEndsErrorsAndStopsKeepTheStepsInOrder) {
     if (c.outcome == JobOutcome::kDone) {
       EXPECT_TRUE(output == reference);
     } else if (c.outcome == JobOutcome::kFailed) {
-      EXPECT_EQ(job.OutcomePath(), Divides()               ? dir / "src.bin"
-                                   : series.pieces.empty() ? dir / "x.000"
-                                                           : series.pieces[0]);
+      EXPECT_EQ(job.OutcomePath(), Divides() ? dir / "src.bin" : dir / "x.000");
       EXPECT_EQ(job.JobMessage(), Divides() ? "分割を中止しました" : "復元を中止しました");
     } else {
       // The step under way when the stop came is the last one: the count
@@ -181,23 +168,21 @@ TEST_P(KernelCopy, RefusalsEarlyEndsErrorsAndStopsKeepTheStepsInOrder) {
   }
 }
 
-// The Type3 jobs look at the copied bytes through a mapping: a page the
+// A Type3 divide looks at the copied bytes through a mapping: a page the
 // source no longer has is an input/output error, not the end of the program.
 TEST_P(KernelCopy, ASourceThatShrinksUnderTheCopyEndsTheJobWithTheStepsBeforeIt) {
   ScriptedPrompter clean;
   Run(0, clean);
   ASSERT_EQ(job.Outcome(), JobOutcome::kDone);
   const Bytes reference = Output(0);
-  const std::string read = Divides()                       ? dir / "src.bin"
-                           : Param() == Job::kType0Restore ? dir / "x.000"
-                                                           : series.pieces[0];
+  const std::string read = Divides() ? dir / "src.bin" : dir / "x.000";
   FaultySystemCalls calls({.target = "", .shrinksAfterCopy = read});
   ScriptedPrompter asked;
   {
     const ScopedSystemCalls inPlace(calls);
     Run(1, asked);
   }
-  const bool typed = Param() == Job::kType3Divide || Param() == Job::kType3Restore;
+  const bool typed = Param() == Job::kType3Divide;
   EXPECT_EQ(job.Outcome(), JobOutcome::kFailed);
   EXPECT_EQ(job.OutcomeError(), typed ? EIO : 0);
   EXPECT_EQ(job.OutcomePath(), read);
@@ -229,13 +214,13 @@ TEST_P(KernelCopy, SlowChunksShrinkToSixtyFourKiBAndQuickOnesGrowBack) {
 }
 
 std::string JobName(const ::testing::TestParamInfo<Job>& param) {
-  constexpr const char* kNames[] = {"Type0Divide", "Type0Restore", "Type3Divide", "Type3Restore"};
+  constexpr const char* kNames[] = {"Type0Divide", "Type0Restore", "Type3Divide"};
   return kNames[static_cast<int>(param.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(Jobs, KernelCopy,
-                         ::testing::Values(Job::kType0Divide, Job::kType0Restore, Job::kType3Divide,
-                                           Job::kType3Restore),
+                         ::testing::Values(Job::kType0Divide, Job::kType0Restore,
+                                           Job::kType3Divide),
                          JobName);
 
 }  // namespace
