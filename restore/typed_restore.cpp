@@ -82,6 +82,8 @@ class TypedRestore {
 
   Answer Ask(MessageKind kind, const char* pattern, const std::string& name, Buttons buttons,
              Icon icon, const char* caption = kCaption) {
+    // Every byte read so far is in the output before a question is shown.
+    writer_.Wait();
     Message m = MakeMessage(kind, FillText(pattern, name), buttons, icon, caption);
     m.subject = name;
     return prompter_.Ask(m);
@@ -324,10 +326,8 @@ TypedRestore::Step TypedRestore::ReadNextHeader() {
 }
 
 TypedRestore::Step TypedRestore::ChangePiece() {
-  // A piece's bytes are all written before its checksum is acted on or the next one asked for.
-  if (!writer_.Wait()) {
-    return IoError(*dest_);
-  }
+  // The piece's last block is written while the next piece is opened; a
+  // question waits for it (Ask), and a failed write ends the job at the next block.
   ++pieceNumber_;
   job_.ProgressHold.store(kProgressPieceChange);
   if (type_ == SplitType::kType3) {
