@@ -51,6 +51,9 @@ class TypedDivide {
   bool WriteTrailer();
   bool ClosePiece();
   bool NextPiece();
+  // The medium for the next piece, which carries `overhead` bytes besides its
+  // body: checked, and its piece size taken; false (end_ set) when refused.
+  bool SizeNextPiece(std::int64_t overhead);
   bool Finish();
   void Progress();
   bool Type3() const { return type_ == SplitType::kType3; }
@@ -277,20 +280,9 @@ bool TypedDivide::NextPiece() {
     headerLength = 1;
   }
   const std::int64_t overhead = headerLength + (Type3() ? kTrailerLength : 0);
-  MediaCheckRule rule;
-  rule.fitFree = fitFree_;
-  // A medium that cannot take one body byte behind the header is too small.
-  rule.tooSmallAtOrBelow = static_cast<std::uint64_t>(std::max<std::int64_t>(1, overhead));
-  rule.fixedSize = job_.JobDivideSize;
-  rule.needed = [&](std::int32_t divideSize) {
-    return std::min<std::int64_t>(divideSize, remaining_ + overhead);
-  };
-  const MediaCheckResult checked = RunMediaCheck(volumes_, prompter_, dest_, rule);
-  if (!checked.passed) {
-    end_ = checked.end;
+  if (!SizeNextPiece(overhead)) {
     return false;
   }
-  divideSize_ = checked.pieceSize;
 
   std::vector<std::uint8_t> header;
   if (type_ == SplitType::kType3) {
@@ -315,6 +307,24 @@ bool TypedDivide::NextPiece() {
   crc_.Reset();
   job_.ProgressHold.store(kProgressLive);
   Progress();
+  return true;
+}
+
+bool TypedDivide::SizeNextPiece(std::int64_t overhead) {
+  MediaCheckRule rule;
+  rule.fitFree = fitFree_;
+  // A medium that cannot take one body byte behind the header is too small.
+  rule.tooSmallAtOrBelow = static_cast<std::uint64_t>(std::max<std::int64_t>(1, overhead));
+  rule.fixedSize = job_.JobDivideSize;
+  rule.needed = [&](std::int32_t divideSize) {
+    return std::min<std::int64_t>(divideSize, remaining_ + overhead);
+  };
+  const MediaCheckResult checked = RunMediaCheck(volumes_, prompter_, dest_, rule);
+  if (!checked.passed) {
+    end_ = checked.end;
+    return false;
+  }
+  divideSize_ = checked.pieceSize;
   return true;
 }
 
