@@ -17,7 +17,7 @@ namespace kv {
 class BlockWriter {
  public:
   // Large enough that handing a block over costs little next to writing it.
-  static constexpr std::size_t kBlockSize = 1024 * 1024;
+  static constexpr std::size_t kBlockSize = 4 * 1024 * 1024;
 
   BlockWriter();
   // Lets a pending write finish, then ends the thread.

@@ -1,6 +1,7 @@
 #include "platform/step_copy.h"
 
 #include <algorithm>
+#include <chrono>
 #include <span>
 
 #include "core/job_state.h"
@@ -9,6 +10,25 @@
 namespace kv {
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kLargestReadBlock = static_cast<std::int64_t>(BlockWriter::kBlockSize);
+constexpr std::int64_t kSmallestReadBlock = kLargestReadBlock / 4;
+
+// The bytes a read/write block takes on this worker thread: the whole block
+// while blocks are quick (fewer hand-overs to the writer), down to a quarter
+// of it when one keeps a cancel waiting, as on a slow medium.
+thread_local std::int64_t readBlockBytes = kSmallestReadBlock;
+
+void PaceReadBlocks(Clock::duration took) {
+  using std::chrono::milliseconds;
+  if (took > milliseconds(20)) {
+    readBlockBytes = std::max(readBlockBytes / 2, kSmallestReadBlock);
+  } else if (took < milliseconds(5)) {
+    readBlockBytes = std::min(readBlockBytes * 2, kLargestReadBlock);
+  }
+}
 
 // Writes the first `length` bytes of the block and waits until they are written.
 bool WriteSteps(const StepCopy& copy, std::size_t length) {
@@ -37,8 +57,8 @@ StepsEnd CopyBlockOfSteps(const StepCopy& copy, std::int64_t length, const StepS
 
 StepsEnd ReadWriteBlockOfSteps(const StepCopy& copy, std::int64_t length, const StepSeen& onStep,
                                const std::function<void()>& progress) {
-  const std::int64_t blockLength =
-      std::clamp<std::int64_t>(length, 0, static_cast<std::int64_t>(BlockWriter::kBlockSize));
+  const Clock::time_point start = Clock::now();
+  const std::int64_t blockLength = std::clamp<std::int64_t>(length, 0, readBlockBytes);
   std::byte* const block = copy.writer.Block();
   std::int64_t filled = 0;
   std::int64_t done = 0;
@@ -71,6 +91,9 @@ StepsEnd ReadWriteBlockOfSteps(const StepCopy& copy, std::int64_t length, const 
       break;
     }
     progress();
+  }
+  if (blockLength == readBlockBytes) {
+    PaceReadBlocks(Clock::now() - start);
   }
   // The block is written while the next one is read.
   return copy.writer.Submit(copy.out, static_cast<std::size_t>(done)) ? StepsEnd::kBlockDone

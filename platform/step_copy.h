@@ -40,8 +40,9 @@ enum class StepsEnd {
   kWriteFailed,  // the writer could not write (its Error() says why)
 };
 
-// Copies one block of at most `length` bytes (BlockWriter::kBlockSize read
-// and written, or a kernel chunk); a length of 0 still looks for a cancel
+// Copies one block of at most `length` bytes (a quarter of to a whole
+// BlockWriter::kBlockSize read and written, as quickly as blocks go, or a
+// kernel chunk); a length of 0 still looks for a cancel
 // once. Each step is shown to `onStep` before the cancel request is looked
 // for; `progress` runs between the steps of the block.
 StepsEnd CopyBlockOfSteps(const StepCopy& copy, std::int64_t length, const StepSeen& onStep,
