@@ -5,6 +5,7 @@
 
 #include "core/job_progress.h"
 #include "core/job_state.h"
+#include "platform/chunk_pace.h"
 
 namespace kv {
 
@@ -14,17 +15,6 @@ using Clock = std::chrono::steady_clock;
 
 // The chunk size in force on this worker thread, kept from chunk to chunk.
 thread_local std::int64_t chunkBytes = kKernelChunk;
-
-// Halves the chunk after one that kept a cancel waiting too long, doubles it
-// after a quick one.
-void Pace(Clock::duration took) {
-  using std::chrono::milliseconds;
-  if (took > milliseconds(20)) {
-    chunkBytes = std::max(chunkBytes / 2, kSmallestKernelChunk);
-  } else if (took < milliseconds(5)) {
-    chunkBytes = std::min(chunkBytes * 2, kKernelChunk);
-  }
-}
 
 // Moves up to `chunk` bytes; the count moved, and in `last` what the last call returned.
 std::int64_t MoveChunk(const StepCopy& copy, std::int64_t chunk, std::int64_t& last) {
@@ -39,7 +29,7 @@ std::int64_t MoveChunk(const StepCopy& copy, std::int64_t chunk, std::int64_t& l
     moved += last;
   }
   if (moved == chunk) {
-    Pace(Clock::now() - start);
+    chunkBytes = PacedChunk(chunkBytes, Clock::now() - start, kSmallestKernelChunk, kKernelChunk);
   }
   return moved;
 }

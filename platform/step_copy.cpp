@@ -5,6 +5,7 @@
 #include <span>
 
 #include "core/job_state.h"
+#include "platform/chunk_pace.h"
 #include "platform/kernel_step_copy.h"
 
 namespace kv {
@@ -20,15 +21,6 @@ constexpr std::int64_t kSmallestReadBlock = kLargestReadBlock / 4;
 // while blocks are quick (fewer hand-overs to the writer), down to a quarter
 // of it when one keeps a cancel waiting, as on a slow medium.
 thread_local std::int64_t readBlockBytes = kSmallestReadBlock;
-
-void PaceReadBlocks(Clock::duration took) {
-  using std::chrono::milliseconds;
-  if (took > milliseconds(20)) {
-    readBlockBytes = std::max(readBlockBytes / 2, kSmallestReadBlock);
-  } else if (took < milliseconds(5)) {
-    readBlockBytes = std::min(readBlockBytes * 2, kLargestReadBlock);
-  }
-}
 
 // Writes the first `length` bytes of the block and waits until they are written.
 bool WriteSteps(const StepCopy& copy, std::size_t length) {
@@ -93,7 +85,8 @@ StepsEnd ReadWriteBlockOfSteps(const StepCopy& copy, std::int64_t length, const 
     progress();
   }
   if (blockLength == readBlockBytes) {
-    PaceReadBlocks(Clock::now() - start);
+    readBlockBytes =
+        PacedChunk(readBlockBytes, Clock::now() - start, kSmallestReadBlock, kLargestReadBlock);
   }
   // The block is written while the next one is read.
   return copy.writer.Submit(copy.out, static_cast<std::size_t>(done)) ? StepsEnd::kBlockDone

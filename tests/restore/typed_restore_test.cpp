@@ -121,12 +121,34 @@ TEST_F(TypedRestoreTest, SelfRestoringFirstPieceIsReadBehindItsStub) {
   ExpectEnd("復元が終了しました");
 }
 
+// Notes the output's size whenever a question comes, then lets `inner` answer.
+class OutputSizeAtQuestion final : public Prompter {
+ public:
+  OutputSizeAtQuestion(Prompter& inner, std::string path) : inner_(inner), path_(std::move(path)) {}
+  Answer Ask(const Message& message) override {
+    sizes.push_back(std::filesystem::file_size(path_));
+    return inner_.Ask(message);
+  }
+  Answer AskCapacityShortage(const CapacityShortage& request) override {
+    return inner_.AskCapacityShortage(request);
+  }
+  std::vector<std::uintmax_t> sizes;
+
+ private:
+  Prompter& inner_;
+  std::string path_;
+};
+
+// The question comes once every byte read so far is in the output.
 TEST_F(TypedRestoreTest, AlteredBodyOfAMiddlePieceCanBeForced) {
   Write(Data(), {});
   const std::size_t at = static_cast<std::size_t>(series_.bodyOffsets[1] + 10);
   EditPiece(1, [&](Bytes& b) { b[at] ^= 0xFF; });
   prompter_.Script({Answer::kYes});
-  Run();
+  OutputSizeAtQuestion watching(prompter_, dest_);
+  RunWith(watching);
+  EXPECT_EQ(watching.sizes, (std::vector<std::uintmax_t>{static_cast<std::uintmax_t>(
+                                series_.bodyLengths[0] + series_.bodyLengths[1])}));
 
   ExpectOnlyMessage("ファイルの内容が正しくありません。強行しますか？\n[" + Piece(1) + "]",
                     "Kolvanto 復元確認", Buttons::kYesNo, Icon::kQuestion);
