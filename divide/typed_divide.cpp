@@ -118,11 +118,16 @@ bool TypedDivide::Steps() {
     return false;
   }
   for (;;) {
-    // The kernel moves the body; its CRC is folded from a mapping of the same bytes.
+    // A body without a CRC is moved by the kernel; a Type3 body's CRC is
+    // folded from the block its bytes are read into.
     if (!CopyDivideBlock(
-            {writer_, source_.get(), *piece_, job_.RunState, true, true}, prompter_, end_, room_,
+            {writer_, source_.get(), *piece_, job_.RunState, !Type3()}, prompter_, end_, room_,
             remaining_,
-            [this](const std::byte* step, std::size_t n) { crc_.Update(step, n, true); },
+            [this](const std::byte* step, std::size_t n) {
+              if (Type3()) {
+                crc_.Update(step, n, true);
+              }
+            },
             [this] { Progress(); })) {
       return false;
     }

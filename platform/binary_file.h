@@ -7,7 +7,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -60,16 +59,6 @@ class BinaryFile final : public ByteSource, public ByteSink {
   std::int64_t CopyTo(BinaryFile& out, std::size_t count);
   // Cuts a file being written back to `length` bytes and writes on from there.
   bool CutTo(std::int64_t length);
-  enum class Looked {
-    kWhole,    // `look` saw every byte
-    kRefused,  // the system refused the mapping: nothing seen, and no kernel copy from now on
-    kFailed,   // a page could not be read (the file shrank, the medium failed): the file keeps EIO
-  };
-  // Shows `look` the bytes [offset, offset + length) of a file being read
-  // through a read-only mapping of them, unmapped after: what the kernel
-  // copied is seen without being read again.
-  Looked LookAt(std::int64_t offset, std::size_t length,
-                const std::function<void(const std::byte*, std::size_t)>& look);
 
   // Writes every byte or reports false (disk full, I/O error).
   bool Write(std::span<const std::byte> data) override;

@@ -1,9 +1,12 @@
 #include "platform/block_writer.h"
 
+#include <algorithm>
+
 namespace kv {
 
 BlockWriter::BlockWriter()
-    : blocks_{NewPageBuffer(kBlockSize), NewPageBuffer(kBlockSize)}, thread_([this] { Loop(); }) {}
+    : blocks_{NewPageBuffer(kBlockSize + kPageSize), NewPageBuffer(kBlockSize + kPageSize)},
+      thread_([this] { Loop(); }) {}
 
 BlockWriter::~BlockWriter() {
   {
@@ -12,6 +15,18 @@ BlockWriter::~BlockWriter() {
   }
   changed_.notify_all();
   thread_.join();
+}
+
+std::int64_t BlockWriter::Landing(const BinaryFile& piece) {
+  // The piece's own position moves while the writer writes to it.
+  std::lock_guard lock(mutex_);
+  return &piece == lastPiece_ ? lastPieceEnd_ : piece.Position();
+}
+
+std::byte* BlockWriter::Block(const BinaryFile& piece) {
+  const std::int64_t landing = Landing(piece);
+  shifts_[current_] = static_cast<std::size_t>(std::max<std::int64_t>(landing, 0)) % kPageSize;
+  return blocks_[current_].get() + shifts_[current_];
 }
 
 bool BlockWriter::Submit(BinaryFile& piece, std::size_t length) {
@@ -23,8 +38,11 @@ bool BlockWriter::Submit(BinaryFile& piece, std::size_t length) {
   if (length == 0) {
     return true;
   }
+  lastPieceEnd_ =
+      (&piece == lastPiece_ ? lastPieceEnd_ : piece.Position()) + static_cast<std::int64_t>(length);
+  lastPiece_ = &piece;
   piece_ = &piece;
-  data_ = blocks_[current_].get();
+  data_ = blocks_[current_].get() + shifts_[current_];
   length_ = length;
   current_ ^= 1;
   lock.unlock();
@@ -35,6 +53,8 @@ bool BlockWriter::Submit(BinaryFile& piece, std::size_t length) {
 bool BlockWriter::Wait() {
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [this] { return piece_ == nullptr; });
+  // The piece may now be written to, or closed, by the worker.
+  lastPiece_ = nullptr;
   return !failed_;
 }
 

@@ -34,25 +34,17 @@ std::int64_t MoveChunk(const StepCopy& copy, std::int64_t chunk, std::int64_t& l
   return moved;
 }
 
-// Counts off the `length` bytes of steps the kernel moved from `from` in the
-// source as the read/write loop would: progress between the steps, the
-// cancel request looked at after the last.
-BinaryFile::Looked CountSteps(const StepCopy& copy, std::int64_t from, std::int64_t length,
-                              const StepSeen& onStep, const std::function<void()>& progress) {
+// Counts off the `length` bytes of steps the kernel moved as the read/write
+// loop would: progress between the steps, the cancel request looked at after the last.
+void CountSteps(std::int64_t length, const StepSeen& onStep,
+                const std::function<void()>& progress) {
   const auto lastStep = static_cast<std::size_t>(length - (length - 1) / kStepSize * kStepSize);
   const auto before = static_cast<std::size_t>(length) - lastStep;
-  const auto count = [&](const std::byte* bytes, std::size_t) {
-    if (before > 0) {
-      onStep(bytes, before);
-      progress();
-    }
-    onStep(bytes == nullptr ? nullptr : bytes + before, lastStep);
-  };
-  if (!copy.stepsSeeBytes) {
-    count(nullptr, 0);
-    return BinaryFile::Looked::kWhole;
+  if (before > 0) {
+    onStep(nullptr, before);
+    progress();
   }
-  return copy.source->LookAt(from, static_cast<std::size_t>(length), count);
+  onStep(nullptr, lastStep);
 }
 
 }  // namespace
@@ -79,15 +71,7 @@ std::optional<StepsEnd> KernelChunkOfSteps(const StepCopy& copy, std::int64_t le
   // back, and reading resumes at the step's start.
   done = moved == chunk ? chunk : moved / kStepSize * kStepSize;
   if (done > 0) {
-    const BinaryFile::Looked looked = CountSteps(copy, sourceStart, done, onStep, progress);
-    if (looked != BinaryFile::Looked::kWhole) {
-      // Steps that cannot be looked at are not done: read and write do them
-      // again, or the job ends on the source's error.
-      done = 0;
-      if (looked == BinaryFile::Looked::kFailed) {
-        return copy.out.CutTo(outStart) ? StepsEnd::kReadFailed : StepsEnd::kWriteFailed;
-      }
-    }
+    CountSteps(done, onStep, progress);
   }
   if (done < moved) {
     if (!copy.out.CutTo(outStart + done)) {

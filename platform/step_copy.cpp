@@ -5,6 +5,7 @@
 #include <span>
 
 #include "core/job_state.h"
+#include "core/page_buffer.h"
 #include "platform/chunk_pace.h"
 #include "platform/kernel_step_copy.h"
 
@@ -28,11 +29,19 @@ bool WriteSteps(const StepCopy& copy, std::size_t length) {
   return copy.writer.Wait() && handedOver;
 }
 
+// The kernel copies between file offsets at different places within a page
+// slower than a read into, and a write out of, a block that sits where the
+// output's page does.
+bool KernelCopyIsQuick(const StepCopy& copy) {
+  const std::int64_t shift = copy.source->Position() - copy.writer.Landing(copy.out);
+  return shift % static_cast<std::int64_t>(kPageSize) == 0;
+}
+
 }  // namespace
 
 StepsEnd CopyBlockOfSteps(const StepCopy& copy, std::int64_t length, const StepSeen& onStep,
                           const std::function<void()>& progress) {
-  if (!copy.kernelMoves || copy.source == nullptr || length <= 0) {
+  if (!copy.kernelMoves || copy.source == nullptr || length <= 0 || !KernelCopyIsQuick(copy)) {
     return ReadWriteBlockOfSteps(copy, length, onStep, progress);
   }
   std::int64_t done = 0;
@@ -51,7 +60,7 @@ StepsEnd ReadWriteBlockOfSteps(const StepCopy& copy, std::int64_t length, const 
                                const std::function<void()>& progress) {
   const Clock::time_point start = Clock::now();
   const std::int64_t blockLength = std::clamp<std::int64_t>(length, 0, readBlockBytes);
-  std::byte* const block = copy.writer.Block();
+  std::byte* const block = copy.writer.Block(copy.out);
   std::int64_t filled = 0;
   std::int64_t done = 0;
   for (;;) {

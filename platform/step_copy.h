@@ -21,11 +21,10 @@ struct StepCopy {
   BinaryFile* source;  // null: a source that did not open, which gives no byte
   BinaryFile& out;
   const std::atomic<int>& runState;
-  // The kernel may move the bytes (copy_file_range); the steps it moves are
-  // shown to onStep from a mapping of the source when `stepsSeeBytes`, else
-  // without their bytes (a null pointer).
+  // The kernel may move the bytes (copy_file_range) where source and output
+  // sit alike within a page; the steps it moves are shown to onStep without
+  // their bytes (a null pointer).
   bool kernelMoves = false;
-  bool stepsSeeBytes = false;
 };
 
 using StepSeen = std::function<void(const std::byte*, std::size_t)>;
