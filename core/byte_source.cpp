@@ -23,4 +23,13 @@ bool MemorySource::Seek(std::int64_t position) {
   return true;
 }
 
+bool MemorySource::LookAhead(std::int64_t length, const Look& look) {
+  if (length < 0 || length > Size() - position_) {
+    return false;
+  }
+  look(data_.data() + position_, static_cast<std::size_t>(length));
+  position_ += length;
+  return true;
+}
+
 }  // namespace kv

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -21,6 +22,12 @@ class ByteSource {
   virtual std::int64_t Position() const = 0;
   // Total length in bytes; -1 when it cannot be told.
   virtual std::int64_t Size() const = 0;
+  // Shows `look` the next `length` bytes where they already are, in one or
+  // more calls in order, and moves past them. False when this source cannot,
+  // or a page of them could not be had: `look` may then have seen part of
+  // them, and the position is unchanged, so a read tells what is wrong.
+  using Look = std::function<void(const std::byte*, std::size_t)>;
+  virtual bool LookAhead(std::int64_t /*length*/, const Look& /*look*/) { return false; }
 
   // Reads exactly out.size() bytes or reports false (the position then is undefined).
   bool ReadExact(std::span<std::byte> out) {
@@ -44,6 +51,7 @@ class MemorySource final : public ByteSource {
   bool Seek(std::int64_t position) override;
   std::int64_t Position() const override { return position_; }
   std::int64_t Size() const override { return static_cast<std::int64_t>(data_.size()); }
+  bool LookAhead(std::int64_t length, const Look& look) override;
 
  private:
   std::span<const std::byte> data_;

@@ -1,5 +1,6 @@
 #include "platform/binary_file.h"
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/guarded_look.h"
 #include "platform/system_calls.h"
 
 namespace kv {
@@ -312,6 +314,29 @@ bool BinaryFile::CutTo(std::int64_t length) {
   }
   filePos_ = length;
   return true;
+}
+
+bool BinaryFile::LookAhead(std::int64_t length, const Look& look) {
+  const std::int64_t position = Position();
+  if (fd_ < 0 || mode_ != Mode::kRead || mapRefused_ || position < 0 || length <= 0) {
+    return false;
+  }
+  // A mapping starts on a page.
+  static const auto kPage = static_cast<std::int64_t>(::sysconf(_SC_PAGESIZE));
+  const std::int64_t start = position / kPage * kPage;
+  const auto lead = static_cast<std::size_t>(position - start);
+  const std::size_t span = lead + static_cast<std::size_t>(length);
+  void* const mapped = ::mmap(nullptr, span, PROT_READ, MAP_SHARED, fd_, static_cast<off_t>(start));
+  if (mapped == MAP_FAILED) {
+    mapRefused_ = true;
+    return false;
+  }
+  // The pages are read ahead as a read would have them.
+  ::madvise(mapped, span, MADV_SEQUENTIAL);
+  const bool whole = LookUnderGuard(static_cast<const std::byte*>(mapped) + lead,
+                                    static_cast<std::size_t>(length), look);
+  ::munmap(mapped, span);
+  return whole && Seek(position + length);
 }
 
 bool BinaryFile::Sync() {

@@ -44,6 +44,10 @@ class BinaryFile final : public ByteSource, public ByteSink {
   std::int64_t ReadAtLeast(std::span<std::byte> out, std::size_t atLeast);
   bool Seek(std::int64_t position) override;
   std::int64_t Position() const override;
+  // Through a read-only mapping of the bytes, unmapped after; false when the
+  // system refuses to map this file (and from then on), or a page of them
+  // could not be read (the file shrank, the medium failed).
+  bool LookAhead(std::int64_t length, const Look& look) override;
   std::int64_t Size() const override;
   // What fstat says of the file now; false (errno kept) when it cannot tell.
   bool Facts(FileFacts& facts) const;
@@ -99,6 +103,7 @@ class BinaryFile final : public ByteSource, public ByteSink {
   int error_ = 0;
   // Reading: the kernel refused to copy from this file once, and would again.
   bool copyRefused_ = false;
+  bool mapRefused_ = false;
 };
 
 }  // namespace kv

@@ -28,17 +28,33 @@ std::byte* BodySummer::BufferFor(std::int64_t position) {
 
 BodySum BodySummer::Sum(ByteSource& src, std::int64_t length, const std::atomic<int>& runState) {
   Crc16 crc;
-  std::byte* const buffer = length > 0 ? BufferFor(src.Position()) : nullptr;
+  // The bytes are folded where they lie while the source can show them so;
+  // from the first portion it cannot, they are read, which tells a body cut
+  // short from a failing medium.
+  bool looking = true;
   // Reads start on portion boundaries, so a read of 1024 bytes or more
   // completed at least one portion: the cancel is looked at then, before a
   // short read counts.
   for (std::int64_t done = 0; done < length;) {
     const std::int64_t wanted = std::min(kReadBytes, length - done);
-    const std::int64_t got = src.Read(std::span(buffer, static_cast<std::size_t>(wanted)));
-    if (got < 0) {
-      return {.end = BodyEnd::kReadError, .crc = crc.Value()};
+    std::int64_t got = -1;
+    if (looking) {
+      Crc16 seen = crc;
+      looking = src.LookAhead(
+          wanted, [&seen](const std::byte* bytes, std::size_t n) { seen.Update(bytes, n, true); });
+      if (looking) {
+        crc = seen;
+        got = wanted;
+      }
     }
-    crc.Update(buffer, static_cast<std::size_t>(got), true);
+    if (!looking) {
+      std::byte* const buffer = BufferFor(src.Position());
+      got = src.Read(std::span(buffer, static_cast<std::size_t>(wanted)));
+      if (got < 0) {
+        return {.end = BodyEnd::kReadError, .crc = crc.Value()};
+      }
+      crc.Update(buffer, static_cast<std::size_t>(got), true);
+    }
     if (got >= kStepSize && runState.load() == kRunCancelRequested) {
       return {.end = BodyEnd::kCancelled, .crc = crc.Value()};
     }

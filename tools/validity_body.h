@@ -1,7 +1,9 @@
 #pragma once
-// Sums the body of a piece for the validity check: large reads folded whole
-// into a fresh CRC-16. The buffer belongs to one check run and is reused
-// from piece to piece, so memory stays the same whatever the file sizes.
+// Sums the body of a piece for the validity check: folded into a fresh CRC-16
+// where the bytes lie (a mapping of the file, a window at a time), or from
+// large reads where they cannot be seen so. The read buffer belongs to one
+// check run and is reused from piece to piece, so memory stays the same
+// whatever the file sizes.
 
 #include <atomic>
 #include <cstddef>

@@ -42,6 +42,10 @@ class ErrorWatch final : public ByteSource {
   }
   std::int64_t Position() const override { return inner_.Position(); }
   std::int64_t Size() const override { return inner_.Size(); }
+  // A look that fails is no error: the read after it tells.
+  bool LookAhead(std::int64_t length, const Look& look) override {
+    return inner_.LookAhead(length, look);
+  }
   bool Failed() const { return failed_; }
 
  private:

@@ -56,6 +56,32 @@ std::int64_t HeadReadSource::Read(std::span<std::byte> out) {
   return static_cast<std::int64_t>(total) + got;
 }
 
+bool HeadReadSource::LookAhead(std::int64_t length, const Look& look) {
+  if (!LoadHead() || length < 0) {
+    return false;
+  }
+  // What the head holds is seen there; a head shorter than asked for held the whole file.
+  const std::int64_t inHead =
+      std::clamp<std::int64_t>(headLength_ - position_, 0, std::min(length, headLength_));
+  if (inHead < length && headLength_ < kHeadBytes) {
+    return false;
+  }
+  if (inHead > 0) {
+    look(head_.get() + position_, static_cast<std::size_t>(inHead));
+  }
+  const std::int64_t beyond = position_ + inHead;
+  if (inHead < length && ((filePosition_ != beyond && !file_->Seek(beyond)) ||
+                          !file_->LookAhead(length - inHead, look))) {
+    filePosition_ = -1;  // unknown: the next read seeks
+    return false;
+  }
+  if (inHead < length) {
+    filePosition_ = position_ + length;
+  }
+  position_ += length;
+  return true;
+}
+
 bool HeadReadSource::Seek(std::int64_t position) {
   const std::int64_t size = Size();
   if (position < 0 || size < 0 || position > size) {

@@ -28,6 +28,7 @@ class HeadReadSource final : public ByteSource {
   bool Seek(std::int64_t position) override;
   std::int64_t Position() const override { return position_; }
   std::int64_t Size() const override { return file_->Size(); }
+  bool LookAhead(std::int64_t length, const Look& look) override;
 
  private:
   // Reads the head on the first call; false when that read failed.

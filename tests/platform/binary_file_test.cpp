@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
 #include <cerrno>
@@ -129,6 +130,33 @@ TEST(BinaryFile, SeekingBackAfterALargeReadGivesTheBytesThere) {
 
 // Anything but a regular file is refused without waiting for a pipe's other
 // end, with an errno that says what stands there.
+// Bytes looked at in place are the file's; a page the file no longer has
+// (it shrank after it was opened) fails the look without ending the program,
+// and leaves the position where a read then tells how much is left.
+TEST(BinaryFile, LooksAtItsBytesInPlaceUntilTheFileShrinks) {
+  test::TempDir dir;
+  const std::string path = dir / "piece";
+  const std::vector<std::uint8_t> data = test::RandomBytes(3 << 20, 7);
+  test::WriteFileBytes(path, data);
+  auto file = BinaryFile::Open(path, BinaryFile::Mode::kRead);
+  ASSERT_TRUE(file);
+  std::vector<std::uint8_t> seen;
+  const auto look = [&](const std::byte* at, std::size_t n) {
+    const auto* bytesAt = reinterpret_cast<const std::uint8_t*>(at);
+    seen.insert(seen.end(), bytesAt, bytesAt + n);
+  };
+  ASSERT_TRUE(file->Seek(100));
+  ASSERT_TRUE(file->LookAhead(5000, look));
+  EXPECT_EQ(seen, std::vector<std::uint8_t>(data.begin() + 100, data.begin() + 5100));
+  EXPECT_EQ(file->Position(), 5100);
+
+  ASSERT_EQ(::truncate(path.c_str(), (1 << 20) + 100), 0);
+  EXPECT_FALSE(file->LookAhead(2 << 20, look));
+  EXPECT_EQ(file->Position(), 5100);
+  std::vector<std::byte> rest(2 << 20);
+  EXPECT_EQ(file->Read(rest), (1 << 20) + 100 - 5100);
+}
+
 TEST(BinaryFile, OpensOnlyARegularFile) {
   test::TempDir dir;
   const std::string pipe = dir / "x.d02";

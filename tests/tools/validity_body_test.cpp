@@ -23,27 +23,40 @@ constexpr std::int64_t kHeader = 13;  // the next header of piece 2
 // A piece as a file that shrank after its length was taken (reads end at
 // `visible` while Size() still tells the whole length), whose reads fail from
 // `failFrom` on, and which asks for a cancel once `cancelAt` bytes are read.
+// With `looks` its bytes can be seen in place as a mapping shows them: a look
+// at bytes it no longer has, or that fail, shows part of them and fails.
 class ChangingSource final : public ByteSource {
  public:
   ChangingSource(const std::vector<std::uint8_t>& data, std::int64_t visible, std::int64_t failFrom,
-                 std::int64_t cancelAt, std::atomic<int>& runState)
+                 std::int64_t cancelAt, std::atomic<int>& runState, bool looks = false)
       : memory_(std::span(reinterpret_cast<const std::byte*>(data.data()),
                           static_cast<std::size_t>(std::min<std::int64_t>(
                               visible, static_cast<std::int64_t>(data.size()))))),
         size_(static_cast<std::int64_t>(data.size())),
         failFrom_(failFrom),
         cancelAt_(cancelAt),
-        runState_(runState) {}
+        runState_(runState),
+        looks_(looks) {}
   std::int64_t Read(std::span<std::byte> out) override {
     if (Position() + static_cast<std::int64_t>(out.size()) > failFrom_) {
       return -1;
     }
-    const std::int64_t got = memory_.Read(out);
-    readAfterCancel_ += runState_.load() == kRunCancelRequested ? got : 0;
-    if (Position() >= cancelAt_) {
-      runState_.store(kRunCancelRequested);
+    return Count(memory_.Read(out));
+  }
+  bool LookAhead(std::int64_t length, const Look& look) override {
+    const std::int64_t start = Position();
+    if (!looks_) {
+      return false;
     }
-    return got;
+    if (start + length > std::min(failFrom_, memory_.Size())) {
+      // The fault comes half way: the first half was seen.
+      memory_.LookAhead(std::min(length, memory_.Size() - start) / 2, look);
+      memory_.Seek(start);
+      return false;
+    }
+    memory_.LookAhead(length, look);
+    Count(length);
+    return true;
   }
   bool Seek(std::int64_t position) override { return memory_.Seek(position); }
   std::int64_t Position() const override { return memory_.Position(); }
@@ -51,11 +64,20 @@ class ChangingSource final : public ByteSource {
   std::int64_t ReadAfterCancel() const { return readAfterCancel_; }
 
  private:
+  std::int64_t Count(std::int64_t got) {
+    readAfterCancel_ += runState_.load() == kRunCancelRequested ? got : 0;
+    if (Position() >= cancelAt_) {
+      runState_.store(kRunCancelRequested);
+    }
+    return got;
+  }
+
   MemorySource memory_;
   std::int64_t size_;
   std::int64_t failFrom_;
   std::int64_t cancelAt_;
   std::atomic<int>& runState_;
+  bool looks_;
   std::int64_t readAfterCancel_ = 0;
 };
 
@@ -69,7 +91,9 @@ struct BodyCase {
   const char* shown;  // mark|remark, or "cancelled"
 };
 
-TEST(BodySummer, LargeReadsJudgeAsOneKiBSteps) {
+// Each case is judged twice: through reads, and through looks at the bytes
+// in place, which hand over to reads where a look fails.
+TEST(BodySummer, LargeReadsAndLooksJudgeAsOneKiBSteps) {
   const std::int64_t big = 5 * kMiB + 700;
   const BodyCase cases[] = {
       {"empty body", 0, -1, kNever, kNever, kNever, "○|"},
@@ -94,23 +118,25 @@ TEST(BodySummer, LargeReadsJudgeAsOneKiBSteps) {
   };
   const auto bytes = test::RandomBytes(static_cast<std::size_t>(big), 41);
   BodySummer summer;  // one run: the buffers of one case serve the next
-  for (const BodyCase& c : cases) {
-    SCOPED_TRACE(c.what);
-    auto piece = test::NextPiece({bytes.begin(), bytes.begin() + c.bodyLength});
-    if (c.changedByte >= 0) {
-      piece[static_cast<std::size_t>(kHeader + c.changedByte)] ^= 0x10;
+  for (const bool looks : {false, true}) {
+    for (const BodyCase& c : cases) {
+      SCOPED_TRACE(testing::Message() << c.what << (looks ? ", looked at" : ", read"));
+      auto piece = test::NextPiece({bytes.begin(), bytes.begin() + c.bodyLength});
+      if (c.changedByte >= 0) {
+        piece[static_cast<std::size_t>(kHeader + c.changedByte)] ^= 0x10;
+      }
+      std::atomic<int> runState{kRunRunning};
+      ChangingSource src(piece, c.visible, c.failFrom, c.cancelAt, runState, looks);
+      const CheckVerdict verdict = CheckPieceSource(src, false, runState, summer);
+      const std::string shown =
+          verdict == CheckVerdict::kCancelled
+              ? "cancelled"
+              : std::string(VerdictMark(verdict)) + "|" + std::string(VerdictRemark(verdict));
+      EXPECT_EQ(shown, c.shown);
+      // A cancel is seen after the body's read during which it came (or the
+      // first one): never a whole body.
+      EXPECT_LE(src.ReadAfterCancel(), kHeader + kMiB);
     }
-    std::atomic<int> runState{kRunRunning};
-    ChangingSource src(piece, c.visible, c.failFrom, c.cancelAt, runState);
-    const CheckVerdict verdict = CheckPieceSource(src, false, runState, summer);
-    const std::string shown =
-        verdict == CheckVerdict::kCancelled
-            ? "cancelled"
-            : std::string(VerdictMark(verdict)) + "|" + std::string(VerdictRemark(verdict));
-    EXPECT_EQ(shown, c.shown);
-    // A cancel is seen after the body's read during which it came (or the
-    // first one): never a whole body.
-    EXPECT_LE(src.ReadAfterCancel(), kHeader + kMiB);
   }
 }
 
@@ -128,8 +154,8 @@ TEST(BodySummer, PiecesOnDiskAcrossTheReadSizes) {
   }
 }
 
-// The head of a file is read once; reads before, across and behind its end
-// give the file's own bytes, and the file's read errors stay errors.
+// The head of a file is read once; reads and looks before, across and behind
+// its end give the file's own bytes, and the file's read errors stay errors.
 TEST(HeadReadSource, ServesTheFileAsItIs) {
   const auto bytes = test::RandomBytes(200000, 43);
   const struct {
@@ -161,6 +187,20 @@ TEST(HeadReadSource, ServesTheFileAsItIs) {
       EXPECT_EQ(src.Position(), c.position + c.got);
     }
     EXPECT_FALSE(src.Seek(c.fileLength + 1));
+
+    HeadReadSource looked(
+        std::make_unique<ChangingSource>(file, kNever, c.failFrom, kNever, running, true));
+    ASSERT_TRUE(looked.Seek(c.position));
+    std::vector<std::uint8_t> seen;
+    const bool whole = looked.LookAhead(c.asked, [&](const std::byte* at, std::size_t n) {
+      const auto* bytesAt = reinterpret_cast<const std::uint8_t*>(at);
+      seen.insert(seen.end(), bytesAt, bytesAt + n);
+    });
+    EXPECT_EQ(whole, c.got == c.asked);
+    EXPECT_EQ(looked.Position(), whole ? c.position + c.asked : c.position);
+    if (whole) {
+      EXPECT_EQ(seen, out);
+    }
   }
 }
 

@@ -1,0 +1,16 @@
+#pragma once
+// Looks at the bytes of a file's mapping without letting a page the file no
+// longer has (it shrank under the job) or cannot read (a failing medium) end
+// the program: the SIGBUS such a page raises ends the look instead.
+
+#include <cstddef>
+#include <functional>
+
+namespace kv {
+
+// Runs `look` over [data, data + size), a range of a file mapping; false when
+// a page of it could not be read, after `look` saw part of the bytes.
+bool LookUnderGuard(const std::byte* data, std::size_t size,
+                    const std::function<void(const std::byte*, std::size_t)>& look);
+
+}  // namespace kv
