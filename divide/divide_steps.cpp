@@ -28,7 +28,10 @@ bool CopyDivideBlock(const StepCopy& copy, Prompter& prompter, JobEnd& end, std:
       end = {JobOutcome::kCancelled};
       return false;
     case StepsEnd::kWriteFailed:
-      return FailWithIoError(prompter, end, copy.out);
+      // The writer may have failed on a piece it was ending, not on this one.
+      return copy.writer.Error() != 0
+                 ? FailWithIoError(prompter, end, copy.writer.Error(), copy.writer.ErrorPath())
+                 : FailWithIoError(prompter, end, copy.out);
     case StepsEnd::kReadFailed:
     case StepsEnd::kSourceEnded:
       break;

@@ -25,6 +25,7 @@
 #include "platform/block_writer.h"
 #include "platform/executable_file.h"
 #include "platform/file_helpers.h"
+#include "platform/safe_create.h"
 #include "platform/volumes.h"
 
 namespace kv {
@@ -46,10 +47,17 @@ class TypedDivide {
   // True when the job finished; false when it stopped and end_ holds why.
   bool Steps();
   bool IoFailure(const BinaryFile& file) { return FailWithIoError(prompter_, end_, file); }
+  bool WriteFailure() {
+    DropPieceBegunAfterFailure();
+    return FailWithIoError(prompter_, end_, writer_.Error(), writer_.ErrorPath());
+  }
+  // The piece begun while the writer was ending the one before, when ending
+  // that one failed: it holds no byte of the body yet, and goes.
+  void DropPieceBegunAfterFailure();
   std::vector<std::uint8_t> FirstHeader(std::int32_t divideSize) const;
   bool StartFirstPiece();
-  bool WriteTrailer();
-  bool ClosePiece();
+  // Writes the Type3 trailer behind the body and closes the piece.
+  bool EndPiece();
   bool NextPiece();
   // The medium for the next piece, which carries `overhead` bytes besides its
   // body: checked, and its piece size taken; false (end_ set) when refused.
@@ -129,15 +137,12 @@ bool TypedDivide::Steps() {
               }
             },
             [this] { Progress(); })) {
+      DropPieceBegunAfterFailure();
       return false;
     }
     if (remaining_ > 0 && room_ > 0) {
       Progress();
       continue;
-    }
-    // The whole body is in the piece before its trailer.
-    if (!writer_.Wait()) {
-      return IoFailure(*piece_);
     }
     if (remaining_ == 0) {
       return Finish();
@@ -228,29 +233,48 @@ bool TypedDivide::StartFirstPiece() {
   return true;
 }
 
-bool TypedDivide::WriteTrailer() {
-  if (!Type3()) {
-    return true;
-  }
+bool TypedDivide::EndPiece() {
   const std::uint16_t crc = crc_.Value();
-  const std::uint8_t trailer[kTrailerLength] = {static_cast<std::uint8_t>(crc & 0xFF),
-                                                static_cast<std::uint8_t>(crc >> 8), kInfoTagEnd};
-  return piece_->Write(trailer, sizeof trailer);
+  const std::byte trailer[kTrailerLength] = {std::byte(crc & 0xFF), std::byte(crc >> 8),
+                                             std::byte{kInfoTagEnd}};
+  const std::span<const std::byte> tail(trailer, Type3() ? sizeof trailer : 0);
+  if (job_.PiecesOnFixedDrive) {
+    // The writer ends and closes the piece while the next one is started.
+    return writer_.Finish(std::move(piece_), tail) || WriteFailure();
+  }
+  // A piece on a removable medium is whole on it before the next-medium question.
+  if (!writer_.Wait()) {
+    return WriteFailure();
+  }
+  if (!piece_->Write(tail)) {
+    return IoFailure(*piece_);
+  }
+  return kv::ClosePiece(prompter_, end_, piece_, true);
 }
 
-bool TypedDivide::ClosePiece() {
-  return kv::ClosePiece(prompter_, end_, piece_, !job_.PiecesOnFixedDrive);
+void TypedDivide::DropPieceBegunAfterFailure() {
+  if (!piece_ || writer_.Error() == 0 || writer_.ErrorPath() == piece_->Path()) {
+    return;
+  }
+  FileFacts facts;
+  const bool known = piece_->Facts(facts);
+  piece_->Close();
+  // Only the file this job created: anything put under the name since stays.
+  if (known) {
+    RemoveAskedFile(piece_->Path(), {NameKind::kRegular, facts.device, facts.inode});
+  }
+  piece_.reset();
 }
 
 bool TypedDivide::Finish() {
   if (!SourceUnchanged(prompter_, end_, *source_, sourceWatch_)) {
     return false;
   }
-  if (!WriteTrailer()) {
-    return IoFailure(*piece_);
-  }
-  if (!ClosePiece()) {
+  if (!EndPiece()) {
     return false;
+  }
+  if (!writer_.Wait()) {
+    return WriteFailure();
   }
   source_.reset();
   ReportBytes(job_, sourceSize_);
@@ -259,12 +283,9 @@ bool TypedDivide::Finish() {
 }
 
 bool TypedDivide::NextPiece() {
-  if (!WriteTrailer()) {
-    return IoFailure(*piece_);
-  }
   Progress();
   job_.ProgressHold.store(kProgressPieceChange);
-  if (!ClosePiece()) {
+  if (!EndPiece()) {
     return false;
   }
   ++pieceNumber_;

@@ -1,6 +1,7 @@
 #include "platform/block_writer.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kv {
 
@@ -50,6 +51,31 @@ bool BlockWriter::Submit(BinaryFile& piece, std::size_t length) {
   return true;
 }
 
+bool BlockWriter::Finish(std::unique_ptr<BinaryFile> piece, std::span<const std::byte> tail) {
+  if (tail.size() > tail_.size()) {
+    return false;
+  }
+  std::unique_lock lock(mutex_);
+  // A block of the piece still on its way: the tail and the close follow it.
+  if (piece_ != piece.get()) {
+    changed_.wait(lock, [this] { return piece_ == nullptr; });
+    if (failed_) {
+      return false;
+    }
+    piece_ = piece.get();
+    data_ = nullptr;
+    length_ = 0;
+  }
+  std::copy(tail.begin(), tail.end(), tail_.begin());
+  tailLength_ = tail.size();
+  closing_ = std::move(piece);
+  // Nothing else is written to this piece, and a new one may take its address.
+  lastPiece_ = nullptr;
+  lock.unlock();
+  changed_.notify_all();
+  return true;
+}
+
 bool BlockWriter::Wait() {
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [this] { return piece_ == nullptr; });
@@ -63,6 +89,11 @@ int BlockWriter::Error() {
   return error_;
 }
 
+std::string BlockWriter::ErrorPath() {
+  std::lock_guard lock(mutex_);
+  return errorPath_;
+}
+
 void BlockWriter::Loop() {
   std::unique_lock lock(mutex_);
   for (;;) {
@@ -74,15 +105,39 @@ void BlockWriter::Loop() {
     const std::byte* const data = data_;
     const std::size_t length = length_;
     lock.unlock();
-    const bool ok = piece->Write(data, length);
+    bool ok = length == 0 || piece->Write(data, length);
     lock.lock();
     if (!ok && !failed_) {
       failed_ = true;
       error_ = piece->Error();
+      errorPath_ = piece->Path();
     }
+    ok = EndPiece(lock, ok);
     piece_ = nullptr;
     changed_.notify_all();
   }
+}
+
+bool BlockWriter::EndPiece(std::unique_lock<std::mutex>& lock, bool ok) {
+  std::unique_ptr<BinaryFile> piece = std::move(closing_);
+  if (!piece) {
+    return ok;
+  }
+  const std::array<std::byte, 16> tail = tail_;
+  const std::size_t tailLength = tailLength_;
+  tailLength_ = 0;
+  lock.unlock();
+  ok = ok && piece->Write(tail.data(), tailLength);
+  ok = piece->Close() && ok;
+  lock.lock();
+  if (!ok && !failed_) {
+    failed_ = true;
+    error_ = piece->Error();
+    errorPath_ = piece->Path();
+  }
+  // Closed already: letting it go costs nothing, under the lock or not.
+  piece.reset();
+  return ok;
 }
 
 }  // namespace kv

@@ -6,11 +6,14 @@
 // it lands at, so the kernel copies it into the page cache page by page
 // (a copy shifted within a page runs several times slower).
 
+#include <array>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
+#include <string>
 #include <thread>
 
 #include "core/page_buffer.h"
@@ -38,13 +41,22 @@ class BlockWriter {
   // once the block handed over before is written. False (nothing handed over)
   // when a write has failed. `piece` is not touched by the worker again before Wait().
   bool Submit(BinaryFile& piece, std::size_t length);
-  // Waits until every block handed over is written; false when a write failed.
+  // Hands `piece` itself over, to be ended with `tail` (a few bytes, copied)
+  // and closed after the block handed over before, while the worker goes on
+  // with the next piece. False (the piece closed unwritten) when a write has
+  // failed or `tail` is too long.
+  bool Finish(std::unique_ptr<BinaryFile> piece, std::span<const std::byte> tail);
+  // Waits until every block and piece handed over is written; false when a write failed.
   bool Wait();
-  // The errno of the write that failed; 0 while none has.
+  // The errno of the write or close that failed, and its file; 0 and empty while none has.
   int Error();
+  std::string ErrorPath();
 
  private:
   void Loop();
+  // Writes the tail and closes the piece handed over to Finish, if any, once
+  // the block before is written (`ok`); whether all of it went well.
+  bool EndPiece(std::unique_lock<std::mutex>& lock, bool ok);
 
   PageBuffer blocks_[2];
   // Where each block's bytes begin in its buffer: below one page.
@@ -56,11 +68,16 @@ class BlockWriter {
   BinaryFile* piece_ = nullptr;
   const std::byte* data_ = nullptr;
   std::size_t length_ = 0;
+  // What ends piece_ after its block: its last bytes, and the piece to close.
+  std::array<std::byte, 16> tail_{};
+  std::size_t tailLength_ = 0;
+  std::unique_ptr<BinaryFile> closing_;
   // The output of the last block handed over, and its size once that block is written.
   const BinaryFile* lastPiece_ = nullptr;
   std::int64_t lastPieceEnd_ = 0;
   bool failed_ = false;
   int error_ = 0;
+  std::string errorPath_;
   bool stop_ = false;
   std::thread thread_;
 };

@@ -15,6 +15,8 @@ struct FileFacts {
   std::int64_t modifiedNs = 0;  // modification time, nanoseconds since the epoch
   bool regular = false;
   std::uint32_t typeBits = 0;  // the file-type bits of the mode (S_IFMT)
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
 };
 
 class SystemCalls {

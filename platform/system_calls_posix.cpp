@@ -56,6 +56,8 @@ int SystemCalls::Stat(int fd, FileFacts& facts) {
   facts.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
   facts.regular = S_ISREG(st.st_mode);
   facts.typeBits = static_cast<std::uint32_t>(st.st_mode & S_IFMT);
+  facts.device = static_cast<std::uint64_t>(st.st_dev);
+  facts.inode = static_cast<std::uint64_t>(st.st_ino);
   return 0;
 }
 
