@@ -92,6 +92,7 @@ std::vector<Step> StepsForPieceSize(const BenchPlace& place, const std::string& 
       {"Type3 restore " + s, RemoveFile(out), Child(place, restore(t3 + "/source.d01")),
        SameAsSource(place, out)},
       {"read Type3 " + s, {}, InProcess([t3] { return ReadOnlyPass(FilesIn(t3)); }), {}},
+      {"cat >null Type3 " + s, {}, Child(place, {"cat"}, t3, "/dev/null"), {}},
       {"Type3 check " + s, {}, Child(place, {cli, "check", t3}), {}},
   };
 }

@@ -108,7 +108,15 @@ std::unique_ptr<BinaryFile> BinaryFile::Open(const std::string& path, Mode mode)
 }
 
 BinaryFile::BinaryFile(int descriptor, Mode mode, std::string path)
-    : fd_(descriptor), mode_(mode), path_(std::move(path)), buffer_(NewPageBuffer(kBufferSize)) {}
+    : fd_(descriptor), mode_(mode), path_(std::move(path)) {}
+
+std::byte* BinaryFile::Buffer() {
+  // A piece written or read in whole blocks never needs one.
+  if (!buffer_) {
+    buffer_ = NewPageBuffer(kBufferSize);
+  }
+  return buffer_.get();
+}
 
 BinaryFile::~BinaryFile() {
   Close();
@@ -141,8 +149,8 @@ std::int64_t BinaryFile::ReadAtLeast(std::span<std::byte> out, std::size_t atLea
     }
     const std::size_t rest = out.size() - total;
     const bool direct = rest >= kDirectSize;
-    const std::int64_t got = direct ? ReadOnce(fd_, out.data() + total, rest)
-                                    : ReadOnce(fd_, buffer_.get(), kBufferSize);
+    const std::int64_t got =
+        direct ? ReadOnce(fd_, out.data() + total, rest) : ReadOnce(fd_, Buffer(), kBufferSize);
     if (got < 0) {
       Failed();
       return -1;
@@ -247,7 +255,7 @@ bool BinaryFile::Write(std::span<const std::byte> data) {
   if (data.size() > kBufferSize - end_ && !Flush()) {
     return false;
   }
-  std::memcpy(buffer_.get() + end_, data.data(), data.size());
+  std::memcpy(Buffer() + end_, data.data(), data.size());
   end_ += data.size();
   return true;
 }

@@ -92,6 +92,9 @@ class BinaryFile final : public ByteSource, public ByteSink {
   int fd_;
   Mode mode_;
   std::string path_;
+  // The buffer, made on first use.
+  std::byte* Buffer();
+
   PageBuffer buffer_;
   // Position of the descriptor in the file.
   std::int64_t filePos_ = 0;

@@ -82,6 +82,13 @@ bool HeadReadSource::LookAhead(std::int64_t length, const Look& look) {
   return true;
 }
 
+std::int64_t HeadReadSource::Size() const {
+  if (size_ < 0) {
+    size_ = file_->Size();
+  }
+  return size_;
+}
+
 bool HeadReadSource::Seek(std::int64_t position) {
   const std::int64_t size = Size();
   if (position < 0 || size < 0 || position > size) {

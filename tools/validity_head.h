@@ -27,7 +27,8 @@ class HeadReadSource final : public ByteSource {
   std::int64_t Read(std::span<std::byte> out) override;
   bool Seek(std::int64_t position) override;
   std::int64_t Position() const override { return position_; }
-  std::int64_t Size() const override { return file_->Size(); }
+  // Taken once: a file that shrinks later shows it in its reads.
+  std::int64_t Size() const override;
   bool LookAhead(std::int64_t length, const Look& look) override;
 
  private:
@@ -39,6 +40,7 @@ class HeadReadSource final : public ByteSource {
   std::int64_t headLength_ = -1;  // -1 until read
   std::int64_t position_ = 0;
   std::int64_t filePosition_ = 0;  // where file_ stands
+  mutable std::int64_t size_ = -1;
 };
 
 }  // namespace kv

@@ -112,6 +112,7 @@ TEST(BenchReport, MediansAndRatiosBesideThePeersAndTheLimit) {
       {"Type0 divide 4M", {0.3, 0.1, 0.2}}, {"split -b 4M", {0.3, 0.5, 0.6, 0.2}},
       {"copy_file_range", {0.1}},           {"Type3 check 4M", {0.5, 0.5}},
       {"read Type3 4M", {0.25, 0.75, 0.2}}, {"read source", {0.05}},
+      {"cat >null Type3 4M", {0.4}},
   };
   const std::string table = JobTable(times, {"4M"});
   const std::string expected =
@@ -126,7 +127,8 @@ TEST(BenchReport, MediansAndRatiosBesideThePeersAndTheLimit) {
       "0.100 s   0.00\n"
       "Type3 restore 4M       0.000 s   cat Type3 4M         0.000 s   0.00   copy_file_range    "
       "0.100 s   0.00\n"
-      "Type3 check 4M         0.500 s   read Type3 4M        0.250 s   2.00\n"
+      "Type3 check 4M         0.500 s   cat >null Type3 4M   0.400 s   1.25   read Type3 4M      "
+      "0.250 s   2.00\n"
       "read source            0.050 s\n";
   EXPECT_EQ(table, expected);
 }
