@@ -110,10 +110,17 @@ std::unique_ptr<BinaryFile> BinaryFile::Open(const std::string& path, Mode mode)
 BinaryFile::BinaryFile(int descriptor, Mode mode, std::string path)
     : fd_(descriptor), mode_(mode), path_(std::move(path)) {}
 
-std::byte* BinaryFile::Buffer() {
-  // A piece written or read in whole blocks never needs one.
-  if (!buffer_) {
-    buffer_ = NewPageBuffer(kBufferSize);
+std::byte* BinaryFile::Buffer(std::size_t bytes) {
+  // A file moved in whole blocks needs none, a header or a trailer a page;
+  // only small reads or writes that go on past it take the whole buffer.
+  if (capacity_ < bytes) {
+    const std::size_t grown = bytes <= kPageSize ? kPageSize : kBufferSize;
+    PageBuffer larger = NewPageBuffer(grown);
+    if (end_ > 0) {
+      std::memcpy(larger.get(), buffer_.get(), end_);
+    }
+    buffer_ = std::move(larger);
+    capacity_ = grown;
   }
   return buffer_.get();
 }
@@ -149,8 +156,12 @@ std::int64_t BinaryFile::ReadAtLeast(std::span<std::byte> out, std::size_t atLea
     }
     const std::size_t rest = out.size() - total;
     const bool direct = rest >= kDirectSize;
+    // A fill after a large read, or the first, is a page: enough for the
+    // header a piece starts with, or the checksum behind its body. Small
+    // reads that go on past it fill the whole buffer.
+    const std::size_t fill = buffered_ || capacity_ == kBufferSize ? kBufferSize : kPageSize;
     const std::int64_t got =
-        direct ? ReadOnce(fd_, out.data() + total, rest) : ReadOnce(fd_, Buffer(), kBufferSize);
+        direct ? ReadOnce(fd_, out.data() + total, rest) : ReadOnce(fd_, Buffer(fill), fill);
     if (got < 0) {
       Failed();
       return -1;
@@ -159,6 +170,7 @@ std::int64_t BinaryFile::ReadAtLeast(std::span<std::byte> out, std::size_t atLea
       break;
     }
     filePos_ += got;
+    buffered_ = !direct;
     if (direct) {
       // The buffer no longer holds the bytes just before the position.
       begin_ = end_ = 0;
@@ -255,7 +267,7 @@ bool BinaryFile::Write(std::span<const std::byte> data) {
   if (data.size() > kBufferSize - end_ && !Flush()) {
     return false;
   }
-  std::memcpy(Buffer() + end_, data.data(), data.size());
+  std::memcpy(Buffer(end_ + data.size()) + end_, data.data(), data.size());
   end_ += data.size();
   return true;
 }

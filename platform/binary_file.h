@@ -92,10 +92,12 @@ class BinaryFile final : public ByteSource, public ByteSink {
   int fd_;
   Mode mode_;
   std::string path_;
-  // The buffer, made on first use.
-  std::byte* Buffer();
+  // The buffer, holding at least `bytes`; what it held stays.
+  std::byte* Buffer(std::size_t bytes);
 
   PageBuffer buffer_;
+  std::size_t capacity_ = 0;
+  bool buffered_ = false;  // the last read from the file filled the buffer
   // Position of the descriptor in the file.
   std::int64_t filePos_ = 0;
   // Reading: the unread bytes are buffer_[begin_, end_). Writing: buffer_[0, end_) is pending.
