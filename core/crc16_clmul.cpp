@@ -72,26 +72,31 @@ KV_TARGET_CLMUL std::uint16_t FinishClmul(__m128i acc, const std::uint8_t* p, st
   return FoldTables(FoldTables(0, block, sizeof block), p, n);
 }
 
-// Four accumulators a block apart keep the multiplier busy; they are joined
+// Eight accumulators a block apart keep the multiplier busy; they are joined
 // before the last blocks.
 KV_TARGET_CLMUL std::uint16_t FoldClmulBlocks(std::uint16_t crc, const std::uint8_t* p,
                                               std::size_t n) {
-  constexpr int kLanes = 4;
+  constexpr int kLanes = 8;
+  constexpr std::size_t kStripe = 16 * kLanes;
   const __m128i reverse = ReverseMask();
   __m128i acc = _mm_xor_si128(LoadBlock(p, reverse), RunningValueBlock(crc));
-  if (n >= 16 * kLanes * 2) {
-    const __m128i byStripe = FactorsFor<128 * kLanes>();
-    __m128i lanes[kLanes] = {acc, LoadBlock(p + 16, reverse), LoadBlock(p + 32, reverse),
-                             LoadBlock(p + 48, reverse)};
-    for (p += 16 * kLanes, n -= 16 * kLanes; n >= 16 * kLanes; p += 16 * kLanes, n -= 16 * kLanes) {
-#pragma GCC unroll 4
+  if (n >= kStripe * 2) {
+    const __m128i byStripe = FactorsFor<8 * kStripe>();
+    __m128i lanes[kLanes];
+    lanes[0] = acc;
+#pragma GCC unroll 8
+    for (int i = 1; i < kLanes; ++i) {
+      lanes[i] = LoadBlock(p + 16 * i, reverse);
+    }
+    for (p += kStripe, n -= kStripe; n >= kStripe; p += kStripe, n -= kStripe) {
+#pragma GCC unroll 8
       for (int i = 0; i < kLanes; ++i) {
         lanes[i] = _mm_xor_si128(Fold128(lanes[i], byStripe), LoadBlock(p + 16 * i, reverse));
       }
     }
     const __m128i by128 = FactorsFor<128>();
     acc = lanes[0];
-#pragma GCC unroll 4
+#pragma GCC unroll 8
     for (int i = 1; i < kLanes; ++i) {
       acc = _mm_xor_si128(Fold128(acc, by128), lanes[i]);
     }
