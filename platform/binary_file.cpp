@@ -338,7 +338,10 @@ bool BinaryFile::CutTo(std::int64_t length) {
 
 bool BinaryFile::LookAhead(std::int64_t length, const Look& look) {
   const std::int64_t position = Position();
-  if (fd_ < 0 || mode_ != Mode::kRead || mapRefused_ || position < 0 || length <= 0) {
+  // Bytes past the end would be seen as zeros up to the last page's end:
+  // only what the file holds is looked at.
+  if (fd_ < 0 || mode_ != Mode::kRead || mapRefused_ || position < 0 || length <= 0 ||
+      Size() - position < length) {
     return false;
   }
   // A mapping starts on a page.

@@ -45,8 +45,9 @@ class BinaryFile final : public ByteSource, public ByteSink {
   bool Seek(std::int64_t position) override;
   std::int64_t Position() const override;
   // Through a read-only mapping of the bytes, unmapped after; false when the
-  // system refuses to map this file (and from then on), or a page of them
-  // could not be read (the file shrank, the medium failed).
+  // file does not hold them all, the system refuses to map this file (and
+  // from then on), or a page of them could not be read (the file shrank
+  // while they were looked at, the medium failed).
   bool LookAhead(std::int64_t length, const Look& look) override;
   std::int64_t Size() const override;
   // What fstat says of the file now; false (errno kept) when it cannot tell.

@@ -112,16 +112,16 @@ void BlockWriter::Loop() {
       error_ = piece->Error();
       errorPath_ = piece->Path();
     }
-    ok = EndPiece(lock, ok);
+    EndPiece(lock, ok);
     piece_ = nullptr;
     changed_.notify_all();
   }
 }
 
-bool BlockWriter::EndPiece(std::unique_lock<std::mutex>& lock, bool ok) {
+void BlockWriter::EndPiece(std::unique_lock<std::mutex>& lock, bool ok) {
   std::unique_ptr<BinaryFile> piece = std::move(closing_);
   if (!piece) {
-    return ok;
+    return;
   }
   const std::array<std::byte, 16> tail = tail_;
   const std::size_t tailLength = tailLength_;
@@ -137,7 +137,6 @@ bool BlockWriter::EndPiece(std::unique_lock<std::mutex>& lock, bool ok) {
   }
   // Closed already: letting it go costs nothing, under the lock or not.
   piece.reset();
-  return ok;
 }
 
 }  // namespace kv

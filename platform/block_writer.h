@@ -55,8 +55,8 @@ class BlockWriter {
  private:
   void Loop();
   // Writes the tail and closes the piece handed over to Finish, if any, once
-  // the block before is written (`ok`); whether all of it went well.
-  bool EndPiece(std::unique_lock<std::mutex>& lock, bool ok);
+  // the block before is written (`ok`); a failure is kept like a write's.
+  void EndPiece(std::unique_lock<std::mutex>& lock, bool ok);
 
   PageBuffer blocks_[2];
   // Where each block's bytes begin in its buffer: below one page.
