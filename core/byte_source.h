@@ -26,6 +26,7 @@ class ByteSource {
   // more calls in order, and moves past them. False when this source cannot,
   // or a page of them could not be had: `look` may then have seen part of
   // them, and the position is unchanged, so a read tells what is wrong.
+  // `look` may be left mid-way without returning: it must own nothing.
   using Look = std::function<void(const std::byte*, std::size_t)>;
   virtual bool LookAhead(std::int64_t /*length*/, const Look& /*look*/) { return false; }
 

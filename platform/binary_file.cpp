@@ -264,6 +264,9 @@ bool BinaryFile::Write(std::span<const std::byte> data) {
     filePos_ += static_cast<std::int64_t>(data.size());
     return true;
   }
+  if (data.empty()) {
+    return true;
+  }
   if (data.size() > kBufferSize - end_ && !Flush()) {
     return false;
   }

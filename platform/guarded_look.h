@@ -9,7 +9,9 @@
 namespace kv {
 
 // Runs `look` over [data, data + size), a range of a file mapping; false when
-// a page of it could not be read, after `look` saw part of the bytes.
+// a page of it could not be read, after `look` saw part of the bytes. A fault
+// leaves `look` where it stands (a long jump), so it must hold nothing that
+// needs freeing: folding a checksum is fine, growing a container is not.
 bool LookUnderGuard(const std::byte* data, std::size_t size,
                     const std::function<void(const std::byte*, std::size_t)>& look);
 
