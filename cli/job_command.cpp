@@ -13,7 +13,6 @@
 #include "cli/progress_line.h"
 #include "cli/terminal_escape.h"
 #include "cli/terminal_prompter.h"
-#include "core/ascii_text.h"
 #include "core/beside_executable.h"
 #include "core/job_state.h"
 #include "core/piece_names.h"
@@ -104,15 +103,10 @@ void FollowJob(JobPlanner& planner, const JobState& job, TerminalPrompter& promp
 // The piece after `missing` in a Type0 series, when it exists: the series
 // goes on behind a gap, so ending at the gap is no complete restore.
 bool SeriesGoesOnAfter(const std::string& missing, const JobState& job) {
-  const std::size_t digits = job.ThreeDigitNumbering ? 3 : 2;
-  if (missing.size() < digits) {
-    return false;
-  }
-  std::size_t at = missing.size() - digits;
-  const auto number = static_cast<int>(ReadSaturatedDecimal(missing, at, 999));
   const PieceScheme scheme =
       job.ThreeDigitNumbering ? PieceScheme::kThreeDigit : PieceScheme::kAddedChar;
-  return FileExists(SetPieceNumber(missing, number + 1, scheme));
+  const int number = PieceNumberOf(missing, scheme);
+  return number > 0 && FileExists(SetPieceNumber(missing, number + 1, scheme));
 }
 
 // Writes the final message, the cause of a failure and the pieces taken past

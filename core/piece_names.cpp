@@ -1,5 +1,6 @@
 #include "core/piece_names.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cstdio>
@@ -85,6 +86,19 @@ std::string_view FileNamePart(std::string_view path) {
 
 int PieceNumberAtEnd(std::string_view name, std::size_t digits) {
   const std::size_t from = name.size() >= digits ? name.size() - digits : 0;
+  int value = 0;
+  std::from_chars(name.data() + from, name.data() + name.size(), value);
+  return value;
+}
+
+int PieceNumberOf(std::string_view name, PieceScheme scheme) {
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || dot < FileNameStart(name)) {
+    return 0;
+  }
+  // Past the added character, or the "d" of a typed series.
+  const std::size_t from =
+      std::min(name.size(), dot + (scheme == PieceScheme::kThreeDigit ? 1 : 2));
   int value = 0;
   std::from_chars(name.data() + from, name.data() + name.size(), value);
   return value;

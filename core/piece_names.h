@@ -31,6 +31,9 @@ std::string SetPieceNumber(std::string_view name, int number, PieceScheme scheme
 // The number written in the last `digits` characters of a piece name; 0 when
 // they hold none.
 int PieceNumberAtEnd(std::string_view name, std::size_t digits);
+// The number SetPieceNumber wrote into `name`, however many digits it took
+// (piece 1000 of a three-digit series is ".1000"); 0 when it holds none.
+int PieceNumberOf(std::string_view name, PieceScheme scheme);
 
 // Where the file name of a path starts: after the last "/" (or "\" of a Windows name).
 std::size_t FileNameStart(std::string_view path);

@@ -273,6 +273,12 @@ TEST_F(Cli, Type0SeriesWithAGapEndsAsCancelledNamingTheGap) {
   EXPECT_EQ(r.out, "");
   std::filesystem::remove(dir / "notes.003");
   EXPECT_EQ(Run("restore notes.001 -o end.txt").status, 0);
+  // Past piece 999 the end of the series is no gap either.
+  MakeSource("many.bin", 1001 * 1024 + 5);
+  ASSERT_EQ(Run("divide many.bin -t 0 -s 1024 --ext-start 1").status, 0);
+  const Result many = Run("restore many.001 -o many.out");
+  EXPECT_EQ(many.status, 0) << many.err;
+  EXPECT_TRUE(ReadFileBytes(dir / "many.out") == ReadFileBytes(dir / "many.bin"));
 }
 
 TEST_F(Cli, QuestionsOnATerminal) {

@@ -39,6 +39,22 @@ TEST(SetPieceNumber, DScheme) {
   EXPECT_EQ(SetPieceNumber("/a/report.d99", 100, PieceScheme::kDScheme), "/a/report.d100");
 }
 
+// Past piece 999 (or 99) the number takes more digits than the first piece's.
+TEST(PieceNumberOf, ReadsEveryDigitTheNumberTook) {
+  const struct {
+    const char* name;
+    PieceScheme scheme;
+    int number;
+  } cases[] = {
+      {"/a/b.c.007", PieceScheme::kThreeDigit, 7},    {"/a/b.1031", PieceScheme::kThreeDigit, 1031},
+      {"/a/b.x100", PieceScheme::kAddedChar, 100},    {"/a/b.d100", PieceScheme::kDScheme, 100},
+      {"/a.dir/readme", PieceScheme::kThreeDigit, 0}, {"/a/b.", PieceScheme::kAddedChar, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PieceNumberOf(c.name, c.scheme), c.number) << c.name;
+  }
+}
+
 TEST(SetPieceNumber, NameWithoutDotGetsOne) {
   EXPECT_EQ(SetPieceNumber("/a/readme", 2, PieceScheme::kDScheme), "/a/readme.d02");
   EXPECT_EQ(SetPieceNumber("/old.dir/readme", 2, PieceScheme::kThreeDigit), "/old.dir/readme.002");
