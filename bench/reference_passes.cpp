@@ -96,7 +96,10 @@ std::vector<std::string> FilesIn(const std::string& folder) {
       files.push_back(entry.path().string());
     }
   }
-  std::sort(files.begin(), files.end());
+  // In series order: piece 1000 comes after piece 999, not after piece 100.
+  std::sort(files.begin(), files.end(), [](const std::string& a, const std::string& b) {
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+  });
   return files;
 }
 

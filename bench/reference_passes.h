@@ -15,7 +15,7 @@ bool ReadOnlyPass(const std::vector<std::string>& paths);
 // fallback: the limit is what the kernel does).
 bool KernelCopy(const std::string& source, const std::string& dest);
 
-// The regular files of `folder`, sorted by name.
+// The regular files of `folder`, in series order: shorter names first, then by name.
 std::vector<std::string> FilesIn(const std::string& folder);
 
 }  // namespace kv::bench

@@ -87,14 +87,15 @@ TEST(ReferencePasses, SameBytesAndReadPassSeeEveryDifferenceAndFailure) {
   EXPECT_FALSE(ReadOnlyPass({dir / "a", dir / "missing"}));
 }
 
-TEST(ReferencePasses, FilesInListsTheRegularFilesByName) {
+TEST(ReferencePasses, FilesInListsTheRegularFilesInSeriesOrder) {
   test::TempDir dir;
-  for (const char* name : {"source.d10", "source.d02", "source.d01"}) {
+  for (const char* name : {"source.d100", "source.d10", "source.d02", "source.d01", "source.d99"}) {
     test::WriteFileBytes(dir / name, {0});
   }
   std::filesystem::create_directory(dir / "source.d00");
   EXPECT_EQ(FilesIn(dir.Path().string()),
-            (std::vector<std::string>{dir / "source.d01", dir / "source.d02", dir / "source.d10"}));
+            (std::vector<std::string>{dir / "source.d01", dir / "source.d02", dir / "source.d10",
+                                      dir / "source.d99", dir / "source.d100"}));
 }
 
 TEST(BenchSteps, LargePiecesKeepTheirShareOfASmallerSource) {
