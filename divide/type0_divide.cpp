@@ -177,7 +177,7 @@ bool Type0Divide::CheckMedia(bool firstPiece) {
 }
 
 bool Type0Divide::CopyBlock() {
-  // Raw slices need no look at their bytes: the kernel moves them.
+  // Raw slices need no look at their bytes: the kernel may move them.
   return CopyDivideBlock(
       {writer_, source_.get(), *piece_, job_.RunState, true}, prompter_, end_, pieceLeft_,
       remaining_, [](const std::byte*, std::size_t) {}, [this] { Progress(); });

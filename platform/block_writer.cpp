@@ -19,8 +19,12 @@ BlockWriter::~BlockWriter() {
 }
 
 std::int64_t BlockWriter::Landing(const BinaryFile& piece) {
-  // The piece's own position moves while the writer writes to it.
   std::lock_guard lock(mutex_);
+  return LandingLocked(piece);
+}
+
+std::int64_t BlockWriter::LandingLocked(const BinaryFile& piece) const {
+  // The piece's own position moves while the writer writes to it.
   return &piece == lastPiece_ ? lastPieceEnd_ : piece.Position();
 }
 
@@ -39,8 +43,7 @@ bool BlockWriter::Submit(BinaryFile& piece, std::size_t length) {
   if (length == 0) {
     return true;
   }
-  lastPieceEnd_ =
-      (&piece == lastPiece_ ? lastPieceEnd_ : piece.Position()) + static_cast<std::int64_t>(length);
+  lastPieceEnd_ = LandingLocked(piece) + static_cast<std::int64_t>(length);
   lastPiece_ = &piece;
   piece_ = &piece;
   data_ = blocks_[current_].get() + shifts_[current_];

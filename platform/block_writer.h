@@ -54,6 +54,8 @@ class BlockWriter {
 
  private:
   void Loop();
+  // Landing, under mutex_.
+  std::int64_t LandingLocked(const BinaryFile& piece) const;
   // Writes the tail and closes the piece handed over to Finish, if any, once
   // the block before is written (`ok`); a failure is kept like a write's.
   void EndPiece(std::unique_lock<std::mutex>& lock, bool ok);

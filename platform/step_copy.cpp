@@ -37,25 +37,7 @@ bool KernelCopyIsQuick(const StepCopy& copy) {
   return shift % static_cast<std::int64_t>(kPageSize) == 0;
 }
 
-}  // namespace
-
-StepsEnd CopyBlockOfSteps(const StepCopy& copy, std::int64_t length, const StepSeen& onStep,
-                          const std::function<void()>& progress) {
-  if (!copy.kernelMoves || copy.source == nullptr || length <= 0 || !KernelCopyIsQuick(copy)) {
-    return ReadWriteBlockOfSteps(copy, length, onStep, progress);
-  }
-  std::int64_t done = 0;
-  if (const std::optional<StepsEnd> end =
-          KernelChunkOfSteps(copy, length, onStep, progress, done)) {
-    return *end;
-  }
-  // What the kernel did not move, read and write do; the steps go on from its last one.
-  if (done > 0) {
-    progress();
-  }
-  return ReadWriteBlockOfSteps(copy, length - done, onStep, progress);
-}
-
+// The steps of one block through read and write.
 StepsEnd ReadWriteBlockOfSteps(const StepCopy& copy, std::int64_t length, const StepSeen& onStep,
                                const std::function<void()>& progress) {
   const Clock::time_point start = Clock::now();
@@ -100,6 +82,25 @@ StepsEnd ReadWriteBlockOfSteps(const StepCopy& copy, std::int64_t length, const 
   // The block is written while the next one is read.
   return copy.writer.Submit(copy.out, static_cast<std::size_t>(done)) ? StepsEnd::kBlockDone
                                                                       : StepsEnd::kWriteFailed;
+}
+
+}  // namespace
+
+StepsEnd CopyBlockOfSteps(const StepCopy& copy, std::int64_t length, const StepSeen& onStep,
+                          const std::function<void()>& progress) {
+  if (!copy.kernelMoves || copy.source == nullptr || length <= 0 || !KernelCopyIsQuick(copy)) {
+    return ReadWriteBlockOfSteps(copy, length, onStep, progress);
+  }
+  std::int64_t done = 0;
+  if (const std::optional<StepsEnd> end =
+          KernelChunkOfSteps(copy, length, onStep, progress, done)) {
+    return *end;
+  }
+  // What the kernel did not move, read and write do; the steps go on from its last one.
+  if (done > 0) {
+    progress();
+  }
+  return ReadWriteBlockOfSteps(copy, length - done, onStep, progress);
 }
 
 }  // namespace kv

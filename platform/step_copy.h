@@ -47,8 +47,4 @@ enum class StepsEnd {
 StepsEnd CopyBlockOfSteps(const StepCopy& copy, std::int64_t length, const StepSeen& onStep,
                           const std::function<void()>& progress);
 
-// The same through read and write only.
-StepsEnd ReadWriteBlockOfSteps(const StepCopy& copy, std::int64_t length, const StepSeen& onStep,
-                               const std::function<void()>& progress);
-
 }  // namespace kv

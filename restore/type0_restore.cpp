@@ -106,7 +106,7 @@ bool Type0Restore::SkipHead(int count) {
 
 bool Type0Restore::CopyBlock() {
   // A block never crosses the end of a piece. Raw slices need no look at
-  // their bytes: the kernel moves them.
+  // their bytes: the kernel may move them.
   const StepCopy copy{writer_, piece_.get(), *dest_, job_.RunState, true};
   const auto countStep = [this](const std::byte*, std::size_t n) {
     pieceLeft_ -= static_cast<std::int64_t>(n);

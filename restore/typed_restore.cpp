@@ -181,10 +181,8 @@ TypedRestore::Step TypedRestore::Start() {
 }
 
 TypedRestore::Step TypedRestore::CopyBlock() {
-  // A block never crosses the end of a body. The body is read and written
-  // through page-aligned blocks: it sits a header's length into its piece,
-  // and the kernel's copy between unequal offsets within a page is slower
-  // here than reading and writing.
+  // A block never crosses the end of a body. The body is read and written,
+  // never moved by the kernel: its CRC is folded from the blocks.
   const StepCopy copy{writer_, piece_.get(), *dest_, job_.RunState};
   const auto countStep = [this](const std::byte* step, std::size_t n) {
     crc_.Update(step, n, true);
