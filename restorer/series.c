@@ -1,5 +1,6 @@
 #include "series.h"
 
+#include <limits.h>
 #include <string.h>
 
 int rd_open(reader* r, const char* path) {
@@ -110,7 +111,8 @@ i64 rd_flagged64(reader* r) {
     return high;
   }
   low = rd_big_endian(r, 4);
-  if (low < 0) {
+  /* A long form beyond 63 bits is no size or length a piece could hold. */
+  if (low < 0 || (((high & 0x7FFFFFFFLL) << 32) | low) > LLONG_MAX - 0x80000000LL) {
     return -1;
   }
   return (((high & 0x7FFFFFFFLL) << 32) | low) + 0x80000000LL;
