@@ -109,7 +109,9 @@ SeriesSummary WalkSeries(const std::string& first, const Type3FirstHeader& heade
     if (!body) {
       break;
     }
-    covered += *body;
+    // A header may claim more than the source still lacks; counted whole,
+    // such a length would wrap the sum past the largest value.
+    covered += std::min(*body, header.sourceSize - covered);
     ++number;
     ++summary.present;
   }

@@ -556,6 +556,12 @@ TEST_F(Cli, SeriesLineWalksPiecesOfUnequalLengths) {
   }
   std::filesystem::copy_file(dir / "other/fit.d04", dir / "mixed/fit.d04");
   std::filesystem::copy_file(dir / "fit/fit.d03", dir / "mixed/fit.d05");
+  // A following piece whose header claims the largest piece length.
+  std::filesystem::create_directories(dir / "huge");
+  std::filesystem::copy_file(dir / "fit/fit.d01", dir / "huge/fit.d01");
+  WriteFileBytes(dir / "huge/fit.d02",
+                 {'-',  'Q',  'X',  '3',  '-',  0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0xFF,
+                  0xFF, 0xFF, 0x34, 0x12, 0x02, 0x00, 'b',  'o',  'd',  'y'});
   const struct {
     const char* paths;
     const char* line;
@@ -568,6 +574,7 @@ TEST_F(Cli, SeriesLineWalksPiecesOfUnequalLengths) {
        1},
       {"fit/fit.d01 fit/fit.d03", "fit/fit.d01: 2 of at least 3 pieces, incomplete\n", 1},
       {"mixed", "mixed/fit.d01: 3 of at least 4 pieces, incomplete\n", 1},
+      {"huge", "huge/fit.d01: 2 of 2 pieces, complete\n", 1},
   };
   for (const auto& c : cases) {
     const Result r = Run(std::string("check ") + c.paths);
