@@ -107,15 +107,20 @@ static i64 rd_big_endian(reader* r, int count) {
 i64 rd_flagged64(reader* r) {
   const i64 high = rd_big_endian(r, 4);
   i64 low;
+  i64 payload;
   if (high < 0 || (high & 0x80000000LL) == 0) {
     return high;
   }
   low = rd_big_endian(r, 4);
-  /* A long form beyond 63 bits is no size or length a piece could hold. */
-  if (low < 0 || (((high & 0x7FFFFFFFLL) << 32) | low) > LLONG_MAX - 0x80000000LL) {
+  if (low < 0) {
     return -1;
   }
-  return (((high & 0x7FFFFFFFLL) << 32) | low) + 0x80000000LL;
+  payload = ((high & 0x7FFFFFFFLL) << 32) | low;
+  /* A long form beyond 63 bits is no size or length a piece could hold. */
+  if (payload > LLONG_MAX - 0x80000000LL) {
+    return -1;
+  }
+  return payload + 0x80000000LL;
 }
 
 int rd_flagged16(reader* r) {
