@@ -47,11 +47,14 @@ InterruptGuard::InterruptGuard(std::atomic<int>& runState) {
   action.sa_flags = SA_RESTART;
   ::sigaction(SIGINT, &action, &previousInt_);
   ::sigaction(SIGTERM, &action, &previousTerm_);
+  // A closed terminal stops the job as cleanly as a kill does.
+  ::sigaction(SIGHUP, &action, &previousHup_);
 }
 
 InterruptGuard::~InterruptGuard() {
   ::sigaction(SIGINT, &previousInt_, nullptr);
   ::sigaction(SIGTERM, &previousTerm_, nullptr);
+  ::sigaction(SIGHUP, &previousHup_, nullptr);
   gRunState.store(nullptr);
 }
 

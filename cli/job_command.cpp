@@ -112,7 +112,7 @@ bool SeriesGoesOnAfter(const std::string& missing, const JobState& job) {
 // Writes the final message, the cause of a failure and the pieces taken past
 // their check, and gives the exit status: a result built from a forced piece
 // is never a plain success.
-int ReportEnd(const JobState& job, TerminalPrompter& prompter) {
+int ReportOutcome(const JobState& job, TerminalPrompter& prompter) {
   const std::vector<std::string> forced = prompter.ForcedPieces();
   const std::string message = TerminalText(job.JobMessage(), prompter.ShownNames());
   // A success goes to standard output; a stop or an error to standard error.
@@ -143,6 +143,16 @@ int ReportEnd(const JobState& job, TerminalPrompter& prompter) {
   return outcome == JobOutcome::kDoneWithChecksumError ? kExitDoneWithError : kExitCancelled;
 }
 
+int ReportEnd(const JobState& job, TerminalPrompter& prompter) {
+  const int status = ReportOutcome(job, prompter);
+  // A file the restore was allowed to replace stays when the restore ends short of it.
+  if (const std::string beside = job.OutputBeside(); !beside.empty()) {
+    std::fprintf(stderr, "kept: %s\npartial output: %s\n", EscapeForTerminal(job.JobDest()).c_str(),
+                 EscapeForTerminal(beside).c_str());
+  }
+  return status;
+}
+
 }  // namespace
 
 int RunJobCommand(Command command, const Options& o) {
@@ -167,6 +177,10 @@ int RunJobCommand(Command command, const Options& o) {
                              : Absolute(o.stubData));
   CliView view;
   JobPlanner planner(settings, job, stubs, prompter, volumes, view, RunRealWorker);
+  planner.SetRestoreCompleteCheck([&] {
+    const std::string missing = prompter.MissingPiece();
+    return missing.empty() || !SeriesGoesOnAfter(missing, job);
+  });
   MainWindowTexts& texts = planner.Texts();
   texts.source = Absolute(o.file);
   texts.sizeText = o.size.empty() ? settings.DivideSize : SizeText(o.size);

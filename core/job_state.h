@@ -69,6 +69,9 @@ class JobState {
   int SelfRestoreKind = 0;
   int SavedDivideType = 0;
   bool PiecesOnFixedDrive = true;
+  // A restore whose output name holds a file the user agreed to replace: the
+  // bytes go to a new file beside it, put in its place only once restored.
+  bool ReplacesOutput = false;
 
   // --- Shared progress channel. ---
   std::atomic<int> RunState{kRunIdle};
@@ -120,6 +123,12 @@ class JobState {
     }
   }
 
+  // The file a restore that replaces an existing output writes to, beside
+  // it: set by the worker when it creates it, cleared by the planner once the
+  // file stands under the output name. Empty when the output name itself is written.
+  std::string OutputBeside() const { return Get(outputBeside_); }
+  void SetOutputBeside(std::string name) { Set(outputBeside_, std::move(name)); }
+
   // The job's end: set by the worker's one exit before RunState = 0, or by
   // Execute when it ends without starting one.
   JobOutcome Outcome() const {
@@ -164,6 +173,7 @@ class JobState {
     DestChanged.store(false);
     SourceNameChanged.store(false);
     SetStatusText({});
+    SetOutputBeside({});
   }
 
  private:
@@ -184,6 +194,7 @@ class JobState {
   std::string jobMessage_;
   std::string jobSource_;
   std::string jobDest_;
+  std::string outputBeside_;
   JobOutcome outcome_ = JobOutcome::kNone;
   int outcomeError_ = 0;
   std::string outcomePath_;

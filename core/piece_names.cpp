@@ -173,6 +173,14 @@ std::string EnforceFirstPieceExtension(std::string_view dest, std::string_view s
 std::string ProposeType0RestoredName(std::string_view firstPiece, const DivideSettings& settings) {
   const std::size_t keep = firstPiece.size() >= 3 ? firstPiece.size() - 3 : 0;
   std::string name = std::string(firstPiece.substr(0, keep)) + settings.RsDefaultExt;
+  // Without an extension the name Windows makes drops the trailing ".": so does ours.
+  const std::size_t start = FileNameStart(name);
+  while (name.size() > start && name.back() == '.') {
+    name.pop_back();
+  }
+  if (name.size() == start) {
+    name += '_';
+  }
   const std::string_view folder = RestoreFolder(settings);
   if (!folder.empty()) {
     name = std::string(folder) + std::string(FileNamePart(name));

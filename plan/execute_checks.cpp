@@ -20,9 +20,6 @@ namespace pt = plan_texts;
 
 namespace {
 
-// More pieces than any numbering writes: the search for following pieces ends here.
-constexpr int kMostPieceNames = 1000;
-
 // A destination a job can use: an absolute name.
 bool ValidDestination(const std::string& name) {
   return !name.empty() && name.front() == '/';
@@ -49,8 +46,10 @@ ExistingDestination FindExistingDestination(NameKind kind) {
   return ExistingDestination::kNone;
 }
 
-// A restore's output that is one of the pieces after the first it will open:
-// each following name of the series that exists now, up to the first missing.
+// A restore's output that is one of the pieces after the first, present or
+// not: a name the series' naming gives some piece number, or a file in the
+// first piece's folder under such a name (a link to it, say). One listing of
+// that folder, whatever the number of pieces.
 bool OutputIsAFollowingPiece(const JobState& job, const std::string& source,
                              const std::string& dest) {
   const bool typed = job.SourceSplitType != static_cast<int>(SplitType::kType0);
@@ -58,12 +57,19 @@ bool OutputIsAFollowingPiece(const JobState& job, const std::string& source,
                              : job.ThreeDigitNumbering ? PieceScheme::kThreeDigit
                                                        : PieceScheme::kAddedChar;
   const int first = typed ? 1 : PieceNumberAtEnd(source, job.ThreeDigitNumbering ? 3 : 2);
-  for (int number = first + 1; number <= first + kMostPieceNames; ++number) {
-    const std::string piece = SetPieceNumber(source, number, scheme);
-    if (KindOfName(piece) == NameKind::kNone) {
-      return false;
-    }
-    if (EqualsIgnoringAsciiCase(piece, dest) || SameFile(piece, dest)) {
+  const auto namesAFollowingPiece = [&](const std::string& name) {
+    const int number = PieceNumberOf(name, scheme);
+    return number > first && EqualsIgnoringAsciiCase(SetPieceNumber(source, number, scheme), name);
+  };
+  if (namesAFollowingPiece(dest)) {
+    return true;
+  }
+  if (!FileExists(dest)) {
+    return false;
+  }
+  const std::string folder = source.substr(0, FileNameStart(source));
+  for (const std::string& entry : NamesInFolder(folder)) {
+    if (namesAFollowingPiece(folder + entry) && SameFile(folder + entry, dest)) {
       return true;
     }
   }
@@ -129,9 +135,12 @@ bool JobPlanner::DestinationSettled(const std::string& dest) {
       return false;
     }
   }
+  // A restore writes beside the file it replaces and puts its output in
+  // place only once restored; a divide's first piece takes the name at once.
+  job_.ReplacesOutput = existing == ExistingDestination::kFile && !job_.IsDivide;
   // Something that is not a file is refused at once: asking to overwrite it would be pointless.
   if (existing == ExistingDestination::kNotAFile ||
-      (existing == ExistingDestination::kFile && !RemoveAskedFile(dest, there))) {
+      (existing == ExistingDestination::kFile && job_.IsDivide && !RemoveAskedFile(dest, there))) {
     prompter_.Ask(MakeMessage(texts::kCannotOverwrite, Buttons::kOk, Icon::kNone,
                               pt::kOverwriteRefusedCaption));
     EndWithoutJob(JobOutcome::kRefused);

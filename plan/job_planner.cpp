@@ -3,9 +3,12 @@
 #include "plan/job_planner.h"
 
 #include "core/job_state.h"
+#include "core/job_texts.h"
 #include "core/prompter.h"
+#include "core/text_fill.h"
 #include "plan/plan_texts.h"
 #include "plan/plan_view.h"
+#include "restore/restore_output.h"
 
 namespace kv {
 
@@ -74,7 +77,11 @@ void JobPlanner::EndJob() {
   texts_.statusField = job_.StatusText();
   texts_.progress = job_.ProgressPermille.load();
   texts_.title = pt::kTitleEnded;
+  SettleReplacedOutput();
   texts_.information = job_.JobMessage();
+  if (const std::string beside = job_.OutputBeside(); !beside.empty()) {
+    texts_.information += FillText(pt::kOutputKeptBeside, beside);
+  }
   view_.StopJobTimer();
   ShowTexts();
   if (settings_.EndMessage) {
@@ -83,6 +90,12 @@ void JobPlanner::EndJob() {
   }
   view_.SetBusy(false);
   EndSelfRestore();
+}
+
+void JobPlanner::SettleReplacedOutput() {
+  if (!job_.OutputBeside().empty() && !PutRestoredOutputInPlace(job_, restoreComplete_())) {
+    prompter_.Ask(MakeMessage(texts::kIoError, Buttons::kOk, Icon::kStop));
+  }
 }
 
 CancelOutcome JobPlanner::Cancel() {

@@ -5,6 +5,7 @@
 // the user interface thread; the worker runs on a thread the planner owns.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -65,6 +66,11 @@ class JobPlanner {
   // Command 2.
   CancelOutcome Cancel();
 
+  // For a front end that judges a restore's end by more than its outcome
+  // (the command line: a Type0 series that goes on behind a missing piece is
+  // no whole file): false keeps a replaced file and the output beside it.
+  void SetRestoreCompleteCheck(std::function<bool()> check) { restoreComplete_ = std::move(check); }
+
   // True from the start of a worker until the timer has seen its end.
   bool JobActive() const;
   int ExecuteArmed() const { return executeArmed_; }
@@ -92,6 +98,9 @@ class JobPlanner {
   void LaunchJob(const JobNames& names);
   // The timer has seen the worker's end.
   void EndJob();
+  // A restored output written beside the file it replaces goes in its place;
+  // otherwise that file stays and the information names the output beside it.
+  void SettleReplacedOutput();
 
   void SelfRestoreStart(int kind);
   // Ending without a job, refused or declined: a prepared self-restore job is undone.
@@ -117,6 +126,7 @@ class JobPlanner {
   // has ended, whatever the analysis finds the source to be.
   bool selfRestoreAsked_ = false;
   bool selfRestoreIntended_ = false;
+  std::function<bool()> restoreComplete_ = [] { return true; };
 
   // The running job: the settings in force when it started, and its thread.
   std::unique_ptr<DivideSettings> snapshot_;

@@ -48,5 +48,8 @@ inline constexpr const char* kOverwriteRefusedCaption = "Kolvanto  上書き禁�
 inline constexpr const char* kNoStubData = "Kolvanto.datがありません";
 inline constexpr const char* kChooseKind = "自己復元の種類を設定してください";
 inline constexpr const char* kEndCaption = "Kolvanto  終了確認";
+// After the final message of a restore that did not replace the file it was allowed to.
+inline constexpr const char* kOutputKeptBeside =
+    "\n元のファイルはそのまま残しました。途中まで復元したファイル:\n%s";
 
 }  // namespace kv::plan_texts

@@ -312,7 +312,9 @@ std::int64_t BinaryFile::CopyTo(BinaryFile& out, std::size_t count) {
     if (errno == EINTR) {
       continue;
     }
-    if (KernelRefuses(errno)) {
+    // An input/output error could be either file's: read and write take
+    // the bytes over and tell which one failed.
+    if (KernelRefuses(errno) || errno == EIO) {
       copyRefused_ = true;
       return kCopyRefused;
     }

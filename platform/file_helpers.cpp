@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <ctime>
+#include <filesystem>
 #include <string_view>
 
 #include "core/ascii_text.h"
@@ -114,6 +115,16 @@ bool SameFile(const std::string& a, const std::string& b) {
     return false;
   }
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+std::vector<std::string> NamesInFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  std::filesystem::directory_iterator it(folder.empty() ? "." : folder, ec);
+  for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+    names.push_back(it->path().filename().string());
+  }
+  return names;
 }
 
 bool FileExists(const std::string& path) {

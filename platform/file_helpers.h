@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kv {
 
@@ -31,6 +32,10 @@ bool FileExists(const std::string& path);
 bool IsRegularFile(const std::string& path);
 // The file's size in bytes; -1 when it is missing.
 std::int64_t FileSize(const std::string& path);
+
+// The names of the entries of `folder` (a path ending in "/"), in no
+// particular order; empty when it cannot be listed.
+std::vector<std::string> NamesInFolder(const std::string& folder);
 
 // The folder of the running executable; empty when it cannot be told.
 std::string ExecutableFolder();

@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+#include "platform/system_calls.h"
+
 namespace kv {
 
 namespace {
@@ -42,6 +44,15 @@ bool RemoveAskedFile(const std::string& path, const NameIdentity& asked) {
     return true;
   }
   return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+bool PutInPlace(const std::string& written, const std::string& path) {
+  const NameKind there = KindOfName(path);
+  if (there != NameKind::kNone && there != NameKind::kRegular && there != NameKind::kLink) {
+    errno = EEXIST;
+    return false;
+  }
+  return ActiveSystemCalls().Rename(written.c_str(), path.c_str()) == 0;
 }
 
 bool ClearNameForPiece(const std::string& path) {

@@ -36,6 +36,12 @@ NameKind KindOfName(const std::string& path);
 // removed or no longer holds the asked file; false, errno set, when the removal failed.
 bool RemoveAskedFile(const std::string& path, const NameIdentity& asked);
 
+// Puts the finished file `written` under `path` in one step, in place of the
+// regular file or link standing there (or of nothing). Anything else there
+// (a folder, pipe or device) stays: false with errno EEXIST. False, errno
+// set, when the rename fails; `written` then stays as it is.
+bool PutInPlace(const std::string& written, const std::string& path);
+
 // Frees a name a job writes over without asking (a following piece of a
 // divide): a link is removed, never its target, and so is a regular file.
 // Anything else stays, and the exclusive creation then fails. False, with

@@ -42,6 +42,8 @@ class SystemCalls {
   // names of the files in it, not only their bytes).
   virtual int FsyncFolder(const char* path);
   virtual int Close(int fd);
+  // rename: `to` is replaced in one step by the file named `from`.
+  virtual int Rename(const char* from, const char* to);
 };
 
 // The calls in force: the system's own unless a test has put others in place.

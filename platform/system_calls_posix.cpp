@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 
 #include "platform/system_calls.h"
 
@@ -84,6 +85,10 @@ int SystemCalls::FsyncFolder(const char* path) {
 
 int SystemCalls::Close(int fd) {
   return ::close(fd);
+}
+
+int SystemCalls::Rename(const char* from, const char* to) {
+  return ::rename(from, to);
 }
 
 SystemCalls& ActiveSystemCalls() {

@@ -20,6 +20,7 @@
 #include "platform/binary_file.h"
 #include "platform/block_writer.h"
 #include "platform/step_copy.h"
+#include "restore/restore_output.h"
 
 namespace kv {
 
@@ -182,9 +183,10 @@ JobEnd Type0Restore::Run() {
   if (!piece_ || !BeginPiece()) {
     return IoError(errno, pieceName_);
   }
-  dest_ = BinaryFile::Open(job_.JobDest(), BinaryFile::Mode::kCreateWrite);
+  std::string output;
+  dest_ = CreateRestoreOutput(job_, output);
   if (!dest_) {
-    return IoError(errno, job_.JobDest());
+    return IoError(errno, output);
   }
   job_.SetJobMessage(texts::kRestoring);
   job_.ProgressHold.store(kProgressLive);

@@ -28,6 +28,7 @@
 #include "platform/block_writer.h"
 #include "platform/file_helpers.h"
 #include "platform/step_copy.h"
+#include "restore/restore_output.h"
 
 namespace kv {
 
@@ -170,9 +171,10 @@ TypedRestore::Step TypedRestore::Start() {
     bodyLeft_ = pieceSize_ - headerEnd;
   }
 
-  dest_ = BinaryFile::Open(job_.JobDest(), BinaryFile::Mode::kCreateWrite);
+  std::string output;
+  dest_ = CreateRestoreOutput(job_, output);
   if (!dest_) {
-    return IoError(errno, job_.JobDest());
+    return IoError(errno, output);
   }
   job_.SetJobMessage(texts::kRestoring);
   job_.ProgressHold.store(kProgressLive);
@@ -228,6 +230,11 @@ TypedRestore::Step TypedRestore::Finish() {
   job_.ProgressPermille.store(1000);
   if (type_ == SplitType::kType3) {
     if (!ChecksumMatches()) {
+      // A result that did not reach its medium whole is a failure, not a checksum error.
+      piece_.reset();
+      if (!dest_->Close()) {
+        return IoError(*dest_);
+      }
       CloseAll();
       Tell(kContentWrong, Icon::kWarning, kCheckCaption);
       return Stop({JobOutcome::kDoneWithChecksumError});
@@ -245,7 +252,7 @@ TypedRestore::Step TypedRestore::Finish() {
     const UtcFields t =
         UnpackTime(static_cast<std::uint16_t>(job_.RecordedYear), job_.RecordedTime);
     // A recorded time that is no calendar time leaves the file's time alone.
-    SetModifiedTimeUtc(job_.JobDest(), t.year, t.month, t.day, t.hour, t.minute, t.second);
+    SetModifiedTimeUtc(RestoreOutputName(job_), t.year, t.month, t.day, t.hour, t.minute, t.second);
   }
   return Stop({JobOutcome::kDone});
 }

@@ -80,6 +80,9 @@ class Cli : public ::testing::Test {
   bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
   }
+  // Divides big.bin in a child, sends `signal` while the first piece grows and
+  // checks that the job, not the program, was stopped.
+  void StopOnSignal(int signal);
 
   TempDir dir;
   std::vector<std::uint8_t> source;
@@ -318,13 +321,22 @@ TEST_F(Cli, EnterTakesTheDefaultButNeverOverwrites) {
   EXPECT_EQ(std::filesystem::file_size(dir / "data.d01"), 20000u);
 }
 
-// Ctrl+C during a job stops the job, not the program: the end is reported.
+// Ctrl+C, or the terminal closing (SIGHUP), during a job stops the job, not
+// the program: the end is reported.
 TEST_F(Cli, InterruptStopsTheJob) {
   const std::string big = dir / "big.bin";
   WriteFileBytes(big, {});
   // Pieces of 1 GiB: the first takes long enough that the interrupt, sent as
   // soon as it grows, lands in it even on a loaded machine.
   std::filesystem::resize_file(big, std::uintmax_t{2} << 30);
+  for (const int signal : {SIGINT, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    std::filesystem::remove(dir / "big.001");
+    StopOnSignal(signal);
+  }
+}
+
+void Cli::StopOnSignal(int signal) {
   const std::string config = dir / ".config";
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
@@ -347,13 +359,13 @@ TEST_F(Cli, InterruptStopsTheJob) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  ASSERT_EQ(::kill(child, SIGINT), 0);
+  ASSERT_EQ(::kill(child, signal), 0);
   int raw = 0;
   while (::waitpid(child, &raw, WNOHANG) == 0) {
     if (std::chrono::steady_clock::now() > deadline + std::chrono::seconds(20)) {
       ::kill(child, SIGKILL);
       ::waitpid(child, &raw, 0);
-      FAIL() << "the program did not end after the interrupt";
+      FAIL() << "the program did not end after the signal";
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
@@ -584,6 +596,71 @@ TEST_F(Cli, SeriesLineWalksPiecesOfUnequalLengths) {
   // The pieces are a series the restore takes whole.
   ASSERT_EQ(Run("restore fit/fit.d01 -o " + dir / "back.bin").status, 0);
   EXPECT_EQ(ReadFileBytes(dir / "back.bin"), source);
+}
+
+}  // namespace
+}  // namespace kv::test
+
+namespace kv::test {
+namespace {
+
+// A restore allowed to replace an existing file writes beside it: a restore
+// that ends short keeps the old file and names the partial output; one that
+// ends restored takes the old file's place.
+TEST_F(Cli, ARestoreThatEndsShortKeepsTheFileItWasAllowedToReplace) {
+  const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
+  struct Case {
+    const char* divide;
+    const char* first;
+    const char* removed;  // nullptr: a whole series
+    int status;
+    const char* beside;  // a partial output of an earlier case stays: the next name is taken
+  };
+  const Case cases[] = {
+      {"-t 3", "data.d01", "data.d03", 1, "doc.bin.kvpart"},
+      {"-t 0 --ext-start 1", "data.001", "data.002", 1, "doc.bin.kvpart.1"},
+      {"-t 3", "data.d01", nullptr, 0, "doc.bin.kvpart.2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.beside);
+    MakeSource("data.bin", 50000);
+    ASSERT_EQ(Run("divide data.bin -s 20000 --overwrite " + std::string(c.divide)).status, 0);
+    if (c.removed != nullptr) {
+      std::filesystem::remove(dir / c.removed);
+    }
+    WriteFileBytes(dir / "doc.bin", old);
+    const Result r = Run("restore " + std::string(c.first) + " -o doc.bin --overwrite");
+    EXPECT_EQ(r.status, c.status) << r.err;
+    if (c.status == 0) {
+      EXPECT_EQ(ReadFileBytes(dir / "doc.bin"), source);
+      EXPECT_FALSE(std::filesystem::exists(dir / c.beside));
+      continue;
+    }
+    EXPECT_EQ(ReadFileBytes(dir / "doc.bin"), old);
+    EXPECT_TRUE(
+        Contains(r.err, "kept: " + dir / "doc.bin" + "\npartial output: " + dir / c.beside + "\n"))
+        << r.err;
+    const auto partial = ReadFileBytes(dir / c.beside);
+    EXPECT_TRUE(partial.size() >= 19000 && partial.size() < source.size() &&
+                std::equal(partial.begin(), partial.end(), source.begin()));
+  }
+}
+
+// Two restores to one name, both allowed to replace it: neither removes the
+// file the other writes, both end restored, and the name holds a whole result.
+TEST_F(Cli, TwoRestoresToOneNameBothEndRestored) {
+  MakeSource("data.bin", 8 << 20);
+  ASSERT_EQ(Run("divide data.bin -s 1M").status, 0);
+  WriteFileBytes(dir / "same.bin", {1});
+  const std::string restore = StoreEnvironment() + KV_CLI_PATH +
+                              " restore data.d01 -o same.bin --overwrite </dev/null >/dev/null";
+  const std::string command = "cd " + dir.Path().string() + "; (" + restore +
+                              " 2>.e1; echo $? >.s1) & (" + restore +
+                              " 2>.e2; echo $? >.s2) & wait";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(ReadText(dir / ".s1"), "0\n") << ReadText(dir / ".e1");
+  EXPECT_EQ(ReadText(dir / ".s2"), "0\n") << ReadText(dir / ".e2");
+  EXPECT_TRUE(ReadFileBytes(dir / "same.bin") == source);
 }
 
 }  // namespace

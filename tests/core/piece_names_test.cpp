@@ -172,7 +172,10 @@ TEST(Recognise, ByTheFirstThreeCharactersOfTheExtension) {
 
 TEST(RestoredName, Type0) {
   DivideSettings s;
-  EXPECT_EQ(ProposeType0RestoredName("/a/report.001", s), "/a/report.");
+  // Without an extension the trailing "." goes, as a Windows file name drops it.
+  EXPECT_EQ(ProposeType0RestoredName("/a/report.001", s), "/a/report");
+  EXPECT_EQ(ProposeType0RestoredName("/a/report..001", s), "/a/report");
+  EXPECT_EQ(ProposeType0RestoredName("/a/..001", s), "/a/_");
   s.RsDefaultExt = "txt";
   EXPECT_EQ(ProposeType0RestoredName("/a/report.001", s), "/a/report.txt");
   EXPECT_EQ(ProposeType0RestoredName("/a/report.x00", s), "/a/report.txt");

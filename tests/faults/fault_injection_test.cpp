@@ -15,6 +15,7 @@
 #include "core/stub_data_file.h"
 #include "divide/type0_divide.h"
 #include "divide/typed_divide.h"
+#include "restore/restore_output.h"
 #include "restore/type0_restore.h"
 #include "restore/typed_restore.h"
 #include "tests/divide/divide_fixture.h"
@@ -250,8 +251,11 @@ TEST_P(FaultInjection, RemovablePiecesAreOnTheMediumBeforeTheNextQuestionAndTheE
   }
 }
 
+// Each case runs twice: into a new file, and over an existing one the user
+// agreed to replace, which keeps its bytes unless the restore ends restored.
 TEST_P(FaultInjection, RestoreEndsWithTheCauseAndNeverMoreThanItRead) {
   const std::string out = dir / "out.bin";
+  const Bytes old = {'o', 'l', 'd'};
   SeriesLayout layout;
   layout.divideSize = kMiB;
   const WrittenSeries series = WriteTypedSeries(dir / "ref/typed.d01", Data(), layout);
@@ -278,35 +282,67 @@ TEST_P(FaultInjection, RestoreEndsWithTheCauseAndNeverMoreThanItRead) {
       {"close of the restored file fails",
        {.target = "out.bin", .closeFails = true},
        {JobOutcome::kFailed, EIO}},
+      {"the restored file cannot take the old one's place",
+       {.target = "out.bin", .renameFails = EXDEV},
+       {JobOutcome::kFailed, EXDEV}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::filesystem::remove(out);
-    PrepareTypedRestore(job, series, out);
-    if (Type() == 0) {
-      job.SourceSplitType = 0;
-      job.SetJobSource(Piece("ref", 1));
-    }
-    ScriptedPrompter asked;
-    {
-      FaultySystemCalls calls(c.faults);
-      const ScopedSystemCalls inPlace(calls);
+  for (const bool replacing : {false, true}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + (replacing ? ", over an existing file" : ""));
+      std::filesystem::remove(out);
+      if (replacing) {
+        WriteFileBytes(out, old);
+      }
+      PrepareTypedRestore(job, series, out);
+      job.ReplacesOutput = replacing;
       if (Type() == 0) {
-        Type0RestoreWorker(settings, job, asked);
+        job.SourceSplitType = 0;
+        job.SetJobSource(Piece("ref", 1));
+      }
+      // The bytes go to the file beside the one they replace; the rename goes onto its name.
+      Faults faults = c.faults;
+      if (replacing && faults.target == "out.bin" && faults.renameFails == 0) {
+        faults.target = "out.bin.kvpart";
+      }
+      ScriptedPrompter asked;
+      {
+        FaultySystemCalls calls(faults);
+        const ScopedSystemCalls inPlace(calls);
+        if (Type() == 0) {
+          Type0RestoreWorker(settings, job, asked);
+        } else {
+          RunTypedRestore(settings, job, asked);
+        }
+        PutRestoredOutputInPlace(job, true);
+      }
+      const bool renameCase = c.faults.renameFails != 0;
+      const Expected expected =
+          renameCase && !replacing ? Expected{JobOutcome::kDone, 0} : c.expected;
+      // The rename's failure is reported by the front end, after the worker's end.
+      if (!renameCase) {
+        ExpectEnd(job, asked, expected, "復元が終了しました", "復元を中止しました");
+      }
+      EXPECT_EQ(job.Outcome(), expected.outcome);
+      EXPECT_EQ(job.OutcomeError(), expected.error);
+      ExpectCause(job, faults);
+      const std::string beside = job.OutputBeside();
+      EXPECT_EQ(beside.empty(), !replacing || expected.outcome == JobOutcome::kDone) << beside;
+      if (!beside.empty()) {
+        EXPECT_EQ(beside, out + ".kvpart");
+        EXPECT_EQ(ReadFileBytes(out), old);
+      }
+      const Bytes restored = ReadFileBytes(beside.empty() ? out : beside);
+      EXPECT_TRUE(IsPrefix(restored, Data())) << restored.size();
+      if (expected.outcome == JobOutcome::kDone || c.faults.closeFails || renameCase) {
+        EXPECT_EQ(restored.size(), Data().size());
       } else {
-        RunTypedRestore(settings, job, asked);
+        EXPECT_LT(restored.size(), Data().size());
+      }
+      EXPECT_TRUE(ReadFileBytes(second) == secondBefore);
+      if (!beside.empty()) {
+        std::filesystem::remove(beside);
       }
     }
-    ExpectEnd(job, asked, c.expected, "復元が終了しました", "復元を中止しました");
-    ExpectCause(job, c.faults);
-    const Bytes restored = ReadFileBytes(out);
-    EXPECT_TRUE(IsPrefix(restored, Data())) << restored.size();
-    if (c.expected.outcome == JobOutcome::kDone || c.faults.closeFails) {
-      EXPECT_EQ(restored.size(), Data().size());
-    } else {
-      EXPECT_LT(restored.size(), Data().size());
-    }
-    EXPECT_TRUE(ReadFileBytes(second) == secondBefore);
   }
 }
 

@@ -109,7 +109,7 @@ std::int64_t FaultySystemCalls::Write(int fd, const void* data, std::size_t coun
   }
   const std::size_t room = WriteRoom(fd, count);
   if (room == 0 && count > 0) {
-    return Fail(ENOSPC);
+    return Fail(faults_.writeError);
   }
   const std::int64_t put = SystemCalls::Write(fd, data, room);
   if (Targeted(fd)) {
@@ -141,7 +141,7 @@ std::int64_t FaultySystemCalls::CopyFileRange(int in, int out, std::size_t count
   const std::size_t left = ReadLeft(in, count);
   const std::size_t room = WriteRoom(out, left);
   if (count > 0 && (left == 0 || room == 0)) {
-    return Fail(left == 0 ? EIO : ENOSPC);
+    return Fail(left == 0 ? EIO : faults_.writeError);
   }
   const std::int64_t moved = SystemCalls::CopyFileRange(in, out, room);
   const std::int64_t counted = std::max<std::int64_t>(moved, 0);
@@ -214,6 +214,11 @@ int FaultySystemCalls::Close(int fd) {
     return -1;
   }
   return faults_.closeFails && targeted ? Fail(EIO) : rc;
+}
+
+int FaultySystemCalls::Rename(const char* from, const char* to) {
+  return faults_.renameFails != 0 && EndsWith(to, faults_.target) ? Fail(faults_.renameFails)
+                                                                  : SystemCalls::Rename(from, to);
 }
 
 }  // namespace kv::test

@@ -1,12 +1,13 @@
 #pragma once
 // System calls that fail on purpose: the file layer's real calls, except that
 // the files whose names end in a chosen text see a read fail with EIO past a
-// byte count, writes cut short or refused with ENOSPC past a byte count, a
-// failing fsync or close; and every call may be interrupted once (EINTR)
+// byte count, writes cut short or refused (ENOSPC, or another errno) past a byte count, a
+// failing fsync, close or rename; and every call may be interrupted once (EINTR)
 // before it is let through. A kernel copy counts as a read of its source and
 // a write of its output, and may itself fail, end early or request a cancel.
 
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -19,13 +20,15 @@
 namespace kv::test {
 
 struct Faults {
-  std::string target;               // the end of the names the faults below apply to
-  std::int64_t readFailsAt = -1;    // reads deliver this many bytes, then fail with EIO
-  std::int64_t writeFullAt = -1;    // writes take this many bytes, then fail with ENOSPC
+  std::string target;             // the end of the names the faults below apply to
+  std::int64_t readFailsAt = -1;  // reads deliver this many bytes, then fail with EIO
+  std::int64_t writeFullAt = -1;  // writes take this many bytes, then fail with writeError
+  int writeError = ENOSPC;
   bool shortWrites = false;         // every write takes half of what it is given
   bool fsyncFails = false;          // fsync fails with EIO
   bool folderFsyncFails = false;    // on every folder: fsync fails with EIO
   bool closeFails = false;          // close releases the file but reports EIO
+  int renameFails = 0;              // a rename onto a targeted name fails with this errno
   bool interruptEveryCall = false;  // on every file: each call is first interrupted
   bool grows = false;               // once it has been read from, fstat says one byte longer
   // Kernel copies, on every file:
@@ -49,6 +52,7 @@ class FaultySystemCalls final : public SystemCalls {
   int Fsync(int fd) override;
   int FsyncFolder(const char* path) override;
   int Close(int fd) override;
+  int Rename(const char* from, const char* to) override;
 
   // How many calls were interrupted.
   int Interrupted() const;

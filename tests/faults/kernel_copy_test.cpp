@@ -91,6 +91,7 @@ TEST_P(KernelCopy, RefusalsEarlyEndsErrorsAndStopsKeepTheStepsInOrder) {
   const Bytes reference = Output(0);
   ASSERT_TRUE(!Divides() || reference == Data());
 
+  const std::string source = Divides() ? "src.bin" : "x.000";
   struct Case {
     const char* name;
     Faults faults;
@@ -107,7 +108,17 @@ TEST_P(KernelCopy, RefusalsEarlyEndsErrorsAndStopsKeepTheStepsInOrder) {
        JobOutcome::kDone,
        0,
        1500000},
-      {"a failing disk", {.target = "", .copyFails = EIO}, JobOutcome::kFailed, EIO, 0},
+      // A kernel copy's EIO could be either file's: read and write tell which.
+      {"a failing disk under the source",
+       {.target = source, .readFailsAt = 0},
+       JobOutcome::kFailed,
+       EIO,
+       0},
+      {"a failing disk under the output",
+       {.target = "p.001", .writeFullAt = 0, .writeError = EIO},
+       JobOutcome::kFailed,
+       EIO,
+       0},
       {"a stop inside piece 2",
        {.target = "", .copyCancelsAt = 5000000},
        JobOutcome::kCancelled,
@@ -141,7 +152,8 @@ TEST_P(KernelCopy, RefusalsEarlyEndsErrorsAndStopsKeepTheStepsInOrder) {
     if (c.outcome == JobOutcome::kDone) {
       EXPECT_TRUE(output == reference);
     } else if (c.outcome == JobOutcome::kFailed) {
-      EXPECT_EQ(job.OutcomePath(), Divides() ? dir / "src.bin" : dir / "x.000");
+      const bool outputFails = c.faults.target == "p.001";
+      EXPECT_EQ(job.OutcomePath(), outputFails ? Folder(run) + "/p.001" : dir / source);
       EXPECT_EQ(job.JobMessage(), Divides() ? "分割を中止しました" : "復元を中止しました");
     } else {
       // The step under way when the stop came is the last one: the count

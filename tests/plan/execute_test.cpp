@@ -81,16 +81,23 @@ TEST_F(ExecuteRefusals, RestoreOverAnyPieceOfItsOwnSeries) {
   WriteFileBytes(dir / "a.d01", typed);
   WriteSized(dir / "a.d02", 300);
   std::filesystem::create_symlink(dir / "data.002", dir / "out.bin");
+  // Behind a gap: piece 4 is missing, piece 5 is there under another name too.
+  WriteSized(dir / "data.005", 300);
+  std::filesystem::create_symlink(dir / "data.005", dir / "out5.bin");
   struct Case {
     const char* first;
     const char* dest;
     bool refused;
   };
+  // Every name the series would use is refused, whether its piece exists or not.
   const Case cases[] = {
-      {"data.001", "data.003", true}, {"data.001", "DATA.002", true},
-      {"data.001", "out.bin", true},  {"a.d01", "a.d02", true},
-      {"a.d01", "A.D02", true},       {"data.001", "data.004", false},
-      {"a.d01", "a.d03", false},
+      {"data.001", "data.003", true},  {"data.001", "DATA.002", true},
+      {"data.001", "out.bin", true},   {"a.d01", "a.d02", true},
+      {"a.d01", "A.D02", true},        {"data.001", "data.004", true},
+      {"data.001", "out5.bin", true},  {"data.001", "data.1000", true},
+      {"a.d01", "a.d03", true},        {"a.d01", "a.d250", true},
+      {"data.001", "data.000", false}, {"data.001", "other.004", false},
+      {"a.d01", "a.d02x", false},      {"a.d01", "a.bin", false},
   };
   prompter.SetFallback(Answer::kNo);
   for (const Case& c : cases) {

@@ -1,0 +1,73 @@
+#include "restore/restore_output.h"
+
+#include <cerrno>
+
+#include "core/job_end.h"
+#include "core/job_state.h"
+#include "platform/binary_file.h"
+#include "platform/safe_create.h"
+
+namespace kv {
+
+namespace {
+
+// Tries beyond this many taken names mean something else fills the folder.
+constexpr int kBesideNamesTried = 100;
+
+std::string BesideName(const std::string& output, int attempt) {
+  std::string name = output + ".kvpart";
+  if (attempt > 0) {
+    name += "." + std::to_string(attempt);
+  }
+  return name;
+}
+
+}  // namespace
+
+std::unique_ptr<BinaryFile> CreateRestoreOutput(JobState& job, std::string& tried) {
+  const std::string output = job.JobDest();
+  if (!job.ReplacesOutput) {
+    tried = output;
+    return BinaryFile::Open(output, BinaryFile::Mode::kCreateWrite);
+  }
+  for (int attempt = 0; attempt < kBesideNamesTried; ++attempt) {
+    tried = BesideName(output, attempt);
+    // Another restore to the same name writes beside it under a name of its own.
+    if (auto file = BinaryFile::Open(tried, BinaryFile::Mode::kCreateWrite)) {
+      job.SetOutputBeside(tried);
+      return file;
+    }
+    if (errno != EEXIST) {
+      break;
+    }
+  }
+  return nullptr;
+}
+
+std::string RestoreOutputName(const JobState& job) {
+  std::string beside = job.OutputBeside();
+  return beside.empty() ? job.JobDest() : beside;
+}
+
+}  // namespace kv
+
+namespace kv {
+
+bool PutRestoredOutputInPlace(JobState& job, bool complete) {
+  const std::string beside = job.OutputBeside();
+  const JobOutcome outcome = job.Outcome();
+  const bool restored =
+      outcome == JobOutcome::kDone || outcome == JobOutcome::kDoneWithChecksumError;
+  if (beside.empty() || !restored || !complete) {
+    return true;
+  }
+  if (PutInPlace(beside, job.JobDest())) {
+    job.SetOutputBeside({});
+    return true;
+  }
+  job.SetOutcome(JobOutcome::kFailed, errno, job.JobDest());
+  job.SetJobMessage(FinalMessage(JobKind::kRestore, JobOutcome::kFailed));
+  return false;
+}
+
+}  // namespace kv
