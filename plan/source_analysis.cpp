@@ -5,9 +5,11 @@
 
 #include <sys/stat.h>
 
+#include <cstring>
 #include <filesystem>
 #include <optional>
 
+#include "core/job_texts.h"
 #include "core/marker_scan.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
@@ -32,6 +34,11 @@ namespace {
 // The smallest divide sizes; a self-restoring piece needs room for its stub besides.
 constexpr std::int64_t kType0MinimumDivideSize = 1;
 constexpr std::int64_t kTypedMinimumDivideSize = 1024;
+
+// The input/output message, then the file and the system's reason.
+std::string ReadFailureText(const BinaryFile& file) {
+  return std::string(texts::kIoError) + "\n" + file.Path() + ": " + std::strerror(file.Error());
+}
 
 // The full name of an opened source: absolute, "." and ".." folded away.
 std::string FullPath(const std::string& name) {
@@ -168,8 +175,16 @@ std::optional<std::string> JobPlanner::DescribeSource(const std::string& mediumN
     job_.MarkerOffset = marker ? static_cast<int>(*marker) : 0;
     file->Seek(marker.value_or(0));
     // A program without a marker is an ordinary file to divide.
+    std::optional<std::string> described;
+    if (file->Error() == 0 && (marker || !recognised.executable)) {
+      described = DescribeTypedSeries(*file, marker);
+    }
+    // A piece that cannot be read is no broken piece: the cause is told.
+    if (file->Error() != 0) {
+      return RefuseSource(ReadFailureText(*file));
+    }
     if (marker || !recognised.executable) {
-      return DescribeTypedSeries(*file, marker);
+      return described;
     }
   }
   return DescribeDivide(mediumName);

@@ -92,13 +92,20 @@ class TypedRestore {
   void Tell(const char* pattern, Icon icon, const char* caption = kCaption) {
     Ask(MessageKind::kNotice, pattern, pieceName_, Buttons::kOk, icon, caption);
   }
-  // The piece ends before the bytes it promised.
+  // The piece ends before the bytes it promised, or could not be read there.
   Step EndMissing() {
+    if (piece_ && piece_->Error() != 0) {
+      return IoError(*piece_);
+    }
     CloseAll();
     Tell(kEndMissing, Icon::kStop);
     return Damaged();
   }
+  // A header that is not what it should be, or one that could not be read.
   Step Broken(const char* caption) {
+    if (piece_ && piece_->Error() != 0) {
+      return IoError(*piece_);
+    }
     CloseAll();
     Tell(kBroken, Icon::kStop, caption);
     return Damaged();
@@ -229,7 +236,11 @@ TypedRestore::Step TypedRestore::Finish() {
   }
   job_.ProgressPermille.store(1000);
   if (type_ == SplitType::kType3) {
-    if (!ChecksumMatches()) {
+    const bool matches = ChecksumMatches();
+    if (piece_->Error() != 0) {
+      return IoError(*piece_);
+    }
+    if (!matches) {
       // A result that did not reach its medium whole is a failure, not a checksum error.
       piece_.reset();
       if (!dest_->Close()) {
@@ -286,6 +297,9 @@ TypedRestore::Step TypedRestore::ReadNextHeader() {
   std::int64_t marker = -1;
   for (;;) {
     const std::optional<std::int64_t> found = FindMarker(*piece_, kType3Marker, scan);
+    if (!found && piece_->Error() != 0) {
+      return IoError(*piece_);
+    }
     if (found) {
       marker = *found;
       if (!piece_->Seek(marker + static_cast<std::int64_t>(kType3Marker.size()))) {
@@ -336,9 +350,12 @@ TypedRestore::Step TypedRestore::ChangePiece() {
   ++pieceNumber_;
   job_.ProgressHold.store(kProgressPieceChange);
   if (type_ == SplitType::kType3) {
-    if (!ChecksumMatches() &&
-        Ask(MessageKind::kForceDamagedPiece, kContentWrongForce, pieceName_, Buttons::kYesNo,
-            Icon::kQuestion, kCheckCaption) != Answer::kYes) {
+    const bool matches = ChecksumMatches();
+    if (piece_->Error() != 0) {
+      return IoError(*piece_);
+    }
+    if (!matches && Ask(MessageKind::kForceDamagedPiece, kContentWrongForce, pieceName_,
+                        Buttons::kYesNo, Icon::kQuestion, kCheckCaption) != Answer::kYes) {
       CloseAll();
       return Stop();
     }

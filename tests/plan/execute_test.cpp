@@ -152,7 +152,7 @@ TEST_F(ExecuteRefusals, RestoreConfirmationCarriesTheHeadCut) {
   prompter.Script({Answer::kNo});
   planner.Execute();
   EXPECT_EQ(OnlyMessage().text, "以下の条件で復元します\n元のファイル名 : " + dir / "data.001" +
-                                    "\n作成ファイル名 : " + dir / "data." +
+                                    "\n作成ファイル名 : " + dir / "data" +
                                     "\n分割タイプ : 0\r\n先頭カット : 最初のファイル 1,000Byte  "
                                     "以降のファイル 20Byte");
 }

@@ -3,6 +3,7 @@
 #include "core/typed_header_builder.h"
 #include "plan/job_summary.h"
 #include "plan_fixture.h"
+#include "tests/faults/faulty_system_calls.h"
 
 namespace kv::test {
 namespace {
@@ -279,6 +280,24 @@ TEST_F(Analysis, UnopenableSourceAndTypedDestinationSurvive) {
   planner.Texts().source = "a.bin";
   planner.AnalyseSource();
   EXPECT_EQ(planner.Texts().source, dir / "a.bin");
+}
+
+// A first piece that cannot be read is no broken piece: the input/output
+// message names it and gives the system's reason.
+TEST_F(Analysis, AnUnreadableFirstPieceTellsTheCause) {
+  for (const char* name : {"data.d01", "data.exe"}) {
+    SCOPED_TRACE(name);
+    WriteFileBytes(dir / name, Type3FirstPiece(1000));
+    FaultySystemCalls calls({.target = name, .readFailsAt = 0});
+    const ScopedSystemCalls inPlace(calls);
+    Choose(dir / name);
+    EXPECT_FALSE(job.SourceUsable);
+    EXPECT_EQ(
+        planner.Texts().information,
+        "ファイル入出力エラーが発生しました。繰り返し発生する場合は、ディスクのエラーチェックを"
+        "してください。\n" +
+            dir / name + ": Input/output error");
+  }
 }
 
 TEST_F(Analysis, NothingChangesWhileAJobRuns) {
