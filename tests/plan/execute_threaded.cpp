@@ -99,6 +99,50 @@ TEST_F(ExecuteJobs, YesToOverwriteKeepsAFileSwappedInMeanwhile) {
   EXPECT_EQ(job.JobMessage(), "分割を中止しました");
 }
 
+// A restore allowed to replace a file keeps it when the restore stops short,
+// and says where the partial output is; once restored, the output takes its place.
+TEST_F(ExecuteJobs, ARestoreReplacesTheOldFileOnlyOnceRestored) {
+  ScriptedPrompter answers;
+  answers.SetFallback(Answer::kYes);
+  JobPlanner real(settings, job, stubs, answers, volumes, view, RunRealWorker);
+  real.Texts() = planner.Texts();
+  volumes.SetFree(4294967295u);
+  real.Execute();
+  while (real.OnJobTimer()) {
+  }
+  ASSERT_EQ(job.Outcome(), JobOutcome::kDone);
+  const std::vector<std::uint8_t> source = ReadFileBytes(dir / "a.bin");
+  const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
+  std::filesystem::rename(dir / "a.d03", dir / "a.d03.away");
+  for (const bool complete : {false, true}) {
+    SCOPED_TRACE(complete);
+    if (complete) {
+      std::filesystem::rename(dir / "a.d03.away", dir / "a.d03");
+      std::filesystem::remove(dir / "a.bin.kvpart");
+    }
+    WriteFileBytes(dir / "a.bin", old);
+    real.Texts().source = dir / "a.d01";
+    job.SourceChanged = true;
+    real.AnalyseSource();
+    // Yes to the job and to overwriting; Cancel to the missing piece.
+    answers.Script({Answer::kYes, Answer::kYes, Answer::kCancel});
+    real.Execute();
+    while (real.OnJobTimer()) {
+    }
+    if (complete) {
+      EXPECT_EQ(real.Texts().information, "復元が終了しました");
+      EXPECT_TRUE(ReadFileBytes(dir / "a.bin") == source);
+      EXPECT_FALSE(std::filesystem::exists(dir / "a.bin.kvpart"));
+    } else {
+      EXPECT_EQ(
+          real.Texts().information,
+          "復元を中止しました\n元のファイルはそのまま残しました。途中まで復元したファイル:\n" +
+              dir / "a.bin.kvpart");
+      EXPECT_EQ(ReadFileBytes(dir / "a.bin"), old);
+    }
+  }
+}
+
 TEST_F(ExecuteJobs, SelfRestoreSwapsTheTypeForTheJobOnly) {
   settings.DivideType = 1;
   LoadStubs(1, {{"WIN32", std::vector<std::uint8_t>(100, 1)}});
