@@ -12,6 +12,12 @@ void join_path(const char* folder, const char* name, char* out, int cap);
 /* `name` with everything after its last "." (or an added one) replaced by
  * the piece number formatted as "d%02d". */
 void piece_name(const char* name, int number, char* out, int cap);
+/* The largest piece number a series can hold (the largest FlaggedInt16). */
+enum { PIECE_NUMBER_MAX = 32895 };
+/* True when the file name `name` is one `piece_name` gives `first_piece` (a
+ * file name too) for a number from 2 to PIECE_NUMBER_MAX: the series would
+ * read a file of that name as one of its following pieces. */
+int is_following_piece_name(const char* name, const char* first_piece);
 /* The recorded name's last component, as valid UTF-8 (other bytes read as
  * Latin-1), with "_" for each character no file name may hold: control
  * bytes, 0x7F, < > : " | ? *, C1 controls and bidirectional overrides.

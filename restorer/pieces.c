@@ -29,9 +29,15 @@ int run_stop(run* r, const char* format, const char* mark, const char* remark) {
   if (format[0] != 0) {
     say_filled(format, r->piece);
   }
-  out_close(r, 0);
-  say(T_CANCELLED);
+  out_abandon(r);
   return EXIT_CANCELLED;
+}
+
+int run_io_error(run* r, const char* path) {
+  if (!r->o->test_only) {
+    say_failed(T_IO_ERROR, path);
+  }
+  return run_stop(r, "", V_FAILED, R_IO_ERROR);
 }
 
 int run_go_past(run* r, const char* format, const char* remark) {
@@ -61,7 +67,8 @@ static int open_next(run* r) {
       run_verdict(r, V_FAILED, R_CANNOT_OPEN);
       return 0;
     }
-    say_filled(T_NOT_FOUND, r->piece);
+    say_failed(sys_failure_kind() == SYS_FAILED_MISSING ? T_NOT_FOUND : T_CANNOT_OPEN_PIECE,
+               r->piece);
     if (ask_line(r->o, T_ASK_PIECE_FOLDER, folder, sizeof folder) <= 0) {
       return 0;
     }
@@ -119,8 +126,7 @@ int next_piece(run* r) {
   memcpy(r->piece, next, sizeof next);
   if (!open_next(r)) {
     if (!r->o->test_only) {
-      out_close(r, 0);
-      say(T_CANCELLED);
+      out_abandon(r);
     }
     return EXIT_CANCELLED;
   }
@@ -141,13 +147,15 @@ int finish_series(run* r) {
   }
   if (!good) {
     say_filled(T_BAD_LAST, r->piece);
-    say(out_close(r, 0) == 0 ? T_DONE_WITH_ERROR : T_IO_ERROR);
-    return EXIT_DONE_PAST_PROBLEM;
   }
-  if (out_close(r, 1) != 0) {
-    say(T_IO_ERROR);
+  /* Only a whole file counts as restored, damaged last piece or not. */
+  if (out_commit(r, good) != 0) {
     say(T_CANCELLED);
     return EXIT_CANCELLED;
+  }
+  if (!good) {
+    say(T_DONE_WITH_ERROR);
+    return EXIT_DONE_PAST_PROBLEM;
   }
   say(T_DONE);
   return r->went_past ? EXIT_DONE_PAST_PROBLEM : EXIT_DONE;

@@ -13,6 +13,7 @@
 extern "C" {
 #include "restorer/names.h"
 #include "restorer/series.h"
+#include "restorer/text.h"
 #include "restorer/utc_time.h"
 }
 
@@ -106,6 +107,60 @@ TEST(RestorerNames, FollowingPiecesAndFolders) {
   EXPECT_STREQ(out, "/x");
   join_path("/a", "x", out, sizeof out);
   EXPECT_STREQ(out, "/a/x");
+}
+
+// Every name the series could give a piece, whether or not the pieces before
+// it exist, and nothing else.
+TEST(RestorerNames, KnowEveryFollowingPieceName) {
+  const struct {
+    const char* name;
+    bool piece;
+  } cases[] = {
+      {"report.d02", true},
+      {"report.d04", true},
+      {"report.d99", true},
+      {"report.d100", true},
+      {"report.d32895", true},
+      {"report.d32896", false},
+      {"report.d99999999999", false},
+      {"report.d01", false},
+      {"report.d004", false},
+      {"report.d4", false},
+      {"report.D04", false},
+      {"report.d04x", false},
+      {"report.d", false},
+      {"other.d04", false},
+      {"report.exe.d04", false},
+      {"report.doc", false},
+      {"report", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(is_following_piece_name(c.name, "report.exe") != 0, c.piece);
+  }
+}
+
+TEST(RestorerText, EscapesWhatATerminalWouldObey) {
+  const struct {
+    const char* text;
+    const char* shown;
+  } cases[] = {
+      {"/tmp/a\x1b[31mb/report.exe", "/tmp/a\\x1b[31mb/report.exe"},
+      {"a\nb\rc\td", "a\\nb\\rc\\td"},
+      {"\x01\x7f", "\\x01\\x7f"},
+      {"\xff\xC0\xAF", "\\xff\\xc0\\xaf"},  // no UTF-8, overlong "/"
+      {"a\xC2\x85"
+       "b\xE2\x80\xAE"
+       "c\xE2\x81\xA9",
+       "a\\u0085b\\u202ec\\u2069"},
+      {"報告\xC2\xA0.doc", "報告\xC2\xA0.doc"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    char out[256] = "";
+    text_add_escaped(out, sizeof out, c.text);
+    EXPECT_STREQ(out, c.shown);
+  }
 }
 
 TEST(RestorerTime, RecordedTimeToSeconds) {
