@@ -11,7 +11,7 @@ void run_verdict(run* r, const char* mark, const char* remark) {
   char line[TEXT_MAX] = "";
   text_add(line, sizeof line, mark);
   text_add(line, sizeof line, "  ");
-  text_add(line, sizeof line, r->piece + name_start(r->piece));
+  text_add_escaped(line, sizeof line, r->piece + name_start(r->piece));
   if (remark[0] != 0) {
     text_add(line, sizeof line, "  ");
     text_add(line, sizeof line, remark);
@@ -21,6 +21,10 @@ void run_verdict(run* r, const char* mark, const char* remark) {
 }
 
 int run_stop(run* r, const char* format, const char* mark, const char* remark) {
+  /* A piece that could not be read is no damaged piece: the reason is told. */
+  if (r->in->failed && format[0] != 0) {
+    return run_io_error(r, r->piece);
+  }
   rd_close(r->in);
   if (r->o->test_only) {
     run_verdict(r, mark, remark);
@@ -109,7 +113,11 @@ static int read_next_header(run* r) {
 
 int next_piece(run* r) {
   char next[SYS_PATH_MAX];
-  if (!checksum_matches(r) && !run_go_past(r, T_BAD_FORCE, R_CRC)) {
+  const int good = checksum_matches(r);
+  if (r->in->failed) {
+    return run_io_error(r, r->piece);
+  }
+  if (!good && !run_go_past(r, T_BAD_FORCE, R_CRC)) {
     return run_stop(r, "", "", "");
   }
   if (!rd_skip_records(r->in)) {
@@ -135,6 +143,9 @@ int next_piece(run* r) {
 
 int finish_series(run* r) {
   const int good = checksum_matches(r);
+  if (r->in->failed) {
+    return run_io_error(r, r->piece);
+  }
   if (good && !rd_skip_records(r->in)) {
     return run_stop(r, T_CUT_SHORT, V_BAD, R_CRC);
   }

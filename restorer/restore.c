@@ -1,4 +1,4 @@
-/* One restore run: the first piece's header, the output file, the copy. */
+/* One restore run: the first piece's header, the output's folder, the copy. */
 #include "restore.h"
 
 #include <string.h>
@@ -9,6 +9,7 @@
 #include "texts.h"
 
 static reader piece_reader;
+
 /* Finds this program's series header and reads it; 0 after saying why not. */
 static int read_first_piece(run* r) {
   char pattern[6];
@@ -22,8 +23,8 @@ static int read_first_piece(run* r) {
                      : -2;
   enum header_status status;
   if (at < 0) {
-    if (at == -2) {
-      say_failed(T_CANNOT_OPEN_PIECE, r->piece);
+    if (at == -2 || r->in->failed) {
+      say_failed(at == -2 ? T_CANNOT_OPEN_PIECE : T_IO_ERROR, r->piece);
     } else {
       say(T_NOT_A_PIECE);
     }
@@ -36,6 +37,10 @@ static int read_first_piece(run* r) {
     r->remaining = r->first.source_size;
     rd_seek(r->in, at + r->first.header_length);
     return 1;
+  }
+  if (r->in->failed) {
+    say_failed(T_IO_ERROR, r->piece);
+    return 0;
   }
   text_add_number(version, sizeof version, (unsigned long long)(needed[0] & 0xFF), 0);
   text_add(version, sizeof version, needed[1] >= 0 && needed[1] < 10 ? ".0" : ".");

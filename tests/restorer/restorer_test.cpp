@@ -189,6 +189,16 @@ TEST_F(Restorer, AnswersDamagedAndMissingPieces) {
          fs::create_symlink("report.d03", t.dir / "report.d03");
        },
        "-y", 1, "ファイルを開けません\n%s/report.d03: Symbolic link loop\n復元を中止しました\n"},
+      // The restorer's own memory from address 0: a file whose every read fails.
+      {"piece that cannot be read",
+       [](Restorer& t) {
+         fs::remove(t.dir / "report.d03");
+         fs::create_symlink("/proc/self/mem", t.dir / "report.d03");
+       },
+       "-y", 1,
+       "ファイル入出力エラーが発生しました。繰り返し発生する場合は、ディスクのエラーチェックをして"
+       "く"
+       "ださい。\n%s/report.d03: I/O error\n復元を中止しました\n"},
       {"piece of another series",
        [](Restorer& t) {
          t.Divide(200001, kLinux);
