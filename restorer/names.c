@@ -54,9 +54,8 @@ void piece_name(const char* name, int number, char* out, int cap) {
   text_add_number(out, cap, (unsigned long long)number, 0);
 }
 
-int is_following_piece_name(const char* name, const char* first_piece) {
-  const char* dot = strrchr(name, '.');
-  char expected[SYS_PATH_MAX];
+int piece_number_in_name(const char* name) {
+  const char* dot = strrchr(name + name_start(name), '.');
   long number = 0;
   if (dot == NULL || (dot[1] != 'd' && dot[1] != 'D') || dot[2] == 0) {
     return 0;
@@ -67,12 +66,7 @@ int is_following_piece_name(const char* name, const char* first_piece) {
     }
     number = number * 10 + (*p - '0');
   }
-  if (number < 2 || number > PIECE_NUMBER_MAX) {
-    return 0;
-  }
-  /* Made again from the number, so "d004" or "d4" is no piece's name. */
-  piece_name(first_piece, (int)number, expected, sizeof expected);
-  return sys_same_name(name, expected);
+  return number >= 2 && number <= PIECE_NUMBER_MAX ? (int)number : 0;
 }
 
 /* Appends one character of the name (a "_" for one no file name may hold);
@@ -114,5 +108,11 @@ int safe_name(const char* recorded, char* out, int cap) {
     }
     i += used;
   }
-  return out[0] != 0 && strcmp(out, ".") != 0 && strcmp(out, "..") != 0;
+  /* The name Windows would make of it, on every system: the same series
+   * restores to the same name everywhere, and "report.d04." cannot slip
+   * past the check for the series' own names. */
+  for (int n = (int)strlen(out); n > 0 && (out[n - 1] == '.' || out[n - 1] == ' '); --n) {
+    out[n - 1] = 0;
+  }
+  return out[0] != 0;
 }

@@ -49,21 +49,31 @@ int out_close(run* r, int mtime_set) {
 
 /* True when the output's name is this program's, or one the series gives a
  * following piece in this program's folder, whether that piece exists yet or
- * not: the output would take the place of a piece still to be read. */
+ * not (or another name of such a piece: other case, a short name): the
+ * output would take the place of a piece still to be read. */
 static int names_a_piece(run* r) {
-  const char* self = r->piece + name_start(r->piece);
+  const int start = name_start(r->final_path);
+  const int number = piece_number_in_name(r->final_path + start);
   char folder[SYS_PATH_MAX];
-  char probe[SYS_PATH_MAX];
+  char own[SYS_PATH_MAX];
+  char piece[SYS_PATH_MAX];
+  sys_identity output;
+  sys_identity other;
   if (sys_same_file(r->final_path, r->in->fd)) {
     return 1;
   }
-  if (!is_following_piece_name(r->final_path + name_start(r->final_path), self)) {
-    return 0;
-  }
   /* The pieces' folder is the one where this program stands under its name. */
   folder_of(r->final_path, folder, sizeof folder);
-  join_path(folder, self, probe, sizeof probe);
-  return sys_same_file(probe, r->in->fd);
+  join_path(folder, r->piece + name_start(r->piece), own, sizeof own);
+  if (number == 0 || !sys_same_file(own, r->in->fd)) {
+    return 0;
+  }
+  piece_name(own, number, piece, sizeof piece);
+  if (sys_same_name(r->final_path + start, piece + name_start(piece))) {
+    return 1;
+  }
+  return sys_identify(r->final_path, &output) && sys_identify(piece, &other) &&
+         memcmp(&output, &other, sizeof output) == 0;
 }
 
 /* Creates the file the restored bytes go to while an old file keeps the
