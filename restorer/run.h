@@ -28,6 +28,8 @@ typedef struct {
 /* Ends the run as cancelled after `format` filled with the piece's name; under
  * --test the piece's verdict instead. Returns the exit status. */
 int run_stop(run* r, const char* format, const char* mark, const char* remark);
+/* Ends the run after a read or write error on `path`; the exit status. */
+int run_io_error(run* r, const char* path);
 /* A problem the user may go past: the question, or under --test the verdict.
  * 1 to go on. */
 int run_go_past(run* r, const char* format, const char* remark);
@@ -52,8 +54,6 @@ int out_commit(run* r, int mtime_set);
 /* Closes an unfinished output and ends the run as cancelled; an old file
  * under the output's name stays as it was. */
 void out_abandon(run* r);
-/* Ends the run after a read or write error on `path`; the exit status. */
-int run_io_error(run* r, const char* path);
 
 /* Reads the last piece's trailer and ends the run; returns the exit status. */
 int finish_series(run* r);
