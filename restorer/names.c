@@ -54,46 +54,19 @@ void piece_name(const char* name, int number, char* out, int cap) {
   text_add_number(out, cap, (unsigned long long)number, 0);
 }
 
-/* The length of the valid UTF-8 sequence at `s`, 0 when there is none. */
-static int utf8_length(const unsigned char* s) {
-  int n;
-  unsigned min;
-  unsigned value;
-  if (s[0] < 0x80) {
-    return 1;
-  }
-  if (s[0] >= 0xC2 && s[0] <= 0xDF) {
-    n = 2, min = 0x80, value = s[0] & 0x1F;
-  } else if (s[0] >= 0xE0 && s[0] <= 0xEF) {
-    n = 3, min = 0x800, value = s[0] & 0x0F;
-  } else if (s[0] >= 0xF0 && s[0] <= 0xF4) {
-    n = 4, min = 0x10000, value = s[0] & 0x07;
-  } else {
+int piece_number_in_name(const char* name) {
+  const char* dot = strrchr(name + name_start(name), '.');
+  long number = 0;
+  if (dot == NULL || (dot[1] != 'd' && dot[1] != 'D') || dot[2] == 0) {
     return 0;
   }
-  for (int i = 1; i < n; ++i) {
-    if ((s[i] & 0xC0) != 0x80) {
+  for (const char* p = dot + 2; *p != 0; ++p) {
+    if (*p < '0' || *p > '9' || number > PIECE_NUMBER_MAX) {
       return 0;
     }
-    value = (value << 6) | (s[i] & 0x3F);
+    number = number * 10 + (*p - '0');
   }
-  if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-    return 0;
-  }
-  return n;
-}
-
-/* True for a C1 control (U+0080-U+009F) or a bidirectional override
- * (U+202A-U+202E, U+2066-U+2069): such a character could disguise the name. */
-static int is_spoofing(const unsigned char* s, int n) {
-  if (n == 2) {
-    return s[0] == 0xC2 && s[1] <= 0x9F;
-  }
-  if (n != 3 || s[0] != 0xE2) {
-    return 0;
-  }
-  return (s[1] == 0x80 && s[2] >= 0xAA && s[2] <= 0xAE) ||
-         (s[1] == 0x81 && s[2] >= 0xA6 && s[2] <= 0xA9);
+  return number >= 2 && number <= PIECE_NUMBER_MAX ? (int)number : 0;
 }
 
 /* Appends one character of the name (a "_" for one no file name may hold);
@@ -103,7 +76,7 @@ static int add_char(const unsigned char* s, int* used, char* out, int cap) {
   const int n = utf8_length(s);
   *used = n == 0 ? 1 : n;
   if (s[0] < 0x20 || s[0] == 0x7F || (n == 1 && strchr("<>:\"|?*", s[0]) != NULL) ||
-      (n == 0 && s[0] <= 0x9F) || is_spoofing(s, n)) {
+      (n == 0 && s[0] <= 0x9F) || is_hidden_char(s, n)) {
     piece[0] = '_';
   } else if (n == 0) {
     piece[0] = (char)(0xC0 | (s[0] >> 6));
@@ -135,5 +108,11 @@ int safe_name(const char* recorded, char* out, int cap) {
     }
     i += used;
   }
-  return out[0] != 0 && strcmp(out, ".") != 0 && strcmp(out, "..") != 0;
+  /* The name Windows would make of it, on every system: the same series
+   * restores to the same name everywhere, and "report.d04." cannot slip
+   * past the check for the series' own names. */
+  for (int n = (int)strlen(out); n > 0 && (out[n - 1] == '.' || out[n - 1] == ' '); --n) {
+    out[n - 1] = 0;
+  }
+  return out[0] != 0;
 }

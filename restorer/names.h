@@ -12,9 +12,15 @@ void join_path(const char* folder, const char* name, char* out, int cap);
 /* `name` with everything after its last "." (or an added one) replaced by
  * the piece number formatted as "d%02d". */
 void piece_name(const char* name, int number, char* out, int cap);
+/* The largest piece number a series can hold (the largest FlaggedInt16). */
+enum { PIECE_NUMBER_MAX = 32895 };
+/* The piece number a file name's extension holds ("d" or "D" and digits),
+ * when it is one a following piece can have (2 to PIECE_NUMBER_MAX); else 0. */
+int piece_number_in_name(const char* name);
 /* The recorded name's last component, as valid UTF-8 (other bytes read as
  * Latin-1), with "_" for each character no file name may hold: control
- * bytes, 0x7F, < > : " | ? *, C1 controls and bidirectional overrides.
+ * bytes, 0x7F, < > : " | ? *, C1 controls and bidirectional overrides; its
+ * trailing dots and blanks dropped, as Windows drops them.
  * 0 when nothing usable is left (empty, ".", "..") or it does not fit. */
 int safe_name(const char* recorded, char* out, int cap);
 

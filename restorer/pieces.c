@@ -11,7 +11,7 @@ void run_verdict(run* r, const char* mark, const char* remark) {
   char line[TEXT_MAX] = "";
   text_add(line, sizeof line, mark);
   text_add(line, sizeof line, "  ");
-  text_add(line, sizeof line, r->piece + name_start(r->piece));
+  text_add_escaped(line, sizeof line, r->piece + name_start(r->piece));
   if (remark[0] != 0) {
     text_add(line, sizeof line, "  ");
     text_add(line, sizeof line, remark);
@@ -21,6 +21,10 @@ void run_verdict(run* r, const char* mark, const char* remark) {
 }
 
 int run_stop(run* r, const char* format, const char* mark, const char* remark) {
+  /* A piece that could not be read is no damaged piece: the reason is told. */
+  if (r->in->failed && format[0] != 0) {
+    return run_io_error(r, r->piece);
+  }
   rd_close(r->in);
   if (r->o->test_only) {
     run_verdict(r, mark, remark);
@@ -29,9 +33,15 @@ int run_stop(run* r, const char* format, const char* mark, const char* remark) {
   if (format[0] != 0) {
     say_filled(format, r->piece);
   }
-  out_close(r, 0);
-  say(T_CANCELLED);
+  out_abandon(r);
   return EXIT_CANCELLED;
+}
+
+int run_io_error(run* r, const char* path) {
+  if (!r->o->test_only) {
+    say_failed(T_IO_ERROR, path);
+  }
+  return run_stop(r, "", V_FAILED, R_IO_ERROR);
 }
 
 int run_go_past(run* r, const char* format, const char* remark) {
@@ -61,7 +71,8 @@ static int open_next(run* r) {
       run_verdict(r, V_FAILED, R_CANNOT_OPEN);
       return 0;
     }
-    say_filled(T_NOT_FOUND, r->piece);
+    say_failed(sys_failure_kind() == SYS_FAILED_MISSING ? T_NOT_FOUND : T_CANNOT_OPEN_PIECE,
+               r->piece);
     if (ask_line(r->o, T_ASK_PIECE_FOLDER, folder, sizeof folder) <= 0) {
       return 0;
     }
@@ -102,7 +113,11 @@ static int read_next_header(run* r) {
 
 int next_piece(run* r) {
   char next[SYS_PATH_MAX];
-  if (!checksum_matches(r) && !run_go_past(r, T_BAD_FORCE, R_CRC)) {
+  const int good = checksum_matches(r);
+  if (r->in->failed) {
+    return run_io_error(r, r->piece);
+  }
+  if (!good && !run_go_past(r, T_BAD_FORCE, R_CRC)) {
     return run_stop(r, "", "", "");
   }
   if (!rd_skip_records(r->in)) {
@@ -119,8 +134,7 @@ int next_piece(run* r) {
   memcpy(r->piece, next, sizeof next);
   if (!open_next(r)) {
     if (!r->o->test_only) {
-      out_close(r, 0);
-      say(T_CANCELLED);
+      out_abandon(r);
     }
     return EXIT_CANCELLED;
   }
@@ -129,6 +143,9 @@ int next_piece(run* r) {
 
 int finish_series(run* r) {
   const int good = checksum_matches(r);
+  if (r->in->failed) {
+    return run_io_error(r, r->piece);
+  }
   if (good && !rd_skip_records(r->in)) {
     return run_stop(r, T_CUT_SHORT, V_BAD, R_CRC);
   }
@@ -141,13 +158,15 @@ int finish_series(run* r) {
   }
   if (!good) {
     say_filled(T_BAD_LAST, r->piece);
-    say(out_close(r, 0) == 0 ? T_DONE_WITH_ERROR : T_IO_ERROR);
-    return EXIT_DONE_PAST_PROBLEM;
   }
-  if (out_close(r, 1) != 0) {
-    say(T_IO_ERROR);
+  /* Only a whole file counts as restored, damaged last piece or not. */
+  if (out_commit(r, good) != 0) {
     say(T_CANCELLED);
     return EXIT_CANCELLED;
+  }
+  if (!good) {
+    say(T_DONE_WITH_ERROR);
+    return EXIT_DONE_PAST_PROBLEM;
   }
   say(T_DONE);
   return r->went_past ? EXIT_DONE_PAST_PROBLEM : EXIT_DONE;

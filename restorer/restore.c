@@ -1,4 +1,4 @@
-/* One restore run: the first piece's header, the output file, the copy. */
+/* One restore run: the first piece's header, the output's folder, the copy. */
 #include "restore.h"
 
 #include <string.h>
@@ -7,47 +7,8 @@
 #include "run.h"
 #include "text.h"
 #include "texts.h"
-#include "utc_time.h"
 
 static reader piece_reader;
-static unsigned char out_buf[64 * 1024];
-static int out_len;
-
-static int out_flush(run* r) {
-  const int status = out_len > 0 ? sys_write(r->out, out_buf, out_len) : 0;
-  out_len = 0;
-  return status;
-}
-
-int out_close(run* r, int mtime_set) {
-  int status;
-  i64 seconds;
-  if (r->out == SYS_NO_FD) {
-    return 0;
-  }
-  status = out_flush(r);
-  if (mtime_set && status == 0 && r->first.year != 0 &&
-      recorded_to_unix(r->first.year, r->first.packed_time, &seconds)) {
-    status = sys_set_mtime(r->out, seconds);
-  }
-  if (sys_close(r->out) != 0) {
-    status = -1;
-  }
-  r->out = SYS_NO_FD;
-  return status;
-}
-
-static int out_write(run* r, const unsigned char* data, int size) {
-  if (r->out == SYS_NO_FD) {
-    return 0;
-  }
-  if (out_len + size > (int)sizeof out_buf && out_flush(r) != 0) {
-    return -1;
-  }
-  memcpy(out_buf + out_len, data, (size_t)size);
-  out_len += size;
-  return 0;
-}
 
 /* Finds this program's series header and reads it; 0 after saying why not. */
 static int read_first_piece(run* r) {
@@ -62,7 +23,11 @@ static int read_first_piece(run* r) {
                      : -2;
   enum header_status status;
   if (at < 0) {
-    say(at == -2 ? T_CANNOT_OPEN : T_NOT_A_PIECE);
+    if (at == -2 || r->in->failed) {
+      say_failed(at == -2 ? T_CANNOT_OPEN_PIECE : T_IO_ERROR, r->piece);
+    } else {
+      say(T_NOT_A_PIECE);
+    }
     return 0;
   }
   status = read_first_header(r->in, at, &r->first, needed);
@@ -72,6 +37,10 @@ static int read_first_piece(run* r) {
     r->remaining = r->first.source_size;
     rd_seek(r->in, at + r->first.header_length);
     return 1;
+  }
+  if (r->in->failed) {
+    say_failed(T_IO_ERROR, r->piece);
+    return 0;
   }
   text_add_number(version, sizeof version, (unsigned long long)(needed[0] & 0xFF), 0);
   text_add(version, sizeof version, needed[1] >= 0 && needed[1] < 10 ? ".0" : ".");
@@ -103,54 +72,7 @@ static int choose_output(run* r) {
     say_filled(T_NO_FOLDER, folder);
     return 0;
   }
-  join_path(folder, r->name, r->out_path, sizeof r->out_path);
-  return 1;
-}
-
-/* True when the output name leads to this program or to a following piece. */
-static int names_a_piece(run* r) {
-  char next[SYS_PATH_MAX];
-  if (sys_same_file(r->out_path, r->in->fd)) {
-    return 1;
-  }
-  for (int number = 2;; ++number) {
-    int same;
-    sys_fd fd;
-    piece_name(r->piece, number, next, sizeof next);
-    fd = sys_open_read(next);
-    if (fd == SYS_NO_FD) {
-      return 0;
-    }
-    same = sys_same_file(r->out_path, fd);
-    sys_close(fd);
-    if (same) {
-      return 1;
-    }
-  }
-}
-
-/* Creates the output file, after the overwrite question for an existing name. */
-static int create_output(run* r) {
-  if (names_a_piece(r)) {
-    say(T_SAME_AS_SOURCE);
-    return 0;
-  }
-  if (sys_exists(r->out_path)) {
-    if (!ask_yes_no(r->o, T_OVERWRITE, r->out_path, r->o->overwrite)) {
-      return 0;
-    }
-    if (sys_remove(r->out_path) != 0) {
-      say(T_CANNOT_OVERWRITE);
-      return 0;
-    }
-  }
-  /* Created exclusively: a name that came back since the question, or a
-   * link put in its place, is refused rather than written through. */
-  r->out = sys_create_new(r->out_path);
-  if (r->out == SYS_NO_FD) {
-    say(T_CANNOT_CREATE);
-    return 0;
-  }
+  join_path(folder, r->name, r->final_path, sizeof r->final_path);
   return 1;
 }
 
@@ -180,13 +102,13 @@ static int copy_series(run* r) {
     if (n > 0) {
       const int got = rd_read(r->in, chunk, (int)n);
       if (got < 0) {
-        return run_stop(r, T_IO_ERROR, V_FAILED, R_IO_ERROR);
+        return run_io_error(r, r->piece);
       }
       if (got < n) {
         return run_stop(r, T_CUT_SHORT, V_BAD, R_CRC);
       }
       if (out_write(r, chunk, got) != 0) {
-        return run_stop(r, T_IO_ERROR, V_FAILED, R_IO_ERROR);
+        return run_io_error(r, r->out_path);
       }
       r->crc = crc16_update(r->crc, chunk, got);
       r->remaining -= n;
@@ -221,7 +143,7 @@ int restore_series(const options* o) {
   say_filled(T_FILE_NAME, r.name);
   say_filled(T_FILE_SIZE, size_text);
   if (!o->test_only) {
-    if (!choose_output(&r) || !create_output(&r)) {
+    if (!choose_output(&r) || !out_create(&r)) {
       rd_close(r.in);
       say(T_CANCELLED);
       return EXIT_CANCELLED;

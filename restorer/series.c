@@ -8,6 +8,7 @@ int rd_open(reader* r, const char* path) {
   r->pos = 0;
   r->buf_start = 0;
   r->buf_len = 0;
+  r->failed = 0;
   r->size = r->fd == SYS_NO_FD ? -1 : sys_size(r->fd);
   if (r->fd != SYS_NO_FD && r->size < 0) {
     rd_close(r);
@@ -37,10 +38,12 @@ static int fill(reader* r) {
     return 1;
   }
   if (sys_seek(r->fd, r->pos) != 0) {
+    r->failed = 1;
     return -1;
   }
   got = sys_read(r->fd, r->buf, (int)sizeof r->buf);
   if (got < 0) {
+    r->failed = 1;
     return -1;
   }
   r->buf_start = r->pos;

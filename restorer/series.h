@@ -13,6 +13,7 @@ typedef struct {
   i64 pos; /* position of the next byte handed out */
   i64 buf_start;
   int buf_len;
+  int failed; /* a read or seek failed: what was read says nothing of the piece */
   unsigned char buf[64 * 1024];
 } reader;
 

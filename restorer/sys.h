@@ -44,13 +44,29 @@ int sys_close(sys_fd fd);
 /* Sets the last-write time (seconds since 1970 UTC), the access time kept. */
 int sys_set_mtime(sys_fd fd, i64 unix_seconds);
 
-/* True when something (a file, a folder, a link) has this name. */
-int sys_exists(const char* path);
 int sys_is_folder(const char* path);
-/* 0 when the name was removed. */
-int sys_remove(const char* path);
 /* True when `path` names the file open as `fd`. */
 int sys_same_file(const char* path, sys_fd fd);
+/* True when two names of entries in one folder name the same entry (on
+ * Windows regardless of case). */
+int sys_same_name(const char* a, const char* b);
+
+/* What stands under a name itself (a link is not followed): which file, and
+ * when it last changed, so that a file put in its place differs. */
+typedef struct {
+  unsigned long long part[4];
+} sys_identity;
+/* 0 when nothing can be found under the name. */
+int sys_identify(const char* path, sys_identity* id);
+/* Gives the file `from` the name `to`, replacing what stands there; 0 on
+ * success. */
+int sys_replace(const char* from, const char* to);
+
+/* What the last failed call above met. */
+enum sys_failure { SYS_FAILED_MISSING, SYS_FAILED_EXISTS, SYS_FAILED_OTHER };
+enum sys_failure sys_failure_kind(void);
+/* The system's own words for the last failure. */
+void sys_failure_text(char* out, int cap);
 
 /* Writes UTF-8 text to the console (or to what standard output is). */
 void sys_out(const char* text, int length);

@@ -6,11 +6,45 @@
 #include <shellapi.h>
 
 #include "sys.h"
+#include "text.h"
 
 /* One conversion buffer per argument position: no call needs two at once. */
 static WCHAR wide_path[SYS_PATH_MAX];
 static WCHAR wide_text[SYS_PATH_MAX];
 static int own_console;
+/* The error of the last failed call, kept before anything else can change it. */
+static DWORD failure;
+
+/* Records the last error (or `code` when the call itself found the fault);
+ * returns -1. */
+static int failed(DWORD code) {
+  failure = code != 0 ? code : GetLastError();
+  return -1;
+}
+
+enum sys_failure sys_failure_kind(void) {
+  if (failure == ERROR_FILE_NOT_FOUND || failure == ERROR_PATH_NOT_FOUND) {
+    return SYS_FAILED_MISSING;
+  }
+  return failure == ERROR_FILE_EXISTS || failure == ERROR_ALREADY_EXISTS ? SYS_FAILED_EXISTS
+                                                                         : SYS_FAILED_OTHER;
+}
+
+void sys_failure_text(char* out, int cap) {
+  WCHAR wide[512];
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
+                           failure, 0, wide, 512, NULL);
+  /* The system's text ends with a line end. */
+  while (n > 0 && (wide[n - 1] == L'\n' || wide[n - 1] == L'\r' || wide[n - 1] == L' ')) {
+    --n;
+  }
+  wide[n] = 0;
+  if (n == 0 || WideCharToMultiByte(CP_UTF8, 0, wide, -1, out, cap, NULL, NULL) <= 0) {
+    out[0] = 0;
+    text_add(out, cap, "error ");
+    text_add_number(out, cap, failure, 0);
+  }
+}
 
 static const WCHAR* to_wide(const char* utf8, WCHAR* out) {
   if (MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out, SYS_PATH_MAX) <= 0) {
@@ -61,6 +95,7 @@ int sys_self_path(char* buf, int cap) {
   WCHAR wide[SYS_PATH_MAX];
   const DWORD n = GetModuleFileNameW(NULL, wide, SYS_PATH_MAX);
   if (n == 0 || n >= SYS_PATH_MAX) {
+    failed(n == 0 ? 0 : ERROR_FILENAME_EXCED_RANGE);
     return 0;
   }
   return WideCharToMultiByte(CP_UTF8, 0, wide, -1, buf, cap, NULL, NULL) > 0;
@@ -78,9 +113,11 @@ sys_fd sys_open_read(const char* path) {
       CreateFileW(to_wide(path, wide_path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, NULL,
                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
   if (h == INVALID_HANDLE_VALUE) {
+    failed(0);
     return SYS_NO_FD;
   }
   if (GetFileType(h) != FILE_TYPE_DISK) {
+    failed(ERROR_BAD_FILE_TYPE);
     CloseHandle(h);
     return SYS_NO_FD;
   }
@@ -92,10 +129,12 @@ sys_fd sys_create_new(const char* path) {
   HANDLE h = CreateFileW(to_wide(path, wide_path), GENERIC_WRITE, 0, NULL, CREATE_NEW,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
   if (h == INVALID_HANDLE_VALUE) {
+    failed(0);
     return SYS_NO_FD;
   }
   /* A reserved name (CON, NUL, COM1...) opens a device, not a file. */
   if (GetFileType(h) != FILE_TYPE_DISK) {
+    failed(ERROR_BAD_FILE_TYPE);
     CloseHandle(h);
     return SYS_NO_FD;
   }
@@ -104,27 +143,30 @@ sys_fd sys_create_new(const char* path) {
 
 int sys_read(sys_fd fd, void* buf, int size) {
   DWORD got = 0;
-  return ReadFile((HANDLE)fd, buf, (DWORD)size, &got, NULL) ? (int)got : -1;
+  return ReadFile((HANDLE)fd, buf, (DWORD)size, &got, NULL) ? (int)got : failed(0);
 }
 
 int sys_write(sys_fd fd, const void* buf, int size) {
   DWORD put = 0;
-  return WriteFile((HANDLE)fd, buf, (DWORD)size, &put, NULL) && put == (DWORD)size ? 0 : -1;
+  if (!WriteFile((HANDLE)fd, buf, (DWORD)size, &put, NULL)) {
+    return failed(0);
+  }
+  return put == (DWORD)size ? 0 : failed(ERROR_DISK_FULL);
 }
 
 int sys_seek(sys_fd fd, i64 position) {
   LARGE_INTEGER to;
   to.QuadPart = position;
-  return SetFilePointerEx((HANDLE)fd, to, NULL, FILE_BEGIN) ? 0 : -1;
+  return SetFilePointerEx((HANDLE)fd, to, NULL, FILE_BEGIN) ? 0 : failed(0);
 }
 
 i64 sys_size(sys_fd fd) {
   LARGE_INTEGER size;
-  return GetFileSizeEx((HANDLE)fd, &size) ? size.QuadPart : -1;
+  return GetFileSizeEx((HANDLE)fd, &size) ? size.QuadPart : failed(0);
 }
 
 int sys_close(sys_fd fd) {
-  return CloseHandle((HANDLE)fd) ? 0 : -1;
+  return CloseHandle((HANDLE)fd) ? 0 : failed(0);
 }
 
 int sys_set_mtime(sys_fd fd, i64 unix_seconds) {
@@ -133,11 +175,7 @@ int sys_set_mtime(sys_fd fd, i64 unix_seconds) {
   FILETIME written;
   written.dwLowDateTime = (DWORD)ticks;
   written.dwHighDateTime = (DWORD)(ticks >> 32);
-  return SetFileTime((HANDLE)fd, NULL, NULL, &written) ? 0 : -1;
-}
-
-int sys_exists(const char* path) {
-  return GetFileAttributesW(to_wide(path, wide_path)) != INVALID_FILE_ATTRIBUTES;
+  return SetFileTime((HANDLE)fd, NULL, NULL, &written) ? 0 : failed(0);
 }
 
 int sys_is_folder(const char* path) {
@@ -145,8 +183,38 @@ int sys_is_folder(const char* path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-int sys_remove(const char* path) {
-  return DeleteFileW(to_wide(path, wide_path)) ? 0 : -1;
+int sys_same_name(const char* a, const char* b) {
+  WCHAR other[SYS_PATH_MAX];
+  return CompareStringOrdinal(to_wide(a, wide_path), -1, to_wide(b, other), -1, TRUE) == CSTR_EQUAL;
+}
+
+int sys_identify(const char* path, sys_identity* id) {
+  BY_HANDLE_FILE_INFORMATION info;
+  /* The name itself: a link is not followed, a folder opens too. */
+  HANDLE h = CreateFileW(
+      to_wide(path, wide_path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, NULL);
+  if (h == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(h, &info)) {
+    failed(0);
+    if (h != INVALID_HANDLE_VALUE) {
+      CloseHandle(h);
+    }
+    return 0;
+  }
+  CloseHandle(h);
+  id->part[0] = info.dwVolumeSerialNumber;
+  id->part[1] = ((unsigned long long)info.nFileIndexHigh << 32) | info.nFileIndexLow;
+  id->part[2] = ((unsigned long long)info.ftLastWriteTime.dwHighDateTime << 32) |
+                info.ftLastWriteTime.dwLowDateTime;
+  id->part[3] = ((unsigned long long)info.nFileSizeHigh << 32) | info.nFileSizeLow;
+  return 1;
+}
+
+int sys_replace(const char* from, const char* to) {
+  WCHAR target[SYS_PATH_MAX];
+  return MoveFileExW(to_wide(from, wide_path), to_wide(to, target), MOVEFILE_REPLACE_EXISTING)
+             ? 0
+             : failed(0);
 }
 
 int sys_same_file(const char* path, sys_fd fd) {

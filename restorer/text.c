@@ -49,6 +49,83 @@ void text_add_number(char* dst, int cap, unsigned long long value, int grouped) 
   text_add(dst, cap, digits + n);
 }
 
+int utf8_length(const unsigned char* s) {
+  int n;
+  unsigned min;
+  unsigned value;
+  if (s[0] < 0x80) {
+    return 1;
+  }
+  if (s[0] >= 0xC2 && s[0] <= 0xDF) {
+    n = 2, min = 0x80, value = s[0] & 0x1F;
+  } else if (s[0] >= 0xE0 && s[0] <= 0xEF) {
+    n = 3, min = 0x800, value = s[0] & 0x0F;
+  } else if (s[0] >= 0xF0 && s[0] <= 0xF4) {
+    n = 4, min = 0x10000, value = s[0] & 0x07;
+  } else {
+    return 0;
+  }
+  for (int i = 1; i < n; ++i) {
+    if ((s[i] & 0xC0) != 0x80) {
+      return 0;
+    }
+    value = (value << 6) | (s[i] & 0x3F);
+  }
+  if (value < min || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+    return 0;
+  }
+  return n;
+}
+
+int is_hidden_char(const unsigned char* s, int n) {
+  if (n == 2) {
+    return s[0] == 0xC2 && s[1] <= 0x9F;
+  }
+  if (n != 3 || s[0] != 0xE2) {
+    return 0;
+  }
+  return (s[1] == 0x80 && s[2] >= 0xAA && s[2] <= 0xAE) ||
+         (s[1] == 0x81 && s[2] >= 0xA6 && s[2] <= 0xA9);
+}
+
+/* Appends a backslash, `letter` and `value` as `digits` lowercase hex digits. */
+static void add_hex_escape(char* dst, int cap, char letter, unsigned value, int digits) {
+  static const char hex[] = "0123456789abcdef";
+  char escape[8] = {'\\', letter};
+  for (int i = 0; i < digits; ++i) {
+    escape[2 + i] = hex[(value >> (4 * (digits - 1 - i))) & 0xF];
+  }
+  text_add(dst, cap, escape);
+}
+
+/* The code point of the valid `n`-byte UTF-8 character at `s`. */
+static unsigned code_point(const unsigned char* s, int n) {
+  unsigned value = n == 2 ? s[0] & 0x1Fu : s[0] & 0x0Fu;
+  for (int i = 1; i < n; ++i) {
+    value = (value << 6) | (s[i] & 0x3Fu);
+  }
+  return value;
+}
+
+void text_add_escaped(char* dst, int cap, const char* src) {
+  const unsigned char* s = (const unsigned char*)src;
+  while (*s != 0) {
+    const int n = utf8_length(s);
+    char plain[5] = {0};
+    if (*s == '\n' || *s == '\r' || *s == '\t') {
+      add_hex_escape(dst, cap, *s == '\n' ? 'n' : *s == '\r' ? 'r' : 't', 0, 0);
+    } else if (n == 0 || *s < 0x20 || *s == 0x7F) {
+      add_hex_escape(dst, cap, 'x', *s, 2);
+    } else if (is_hidden_char(s, n)) {
+      add_hex_escape(dst, cap, 'u', code_point(s, n), 4);
+    } else {
+      memcpy(plain, s, (size_t)n);
+      text_add(dst, cap, plain);
+    }
+    s += n == 0 ? 1 : n;
+  }
+}
+
 void text_fill(char* dst, int cap, const char* format, const char* arg) {
   const char* at = strstr(format, "%s");
   dst[0] = 0;
@@ -61,7 +138,7 @@ void text_fill(char* dst, int cap, const char* format, const char* arg) {
     memcpy(dst, format, (size_t)head);
     dst[head] = 0;
   }
-  text_add(dst, cap, arg);
+  text_add_escaped(dst, cap, arg);
   text_add(dst, cap, at + 2);
 }
 
@@ -88,5 +165,19 @@ void say(const char* text) {
 void say_filled(const char* format, const char* arg) {
   static char line[TEXT_MAX];
   text_fill(line, sizeof line, format, arg);
+  say(line);
+}
+
+void say_failed(const char* format, const char* path) {
+  static char line[TEXT_MAX];
+  char reason[512];
+  sys_failure_text(reason, sizeof reason);
+  if (strstr(format, "%s") == NULL) {
+    say(format);
+    format = "%s";
+  }
+  text_fill(line, sizeof line, format, path);
+  text_add(line, sizeof line, ": ");
+  text_add(line, sizeof line, reason);
   say(line);
 }

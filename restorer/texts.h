@@ -13,11 +13,14 @@
 #define T_BAD_FORCE "ファイルの内容が正しくありません。強行しますか？\n[%s]"
 #define T_BROKEN_PIECE "ファイルが壊れています。\n[%s]"
 #define T_NOT_FOUND "ファイルが見つかりません\n%s"
+#define T_CANNOT_OPEN_PIECE "ファイルを開けません\n%s"
 #define T_ABNORMAL "分割ファイルが異常です。\n[%s]"
 #define T_OTHER_SERIES "「%s」は、\n現在復元中のファイルとは異なります。強行しますか？"
 #define T_OVERWRITE "%s は\nすでに存在しますが、上書きしてもよろしいですか"
 #define T_CANNOT_OVERWRITE "このファイルに上書きする事はできません"
 #define T_CANNOT_CREATE "ファイルを作成できません"
+#define T_CHANGED_SINCE_ASKED "%s は\n上書きの確認の後に変わったため、上書きしません"
+#define T_KEPT_BESIDE "元のファイルはそのままです。復元したデータは次の名前で残っています： %s"
 #define T_SAME_AS_SOURCE "元のファイルと作成ファイルが同一です。作成ファイル名を変更してください"
 #define T_IO_ERROR                                                                                            \
   "ファイル入出力エラーが発生しました。繰り返し発生する場合は、ディスクの" \

@@ -13,6 +13,7 @@
 extern "C" {
 #include "restorer/names.h"
 #include "restorer/series.h"
+#include "restorer/text.h"
 #include "restorer/utc_time.h"
 }
 
@@ -60,6 +61,9 @@ TEST(RestorerNames, KeepOnlyASafeLastComponent) {
        "a_b_c_"},                                                                // C1 and overrides
       {"\xE2\x80\xA9\xE2\x81\xA5\xC2\xA0", "\xE2\x80\xA9\xE2\x81\xA5\xC2\xA0"},  // neighbours
       {"a\tb", "a_b"},
+      {"data. .", "data"},  // trailing dots and blanks go, as on Windows
+      {"report.d04 ", "report.d04"},
+      {"...", nullptr},
       {"a\x7F", "a_"},
       {"dir/", nullptr},
       {"..", nullptr},
@@ -106,6 +110,46 @@ TEST(RestorerNames, FollowingPiecesAndFolders) {
   EXPECT_STREQ(out, "/x");
   join_path("/a", "x", out, sizeof out);
   EXPECT_STREQ(out, "/a/x");
+}
+
+// Every number a following piece can have, and nothing else.
+TEST(RestorerNames, ReadThePieceNumberOfAName) {
+  const struct {
+    const char* name;
+    int number;
+  } cases[] = {
+      {"report.d02", 2},        {"/a.d09/x.D04", 4},  {"report.d100", 100},
+      {"report.d32895", 32895}, {"report.d32896", 0}, {"report.d99999999999", 0},
+      {"report.d01", 0},        {"report.d04x", 0},   {"report.d", 0},
+      {"report.doc", 0},        {"report", 0},        {"/a.d09/report", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(piece_number_in_name(c.name), c.number);
+  }
+}
+
+TEST(RestorerText, EscapesWhatATerminalWouldObey) {
+  const struct {
+    const char* text;
+    const char* shown;
+  } cases[] = {
+      {"/tmp/a\x1b[31mb/report.exe", "/tmp/a\\x1b[31mb/report.exe"},
+      {"a\nb\rc\td", "a\\nb\\rc\\td"},
+      {"\x01\x7f", "\\x01\\x7f"},
+      {"\xff\xC0\xAF", "\\xff\\xc0\\xaf"},  // no UTF-8, overlong "/"
+      {"a\xC2\x85"
+       "b\xE2\x80\xAE"
+       "c\xE2\x81\xA9",
+       "a\\u0085b\\u202ec\\u2069"},
+      {"報告\xC2\xA0.doc", "報告\xC2\xA0.doc"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    char out[256] = "";
+    text_add_escaped(out, sizeof out, c.text);
+    EXPECT_STREQ(out, c.shown);
+  }
 }
 
 TEST(RestorerTime, RecordedTimeToSeconds) {

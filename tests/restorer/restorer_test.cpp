@@ -58,17 +58,28 @@ class Restorer : public ::testing::Test {
     ASSERT_EQ(std::system(command.c_str()), 0);
   }
 
-  // Runs ./report.exe in the temporary folder with `input` as its standard input.
-  Result RunFirstPiece(const std::string& args, int kind = kLinux, const std::string& input = "") {
+  // Runs ./report.exe in the temporary folder (or its subfolder `place`) with
+  // `input` as its standard input.
+  Result RunFirstPiece(const std::string& args, int kind = kLinux, const std::string& input = "",
+                       const std::string& place = ".") {
     std::ofstream(dir / ".in") << input;
+    return RunFirstPieceFed("cat " + dir / ".in", args, kind, place);
+  }
+
+  // The same, its standard input the output of the shell command `feeder`,
+  // which runs in the temporary folder while the first piece runs.
+  Result RunFirstPieceFed(const std::string& feeder, const std::string& args, int kind = kLinux,
+                          const std::string& place = ".") {
     std::string program = "./report.exe";
     if (kind == kWindows) {
       // One wine at a time: the first start builds the prefix.
       program = std::string("WINEPREFIX=") + KV_WINEPREFIX + " WINEDEBUG=-all flock " +
                 KV_WINEPREFIX + ".lock " KV_WINE " ./report.exe";
     }
-    const std::string command = "cd " + dir.Path().string() + " && " + program + " " + args + " <" +
-                                dir / ".in" + " >" + dir / ".out" + " 2>/dev/null";
+    fs::remove(dir / ".out");
+    const std::string command = "cd " + dir.Path().string() + " && (" + feeder + ") | (" + limits +
+                                "cd '" + place + "' && " + program + " " + args + " >" +
+                                dir / ".out" + " 2>/dev/null)";
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(dir / ".out")};
   }
@@ -94,6 +105,7 @@ class Restorer : public ::testing::Test {
   TempDir dir;
   StubDataFile stubs;
   std::vector<std::uint8_t> source;
+  std::string limits;  // shell commands run before the first piece
 };
 
 TEST_F(Restorer, RoundTripsOnBothSystems) {
@@ -164,7 +176,29 @@ TEST_F(Restorer, AnswersDamagedAndMissingPieces) {
        "ファイルの内容が正しくありません。\n[%s/report.d04]\n"
        "復元は終了しましたが、エラーが発生しました。\n"},
       {"missing next piece", [](Restorer& t) { fs::remove(t.dir / "report.d03"); }, "-y", 1,
-       "ファイルが見つかりません\n%s/report.d03\n復元を中止しました\n"},
+       "ファイルが見つかりません\n%s/report.d03: No such file or directory\n復元を中止しました\n"},
+      {"folder in a piece's place",
+       [](Restorer& t) {
+         fs::remove(t.dir / "report.d03");
+         fs::create_directory(t.dir / "report.d03");
+       },
+       "-y", 1, "ファイルを開けません\n%s/report.d03: Is a directory\n復元を中止しました\n"},
+      {"link loop in a piece's place",
+       [](Restorer& t) {
+         fs::remove(t.dir / "report.d03");
+         fs::create_symlink("report.d03", t.dir / "report.d03");
+       },
+       "-y", 1, "ファイルを開けません\n%s/report.d03: Symbolic link loop\n復元を中止しました\n"},
+      // The restorer's own memory from address 0: a file whose every read fails.
+      {"piece that cannot be read",
+       [](Restorer& t) {
+         fs::remove(t.dir / "report.d03");
+         fs::create_symlink("/proc/self/mem", t.dir / "report.d03");
+       },
+       "-y", 1,
+       "ファイル入出力エラーが発生しました。繰り返し発生する場合は、ディスクのエラーチェックをして"
+       "く"
+       "ださい。\n%s/report.d03: I/O error\n復元を中止しました\n"},
       {"piece of another series",
        [](Restorer& t) {
          t.Divide(200001, kLinux);
@@ -198,6 +232,7 @@ TEST_F(Restorer, AnswersDamagedAndMissingPieces) {
     said.replace(said.find("%s"), 2, dir.Path().string());
     EXPECT_EQ(r.out, "ファイル名： report.doc\nサイズ： 200,000Bytes\n  復元中です\n" + said);
     fs::remove_all(dir / "out");
+    fs::remove_all(dir / "report.d03");
   }
 }
 
@@ -259,7 +294,8 @@ TEST_F(Restorer, AsksForTheFolderOfAMissingPieceAndTheOutput) {
   EXPECT_EQ(r.out, "ファイル名： report.doc\nサイズ： 200,000Bytes\n復元先のフォルダ（Enterで " +
                        dir.Path().string() + "）：   復元中です\nファイルが見つかりません\n" +
                        dir / "report.d03" +
-                       "\n次のファイルのあるフォルダ（Enterで中止）： 復元が終了しました\n");
+                       ": No such file or directory\n次のファイルのあるフォルダ（Enterで中止）： "
+                       "復元が終了しました\n");
   EXPECT_EQ(ReadFileBytes(dir / "out/report.doc"), source);
 }
 
@@ -282,13 +318,139 @@ TEST_F(Restorer, NeverWritesOverWhatStandsThere) {
   EXPECT_EQ(ReadFileBytes(dir / "target"), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
-// A single-piece series built around the Linux restorer, recording `name`.
+// An old out/report.doc gives its name up only to a whole restored file; at
+// every other end it stays as it was, the restored bytes beside it under the
+// name the run states.
+TEST_F(Restorer, ReplacesAnOldFileOnlyWithAWholeOne) {
+  struct Case {
+    const char* name;
+    int kind;
+    std::function<void(Restorer&)> damage;
+    const char* limits;
+    int status;
+    const char* kept;  // nullptr: replaced; else where the restored bytes stay
+    bool keptIsStart;  // the kept bytes are the start of the source
+  };
+  const auto missing = [](Restorer& t) { fs::remove(t.dir / "report.d03"); };
+  const auto damagedLast = [](Restorer& t) { t.Flip("report.d04", 100); };
+  const auto none = [](Restorer&) {};
+  // The disk is "full" at 194,560 bytes: at the last write of 200,000.
+  const char* full = "trap '' XFSZ; ulimit -f 380; ";
+  const std::vector<Case> cases = {
+      {"whole", kLinux, none, "", 0, nullptr, false},
+      {"damaged last piece", kLinux, damagedLast, "", 3, nullptr, false},
+      {"missing piece", kLinux, missing, "", 1, "report.doc.kvpart", true},
+      {"damaged piece declined", kLinux, [](Restorer& t) { t.Flip("report.d02", 100); }, "", 1,
+       "report.doc.kvpart", false},
+      {"name beside taken", kLinux,
+       [](Restorer& t) {
+         fs::remove(t.dir / "report.d04");
+         WriteFileBytes(t.dir / "out/report.doc.kvpart", {9});
+       },
+       "", 1, "report.doc.kvpart.1", true},
+      {"disk full at the last write", kLinux, none, full, 1, "report.doc.kvpart", true},
+      {"disk full after a damaged last piece", kLinux, damagedLast, full, 1, "report.doc.kvpart",
+       false},
+      {"whole", kWindows, none, "", 0, nullptr, false},
+      {"missing piece", kWindows, missing, "", 1, "report.doc.kvpart", true},
+      {"disk full after a damaged last piece", kWindows, damagedLast, full, 1, "report.doc.kvpart",
+       false},
+  };
+  const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
+  for (const Case& c : cases) {
+    if (c.kind == kWindows && std::string(KV_WINE).empty()) {
+      GTEST_SKIP() << "wine is not installed: the Windows restorer is not run";
+    }
+    SCOPED_TRACE(std::string(c.name) + (c.kind == kWindows ? " (Windows)" : ""));
+    Divide(200000, c.kind);
+    fs::create_directories(dir / "out");
+    WriteFileBytes(dir / "out/report.doc", old);
+    c.damage(*this);
+    limits = c.limits;
+    const Result r = RunFirstPiece("-y --overwrite -o out", c.kind);
+    limits.clear();
+    EXPECT_EQ(r.status, c.status) << r.out;
+    const std::vector<std::uint8_t> now = ReadFileBytes(dir / "out/report.doc");
+    if (c.kept == nullptr) {
+      EXPECT_EQ(now.size(), source.size());
+      EXPECT_EQ(now == source, c.status == 0);
+      if (c.status == 0) {
+        EXPECT_EQ(ModifiedTimeUtc(dir / "out/report.doc"), kSourceTime);
+      }
+      EXPECT_EQ(std::distance(fs::directory_iterator(dir / "out"), fs::directory_iterator()), 1);
+    } else {
+      EXPECT_EQ(now, old);
+      const std::string sep = c.kind == kWindows ? "\\" : "/";
+      EXPECT_TRUE(r.out.ends_with(
+          "元のファイルはそのままです。復元したデータは次の名前で残っています： out" + sep +
+          c.kept + "\n復元を中止しました\n"))
+          << r.out;
+      const std::vector<std::uint8_t> kept = ReadFileBytes(dir / "out/" + c.kept);
+      EXPECT_GT(kept.size(), 80000u);
+      EXPECT_EQ(std::equal(kept.begin(), kept.end(), source.begin()), c.keptIsStart);
+    }
+    fs::remove_all(dir / "out");
+  }
+}
+
+// The file the question was about is the only one the answer lets go: one
+// put in its place while the question waits stays, and so does the restored
+// file, beside it.
+TEST_F(Restorer, KeepsAFileSwappedInWhileAsked) {
+  for (const int kind : {kLinux, kWindows}) {
+    if (kind == kWindows && std::string(KV_WINE).empty()) {
+      GTEST_SKIP() << "wine is not installed: the Windows restorer is not run";
+    }
+    SCOPED_TRACE(kind);
+    Divide(200000, kind);
+    fs::create_directories(dir / "out");
+    WriteFileBytes(dir / "out/report.doc", {'o', 'l', 'd'});
+    const Result r = RunFirstPieceFed(
+        "for i in $(seq 400); do grep -q '(y/n)' .out 2>/dev/null && break; sleep 0.05; done; "
+        "rm out/report.doc; echo swapped in >out/report.doc; echo y",
+        "-o out", kind);
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_EQ(ReadText(dir / "out/report.doc"), "swapped in\n");
+    EXPECT_EQ(ReadFileBytes(dir / "out/report.doc.kvpart"), source);
+    const std::string sep = kind == kWindows ? "\\" : "/";
+    EXPECT_TRUE(r.out.ends_with(
+        "out" + sep + "report.doc は\n上書きの確認の後に変わったため、上書きしません\n" +
+        "元のファイルはそのままです。復元したデータは次の名前で残っています： out" + sep +
+        "report.doc.kvpart\n復元を中止しました\n"))
+        << r.out;
+    fs::remove_all(dir / "out");
+  }
+}
+
+// Names from the file system reach the terminal escaped, as kolvanto-cli shows them.
+TEST_F(Restorer, EscapesControlCharactersInPaths) {
+  Divide(200000, kLinux);
+  const std::string folder = "a\x1b[31mb\nc";
+  fs::create_directories(dir / folder);
+  for (const char* piece : {"report.exe", "report.d02", "report.d04"}) {
+    fs::rename(dir / piece, dir / folder + "/" + piece);
+  }
+  fs::create_directories(dir / "out");
+  const Result r = RunFirstPiece("-y -o ../out", kLinux, "", folder);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.out.ends_with("ファイルが見つかりません\n" + dir.Path().string() +
+                              "/a\\x1b[31mb\\nc/report.d03: No such file or directory\n"
+                              "復元を中止しました\n"))
+      << r.out;
+}
+
+// A single-piece series built around the Linux restorer (or the Windows one
+// where `kind` says so), recording `name`.
 TEST_F(Restorer, ReducesTheRecordedNameToASafeFileName) {
   struct Case {
     std::string recorded;
     const char* created;  // nullptr: refused
     const char* said;
+    int kind = kLinux;
   };
+  const char* sameAsSource =
+      "元のファイルと作成ファイルが同一です。作成ファイル名を変更してください\n"
+      "復元を中止しました\n";
   const std::vector<Case> cases = {
       {"../evil.txt", "evil.txt", "復元が終了しました\n"},
       {"dir\\sub\\win.txt", "win.txt", "復元が終了しました\n"},
@@ -297,17 +459,26 @@ TEST_F(Restorer, ReducesTheRecordedNameToASafeFileName) {
       {std::string("bad\x01name"), "bad_name", "復元が終了しました\n"},
       {std::string("nul\0name", 8), "nul_name", "復元が終了しました\n"},
       {"\xE2\x80\xAEtxt.exe", "_txt.exe", "復元が終了しました\n"},
-      {"report.d02", nullptr,
-       "元のファイルと作成ファイルが同一です。作成ファイル名を変更してください\n"
-       "復元を中止しました\n"},
-      {"report.exe", nullptr,
-       "元のファイルと作成ファイルが同一です。作成ファイル名を変更してください\n"
-       "復元を中止しました\n"},
+      {"report.d02", nullptr, sameAsSource},
+      {"report.exe", nullptr, sameAsSource},
+      // Past the gap at report.d03, and at the last number a piece can have.
+      {"report.d04", nullptr, sameAsSource},
+      {"report.d32895", nullptr, sameAsSource},
+      {"report.d004", "report.d004", "復元が終了しました\n"},
+      {"report.d04. ", nullptr, sameAsSource},
+      {"data.", "data", "復元が終了しました\n"},
+      // Other names of report.d04 on Windows.
+      {"REPORT.D04", nullptr, sameAsSource, kWindows},
+      {"report.d04.", nullptr, sameAsSource, kWindows},
   };
   const std::vector<std::uint8_t> body = RandomBytes(3000, 5);
   const RecordedTime time = PackTime(kSourceTime);
   WriteFileBytes(dir / "report.d02", {7});  // a following piece's name is no output either
+  WriteFileBytes(dir / "report.d04", {4});
   for (const Case& c : cases) {
+    if (c.kind == kWindows && std::string(KV_WINE).empty()) {
+      GTEST_SKIP() << "wine is not installed: the Windows restorer is not run";
+    }
     SCOPED_TRACE(c.recorded);
     fs::create_directories(dir / "out");
     auto header = BuildType3FirstHeader(3000, 0, 0x1234, c.recorded, time.year, time.packedTime);
@@ -319,19 +490,23 @@ TEST_F(Restorer, ReducesTheRecordedNameToASafeFileName) {
     fs::remove(dir / "report.exe");
     auto piece = BinaryFile::Open(dir / "report.exe", BinaryFile::Mode::kCreateWrite);
     ASSERT_TRUE(
-        piece && stubs.CopyStub(kLinux, *piece) && piece->Write(header.data(), header.size()) &&
+        piece && stubs.CopyStub(c.kind, *piece) && piece->Write(header.data(), header.size()) &&
         piece->Write(body.data(), body.size()) && piece->Write(trailer, 3) && piece->Close());
     fs::permissions(dir / "report.exe", fs::perms::owner_all);
-    const std::string outFolder = c.recorded.starts_with("report.") ? "." : "out";
-    const Result r = RunFirstPiece("-y --overwrite -o " + outFolder);
+    const bool besidePieces =
+        c.recorded.starts_with("report.") || c.recorded.starts_with("REPORT.");
+    const std::string outFolder = besidePieces ? "." : "out";
+    const Result r = RunFirstPiece("-y --overwrite -o " + outFolder, c.kind);
     EXPECT_EQ(r.status, c.created ? 0 : 1);
     EXPECT_TRUE(r.out.ends_with(c.said)) << r.out;
     if (c.created) {
-      EXPECT_EQ(ReadFileBytes(dir / "out" + "/" + c.created), body);
+      EXPECT_EQ(ReadFileBytes(dir / outFolder + "/" + c.created), body);
     }
-    EXPECT_EQ(fs::file_size(dir / "report.exe"), stubs.StubSize(kLinux) + header.size() + 3003);
+    EXPECT_EQ(fs::file_size(dir / "report.exe"), stubs.StubSize(c.kind) + header.size() + 3003);
     EXPECT_EQ(ReadFileBytes(dir / "report.d02"), std::vector<std::uint8_t>{7});
+    EXPECT_EQ(ReadFileBytes(dir / "report.d04"), std::vector<std::uint8_t>{4});
     fs::remove_all(dir / "out");
+    fs::remove(dir / "report.d004");
   }
 }
 
