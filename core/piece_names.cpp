@@ -57,6 +57,14 @@ bool IsUsableAddedChar(char c) {
   return c > ' ' && c < 0x7F && std::string_view("/\\0.dD").find(c) == std::string_view::npos;
 }
 
+// Windows drops the dots and blanks that end a file name: a name that ends
+// in them becomes the one Windows would make, on every system alike.
+void DropTrailingDotsAndBlanks(std::string& name, std::size_t fileNameStart) {
+  while (name.size() > fileNameStart && (name.back() == '.' || name.back() == ' ')) {
+    name.pop_back();
+  }
+}
+
 }  // namespace
 
 std::string FormatGrouped(std::int64_t value) {
@@ -174,11 +182,8 @@ std::string ProposeType0RestoredName(std::string_view firstPiece, const DivideSe
   const std::size_t keep = firstPiece.size() >= 3 ? firstPiece.size() - 3 : 0;
   std::string name = std::string(firstPiece.substr(0, keep)) + settings.RsDefaultExt;
   // Without an extension the name Windows makes drops the trailing ".": so does ours.
-  const std::size_t start = FileNameStart(name);
-  while (name.size() > start && name.back() == '.') {
-    name.pop_back();
-  }
-  if (name.size() == start) {
+  DropTrailingDotsAndBlanks(name, FileNameStart(name));
+  if (name.size() == FileNameStart(name)) {
     name += '_';
   }
   const std::string_view folder = RestoreFolder(settings);
@@ -192,7 +197,8 @@ std::string ProposeTypedRestoredName(std::string_view firstPiece, std::string_vi
                                      const DivideSettings& settings) {
   // A recorded name is data from a file: it never chooses the folder.
   std::string file(FileNamePart(storedName));
-  if (file.empty() || file == "." || file == "..") {
+  DropTrailingDotsAndBlanks(file, 0);
+  if (file.empty()) {
     const std::string_view piece = FileNamePart(firstPiece);
     const std::size_t dot = ExtensionDot(piece);
     file = std::string(piece.substr(0, dot));

@@ -50,6 +50,6 @@ inline constexpr const char* kChooseKind = "自己復元の種類を設定して
 inline constexpr const char* kEndCaption = "Kolvanto  終了確認";
 // After the final message of a restore that did not replace the file it was allowed to.
 inline constexpr const char* kOutputKeptBeside =
-    "\n元のファイルはそのまま残しました。途中まで復元したファイル:\n%s";
+    "\n元のファイルはそのままです。復元したデータは次の名前で残っています：\n%s";
 
 }  // namespace kv::plan_texts

@@ -196,6 +196,9 @@ TEST(RestoredName, TypedUsesTheRecordedFileNameOnly) {
   EXPECT_EQ(ProposeTypedRestoredName("/m/p.d01", "C:\\data\\報告.doc", s), "/m/報告.doc");
   EXPECT_EQ(ProposeTypedRestoredName("/m/p.d01", "", s), "/m/p");
   EXPECT_EQ(ProposeTypedRestoredName("/m/p.d01", "..", s), "/m/p");
+  // Trailing dots and blanks go, as the name Windows would make.
+  EXPECT_EQ(ProposeTypedRestoredName("/m/p.d01", "data. .", s), "/m/data");
+  EXPECT_EQ(ProposeTypedRestoredName("/m/p.d01", "report.d04. ", s), "/m/report.d04");
   s.DefaultRS = true;
   s.DefaultPaths.Restore[1] = "/second/";
   EXPECT_EQ(ProposeTypedRestoredName("/m/usb/report.d01", "report.doc", s), "/second/report.doc");

@@ -134,10 +134,10 @@ TEST_F(ExecuteJobs, ARestoreReplacesTheOldFileOnlyOnceRestored) {
       EXPECT_TRUE(ReadFileBytes(dir / "a.bin") == source);
       EXPECT_FALSE(std::filesystem::exists(dir / "a.bin.kvpart"));
     } else {
-      EXPECT_EQ(
-          real.Texts().information,
-          "復元を中止しました\n元のファイルはそのまま残しました。途中まで復元したファイル:\n" +
-              dir / "a.bin.kvpart");
+      EXPECT_EQ(real.Texts().information,
+                "復元を中止しました\n元のファイルはそのままです。復元したデータは次の名前で残ってい"
+                "ます：\n" +
+                    dir / "a.bin.kvpart");
       EXPECT_EQ(ReadFileBytes(dir / "a.bin"), old);
     }
   }
