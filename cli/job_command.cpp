@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -109,6 +110,14 @@ bool SeriesGoesOnAfter(const std::string& missing, const JobState& job) {
   return number > 0 && FileExists(SetPieceNumber(missing, number + 1, scheme));
 }
 
+// "-o -": the restored bytes go to standard output, which a closed pipe
+// makes fail (EPIPE) instead of ending the program without its message.
+void StreamToStandardOutput(MainWindowTexts& texts, JobState& job) {
+  texts.destination = "/dev/stdout";
+  job.OutputDescriptor = STDOUT_FILENO;
+  std::signal(SIGPIPE, SIG_IGN);
+}
+
 // Writes the final message, the cause of a failure and the pieces taken past
 // their check, and gives the exit status: a result built from a forced piece
 // is never a plain success.
@@ -124,7 +133,8 @@ int ReportOutcome(const JobState& job, TerminalPrompter& prompter) {
     return kExitCancelled;
   }
   if (outcome == JobOutcome::kDone) {
-    std::printf("%s\n", message.c_str());
+    // Standard output may be the restored file itself.
+    std::fprintf(job.OutputDescriptor >= 0 ? stderr : stdout, "%s\n", message.c_str());
     std::fflush(stdout);
     for (const std::string& piece : forced) {
       std::fprintf(stderr, "forced: %s\n", EscapeForTerminal(piece).c_str());
@@ -186,6 +196,9 @@ int RunJobCommand(Command command, const Options& o) {
   texts.sizeText = o.size.empty() ? settings.DivideSize : SizeText(o.size);
   texts.destination = Absolute(o.output);
   job.SourceChanged = o.output.empty();
+  if (command == Command::kRestore && o.output == "-") {
+    StreamToStandardOutput(texts, job);
+  }
   if (o.selfRestoreKind) {
     if (const char* refusal = SelfRestoreRefusal(stubs, *o.selfRestoreKind)) {
       std::fprintf(stderr, "%s\n", refusal);

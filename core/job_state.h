@@ -72,6 +72,9 @@ class JobState {
   // A restore whose output name holds a file the user agreed to replace: the
   // bytes go to a new file beside it, put in its place only once restored.
   bool ReplacesOutput = false;
+  // A restore that writes to an open stream (standard output) instead of a
+  // file it creates: -1 for a file.
+  int OutputDescriptor = -1;
 
   // --- Shared progress channel. ---
   std::atomic<int> RunState{kRunIdle};

@@ -125,6 +125,11 @@ bool JobPlanner::Confirmed(const JobNames& names, const std::string& kindName) {
 }
 
 bool JobPlanner::DestinationSettled(const std::string& dest) {
+  // A restore to an open stream creates nothing: there is nothing to overwrite.
+  if (!job_.IsDivide && job_.OutputDescriptor >= 0) {
+    job_.ReplacesOutput = false;
+    return true;
+  }
   const NameIdentity there = IdentityOfName(dest);
   const ExistingDestination existing = FindExistingDestination(there.kind);
   if (existing == ExistingDestination::kFile) {

@@ -107,6 +107,11 @@ std::unique_ptr<BinaryFile> BinaryFile::Open(const std::string& path, Mode mode)
   return std::unique_ptr<BinaryFile>(new BinaryFile(fd, mode, path));
 }
 
+std::unique_ptr<BinaryFile> BinaryFile::WriteTo(int descriptor, std::string name) {
+  return std::unique_ptr<BinaryFile>(
+      new BinaryFile(descriptor, Mode::kCreateWrite, std::move(name)));
+}
+
 BinaryFile::BinaryFile(int descriptor, Mode mode, std::string path)
     : fd_(descriptor), mode_(mode), path_(std::move(path)) {}
 

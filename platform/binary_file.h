@@ -32,6 +32,9 @@ class BinaryFile final : public ByteSource, public ByteSink {
   // opened or created, or is not a regular file: a folder gives EISDIR, a
   // pipe or socket ESPIPE, a device ENOTSUP.
   static std::unique_ptr<BinaryFile> Open(const std::string& path, Mode mode);
+  // Writes to a descriptor that is already open (standard output, a pipe),
+  // shown as `name`; the file takes it over and closes it at the end.
+  static std::unique_ptr<BinaryFile> WriteTo(int descriptor, std::string name);
   ~BinaryFile() override;
   BinaryFile(const BinaryFile&) = delete;
   BinaryFile& operator=(const BinaryFile&) = delete;

@@ -26,6 +26,10 @@ std::string BesideName(const std::string& output, int attempt) {
 
 std::unique_ptr<BinaryFile> CreateRestoreOutput(JobState& job, std::string& tried) {
   const std::string output = job.JobDest();
+  if (job.OutputDescriptor >= 0) {
+    tried = output;
+    return BinaryFile::WriteTo(job.OutputDescriptor, output);
+  }
   if (!job.ReplacesOutput) {
     tried = output;
     return BinaryFile::Open(output, BinaryFile::Mode::kCreateWrite);

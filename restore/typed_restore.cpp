@@ -259,7 +259,8 @@ TypedRestore::Step TypedRestore::Finish() {
     return IoError(*dest_);
   }
   dest_.reset();
-  if (type_ == SplitType::kType3 && job_.RecordedYear != 0) {
+  // A stream has no modification time to set.
+  if (type_ == SplitType::kType3 && job_.RecordedYear != 0 && job_.OutputDescriptor < 0) {
     const UtcFields t =
         UnpackTime(static_cast<std::uint16_t>(job_.RecordedYear), job_.RecordedTime);
     // A recorded time that is no calendar time leaves the file's time alone.

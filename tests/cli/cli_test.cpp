@@ -665,3 +665,44 @@ TEST_F(Cli, TwoRestoresToOneNameBothEndRestored) {
 
 }  // namespace
 }  // namespace kv::test
+
+namespace kv::test {
+namespace {
+
+// "-o -" restores to standard output: every type, the messages on standard
+// error, a closed pipe ends the job as failed, and a stream that is one of
+// the series' own pieces is refused.
+TEST_F(Cli, RestoresToStandardOutput) {
+  for (const char* type : {"0", "3"}) {
+    SCOPED_TRACE(type);
+    // More than a pipe holds, so a reader that stops early is noticed.
+    MakeSource("data.bin", 1000000);
+    ASSERT_EQ(Run(std::string("divide data.bin -s 400000 --overwrite -t ") + type).status, 0);
+    const std::string first = type == std::string("0") ? "data.001" : "data.d01";
+    Result r = Run("restore " + first + " -o -");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out == std::string(source.begin(), source.end()));
+    EXPECT_TRUE(Contains(r.err, "作成ファイル名 : /dev/stdout\n")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "復元が終了しました\n")) << r.err;
+
+    const std::string toPipe = "cd " + dir.Path().string() + " && " + StoreEnvironment() +
+                               KV_CLI_PATH " restore " + first +
+                               " -o - 2>.err </dev/null | head -c 10 >/dev/null;"
+                               " exit ${PIPESTATUS[0]}";
+    const int raw = std::system(("bash -c '" + toPipe + "'").c_str());
+    EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+    EXPECT_TRUE(Contains(ReadText(dir / ".err"), "/dev/stdout: Broken pipe\n"));
+
+    const std::string last = dir / (type == std::string("0") ? "data.003" : "data.d03");
+    const auto lastBefore = ReadFileBytes(last);
+    const std::string toPiece = "cd " + dir.Path().string() + " && " + StoreEnvironment() +
+                                KV_CLI_PATH " restore " + first + " -o - >>" + last +
+                                " 2>/dev/null </dev/null";
+    const int refused = std::system(toPiece.c_str());
+    EXPECT_EQ(WIFEXITED(refused) ? WEXITSTATUS(refused) : -1, 2);
+    EXPECT_EQ(ReadFileBytes(last), lastBefore);
+  }
+}
+
+}  // namespace
+}  // namespace kv::test
