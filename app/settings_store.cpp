@@ -279,6 +279,7 @@ RecentFileList SettingsStore::LoadRecentFiles() const {
   }
   return files;
 }
+
 std::optional<std::int32_t> SettingsStore::SaveSettings(const DivideSettings& settings,
                                                         const WindowPosition& window,
                                                         const RecentFileList& recentFiles) const {
