@@ -4,15 +4,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QVariant>
 #include <utility>
 #include <variant>
 
 #include "app/settings_file_import.h"
+#include "app/settings_ranges.h"
 #include "app/settings_table.h"
 #include "app/settings_texts.h"
 #include "core/program_version.h"
+#include "core/text_fill.h"
 
 namespace kv {
 namespace {
@@ -181,26 +184,54 @@ SettingsStore::SettingsStore() = default;
 
 SettingsStore::SettingsStore(QString iniFile) : iniFile_(std::move(iniFile)) {}
 
-std::unique_ptr<QSettings> SettingsStore::Open() const {
+QString SettingsStore::FileName() const {
   if (!iniFile_.isEmpty()) {
-    return std::make_unique<QSettings>(iniFile_, QSettings::IniFormat);
+    return iniFile_;
   }
 #ifdef _WIN32
-  constexpr auto kFormat = QSettings::NativeFormat;
+  return QSettings(QSettings::NativeFormat, QSettings::UserScope, QLatin1String(kOrganization),
+                   QLatin1String(kApplication))
+      .fileName();
 #else
-  constexpr auto kFormat = QSettings::IniFormat;
+  // The user's own INI file, named without opening it. Only this file is
+  // read: no organisation-wide or system file can stand in its way.
+  const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  return folder + QLatin1Char('/') + QLatin1String(kOrganization) + QLatin1Char('/') +
+         QLatin1String(kApplication) + QStringLiteral(".ini");
 #endif
-  return std::make_unique<QSettings>(kFormat, QSettings::UserScope, QLatin1String(kOrganization),
-                                     QLatin1String(kApplication));
 }
 
-QString SettingsStore::FileName() const {
-  return Open()->fileName();
+bool SettingsStore::Usable() const {
+  // Reading a pipe or a device would wait for a writer that never comes.
+  const QFileInfo file(FileName());
+  return !file.exists() || file.isFile();
+}
+
+std::unique_ptr<QSettings> SettingsStore::Open() const {
+  if (!Usable()) {
+    return nullptr;
+  }
+#ifdef _WIN32
+  if (iniFile_.isEmpty()) {
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QLatin1String(kOrganization), QLatin1String(kApplication));
+  }
+#endif
+  return std::make_unique<QSettings>(FileName(), QSettings::IniFormat);
 }
 
 void SettingsStore::LoadSettings(DivideSettings& settings, Prompter& prompter,
                                  std::span<const std::filesystem::path> settingsFileFolders) const {
   const auto s = Open();
+  if (s == nullptr) {
+    // Neither read nor imported: a settings file imported now could not be kept.
+    settings = DivideSettings::StoredDefaults();
+    Message m = MakeMessage(FormatText(kUnusableStoreText, FileName().toStdString().c_str()),
+                            Buttons::kOk, Icon::kWarning);
+    m.subject = FileName().toStdString();
+    prompter.Ask(m);
+    return;
+  }
   const int major = ReadNumber(*s, Key(st::kMajorVersionKey), 0);
   bool imported = false;
   if (major == 0) {
@@ -221,14 +252,20 @@ void SettingsStore::LoadSettings(DivideSettings& settings, Prompter& prompter,
   if (settings.DivideSizePresets.empty()) {
     settings.DivideSizePresets = BuiltInPresets();
   }
+  ReportFallBacks(FallBackUnusableValues(settings, imported ? nullptr : s.get()), prompter);
 }
 
 bool SettingsStore::LoadSelfRestoreState() const {
-  return ReadFlag(*Open(), Key(st::kSelfRestoreKey), DivideSettings::StoredDefaults().SelfRestore);
+  const bool fallback = DivideSettings::StoredDefaults().SelfRestore;
+  const auto s = Open();
+  return s != nullptr ? ReadFlag(*s, Key(st::kSelfRestoreKey), fallback) : fallback;
 }
 
 WindowPosition SettingsStore::LoadWindowPosition() const {
   const auto s = Open();
+  if (s == nullptr) {
+    return {};
+  }
   return WindowPosition{ReadWindowEdge(*s, st::kWindowLeftKey),
                         ReadWindowEdge(*s, st::kWindowTopKey)};
 }
@@ -237,7 +274,7 @@ RecentFileList SettingsStore::LoadRecentFiles() const {
   const auto s = Open();
   const st::NumberedKeys& keys = st::RecentFileKeys();
   RecentFileList files;
-  for (std::size_t i = 0; i < keys.count; ++i) {
+  for (std::size_t i = 0; i < keys.count && s != nullptr; ++i) {
     files[i] = ReadText(*s, keys.Key(i), "");
   }
   return files;
@@ -247,6 +284,9 @@ std::optional<std::int32_t> SettingsStore::SaveSettings(const DivideSettings& se
                                                         const WindowPosition& window,
                                                         const RecentFileList& recentFiles) const {
   const auto s = Open();
+  if (s == nullptr) {
+    return std::nullopt;  // nothing is written over what stands in the store's place
+  }
   s->setValue(Key(st::kMajorVersionKey), kProgramVersionMajor);
   s->setValue(Key(st::kMinorVersionKey), kProgramVersionMinor);
 
@@ -283,7 +323,7 @@ std::optional<std::int32_t> SettingsStore::SaveSettings(const DivideSettings& se
 bool SettingsStore::SaveOnExit(const DivideSettings& settings, const WindowPosition& window,
                                const RecentFileList& recentFiles,
                                std::optional<std::int32_t>* writtenDivideSize) const {
-  if (noCarryOver_ || skipSaveOnExit_) {
+  if (noCarryOver_ || skipSaveOnExit_ || !Usable()) {
     return false;
   }
   const auto divideSize = SaveSettings(settings, window, recentFiles);
@@ -298,6 +338,9 @@ void SettingsStore::DeleteStore() const {
   bool native = false;
   {
     const auto s = Open();
+    if (s == nullptr) {
+      return;
+    }
     s->clear();
     s->sync();
     file = s->fileName();

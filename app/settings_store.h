@@ -44,7 +44,9 @@ class SettingsStore {
   // found in the first of `settingsFileFolders` that has one is imported and
   // deleted; otherwise the stored values are read (warning first through
   // `prompter` when they come from a newer version). Presets fall back to the built-in ones.
-  // Values are taken as stored: nothing is range-tested here.
+  // A divide type, divide size or head cut no job could use falls back to its
+  // default, with a warning. A store file that is no regular file is not
+  // opened: the stored defaults are used, with a warning.
   void LoadSettings(DivideSettings& settings, Prompter& prompter,
                     std::span<const std::filesystem::path> settingsFileFolders) const;
 
@@ -55,8 +57,8 @@ class SettingsStore {
   WindowPosition LoadWindowPosition() const;
   RecentFileList LoadRecentFiles() const;
 
-  // Writes everything. Returns the divide size written when `DivideSize` is a
-  // number, for the job record to take over; nothing for fit-to-free-space.
+  // Writes everything (nothing when the store is not usable). Returns the divide size written when
+  // `DivideSize` is a number, for the job record to take over; nothing for fit-to-free-space.
   std::optional<std::int32_t> SaveSettings(const DivideSettings& settings,
                                            const WindowPosition& window,
                                            const RecentFileList& recentFiles) const;
@@ -66,7 +68,8 @@ class SettingsStore {
   bool NoCarryOver() const { return noCarryOver_; }
   bool SkipSaveOnExit() const { return skipSaveOnExit_; }
 
-  // At exit: saves unless saving was switched off for this run. True when it saved.
+  // At exit: saves unless saving was switched off for this run or the store
+  // is not usable. True when it saved.
   bool SaveOnExit(const DivideSettings& settings, const WindowPosition& window,
                   const RecentFileList& recentFiles,
                   std::optional<std::int32_t>* writtenDivideSize = nullptr) const;
@@ -79,6 +82,9 @@ class SettingsStore {
   QString FileName() const;
 
  private:
+  // False when something other than a regular file stands at the store's name.
+  bool Usable() const;
+  // Nothing when the store is not usable.
   std::unique_ptr<QSettings> Open() const;
   void DeleteStore() const;
 

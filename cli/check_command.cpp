@@ -24,7 +24,7 @@ int RunCheckCommand(const CheckCommandOptions& options) {
     std::printf("%s\n", EscapeForTerminal(line).c_str());
   }
   int status = report.exitStatus;
-  for (const SeriesSummary& series : SummariseSeries(report.files)) {
+  for (const SeriesSummary& series : SummariseSeries(report.files, report.failed)) {
     std::printf("%s\n", EscapeForTerminal(FormatSeriesLine(series)).c_str());
     status = series.complete ? status : 1;
   }

@@ -96,8 +96,9 @@ std::optional<int> NumberInName(const std::string& first, const std::string& nam
 }
 
 SeriesSummary WalkSeries(const std::string& first, const Type3FirstHeader& header,
-                         const std::set<std::string>& names) {
-  SeriesSummary summary{.firstPiece = first, .present = 1};
+                         const std::set<std::string>& names, const std::set<std::string>& failed) {
+  SeriesSummary summary{.firstPiece = first};
+  (failed.contains(first) ? summary.damaged : summary.present) = 1;
   // A single-piece series records the full capacity while its body holds
   // only the source's bytes.
   std::int64_t covered = std::clamp<std::int64_t>(header.BodyLength(), 0, header.sourceSize);
@@ -109,23 +110,27 @@ SeriesSummary WalkSeries(const std::string& first, const Type3FirstHeader& heade
     if (!body) {
       break;
     }
+    if (failed.contains(next)) {
+      break;  // its length is as little to be trusted as its body: a gap, counted below
+    }
     // A header may claim more than the source still lacks; counted whole,
     // such a length would wrap the sum past the largest value.
     covered += std::min(*body, header.sourceSize - covered);
     ++number;
     ++summary.present;
   }
-  summary.complete = covered >= header.sourceSize;
-  summary.pieces = summary.complete ? number : number + 1;
-  if (summary.complete) {
+  const bool reachedEnd = covered >= header.sourceSize;
+  summary.complete = reachedEnd && summary.damaged == 0;
+  summary.pieces = reachedEnd ? number : number + 1;
+  if (reachedEnd) {
     return summary;
   }
   // Behind the gap the pieces still count, and the series has at least as
   // many pieces as the highest number among them.
   for (const std::string& name : names) {
     const std::optional<int> later = NumberInName(first, name);
-    if (later && *later > summary.pieces && MemberBody(name, header.seriesId, *later)) {
-      ++summary.present;
+    if (later && *later > number && MemberBody(name, header.seriesId, *later)) {
+      ++(failed.contains(name) ? summary.damaged : summary.present);
       summary.pieces = std::max(summary.pieces, *later);
     }
   }
@@ -134,15 +139,17 @@ SeriesSummary WalkSeries(const std::string& first, const Type3FirstHeader& heade
 
 }  // namespace
 
-std::vector<SeriesSummary> SummariseSeries(const std::vector<std::string>& files) {
+std::vector<SeriesSummary> SummariseSeries(const std::vector<std::string>& files,
+                                           const std::vector<std::string>& failed) {
   const std::set<std::string> names(files.begin(), files.end());
+  const std::set<std::string> failedNames(failed.begin(), failed.end());
   std::vector<SeriesSummary> summaries;
   for (const std::string& first : files) {
     if (!IsCheckedAsFirstPiece(first)) {
       continue;
     }
     if (const std::optional<Type3FirstHeader> header = ReadFirstHeader(first)) {
-      summaries.push_back(WalkSeries(first, *header, names));
+      summaries.push_back(WalkSeries(first, *header, names, failedNames));
     }
   }
   return summaries;
@@ -151,6 +158,7 @@ std::vector<SeriesSummary> SummariseSeries(const std::vector<std::string>& files
 std::string FormatSeriesLine(const SeriesSummary& summary) {
   return summary.firstPiece + ": " + std::to_string(summary.present) + " of " +
          (summary.complete ? "" : "at least ") + std::to_string(summary.pieces) + " pieces, " +
+         (summary.damaged > 0 ? std::to_string(summary.damaged) + " damaged, " : "") +
          (summary.complete ? "complete" : "incomplete");
 }
 

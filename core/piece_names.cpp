@@ -4,8 +4,11 @@
 #include <charconv>
 #include <climits>
 #include <cstdio>
+#include <limits>
 
 #include "core/ascii_text.h"
+#include "core/flagged_int.h"
+#include "core/job_state.h"
 
 namespace kv {
 namespace {
@@ -81,6 +84,11 @@ std::string FormatGrouped(std::int64_t value) {
     result += digits[i];
   }
   return result;
+}
+
+std::int64_t MostPieces(int divideType) {
+  return divideType == static_cast<int>(SplitType::kType3) ? kFlaggedInt16Max
+                                                           : std::numeric_limits<int>::max();
 }
 
 std::size_t FileNameStart(std::string_view path) {

@@ -69,6 +69,11 @@ std::string SafeFileName(std::string_view name, bool blankEnds) {
   return out;
 }
 
+std::string RecordedSourceName(std::string_view path, bool blankEnds) {
+  const std::size_t slash = path.rfind('/');
+  return SafeFileName(slash == std::string_view::npos ? path : path.substr(slash + 1), blankEnds);
+}
+
 bool IsValidUtf8(std::string_view bytes) {
   std::size_t i = 0;
   const std::size_t n = bytes.size();

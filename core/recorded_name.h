@@ -32,6 +32,11 @@ std::optional<std::string> SanitizeRecordedName(std::string_view recorded,
 // hold them there).
 std::string SafeFileName(std::string_view name, bool blankEnds = false);
 
+// The name a divide records for the source at `path`: its last component
+// (after the last "/"; a "\" is a character of a name here, not a
+// separator) made safe by SafeFileName.
+std::string RecordedSourceName(std::string_view path, bool blankEnds = false);
+
 // True when the bytes form valid UTF-8 (no overlong forms or surrogates).
 bool IsValidUtf8(std::string_view bytes);
 

@@ -1,10 +1,13 @@
 #include "core/stub_data_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <string_view>
 
 #include "core/job_progress.h"
 #include "core/stream_source.h"
+#include "core/typed_header_builder.h"
 
 namespace kv {
 
@@ -38,6 +41,7 @@ bool StubDataFile::LoadStubDataFile(const std::string& path) {
   directoryRead_ = false;
   major_ = 0;
   minor_ = 0;
+  path_ = path;
 
   file_ = StreamSource::Open(path);
   if (!file_) {
@@ -165,6 +169,42 @@ bool StubDataFile::CopyStub(int kind, ByteSink& piece) {
     remaining -= static_cast<std::uint32_t>(step);
   }
   return true;
+}
+
+StubFault StubDataFile::CheckStub(int kind) {
+  const StubKind* offered = Offered(kind);
+  if (!file_ || offered == nullptr) {
+    return StubFault::kUnreadable;
+  }
+  std::int64_t end = firstStubOffset_;
+  for (const StubKind& each : kinds_) {
+    end += each.stubSize;
+  }
+  if (end > file_->Size()) {
+    return StubFault::kPastEnd;
+  }
+  if (!file_->Seek(offered->offset)) {
+    return StubFault::kUnreadable;
+  }
+  // Each block is searched with the pattern's length less one byte of the
+  // block before it, so a pattern across a block boundary is found too.
+  const std::string_view pattern = kType3FirstPattern;
+  std::string window;
+  std::array<std::byte, kCopyBlock> block;
+  std::uint32_t remaining = offered->stubSize;
+  while (remaining > 0) {
+    const std::size_t step = remaining > kCopyBlock ? kCopyBlock : remaining;
+    if (!file_->ReadExact(std::span(block.data(), step))) {
+      return StubFault::kUnreadable;
+    }
+    window.append(reinterpret_cast<const char*>(block.data()), step);
+    if (window.find(pattern) != std::string::npos) {
+      return StubFault::kHoldsPattern;
+    }
+    window.erase(0, window.size() - std::min(window.size(), pattern.size() - 1));
+    remaining -= static_cast<std::uint32_t>(step);
+  }
+  return StubFault::kNone;
 }
 
 bool RecordsShortName(const std::string& kindName) {

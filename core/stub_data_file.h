@@ -24,6 +24,14 @@ struct StubKind {
   std::int64_t offset = 0;
 };
 
+// Why a kind's stub cannot start a self-restoring series.
+enum class StubFault {
+  kNone,
+  kPastEnd,       // the directory's sizes run past the end of the file
+  kHoldsPattern,  // the stub holds the first-piece pattern a reader takes for the header
+  kUnreadable,    // the stub's bytes could not be read
+};
+
 class StubDataFile {
  public:
   StubDataFile() = default;
@@ -36,6 +44,13 @@ class StubDataFile {
   // Appends kind k's stub to `piece`, unchanged. False when k is not a usable
   // kind or on an input/output error; bytes that were not read are never written.
   bool CopyStub(int kind, ByteSink& piece);
+
+  // Looks at kind k's stub before a divide copies it: every kind's stub must
+  // lie within the file, and k's must not hold the first-piece pattern (a
+  // restore would find it in front of the real header). Reads the stub.
+  StubFault CheckStub(int kind);
+  // The file loaded last (empty before a load).
+  const std::string& Path() const { return path_; }
 
   // The line shown in the About box: the version line or why the file is unusable.
   const std::string& StatusText() const { return statusText_; }
@@ -70,6 +85,7 @@ class StubDataFile {
   const StubKind* Offered(int kind) const;
 
   std::unique_ptr<ByteSource> file_;
+  std::string path_;
   std::string statusText_;
   int major_ = 0;
   int minor_ = 0;

@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "core/job_texts.h"
+#include "core/piece_names.h"
 #include "core/prompter.h"
 #include "divide/media_texts.h"
 #include "platform/file_helpers.h"
@@ -91,6 +92,13 @@ bool SourceUnchanged(Prompter& prompter, JobEnd& end, const BinaryFile& source,
 bool FailUnexpectedly(Prompter& prompter, JobEnd& end) {
   end = {JobOutcome::kFailed, 0};
   prompter.Ask(MakeMessage(texts::kUnexpectedError, Buttons::kOk, Icon::kStop));
+  return false;
+}
+
+bool FailAtPieceLimit(Prompter& prompter, JobEnd& end, std::int64_t mostPieces) {
+  end = {JobOutcome::kFailed, 0};
+  prompter.Ask(MakeMessage(FillText(texts::kPieceLimitReached, FormatGrouped(mostPieces)),
+                           Buttons::kOk, Icon::kStop));
   return false;
 }
 

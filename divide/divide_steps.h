@@ -35,6 +35,10 @@ bool FailWithIoError(Prompter& prompter, JobEnd& end, const BinaryFile& file);
 // Shows "予期せぬエラーが発生しました。" (OK, stop icon) and ends the job as failed. Always false.
 bool FailUnexpectedly(Prompter& prompter, JobEnd& end);
 
+// Shows that the series has as many pieces as it can number, `mostPieces`
+// (OK, stop icon), and ends the job as failed. Always false.
+bool FailAtPieceLimit(Prompter& prompter, JobEnd& end, std::int64_t mostPieces);
+
 // The source as the job found it when it opened it. A regular file that
 // another program writes to during the divide would leave a series of bytes
 // that never stood in the file together, so its end is checked against this.

@@ -10,6 +10,9 @@ inline constexpr const char* kFreeLine = "空き容量： %sBytes";
 inline constexpr const char* kCannotCreate = "ファイルを作成できません";
 inline constexpr const char* kNextPiece = "次のファイルは「%s」になります";
 inline constexpr const char* kUnexpectedError = "予期せぬエラーが発生しました。";
+// Filled with the most pieces the series can number.
+inline constexpr const char* kPieceLimitReached =
+    "分割ファイルが作成できる上限の%s個に達したため、分割を中止します。";
 inline constexpr const char* kNoRoomToExtend = "書き込み先の容量が足りません";
 inline constexpr const char* kShortageCaption = "Kolvanto  容量不足";
 

@@ -247,11 +247,14 @@ bool Type0Divide::ExtendToMark() {
 
 bool Type0Divide::NextPiece() {
   Progress();
-  ++counter_;
   job_.ProgressHold.store(kProgressPieceChange);
   if (!ClosePiece()) {
     return false;
   }
+  if (counter_ >= MostPieces(static_cast<int>(SplitType::kType0))) {
+    return FailAtPieceLimit(prompter_, end_, MostPieces(static_cast<int>(SplitType::kType0)));
+  }
+  ++counter_;
   dest_ = SetPieceNumber(dest_, counter_, Type0Scheme(settings_));
   job_.SetJobDest(dest_, true);
   if (RefuseWritingOverSource(prompter_, end_, dest_, sourceName_)) {

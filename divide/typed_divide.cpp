@@ -288,6 +288,10 @@ bool TypedDivide::NextPiece() {
   if (!EndPiece()) {
     return false;
   }
+  // Fitted to small media, a series can need more pieces than it can number.
+  if (pieceNumber_ >= MostPieces(static_cast<int>(type_))) {
+    return FailAtPieceLimit(prompter_, end_, MostPieces(static_cast<int>(type_)));
+  }
   ++pieceNumber_;
   dest_ = SetPieceNumber(dest_, pieceNumber_, PieceScheme::kDScheme);
   job_.SetJobDest(dest_, true);

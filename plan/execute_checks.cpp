@@ -76,6 +76,21 @@ bool OutputIsAFollowingPiece(const JobState& job, const std::string& source,
   return false;
 }
 
+// The refusal for a stub that cannot start a series, filled with the data
+// file's name; nullptr when the stub can.
+const char* StubFaultText(StubFault fault) {
+  switch (fault) {
+    case StubFault::kNone:
+      return nullptr;
+    case StubFault::kHoldsPattern:
+      return pt::kStubHoldsPattern;
+    case StubFault::kPastEnd:
+    case StubFault::kUnreadable:
+      break;
+  }
+  return pt::kStubDataDamaged;
+}
+
 }  // namespace
 
 void JobPlanner::Refuse(const std::string& text, const char* caption) {
@@ -100,6 +115,14 @@ bool JobPlanner::PassesChecks(const JobNames& names, const std::string& kindName
   if (job_.SelfRestoreJob && job_.SourceSize > kMaxDivideSize && LimitedTo2GB(kindName)) {
     Refuse(pt::kDosOver2GB, kCaption);
     return false;
+  }
+  // A stub the data file cannot give whole, or one a restore would take for
+  // the header, would make a series no restore accepts.
+  if (job_.SelfRestoreJob) {
+    if (const char* fault = StubFaultText(stubs_.CheckStub(job_.SelfRestoreKind))) {
+      Refuse(FormatText(fault, stubs_.Path().c_str()), kCaption);
+      return false;
+    }
   }
   return true;
 }

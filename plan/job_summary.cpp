@@ -14,6 +14,8 @@ constexpr std::int64_t kShortNumberedPieceOverhead = 15;
 constexpr std::int64_t kLongNumberedPieceOverhead = 16;
 constexpr std::int64_t kLastShortPieceNumber = 127;
 constexpr std::int64_t kFirstPieceAllowance = 13;
+// The CRC-16 and end tag behind every Type3 body.
+constexpr std::int64_t kTrailerLength = 3;
 
 int LengthOf(const std::vector<std::uint8_t>& header) {
   return static_cast<int>(header.size());
@@ -72,6 +74,32 @@ std::int64_t MediaCount(int divideType, std::int64_t sourceSize, std::int64_t di
     return count;
   }
   return (s - 1) / d + 1;
+}
+
+std::int64_t PiecesWritten(int divideType, std::int64_t sourceSize, std::int64_t divideSize,
+                           std::int64_t headerLength, std::int64_t stubSize) {
+  if (divideType != static_cast<int>(SplitType::kType3)) {
+    return MediaCount(divideType, sourceSize, divideSize, headerLength);
+  }
+  // Every piece ends in the 3-byte trailer; next headers grow by a byte
+  // once the piece number takes the long form.
+  const std::int64_t shortBody = divideSize - kTrailerLength - Type3NextHeaderLength(2);
+  const std::int64_t longBody =
+      divideSize - kTrailerLength - Type3NextHeaderLength(kLastShortPieceNumber + 1);
+  const std::int64_t firstBody = divideSize - stubSize - headerLength - kTrailerLength;
+  if (firstBody <= 0 || longBody <= 0) {
+    return 0;
+  }
+  std::int64_t rest = sourceSize - firstBody;
+  if (rest <= 0) {
+    return 1;
+  }
+  const std::int64_t shortPieces = kLastShortPieceNumber - 1;
+  if (rest <= shortPieces * shortBody) {
+    return 1 + (rest + shortBody - 1) / shortBody;
+  }
+  rest -= shortPieces * shortBody;
+  return kLastShortPieceNumber + (rest + longBody - 1) / longBody;
 }
 
 }  // namespace kv

@@ -24,4 +24,11 @@ int DivideHeaderLength(int divideType, std::int64_t sourceSize, std::string_view
 std::int64_t MediaCount(int divideType, std::int64_t sourceSize, std::int64_t divideSize,
                         std::int64_t headerLength);
 
+// The pieces a divide at a fixed `divideSize` writes, as the divide counts
+// them: for Type3 exactly (the estimate above may fall short by hundreds),
+// with `stubSize` bytes of a self-restoring first piece; the estimate for
+// the other types, whose pieces carry no number that could run out.
+std::int64_t PiecesWritten(int divideType, std::int64_t sourceSize, std::int64_t divideSize,
+                           std::int64_t headerLength, std::int64_t stubSize);
+
 }  // namespace kv

@@ -23,6 +23,9 @@ inline constexpr const char* kTypedSummary = "分割元ファイル： %s %sByte
 inline constexpr const char* kNoNeedToDivide = "分割する必要はありません。";
 inline constexpr const char* kType12Over2GB =
     "Type2およびType1では、2GB以上のファイルを\r\n分割することはできません。";
+// Filled with the most pieces the divide type can number.
+inline constexpr const char* kTooManyPieces =
+    "分割ファイルは%s個までしか作成できません。\r\n分割サイズを大きくして下さい。";
 inline constexpr const char* kAnyMedium = "%sBytesの記憶媒体";
 inline constexpr const char* kCountUnknown = "%sBytes 必要なメディアの枚数は不明です";
 inline constexpr const char* kMediaCount = "%sBytes %sが %s枚必要です";
@@ -46,6 +49,12 @@ inline constexpr const char* kConfirmHeadCut =
 inline constexpr const char* kConfirmCaption = "Kolvanto  実行確認";
 inline constexpr const char* kOverwriteRefusedCaption = "Kolvanto  上書き禁止";
 inline constexpr const char* kNoStubData = "Kolvanto.datがありません";
+// Filled with the stub data file's name.
+inline constexpr const char* kStubDataDamaged =
+    "%s は壊れています。\n自己復元型分割ファイルを作成できません。";
+inline constexpr const char* kStubHoldsPattern =
+    "%s の復元プログラムに分割ファイルの目印が含まれています。\n"
+    "自己復元型分割ファイルを作成できません。";
 inline constexpr const char* kChooseKind = "自己復元の種類を設定してください";
 inline constexpr const char* kEndCaption = "Kolvanto  終了確認";
 // After the final message of a restore that did not replace the file it was allowed to.

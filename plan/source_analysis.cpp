@@ -220,14 +220,20 @@ std::optional<std::string> JobPlanner::DescribeDivide(std::string mediumName) {
     return RefuseSource(pt::kType12Over2GB);
   }
   // The series records a name its restore will take back.
-  job_.StoredName =
-      SafeFileName(FileNamePart(texts_.source), type == static_cast<int>(SplitType::kType2));
+  job_.StoredName = RecordedSourceName(texts_.source, type == static_cast<int>(SplitType::kType2));
   job_.HeaderLength = DivideHeaderLength(type, job_.SourceSize, job_.StoredName);
   const std::string size = FormatGrouped(job_.SourceSize);
   std::string summary = FormatText(pt::kCountUnknown, size.c_str());
   if (!fitsFreeSpace) {
     const std::int64_t count =
         MediaCount(type, job_.SourceSize, job_.JobDivideSize, job_.HeaderLength);
+    // Refused before a piece is written: the last ones could not be numbered.
+    const std::int64_t stub = job_.SelfRestoreJob ? stubs_.StubSize(job_.SelfRestoreKind) : 0;
+    if (PiecesWritten(type, job_.SourceSize, job_.JobDivideSize, job_.HeaderLength, stub) >
+        MostPieces(type)) {
+      texts_.destination.clear();
+      return RefuseSource(FormatText(pt::kTooManyPieces, FormatGrouped(MostPieces(type)).c_str()));
+    }
     summary =
         FormatText(pt::kMediaCount, size.c_str(), mediumName.c_str(), FormatGrouped(count).c_str());
   }

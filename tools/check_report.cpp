@@ -18,6 +18,8 @@ namespace kv {
 
 namespace {
 
+constexpr const char* kNoPieceFilesText = "チェックできる分割ファイルがありません";
+
 struct Judged {
   std::string name;
   CheckVerdict verdict = CheckVerdict::kOk;
@@ -54,18 +56,22 @@ std::vector<std::string> ExpandCheckPaths(const std::vector<std::string>& paths,
   for (const std::string& path : paths) {
     std::error_code ec;
     const bool folder = !path.empty() && std::filesystem::is_directory(path, ec);
-    if (unreadable != nullptr) {
-      if (const std::string reason = UnreadableReason(path, folder); !reason.empty()) {
-        unreadable->push_back(path + ": " + reason);
-      }
-    }
+    std::string reason = unreadable != nullptr ? UnreadableReason(path, folder) : std::string();
     if (folder) {
       const std::string base = path.back() == '/' ? path : path + "/";
-      for (const std::string& name : ListCandidateFiles(path)) {
+      const std::vector<std::string> names = ListCandidateFiles(path);
+      // A medium that did not mount leaves an empty folder: nothing checked is no pass.
+      if (names.empty() && reason.empty()) {
+        reason = kNoPieceFilesText;
+      }
+      for (const std::string& name : names) {
         files.push_back(base + name);
       }
     } else {
       files.push_back(path);
+    }
+    if (unreadable != nullptr && !reason.empty()) {
+      unreadable->push_back(path + ": " + reason);
     }
   }
   return files;
@@ -107,6 +113,7 @@ CheckReport MakeCheckReport(const std::vector<std::string>& paths,
     report.lines.push_back(FormatCheckLine(j.verdict, j.name));
     if (j.verdict != CheckVerdict::kOk) {
       report.exitStatus = 1;
+      report.failed.push_back(j.name);
     }
   }
   return report;

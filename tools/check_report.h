@@ -19,16 +19,19 @@ struct CheckReportOptions {
 };
 
 struct CheckReport {
-  std::vector<std::string> lines;  // "mark remark name", no line end
-  int exitStatus = 0;              // 0 when every verdict is "○", else 1
-  std::vector<std::string> files;  // the judged files, in listing order
-  // "PATH: reason" for each named path that cannot be read or listed.
+  std::vector<std::string> lines;   // "mark remark name", no line end
+  int exitStatus = 0;               // 0 when every verdict is "○", else 1
+  std::vector<std::string> files;   // the judged files, in listing order
+  std::vector<std::string> failed;  // those among them whose verdict is not "○"
+  // "PATH: reason" for each named path that cannot be read or listed, or
+  // that is a folder holding no file to check.
   std::vector<std::string> unreadable;
 };
 
 // A folder becomes its candidate files (folder + "/" + name) in listing
 // order; anything else stands for itself. A path that cannot be read or
-// listed adds "PATH: reason" to `unreadable` when given.
+// listed, and a folder without a candidate file, adds "PATH: reason" to
+// `unreadable` when given.
 std::vector<std::string> ExpandCheckPaths(const std::vector<std::string>& paths,
                                           std::vector<std::string>* unreadable = nullptr);
 

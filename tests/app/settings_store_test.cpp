@@ -1,6 +1,7 @@
 #include "app/settings_store.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QSettings>
 #include <QString>
@@ -125,23 +126,86 @@ TEST_F(SettingsStoreTest, StoredSettingsIgnoreTheSettingsFile) {
   EXPECT_TRUE(fs::exists(exeDir_ / "Kolvanto.ini"));
 }
 
-TEST_F(SettingsStoreTest, ValuesOutOfRangeStayAsStored) {
+TEST_F(SettingsStoreTest, OtherValuesOutOfRangeStayAsStored) {
   Store({{"MajorVersion", 3},
-         {"Settings/DivideType", 12},
          {"KvRestore/Type", 9},
          {"Type0/Type", 7},
          {"Type0/DivideExt", -1},
-         {"Settings/HeadCutFirst", -20},
          {"Type0/TimingSize", 0},
          {"Settings/FDAuto", "not a number"}});
   const DivideSettings s = Load();
-  EXPECT_EQ(s.DivideType, 12);
   EXPECT_EQ(s.RestoreNo, 9);
   EXPECT_EQ(s.Type0Type, 7);
   EXPECT_EQ(s.DivideExt, -1);
-  EXPECT_EQ(s.HeadCutFirst, -20);
   EXPECT_EQ(s.TimingSize, 1);  // never read
   EXPECT_TRUE(s.FDAuto);       // unreadable: its default
+}
+
+// A value no job could use falls back to its default, and one warning names
+// each such value with the value now used.
+TEST_F(SettingsStoreTest, UnusableValuesFallBackWithAWarning) {
+  struct Case {
+    const char* key;
+    QVariant stored;
+    const char* warning;  // empty: kept without a word
+  };
+  const Case cases[] = {
+      {"Settings/DivideType", 7, "設定 DivideType の値が正しくないため、3 を使います。"},
+      {"Settings/DivideType", -1, "設定 DivideType の値が正しくないため、3 を使います。"},
+      {"Settings/DivideType", "99999999999",
+       "設定 DivideType の値が正しくないため、3 を使います。"},
+      {"Settings/DivideType", "abc", "設定 DivideType の値が正しくないため、3 を使います。"},
+      {"Settings/DivideType", 0, ""},
+      {"Settings/DivideSize", 500, "設定 DivideSize の値が正しくないため、1457664 を使います。"},
+      {"Settings/DivideSize", "abc", "設定 DivideSize の値が正しくないため、1457664 を使います。"},
+      {"Settings/DivideSize", -5, "設定 DivideSize の値が正しくないため、1457664 を使います。"},
+      {"Settings/DivideSize", "99999999999",
+       "設定 DivideSize の値が正しくないため、1457664 を使います。"},
+      {"Settings/DivideSize", "2147483648",
+       "設定 DivideSize の値が正しくないため、1457664 を使います。"},
+      {"Settings/DivideSize", "2147483647", ""},
+      {"Settings/DivideSize", 1024, ""},
+      {"Settings/DivideSize", "空き容量にあわせる", ""},
+      {"Settings/HeadCutFirst", -20, "設定 HeadCutFirst の値が正しくないため、0 を使います。"},
+      {"Settings/HeadCutNext", "x", "設定 HeadCutNext の値が正しくないため、0 を使います。"},
+      {"Settings/HeadCutNext", 0, ""},
+  };
+  for (const Case& c : cases) {
+    fs::remove(storeFile_);
+    Store({{"MajorVersion", 3}, {"Settings/DivideType", 3}, {c.key, c.stored}});
+    test::ScriptedPrompter prompter;
+    prompter.SetFallback(Answer::kOk);
+    const DivideSettings s = Load(prompter);
+    const std::vector<Message> shown = prompter.Messages();
+    if (std::string(c.warning).empty()) {
+      EXPECT_TRUE(shown.empty()) << c.key << " " << c.stored.toString().toStdString();
+      continue;
+    }
+    ASSERT_EQ(shown.size(), 1u) << c.key << " " << c.stored.toString().toStdString();
+    EXPECT_EQ(shown[0].text, c.warning);
+    EXPECT_EQ(shown[0].icon, Icon::kWarning);
+    EXPECT_EQ(s.DivideType, 3);
+    EXPECT_EQ(s.DivideSize, "1457664");
+    EXPECT_EQ(s.HeadCutFirst, 0);
+    EXPECT_EQ(s.HeadCutNext, 0);
+  }
+}
+
+TEST_F(SettingsStoreTest, SmallSizesAreUsableForType0AndEveryFallBackIsNamed) {
+  Store({{"MajorVersion", 3}, {"Settings/DivideType", 0}, {"Settings/DivideSize", 500}});
+  EXPECT_EQ(Load().DivideSize, "500");
+
+  Store({{"Settings/DivideType", 12}, {"Settings/HeadCutFirst", -1}});
+  test::ScriptedPrompter prompter;
+  prompter.SetFallback(Answer::kOk);
+  const DivideSettings s = Load(prompter);
+  EXPECT_EQ(s.DivideType, 3);
+  EXPECT_EQ(s.DivideSize, "1457664");  // too small once the type is a typed one
+  ASSERT_EQ(prompter.Messages().size(), 1u);
+  EXPECT_EQ(prompter.Messages()[0].text,
+            "設定 DivideType の値が正しくないため、3 を使います。\n"
+            "設定 DivideSize の値が正しくないため、1457664 を使います。\n"
+            "設定 HeadCutFirst の値が正しくないため、0 を使います。");
 }
 
 struct VersionCase {
@@ -453,6 +517,33 @@ TEST(BesideExecutable, ExecutableFolderThenSharedDataFolder) {
   ASSERT_EQ(folders.size(), 2u);
   EXPECT_EQ(folders[0], std::filesystem::path("/opt/kolvanto/bin"));
   EXPECT_EQ(folders[1], std::filesystem::path("/opt/kolvanto/share/kolvanto"));
+}
+
+// A pipe (or a device) at the store's name would block the first read for
+// good: it is neither read nor written, and the defaults are used.
+TEST_F(SettingsStoreTest, AStoreThatIsNoRegularFileIsLeftAlone) {
+  fs::create_directories(vendorDir_);
+  ASSERT_EQ(::mkfifo(storeFile_.c_str(), 0600), 0);
+  WriteSettingsFile(exeDir_, "[KolvantoSetup]\nDivideType=1\n");
+  test::ScriptedPrompter prompter;
+  prompter.SetFallback(Answer::kOk);
+  DivideSettings s;
+  store_.LoadSettings(s, prompter, folders_);
+  EXPECT_EQ(s.DivideType, 3);
+  EXPECT_EQ(s.DivideSize, "1457664");
+  EXPECT_EQ(s.DivideSizePresets.size(), 8u);
+  ASSERT_EQ(prompter.Messages().size(), 1u);
+  EXPECT_EQ(
+      prompter.Messages()[0].text,
+      "設定ファイルが通常のファイルではないため、既定の設定を使います。\n" + storeFile_.string());
+  EXPECT_EQ(prompter.Messages()[0].icon, Icon::kWarning);
+  EXPECT_TRUE(fs::exists(exeDir_ / "Kolvanto.ini"));  // not imported into a store it cannot keep
+
+  EXPECT_FALSE(store_.LoadSelfRestoreState());
+  EXPECT_EQ(store_.LoadWindowPosition(), WindowPosition{});
+  EXPECT_EQ(store_.LoadRecentFiles(), RecentFileList{});
+  EXPECT_FALSE(store_.SaveOnExit(EveryFieldChanged(), {}, {}));
+  EXPECT_TRUE(fs::is_fifo(storeFile_));
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 // series, questions with and without a terminal, exit statuses.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -480,6 +482,88 @@ TEST_F(Cli, ReportsAStoreOfANewerVersion) {
       << r.err;
 }
 
+// A pipe at the store's name would block the first read for good: the
+// command runs on the defaults and says so on standard error.
+TEST_F(Cli, AStoreThatIsNoRegularFileIsNotRead) {
+  std::filesystem::create_directories(dir / ".config/Orvik Software");
+  ASSERT_EQ(::mkfifo(StoreFile().c_str(), 0600), 0);
+  MakeSource("data.bin", 3000000);
+  const std::string command = "cd " + dir.Path().string() + " && " + StoreEnvironment() +
+                              "timeout 10 " KV_CLI_PATH " info data.bin >" + dir / ".out" + " 2>" +
+                              dir / ".err" + " </dev/null";
+  const Result r = Finish(std::system(command.c_str()));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err,
+            "[Kolvanto]\n設定ファイルが通常のファイルではないため、既定の設定を使います。\n" +
+                StoreFile() + "\n");
+  EXPECT_EQ(r.out, "3,000,000Bytes 1.44MBフロッピーが 3枚必要です\njob: divide\ndestination: " +
+                       dir / "data.d01" + "\n");
+}
+
+// Stored values no job can use fall back to their defaults with a warning;
+// none of them stops a restore.
+TEST_F(Cli, UnusableStoredValuesFallBackAndNeverBlockARestore) {
+  MakeSource("data.bin", 50000);
+  ASSERT_EQ(Run("divide data.bin -t 3 -s 20000").status, 0);
+  std::filesystem::remove(dir / "data.bin");
+  const struct {
+    const char* stored;
+    const char* warning;
+  } cases[] = {
+      {"DivideSize=500", "設定 DivideSize の値が正しくないため、1457664 を使います。"},
+      {"DivideType=7", "設定 DivideType の値が正しくないため、3 を使います。"},
+      {"HeadCut=1\nHeadCutFirst=-5", "設定 HeadCutFirst の値が正しくないため、0 を使います。"},
+  };
+  for (const auto& c : cases) {
+    WriteStore(std::string("[General]\nMajorVersion=3\nMinorVersion=12\n\n[Settings]\n") +
+               c.stored + "\n");
+    const Result r = Run("restore data.d01 --overwrite");
+    EXPECT_EQ(r.status, 0) << c.stored << r.err;
+    EXPECT_TRUE(Contains(r.err, std::string("[Kolvanto]\n") + c.warning + "\n")) << r.err;
+    EXPECT_EQ(ReadFileBytes(dir / "data.bin"), source) << c.stored;
+  }
+}
+
+// A stub data file that would make a series no restore accepts is refused
+// before the first piece, by its name.
+TEST_F(Cli, AStubDataFileThatCannotStartASeriesIsRefused) {
+  MakeSource("data.bin", 40000);
+  std::vector<std::uint8_t> marked(3000, 0x4D);
+  const std::string pattern("\x03-QX3-", 6);
+  std::copy(pattern.begin(), pattern.end(), marked.begin() + 1500);
+  WriteFileBytes(dir / "marked.dat", BuildStubDataFile(2, 0, {{"WIN32", marked}}));
+  auto cut = BuildStubDataFile(2, 0, {{"WIN32", std::vector<std::uint8_t>(3000, 0x4D)}});
+  cut.resize(cut.size() - 1);
+  WriteFileBytes(dir / "cut.dat", cut);
+  const struct {
+    const char* file;
+    std::string message;
+  } cases[] = {
+      {"marked.dat", dir / "marked.dat" +
+                         " の復元プログラムに分割ファイルの目印が含まれています。\n"
+                         "自己復元型分割ファイルを作成できません。"},
+      {"cut.dat", dir / "cut.dat" + " は壊れています。\n自己復元型分割ファイルを作成できません。"},
+  };
+  for (const auto& c : cases) {
+    const Result r =
+        Run(std::string("divide data.bin -s 10000 --self-restore 0 --stub-data ") + c.file);
+    EXPECT_EQ(r.status, 2) << c.file;
+    EXPECT_EQ(r.err, "[Kolvanto]\n" + c.message + "\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "data.exe"));
+  }
+}
+
+// More pieces than a Type3 series can number: nothing is written.
+TEST_F(Cli, ADivideNeedingTooManyPiecesWritesNothing) {
+  WriteFileBytes(dir / "big.bin", {});
+  std::filesystem::resize_file(dir / "big.bin", 40000000);
+  const Result r = Run("divide big.bin -t 3 -s 1024");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err,
+            "分割ファイルは32,895個までしか作成できません。\n分割サイズを大きくして下さい。\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "big.d01"));
+}
+
 TEST_F(Cli, ChecksPiecesInAFolder) {
   MakeSource("data.bin", 50000);
   ASSERT_EQ(Run("divide data.bin -t 3 -s 20000").status, 0);
@@ -501,6 +585,8 @@ TEST_F(Cli, ChecksPiecesInAFolder) {
   EXPECT_EQ(r.status, 1);
   EXPECT_TRUE(Contains(r.out, "▲ CRCエラー pieces/data.d02\n")) << r.out;
   EXPECT_TRUE(Contains(r.out, "？ 未対応 pieces/note.d04\n")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "pieces/data.d01: 2 of at least 3 pieces, 1 damaged, incomplete\n"))
+      << r.out;
   EXPECT_EQ(Run("check").status, 2);
 }
 
@@ -520,7 +606,14 @@ TEST_F(Cli, CheckReportsIncompleteSeriesAndUnreadablePaths) {
        "gone: No such file or directory\n"},
       {"data.bin/inside", "× ファイルが開けません data.bin/inside\n",
        "data.bin/inside: Not a directory\n"},
+      // A medium that did not mount, or a folder of other files: nothing checked.
+      {"empty", "", "empty: チェックできる分割ファイルがありません\n"},
+      {"others/ data.d01 data.d02 data.d03", "data.d01: 3 of 3 pieces, complete\n",
+       "others/: チェックできる分割ファイルがありません\n"},
   };
+  std::filesystem::create_directories(dir / "empty");
+  std::filesystem::create_directories(dir / "others");
+  WriteFileBytes(dir / "others/note.txt", {1, 2, 3});
   for (const auto& c : cases) {
     const Result r = Run(std::string("check ") + c.paths);
     EXPECT_EQ(r.status, 1) << c.paths;
@@ -586,7 +679,8 @@ TEST_F(Cli, SeriesLineWalksPiecesOfUnequalLengths) {
        1},
       {"fit/fit.d01 fit/fit.d03", "fit/fit.d01: 2 of at least 3 pieces, incomplete\n", 1},
       {"mixed", "mixed/fit.d01: 3 of at least 4 pieces, incomplete\n", 1},
-      {"huge", "huge/fit.d01: 2 of 2 pieces, complete\n", 1},
+      // Its length is no more trusted than its body: it covers nothing.
+      {"huge", "huge/fit.d01: 1 of at least 2 pieces, 1 damaged, incomplete\n", 1},
   };
   for (const auto& c : cases) {
     const Result r = Run(std::string("check ") + c.paths);

@@ -69,5 +69,14 @@ TEST(RecordedName, Utf8Validation) {
   EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // beyond U+10FFFF
 }
 
+// A divide records the last component of a path of this system: a "\\"
+// is a character of the name, made "_" like the other unsafe ones.
+TEST(RecordedName, ASourceNameIsCutAtSlashesOnly) {
+  EXPECT_EQ(RecordedSourceName("/tmp/a\\b.txt"), "a_b.txt");
+  EXPECT_EQ(RecordedSourceName("/tmp/x.d\\re:port"), "x.d_re_port");
+  EXPECT_EQ(RecordedSourceName("plain.doc"), "plain.doc");
+  EXPECT_EQ(RecordedSourceName("/d/ lead\\ ", true), "_lead__");
+}
+
 }  // namespace
 }  // namespace kv

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -225,6 +226,44 @@ TEST(BesideExecutable, PrefersTheExecutableFolderThenShare) {
   EXPECT_EQ(FindBesideExecutable(bin, "Kolvanto.dat"), dir / "share/kolvanto/Kolvanto.dat");
   test::WriteFileBytes(dir / "bin/Kolvanto.dat", {1});
   EXPECT_EQ(FindBesideExecutable(bin, "Kolvanto.dat"), dir / "bin/Kolvanto.dat");
+}
+
+// A stub is checked before a divide copies it: a restore scans for the
+// first-piece pattern, so a stub holding it would hide the real header.
+TEST(StubDataFile, CheckStubFindsThePatternAnywhereAndSizesPastTheEnd) {
+  const std::string pattern("\x03-QX3-", 6);
+  const auto withPattern = [&](std::size_t at, std::size_t size) {
+    Bytes stub(size, 0x4D);
+    std::copy(pattern.begin(), pattern.end(), stub.begin() + static_cast<std::ptrdiff_t>(at));
+    return stub;
+  };
+  struct Case {
+    Bytes stub;
+    StubFault fault;
+  };
+  const Case cases[] = {
+      {Bytes(3000, 0x4D), StubFault::kNone},
+      {withPattern(0, 3000), StubFault::kHoldsPattern},
+      {withPattern(1021, 3000), StubFault::kHoldsPattern},  // across the first block's end
+      {withPattern(2994, 3000), StubFault::kHoldsPattern},  // the stub's last bytes
+  };
+  for (const Case& c : cases) {
+    Loaded l;
+    // The other kind's stub holds the pattern too: only the chosen stub counts.
+    Load(l, MakeDataFile(2, 0, {{"WIN32", c.stub}, {"LINUX", withPattern(10, 100)}}));
+    ASSERT_TRUE(l.ok);
+    EXPECT_EQ(l.data.CheckStub(0), c.fault);
+    EXPECT_EQ(l.data.CheckStub(1), StubFault::kHoldsPattern);
+    EXPECT_EQ(l.data.Path(), l.dir / "Kolvanto.dat");
+  }
+  // The directory promises one byte more than the file holds.
+  Bytes shortFile = MakeDataFile(2, 0, {{"WIN32", Bytes(3000, 0x4D)}, {"LINUX", Bytes(50, 1)}});
+  shortFile.pop_back();
+  Loaded l;
+  Load(l, shortFile);
+  ASSERT_TRUE(l.ok);
+  EXPECT_EQ(l.data.CheckStub(0), StubFault::kPastEnd);
+  EXPECT_EQ(l.data.CheckStub(2), StubFault::kUnreadable);
 }
 
 }  // namespace

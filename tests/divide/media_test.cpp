@@ -207,5 +207,27 @@ TEST_F(MediaTest, YesToOverwriteNeverRemovesAFileSwappedInMeanwhile) {
   }
 }
 
+// Fitted to media of 1,100 bytes, a Type3 series of 36,000,000 bytes would
+// need about 33,240 pieces: the divide stops when it has written the 32,895th,
+// the last its next headers can number, and says why.
+TEST_F(MediaTest, FittingToSmallMediaStopsAtTheLastPieceNumber) {
+  WriteFileBytes(dir / "a.bin", RandomBytes(36000000, 3));
+  FakeVolumes volumes;
+  volumes.SetFree(1100);
+  settings.DivideType = 3;
+  PrepareDivideJob(job, dir / "a.bin", dir / "a.d01", kDivideSizeFitsFreeSpace, 33);
+  StubDataFile stubs;
+  RunTypedDivide(settings, job, prompter, volumes, stubs);
+
+  const auto m = prompter.script.Messages();
+  ASSERT_EQ(m.size(), 1u);
+  EXPECT_EQ(m[0].text, "分割ファイルが作成できる上限の32,895個に達したため、分割を中止します。");
+  EXPECT_EQ(m[0].icon, Icon::kStop);
+  EXPECT_EQ(job.JobMessage(), "分割を中止しました");
+  EXPECT_EQ(job.Outcome(), JobOutcome::kFailed);
+  EXPECT_EQ(std::filesystem::file_size(dir / "a.d32895"), 1100u);
+  EXPECT_FALSE(std::filesystem::exists(dir / "a.d32896"));
+}
+
 }  // namespace
 }  // namespace kv::test

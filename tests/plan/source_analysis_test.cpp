@@ -36,6 +36,31 @@ TEST(JobSummary, Type3HeaderLengthIsWhatTheBuilderWrites) {
   EXPECT_EQ(Type2HeaderLength(0x1234, "a b.txt"), 15);
 }
 
+// Type3 at 1,024 bytes with a 35-byte first header: 986 body bytes in the
+// first piece, 1,008 in pieces 2 to 127, 1,007 from piece 128 on.
+TEST(JobSummary, PiecesWrittenCountsAsTheDivideDoes) {
+  const struct {
+    std::int64_t sourceSize, stubSize, divideSize, pieces;
+  } cases[] = {
+      {986, 0, 1024, 1},
+      {987, 0, 1024, 2},
+      {127994, 0, 1024, 127},
+      {127995, 0, 1024, 128},
+      {129001, 0, 1024, 128},
+      {129002, 0, 1024, 129},
+      {33125370, 0, 1024, 32895},
+      {33125371, 0, 1024, 32896},
+      // A 2,000-byte stub leaves 2,058 body bytes in a first piece of 4,096.
+      {2058, 2000, 4096, 1},
+      {2059, 2000, 4096, 2},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PiecesWritten(3, c.sourceSize, c.divideSize, 35, c.stubSize), c.pieces)
+        << c.sourceSize;
+  }
+  EXPECT_EQ(PiecesWritten(0, 2147483648, 1, 0, 0), 2147483648);
+}
+
 TEST(JobSummary, MediaCounts) {
   EXPECT_EQ(MediaCount(0, 3000000, 1457664, 0), 3);
   EXPECT_EQ(MediaCount(0, 1457665, 1457664, 0), 2);
@@ -101,6 +126,51 @@ TEST_F(Analysis, SmallestSizes) {
   planner.Texts().sizeText = "0";
   planner.AnalyseSource();
   EXPECT_EQ(prompter.Messages().back().text, "分割サイズは1bytes以上にして下さい");
+}
+
+// A divide needing more pieces than its type can number is refused before
+// a piece is written: Type3 numbers them in a 15-bit header field, Type0
+// only in the name, up to the largest int. The sources are sparse files.
+TEST_F(Analysis, MorePiecesThanTheTypeCanNumberAreRefused) {
+  struct Case {
+    int type;
+    const char* sizeText;
+    std::uintmax_t sourceSize;
+    const char* information;
+    bool usable;
+  };
+  const Case cases[] = {
+      // 986 body bytes in the first piece, 1,008 in pieces 2 to 127, 1,007 from 128 on.
+      // The summary keeps its estimate; the refusal counts the pieces exactly.
+      {3, "1024", 33125370, "33,125,370Bytes 1,024Bytesの記憶媒体が 32,863枚必要です", true},
+      {3, "1024", 33125371,
+       "分割ファイルは32,895個までしか作成できません。\r\n分割サイズを大きくして下さい。", false},
+      {0, "1", 2147483647, "2,147,483,647Bytes 1Bytesの記憶媒体が 2,147,483,647枚必要です", true},
+      {0, "1", 2147483648,
+       "分割ファイルは2,147,483,647個までしか作成できません。\r\n分割サイズを大きくして下さい。",
+       false},
+  };
+  for (const Case& c : cases) {
+    settings.DivideType = c.type;
+    planner.Texts().sizeText = c.sizeText;
+    planner.Texts().destination.clear();
+    WriteSized(dir / "big.bin", 0);
+    std::filesystem::resize_file(dir / "big.bin", c.sourceSize);
+    Choose(dir / "big.bin");
+    EXPECT_EQ(planner.Texts().information, c.information) << c.sourceSize;
+    EXPECT_EQ(job.SourceUsable, c.usable ? 1 : 0) << c.sourceSize;
+    EXPECT_EQ(planner.Texts().destination.empty(), !c.usable) << c.sourceSize;
+  }
+}
+
+// A "\\" is a character of a name on this system: the recorded name keeps
+// what stands before it, as "_".
+TEST_F(Analysis, ABackslashInTheSourceNameIsRecordedAsAnUnderscore) {
+  settings.DivideType = 3;
+  WriteSized(dir / "a\\b.txt", 3000000);
+  Choose(dir / "a\\b.txt");
+  EXPECT_EQ(job.StoredName, "a_b.txt");
+  EXPECT_EQ(job.HeaderLength, 35);
 }
 
 TEST_F(Analysis, SourceOfExactlyTheDivideSizeNeedsNoDivide) {
