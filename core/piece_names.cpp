@@ -87,8 +87,8 @@ std::string FormatGrouped(std::int64_t value) {
 }
 
 std::int64_t MostPieces(int divideType) {
-  return divideType == static_cast<int>(SplitType::kType3) ? kFlaggedInt16Max
-                                                           : std::numeric_limits<int>::max();
+  return divideType == static_cast<int>(SplitType::kType0) ? std::numeric_limits<int>::max()
+                                                           : kFlaggedInt16Max;
 }
 
 std::size_t FileNameStart(std::string_view path) {
