@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 
 constexpr int kLinux = 0;
 constexpr int kWindows = 1;
-constexpr int kDivideSize = 60000;
+constexpr int kDivideSize = 70000;
 // 2020-03-04 05:06:07 UTC.
 constexpr std::int64_t kSourceTime = 1583298367;
 
@@ -47,7 +47,7 @@ class Restorer : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(stubs.LoadStubDataFile(KV_STUB_DATA)); }
 
   // Makes a self-restoring series of report.doc in the temporary folder.
-  void Divide(std::size_t size, int kind, const std::string& sizeText = "60000") {
+  void Divide(std::size_t size, int kind, const std::string& sizeText = "70000") {
     source = RandomBytes(size, static_cast<std::uint32_t>(size + 1));
     WriteFileBytes(dir / "report.doc", source);
     ASSERT_TRUE(SetModifiedTimeUtc(dir / "report.doc", 2020, 3, 4, 5, 6, 7));
@@ -116,10 +116,10 @@ TEST_F(Restorer, RoundTripsOnBothSystems) {
     const char* sizeShown;  // nullptr: not compared
   };
   for (const Case c :
-       {Case{kLinux, "fit", 0, "0"}, Case{kLinux, "fit", 1, "1"}, Case{kLinux, "60000", 0, nullptr},
-        Case{kLinux, "60000", 250000, "250,000"}, Case{kWindows, "fit", 0, "0"},
-        Case{kWindows, "fit", 1, "1"}, Case{kWindows, "60000", 0, nullptr},
-        Case{kWindows, "60000", 250000, "250,000"}}) {
+       {Case{kLinux, "fit", 0, "0"}, Case{kLinux, "fit", 1, "1"}, Case{kLinux, "70000", 0, nullptr},
+        Case{kLinux, "70000", 250000, "250,000"}, Case{kWindows, "fit", 0, "0"},
+        Case{kWindows, "fit", 1, "1"}, Case{kWindows, "70000", 0, nullptr},
+        Case{kWindows, "70000", 250000, "250,000"}}) {
     if (c.kind == kWindows && std::string(KV_WINE).empty()) {
       GTEST_SKIP() << "wine is not installed: the Windows restorer is not run";
     }
