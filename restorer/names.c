@@ -107,8 +107,9 @@ static int name_as_utf8(const char* recorded, char* out, int cap) {
 static int add_char(const unsigned char* s, int* used, char* out, int cap) {
   char piece[5] = {0};
   const int n = utf8_length(s);
-  *used = n;
-  if (s[0] < 0x20 || s[0] == 0x7F || (n == 1 && strchr("<>:\"|?*", s[0]) != NULL) ||
+  /* The name is UTF-8 by now; a byte that is not still moves the walk on. */
+  *used = n > 0 ? n : 1;
+  if (n == 0 || s[0] < 0x20 || s[0] == 0x7F || (n == 1 && strchr("<>:\"|?*", s[0]) != NULL) ||
       is_hidden_char(s, n)) {
     piece[0] = '_';
   } else {

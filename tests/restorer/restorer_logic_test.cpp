@@ -1,5 +1,5 @@
 // The restorer's C logic on this machine: names, the marker scan, flagged
-// integers, first headers and the recorded time.
+// integers and the recorded time (first headers: header_agreement_test.cpp).
 
 #include <gtest/gtest.h>
 

@@ -259,6 +259,34 @@ TEST_F(Restorer, WindowsRestorerAnswersAlike) {
             "×  report.d04  ファイルが開けません\n");
 }
 
+// A name recorded by a Japanese Windows, in code page 932 with a 0x5C trail
+// byte, restores under its own name on both systems (on Windows through the
+// wide file calls).
+TEST_F(Restorer, RestoresACodePage932Name) {
+  for (const int kind : {kLinux, kWindows}) {
+    if (kind == kWindows && std::string(KV_WINE).empty()) {
+      continue;
+    }
+    SCOPED_TRACE(kind);
+    Divide(80000, kind);
+    // "report.doc" becomes the ten bytes of "表示表.txt" in its header.
+    std::vector<std::uint8_t> first = ReadFileBytes(dir / "report.exe");
+    const std::string name = "\x95\x5C\x8E\xA6\x95\x5C.txt";
+    const std::size_t at = stubs.StubSize(kind) + 19;
+    ASSERT_EQ(std::string(first.begin() + static_cast<long>(at),
+                          first.begin() + static_cast<long>(at) + 10),
+              "report.doc");
+    std::copy(name.begin(), name.end(), first.begin() + static_cast<long>(at));
+    WriteFileBytes(dir / "report.exe", first);
+    fs::create_directories(dir / "out");
+    const Result r = RunFirstPiece("-y -o out", kind);
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(r.out.starts_with("ファイル名： 表示表.txt\n")) << r.out;
+    EXPECT_EQ(ReadFileBytes(dir / "out/表示表.txt"), source);
+    fs::remove_all(dir / "out");
+  }
+}
+
 TEST_F(Restorer, TestVerdictsWriteNothing) {
   Divide(200000, kLinux);
   Result r = RunFirstPiece("--help");
