@@ -2,33 +2,40 @@
 
 #include "text.h"
 
-enum { SKIP = 0xD800, RUN = 0xDC00, TOKEN_END = 0xE000, TRAILS = 0xFC - 0x40 + 1 };
+enum { TRAILS = 0xFC - 0x40 + 1, MID = 6144 };
 
 static int is_lead(unsigned b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-/* The character of a double-byte pair, 0 when the pair has none. */
+/* The character of a double-byte pair, 0 when the pair has none. Walks the
+ * packed cells (make_cp932_table.py) up to the pair's. */
 static unsigned pair_char(unsigned lead, unsigned trail) {
-  const int cell =
-      (int)(lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + 0x1F) * TRAILS + (int)(trail - 0x40);
-  unsigned last = 0;
+  const unsigned char* p = cp932_pairs;
+  const unsigned char* end = cp932_pairs + cp932_pairs_size;
+  int last = 0;
   int at = 0;
+  int cell;
   if (trail < 0x40 || trail > 0xFC) {
     return 0;
   }
-  for (int i = 0; i < cp932_pair_tokens; ++i) {
-    const unsigned token = cp932_pairs[i];
-    const int count = token >= SKIP && token < TOKEN_END ? (int)(token & 0x3FF) + 1 : 1;
+  cell = (int)(lead <= 0x9F ? lead - 0x81 : lead - 0xE0 + 0x1F) * TRAILS + (int)(trail - 0x40);
+  while (p < end) {
+    const int b = *p++;
+    const int count = b < 0x80 ? (b & 0x3F) + 1 : 1;
+    if (b >= 0xF0) {
+      last = (b & 0x0F) << 16 | p[0] << 8 | p[1];
+      p += 2;
+    } else if (b >= 0xC0) {
+      last += ((b - 0xC0) << 8 | *p++) - MID;
+    } else if (b >= 0x80) {
+      last += b - 0xA0;
+    }
     if (cell < at + count) {
-      return token < SKIP || token >= TOKEN_END ? token
-             : token >= RUN                     ? last + 1 + (unsigned)(cell - at)
-                                                : 0;
+      return b >= 0x80 ? (unsigned)last : b >= 0x40 ? (unsigned)(last + 1 + cell - at) : 0;
     }
     at += count;
-    last = token < SKIP || token >= TOKEN_END ? token
-           : token >= RUN                     ? last + (unsigned)count
-                                              : last;
+    last += b >= 0x40 && b < 0x80 ? count : 0;
   }
   return 0;
 }

@@ -5,8 +5,8 @@
 
 /* The double-byte characters, lead 0x81-0x9F and 0xE0-0xFC by trail
  * 0x40-0xFC, packed by make_cp932_table.py (which says how). */
-extern const unsigned short cp932_pairs[];
-extern const int cp932_pair_tokens;
+extern const unsigned char cp932_pairs[];
+extern const int cp932_pairs_size;
 
 /* `length` bytes of code page 932 as zero-terminated UTF-8 in `out`; 0 when
  * they are not valid there or do not fit in `cap` bytes. */
