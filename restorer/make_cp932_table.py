@@ -2,7 +2,8 @@
 """Writes cp932_table.c: the double-byte characters of code page 932 as the
 program's converter (the C library's iconv) reads them, packed for the stub.
 
-Run from this folder: python3 make_cp932_table.py > cp932_table.c
+Run from this folder:
+  python3 make_cp932_table.py | clang-format --assume-filename=cp932_table.c > cp932_table.c
 """
 import ctypes
 import ctypes.util
