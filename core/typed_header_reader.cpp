@@ -80,10 +80,11 @@ bool IsType2NameAcceptable(std::string_view name) {
 }
 
 // The required-version record: kNeedsNewerVersion (the version kept in `h`)
-// when this program is older than the one the series asks for.
+// when this program is older than the one the series asks for. The record is
+// judged whole: one that runs past the end is broken, whatever it asks.
 HeaderStatus ReadRequiredVersionRecord(ByteSource& src, std::int32_t length, Type3FirstHeader& h) {
   std::string data;
-  if (length < 2 || !ReadBytes(src, 2, data)) {
+  if (length < 2 || !ReadBytes(src, 2, data) || !SkipBytes(src, length - 2)) {
     return HeaderStatus::kBroken;
   }
   const int major = static_cast<signed char>(data[0]);
@@ -94,7 +95,7 @@ HeaderStatus ReadRequiredVersionRecord(ByteSource& src, std::int32_t length, Typ
     h.requiredMinor = minor;
     return HeaderStatus::kNeedsNewerVersion;
   }
-  return SkipBytes(src, length - 2) ? HeaderStatus::kOk : HeaderStatus::kBroken;
+  return HeaderStatus::kOk;
 }
 
 // One record of the first header, its tag and length already read.

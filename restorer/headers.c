@@ -1,6 +1,8 @@
 /* The marker scan and the Type3 headers, read as the main program reads them. */
 #include <string.h>
 
+#include "core/program_version.h"
+#include "names.h"
 #include "series.h"
 
 int first_pattern(char out[6]) {
@@ -51,45 +53,56 @@ i64 find_marker(reader* r, const char* pattern, int length, int overlap, i64 sta
   return -1;
 }
 
-/* One information record of a first header; 0 when it runs past the end. */
-static int read_first_record(reader* r, int tag, first_header* h, int version[2]) {
+/* The source name record: its safe name in `h`, or 0 when it is broken. */
+static int read_name_record(reader* r, int length, first_header* h) {
+  char recorded[NAME_MAX_BYTES + 1];
+  if (length > NAME_MAX_BYTES || rd_read(r, recorded, length) != length) {
+    return 0;
+  }
+  recorded[length] = 0;
+  /* A zero byte inside the name must not shorten it silently: as a control
+   * byte it becomes a "_" like the others. */
+  for (int i = 0; i < length; ++i) {
+    if (recorded[i] == 0) {
+      recorded[i] = 1;
+    }
+  }
+  h->has_name = safe_name(recorded, h->name, sizeof h->name);
+  return h->has_name;
+}
+
+/* One information record of a first header, its tag read. HEADER_BROKEN when
+ * it runs past the end or is shorter than its data; a required version newer
+ * than this program's is refused at its record. */
+static enum header_status read_first_record(reader* r, int tag, first_header* h, int version[2]) {
   const int length = rd_flagged16(r);
   unsigned char data[6];
   if (length < 0 || r->pos + length > r->size) {
-    return 0;
+    return HEADER_BROKEN;
   }
   if (tag == 1) {
-    if (length > NAME_MAX_BYTES || rd_read(r, h->name, length) != length) {
-      return 0;
-    }
-    h->name[length] = 0;
-    /* A zero byte inside the name must not shorten it silently: as a control
-     * byte it becomes a "_" like the others. */
-    for (int i = 0; i < length; ++i) {
-      if (h->name[i] == 0) {
-        h->name[i] = 1;
-      }
-    }
-    h->has_name = 1;
-    return 1;
+    return read_name_record(r, length, h) ? HEADER_OK : HEADER_BROKEN;
   }
-  if ((tag == 2 && length >= 2) || (tag == 3 && length >= 6)) {
-    if (rd_read(r, data, tag == 2 ? 2 : 6) < 0) {
-      return 0;
-    }
-    if (tag == 2) {
-      version[0] = (signed char)data[0];
-      version[1] = (signed char)data[1];
-    } else {
-      h->year = data[0] | (data[1] << 8);
-      h->packed_time = data[2] | ((unsigned long)data[3] << 8) | ((unsigned long)data[4] << 16) |
-                       ((unsigned long)data[5] << 24);
-    }
-    r->pos += length - (tag == 2 ? 2 : 6);
-    return 1;
+  if (tag != 2 && tag != 3) {
+    r->pos += length;
+    return HEADER_OK;
   }
-  r->pos += length;
-  return 1;
+  if (length < (tag == 2 ? 2 : 6) || rd_read(r, data, tag == 2 ? 2 : 6) < 0) {
+    return HEADER_BROKEN;
+  }
+  r->pos += length - (tag == 2 ? 2 : 6);
+  if (tag == 3) {
+    h->year = data[0] | (data[1] << 8);
+    h->packed_time = data[2] | ((unsigned long)data[3] << 8) | ((unsigned long)data[4] << 16) |
+                     ((unsigned long)data[5] << 24);
+    return HEADER_OK;
+  }
+  version[0] = (signed char)data[0];
+  version[1] = (signed char)data[1];
+  return version[0] > KV_PROGRAM_VERSION_MAJOR ||
+                 (version[0] == KV_PROGRAM_VERSION_MAJOR && version[1] > KV_PROGRAM_VERSION_MINOR)
+             ? HEADER_NEWER_VERSION
+             : HEADER_OK;
 }
 
 enum header_status read_first_header(reader* r, i64 marker, first_header* h, int version[2]) {
@@ -117,15 +130,17 @@ enum header_status read_first_header(reader* r, i64 marker, first_header* h, int
   h->series_id = id[0] | (unsigned)(id[1] << 8);
   for (;;) {
     const int tag = rd_byte(r);
-    if (tag < 0 || (tag > 0 && !read_first_record(r, tag, h, version))) {
-      return HEADER_BROKEN;
-    }
-    if (tag == 0) {
+    enum header_status status;
+    if (tag <= 0) {
+      if (tag < 0 || !h->has_name) {
+        return HEADER_BROKEN;
+      }
       break;
     }
-  }
-  if (version[0] > 3 || (version[0] == 3 && version[1] > 12)) {
-    return HEADER_NEWER_VERSION;
+    status = read_first_record(r, tag, h, version);
+    if (status != HEADER_OK) {
+      return status;
+    }
   }
   h->header_length = r->pos - marker;
   return h->piece_length >= h->header_length ? HEADER_OK : HEADER_BROKEN;

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "cp932.h"
+#include "series.h"
 #include "sys.h"
 #include "text.h"
 
@@ -69,18 +71,47 @@ int piece_number_in_name(const char* name) {
   return number >= 2 && number <= PIECE_NUMBER_MAX ? (int)number : 0;
 }
 
+/* The recorded bytes as UTF-8, read as the program reads them: as they are
+ * when they are UTF-8, else as code page 932, else each byte as Latin-1. 0
+ * when they do not fit. */
+static int name_as_utf8(const char* recorded, char* out, int cap) {
+  const unsigned char* s = (const unsigned char*)recorded;
+  const int length = (int)strlen(recorded);
+  int i = 0;
+  int n = 0;
+  while (i < length && utf8_length(s + i) > 0) {
+    i += utf8_length(s + i);
+  }
+  if (i == length) {
+    if (length >= cap) {
+      return 0;
+    }
+    memcpy(out, recorded, (size_t)length + 1);
+    return 1;
+  }
+  if (cp932_to_utf8(s, length, out, cap)) {
+    return 1;
+  }
+  for (i = 0; i < length; ++i) {
+    if (n + 2 >= cap) {
+      return 0;
+    }
+    n += utf8_put(s[i], out + n);
+  }
+  out[n] = 0;
+  return 1;
+}
+
 /* Appends one character of the name (a "_" for one no file name may hold);
  * 0 when the name no longer fits. */
 static int add_char(const unsigned char* s, int* used, char* out, int cap) {
   char piece[5] = {0};
   const int n = utf8_length(s);
-  *used = n == 0 ? 1 : n;
-  if (s[0] < 0x20 || s[0] == 0x7F || (n == 1 && strchr("<>:\"|?*", s[0]) != NULL) ||
-      (n == 0 && s[0] <= 0x9F) || is_hidden_char(s, n)) {
+  /* The name is UTF-8 by now; a byte that is not still moves the walk on. */
+  *used = n > 0 ? n : 1;
+  if (n == 0 || s[0] < 0x20 || s[0] == 0x7F || (n == 1 && strchr("<>:\"|?*", s[0]) != NULL) ||
+      is_hidden_char(s, n)) {
     piece[0] = '_';
-  } else if (n == 0) {
-    piece[0] = (char)(0xC0 | (s[0] >> 6));
-    piece[1] = (char)(0x80 | (s[0] & 0x3F));
   } else {
     memcpy(piece, s, (size_t)n);
   }
@@ -92,27 +123,55 @@ static int add_char(const unsigned char* s, int* used, char* out, int cap) {
 }
 
 int safe_name(const char* recorded, char* out, int cap) {
-  const unsigned char* s = (const unsigned char*)recorded;
-  int start = 0;
+  static char name[NAME_UTF8_MAX + 1];
+  const char* last;
   out[0] = 0;
+  /* Read before it is cut: the second byte of a code page 932 character may
+   * be 0x5C, which is no separator there. */
+  if (!name_as_utf8(recorded, name, sizeof name)) {
+    return 0;
+  }
   /* Both separators count, whichever system wrote the name. */
-  for (int i = 0; s[i] != 0; ++i) {
-    if (s[i] == '/' || s[i] == '\\') {
-      start = i + 1;
+  last = name;
+  for (const char* p = name; *p != 0; ++p) {
+    if (*p == '/' || *p == '\\') {
+      last = p + 1;
     }
   }
-  for (int i = start; s[i] != 0;) {
+  if (*last == 0 || strcmp(last, ".") == 0 || strcmp(last, "..") == 0) {
+    return 0;
+  }
+  for (int i = 0; last[i] != 0;) {
     int used = 0;
-    if (!add_char(s + i, &used, out, cap)) {
+    if (!add_char((const unsigned char*)last + i, &used, out, cap)) {
       return 0;
     }
     i += used;
   }
+  return 1;
+}
+
+void restored_name(const char* safe, const char* own_path, char* out, int cap) {
+  int n;
+  out[0] = 0;
+  text_add(out, cap, safe);
   /* The name Windows would make of it, on every system: the same series
    * restores to the same name everywhere, and "report.d04." cannot slip
    * past the check for the series' own names. */
-  for (int n = (int)strlen(out); n > 0 && (out[n - 1] == '.' || out[n - 1] == ' '); --n) {
+  for (n = (int)strlen(out); n > 0 && (out[n - 1] == '.' || out[n - 1] == ' '); --n) {
     out[n - 1] = 0;
   }
-  return out[0] != 0;
+  if (n == 0) {
+    /* Nothing but dots and blanks: the name of this file without its
+     * extension, as the program restores such a series. */
+    const char* own = own_path + name_start(own_path);
+    const char* dot = strrchr(own, '.');
+    n = dot != NULL && dot > own ? (int)(dot - own) : (int)strlen(own);
+    n = n < cap - 1 ? n : cap - 1;
+    memcpy(out, own, (size_t)n);
+    out[n] = 0;
+  }
+  if (out[0] == 0) {
+    text_add(out, cap, "_");
+  }
 }

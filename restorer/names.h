@@ -17,11 +17,15 @@ enum { PIECE_NUMBER_MAX = 32895 };
 /* The piece number a file name's extension holds ("d" or "D" and digits),
  * when it is one a following piece can have (2 to PIECE_NUMBER_MAX); else 0. */
 int piece_number_in_name(const char* name);
-/* The recorded name's last component, as valid UTF-8 (other bytes read as
- * Latin-1), with "_" for each character no file name may hold: control
- * bytes, 0x7F, < > : " | ? *, C1 controls and bidirectional overrides; its
- * trailing dots and blanks dropped, as Windows drops them.
+/* The recorded name read as the program reads it (as UTF-8 when it is, else
+ * as code page 932, else as Latin-1), then its last component, with "_" for
+ * each character no file name may hold: control bytes, 0x7F,
+ * < > : " | ? *, C1 controls and bidirectional overrides.
  * 0 when nothing usable is left (empty, ".", "..") or it does not fit. */
 int safe_name(const char* recorded, char* out, int cap);
+/* The name a safe name restores under: its trailing dots and blanks dropped,
+ * as Windows drops them; when nothing is left, the name of `own_path` (the
+ * first piece) without its extension. */
+void restored_name(const char* safe, const char* own_path, char* out, int cap);
 
 #endif

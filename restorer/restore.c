@@ -31,8 +31,8 @@ static int read_first_piece(run* r) {
     return 0;
   }
   status = read_first_header(r->in, at, &r->first, needed);
-  if (status == HEADER_OK && r->first.has_name &&
-      safe_name(r->first.name, r->name, sizeof r->name)) {
+  if (status == HEADER_OK) {
+    restored_name(r->first.name, r->piece, r->name, sizeof r->name);
     r->body_left = r->first.piece_length - r->first.header_length;
     r->remaining = r->first.source_size;
     rd_seek(r->in, at + r->first.header_length);

@@ -6,6 +6,8 @@
 #include "sys.h"
 
 enum { NAME_MAX_BYTES = 259, SCAN_BLOCK = 1024, SCAN_BLOCKS = 100 };
+/* The longest recorded name read as UTF-8: each byte may become three. */
+enum { NAME_UTF8_MAX = 3 * NAME_MAX_BYTES };
 
 typedef struct {
   sys_fd fd;
@@ -47,7 +49,7 @@ typedef struct {
   i64 piece_length;
   unsigned series_id;
   int has_name;
-  char name[NAME_MAX_BYTES + 1];
+  char name[NAME_UTF8_MAX + 1]; /* the safe name (names.h), in UTF-8 */
   int year;
   unsigned long packed_time;
   i64 header_length;
@@ -61,8 +63,10 @@ enum header_status {
   HEADER_NEWER_VERSION
 };
 
-/* Reads a first header from just behind the pattern found at `marker`. For a
- * newer required version, `version` holds its major and minor. */
+/* Reads a first header from just behind the pattern found at `marker`,
+ * records in order: the first that is broken or asks for a newer version
+ * decides (`version` then holds its major and minor). A header without a
+ * usable source name is broken. */
 enum header_status read_first_header(reader* r, i64 marker, first_header* h, int version[2]);
 
 typedef struct {

@@ -77,6 +77,22 @@ int utf8_length(const unsigned char* s) {
   return n;
 }
 
+int utf8_put(unsigned code_point, char out[3]) {
+  if (code_point < 0x80) {
+    out[0] = (char)code_point;
+    return 1;
+  }
+  if (code_point < 0x800) {
+    out[0] = (char)(0xC0 | (code_point >> 6));
+    out[1] = (char)(0x80 | (code_point & 0x3F));
+    return 2;
+  }
+  out[0] = (char)(0xE0 | (code_point >> 12));
+  out[1] = (char)(0x80 | ((code_point >> 6) & 0x3F));
+  out[2] = (char)(0x80 | (code_point & 0x3F));
+  return 3;
+}
+
 int is_hidden_char(const unsigned char* s, int n) {
   if (n == 2) {
     return s[0] == 0xC2 && s[1] <= 0x9F;

@@ -19,6 +19,8 @@ void text_fill(char* dst, int cap, const char* format, const char* arg);
 
 /* The length of the valid UTF-8 sequence at `s`, 0 when there is none. */
 int utf8_length(const unsigned char* s);
+/* Writes the character `code_point` (below U+10000) as UTF-8; its length. */
+int utf8_put(unsigned code_point, char out[3]);
 /* True for the `n`-byte character at `s` when it is a C1 control
  * (U+0080-U+009F) or a bidirectional override (U+202A-U+202E,
  * U+2066-U+2069): such a character could disguise a name. */

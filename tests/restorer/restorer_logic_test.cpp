@@ -1,5 +1,5 @@
 // The restorer's C logic on this machine: names, the marker scan, flagged
-// integers, first headers and the recorded time.
+// integers and the recorded time (first headers: header_agreement_test.cpp).
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "core/typed_header_builder.h"
 #include "tests/support/temp_dir.h"
 
 extern "C" {
@@ -19,10 +18,6 @@ extern "C" {
 
 namespace kv::test {
 namespace {
-
-std::vector<std::uint8_t> Bytes(const std::string& text) {
-  return {text.begin(), text.end()};
-}
 
 class RestorerLogic : public ::testing::Test {
  protected:
@@ -43,41 +38,9 @@ class RestorerLogic : public ::testing::Test {
   }();
 };
 
-TEST(RestorerNames, KeepOnlyASafeLastComponent) {
-  const struct {
-    std::string recorded;
-    const char* safe;  // nullptr: unusable
-  } cases[] = {
-      {"report.doc", "report.doc"},
-      {"../../etc/passwd", "passwd"},
-      {"C:\\Users\\ann\\報告.txt", "報告.txt"},
-      {"a<b>c:d\"e|f?g*h", "a_b_c_d_e_f_g_h"},
-      {"\x82\xa0.txt", "_\xC2\xA0.txt"},      // not UTF-8: each byte as Latin-1, C1 as "_"
-      {"\xC0\xAF", "\xC3\x80\xC2\xAF"},       // an overlong "/" is no separator
-      {"\xED\xA0\x80", "\xC3\xAD\xC2\xA0_"},  // nor is a surrogate a character
-      {"a\xC2\x85"
-       "b\xE2\x80\xAE"
-       "c\xE2\x81\xA9",
-       "a_b_c_"},                                                                // C1 and overrides
-      {"\xE2\x80\xA9\xE2\x81\xA5\xC2\xA0", "\xE2\x80\xA9\xE2\x81\xA5\xC2\xA0"},  // neighbours
-      {"a\tb", "a_b"},
-      {"data. .", "data"},  // trailing dots and blanks go, as on Windows
-      {"report.d04 ", "report.d04"},
-      {"...", nullptr},
-      {"a\x7F", "a_"},
-      {"dir/", nullptr},
-      {"..", nullptr},
-      {".", nullptr},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.recorded);
-    char out[SYS_PATH_MAX];
-    const int ok = safe_name(c.recorded.c_str(), out, sizeof out);
-    EXPECT_EQ(ok != 0, c.safe != nullptr);
-    if (c.safe != nullptr) {
-      EXPECT_STREQ(out, c.safe);
-    }
-  }
+// What names become is compared with the program's reader in
+// header_agreement_test.cpp; here, the buffer.
+TEST(RestorerNames, ANameThatDoesNotFitIsRefused) {
   // A name that does not fit the buffer is refused, never cut.
   char small[8];
   EXPECT_EQ(safe_name("abcdefgh", small, sizeof small), 0);
@@ -223,65 +186,12 @@ TEST_F(RestorerLogic, MarkerScanBounds) {
   }
 }
 
-TEST_F(RestorerLogic, FirstHeaders) {
+// First headers are read by header_agreement_test.cpp; here, the pattern the
+// stub makes at run time.
+TEST(RestorerPattern, MadeAtRunTime) {
   char pattern[6];
   ASSERT_EQ(first_pattern(pattern), 6);
   EXPECT_EQ(std::string(pattern, 6), std::string("\x03-QX3-", 6));
-
-  const std::vector<std::uint8_t> plain =
-      BuildType3FirstHeader(1000000, 299997, 0xBEEF, "data.bin", 2004, 0x12345);
-  // The records of `plain` with one more record in front of its end tag.
-  const auto with = [&](std::vector<std::uint8_t> record) {
-    std::vector<std::uint8_t> h = plain;
-    h.insert(h.end() - 1, record.begin(), record.end());
-    return h;
-  };
-  const std::vector<std::uint8_t> longName = [] {
-    std::vector<std::uint8_t> h = Bytes(std::string("\x03-QX3-\x00\x01\x00\x00\x00", 11));
-    const std::vector<std::uint8_t> rest = {0x7F, 0xFF, 0xFF, 0xFF, 0x34, 0x12, 0x01, 0x80, 0x84};
-    h.insert(h.end(), rest.begin(), rest.end());
-    h.insert(h.end(), 260, 'n');
-    h.push_back(0);
-    return h;
-  }();
-  std::vector<std::uint8_t> flags3 = plain;
-  flags3[10] = 3;
-  const struct {
-    const char* what;
-    std::vector<std::uint8_t> bytes;
-    header_status status;
-    int version[2];
-  } cases[] = {
-      {"plain", plain, HEADER_OK, {0, 0}},
-      {"unknown tag skipped", with({7, 3, 1, 2, 3}), HEADER_OK, {0, 0}},
-      {"version 3.12", with({2, 2, 3, 12}), HEADER_OK, {3, 12}},
-      {"version 3.13", with({2, 2, 3, 13}), HEADER_NEWER_VERSION, {3, 13}},
-      {"version 4.0", with({2, 2, 4, 0}), HEADER_NEWER_VERSION, {4, 0}},
-      {"compressed wins", flags3, HEADER_COMPRESSED, {0, 0}},
-      {"name over 259 bytes", longName, HEADER_BROKEN, {0, 0}},
-      {"cut in the records",
-       std::vector<std::uint8_t>(plain.begin(), plain.end() - 3),
-       HEADER_BROKEN,
-       {0, 0}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    reader& r = Open(c.bytes);
-    first_header h;
-    int version[2];
-    EXPECT_EQ(read_first_header(&r, 0, &h, version), c.status);
-    EXPECT_EQ(version[0], c.version[0]);
-    EXPECT_EQ(version[1], c.version[1]);
-    if (c.status == HEADER_OK) {
-      EXPECT_EQ(h.source_size, 1000000);
-      EXPECT_EQ(h.piece_length, 299997);
-      EXPECT_EQ(h.series_id, 0xBEEFu);
-      EXPECT_STREQ(h.name, "data.bin");
-      EXPECT_EQ(h.year, 2004);
-      EXPECT_EQ(h.packed_time, 0x12345u);
-      EXPECT_EQ(h.header_length, static_cast<i64>(c.bytes.size()));
-    }
-  }
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 
 constexpr int kLinux = 0;
 constexpr int kWindows = 1;
-constexpr int kDivideSize = 60000;
+constexpr int kDivideSize = 70000;
 // 2020-03-04 05:06:07 UTC.
 constexpr std::int64_t kSourceTime = 1583298367;
 
@@ -47,7 +47,7 @@ class Restorer : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(stubs.LoadStubDataFile(KV_STUB_DATA)); }
 
   // Makes a self-restoring series of report.doc in the temporary folder.
-  void Divide(std::size_t size, int kind, const std::string& sizeText = "60000") {
+  void Divide(std::size_t size, int kind, const std::string& sizeText = "70000") {
     source = RandomBytes(size, static_cast<std::uint32_t>(size + 1));
     WriteFileBytes(dir / "report.doc", source);
     ASSERT_TRUE(SetModifiedTimeUtc(dir / "report.doc", 2020, 3, 4, 5, 6, 7));
@@ -116,10 +116,10 @@ TEST_F(Restorer, RoundTripsOnBothSystems) {
     const char* sizeShown;  // nullptr: not compared
   };
   for (const Case c :
-       {Case{kLinux, "fit", 0, "0"}, Case{kLinux, "fit", 1, "1"}, Case{kLinux, "60000", 0, nullptr},
-        Case{kLinux, "60000", 250000, "250,000"}, Case{kWindows, "fit", 0, "0"},
-        Case{kWindows, "fit", 1, "1"}, Case{kWindows, "60000", 0, nullptr},
-        Case{kWindows, "60000", 250000, "250,000"}}) {
+       {Case{kLinux, "fit", 0, "0"}, Case{kLinux, "fit", 1, "1"}, Case{kLinux, "70000", 0, nullptr},
+        Case{kLinux, "70000", 250000, "250,000"}, Case{kWindows, "fit", 0, "0"},
+        Case{kWindows, "fit", 1, "1"}, Case{kWindows, "70000", 0, nullptr},
+        Case{kWindows, "70000", 250000, "250,000"}}) {
     if (c.kind == kWindows && std::string(KV_WINE).empty()) {
       GTEST_SKIP() << "wine is not installed: the Windows restorer is not run";
     }
@@ -257,6 +257,34 @@ TEST_F(Restorer, WindowsRestorerAnswersAlike) {
             "ファイル名： report.doc\nサイズ： 200,000Bytes\n"
             "○  report.exe\n▲  report.d02  CRCエラー\n○  report.d03\n"
             "×  report.d04  ファイルが開けません\n");
+}
+
+// A name recorded by a Japanese Windows, in code page 932 with a 0x5C trail
+// byte, restores under its own name on both systems (on Windows through the
+// wide file calls).
+TEST_F(Restorer, RestoresACodePage932Name) {
+  for (const int kind : {kLinux, kWindows}) {
+    if (kind == kWindows && std::string(KV_WINE).empty()) {
+      continue;
+    }
+    SCOPED_TRACE(kind);
+    Divide(80000, kind);
+    // "report.doc" becomes the ten bytes of "表示表.txt" in its header.
+    std::vector<std::uint8_t> first = ReadFileBytes(dir / "report.exe");
+    const std::string name = "\x95\x5C\x8E\xA6\x95\x5C.txt";
+    const std::size_t at = stubs.StubSize(kind) + 19;
+    ASSERT_EQ(std::string(first.begin() + static_cast<long>(at),
+                          first.begin() + static_cast<long>(at) + 10),
+              "report.doc");
+    std::copy(name.begin(), name.end(), first.begin() + static_cast<long>(at));
+    WriteFileBytes(dir / "report.exe", first);
+    fs::create_directories(dir / "out");
+    const Result r = RunFirstPiece("-y -o out", kind);
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(r.out.starts_with("ファイル名： 表示表.txt\n")) << r.out;
+    EXPECT_EQ(ReadFileBytes(dir / "out/表示表.txt"), source);
+    fs::remove_all(dir / "out");
+  }
 }
 
 TEST_F(Restorer, TestVerdictsWriteNothing) {
