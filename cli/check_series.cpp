@@ -13,6 +13,7 @@
 #include "core/typed_header_builder.h"
 #include "core/typed_header_reader.h"
 #include "platform/binary_file.h"
+#include "platform/code_page.h"
 #include "tools/validity_check.h"
 #include "tools/validity_head.h"
 
@@ -53,7 +54,8 @@ std::optional<Type3FirstHeader> ReadFirstHeader(const std::string& path) {
   if (!file) {
     return std::nullopt;
   }
-  Type3FirstHeader header = ParseType3FirstHeader(*file);
+  // Names recorded on Japanese Windows read as the restore reads them.
+  Type3FirstHeader header = ParseType3FirstHeader(*file, CodePage932ToUtf8);
   if (header.status != HeaderStatus::kOk || header.sourceSize < 0 || header.pieceLength < 0) {
     return std::nullopt;
   }

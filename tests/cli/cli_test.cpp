@@ -626,15 +626,15 @@ TEST_F(Cli, CheckReportsIncompleteSeriesAndUnreadablePaths) {
 // 2,000 and 3,000 bytes free, then a larger one: four pieces of unequal
 // lengths, each with the header, body and trailer the typed divide writes.
 void WriteFitSeries(const std::string& folder, const std::vector<std::uint8_t>& source,
-                    std::uint16_t seriesId) {
+                    std::uint16_t seriesId, const std::string& recordedName = "data.bin") {
   std::filesystem::create_directories(folder);
   const std::int64_t pieceLengths[] = {3997, 1997, 2997, 1084};
   std::size_t from = 0;
   for (int number = 1; number <= 4; ++number) {
     const std::int64_t pieceLength = pieceLengths[number - 1];
-    auto piece =
-        number == 1 ? BuildType3FirstHeader(10000, pieceLength, seriesId, "data.bin", 2004, 0x12345)
-                    : BuildType3NextHeader(pieceLength, seriesId, number);
+    auto piece = number == 1 ? BuildType3FirstHeader(10000, pieceLength, seriesId, recordedName,
+                                                     2004, 0x12345)
+                             : BuildType3NextHeader(pieceLength, seriesId, number);
     const std::size_t body = static_cast<std::size_t>(pieceLength) - piece.size();
     const std::uint16_t crc = Crc16Of(source.data() + from, body);
     piece.insert(piece.end(), source.begin() + static_cast<std::ptrdiff_t>(from),
@@ -654,6 +654,8 @@ TEST_F(Cli, SeriesLineWalksPiecesOfUnequalLengths) {
   MakeSource("data.bin", 10000);
   WriteFitSeries(dir / "fit", source, 0x1234);
   WriteFitSeries(dir / "other", source, 0x4321);
+  // "表.txt" recorded on Japanese Windows: its second byte is a "\\".
+  WriteFitSeries(dir / "cp932", source, 0x1234, "\x95\x5C.txt");
   std::filesystem::create_directories(dir / "mixed");
   for (const char* name : {"fit.d01", "fit.d02", "fit.d03"}) {
     std::filesystem::copy_file(dir / (std::string("fit/") + name),
@@ -673,6 +675,7 @@ TEST_F(Cli, SeriesLineWalksPiecesOfUnequalLengths) {
     int status;
   } cases[] = {
       {"fit", "fit/fit.d01: 4 of 4 pieces, complete\n", 0},
+      {"cp932", "cp932/fit.d01: 4 of 4 pieces, complete\n", 0},
       {"fit/fit.d01 fit/fit.d02 fit/fit.d04", "fit/fit.d01: 3 of at least 4 pieces, incomplete\n",
        1},
       {"fit/fit.d01 fit/fit.d02 fit/fit.d03", "fit/fit.d01: 3 of at least 4 pieces, incomplete\n",
