@@ -1,7 +1,10 @@
 #include "app/desktop_prompter.h"
 
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QThread>
 
 #include "app/capacity_shortage_dlg.h"
@@ -52,6 +55,31 @@ QString BoxText(const std::string& text) {
   return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
+// A message box as wide as its longest line, where the screen has room for
+// it: the toolkit breaks lines past a fixed width, and a Japanese line then
+// breaks inside a phrase.
+class UnwrappedMessageBox final : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  void showEvent(QShowEvent* event) override {
+    QMessageBox::showEvent(event);
+    auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (label == nullptr || !label->wordWrap()) {
+      return;
+    }
+    label->setWordWrap(false);
+    layout()->activate();
+    const QSize whole = layout()->totalMinimumSize();
+    if (whole.width() > screen()->availableGeometry().width() * 9 / 10) {
+      label->setWordWrap(true);  // wider than the screen: the toolkit's breaks stay
+      return;
+    }
+    setFixedSize(whole);
+  }
+};
+
 }  // namespace
 
 DesktopPrompter::DesktopPrompter(QWidget* owner, ShellActions& shell)
@@ -85,8 +113,8 @@ Answer DesktopPrompter::ShowMessage(const Message& message) {
   if (closed_.load()) {
     return ButtonsOf(message.buttons).back().answer;
   }
-  QMessageBox box(BoxIcon(message.icon), QString::fromStdString(message.caption),
-                  BoxText(message.text), QMessageBox::NoButton, owner_);
+  UnwrappedMessageBox box(BoxIcon(message.icon), QString::fromStdString(message.caption),
+                          BoxText(message.text), QMessageBox::NoButton, owner_);
   box.setTextFormat(Qt::PlainText);
   const std::vector<BoxButton> buttons = ButtonsOf(message.buttons);
   for (const BoxButton& b : buttons) {

@@ -37,10 +37,9 @@ std::string WithExtension(std::string_view path, std::string_view extension) {
 }
 
 // The second "Restore" default folder when DefaultRS asks for it, else empty.
-std::string_view RestoreFolder(const DivideSettings& settings) {
+std::string RestoreFolder(const DivideSettings& settings) {
   const std::string& folder = settings.DefaultPaths.Restore[1];
-  return settings.DefaultRS && IsFolderEntry(folder) ? std::string_view(folder)
-                                                     : std::string_view();
+  return settings.DefaultRS && IsFolderEntry(folder) ? StoredPathEntry(folder) : std::string();
 }
 
 // Leading decimal digits as a number (0 when there are none).
@@ -149,7 +148,7 @@ std::string ProposeFirstPieceName(std::string_view source, const DivideSettings&
   std::string name = WithExtension(source, FirstPieceExtension(settings, selfRestoring));
   const std::string& folder = settings.DefaultPaths.Restore[0];
   if (settings.DefaultDV && IsFolderEntry(folder)) {
-    name = folder + std::string(FileNamePart(name));
+    name = StoredPathEntry(folder) + std::string(FileNamePart(name));
   }
   return name;
 }
@@ -173,9 +172,9 @@ std::string EnforceFirstPieceExtension(std::string_view dest, std::string_view s
 std::string ProposeType0RestoredName(std::string_view firstPiece, const DivideSettings& settings) {
   const std::size_t keep = firstPiece.size() >= 3 ? firstPiece.size() - 3 : 0;
   std::string name = std::string(firstPiece.substr(0, keep)) + settings.RsDefaultExt;
-  const std::string_view folder = RestoreFolder(settings);
+  const std::string folder = RestoreFolder(settings);
   if (!folder.empty()) {
-    name = std::string(folder) + std::string(FileNamePart(name));
+    name = folder + std::string(FileNamePart(name));
   }
   return name;
 }
@@ -192,11 +191,11 @@ std::string ProposeTypedRestoredName(std::string_view firstPiece, std::string_vi
       file = "_";
     }
   }
-  std::string_view folder = RestoreFolder(settings);
+  std::string folder = RestoreFolder(settings);
   if (folder.empty()) {
     folder = firstPiece.substr(0, FileNameStart(firstPiece));
   }
-  return std::string(folder) + file;
+  return folder + file;
 }
 
 PieceRecognition RecognisePieceName(std::string_view name) {

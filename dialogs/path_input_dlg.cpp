@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "core/divide_settings.h"
 #include "dialogs/dialog_helpers.h"
 
 namespace kv {
@@ -16,6 +17,17 @@ namespace {
 constexpr qsizetype kMaxPathText = 4096;
 
 }  // namespace
+
+void ShowPromptLine(QFileDialog& picker, const QString& prompt) {
+  // As the label of the folder box the prompt would squeeze the box to a few
+  // characters: it gets a line of its own below the dialog's controls.
+  picker.setOption(QFileDialog::DontUseNativeDialog);
+  if (auto* grid = qobject_cast<QGridLayout*>(picker.layout())) {
+    auto* line = new QLabel(prompt);
+    line->setObjectName(QStringLiteral("folderPrompt"));
+    grid->addWidget(line, grid->rowCount(), 0, 1, grid->columnCount());
+  }
+}
 
 QString FolderBrowseStart(const QString& text) {
   QString start = text.left(kMaxPathText);
@@ -42,7 +54,6 @@ CPathInputDlg::CPathInputDlg(QWidget* parent) : QDialog(parent) {
       NameControl(new QPushButton(QStringLiteral("ファイル参照(&F)...")), ids::kPathFileBrowse);
   auto* folder =
       NameControl(new QPushButton(QStringLiteral("パス参照...(&P)")), ids::kPathFolderBrowse);
-  ok->setDefault(true);
   auto* grid = new QGridLayout(this);
   grid->addWidget(prompt, 0, 0, 1, 3);
   grid->addWidget(edit_, 1, 0, 1, 3);
@@ -50,6 +61,8 @@ CPathInputDlg::CPathInputDlg(QWidget* parent) : QDialog(parent) {
   grid->addWidget(cancel, 3, 2);
   grid->addWidget(file, 2, 0);
   grid->addWidget(folder, 2, 1);
+  // Only once it is inside the dialog does the button become its default.
+  ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &CPathInputDlg::accept);
   connect(cancel, &QPushButton::clicked, this, &CPathInputDlg::reject);
   connect(folder, &QPushButton::clicked, this, &CPathInputDlg::BrowseFolder);
@@ -62,7 +75,8 @@ bool CPathInputDlg::Run(QWidget* parent, QString& path) {
   if (dialog.exec() != QDialog::Accepted) {
     return false;
   }
-  path = dialog.edit_->text();
+  // A folder typed with "\\", "￥" or "¥" at its end is stored ending in "/".
+  path = ToQ(StoredPathEntry(ToStd(dialog.edit_->text())));
   return true;
 }
 
@@ -77,7 +91,7 @@ void CPathInputDlg::BrowseFolder() {
   QFileDialog picker(this, QStringLiteral("デフォルトパス指定"), FolderBrowseStart(edit_->text()));
   picker.setFileMode(QFileDialog::Directory);
   picker.setOption(QFileDialog::ShowDirsOnly);
-  picker.setLabelText(QFileDialog::LookIn, QStringLiteral("デフォルトパスを指定してください"));
+  ShowPromptLine(picker, QStringLiteral("デフォルトパスを指定してください"));
   if (picker.exec() == QDialog::Accepted && !picker.selectedFiles().isEmpty()) {
     edit_->setText(PickedFolderText(picker.selectedFiles().front()));
   }

@@ -42,10 +42,17 @@ void CPropertySheet::FinishPages() {
       buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
   ok->setObjectName(QString::fromStdString(ids::ObjectName(ids::kIdOk)));
   cancel->setObjectName(QString::fromStdString(ids::ObjectName(ids::kIdCancel)));
-  ok->setDefault(true);
   connect(buttons, &QDialogButtonBox::accepted, this, &CPropertySheet::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &CPropertySheet::reject);
   layout()->addWidget(buttons);
+  // Enter confirms the sheet from every page: OK is the default once it is
+  // inside the sheet, and no page's own button takes Enter when it has the focus.
+  for (CPropertyPage* page : pages_) {
+    for (QPushButton* button : page->findChildren<QPushButton*>()) {
+      button->setAutoDefault(false);
+    }
+  }
+  ok->setDefault(true);
 }
 
 int CPropertySheet::ActiveIndex() const {

@@ -2,6 +2,7 @@
 
 #include "plan/job_planner.h"
 
+#include "core/job_end.h"
 #include "core/job_state.h"
 #include "core/prompter.h"
 #include "plan/plan_texts.h"
@@ -75,6 +76,10 @@ void JobPlanner::EndJob() {
   texts_.progress = job_.ProgressPermille.load();
   texts_.title = pt::kTitleEnded;
   texts_.information = job_.JobMessage();
+  // The fixed text first, then what the system said and of which file.
+  if (const std::string cause = FailureCause(job_); !cause.empty()) {
+    texts_.information += "\r\n" + cause;
+  }
   view_.StopJobTimer();
   ShowTexts();
   if (settings_.EndMessage) {

@@ -78,9 +78,10 @@ CValidityCheckDlg::CValidityCheckDlg(QWidget* parent)
   for (int column = 0; column < 3; ++column) {
     list_->header()->resizeSection(column, kColumnWidths[column]);
   }
-  check_->setDefault(true);
   auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel(QStringLiteral("フォルダ")), 0, 0);
+  auto* folderLabel = new QLabel(QStringLiteral("フォルダ"));
+  folderLabel->setBuddy(folderEdit_);
+  grid->addWidget(folderLabel, 0, 0);
   grid->addWidget(folderEdit_, 0, 1);
   grid->addWidget(browse_, 0, 2);
   grid->addWidget(list_, 1, 0, 1, 3);
@@ -89,6 +90,8 @@ CValidityCheckDlg::CValidityCheckDlg(QWidget* parent)
   buttons->addWidget(check_);
   buttons->addWidget(close_);
   grid->addLayout(buttons, 2, 0, 1, 3);
+  // Only once it is inside the dialog does the button become its default.
+  check_->setDefault(true);
   resize(400, 320);
   connect(browse_, &QPushButton::clicked, this, &CValidityCheckDlg::Browse);
   connect(check_, &QPushButton::clicked, this, &CValidityCheckDlg::StartCheck);
@@ -121,8 +124,15 @@ void CValidityCheckDlg::Browse() {
   QFileDialog picker(this, QStringLiteral("フォルダ指定"), folderEdit_->text());
   picker.setFileMode(QFileDialog::Directory);
   picker.setOption(QFileDialog::ShowDirsOnly);
-  picker.setLabelText(QFileDialog::LookIn,
-                      QStringLiteral("チェックしたいファイルがあるフォルダを指定してください"));
+  // The prompt has a line of its own: as the label of the folder box it would
+  // squeeze the box to a few characters.
+  picker.setOption(QFileDialog::DontUseNativeDialog);
+  if (auto* grid = qobject_cast<QGridLayout*>(picker.layout())) {
+    auto* prompt =
+        new QLabel(QStringLiteral("チェックしたいファイルがあるフォルダを指定してください"));
+    prompt->setObjectName(QStringLiteral("folderPrompt"));
+    grid->addWidget(prompt, grid->rowCount(), 0, 1, grid->columnCount());
+  }
   if (picker.exec() == QDialog::Accepted && !picker.selectedFiles().isEmpty()) {
     SetFolder(picker.selectedFiles().front());
   }

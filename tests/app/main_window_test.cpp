@@ -394,7 +394,7 @@ TEST_F(MainWindowTest, AWorkerAsksInTheWindowAndWaitsForTheAnswer) {
     }
     shortage = Text(1026) + "|" + modal->findChild<QLabel*>("id1072")->text().toStdString() + "|" +
                modal->findChild<QLabel*>("id1073")->text().toStdString();
-    EXPECT_FALSE(modal->findChild<QPushButton*>("id1069")->isEnabled());
+    EXPECT_TRUE(modal->findChild<QPushButton*>("id1069")->isEnabled());
     modal->findChild<QPushButton*>("id1070")->click();
     modal->findChild<QPushButton*>("id1071")->click();
   });
