@@ -1,5 +1,7 @@
 #include "app/desktop_prompter.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMessageBox>
@@ -63,8 +65,17 @@ class UnwrappedMessageBox final : public QMessageBox {
   using QMessageBox::QMessageBox;
 
  protected:
-  void showEvent(QShowEvent* event) override {
-    QMessageBox::showEvent(event);
+  // The toolkit sizes the box anew when it is shown and on every layout request.
+  bool event(QEvent* event) override {
+    const bool handled = QMessageBox::event(event);
+    if (event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest) {
+      KeepLinesWhole();
+    }
+    return handled;
+  }
+
+ private:
+  void KeepLinesWhole() {
     auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
     if (label == nullptr || !label->wordWrap()) {
       return;
@@ -77,6 +88,8 @@ class UnwrappedMessageBox final : public QMessageBox {
       return;
     }
     setFixedSize(whole);
+    // The unwrapping asked for a layout of its own, which would wrap again.
+    QCoreApplication::removePostedEvents(this, QEvent::LayoutRequest);
   }
 };
 

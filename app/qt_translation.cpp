@@ -5,14 +5,15 @@
 
 namespace kv {
 
-bool InstallQtTranslation(QCoreApplication& app) {
+QTranslator* InstallQtTranslation(QCoreApplication& app) {
   auto* translator = new QTranslator(&app);
   if (!translator->load(QStringLiteral("qtbase_ja"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+      !QCoreApplication::installTranslator(translator)) {
     delete translator;
-    return false;
+    return nullptr;
   }
-  return QCoreApplication::installTranslator(translator);
+  return translator;
 }
 
 }  // namespace kv

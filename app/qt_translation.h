@@ -4,10 +4,13 @@
 
 #include <QCoreApplication>
 
+class QTranslator;
+
 namespace kv {
 
-// Installs Qt's Japanese translation from the system's translation folder;
-// false when it is not installed there (the standard dialogs then stay in English).
-bool InstallQtTranslation(QCoreApplication& app);
+// Installs Qt's Japanese translation from the system's translation folder and
+// returns it (owned by `app`); null when it is not installed there, and the
+// standard dialogs stay in English.
+QTranslator* InstallQtTranslation(QCoreApplication& app);
 
 }  // namespace kv
