@@ -54,6 +54,7 @@ CPathInputDlg::CPathInputDlg(QWidget* parent) : QDialog(parent) {
       NameControl(new QPushButton(QStringLiteral("ファイル参照(&F)...")), ids::kPathFileBrowse);
   auto* folder =
       NameControl(new QPushButton(QStringLiteral("パス参照...(&P)")), ids::kPathFolderBrowse);
+  ok->setDefault(true);
   auto* grid = new QGridLayout(this);
   grid->addWidget(prompt, 0, 0, 1, 3);
   grid->addWidget(edit_, 1, 0, 1, 3);
@@ -61,8 +62,6 @@ CPathInputDlg::CPathInputDlg(QWidget* parent) : QDialog(parent) {
   grid->addWidget(cancel, 3, 2);
   grid->addWidget(file, 2, 0);
   grid->addWidget(folder, 2, 1);
-  // Only once it is inside the dialog does the button become its default.
-  ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &CPathInputDlg::accept);
   connect(cancel, &QPushButton::clicked, this, &CPathInputDlg::reject);
   connect(folder, &QPushButton::clicked, this, &CPathInputDlg::BrowseFolder);

@@ -78,6 +78,7 @@ CValidityCheckDlg::CValidityCheckDlg(QWidget* parent)
   for (int column = 0; column < 3; ++column) {
     list_->header()->resizeSection(column, kColumnWidths[column]);
   }
+  check_->setDefault(true);
   auto* grid = new QGridLayout(this);
   auto* folderLabel = new QLabel(QStringLiteral("フォルダ"));
   folderLabel->setBuddy(folderEdit_);
@@ -90,8 +91,6 @@ CValidityCheckDlg::CValidityCheckDlg(QWidget* parent)
   buttons->addWidget(check_);
   buttons->addWidget(close_);
   grid->addLayout(buttons, 2, 0, 1, 3);
-  // Only once it is inside the dialog does the button become its default.
-  check_->setDefault(true);
   resize(400, 320);
   connect(browse_, &QPushButton::clicked, this, &CValidityCheckDlg::Browse);
   connect(check_, &QPushButton::clicked, this, &CValidityCheckDlg::StartCheck);
