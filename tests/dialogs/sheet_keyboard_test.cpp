@@ -12,7 +12,6 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -51,16 +50,8 @@ class SheetKeyboardTest : public ::testing::Test {
 };
 
 TEST_F(SheetKeyboardTest, EnterConfirmsFromEveryFieldOfEveryPage) {
-  // A dialog opened by a page's button instead is closed again and counted.
-  int opened = 0;
-  QTimer closer;
-  QObject::connect(&closer, &QTimer::timeout, [&] {
-    if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-      ++opened;
-      modal->reject();
-    }
-  });
-  closer.start(50);
+  // A dialog opened instead is closed again and counted.
+  const test::ModalCloser opened;
   int pressed = 0;
   for (const auto& make : Sheets()) {
     const int pages = make()->PageCount();
@@ -98,7 +89,7 @@ TEST_F(SheetKeyboardTest, EnterConfirmsFromEveryFieldOfEveryPage) {
     }
   }
   EXPECT_GT(pressed, 25);  // the fields of seven pages were tried
-  EXPECT_EQ(opened, 0);
+  EXPECT_EQ(opened.Closed(), 0);
 }
 
 TEST_F(SheetKeyboardTest, EveryLabelledFieldIsNamedByItsLabel) {

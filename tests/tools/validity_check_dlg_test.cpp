@@ -11,7 +11,6 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <QTreeView>
 #include <QUrl>
 #include <filesystem>
@@ -142,19 +141,11 @@ TEST_F(ValidityCheckDlgTest, EnterChecksAndTheFolderIsLabelledAndPromptedOnALine
   EXPECT_NE(lookIn, prompt);  // the folder box keeps its short label and its width
 
   // Enter in the list runs the check; a browser opened instead is closed and counted.
-  int opened = 0;
-  QTimer closer;
-  QObject::connect(&closer, &QTimer::timeout, [&] {
-    if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-      ++opened;
-      modal->reject();
-    }
-  });
-  closer.start(50);
+  const test::ModalCloser opened;
   Drop(dir_.Path().string());
   List()->setFocus();
   QTest::keyClick(List(), Qt::Key_Return);
-  EXPECT_EQ(opened, 0);
+  EXPECT_EQ(opened.Closed(), 0);
   ASSERT_TRUE(WaitForIdleButtons());
   EXPECT_EQ(Rows().front(), "a.d01|○|");
 }
