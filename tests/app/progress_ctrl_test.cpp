@@ -89,7 +89,8 @@ TEST_F(ProgressCtrlTest, TheTextReadsOnEveryPaletteAndTheIdleBarHasAFrame) {
     const char* name;
     QRgb highlight, button, overBar, overBackground;
   };
-  // The inverse of the highlight where it reads (navy), black or white where it does not.
+  // The inverse of the highlight where it reads (navy), black or white where it does not;
+  // the dark theme's information field and list rows take the palette's own text colours.
   const Case cases[] = {{"classic", 0x000080, 0xC0C0C0, 0xFFFF7F, 0x000080},
                         {"Fusion", 0x308CC6, 0xEFEFEF, 0x000000, 0x000000},
                         {"Breeze", 0x3DAEE9, 0xEFF0F1, 0x000000, 0x000000},

@@ -1,6 +1,6 @@
 // The window as a Japanese desktop user meets it: Qt's own texts in Japanese,
 // boxes named by their labels, the cause of a failed job, boxes and lists
-// sized to their texts, buttons that say what is missing, a dark theme.
+// sized to their texts, buttons that say what is missing.
 
 #include <QAccessible>
 #include <QAction>
@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QStyle>
@@ -161,28 +160,6 @@ TEST_F(WindowLookTest, ButtonsWhoseProgramCannotStartSayWhatToInstall) {
                 "（Nautilus など）をインストールしてください。",
                 "Kolvanto|ディスクユーティリティを起動できませんでした。gnome-disk-utility "
                 "をインストールしてください。"}));
-}
-
-TEST_F(WindowLookTest, ADarkThemeLeavesEveryTextReadable) {
-  const QPalette previous = QApplication::palette();
-  QPalette dark;
-  const std::pair<QPalette::ColorRole, QRgb> roles[] = {
-      {QPalette::Window, 0x353535},    {QPalette::WindowText, 0xFFFFFF},
-      {QPalette::Base, 0x2A2A2A},      {QPalette::Text, 0xFFFFFF},
-      {QPalette::Button, 0x353535},    {QPalette::ButtonText, 0xFFFFFF},
-      {QPalette::Highlight, 0x2A82DA}, {QPalette::HighlightedText, 0xFFFFFF},
-      {QPalette::Mid, 0x202020}};
-  for (const auto& [role, rgb] : roles) {
-    dark.setColor(role, QColor::fromRgb(rgb));
-  }
-  QApplication::setPalette(dark);
-  Open();
-  const QPalette info = Control<QPlainTextEdit>(1020)->palette();
-  EXPECT_GE(ContrastRatio(info.color(QPalette::Text), info.color(QPalette::Base)), 4.5);
-  auto* bar = Control<CPercentProgressCtrl>(1012);
-  EXPECT_GE(ContrastRatio(bar->TextOverBar(), QColor::fromRgb(0x2A82DA)), 4.5);
-  EXPECT_GE(ContrastRatio(bar->TextOverBackground(), QColor::fromRgb(0x353535)), 4.5);
-  QApplication::setPalette(previous);
 }
 
 }  // namespace
