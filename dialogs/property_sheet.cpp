@@ -21,6 +21,8 @@ void CPropertyPage::MarkShown() {
 CPropertySheet::CPropertySheet(const QString& caption, QWidget* parent)
     : QDialog(parent), tabs_(new QTabWidget) {
   setWindowTitle(caption);
+  // Every page's caption shows whole: the sheet is as wide as its row of tabs.
+  tabs_->setUsesScrollButtons(false);
   (new QVBoxLayout(this))->addWidget(tabs_);
   connect(tabs_, &QTabWidget::currentChanged, this, &CPropertySheet::OnTabChanged);
 }

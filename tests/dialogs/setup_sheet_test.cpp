@@ -81,7 +81,6 @@ TEST_F(SetupSheetTest, PagesFollowTheStubKindsAndEachPageIsPictured) {
   auto* kinds = Get<QListWidget>(ids::kRestoreKindList);
   EXPECT_EQ(Lines(kinds), (QStringList{"Linux x86-64", "Windows x64"}));
   EXPECT_EQ(kinds->currentRow(), 1);
-  sheet_->resize(480, 400);
   for (int i = 0; i < Tabs()->count(); ++i) {
     Tabs()->setCurrentIndex(i);
     test::SavePicture(*sheet_, "setup_page_" + std::to_string(i));

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <functional>
@@ -135,6 +136,8 @@ TEST_F(SheetKeyboardTest, TheSheetOpensAtItsLargestPageAndListsShowTheirLinesWho
   }
   // Beside its largest page the sheet has room for the tabs and buttons, and no more.
   EXPECT_LT(opened.height() - tallestPage, 130) << opened.height() << " " << tallestPage;
+  const QTabBar* tabs = sheet.findChild<QTabWidget*>()->tabBar();
+  EXPECT_LE(tabs->sizeHint().width(), tabs->width());
   sheet.SetActivePage(1);
   auto* presets = test::Control<QListWidget>(&sheet, ids::kPresetList);
   QApplication::processEvents();
