@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 
 #include "app/window_texts.h"
@@ -17,6 +18,12 @@ QPushButton* Button(const char* text, const char* name, QWidget* parent) {
   auto* button = new QPushButton(QString::fromUtf8(text), parent);
   button->setObjectName(QString::fromLatin1(name));
   return button;
+}
+
+void ExplainMissing(QWidget* owner, const char* text) {
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Kolvanto"), QString::fromUtf8(text),
+                  QMessageBox::Ok, owner);
+  box.exec();
 }
 
 }  // namespace
@@ -43,15 +50,21 @@ CCapacityShortageDlg::CCapacityShortageDlg(const CapacityShortage& request, Shel
   layout->addWidget(explorer, 3, 1);
   layout->addWidget(format, 4, 0);
   layout->addWidget(cancel, 4, 1);
-  format->setEnabled(shell.CanOpenDiskUtility());
 
+  // A button whose program cannot be started says what to install.
   const std::string destination = request.destination;
   connect(retry, &QPushButton::clicked, this, [this] { done(kRetry); });
   connect(cancel, &QPushButton::clicked, this, [this] { done(kCancel); });
-  connect(explorer, &QPushButton::clicked, this,
-          [&shell, destination] { shell.OpenFolder(destination); });
-  connect(format, &QPushButton::clicked, this,
-          [&shell, destination] { shell.OpenDiskUtility(destination); });
+  connect(explorer, &QPushButton::clicked, this, [this, &shell, destination] {
+    if (!shell.OpenFolder(destination)) {
+      ExplainMissing(this, wt::kNoFileManager);
+    }
+  });
+  connect(format, &QPushButton::clicked, this, [this, &shell, destination] {
+    if (!shell.OpenDiskUtility(destination)) {
+      ExplainMissing(this, wt::kNoDiskUtility);
+    }
+  });
   setFixedSize(sizeHint());
 }
 

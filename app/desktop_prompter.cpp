@@ -1,7 +1,12 @@
 #include "app/desktop_prompter.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QThread>
 
 #include "app/capacity_shortage_dlg.h"
@@ -52,6 +57,42 @@ QString BoxText(const std::string& text) {
   return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
+// A message box as wide as its longest line, where the screen has room for
+// it: the toolkit breaks lines past a fixed width, and a Japanese line then
+// breaks inside a phrase.
+class UnwrappedMessageBox final : public QMessageBox {
+ public:
+  using QMessageBox::QMessageBox;
+
+ protected:
+  // The toolkit sizes the box anew when it is shown and on every layout request.
+  bool event(QEvent* event) override {
+    const bool handled = QMessageBox::event(event);
+    if (event->type() == QEvent::Show || event->type() == QEvent::LayoutRequest) {
+      KeepLinesWhole();
+    }
+    return handled;
+  }
+
+ private:
+  void KeepLinesWhole() {
+    auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (label == nullptr || !label->wordWrap()) {
+      return;
+    }
+    label->setWordWrap(false);
+    layout()->activate();
+    const QSize whole = layout()->totalMinimumSize();
+    if (whole.width() > screen()->availableGeometry().width() * 9 / 10) {
+      label->setWordWrap(true);  // wider than the screen: the toolkit's breaks stay
+      return;
+    }
+    setFixedSize(whole);
+    // The unwrapping asked for a layout of its own, which would wrap again.
+    QCoreApplication::removePostedEvents(this, QEvent::LayoutRequest);
+  }
+};
+
 }  // namespace
 
 DesktopPrompter::DesktopPrompter(QWidget* owner, ShellActions& shell)
@@ -85,8 +126,8 @@ Answer DesktopPrompter::ShowMessage(const Message& message) {
   if (closed_.load()) {
     return ButtonsOf(message.buttons).back().answer;
   }
-  QMessageBox box(BoxIcon(message.icon), QString::fromStdString(message.caption),
-                  BoxText(message.text), QMessageBox::NoButton, owner_);
+  UnwrappedMessageBox box(BoxIcon(message.icon), QString::fromStdString(message.caption),
+                          BoxText(message.text), QMessageBox::NoButton, owner_);
   box.setTextFormat(Qt::PlainText);
   const std::vector<BoxButton> buttons = ButtonsOf(message.buttons);
   for (const BoxButton& b : buttons) {

@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 
+#include "app/dialog_font.h"
 #include "app/divide_dlg.h"
+#include "app/qt_translation.h"
 #include "core/beside_executable.h"
 #include "plan/real_workers.h"
 #include "platform/file_helpers.h"
@@ -17,6 +19,10 @@ CDivideApp::CDivideApp(int& argc, char** argv)
   setOrganizationName(QStringLiteral("Orvik Software"));
   setApplicationName(QStringLiteral("Kolvanto"));
   setDesktopFileName(QStringLiteral("kolvanto"));
+  // Every window, the settings sheets and message boxes too, in the Japanese
+  // dialog font; the standard dialogs in Japanese.
+  setFont(JapaneseDialogFont());
+  InstallQtTranslation(*this);
 }
 
 int CDivideApp::InitInstance() {

@@ -104,7 +104,8 @@ void CDivideDlg::MergeDefaultFolder(Box box) {
     boxText_[i] = item;
     return;
   }
-  pendingText_[i] = item + fileName;
+  // However the folder's end was typed, the name goes inside the folder.
+  pendingText_[i] = StoredPathEntry(item) + fileName;
   mergeTimer_[i]->start();
 }
 

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStyle>
 #include <QTextBrowser>
 #include <QTextDocument>
 #include <QUrl>
@@ -80,6 +81,10 @@ CHelpWindow::CHelpWindow(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addLayout(body);
+  // The contents list is as wide as its longest title, so that no title is cut.
+  ListPages(AllPages());
+  pageList_->setMinimumWidth(pageList_->sizeHintForColumn(0) + 2 * pageList_->frameWidth() +
+                             style()->pixelMetric(QStyle::PM_ScrollBarExtent));
   resize(720, 480);
 
   connect(searchButton, &QPushButton::clicked, this, &CHelpWindow::Search);

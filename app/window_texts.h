@@ -72,6 +72,12 @@ inline constexpr const char* kRetryButton = "再試行(&R)";
 inline constexpr const char* kExplorerButton = "ｴｸｽﾌﾟﾛｰﾗ(&E)";
 inline constexpr const char* kFormatButton = "ﾌｫｰﾏｯﾄ(&F)...";
 inline constexpr const char* kPlainCancelButton = "キャンセル";
+// When the desktop cannot start what a button asks for: what to install.
+inline constexpr const char* kNoFileManager =
+    "ファイルマネージャを起動できませんでした。xdg-utils とファイルマネージャ（Nautilus など）を"
+    "インストールしてください。";
+inline constexpr const char* kNoDiskUtility =
+    "ディスクユーティリティを起動できませんでした。gnome-disk-utility をインストールしてください。";
 
 // About box.
 inline constexpr const char* kAboutTitle = "バージョン情報 Kolvanto";

@@ -84,8 +84,32 @@ std::int32_t ReadSizeNumber(std::string_view sizeText) {
   return negative ? 0 : static_cast<std::int32_t>(value);
 }
 
+namespace {
+
+// The length in bytes of the folder mark `entry` ends in, 0 when none.
+std::size_t FolderMarkLength(std::string_view entry) {
+  // "/", "\", the full-width yen sign U+FFE5 and the yen sign U+00A5 (how a
+  // backslash shows in Japanese fonts, and what the path prompt asks for).
+  for (const std::string_view mark : {"/", "\\", "\xEF\xBF\xA5", "\xC2\xA5"}) {
+    if (entry.ends_with(mark)) {
+      return mark.size();
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
 bool IsFolderEntry(std::string_view entry) {
-  return !entry.empty() && (entry.back() == '/' || entry.back() == '\\');
+  return FolderMarkLength(entry) > 0;
+}
+
+std::string StoredPathEntry(std::string_view entry) {
+  const std::size_t mark = FolderMarkLength(entry);
+  if (mark == 0) {
+    return std::string(entry);
+  }
+  return std::string(entry.substr(0, entry.size() - mark)) + '/';
 }
 
 std::span<const std::string> UsedEntries(const DefaultPathList& list) {

@@ -84,8 +84,12 @@ bool IsFitToFreeSpace(std::string_view sizeText);
 // so that it can never be mistaken for the fit-to-free-space marker (-1).
 std::int32_t ReadSizeNumber(std::string_view sizeText);
 
-// True when a default-path entry names a folder (ends in "/", or "\" as stored on Windows).
+// True when a default-path entry names a folder: it ends in "/", "\" (as
+// stored on Windows), "￥" or "¥".
 bool IsFolderEntry(std::string_view entry);
+// A default-path entry in the one form it is stored and used in: a folder
+// ends in "/", so a name joined to it lands inside the folder.
+std::string StoredPathEntry(std::string_view entry);
 
 // The used part of a default folder list: the entries up to the first empty one.
 std::span<const std::string> UsedEntries(const DefaultPathList& list);

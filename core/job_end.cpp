@@ -1,6 +1,7 @@
 #include "core/job_end.h"
 
 #include <cerrno>
+#include <cstring>
 #include <new>
 
 #include "core/job_texts.h"
@@ -16,6 +17,14 @@ const char* FinalMessage(JobKind kind, JobOutcome outcome) {
     return texts::kRestoreDoneWithError;
   }
   return done ? texts::kRestoreDone : texts::kRestoreCancelled;
+}
+
+std::string FailureCause(const JobState& job) {
+  if (job.Outcome() != JobOutcome::kFailed || job.OutcomeError() == 0) {
+    return {};
+  }
+  const std::string path = job.OutcomePath();
+  return (path.empty() ? path : path + ": ") + std::strerror(job.OutcomeError());
 }
 
 void RunToEnd(JobState& job, JobKind kind, const std::function<JobEnd()>& body) {

@@ -25,6 +25,11 @@ enum class JobKind { kDivide, kRestore };
 // The final message of a job: "分割が終了しました", "復元を中止しました", ...
 const char* FinalMessage(JobKind kind, JobOutcome outcome);
 
+// The cause of a failed job in the system's words, with the file it failed
+// on: "PATH: reason" (the reason alone when no file is known); empty unless
+// the job failed with a known errno.
+std::string FailureCause(const JobState& job);
+
 // Runs `body` on the calling thread and ends the job with what it returns. No
 // exception leaves: one ends the job as failed.
 void RunToEnd(JobState& job, JobKind kind, const std::function<JobEnd()>& body);

@@ -40,10 +40,9 @@ std::string WithExtension(std::string_view path, std::string_view extension) {
 }
 
 // The second "Restore" default folder when DefaultRS asks for it, else empty.
-std::string_view RestoreFolder(const DivideSettings& settings) {
+std::string RestoreFolder(const DivideSettings& settings) {
   const std::string& folder = settings.DefaultPaths.Restore[1];
-  return settings.DefaultRS && IsFolderEntry(folder) ? std::string_view(folder)
-                                                     : std::string_view();
+  return settings.DefaultRS && IsFolderEntry(folder) ? StoredPathEntry(folder) : std::string();
 }
 
 // Leading decimal digits as a number (0 when there are none).
@@ -165,7 +164,7 @@ std::string ProposeFirstPieceName(std::string_view source, const DivideSettings&
   std::string name = WithExtension(source, FirstPieceExtension(settings, selfRestoring));
   const std::string& folder = settings.DefaultPaths.Restore[0];
   if (settings.DefaultDV && IsFolderEntry(folder)) {
-    name = folder + std::string(FileNamePart(name));
+    name = StoredPathEntry(folder) + std::string(FileNamePart(name));
   }
   return name;
 }
@@ -194,9 +193,9 @@ std::string ProposeType0RestoredName(std::string_view firstPiece, const DivideSe
   if (name.size() == FileNameStart(name)) {
     name += '_';
   }
-  const std::string_view folder = RestoreFolder(settings);
+  const std::string folder = RestoreFolder(settings);
   if (!folder.empty()) {
-    name = std::string(folder) + std::string(FileNamePart(name));
+    name = folder + std::string(FileNamePart(name));
   }
   return name;
 }
@@ -214,11 +213,11 @@ std::string ProposeTypedRestoredName(std::string_view firstPiece, std::string_vi
       file = "_";
     }
   }
-  std::string_view folder = RestoreFolder(settings);
+  std::string folder = RestoreFolder(settings);
   if (folder.empty()) {
     folder = firstPiece.substr(0, FileNameStart(firstPiece));
   }
-  return std::string(folder) + file;
+  return folder + file;
 }
 
 PieceRecognition RecognisePieceName(std::string_view name) {

@@ -2,6 +2,7 @@
 // Small helpers shared by the settings dialogs: control names, text
 // conversion and the product's exclamation message.
 
+#include <QLabel>
 #include <QString>
 #include <QWidget>
 #include <string>
@@ -17,6 +18,10 @@ Widget* NameControl(Widget* widget, int id) {
   widget->setObjectName(QString::fromStdString(ids::ObjectName(id)));
   return widget;
 }
+
+// A label naming `field`: its mnemonic focuses the field, and assistive
+// technology announces the field by the label's text.
+QLabel* LabelFor(const QString& text, QWidget* field);
 
 inline QString ToQ(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));

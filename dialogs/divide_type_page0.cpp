@@ -64,8 +64,8 @@ QWidget* CDivideTypePage0::BuildKindGroup() {
   AddRadio(kinds_, layout, "指定サイズで分割", ids::kSplitBySizeRadio, 0);
   AddRadio(kinds_, layout, "改行で分割", ids::kSplitByLineRadio, 1);
   AddRadio(kinds_, layout, "指定文字列で分割", ids::kSplitByStringRadio, 2);
-  layout->addWidget(new QLabel(QStringLiteral("文字列")));
   splitString_ = NameControl(new QLineEdit, ids::kSplitStringEdit);
+  layout->addWidget(LabelFor(QStringLiteral("文字列"), splitString_));
   layout->addWidget(splitString_);
   return box;
 }

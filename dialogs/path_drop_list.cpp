@@ -17,7 +17,16 @@ bool FromOutside(const QDropEvent* event, const QWidget* list) {
 
 }  // namespace
 
-CPathDropList::CPathDropList(int id, int maxLines) : maxLines_(maxLines) {
+namespace {
+
+// What a list shows without scrolling: a few lines of an ordinary path.
+constexpr int kShownLines = 5;
+const char* const kSamplePath = "/media/user/USB-DISK/backup/";
+
+}  // namespace
+
+CPathDropList::CPathDropList(int id, int maxLines)
+    : CSizedList(kShownLines, {QString::fromLatin1(kSamplePath)}), maxLines_(maxLines) {
   NameControl(this, id);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setDragDropMode(QAbstractItemView::InternalMove);

@@ -2,12 +2,13 @@
 // A list of default paths whose lines can be reordered by dragging and which
 // takes files and folders dropped from outside, up to a line limit.
 
-#include <QListWidget>
 #include <QStringList>
+
+#include "dialogs/sized_list.h"
 
 namespace kv {
 
-class CPathDropList : public QListWidget {
+class CPathDropList : public CSizedList {
   Q_OBJECT
 
  public:

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "core/divide_settings.h"
 #include "dialogs/dialog_helpers.h"
 
 namespace kv {
@@ -16,6 +17,17 @@ namespace {
 constexpr qsizetype kMaxPathText = 4096;
 
 }  // namespace
+
+void ShowPromptLine(QFileDialog& picker, const QString& prompt) {
+  // As the label of the folder box the prompt would squeeze the box to a few
+  // characters: it gets a line of its own below the dialog's controls.
+  picker.setOption(QFileDialog::DontUseNativeDialog);
+  if (auto* grid = qobject_cast<QGridLayout*>(picker.layout())) {
+    auto* line = new QLabel(prompt);
+    line->setObjectName(QStringLiteral("folderPrompt"));
+    grid->addWidget(line, grid->rowCount(), 0, 1, grid->columnCount());
+  }
+}
 
 QString FolderBrowseStart(const QString& text) {
   QString start = text.left(kMaxPathText);
@@ -62,7 +74,8 @@ bool CPathInputDlg::Run(QWidget* parent, QString& path) {
   if (dialog.exec() != QDialog::Accepted) {
     return false;
   }
-  path = dialog.edit_->text();
+  // A folder typed with "\\", "￥" or "¥" at its end is stored ending in "/".
+  path = ToQ(StoredPathEntry(ToStd(dialog.edit_->text())));
   return true;
 }
 
@@ -77,7 +90,7 @@ void CPathInputDlg::BrowseFolder() {
   QFileDialog picker(this, QStringLiteral("デフォルトパス指定"), FolderBrowseStart(edit_->text()));
   picker.setFileMode(QFileDialog::Directory);
   picker.setOption(QFileDialog::ShowDirsOnly);
-  picker.setLabelText(QFileDialog::LookIn, QStringLiteral("デフォルトパスを指定してください"));
+  ShowPromptLine(picker, QStringLiteral("デフォルトパスを指定してください"));
   if (picker.exec() == QDialog::Accepted && !picker.selectedFiles().isEmpty()) {
     edit_->setText(PickedFolderText(picker.selectedFiles().front()));
   }

@@ -5,10 +5,13 @@
 #include <QDialog>
 #include <QString>
 
+class QFileDialog;
 class QLineEdit;
 
 namespace kv {
 
+// Shows `prompt` on a line of its own in the folder browser `picker`.
+void ShowPromptLine(QFileDialog& picker, const QString& prompt);
 // The folder the folder browser starts in for the edit's text: one trailing
 // "/" is dropped unless the text is the root "/".
 QString FolderBrowseStart(const QString& text);

@@ -21,6 +21,8 @@ void CPropertyPage::MarkShown() {
 CPropertySheet::CPropertySheet(const QString& caption, QWidget* parent)
     : QDialog(parent), tabs_(new QTabWidget) {
   setWindowTitle(caption);
+  // Every page's caption shows whole: the sheet is as wide as its row of tabs.
+  tabs_->setUsesScrollButtons(false);
   (new QVBoxLayout(this))->addWidget(tabs_);
   connect(tabs_, &QTabWidget::currentChanged, this, &CPropertySheet::OnTabChanged);
 }
@@ -42,10 +44,17 @@ void CPropertySheet::FinishPages() {
       buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
   ok->setObjectName(QString::fromStdString(ids::ObjectName(ids::kIdOk)));
   cancel->setObjectName(QString::fromStdString(ids::ObjectName(ids::kIdCancel)));
-  ok->setDefault(true);
   connect(buttons, &QDialogButtonBox::accepted, this, &CPropertySheet::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &CPropertySheet::reject);
   layout()->addWidget(buttons);
+  // Enter confirms the sheet from every page: OK is the default once it is
+  // inside the sheet, and no page's own button takes Enter when it has the focus.
+  for (CPropertyPage* page : pages_) {
+    for (QPushButton* button : page->findChildren<QPushButton*>()) {
+      button->setAutoDefault(false);
+    }
+  }
+  ok->setDefault(true);
 }
 
 int CPropertySheet::ActiveIndex() const {

@@ -10,6 +10,7 @@
 
 #include "dialogs/dialog_helpers.h"
 #include "dialogs/preset_line.h"
+#include "dialogs/sized_list.h"
 
 namespace kv {
 
@@ -17,6 +18,16 @@ namespace {
 
 // The smallest size a new preset may have.
 constexpr std::int32_t kMinPresetSize = 1024;
+// The built-in presets show whole, without scrolling.
+constexpr int kShownLines = 8;
+
+QStringList BuiltInLines() {
+  QStringList lines;
+  for (const SizePreset& preset : BuiltInPresets()) {
+    lines << PresetLine(preset);
+  }
+  return lines;
+}
 
 }  // namespace
 
@@ -24,7 +35,7 @@ CSetupDividePage::CSetupDividePage(DivideSettings& settings)
     : CPropertyPage(QStringLiteral("分割設定")), settings_(settings) {
   sizeEdit_ = NameControl(new QLineEdit, ids::kPresetSizeEdit);
   labelEdit_ = NameControl(new QLineEdit, ids::kPresetLabelEdit);
-  list_ = NameControl(new QListWidget, ids::kPresetList);
+  list_ = NameControl(new CSizedList(kShownLines, BuiltInLines()), ids::kPresetList);
   add_ = NameControl(new QPushButton(QStringLiteral("追加(A)")), ids::kPresetAddButton);
   delete_ = NameControl(new QPushButton(QStringLiteral("削除(&D)")), ids::kPresetDeleteButton);
   auto* standard =

@@ -31,12 +31,10 @@ CSetupPage::CSetupPage(DivideSettings& settings)
                         ids::kDefaultDvCheck, settings.DefaultDV);
   defaultRs_ = AddCheck(layout, "復元ファイルのパスをデフォルトパスに準じさせる",
                         ids::kDefaultRsCheck, settings.DefaultRS);
-  auto* label = new QLabel(QStringLiteral("リムーバブルディスクドライブ(&V)"));
   // Mount points are case-sensitive paths here, so the text is kept as typed.
   removableDrive_ =
       NameControl(new QLineEdit(ToQ(settings.RemovableDrive)), ids::kRemovableDriveEdit);
-  label->setBuddy(removableDrive_);
-  layout->addWidget(label);
+  layout->addWidget(LabelFor(QStringLiteral("リムーバブルディスクドライブ(&V)"), removableDrive_));
   layout->addWidget(removableDrive_);
   layout->addStretch();
 }

@@ -20,9 +20,8 @@ constexpr int kMaxHeadCut = 32767;
 
 CSetupRestorePage::CSetupRestorePage(DivideSettings& settings)
     : CPropertyPage(QStringLiteral("復元設定")), settings_(settings) {
-  auto* extLabel = new QLabel(QStringLiteral("復元ファイルのデフォルト拡張子(&E)"));
   ext_ = NameControl(new QLineEdit(ToQ(settings.RsDefaultExt)), ids::kRsDefaultExtEdit);
-  extLabel->setBuddy(ext_);
+  QLabel* extLabel = LabelFor(QStringLiteral("復元ファイルのデフォルト拡張子(&E)"), ext_);
   headCut_ =
       NameControl(new QCheckBox(QStringLiteral("先頭？バイトを切り捨てる")), ids::kHeadCutCheck);
   headCut_->setChecked(settings.HeadCut);
@@ -36,10 +35,10 @@ CSetupRestorePage::CSetupRestorePage(DivideSettings& settings)
   grid->addWidget(extLabel, 0, 0, 1, 2);
   grid->addWidget(ext_, 0, 2);
   grid->addWidget(headCut_, 1, 0, 1, 3);
-  grid->addWidget(new QLabel(QStringLiteral("最初のファイル")), 2, 0);
+  grid->addWidget(LabelFor(QStringLiteral("最初のファイル"), first_->Edit()), 2, 0);
   grid->addWidget(first_, 2, 1);
   grid->addWidget(new QLabel(QStringLiteral("バイト")), 2, 2);
-  grid->addWidget(new QLabel(QStringLiteral("以降のファイル")), 3, 0);
+  grid->addWidget(LabelFor(QStringLiteral("以降のファイル"), next_->Edit()), 3, 0);
   grid->addWidget(next_, 3, 1);
   grid->addWidget(new QLabel(QStringLiteral("バイト")), 3, 2);
   auto* layout = new QVBoxLayout(this);

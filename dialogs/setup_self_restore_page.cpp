@@ -6,16 +6,20 @@
 #include <QVBoxLayout>
 
 #include "dialogs/dialog_helpers.h"
+#include "dialogs/sized_list.h"
 
 namespace kv {
 
 CSetupSelfRestorePage::CSetupSelfRestorePage(DivideSettings& settings, const StubDataFile& stubs)
     : CPropertyPage(QStringLiteral("自己復元")), settings_(settings) {
-  kinds_ = NameControl(new QListWidget, ids::kRestoreKindList);
-  kinds_->setSelectionMode(QAbstractItemView::SingleSelection);
+  QStringList names;
   for (const std::string& name : stubs.KindNames()) {
-    kinds_->addItem(ToQ(name));
+    names << ToQ(name);
   }
+  // A stub data file holds at most six kinds: all show at once.
+  kinds_ = NameControl(new CSizedList(6, names), ids::kRestoreKindList);
+  kinds_->setSelectionMode(QAbstractItemView::SingleSelection);
+  kinds_->addItems(names);
   if (settings.RestoreNo >= 0 && settings.RestoreNo < kinds_->count()) {
     kinds_->setCurrentRow(settings.RestoreNo);
   }
@@ -24,7 +28,7 @@ CSetupSelfRestorePage::CSetupSelfRestorePage(DivideSettings& settings, const Stu
       ids::kShortFileNameCheck);
   shortName_->setChecked(settings.ShortFileName);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(QStringLiteral("種類")));
+  layout->addWidget(LabelFor(QStringLiteral("種類"), kinds_));
   layout->addWidget(kinds_);
   layout->addWidget(shortName_);
 }

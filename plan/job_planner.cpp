@@ -2,6 +2,7 @@
 
 #include "plan/job_planner.h"
 
+#include "core/job_end.h"
 #include "core/job_state.h"
 #include "core/job_texts.h"
 #include "core/prompter.h"
@@ -79,6 +80,10 @@ void JobPlanner::EndJob() {
   texts_.title = pt::kTitleEnded;
   SettleReplacedOutput();
   texts_.information = job_.JobMessage();
+  // The fixed text first, then what the system said and of which file.
+  if (const std::string cause = FailureCause(job_); !cause.empty()) {
+    texts_.information += "\r\n" + cause;
+  }
   if (const std::string beside = job_.OutputBeside(); !beside.empty()) {
     texts_.information += FillText(pt::kOutputKeptBeside, beside);
   }

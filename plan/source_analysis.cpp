@@ -83,6 +83,7 @@ void JobPlanner::AnalyseSource() {
   view_.PullTexts(texts_);
   texts_.statusField.clear();
   texts_.progress = 0;
+  texts_.progressText = false;  // no "0%" until a job runs
   job_.RecordedYear = 0;
 
   std::string mediumName;

@@ -2,15 +2,42 @@
 
 #include <QPainter>
 #include <QPixmap>
+#include <algorithm>
+#include <cmath>
 
 namespace kv {
 
+namespace {
+
+// The contrast the text must have against what it is drawn on.
+constexpr double kReadableContrast = 4.5;
+
+double RelativeLuminance(const QColor& colour) {
+  const auto linear = [](float channel) {
+    return channel <= 0.03928F ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+         0.0722 * linear(colour.blueF());
+}
+
+}  // namespace
+
+double ContrastRatio(const QColor& a, const QColor& b) {
+  const double la = RelativeLuminance(a);
+  const double lb = RelativeLuminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor ReadableOn(const QColor& preferred, const QColor& fill) {
+  if (ContrastRatio(preferred, fill) >= kReadableContrast) {
+    return preferred;
+  }
+  const QColor black(Qt::black);
+  const QColor white(Qt::white);
+  return ContrastRatio(black, fill) >= ContrastRatio(white, fill) ? black : white;
+}
+
 CPercentProgressCtrl::CPercentProgressCtrl(QWidget* parent) : QProgressBar(parent) {
-  const QPalette& p = palette();
-  barColour_ = p.color(QPalette::Highlight);
-  backgroundColour_ = p.color(QPalette::Button);
-  textOverBackground_ = barColour_;
-  textOverBar_ = QColor::fromRgb(~barColour_.rgb() & 0xFFFFFF);
   // The whole control is painted every time: nothing to erase first.
   setAttribute(Qt::WA_OpaquePaintEvent);
   QProgressBar::setRange(0, 100);
@@ -60,6 +87,16 @@ void CPercentProgressCtrl::SetWindowText(const QString& text) {
   }
 }
 
+QColor CPercentProgressCtrl::TextOverBar() const {
+  const QColor bar = palette().color(QPalette::Highlight);
+  return ReadableOn(QColor::fromRgb(~bar.rgb() & 0xFFFFFF), bar);
+}
+
+QColor CPercentProgressCtrl::TextOverBackground() const {
+  const QPalette& p = palette();
+  return ReadableOn(p.color(QPalette::Highlight), p.color(QPalette::Button));
+}
+
 QString CPercentProgressCtrl::DisplayText() const {
   if (!text_.isEmpty()) {
     return text_;
@@ -78,18 +115,22 @@ void CPercentProgressCtrl::paintEvent(QPaintEvent* /*event*/) {
   const QRect client = rect();
   const QRect bar(client.left(), client.top(), BarWidth(), client.height());
   const QRect rest(bar.right() + 1, client.top(), client.width() - bar.width(), client.height());
-  painter.fillRect(bar, barColour_);
-  painter.fillRect(rest, backgroundColour_);
+  painter.fillRect(bar, palette().color(QPalette::Highlight));
+  painter.fillRect(rest, palette().color(QPalette::Button));
   if (showText_) {
     const QString text = DisplayText();
     painter.setFont(font());
     painter.setClipRect(bar);
-    painter.setPen(textOverBar_);
+    painter.setPen(TextOverBar());
     painter.drawText(client, Qt::AlignCenter | Qt::TextSingleLine, text);
     painter.setClipRect(rest);
-    painter.setPen(textOverBackground_);
+    painter.setPen(TextOverBackground());
     painter.drawText(client, Qt::AlignCenter | Qt::TextSingleLine, text);
   }
+  // The frame shows where the bar is while it is empty.
+  painter.setClipping(false);
+  painter.setPen(palette().color(QPalette::Mid));
+  painter.drawRect(client.adjusted(0, 0, -1, -1));
   painter.end();
   QPainter(this).drawPixmap(0, 0, canvas);
 }

@@ -1,14 +1,20 @@
 #pragma once
-// The main window's progress bar: draws itself without flicker, with a
-// centred text (the percentage unless a window text is set) whose colour is
-// inverted where it lies over the filled part. Redraws only when the filled
-// width in pixels changes.
+// The main window's progress bar: draws itself without flicker inside a
+// one-pixel frame, with a centred text (the percentage unless a window text is
+// set) whose colour is inverted where it lies over the filled part, as long as
+// that reads. Redraws only when the filled width in pixels changes.
 
 #include <QColor>
 #include <QProgressBar>
 #include <QString>
 
 namespace kv {
+
+// The contrast ratio of two colours, from 1 (the same) to 21 (black on white).
+double ContrastRatio(const QColor& a, const QColor& b);
+// `preferred` where it reads on `fill` (a contrast of at least 4.5:1),
+// otherwise black or white, whichever contrasts more with `fill`.
+QColor ReadableOn(const QColor& preferred, const QColor& fill);
 
 class CPercentProgressCtrl : public QProgressBar {
  public:
@@ -25,6 +31,10 @@ class CPercentProgressCtrl : public QProgressBar {
   // What is drawn: the filled width for the current size, and the centred text.
   int BarWidth() const;
   QString DisplayText() const;
+  bool ShowsText() const { return showText_; }
+  // The text's colours under the current palette.
+  QColor TextOverBar() const;
+  QColor TextOverBackground() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -39,10 +49,6 @@ class CPercentProgressCtrl : public QProgressBar {
   QString text_;
   bool showText_ = false;
   int lastBarWidth_ = -1;
-  QColor barColour_;
-  QColor backgroundColour_;
-  QColor textOverBackground_;
-  QColor textOverBar_;
 };
 
 }  // namespace kv

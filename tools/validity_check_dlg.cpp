@@ -80,7 +80,9 @@ CValidityCheckDlg::CValidityCheckDlg(QWidget* parent)
   }
   check_->setDefault(true);
   auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel(QStringLiteral("フォルダ")), 0, 0);
+  auto* folderLabel = new QLabel(QStringLiteral("フォルダ"));
+  folderLabel->setBuddy(folderEdit_);
+  grid->addWidget(folderLabel, 0, 0);
   grid->addWidget(folderEdit_, 0, 1);
   grid->addWidget(browse_, 0, 2);
   grid->addWidget(list_, 1, 0, 1, 3);
@@ -121,8 +123,15 @@ void CValidityCheckDlg::Browse() {
   QFileDialog picker(this, QStringLiteral("フォルダ指定"), folderEdit_->text());
   picker.setFileMode(QFileDialog::Directory);
   picker.setOption(QFileDialog::ShowDirsOnly);
-  picker.setLabelText(QFileDialog::LookIn,
-                      QStringLiteral("チェックしたいファイルがあるフォルダを指定してください"));
+  // The prompt has a line of its own: as the label of the folder box it would
+  // squeeze the box to a few characters.
+  picker.setOption(QFileDialog::DontUseNativeDialog);
+  if (auto* grid = qobject_cast<QGridLayout*>(picker.layout())) {
+    auto* prompt =
+        new QLabel(QStringLiteral("チェックしたいファイルがあるフォルダを指定してください"));
+    prompt->setObjectName(QStringLiteral("folderPrompt"));
+    grid->addWidget(prompt, grid->rowCount(), 0, 1, grid->columnCount());
+  }
   if (picker.exec() == QDialog::Accepted && !picker.selectedFiles().isEmpty()) {
     SetFolder(picker.selectedFiles().front());
   }

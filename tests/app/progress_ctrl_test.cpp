@@ -84,5 +84,33 @@ TEST_F(ProgressCtrlTest, AWindowTextTakesThePlaceOfThePercentage) {
   EXPECT_EQ(bar.DisplayText(), "50%");
 }
 
+TEST_F(ProgressCtrlTest, TheTextReadsOnEveryPaletteAndTheIdleBarHasAFrame) {
+  struct Case {
+    const char* name;
+    QRgb highlight, button, overBar, overBackground;
+  };
+  // The inverse of the highlight where it reads (navy), black or white where it does not;
+  // the dark theme's information field and list rows take the palette's own text colours.
+  const Case cases[] = {{"classic", 0x000080, 0xC0C0C0, 0xFFFF7F, 0x000080},
+                        {"Fusion", 0x308CC6, 0xEFEFEF, 0x000000, 0x000000},
+                        {"Breeze", 0x3DAEE9, 0xEFF0F1, 0x000000, 0x000000},
+                        {"dark", 0x2A82DA, 0x353535, 0x000000, 0xFFFFFF}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    QPalette palette = bar.palette();
+    palette.setColor(QPalette::Highlight, QColor::fromRgb(c.highlight));
+    palette.setColor(QPalette::Button, QColor::fromRgb(c.button));
+    palette.setColor(QPalette::Mid, QColor::fromRgb(0x808080));
+    bar.setPalette(palette);
+    EXPECT_EQ(bar.TextOverBar().rgb() & 0xFFFFFF, c.overBar);
+    EXPECT_EQ(bar.TextOverBackground().rgb() & 0xFFFFFF, c.overBackground);
+    bar.SetPos(0);
+    const QImage idle = bar.grab().toImage();
+    EXPECT_EQ(idle.pixel(0, 0) & 0xFFFFFF, 0x808080u);
+    EXPECT_EQ(idle.pixel(idle.width() - 1, idle.height() - 1) & 0xFFFFFF, 0x808080u);
+    EXPECT_EQ(idle.pixel(idle.width() / 2, 1) & 0xFFFFFF, c.button);
+  }
+}
+
 }  // namespace
 }  // namespace kv::test

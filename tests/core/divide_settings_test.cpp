@@ -90,11 +90,21 @@ TEST(DivideSettings, DefaultPathListsAreUsedUpToTheFirstEmptyEntry) {
     entry = "x";
   }
   EXPECT_EQ(UsedEntries(s.DefaultPaths.Restore).size(), 50u);
+}
 
-  EXPECT_TRUE(IsFolderEntry("/media/usb/"));
-  EXPECT_TRUE(IsFolderEntry("C:\\data\\"));
-  EXPECT_FALSE(IsFolderEntry("/media/usb"));
-  EXPECT_FALSE(IsFolderEntry(""));
+TEST(DivideSettingsTest, EveryFolderMarkIsStoredAsASlash) {
+  const struct {
+    const char* entry;
+    bool folder;
+    const char* stored;
+  } cases[] = {{"/media/usb/", true, "/media/usb/"},    {"/media/usb\\", true, "/media/usb/"},
+               {"/media/usb￥", true, "/media/usb/"},   {"/media/usb¥", true, "/media/usb/"},
+               {"C:\\data\\", true, "C:\\data/"},       {"/media/usb", false, "/media/usb"},
+               {"/media/usb¥a", false, "/media/usb¥a"}, {"", false, ""}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsFolderEntry(c.entry), c.folder) << c.entry;
+    EXPECT_EQ(StoredPathEntry(c.entry), c.stored) << c.entry;
+  }
 }
 
 }  // namespace

@@ -112,6 +112,12 @@ TEST(FirstPiece, DefaultDVUsesTheFirstRestoreFolder) {
   EXPECT_EQ(ProposeFirstPieceName("/a/report.doc", s, false), "/a/report.d01");
   s.DefaultDV = true;
   EXPECT_EQ(ProposeFirstPieceName("/a/report.doc", s, false), "/media/usb/report.d01");
+  // A folder typed with a backslash or a yen sign holds the pieces; it is no file beside them.
+  s.DefaultPaths.Restore[0] = "/media/usb\\";
+  EXPECT_EQ(ProposeFirstPieceName("/a/report.doc", s, false), "/media/usb/report.d01");
+  s.DefaultPaths.Restore[1] = "/srv/restore￥";
+  s.DefaultRS = true;
+  EXPECT_EQ(ProposeTypedRestoredName("/a/r.d01", "r.doc", s), "/srv/restore/r.doc");
   s.DefaultPaths.Restore[0] = "/media/usb/file.bin";  // not a folder
   EXPECT_EQ(ProposeFirstPieceName("/a/report.doc", s, false), "/a/report.d01");
   s.DefaultPaths.Restore[0] = "";

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
@@ -80,7 +81,6 @@ TEST_F(SetupSheetTest, PagesFollowTheStubKindsAndEachPageIsPictured) {
   auto* kinds = Get<QListWidget>(ids::kRestoreKindList);
   EXPECT_EQ(Lines(kinds), (QStringList{"Linux x86-64", "Windows x64"}));
   EXPECT_EQ(kinds->currentRow(), 1);
-  sheet_->resize(480, 400);
   for (int i = 0; i < Tabs()->count(); ++i) {
     Tabs()->setCurrentIndex(i);
     test::SavePicture(*sheet_, "setup_page_" + std::to_string(i));
@@ -306,7 +306,8 @@ TEST_F(SetupPathPageTest, PathsAreAddedAndEditedThroughThePathInputDialog) {
   test::OnNextModal("kv::CPathInputDlg", [&](QWidget* dialog) {
     test::Control<QPushButton>(dialog, ids::kIdOk)->click();
     stayedOpenWhenEmpty = dialog->isVisible();
-    test::Control<QLineEdit>(dialog, ids::kPathInputEdit)->setText("/home/ann/");
+    // The yen sign the prompt asks for ends a folder as "/" does.
+    test::Control<QLineEdit>(dialog, ids::kPathInputEdit)->setText("/home/ann￥");
     test::SavePicture(*dialog, "path_input");
     test::Control<QPushButton>(dialog, ids::kIdOk)->click();
   });
@@ -314,14 +315,26 @@ TEST_F(SetupPathPageTest, PathsAreAddedAndEditedThroughThePathInputDialog) {
   EXPECT_TRUE(stayedOpenWhenEmpty);
   divide->setCurrentRow(0);
   QString shown;
+  QString prompt;
+  QString lookIn;
   test::OnNextModal("kv::CPathInputDlg", [&](QWidget* dialog) {
     auto* edit = test::Control<QLineEdit>(dialog, ids::kPathInputEdit);
     shown = edit->text();
+    test::OnNextModal("QFileDialog", [&](QWidget* picker) {
+      const auto* line = picker->findChild<QLabel*>(QStringLiteral("folderPrompt"));
+      prompt = line != nullptr ? line->text() : QString();
+      lookIn = picker->findChild<QLabel*>(QStringLiteral("lookInLabel"))->text();
+      test::SavePicture(*picker, "folder_browser");
+      qobject_cast<QDialog*>(picker)->reject();
+    });
+    test::Control<QPushButton>(dialog, ids::kPathFolderBrowse)->click();
     edit->setText("/srv/file.bin");
     test::Control<QPushButton>(dialog, ids::kIdOk)->click();
   });
   Get<QPushButton>(ids::kDividePathEdit)->click();
   EXPECT_EQ(shown, "/d0/");
+  EXPECT_EQ(prompt, "デフォルトパスを指定してください");
+  EXPECT_NE(lookIn, prompt);  // the folder box keeps its short label and its width
   EXPECT_EQ(Lines(divide), (QStringList{"/srv/file.bin", "/d1/", "/d2/", "/home/ann/"}));
 }
 

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
@@ -115,6 +116,38 @@ TEST_F(ValidityCheckDlgTest, ADroppedFolderIsListedAndJudgedRowByRow) {
   EXPECT_TRUE(header->sectionsMovable());
   EXPECT_EQ(List()->selectionBehavior(), QAbstractItemView::SelectRows);
   test::SavePicture(dialog_, "validity_check");
+}
+
+TEST_F(ValidityCheckDlgTest, EnterChecksAndTheFolderIsLabelledAndPromptedOnALineOfItsOwn) {
+  WriteCraftedFolder();
+  dialog_.show();
+  auto* folder = Control<QLineEdit>(&dialog_, ids::kCheckFolderEdit);
+  QString label;
+  for (const QLabel* candidate : dialog_.findChildren<QLabel*>()) {
+    label = candidate->buddy() == folder ? candidate->text() : label;
+  }
+  EXPECT_EQ(label, "フォルダ");
+
+  QString prompt;
+  QString lookIn;
+  test::OnNextModal("QFileDialog", [&](QWidget* picker) {
+    const auto* line = picker->findChild<QLabel*>(QStringLiteral("folderPrompt"));
+    prompt = line != nullptr ? line->text() : QString();
+    lookIn = picker->findChild<QLabel*>(QStringLiteral("lookInLabel"))->text();
+    qobject_cast<QDialog*>(picker)->reject();
+  });
+  Control<QPushButton>(&dialog_, ids::kCheckBrowseButton)->click();
+  EXPECT_EQ(prompt, "チェックしたいファイルがあるフォルダを指定してください");
+  EXPECT_NE(lookIn, prompt);  // the folder box keeps its short label and its width
+
+  // Enter in the list runs the check; a browser opened instead is closed and counted.
+  const test::ModalCloser opened;
+  Drop(dir_.Path().string());
+  List()->setFocus();
+  QTest::keyClick(List(), Qt::Key_Return);
+  EXPECT_EQ(opened.Closed(), 0);
+  ASSERT_TRUE(WaitForIdleButtons());
+  EXPECT_EQ(Rows().front(), "a.d01|○|");
 }
 
 TEST_F(ValidityCheckDlgTest, HeaderClicksSortAscendingThenDescendingByEachComparator) {

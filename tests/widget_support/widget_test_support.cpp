@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QDialog>
 #include <QTimer>
 
 namespace kv::test {
@@ -60,6 +61,16 @@ void AnswerNextMessageBox(SeenMessage& seen) {
     seen = {box->text(), box->windowTitle(), box->icon()};
     box->button(QMessageBox::Ok)->click();
   });
+}
+
+ModalCloser::ModalCloser() {
+  QObject::connect(&timer_, &QTimer::timeout, [this] {
+    if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      ++closed_;
+      modal->reject();
+    }
+  });
+  timer_.start(50);
 }
 
 void SavePicture(QWidget& widget, const std::string& name) {

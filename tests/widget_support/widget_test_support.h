@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <ostream>
@@ -39,6 +40,18 @@ void OnNextModal(const char* className, std::function<void(QWidget*)> handler);
 
 // Records the next message box into `seen` and presses its OK button.
 void AnswerNextMessageBox(SeenMessage& seen);
+
+// Closes every modal dialog that opens while it lives and counts them, so
+// that a dialog which should not have opened fails a test instead of hanging it.
+class ModalCloser {
+ public:
+  ModalCloser();
+  int Closed() const { return closed_; }
+
+ private:
+  QTimer timer_;
+  int closed_ = 0;
+};
 
 // Saves a picture of `widget` as `name`.png in the test's build folder.
 void SavePicture(QWidget& widget, const std::string& name);
