@@ -4,7 +4,10 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kolvanto)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Orvik Software")
-set(CPACK_PACKAGE_CONTACT "Orvik Software <kolvanto@orvik-software.jp>")
+# The address and the home page use the placeholder domain example.org until
+# the project has a web home of its own.
+set(CPACK_PACKAGE_CONTACT "Orvik Software <kolvanto@example.org>")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://kolvanto.example.org/")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "file splitter and joiner with self-restoring pieces")
 set(CPACK_PACKAGE_DESCRIPTION
     "Kolvanto divides a file into a numbered series of pieces no larger than a
