@@ -10,17 +10,13 @@ namespace {
 
 void AddQuestionFlags(CLI::App* sub, Options& o) {
   sub->add_flag("-y,--yes", o.yes, "Answer every yes/no question yes");
-  sub->add_flag("--overwrite", o.overwrite,
-                "Without a terminal, overwrite an existing file instead of stopping");
-  sub->add_flag("--force", o.force,
-                "Without a terminal, go on past a damaged piece or one of another series");
-  sub->add_flag("--progress", o.progress,
-                "Show progress on standard error even without a terminal");
+  sub->add_flag("--overwrite", o.overwrite, "Without a terminal: overwrite an existing file");
+  sub->add_flag("--force", o.force, "Without a terminal: pass damaged or foreign pieces");
+  sub->add_flag("--progress", o.progress, "Show progress on stderr even without a terminal");
 }
 void AddDivideOptions(CLI::App* sub, Options& o) {
   sub->add_option("-t,--type", o.divideType, "Divide type")->check(CLI::Range(0, 3));
-  sub->add_option("-s,--size", o.size,
-                  "Piece size: bytes (commas allowed), with K, M or G, or fit (free space)");
+  sub->add_option("-s,--size", o.size, "Piece size: bytes (commas allowed), K, M, G, or fit");
   sub->add_option("--type0", o.type0, "How Type0 cuts")
       ->check(CLI::IsMember({"size", "line", "string"}));
   sub->add_option("--string", o.divideString, "The string Type0 cuts at");
@@ -32,8 +28,7 @@ void AddDivideOptions(CLI::App* sub, Options& o) {
 }
 
 void AddSettingsFlag(CLI::App* sub, Options& o) {
-  sub->add_flag("--defaults", o.defaults,
-                "Start from the default settings instead of the user's stored settings");
+  sub->add_flag("--defaults", o.defaults, "Ignore the stored settings, start from the defaults");
 }
 
 }  // namespace
@@ -50,10 +45,9 @@ JobCommands AddJobCommands(CLI::App& app, Options& o) {
   AddDivideOptions(divide, o);
   divide
       ->add_option("--self-restore", o.selfRestoreKind,
-                   "Make a self-restoring series with this kind of the stub data file (0-5)")
+                   "Self-restoring series of this kind (see --version)")
       ->check(CLI::Range(0, 5));
-  divide->add_option("--stub-data", o.stubData,
-                     "The stub data file to use instead of Kolvanto.dat beside the program");
+  divide->add_option("--stub-data", o.stubData, "Use this stub data file instead of Kolvanto.dat");
   AddQuestionFlags(divide, o);
   AddSettingsFlag(divide, o);
 
@@ -61,7 +55,7 @@ JobCommands AddJobCommands(CLI::App& app, Options& o) {
   restore->add_option("FIRST_PIECE", o.file, "The first piece of the series")->required();
   restore->add_option("-o,--output", o.output, "The restored file (default: the recorded name)");
   restore->add_option("--head-cut", o.headCut,
-                      "Type0: drop FIRST bytes from the first piece and NEXT from the others");
+                      "Type0: drop FIRST bytes of piece 1, NEXT of others");
   restore->add_option("--ext", o.restoreExt, "Type0: the extension of the restored file");
   AddQuestionFlags(restore, o);
   AddSettingsFlag(restore, o);

@@ -179,6 +179,13 @@ TEST_F(Cli, FindsTheStubDataFileBesideTheProgram) {
                         " divide data.bin -s 10000 --self-restore 0 >/dev/null 2>&1 </dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_EQ(ReadFileBytes(dir / "data.exe")[2000], 3);
+  // --version names the file found and the kinds it offers (the shell completion reads them).
+  command = program + " --version >" + dir / ".out";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(ReadText(dir / ".out"),
+            "kolvanto-cli 3.12\n" +
+                (std::filesystem::canonical(dir.Path()) / "share/kolvanto/Kolvanto.dat").string() +
+                ": 自己復元型分割データ  ver. 2.00\n--self-restore 0: WIN32\n");
 
   WriteFileBytes(dir / "bin/Kolvanto.dat",
                  BuildStubDataFile(1, 0, {{"WIN32", std::vector<std::uint8_t>(3000, 0x4D)}}));
@@ -209,9 +216,7 @@ TEST_F(Cli, InfoAndRefusals) {
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err, "[Kolvanto]\n分割サイズは1,024bytes以上にして下さい\n");
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(Run("divide report.doc -s 3X").status, 2);
   EXPECT_EQ(Run("divide report.doc -s 3G").status, 2);
-  EXPECT_EQ(Run("divide").status, 2);
   EXPECT_EQ(Run("restore report.doc").status, 2);
   r = Run("divide report.doc -s fit");
   EXPECT_EQ(r.status, 0) << r.err;
@@ -382,6 +387,36 @@ void Cli::StopOnSignal(int signal) {
   EXPECT_LT(written, std::uintmax_t{1} << 30);
   EXPECT_EQ(written % 1024, 0u);
   EXPECT_FALSE(std::filesystem::exists(dir / "big.002"));
+}
+
+TEST_F(Cli, UsageErrorsNameTheProgramAndHelpFitsEightyColumns) {
+  const std::string tryHelp = "Try 'kolvanto-cli --help' for more information.\n";
+  const struct {
+    const char* args;
+    std::string err;
+  } usageErrors[] = {
+      {"divide report.doc -s 3X",
+       "kolvanto-cli: invalid size: 3X (a byte count up to 2,147,483,647, with K, M or G, or "
+       "fit)\n"},
+      {"divide", "kolvanto-cli: SOURCE is required\n" + tryHelp},
+      {"check . --sort size",
+       "kolvanto-cli: --sort: size not in {name,verdict,remark}\n" + tryHelp},
+  };
+  for (const auto& c : usageErrors) {
+    const Result r = Run(c.args);
+    EXPECT_EQ(r.status, 2) << c.args;
+    EXPECT_EQ(r.err, c.err);
+  }
+  for (const char* args : {"--help-all", "divide --help", "restore --help"}) {
+    const Result r = Run(args);
+    EXPECT_EQ(r.status, 0) << args;
+    std::istringstream lines(r.out);
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+      EXPECT_LE(line.size(), 80u) << args << ": " << line;
+    }
+    EXPECT_GT(count, 10) << args;
+  }
 }
 
 }  // namespace
