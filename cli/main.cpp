@@ -7,6 +7,7 @@
 #include "cli/check_command.h"
 #include "cli/job_command.h"
 #include "cli/job_options.h"
+#include "cli/recovery_command.h"
 #include "cli/terminal_escape.h"
 
 int main(int argc, char** argv) {
@@ -24,6 +25,20 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"name", "verdict", "remark"}));
   checkCommand->add_flag("--reverse", check.reverse, "Reverse the order");
 
+  std::string protectPiece;
+  std::uint32_t recoverable = 0;
+  CLI::App* protectCommand =
+      app.add_subcommand("protect", "Add PAR2 recovery files beside a series already on disk");
+  protectCommand->add_option("FIRST_PIECE", protectPiece, "First piece of the series")->required();
+  protectCommand->add_option("--recovery", recoverable, "How many pieces can be rebuilt")
+      ->required()
+      ->check(CLI::Range(0, 32768));
+  std::string repairPath;
+  CLI::App* repairCommand =
+      app.add_subcommand("repair", "Rebuild missing and damaged pieces from PAR2 recovery files");
+  repairCommand->add_option("PATH", repairPath, "First piece of the series, or a .par2 file")
+      ->required();
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -32,6 +47,12 @@ int main(int argc, char** argv) {
   }
   if (checkCommand->parsed()) {
     return kv::RunCheckCommand(check);
+  }
+  if (protectCommand->parsed()) {
+    return kv::RunProtectCommand(protectPiece, recoverable);
+  }
+  if (repairCommand->parsed()) {
+    return kv::RunRepairCommand(repairPath);
   }
   try {
     return kv::RunJobCommand(jobs.Parsed(), o);

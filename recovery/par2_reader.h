@@ -1,0 +1,35 @@
+#pragma once
+// Finding the packets in a PAR2 file, leniently: the magic is looked for byte
+// by byte, so junk between packets is stepped over; a packet counts only when
+// its length is sound (a multiple of 4, header included, inside the file) and
+// its MD5 matches. Nothing is read past the file's end, and the bodies kept in
+// memory are the small ones (critical packets); a recovery slice is only
+// located.
+
+#include <cstdint>
+#include <vector>
+
+#include "recovery/par2_packets.h"
+#include "recovery/positioned_file.h"
+
+namespace kv::par2 {
+
+// Bodies longer than this are not critical packets of a set we can use.
+inline constexpr std::uint64_t kLargestKeptBody = 4 * 1024 * 1024;
+
+struct FoundPacket {
+  PacketHeader header;
+  const ByteRange* source = nullptr;
+  std::uint64_t offset = 0;  // of the header in `source`
+  Bytes body;                // critical packets only; empty for recovery slices
+};
+
+struct ScanResult {
+  std::vector<FoundPacket> packets;
+  int rejected = 0;  // headers with a lying length or a bad MD5
+};
+
+// Every sound packet of `source`, in file order.
+ScanResult ScanPackets(const ByteRange& source);
+
+}  // namespace kv::par2
