@@ -36,12 +36,12 @@ const char* RefusalText(par2::ProtectRefusal refusal) {
   }
 }
 
-void ShowExamined(const par2::RepairReport& report) {
+void ShowExamined(const std::string& folder, const par2::RepairReport& report) {
   for (const par2::ExaminedFile& file : report.files) {
     if (file.condition != par2::FileCondition::kIntact) {
       std::printf("%s: %s\n",
                   file.condition == par2::FileCondition::kMissing ? "missing" : "damaged",
-                  EscapeForTerminal(file.name).c_str());
+                  EscapeForTerminal(folder + file.name).c_str());
     }
   }
 }
@@ -80,7 +80,7 @@ int RunRepairCommand(const std::string& path) {
     std::fprintf(stderr, "repair: %s: no usable recovery data\n", EscapeForTerminal(path).c_str());
     return kNotDone;
   }
-  ShowExamined(report);
+  ShowExamined(folder, report);
   switch (report.outcome) {
     case par2::RepairOutcome::kNothingToDo:
       std::printf("nothing to repair: %zu pieces intact\n", report.files.size());

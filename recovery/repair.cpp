@@ -284,6 +284,8 @@ RepairReport Repairer::Run(bool rebuild) {
   }
   const bool allIntact =
       std::all_of(works_.begin(), works_.end(), [](const FileWork& w) { return w.intact; });
+  std::sort(report_.files.begin(), report_.files.end(),
+            [](const ExaminedFile& a, const ExaminedFile& b) { return a.name < b.name; });
   if (allIntact) {
     report_.outcome = RepairOutcome::kNothingToDo;
     return report_;
@@ -300,8 +302,14 @@ RepairReport Repairer::Run(bool rebuild) {
     RemoveRebuilt();
     return report_;
   }
+  std::vector<FileWork*> byName;
   for (FileWork& work : works_) {
-    if (work.rebuilt != nullptr && !PutInPlace(work)) {
+    byName.push_back(&work);
+  }
+  std::sort(byName.begin(), byName.end(),
+            [](const FileWork* a, const FileWork* b) { return a->Name() < b->Name(); });
+  for (FileWork* work : byName) {
+    if (work->rebuilt != nullptr && !PutInPlace(*work)) {
       return report_;
     }
   }
