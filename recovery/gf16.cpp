@@ -91,7 +91,8 @@ void MultiplyAddTables(std::uint16_t factor, const std::uint8_t* src, std::uint8
 
 void MultiplyAdd(std::uint16_t factor, const std::uint8_t* src, std::uint8_t* dst,
                  std::size_t bytes) {
-  MultiplyAddTables(factor, src, dst, bytes);
+  static const auto path = HasAvx2() ? MultiplyAddAvx2 : MultiplyAddTables;
+  path(factor, src, dst, bytes);
 }
 
 }  // namespace kv::gf16

@@ -24,6 +24,10 @@ std::uint16_t InputConstant(std::uint32_t index);
 // little-endian 16-bit words. The portable table path.
 void MultiplyAddTables(std::uint16_t factor, const std::uint8_t* src, std::uint8_t* dst,
                        std::size_t bytes);
+// The same with AVX2 split tables; only where HasAvx2().
+void MultiplyAddAvx2(std::uint16_t factor, const std::uint8_t* src, std::uint8_t* dst,
+                     std::size_t bytes);
+bool HasAvx2();
 // The same through the quickest path this processor offers.
 void MultiplyAdd(std::uint16_t factor, const std::uint8_t* src, std::uint8_t* dst,
                  std::size_t bytes);
