@@ -155,5 +155,30 @@ TEST_F(Par2Interop, RepairTellsWhatItDidAndWhatIsMissing) {
   EXPECT_EQ(Cli("protect data.d01").status, 2);
 }
 
+TEST_F(Par2Interop, CheckNamesRecoveryFilesAndWhetherTheSeriesCanBeRebuilt) {
+  WriteFileBytes(dir / "d.bin", RandomBytes(50000, 10));
+  ASSERT_EQ(Cli("divide d.bin -s 10000").status, 0);
+  ASSERT_EQ(Cli("protect d.d01 --recovery 2").status, 0);
+  WriteFileBytes(dir / "x.par2", {'P', 'A', 'R', '2'});
+  Result r = Cli("check d.d01 d.d02 d.par2 d.vol1+1.par2 x.par2");
+  EXPECT_EQ(r.out,
+            "○ d.d01\n○ d.d02\n○ 修復データ d.par2\n○ 修復データ d.vol1+1.par2\n？ 未対応 x.par2\n"
+            "d.d01: 2 of at least 3 pieces, incomplete\n");  // the pieces not named are there
+  fs::remove(dir / "d.d06");
+  r = Cli("check d.d01 d.d02 d.d03 d.d04 d.par2");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(
+      r.out,
+      "○ d.d01\n○ d.d02\n○ d.d03\n○ d.d04\n○ 修復データ d.par2\n"
+      "d.d01: 4 of at least 5 pieces, incomplete, repairable: 1 pieces missing, recovery for 2\n");
+  fs::remove(dir / "d.d02");
+  fs::remove(dir / "d.d03");
+  r = Cli("check d.d01 d.d04");
+  EXPECT_EQ(
+      r.out,
+      "○ d.d01\n○ d.d04\n"
+      "d.d01: 2 of at least 4 pieces, incomplete, not repairable: 1 more recovery blocks needed\n");
+}
+
 }  // namespace
 }  // namespace kv::test
