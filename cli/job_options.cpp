@@ -54,6 +54,10 @@ JobCommands AddJobCommands(CLI::App& app, Options& o) {
       ->check(CLI::Range(0, 5));
   divide->add_option("--stub-data", o.stubData,
                      "The stub data file to use instead of Kolvanto.dat beside the program");
+  divide
+      ->add_option("--recovery", o.recovery,
+                   "Write PAR2 recovery data that rebuilds this many pieces")
+      ->check(CLI::Range(0, 32768));
   AddQuestionFlags(divide, o);
   AddSettingsFlag(divide, o);
 

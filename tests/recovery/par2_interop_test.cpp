@@ -36,7 +36,10 @@ class Par2Interop : public ::testing::Test {
     text << in.rdbuf();
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, text.str()};
   }
-  Result Cli(const std::string& args) { return Sh(KV_CLI_PATH " " + args); }
+  // The child's settings store lives in the temporary folder, never the user's own.
+  Result Cli(const std::string& args) {
+    return Sh("XDG_CONFIG_HOME='" + dir / ".config" + "' " KV_CLI_PATH " " + args);
+  }
   // The pieces of the series in the folder, first piece first.
   std::vector<std::string> Pieces(const std::string& source) {
     std::vector<std::string> names;
@@ -153,6 +156,40 @@ TEST_F(Par2Interop, RepairTellsWhatItDidAndWhatIsMissing) {
   EXPECT_EQ(r.out, "protect: data.d02: not the first piece of a series\n");
   EXPECT_EQ(Cli("protect data.d04 --recovery 9").status, 2);
   EXPECT_EQ(Cli("protect data.d01").status, 2);
+}
+
+TEST_F(Par2Interop, DivideWritesRecoveryOnFixedDrivesOnly) {
+  WriteFileBytes(dir / "d.bin", RandomBytes(45000, 11));
+  Result r = Cli("divide d.bin -s 10000 --recovery 2");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(r.out.ends_with("分割が終了しました\n" + dir / "d.par2" + "\n" +
+                              dir / "d.vol0+1.par2" + "\n" + dir / "d.vol1+1.par2" +
+                              "\n5 pieces protected, any 2 can be rebuilt (slice 10,000 bytes)\n"))
+      << r.out;
+  ASSERT_EQ(Sh("par2 verify d.par2").status, 0);
+  ExpectRebuilt({"d.d01", "d.d02", "d.d03", "d.d04", "d.d05"}, {2, 4}, "par2 repair d.par2");
+  // A self-restoring series: the first piece is the program.
+  WriteFileBytes(dir / "stubs.dat",
+                 BuildStubDataFile(2, 0, {{"WIN32", std::vector<std::uint8_t>(3000, 0x4D)}}));
+  ASSERT_EQ(
+      Cli("divide d.bin -o s.exe -s 10000 --self-restore 0 --stub-data stubs.dat --recovery 1")
+          .status,
+      0);
+  ASSERT_EQ(Sh("par2 verify s.par2").status, 0);
+  ExpectRebuilt({"s.exe", "s.d02"}, {0}, "par2 repair s.par2");
+
+  fs::create_directories(dir / ".config/Orvik Software");
+  std::ofstream(dir / ".config/Orvik Software/Kolvanto.ini")
+      << "[General]\nMajorVersion=3\nMinorVersion=12\n\n[Settings]\nFDAuto=0\nRemovableDrive="
+      << dir.Path().string() << "\n";
+  WriteFileBytes(dir / "e.bin", RandomBytes(45000, 12));
+  r = Cli("divide e.bin -s 10000 --recovery 1");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_TRUE(r.out.ends_with(
+      "--recovery: the pieces go to removable media, which are not read back; protect the series "
+      "with \"kolvanto-cli protect\" once its pieces are together on a fixed drive\n"))
+      << r.out;
+  EXPECT_FALSE(fs::exists(dir / "e.d01"));
 }
 
 TEST_F(Par2Interop, CheckNamesRecoveryFilesAndWhetherTheSeriesCanBeRebuilt) {
