@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 
 #include "recovery/par2_reader.h"
 #include "recovery/par2_set.h"
@@ -251,6 +252,36 @@ TEST(Par2Reader, EveryCutOfASetIsReadWithinItsBounds) {
     const Counts counts = Read({cut});
     EXPECT_LE(counts.seen.recovery, 2u);
     EXPECT_EQ(counts.seen.usable, length >= 68 + 1024 + 124 + 0) << length;
+  }
+}
+
+// Random damage to a sound set: whatever the reader keeps stays inside what
+// it was given and agrees with the main packet.
+TEST(Par2Reader, RandomDamageKeepsWhatIsKeptConsistent) {
+  const SoundSet sound;
+  Bytes seed = sound.index;
+  seed.insert(seed.end(), sound.volume.begin(), sound.volume.end());
+  std::mt19937 random(21);
+  for (int round = 0; round < 300; ++round) {
+    Bytes damaged = seed;
+    const int changes = 1 + round % 8;
+    for (int k = 0; k < changes; ++k) {
+      damaged[random() % damaged.size()] = static_cast<std::uint8_t>(random());
+    }
+    damaged.resize(damaged.size() - random() % 64);
+    const Counts counts = Read({damaged});
+    const par2::RecoverySet& set = counts.set;
+    std::uint32_t previous = 0;
+    for (std::size_t r = 0; r < set.recovery.size(); ++r) {
+      EXPECT_LE(set.recovery[r].dataOffset + set.sliceSize, damaged.size());
+      EXPECT_TRUE(r == 0 || set.recovery[r].exponent > previous);
+      previous = set.recovery[r].exponent;
+    }
+    for (const par2::SetFile& f : set.files) {
+      if (f.hasChecksums) {
+        EXPECT_EQ(f.entry.slices.size(), (f.entry.length + set.sliceSize - 1) / set.sliceSize);
+      }
+    }
   }
 }
 

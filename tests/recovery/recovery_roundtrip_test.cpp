@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "recovery/par2_reader.h"
 #include "recovery/repair.h"
 #include "tests/recovery/recovery_test_files.h"
 
@@ -97,6 +98,47 @@ TEST_F(RecoveryRoundTrip, DamagedRecoveryVolumeIsLeftOut) {
   fs::remove(Piece(2));
   report = Repair();
   EXPECT_EQ(report.outcome, par2::RepairOutcome::kNotRepairable);
+}
+
+// A set whose description of s.d02 holds another MD5: the piece rebuilt from
+// its own (sound) slices does not match it, so nothing is put in place.
+TEST_F(RecoveryRoundTrip, RebuiltPieceThatFailsItsCheckIsNotPutInPlace) {
+  const std::vector<std::uint8_t> index = ReadFileBytes(dir / "s.par2");
+  const MemoryRange range(index);
+  std::vector<std::uint8_t> forged;
+  for (par2::FoundPacket& p : par2::ScanPackets(range).packets) {
+    const std::string name(p.body.begin() + std::min<std::ptrdiff_t>(56, std::ssize(p.body)),
+                           p.body.end());
+    if (p.header.type == par2::PacketType::kFileDescription && name.starts_with("s.d02")) {
+      p.body[16] ^= 1;  // the whole-file MD5
+    }
+    const par2::Bytes packet = par2::MakePacket(p.header.setId, p.header.type, p.body);
+    forged.insert(forged.end(), packet.begin(), packet.end());
+  }
+  for (const std::string& name : written) {
+    fs::remove(dir / name);
+  }
+  WriteFileBytes(dir / "s.par2", forged);
+  const par2::RepairReport report = Repair();
+  EXPECT_EQ(report.outcome, par2::RepairOutcome::kFailed);
+  EXPECT_EQ(report.failedPath, Piece(1) + ".rebuilding");
+  EXPECT_TRUE(report.rebuilt.empty());
+  EXPECT_FALSE(fs::exists(Piece(1) + ".rebuilding"));
+  EXPECT_FALSE(fs::exists(Piece(1) + ".1"));
+  ExpectOriginals();
+}
+
+TEST_F(RecoveryRoundTrip, ALinkInAPiecesPlaceIsMovedAsideNotFollowed) {
+  const std::string target = dir / "elsewhere";
+  WriteFileBytes(target, {1, 2, 3});
+  fs::remove(Piece(2));
+  fs::create_symlink(target, Piece(2));
+  const par2::RepairReport report = Repair();
+  ASSERT_EQ(report.outcome, par2::RepairOutcome::kRepaired);
+  EXPECT_TRUE(fs::is_symlink(Piece(2) + ".1"));
+  EXPECT_EQ(ReadFileBytes(target), (std::vector<std::uint8_t>{1, 2, 3}));
+  EXPECT_FALSE(fs::is_symlink(Piece(2)));
+  ExpectOriginals();
 }
 
 TEST(RecoveryStripes, NarrowStripesWriteTheSameBytes) {
