@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <random>
 
 #include "recovery/par2_reader.h"
 #include "recovery/par2_set.h"
+#include "recovery/protect_series.h"
 #include "recovery/recovery_writer.h"
 #include "recovery/series_pieces.h"
 #include "tests/recovery/recovery_test_files.h"
@@ -33,6 +35,32 @@ TEST(Par2Names, SetNamesAndVolumeNames) {
   EXPECT_EQ(par2::VolumeCounts(0), std::vector<std::uint32_t>{});
   EXPECT_EQ(VolumeFileName("r", 7, 3, 2, 1), "r.vol07+3.par2");
   EXPECT_EQ(VolumeFileName("r", 0, 1, 3, 2), "r.vol000+01.par2");
+}
+
+TEST(Par2Names, SeriesPiecesByName) {
+  const TempDir dir;
+  for (const char* name : {"a.000", "a.001", "a.002", "a.004", "b.x01", "b.x02", "c.exe", "c.d02",
+                           "c.d03", "d.d01", "d.d02", "e.txt"}) {
+    WriteFileBytes(dir / name, {1});
+  }
+  std::filesystem::create_directory(dir / "d.d03");  // a folder is no piece
+  const std::pair<const char*, std::vector<std::string>> series[] = {
+      {"a.000", {"a.000", "a.001", "a.002"}},  // the gap ends the series
+      {"b.x01", {"b.x01", "b.x02"}},
+      {"c.exe", {"c.exe", "c.d02", "c.d03"}},
+      {"d.d01", {"d.d01", "d.d02"}},
+  };
+  for (const auto& [first, names] : series) {
+    SeriesPieces pieces;
+    ASSERT_TRUE(FindSeriesPieces(dir / first, pieces)) << first;
+    EXPECT_EQ(pieces.names, names) << first;
+    EXPECT_EQ(pieces.folder, dir.Path().string() + "/");
+  }
+  SeriesPieces pieces;
+  EXPECT_FALSE(FindSeriesPieces(dir / "e.txt", pieces));
+  EXPECT_EQ(par2::SliceSizeForPieces({10000, 10001, 3}), 10004u);
+  EXPECT_EQ(par2::SliceSizeForPieces({8, 4}), 8u);
+  EXPECT_EQ(par2::SliceSizeForPieces({8, 0}), 0u);
 }
 
 TEST(Par2Packets, IdsSortAsLittleEndianNumbers) {

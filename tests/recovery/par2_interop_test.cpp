@@ -135,6 +135,9 @@ TEST_F(Par2Interop, RepairTellsWhatItDidAndWhatIsMissing) {
   Result r = Cli("repair data.d01");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "nothing to repair: 6 pieces intact\n");
+  r = Cli("protect data.d01 --recovery 1");  // a set stands there already
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "protect: data.par2: File exists\n");
   fs::remove(dir / "data.d02");
   std::ofstream(dir / "data.d06", std::ios::app) << "x";
   r = Cli("repair data.par2");
@@ -155,6 +158,9 @@ TEST_F(Par2Interop, RepairTellsWhatItDidAndWhatIsMissing) {
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.out, "protect: data.d02: not the first piece of a series\n");
   EXPECT_EQ(Cli("protect data.d04 --recovery 9").status, 2);
+  r = Cli("protect data.d01 --recovery 1");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "protect: data.d01: No such file or directory\n");
   EXPECT_EQ(Cli("protect data.d01").status, 2);
 }
 
