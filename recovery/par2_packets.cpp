@@ -126,10 +126,12 @@ Md5Digest FileId(const Md5Digest& md5First16k, std::uint64_t length, std::string
   return Md5Of(bytes);
 }
 
+bool IdBefore(const Md5Digest& a, const Md5Digest& b) {
+  return std::lexicographical_compare(a.rbegin(), a.rend(), b.rbegin(), b.rend());
+}
+
 void SortIds(std::vector<Md5Digest>& ids) {
-  std::sort(ids.begin(), ids.end(), [](const Md5Digest& a, const Md5Digest& b) {
-    return std::lexicographical_compare(a.rbegin(), a.rend(), b.rbegin(), b.rend());
-  });
+  std::sort(ids.begin(), ids.end(), IdBefore);
 }
 
 Bytes MainBody(std::uint64_t sliceSize, const std::vector<Md5Digest>& sortedIds) {

@@ -67,7 +67,8 @@ struct FileEntry {
 
 // MD5(first-bytes digest, length, name): a file's identity in every set.
 Md5Digest FileId(const Md5Digest& md5First16k, std::uint64_t length, std::string_view name);
-// Sorts file IDs as PAR2 readers do: as little-endian 128-bit numbers, ascending.
+// The order of file IDs in a main packet: as little-endian 128-bit numbers, ascending.
+bool IdBefore(const Md5Digest& a, const Md5Digest& b);
 void SortIds(std::vector<Md5Digest>& ids);
 
 Bytes MainBody(std::uint64_t sliceSize, const std::vector<Md5Digest>& sortedIds);

@@ -9,6 +9,7 @@
 
 #include "core/program_version.h"
 #include "recovery/file_hashes.h"
+#include "recovery/file_shelf.h"
 #include "recovery/gf16.h"
 #include "recovery/par2_packets.h"
 #include "recovery/rs_stripes.h"
@@ -19,7 +20,7 @@ namespace kv::par2 {
 namespace {
 
 struct Input {
-  std::unique_ptr<PositionedFile> file;
+  const FileShelf::File* file = nullptr;
   FileEntry entry;
 };
 
@@ -46,6 +47,7 @@ class Writer {
 
   const RecoveryRequest& request_;
   RecoveryOutcome outcome_;
+  FileShelf shelf_;            // the protected files, read in turn
   std::vector<Input> inputs_;  // in the main packet's order
   Md5Digest setId_{};
   std::vector<Bytes> critical_;  // main, descriptions, checksums
@@ -63,16 +65,18 @@ bool Writer::Fail(const std::string& path, int error) {
 bool Writer::OpenAndHash() {
   for (const std::string& name : request_.names) {
     Input input;
-    input.file = PositionedFile::OpenForReading(request_.folder + name);
+    const std::unique_ptr<PositionedFile> file =
+        PositionedFile::OpenForReading(request_.folder + name);
     FileHashes hashes;
-    if (input.file == nullptr) {
+    if (file == nullptr) {
       return Fail(request_.folder + name, errno);
     }
-    if (!HashFile(*input.file, request_.sliceSize, hashes)) {
-      return Fail(request_.folder + name, input.file->Error());
+    if (!HashFile(*file, request_.sliceSize, hashes)) {
+      return Fail(request_.folder + name, file->Error());
     }
+    input.file = &shelf_.Add(request_.folder + name, file->Size());
     FileEntry& e = input.entry;
-    e.length = input.file->Size();
+    e.length = file->Size();
     e.name = name;
     e.md5 = hashes.md5;
     e.md5First16k = hashes.md5First16k;
@@ -80,16 +84,13 @@ bool Writer::OpenAndHash() {
     e.id = FileId(e.md5First16k, e.length, e.name);
     inputs_.push_back(std::move(input));
   }
+  // The slices are numbered in the main packet's order: the inputs follow it.
+  std::sort(inputs_.begin(), inputs_.end(),
+            [](const Input& a, const Input& b) { return IdBefore(a.entry.id, b.entry.id); });
   std::vector<Md5Digest> ids;
   for (const Input& input : inputs_) {
     ids.push_back(input.entry.id);
   }
-  SortIds(ids);
-  // The slices are numbered in the main packet's order: the inputs follow it.
-  std::sort(inputs_.begin(), inputs_.end(), [&ids](const Input& a, const Input& b) {
-    return std::find(ids.begin(), ids.end(), a.entry.id) <
-           std::find(ids.begin(), ids.end(), b.entry.id);
-  });
   const Bytes main = MainBody(request_.sliceSize, ids);
   setId_ = Md5Of(main);
   critical_.push_back(MakePacket(setId_, PacketType::kMain, main));
@@ -184,7 +185,7 @@ bool Writer::EncodeRecovery() {
   for (const Input& input : inputs_) {
     for (std::size_t k = 0; k < input.entry.slices.size(); ++k) {
       const std::uint64_t offset = k * request_.sliceSize;
-      sources.push_back({input.file.get(), offset,
+      sources.push_back({input.file, offset,
                          std::min(request_.sliceSize, input.entry.length - offset),
                          gf16::InputConstant(static_cast<std::uint32_t>(sources.size()))});
     }
@@ -208,7 +209,7 @@ bool Writer::EncodeRecovery() {
           static_cast<std::size_t>(std::min<std::uint64_t>(width, request_.sliceSize - at)), 0);
     }
     if (!AddStripe(sources, exponents, at, stripes, scratch)) {
-      return Fail(request_.folder, EIO);
+      return Fail(request_.folder, shelf_.Error());
     }
     for (std::uint32_t e = 0; e < count; ++e) {
       hashes[e]->Update(stripes[e]);

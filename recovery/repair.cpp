@@ -10,6 +10,7 @@
 
 #include "platform/safe_create.h"
 #include "recovery/file_hashes.h"
+#include "recovery/file_shelf.h"
 #include "recovery/gf16.h"
 #include "recovery/gf16_matrix.h"
 #include "recovery/rs_stripes.h"
@@ -24,8 +25,8 @@ constexpr std::size_t kCopyChunk = 1 << 20;
 
 struct FileWork {
   const SetFile* file = nullptr;
-  std::unique_ptr<PositionedFile> current;  // null when missing or not a regular file
-  std::vector<bool> good;                   // per slice
+  const FileShelf::File* current = nullptr;  // null when missing or not a regular file
+  std::vector<bool> good;                    // per slice
   bool intact = false;
   std::unique_ptr<PositionedFile> rebuilt;
 
@@ -63,6 +64,7 @@ class Repairer {
 
   std::string folder_;
   const RecoverySet& set_;
+  FileShelf shelf_;  // the files as they stand, read in turn
   RepairReport report_;
   std::vector<FileWork> works_;
   std::vector<MissingSlice> missing_;
@@ -82,11 +84,11 @@ void Repairer::Examine(FileWork& work) {
   const std::string path = folder_ + entry.name;
   const NameKind kind = KindOfName(path);
   work.good.assign(work.file->sliceCount, false);
-  if (kind == NameKind::kRegular) {
-    work.current = PositionedFile::OpenForReading(path);
-  }
+  const std::unique_ptr<PositionedFile> file =
+      kind == NameKind::kRegular ? PositionedFile::OpenForReading(path) : nullptr;
   FileHashes hashes;
-  if (work.current != nullptr && HashFile(*work.current, set_.sliceSize, hashes)) {
+  if (file != nullptr && HashFile(*file, set_.sliceSize, hashes)) {
+    work.current = &shelf_.Add(path, file->Size());
     work.intact = work.current->Size() == entry.length && hashes.md5 == entry.md5;
     for (std::uint32_t k = 0; k < work.file->sliceCount; ++k) {
       const bool held =
@@ -149,7 +151,7 @@ bool Repairer::CopyGoodSlices(FileWork& work) {
     for (std::uint64_t at = begin; work.good[k] && at < end; at += buffer.size()) {
       buffer.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kCopyChunk, end - at)));
       if (!work.current->ReadAt(at, buffer)) {
-        return Fail(work.current->Path(), work.current->Error());
+        return Fail(work.current->Path(), shelf_.Error());
       }
       if (!work.rebuilt->WriteAt(at, buffer)) {
         return Fail(work.rebuilt->Path(), work.rebuilt->Error());
@@ -183,7 +185,7 @@ bool Repairer::Reconstruct() {
   for (FileWork& work : works_) {
     for (std::uint32_t k = 0; k < work.good.size(); ++k) {
       if (work.good[k]) {
-        good.push_back({work.current.get(), k * set_.sliceSize, work.SliceLength(set_.sliceSize, k),
+        good.push_back({work.current, k * set_.sliceSize, work.SliceLength(set_.sliceSize, k),
                         gf16::InputConstant(work.file->firstSlice + k)});
       }
     }
@@ -205,7 +207,7 @@ bool Repairer::Reconstruct() {
       }
     }
     if (!AddStripe(good, exponents_, at, sums, scratch)) {
-      return Fail(folder_, EIO);
+      return Fail(folder_, shelf_.Error());
     }
     for (std::size_t s = 0; s < m; ++s) {
       for (std::size_t r = 0; r < m; ++r) {

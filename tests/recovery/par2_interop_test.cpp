@@ -198,6 +198,20 @@ TEST_F(Par2Interop, DivideWritesRecoveryOnFixedDrivesOnly) {
   EXPECT_FALSE(fs::exists(dir / "e.d01"));
 }
 
+TEST_F(Par2Interop, SeriesOfMorePiecesThanOpenFilesAllowed) {
+  WriteFileBytes(dir / "m.bin", RandomBytes(120 * 1024 - 5, 13));
+  ASSERT_EQ(Cli("divide m.bin -s 1024").status, 0);
+  const std::vector<std::string> pieces = Pieces("m.bin");
+  ASSERT_GT(pieces.size(), 100u);
+  const Result r = Sh("ulimit -n 40 && " KV_CLI_PATH " protect m.d01 --recovery 3");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(r.out.ends_with("\n" + std::to_string(pieces.size()) +
+                              " pieces protected, any 3 can be rebuilt (slice 1,024 bytes)\n"))
+      << r.out;
+  ExpectRebuilt(pieces, {0, 50, pieces.size() - 1},
+                "ulimit -n 40 && " KV_CLI_PATH " repair m.par2");
+}
+
 TEST_F(Par2Interop, CheckNamesRecoveryFilesAndWhetherTheSeriesCanBeRebuilt) {
   WriteFileBytes(dir / "d.bin", RandomBytes(50000, 10));
   ASSERT_EQ(Cli("divide d.bin -s 10000").status, 0);
