@@ -24,20 +24,7 @@ int main(int argc, char** argv) {
   checkCommand->add_option("--sort", check.sort, "Sort the lines by a column")
       ->check(CLI::IsMember({"name", "verdict", "remark"}));
   checkCommand->add_flag("--reverse", check.reverse, "Reverse the order");
-
-  std::string protectPiece;
-  std::uint32_t recoverable = 0;
-  CLI::App* protectCommand =
-      app.add_subcommand("protect", "Add PAR2 recovery files beside a series already on disk");
-  protectCommand->add_option("FIRST_PIECE", protectPiece, "First piece of the series")->required();
-  protectCommand->add_option("--recovery", recoverable, "How many pieces can be rebuilt")
-      ->required()
-      ->check(CLI::Range(0, 32768));
-  std::string repairPath;
-  CLI::App* repairCommand =
-      app.add_subcommand("repair", "Rebuild missing and damaged pieces from PAR2 recovery files");
-  repairCommand->add_option("PATH", repairPath, "First piece of the series, or a .par2 file")
-      ->required();
+  kv::RecoveryCommands recovery(app);
 
   try {
     app.parse(argc, argv);
@@ -48,11 +35,8 @@ int main(int argc, char** argv) {
   if (checkCommand->parsed()) {
     return kv::RunCheckCommand(check);
   }
-  if (protectCommand->parsed()) {
-    return kv::RunProtectCommand(protectPiece, recoverable);
-  }
-  if (repairCommand->parsed()) {
-    return kv::RunRepairCommand(repairPath);
+  if (const std::optional<int> status = recovery.RunParsed()) {
+    return *status;
   }
   try {
     return kv::RunJobCommand(jobs.Parsed(), o);

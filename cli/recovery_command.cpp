@@ -48,6 +48,28 @@ void ShowExamined(const std::string& folder, const par2::RepairReport& report) {
 
 }  // namespace
 
+RecoveryCommands::RecoveryCommands(CLI::App& app)
+    : protect_(
+          app.add_subcommand("protect", "Add PAR2 recovery files beside a series already on disk")),
+      repair_(app.add_subcommand("repair",
+                                 "Rebuild missing and damaged pieces from PAR2 recovery files")) {
+  protect_->add_option("FIRST_PIECE", path_, "First piece of the series")->required();
+  protect_->add_option("--recovery", recoverable_, "How many pieces can be rebuilt")
+      ->required()
+      ->check(CLI::Range(0, 32768));
+  repair_->add_option("PATH", path_, "First piece of the series, or a .par2 file")->required();
+}
+
+std::optional<int> RecoveryCommands::RunParsed() const {
+  if (protect_->parsed()) {
+    return RunProtectCommand(path_, recoverable_);
+  }
+  if (repair_->parsed()) {
+    return RunRepairCommand(path_);
+  }
+  return std::nullopt;
+}
+
 int RunProtectCommand(const std::string& firstPiece, std::uint32_t recoverable) {
   const par2::ProtectResult result = par2::ProtectSeries(firstPiece, recoverable);
   if (result.refusal != par2::ProtectRefusal::kNone) {
