@@ -70,7 +70,7 @@ bool CheckPacket(const ByteRange& source, std::uint64_t offset,
 
 }  // namespace
 
-ScanResult ScanPackets(const ByteRange& source) {
+ScanResult ScanPackets(const ByteRange& source, KnownPackets& known) {
   ScanResult result;
   Bytes buffer;
   std::uint64_t at = 0;
@@ -84,7 +84,12 @@ ScanResult ScanPackets(const ByteRange& source) {
     ParseHeader(header, packet.header);
     packet.source = &source;
     packet.offset = at;
-    if (CheckPacket(source, at, header, packet, buffer)) {
+    const auto copy = known.find(packet.header.md5);
+    if (copy != known.end() && copy->second == packet.header.length &&
+        packet.header.length <= source.Size() - at) {
+      at += packet.header.length;
+    } else if (CheckPacket(source, at, header, packet, buffer)) {
+      known.emplace(packet.header.md5, packet.header.length);
       at += packet.header.length;
       if (packet.header.type != PacketType::kOther) {
         result.packets.push_back(std::move(packet));

@@ -7,6 +7,7 @@
 // located.
 
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "recovery/par2_packets.h"
@@ -29,7 +30,12 @@ struct ScanResult {
   int rejected = 0;  // headers with a lying length or a bad MD5
 };
 
-// Every sound packet of `source`, in file order.
-ScanResult ScanPackets(const ByteRange& source);
+// The packets already read, by MD5 (with their lengths): a volume repeats
+// the critical packets, and a copy of one already kept is stepped over
+// unread, so memory holds each packet once however many copies there are.
+using KnownPackets = std::map<Md5Digest, std::uint64_t>;
+
+// Every sound packet of `source` not known yet, in file order.
+ScanResult ScanPackets(const ByteRange& source, KnownPackets& known);
 
 }  // namespace kv::par2

@@ -36,12 +36,13 @@ std::vector<std::string> SetFileNames(const std::string& folder, const std::stri
 LoadedSet LoadRecoveryFiles(const std::string& folder, const std::string& setName) {
   LoadedSet loaded;
   std::vector<ScanResult> scans;
+  KnownPackets known;
   for (const std::string& name : SetFileNames(folder, setName)) {
     std::unique_ptr<PositionedFile> file = PositionedFile::OpenForReading(folder + name);
     if (file == nullptr) {
       continue;  // another file of the set may hold what this one would
     }
-    scans.push_back(ScanPackets(*file));
+    scans.push_back(ScanPackets(*file, known));
     loaded.names.push_back(name);
     loaded.files.push_back(std::move(file));
   }

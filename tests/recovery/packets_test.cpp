@@ -132,9 +132,10 @@ Counts Read(const std::vector<Bytes>& files) {
   std::vector<MemoryRange> ranges;
   ranges.reserve(files.size());
   std::vector<par2::ScanResult> scans;
+  par2::KnownPackets known;
   for (const Bytes& f : files) {
     ranges.emplace_back(f);
-    scans.push_back(par2::ScanPackets(ranges.back()));
+    scans.push_back(par2::ScanPackets(ranges.back(), known));
   }
   Counts c{{false, 0, 0, 0}, par2::AssembleSet(scans)};
   c.seen.usable = c.set.usable;
@@ -270,6 +271,20 @@ TEST(Par2Reader, HostilePacketsAreRefused) {
     EXPECT_EQ(counts.seen.checksums, c.expected.checksums) << c.name;
     EXPECT_EQ(counts.seen.recovery, c.expected.recovery) << c.name;
   }
+}
+
+TEST(Par2Reader, CopiesOfAPacketAreKeptOnce) {
+  const SoundSet sound;
+  const MemoryRange index(sound.index);
+  const MemoryRange volume(sound.volume);
+  par2::KnownPackets known;
+  // Main, 3 descriptions, 3 checksum packets, the creator.
+  EXPECT_EQ(par2::ScanPackets(index, known).packets.size(), 8u);
+  // Only the 2 recovery slices are new: the volume's critical packets are copies.
+  const par2::ScanResult scan = par2::ScanPackets(volume, known);
+  ASSERT_EQ(scan.packets.size(), 2u);
+  EXPECT_EQ(scan.packets[0].header.type, par2::PacketType::kRecoverySlice);
+  EXPECT_EQ(scan.packets[1].header.type, par2::PacketType::kRecoverySlice);
 }
 
 TEST(Par2Reader, EveryCutOfASetIsReadWithinItsBounds) {

@@ -106,7 +106,8 @@ TEST_F(RecoveryRoundTrip, RebuiltPieceThatFailsItsCheckIsNotPutInPlace) {
   const std::vector<std::uint8_t> index = ReadFileBytes(dir / "s.par2");
   const MemoryRange range(index);
   std::vector<std::uint8_t> forged;
-  for (par2::FoundPacket& p : par2::ScanPackets(range).packets) {
+  par2::KnownPackets known;
+  for (par2::FoundPacket& p : par2::ScanPackets(range, known).packets) {
     const std::string name(p.body.begin() + std::min<std::ptrdiff_t>(56, std::ssize(p.body)),
                            p.body.end());
     if (p.header.type == par2::PacketType::kFileDescription && name.starts_with("s.d02")) {
