@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/check_series.h"
+#include "cli/recovery_status.h"
 #include "cli/terminal_escape.h"
 #include "tools/check_report.h"
 #include "tools/validity_sort.h"
@@ -25,7 +26,8 @@ int RunCheckCommand(const CheckCommandOptions& options) {
   }
   int status = report.exitStatus;
   for (const SeriesSummary& series : SummariseSeries(report.files, report.failed)) {
-    std::printf("%s\n", EscapeForTerminal(FormatSeriesLine(series)).c_str());
+    const std::string line = FormatSeriesLine(series) + RecoveryRemark(series.firstPiece);
+    std::printf("%s\n", EscapeForTerminal(line).c_str());
     status = series.complete ? status : 1;
   }
   std::fflush(stdout);

@@ -12,6 +12,7 @@
 #include "cli/cli_view.h"
 #include "cli/interrupt_guard.h"
 #include "cli/progress_line.h"
+#include "cli/recovery_command.h"
 #include "cli/terminal_escape.h"
 #include "cli/terminal_prompter.h"
 #include "core/beside_executable.h"
@@ -27,6 +28,10 @@
 namespace kv {
 
 namespace {
+
+constexpr char kRecoveryOnRemovableText[] =
+    "--recovery: the pieces go to removable media, which are not read back; protect the series "
+    "with \"kolvanto-cli protect\" once its pieces are together on a fixed drive";
 
 // What the stub data file lacks for --self-restore KIND; nullptr when nothing.
 const char* SelfRestoreRefusal(const StubDataFile& stubs, int kind) {
@@ -211,8 +216,16 @@ int RunJobCommand(Command command, const Options& o) {
   if (const std::optional<int> status = EndAfterAnalysis(command, job, texts)) {
     return *status;
   }
+  // The recovery data is computed from the pieces read back, which removable media may no longer
+  // hold.
+  if (o.recovery > 0 && volumes.IsOnRemovable(texts.destination, settings.RemovableDrive)) {
+    std::fprintf(stderr, "%s\n", kRecoveryOnRemovableText);
+    return kExitRefused;
+  }
   // From here a Ctrl+C answers the questions No and stops the job instead of the program.
   const InterruptGuard interrupts(job.RunState);
+  std::string firstPiece;  // the divide's destination, before its worker moves on
+  view.OnJobStart([&] { firstPiece = job.JobDest(); });
   if (o.selfRestoreKind) {
     planner.CreateSelfRestoringKind(*o.selfRestoreKind);
   } else {
@@ -230,7 +243,11 @@ int RunJobCommand(Command command, const Options& o) {
     job.RunState.compare_exchange_strong(running, kRunCancelRequested);
   }
   FollowJob(planner, job, prompter, terminalErr || o.progress);
-  return ReportEnd(job, prompter);
+  const int status = ReportEnd(job, prompter);
+  if (status != kExitDone || o.recovery == 0) {
+    return status;
+  }
+  return RunProtectCommand(firstPiece, o.recovery) == 0 ? kExitDone : kExitCancelled;
 }
 
 }  // namespace kv

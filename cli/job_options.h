@@ -3,6 +3,7 @@
 // declaration to CLI11 and how they change the settings of one run.
 
 #include <CLI/CLI.hpp>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -29,6 +30,7 @@ struct Options {
   bool force = false;
   bool progress = false;
   bool defaults = false;
+  std::uint32_t recovery = 0;  // divide: pieces the recovery data can rebuild
 };
 
 // Usage errors found after CLI11 has parsed: the text, then exit status 2.

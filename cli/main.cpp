@@ -7,6 +7,7 @@
 #include "cli/check_command.h"
 #include "cli/job_command.h"
 #include "cli/job_options.h"
+#include "cli/recovery_command.h"
 #include "cli/terminal_escape.h"
 #include "cli/version_text.h"
 #include "core/beside_executable.h"
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
   checkCommand->add_option("--sort", check.sort, "Sort the lines by a column")
       ->check(CLI::IsMember({"name", "verdict", "remark"}));
   checkCommand->add_flag("--reverse", check.reverse, "Reverse the order");
+  kv::RecoveryCommands recovery(app);
 
   try {
     app.parse(argc, argv);
@@ -57,6 +59,9 @@ int main(int argc, char** argv) {
   }
   if (checkCommand->parsed()) {
     return kv::RunCheckCommand(check);
+  }
+  if (const std::optional<int> status = recovery.RunParsed()) {
+    return *status;
   }
   try {
     return kv::RunJobCommand(jobs.Parsed(), o);

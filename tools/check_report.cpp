@@ -111,7 +111,7 @@ CheckReport MakeCheckReport(const std::vector<std::string>& paths,
   report.exitStatus = report.unreadable.empty() ? 0 : 1;
   for (const Judged& j : judged) {
     report.lines.push_back(FormatCheckLine(j.verdict, j.name));
-    if (j.verdict != CheckVerdict::kOk) {
+    if (VerdictMark(j.verdict) != "○") {
       report.exitStatus = 1;
       report.failed.push_back(j.name);
     }

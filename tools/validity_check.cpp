@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <span>
 
+#include "core/ascii_text.h"
 #include "core/flagged_int.h"
 #include "core/marker_scan.h"
 #include "core/piece_names.h"
@@ -177,6 +179,18 @@ CheckVerdict JudgeBody(ByteSource& src, std::int64_t bodyLength, BodySummer& sum
   return storedCrc == sum.crc ? CheckVerdict::kOk : CheckVerdict::kChecksumError;
 }
 
+// A ".par2" file that starts with a PAR2 packet: recovery data, never a piece.
+bool IsRecoveryFile(std::string_view path, BinaryFile& file) {
+  if (!EndsWithIgnoringAsciiCase(path, ".par2")) {
+    return false;
+  }
+  constexpr std::string_view kPacketMagic{"PAR2\0PKT", 8};
+  char start[8] = {};
+  const bool magic = file.Read(std::as_writable_bytes(std::span(start))) == 8 &&
+                     std::string_view(start, 8) == kPacketMagic;
+  return file.Seek(0) && magic;
+}
+
 }  // namespace
 
 bool IsCheckedAsFirstPiece(std::string_view path) {
@@ -210,6 +224,9 @@ CheckVerdict CheckPieceFile(const std::string& path, const std::atomic<int>& run
   std::unique_ptr<BinaryFile> file = BinaryFile::Open(path, BinaryFile::Mode::kRead);
   if (!file) {
     return CheckVerdict::kCannotOpen;
+  }
+  if (IsRecoveryFile(path, *file)) {
+    return CheckVerdict::kRecoveryData;
   }
   HeadReadSource piece(std::move(file));
   return CheckPieceSource(piece, IsCheckedAsFirstPiece(path), runState, summer);

@@ -5,6 +5,7 @@ namespace kv {
 std::string_view VerdictMark(CheckVerdict verdict) {
   switch (verdict) {
     case CheckVerdict::kOk:
+    case CheckVerdict::kRecoveryData:
       return "○";
     case CheckVerdict::kChecksumError:
     case CheckVerdict::kBroken:
@@ -32,6 +33,8 @@ std::string_view VerdictRemark(CheckVerdict verdict) {
       return "ファイルが壊れています";
     case CheckVerdict::kIoError:
       return "I/Oエラー";
+    case CheckVerdict::kRecoveryData:
+      return "修復データ";
     case CheckVerdict::kOk:
     case CheckVerdict::kCancelled:
       break;

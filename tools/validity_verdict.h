@@ -8,6 +8,7 @@ namespace kv {
 
 enum class CheckVerdict {
   kOk,
+  kRecoveryData,  // a PAR2 recovery file beside a series, not a piece
   kChecksumError,
   kUnsupported,
   kCannotOpen,

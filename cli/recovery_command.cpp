@@ -1,0 +1,133 @@
+#include "cli/recovery_command.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "cli/terminal_escape.h"
+#include "core/piece_names.h"
+#include "recovery/protect_series.h"
+#include "recovery/repair.h"
+#include "recovery/series_pieces.h"
+
+namespace kv {
+
+namespace {
+
+constexpr int kDone = 0;
+constexpr int kNotDone = 1;
+constexpr int kRefused = 2;
+
+int ShowFailure(const char* command, const std::string& path, int error) {
+  std::fprintf(stderr, "%s: %s: %s\n", command, EscapeForTerminal(path).c_str(),
+               error == 0 ? "does not match the recovery data" : std::strerror(error));
+  return kNotDone;
+}
+
+const char* RefusalText(par2::ProtectRefusal refusal) {
+  switch (refusal) {
+    case par2::ProtectRefusal::kNotFirstPiece:
+      return "not the first piece of a series";
+    case par2::ProtectRefusal::kTooManyPieces:
+      return "more than 32768 pieces";
+    case par2::ProtectRefusal::kTooMuchRecovery:
+      return "more recovery than pieces";
+    default:
+      return "a piece holds no bytes";
+  }
+}
+
+void ShowExamined(const std::string& folder, const par2::RepairReport& report) {
+  for (const par2::ExaminedFile& file : report.files) {
+    if (file.condition != par2::FileCondition::kIntact) {
+      std::printf("%s: %s\n",
+                  file.condition == par2::FileCondition::kMissing ? "missing" : "damaged",
+                  EscapeForTerminal(folder + file.name).c_str());
+    }
+  }
+}
+
+}  // namespace
+
+RecoveryCommands::RecoveryCommands(CLI::App& app)
+    : protect_(
+          app.add_subcommand("protect", "Add PAR2 recovery files beside a series already on disk")),
+      repair_(app.add_subcommand("repair",
+                                 "Rebuild missing and damaged pieces from PAR2 recovery files")) {
+  protect_->add_option("FIRST_PIECE", path_, "First piece of the series")->required();
+  protect_->add_option("--recovery", recoverable_, "How many pieces can be rebuilt")
+      ->required()
+      ->check(CLI::Range(0, 32768));
+  repair_->add_option("PATH", path_, "First piece of the series, or a .par2 file")->required();
+}
+
+std::optional<int> RecoveryCommands::RunParsed() const {
+  if (protect_->parsed()) {
+    return RunProtectCommand(path_, recoverable_);
+  }
+  if (repair_->parsed()) {
+    return RunRepairCommand(path_);
+  }
+  return std::nullopt;
+}
+
+int RunProtectCommand(const std::string& firstPiece, std::uint32_t recoverable) {
+  const par2::ProtectResult result = par2::ProtectSeries(firstPiece, recoverable);
+  if (result.refusal != par2::ProtectRefusal::kNone) {
+    std::fprintf(stderr, "protect: %s: %s\n", EscapeForTerminal(firstPiece).c_str(),
+                 RefusalText(result.refusal));
+    return kRefused;
+  }
+  if (!result.written.done) {
+    return ShowFailure("protect", result.written.failedPath, result.written.error);
+  }
+  for (const std::string& name : result.written.written) {
+    std::printf("%s\n", EscapeForTerminal(result.pieces.folder + name).c_str());
+  }
+  std::printf("%zu pieces protected, any %u can be rebuilt (slice %s bytes)\n",
+              result.pieces.names.size(), recoverable,
+              FormatGrouped(static_cast<std::int64_t>(result.sliceSize)).c_str());
+  return kDone;
+}
+
+int RunRepairCommand(const std::string& path) {
+  const std::string_view name = FileNamePart(path);
+  if (!IsRecoveryFileName(name) && RecognisePieceName(name).kind == PieceNameKind::kFileToDivide) {
+    std::fprintf(stderr, "repair: %s: neither a first piece nor a .par2 file\n",
+                 EscapeForTerminal(path).c_str());
+    return kRefused;
+  }
+  const std::string folder = path.substr(0, FileNameStart(path));
+  const par2::RepairReport report = par2::RepairSet(folder, SetNameOf(name), true);
+  if (!report.setFound) {
+    std::fprintf(stderr, "repair: %s: no usable recovery data\n", EscapeForTerminal(path).c_str());
+    return kNotDone;
+  }
+  ShowExamined(folder, report);
+  switch (report.outcome) {
+    case par2::RepairOutcome::kNothingToDo:
+      std::printf("nothing to repair: %zu pieces intact\n", report.files.size());
+      return kDone;
+    case par2::RepairOutcome::kNotRepairable:
+      if (report.badSlices > report.recoverySlices) {
+        std::printf("not repairable: %u more recovery blocks needed\n",
+                    report.badSlices - report.recoverySlices);
+      } else {
+        std::printf("not repairable: the recovery blocks do not solve this damage\n");
+      }
+      return kNotDone;
+    case par2::RepairOutcome::kFailed:
+      return ShowFailure("repair", report.failedPath, report.error);
+    case par2::RepairOutcome::kRepaired:
+      break;
+  }
+  for (std::size_t i = 0; i < report.keptAs.size(); ++i) {
+    std::printf("kept: %s\n", EscapeForTerminal(folder + report.keptAs[i]).c_str());
+  }
+  for (const std::string& rebuilt : report.rebuilt) {
+    std::printf("rebuilt: %s\n", EscapeForTerminal(folder + rebuilt).c_str());
+  }
+  std::printf("repaired: %zu of %zu pieces rebuilt\n", report.rebuilt.size(), report.files.size());
+  return kDone;
+}
+
+}  // namespace kv

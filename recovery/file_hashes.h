@@ -1,0 +1,23 @@
+#pragma once
+// One pass over a file for everything PAR2 records of it: the MD5 of the
+// whole file and of its first 16 KiB, and the MD5 and CRC32 of each slice,
+// the last one zero-padded to the slice size.
+
+#include <cstdint>
+#include <vector>
+
+#include "recovery/par2_packets.h"
+#include "recovery/positioned_file.h"
+
+namespace kv::par2 {
+
+struct FileHashes {
+  Md5Digest md5{};
+  Md5Digest md5First16k{};
+  std::vector<SliceCheck> slices;
+};
+
+// False when the file cannot be read to its end.
+bool HashFile(const ByteRange& file, std::uint64_t sliceSize, FileHashes& hashes);
+
+}  // namespace kv::par2

@@ -1,0 +1,112 @@
+#include "recovery/positioned_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/system_calls.h"
+
+namespace kv {
+
+bool MemoryRange::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+  if (offset > bytes_.size() || out.size() > bytes_.size() - offset) {
+    return false;
+  }
+  std::memcpy(out.data(), bytes_.data() + offset, out.size());
+  return true;
+}
+
+PositionedFile::PositionedFile(int fd, std::uint64_t size, std::string path)
+    : fd_(fd), size_(size), path_(std::move(path)) {}
+
+PositionedFile::~PositionedFile() {
+  if (fd_ >= 0) {
+    ActiveSystemCalls().Close(fd_);
+  }
+}
+
+std::unique_ptr<PositionedFile> PositionedFile::OpenForReading(const std::string& path) {
+  SystemCalls& calls = ActiveSystemCalls();
+  const int fd = calls.Open(path.c_str(), false, true);
+  if (fd < 0) {
+    return nullptr;
+  }
+  FileFacts facts;
+  if (calls.Stat(fd, facts) != 0 || !facts.regular || calls.MakeBlocking(fd) != 0) {
+    const int error = facts.regular ? errno : EISDIR;
+    calls.Close(fd);
+    errno = error;
+    return nullptr;
+  }
+  return std::unique_ptr<PositionedFile>(
+      new PositionedFile(fd, static_cast<std::uint64_t>(facts.size), path));
+}
+
+std::unique_ptr<PositionedFile> PositionedFile::Create(const std::string& path) {
+  const int fd = ActiveSystemCalls().Open(path.c_str(), true, false);
+  if (fd < 0) {
+    return nullptr;
+  }
+  return std::unique_ptr<PositionedFile>(new PositionedFile(fd, 0, path));
+}
+
+bool PositionedFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
+  if (offset > size_ || out.size() > size_ - offset) {
+    return false;
+  }
+  std::size_t done = 0;
+  while (done < out.size()) {
+    const ssize_t n =
+        ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      error_ = n < 0 ? errno : EIO;  // a file that shrank reads short
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool PositionedFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n =
+        ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      error_ = n < 0 ? errno : ENOSPC;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (offset + done > size_) {
+    size_ = offset + done;
+  }
+  return true;
+}
+
+bool PositionedFile::Finish() {
+  if (fd_ < 0) {
+    return error_ == 0;
+  }
+  SystemCalls& calls = ActiveSystemCalls();
+  const bool synced = calls.Fsync(fd_) == 0;
+  if (!synced) {
+    error_ = errno;
+  }
+  const bool closed = calls.Close(fd_) == 0;
+  if (!closed && synced) {
+    error_ = errno;
+  }
+  fd_ = -1;
+  return synced && closed;
+}
+
+}  // namespace kv

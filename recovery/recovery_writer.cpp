@@ -1,0 +1,280 @@
+#include "recovery/recovery_writer.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <memory>
+
+#include "core/program_version.h"
+#include "recovery/file_hashes.h"
+#include "recovery/file_shelf.h"
+#include "recovery/gf16.h"
+#include "recovery/par2_packets.h"
+#include "recovery/rs_stripes.h"
+#include "recovery/series_pieces.h"
+
+namespace kv::par2 {
+
+namespace {
+
+struct Input {
+  const FileShelf::File* file = nullptr;
+  FileEntry entry;
+};
+
+// Where a recovery slice's packet goes.
+struct RecoveryPlace {
+  PositionedFile* file = nullptr;
+  std::uint64_t offset = 0;  // of its header
+};
+
+class Writer {
+ public:
+  explicit Writer(const RecoveryRequest& request) : request_(request) {}
+  RecoveryOutcome Run();
+
+ private:
+  bool OpenAndHash();
+  bool CreateFile(const std::string& name, PositionedFile*& file);
+  bool WriteIndex();
+  bool WriteVolumes();
+  bool WriteVolume(std::uint32_t firstExponent, std::uint32_t count, const std::string& name);
+  bool EncodeRecovery();
+  bool Fail(const std::string& path, int error);
+  void RemoveCreated();
+
+  const RecoveryRequest& request_;
+  RecoveryOutcome outcome_;
+  FileShelf shelf_;            // the protected files, read in turn
+  std::vector<Input> inputs_;  // in the main packet's order
+  Md5Digest setId_{};
+  std::vector<Bytes> critical_;  // main, descriptions, checksums
+  Bytes creator_;
+  std::vector<std::unique_ptr<PositionedFile>> created_;
+  std::vector<RecoveryPlace> places_;  // by exponent
+};
+
+bool Writer::Fail(const std::string& path, int error) {
+  outcome_.failedPath = path;
+  outcome_.error = error;
+  return false;
+}
+
+bool Writer::OpenAndHash() {
+  for (const std::string& name : request_.names) {
+    Input input;
+    const std::unique_ptr<PositionedFile> file =
+        PositionedFile::OpenForReading(request_.folder + name);
+    FileHashes hashes;
+    if (file == nullptr) {
+      return Fail(request_.folder + name, errno);
+    }
+    if (!HashFile(*file, request_.sliceSize, hashes)) {
+      return Fail(request_.folder + name, file->Error());
+    }
+    input.file = &shelf_.Add(request_.folder + name, file->Size());
+    FileEntry& e = input.entry;
+    e.length = file->Size();
+    e.name = name;
+    e.md5 = hashes.md5;
+    e.md5First16k = hashes.md5First16k;
+    e.slices = std::move(hashes.slices);
+    e.id = FileId(e.md5First16k, e.length, e.name);
+    inputs_.push_back(std::move(input));
+  }
+  // The slices are numbered in the main packet's order: the inputs follow it.
+  std::sort(inputs_.begin(), inputs_.end(),
+            [](const Input& a, const Input& b) { return IdBefore(a.entry.id, b.entry.id); });
+  std::vector<Md5Digest> ids;
+  for (const Input& input : inputs_) {
+    ids.push_back(input.entry.id);
+  }
+  const Bytes main = MainBody(request_.sliceSize, ids);
+  setId_ = Md5Of(main);
+  critical_.push_back(MakePacket(setId_, PacketType::kMain, main));
+  for (const Input& input : inputs_) {
+    critical_.push_back(
+        MakePacket(setId_, PacketType::kFileDescription, FileDescriptionBody(input.entry)));
+  }
+  for (const Input& input : inputs_) {
+    critical_.push_back(
+        MakePacket(setId_, PacketType::kSliceChecksums, SliceChecksumsBody(input.entry)));
+  }
+  creator_ = MakePacket(setId_, PacketType::kCreator, CreatorBody(CreatorText()));
+  return true;
+}
+
+bool Writer::CreateFile(const std::string& name, PositionedFile*& file) {
+  std::unique_ptr<PositionedFile> created = PositionedFile::Create(request_.folder + name);
+  if (created == nullptr) {
+    return Fail(request_.folder + name, errno);
+  }
+  file = created.get();
+  created_.push_back(std::move(created));
+  outcome_.written.push_back(name);
+  return true;
+}
+
+bool Writer::WriteIndex() {
+  PositionedFile* index = nullptr;
+  if (!CreateFile(IndexFileName(request_.setName), index)) {
+    return false;
+  }
+  std::uint64_t at = 0;
+  for (const Bytes& packet : critical_) {
+    if (!index->WriteAt(at, packet)) {
+      return Fail(index->Path(), index->Error());
+    }
+    at += packet.size();
+  }
+  return index->WriteAt(at, creator_) || Fail(index->Path(), index->Error());
+}
+
+// Lays out a volume: each recovery packet (its slice filled in later) is
+// followed by its share of the critical packets, ⌊log2 count⌋+1 copies of each in all.
+bool Writer::WriteVolume(std::uint32_t firstExponent, std::uint32_t count,
+                         const std::string& name) {
+  PositionedFile* volume = nullptr;
+  if (!CreateFile(name, volume)) {
+    return false;
+  }
+  const std::size_t copies = static_cast<std::size_t>(std::bit_width(count));
+  const std::size_t total = copies * critical_.size();
+  std::uint64_t at = 0;
+  std::size_t next = 0;
+  for (std::uint32_t k = 0; k < count; ++k) {
+    places_[firstExponent + k] = {volume, at};
+    at += kRecoveryPrefix + request_.sliceSize;
+    for (const std::size_t end = total * (k + 1) / count; next < end; ++next) {
+      const Bytes& packet = critical_[next % critical_.size()];
+      if (!volume->WriteAt(at, packet)) {
+        return Fail(volume->Path(), volume->Error());
+      }
+      at += packet.size();
+    }
+  }
+  return volume->WriteAt(at, creator_) || Fail(volume->Path(), volume->Error());
+}
+
+bool Writer::WriteVolumes() {
+  const std::vector<std::uint32_t> counts = VolumeCounts(request_.recoverySlices);
+  const int exponentDigits = static_cast<int>(std::to_string(request_.recoverySlices).size());
+  const int countDigits =
+      counts.empty() ? 1
+                     : static_cast<int>(
+                           std::to_string(*std::max_element(counts.begin(), counts.end())).size());
+  places_.resize(request_.recoverySlices);
+  std::uint32_t first = 0;
+  for (const std::uint32_t count : counts) {
+    if (!WriteVolume(first, count,
+                     VolumeFileName(request_.setName, first, count, exponentDigits, countDigits))) {
+      return false;
+    }
+    first += count;
+  }
+  return true;
+}
+
+// Computes the recovery slices a stripe at a time and writes each stripe in
+// place; a packet's header follows once its slice's MD5 is complete.
+bool Writer::EncodeRecovery() {
+  const std::uint32_t count = request_.recoverySlices;
+  std::vector<SliceSource> sources;
+  for (const Input& input : inputs_) {
+    for (std::size_t k = 0; k < input.entry.slices.size(); ++k) {
+      const std::uint64_t offset = k * request_.sliceSize;
+      sources.push_back({input.file, offset,
+                         std::min(request_.sliceSize, input.entry.length - offset),
+                         gf16::InputConstant(static_cast<std::uint32_t>(sources.size()))});
+    }
+  }
+  std::vector<std::uint32_t> exponents(count);
+  std::vector<std::unique_ptr<Md5>> hashes;
+  for (std::uint32_t e = 0; e < count; ++e) {
+    exponents[e] = e;
+    hashes.push_back(std::make_unique<Md5>());
+    hashes.back()->Update(IdAndType(setId_, PacketType::kRecoverySlice));
+    Bytes exponent;
+    PutU32(exponent, e);
+    hashes.back()->Update(exponent);
+  }
+  const std::size_t width = StripeWidth(request_.sliceSize, count, request_.memoryBudget);
+  std::vector<Bytes> stripes(count);
+  Bytes scratch;
+  for (std::uint64_t at = 0; at < request_.sliceSize; at += width) {
+    for (Bytes& stripe : stripes) {
+      stripe.assign(
+          static_cast<std::size_t>(std::min<std::uint64_t>(width, request_.sliceSize - at)), 0);
+    }
+    if (!AddStripe(sources, exponents, at, stripes, scratch)) {
+      return Fail(request_.folder, shelf_.Error());
+    }
+    for (std::uint32_t e = 0; e < count; ++e) {
+      hashes[e]->Update(stripes[e]);
+      if (!places_[e].file->WriteAt(places_[e].offset + kRecoveryPrefix + at, stripes[e])) {
+        return Fail(places_[e].file->Path(), places_[e].file->Error());
+      }
+    }
+  }
+  for (std::uint32_t e = 0; e < count; ++e) {
+    Bytes prefix;
+    const auto header = MakeHeader(kRecoveryPrefix + request_.sliceSize, hashes[e]->Finish(),
+                                   setId_, PacketType::kRecoverySlice);
+    prefix.assign(header.begin(), header.end());
+    PutU32(prefix, e);
+    if (!places_[e].file->WriteAt(places_[e].offset, prefix)) {
+      return Fail(places_[e].file->Path(), places_[e].file->Error());
+    }
+  }
+  return true;
+}
+
+void Writer::RemoveCreated() {
+  for (const std::unique_ptr<PositionedFile>& file : created_) {
+    file->Finish();
+    ::unlink(file->Path().c_str());
+  }
+  created_.clear();
+  outcome_.written.clear();
+}
+
+RecoveryOutcome Writer::Run() {
+  bool done = OpenAndHash() && WriteIndex() && WriteVolumes() && EncodeRecovery();
+  for (const std::unique_ptr<PositionedFile>& file : created_) {
+    if (done && !file->Finish()) {
+      done = Fail(file->Path(), file->Error());
+    }
+  }
+  if (!done) {
+    RemoveCreated();
+  }
+  outcome_.done = done;
+  return outcome_;
+}
+
+}  // namespace
+
+RecoveryOutcome WriteRecoveryFiles(const RecoveryRequest& request) {
+  return Writer(request).Run();
+}
+
+std::vector<std::uint32_t> VolumeCounts(std::uint32_t recoverySlices) {
+  std::vector<std::uint32_t> counts;
+  const int files = static_cast<int>(std::bit_width(recoverySlices));
+  for (int k = 0; k + 1 < files; ++k) {
+    counts.push_back(1U << k);
+  }
+  if (files > 0) {
+    counts.push_back(recoverySlices - ((1U << (files - 1)) - 1));
+  }
+  return counts;
+}
+
+std::string CreatorText() {
+  return "Created by Kolvanto version " + std::to_string(kProgramVersionMajor) + "." +
+         std::to_string(kProgramVersionMinor) + ".";
+}
+
+}  // namespace kv::par2

@@ -1,0 +1,328 @@
+#include "recovery/repair.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+
+#include "platform/safe_create.h"
+#include "recovery/file_hashes.h"
+#include "recovery/file_shelf.h"
+#include "recovery/gf16.h"
+#include "recovery/gf16_matrix.h"
+#include "recovery/rs_stripes.h"
+#include "recovery/set_loader.h"
+
+namespace kv::par2 {
+
+namespace {
+
+constexpr std::size_t kMemoryBudget = 64 * 1024 * 1024;
+constexpr std::size_t kCopyChunk = 1 << 20;
+
+struct FileWork {
+  const SetFile* file = nullptr;
+  const FileShelf::File* current = nullptr;  // null when missing or not a regular file
+  std::vector<bool> good;                    // per slice
+  bool intact = false;
+  std::unique_ptr<PositionedFile> rebuilt;
+
+  std::string Name() const { return file->entry.name; }
+  std::uint64_t SliceLength(std::uint64_t sliceSize, std::uint32_t k) const {
+    return std::min(sliceSize, file->entry.length - k * sliceSize);
+  }
+};
+
+// A missing slice: the file it belongs to and its number there.
+struct MissingSlice {
+  FileWork* work = nullptr;
+  std::uint32_t slice = 0;
+};
+
+class Repairer {
+ public:
+  Repairer(std::string folder, LoadedSet& loaded) : folder_(std::move(folder)), set_(loaded.set) {}
+  RepairReport Run(bool rebuild);
+
+ private:
+  void Examine(FileWork& work);
+  bool Solve();
+  bool CreateRebuilt();
+  bool CopyGoodSlices(FileWork& work);
+  bool Reconstruct();
+  bool WriteSolved(const std::vector<Bytes>& solved, std::uint64_t at);
+  bool VerifyRebuilt();
+  bool PutInPlace(FileWork& work);
+  bool Fail(const std::string& path, int error);
+  void RemoveRebuilt();
+  std::string RebuildingName(const FileWork& work) const {
+    return folder_ + work.Name() + ".rebuilding";
+  }
+
+  std::string folder_;
+  const RecoverySet& set_;
+  FileShelf shelf_;  // the files as they stand, read in turn
+  RepairReport report_;
+  std::vector<FileWork> works_;
+  std::vector<MissingSlice> missing_;
+  std::vector<std::uint32_t> exponents_;
+  std::vector<std::uint16_t> inverse_;  // missing × recovery used
+};
+
+bool Repairer::Fail(const std::string& path, int error) {
+  report_.failedPath = path;
+  report_.error = error;
+  report_.outcome = RepairOutcome::kFailed;
+  return false;
+}
+
+void Repairer::Examine(FileWork& work) {
+  const FileEntry& entry = work.file->entry;
+  const std::string path = folder_ + entry.name;
+  const NameKind kind = KindOfName(path);
+  work.good.assign(work.file->sliceCount, false);
+  const std::unique_ptr<PositionedFile> file =
+      kind == NameKind::kRegular ? PositionedFile::OpenForReading(path) : nullptr;
+  FileHashes hashes;
+  if (file != nullptr && HashFile(*file, set_.sliceSize, hashes)) {
+    work.current = &shelf_.Add(path, file->Size());
+    work.intact = work.current->Size() == entry.length && hashes.md5 == entry.md5;
+    for (std::uint32_t k = 0; k < work.file->sliceCount; ++k) {
+      const bool held =
+          work.current->Size() >= k * set_.sliceSize + work.SliceLength(set_.sliceSize, k);
+      work.good[k] = work.intact || (held && work.file->hasChecksums && k < hashes.slices.size() &&
+                                     hashes.slices[k].md5 == entry.slices[k].md5);
+    }
+  }
+  ExaminedFile examined{entry.name, FileCondition::kIntact, 0};
+  if (!work.intact) {
+    examined.condition =
+        kind == NameKind::kNone ? FileCondition::kMissing : FileCondition::kDamaged;
+    for (std::uint32_t k = 0; k < work.file->sliceCount; ++k) {
+      if (!work.good[k]) {
+        missing_.push_back({&work, k});
+        ++examined.badSlices;
+      }
+    }
+  }
+  report_.badSlices += examined.badSlices;
+  report_.files.push_back(examined);
+}
+
+// The inverse of the system the lowest recovery exponents give.
+bool Repairer::Solve() {
+  const std::size_t m = missing_.size();
+  std::vector<std::uint16_t> matrix(m * m);
+  for (std::size_t r = 0; r < m; ++r) {
+    exponents_.push_back(set_.recovery[r].exponent);
+    for (std::size_t s = 0; s < m; ++s) {
+      const std::uint32_t index = missing_[s].work->file->firstSlice + missing_[s].slice;
+      matrix[r * m + s] = gf16::Power(gf16::InputConstant(index), exponents_[r]);
+    }
+  }
+  inverse_ = std::move(matrix);
+  return gf16::Invert(inverse_, m);
+}
+
+bool Repairer::CreateRebuilt() {
+  for (FileWork& work : works_) {
+    if (work.intact) {
+      continue;
+    }
+    work.rebuilt = PositionedFile::Create(RebuildingName(work));
+    if (work.rebuilt == nullptr) {
+      return Fail(RebuildingName(work), errno);
+    }
+    if (!CopyGoodSlices(work)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool Repairer::CopyGoodSlices(FileWork& work) {
+  Bytes buffer;
+  for (std::uint32_t k = 0; k < work.good.size(); ++k) {
+    const std::uint64_t begin = k * set_.sliceSize;
+    const std::uint64_t end = begin + work.SliceLength(set_.sliceSize, k);
+    for (std::uint64_t at = begin; work.good[k] && at < end; at += buffer.size()) {
+      buffer.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kCopyChunk, end - at)));
+      if (!work.current->ReadAt(at, buffer)) {
+        return Fail(work.current->Path(), shelf_.Error());
+      }
+      if (!work.rebuilt->WriteAt(at, buffer)) {
+        return Fail(work.rebuilt->Path(), work.rebuilt->Error());
+      }
+    }
+  }
+  return true;
+}
+
+bool Repairer::WriteSolved(const std::vector<Bytes>& solved, std::uint64_t at) {
+  for (std::size_t s = 0; s < missing_.size(); ++s) {
+    FileWork& work = *missing_[s].work;
+    const std::uint64_t length = work.SliceLength(set_.sliceSize, missing_[s].slice);
+    if (at >= length) {
+      continue;
+    }
+    const std::size_t count =
+        static_cast<std::size_t>(std::min<std::uint64_t>(solved[s].size(), length - at));
+    if (!work.rebuilt->WriteAt(missing_[s].slice * set_.sliceSize + at,
+                               std::span(solved[s]).first(count))) {
+      return Fail(work.rebuilt->Path(), work.rebuilt->Error());
+    }
+  }
+  return true;
+}
+
+// A stripe at a time: the recovery slices less the good slices' share, then
+// the inverse applied to what is left.
+bool Repairer::Reconstruct() {
+  std::vector<SliceSource> good;
+  for (FileWork& work : works_) {
+    for (std::uint32_t k = 0; k < work.good.size(); ++k) {
+      if (work.good[k]) {
+        good.push_back({work.current, k * set_.sliceSize, work.SliceLength(set_.sliceSize, k),
+                        gf16::InputConstant(work.file->firstSlice + k)});
+      }
+    }
+  }
+  const std::size_t m = missing_.size();
+  const std::size_t width = StripeWidth(set_.sliceSize, 2 * m, kMemoryBudget);
+  std::vector<Bytes> sums(m);
+  std::vector<Bytes> solved(m);
+  Bytes scratch;
+  for (std::uint64_t at = 0; m > 0 && at < set_.sliceSize; at += width) {
+    const std::size_t step =
+        static_cast<std::size_t>(std::min<std::uint64_t>(width, set_.sliceSize - at));
+    for (std::size_t r = 0; r < m; ++r) {
+      sums[r].resize(step);
+      solved[r].assign(step, 0);
+      const RecoveryRef& ref = set_.recovery[r];
+      if (!ref.source->ReadAt(ref.dataOffset + at, sums[r])) {
+        return Fail(folder_, EIO);
+      }
+    }
+    if (!AddStripe(good, exponents_, at, sums, scratch)) {
+      return Fail(folder_, shelf_.Error());
+    }
+    for (std::size_t s = 0; s < m; ++s) {
+      for (std::size_t r = 0; r < m; ++r) {
+        gf16::MultiplyAdd(inverse_[s * m + r], sums[r].data(), solved[s].data(), step);
+      }
+    }
+    if (!WriteSolved(solved, at)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool Repairer::VerifyRebuilt() {
+  for (FileWork& work : works_) {
+    if (work.rebuilt == nullptr) {
+      continue;
+    }
+    if (!work.rebuilt->Finish()) {
+      return Fail(work.rebuilt->Path(), work.rebuilt->Error());
+    }
+    const std::unique_ptr<PositionedFile> back =
+        PositionedFile::OpenForReading(RebuildingName(work));
+    FileHashes hashes;
+    if (back == nullptr || !HashFile(*back, set_.sliceSize, hashes)) {
+      return Fail(RebuildingName(work), back == nullptr ? errno : back->Error());
+    }
+    if (back->Size() != work.file->entry.length || hashes.md5 != work.file->entry.md5) {
+      return Fail(RebuildingName(work), 0);  // the set's data does not give the file back
+    }
+  }
+  return true;
+}
+
+// Moves the damaged file aside (never over anything) and the rebuilt one in.
+bool Repairer::PutInPlace(FileWork& work) {
+  const std::string path = folder_ + work.Name();
+  if (KindOfName(path) != NameKind::kNone) {
+    int n = 1;
+    while (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, (path + "." + std::to_string(n)).c_str(),
+                       RENAME_NOREPLACE) != 0) {
+      if (errno != EEXIST || ++n > 1000) {
+        return Fail(path, errno);
+      }
+    }
+    report_.keptAs.push_back(work.Name() + "." + std::to_string(n));
+  }
+  if (::renameat2(AT_FDCWD, RebuildingName(work).c_str(), AT_FDCWD, path.c_str(),
+                  RENAME_NOREPLACE) != 0) {
+    return Fail(path, errno);
+  }
+  report_.rebuilt.push_back(work.Name());
+  return true;
+}
+
+void Repairer::RemoveRebuilt() {
+  for (FileWork& work : works_) {
+    if (work.rebuilt != nullptr) {
+      work.rebuilt->Finish();
+      ::unlink(RebuildingName(work).c_str());
+    }
+  }
+}
+
+RepairReport Repairer::Run(bool rebuild) {
+  report_.recoverySlices = static_cast<std::uint32_t>(set_.recovery.size());
+  report_.setFound = set_.usable && std::all_of(set_.files.begin(), set_.files.end(),
+                                                [](const SetFile& f) { return f.described; });
+  if (!report_.setFound) {
+    return report_;
+  }
+  works_.resize(set_.files.size());
+  for (std::size_t i = 0; i < works_.size(); ++i) {
+    works_[i].file = &set_.files[i];
+    Examine(works_[i]);
+  }
+  const bool allIntact =
+      std::all_of(works_.begin(), works_.end(), [](const FileWork& w) { return w.intact; });
+  std::sort(report_.files.begin(), report_.files.end(),
+            [](const ExaminedFile& a, const ExaminedFile& b) { return a.name < b.name; });
+  if (allIntact) {
+    report_.outcome = RepairOutcome::kNothingToDo;
+    return report_;
+  }
+  if (missing_.size() > set_.recovery.size() || !Solve()) {
+    report_.outcome = RepairOutcome::kNotRepairable;
+    return report_;
+  }
+  report_.outcome = RepairOutcome::kRepaired;
+  if (!rebuild) {
+    return report_;
+  }
+  if (!CreateRebuilt() || !Reconstruct() || !VerifyRebuilt()) {
+    RemoveRebuilt();
+    return report_;
+  }
+  std::vector<FileWork*> byName;
+  for (FileWork& work : works_) {
+    byName.push_back(&work);
+  }
+  std::sort(byName.begin(), byName.end(),
+            [](const FileWork* a, const FileWork* b) { return a->Name() < b->Name(); });
+  for (FileWork* work : byName) {
+    if (work->rebuilt != nullptr && !PutInPlace(*work)) {
+      return report_;
+    }
+  }
+  return report_;
+}
+
+}  // namespace
+
+RepairReport RepairSet(const std::string& folder, const std::string& setName, bool rebuild) {
+  LoadedSet loaded = LoadRecoveryFiles(folder, setName);
+  return Repairer(folder, loaded).Run(rebuild);
+}
+
+}  // namespace kv::par2

@@ -1,0 +1,53 @@
+#include "recovery/set_loader.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "core/ascii_text.h"
+#include "recovery/series_pieces.h"
+
+namespace kv::par2 {
+
+namespace {
+
+// The set's file names in the folder, the index first, the rest by name.
+std::vector<std::string> SetFileNames(const std::string& folder, const std::string& setName) {
+  std::vector<std::string> names;
+  std::error_code error;
+  const std::string prefix = setName + ".";
+  for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, error), end;
+       !error && it != end; it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (IsRecoveryFileName(name) && name.compare(0, prefix.size(), prefix) == 0 &&
+        name.size() >= prefix.size() + 4) {
+      names.push_back(name);
+    }
+  }
+  std::sort(names.begin(), names.end(), [&setName](const std::string& a, const std::string& b) {
+    const bool aIndex = EqualsIgnoringAsciiCase(a, IndexFileName(setName));
+    const bool bIndex = EqualsIgnoringAsciiCase(b, IndexFileName(setName));
+    return aIndex != bIndex ? aIndex : a < b;
+  });
+  return names;
+}
+
+}  // namespace
+
+LoadedSet LoadRecoveryFiles(const std::string& folder, const std::string& setName) {
+  LoadedSet loaded;
+  std::vector<ScanResult> scans;
+  KnownPackets known;
+  for (const std::string& name : SetFileNames(folder, setName)) {
+    std::unique_ptr<PositionedFile> file = PositionedFile::OpenForReading(folder + name);
+    if (file == nullptr) {
+      continue;  // another file of the set may hold what this one would
+    }
+    scans.push_back(ScanPackets(*file, known));
+    loaded.names.push_back(name);
+    loaded.files.push_back(std::move(file));
+  }
+  loaded.set = AssembleSet(scans);
+  return loaded;
+}
+
+}  // namespace kv::par2

@@ -1,0 +1,166 @@
+// Recovery sets written and used by this program alone: every combination of
+// lost pieces within the recovery rebuilt, damaged pieces kept aside, damaged
+// recovery volumes left out, and the stripes that bound memory.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "recovery/par2_reader.h"
+#include "recovery/repair.h"
+#include "tests/recovery/recovery_test_files.h"
+
+namespace kv::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::size_t> kLengths = {3000, 3000, 3000, 3000, 1234};
+
+class RecoveryRoundTrip : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // 3 slices a piece; 6 recovery slices rebuild any 2 pieces.
+    written = WriteProtectedFiles(dir, kLengths, 1024, 6);
+    for (std::size_t i = 0; i < kLengths.size(); ++i) {
+      originals.push_back(ReadFileBytes(Piece(i)));
+    }
+  }
+  std::string Piece(std::size_t i) const { return dir / ("s.d0" + std::to_string(i + 1)); }
+  par2::RepairReport Repair() { return par2::RepairSet(dir.Path().string() + "/", "s", true); }
+  void ExpectOriginals() {
+    for (std::size_t i = 0; i < kLengths.size(); ++i) {
+      EXPECT_EQ(ReadFileBytes(Piece(i)), originals[i]) << i;
+    }
+  }
+
+  TempDir dir;
+  std::vector<std::string> written;
+  std::vector<std::vector<std::uint8_t>> originals;
+};
+
+TEST_F(RecoveryRoundTrip, WritesTheIndexAndPar2cmdlineVolumes) {
+  EXPECT_EQ(written, (std::vector<std::string>{"s.par2", "s.vol0+1.par2", "s.vol1+2.par2",
+                                               "s.vol3+3.par2"}));
+  EXPECT_EQ(Repair().outcome, par2::RepairOutcome::kNothingToDo);
+}
+
+TEST_F(RecoveryRoundTrip, EveryCombinationOfUpToTwoLostPiecesIsRebuilt) {
+  for (std::size_t a = 0; a < kLengths.size(); ++a) {
+    for (std::size_t b = a; b < kLengths.size(); ++b) {
+      fs::remove(Piece(a));
+      fs::remove(Piece(b));
+      const par2::RepairReport report = Repair();
+      ASSERT_EQ(report.outcome, par2::RepairOutcome::kRepaired) << a << b;
+      EXPECT_EQ(report.rebuilt.size(), a == b ? 1u : 2u);
+      EXPECT_TRUE(report.keptAs.empty());
+      ExpectOriginals();
+    }
+  }
+}
+
+TEST_F(RecoveryRoundTrip, DamagedPieceIsKeptAsideAndRebuilt) {
+  std::vector<std::uint8_t> damaged = originals[4];
+  damaged[1000] ^= 1;
+  damaged.push_back(7);  // and a byte too many
+  WriteFileBytes(Piece(4), damaged);
+  WriteFileBytes(Piece(4) + ".1", {1});  // the first free name is taken
+  const par2::RepairReport report = Repair();
+  ASSERT_EQ(report.outcome, par2::RepairOutcome::kRepaired);
+  EXPECT_EQ(report.keptAs, std::vector<std::string>{"s.d05.2"});
+  EXPECT_EQ(ReadFileBytes(Piece(4) + ".2"), damaged);
+  EXPECT_EQ(ReadFileBytes(Piece(4) + ".1"), std::vector<std::uint8_t>{1});
+  ExpectOriginals();
+}
+
+TEST_F(RecoveryRoundTrip, TooMuchLostIsNotRepairableAndChangesNothing) {
+  for (std::size_t i = 0; i < 3; ++i) {
+    fs::remove(Piece(i));
+  }
+  const par2::RepairReport report = Repair();
+  EXPECT_EQ(report.outcome, par2::RepairOutcome::kNotRepairable);
+  EXPECT_EQ(report.badSlices, 9u);
+  EXPECT_EQ(report.recoverySlices, 6u);
+  EXPECT_FALSE(fs::exists(Piece(0)));
+  EXPECT_FALSE(fs::exists(Piece(0) + ".rebuilding"));
+}
+
+TEST_F(RecoveryRoundTrip, DamagedRecoveryVolumeIsLeftOut) {
+  std::vector<std::uint8_t> volume = ReadFileBytes(dir / "s.vol3+3.par2");
+  volume[100] ^= 0xFF;  // inside its first recovery slice
+  WriteFileBytes(dir / "s.vol3+3.par2", volume);
+  fs::remove(Piece(1));
+  par2::RepairReport report = Repair();
+  EXPECT_EQ(report.recoverySlices, 5u);
+  ASSERT_EQ(report.outcome, par2::RepairOutcome::kRepaired);
+  ExpectOriginals();
+  fs::remove(Piece(1));
+  fs::remove(Piece(2));
+  report = Repair();
+  EXPECT_EQ(report.outcome, par2::RepairOutcome::kNotRepairable);
+}
+
+// A set whose description of s.d02 holds another MD5: the piece rebuilt from
+// its own (sound) slices does not match it, so nothing is put in place.
+TEST_F(RecoveryRoundTrip, RebuiltPieceThatFailsItsCheckIsNotPutInPlace) {
+  const std::vector<std::uint8_t> index = ReadFileBytes(dir / "s.par2");
+  const MemoryRange range(index);
+  std::vector<std::uint8_t> forged;
+  par2::KnownPackets known;
+  for (par2::FoundPacket& p : par2::ScanPackets(range, known).packets) {
+    const std::string name(p.body.begin() + std::min<std::ptrdiff_t>(56, std::ssize(p.body)),
+                           p.body.end());
+    if (p.header.type == par2::PacketType::kFileDescription && name.starts_with("s.d02")) {
+      p.body[16] ^= 1;  // the whole-file MD5
+    }
+    const par2::Bytes packet = par2::MakePacket(p.header.setId, p.header.type, p.body);
+    forged.insert(forged.end(), packet.begin(), packet.end());
+  }
+  for (const std::string& name : written) {
+    fs::remove(dir / name);
+  }
+  WriteFileBytes(dir / "s.par2", forged);
+  const par2::RepairReport report = Repair();
+  EXPECT_EQ(report.outcome, par2::RepairOutcome::kFailed);
+  EXPECT_EQ(report.failedPath, Piece(1) + ".rebuilding");
+  EXPECT_TRUE(report.rebuilt.empty());
+  EXPECT_FALSE(fs::exists(Piece(1) + ".rebuilding"));
+  EXPECT_FALSE(fs::exists(Piece(1) + ".1"));
+  ExpectOriginals();
+}
+
+TEST_F(RecoveryRoundTrip, ALinkInAPiecesPlaceIsMovedAsideNotFollowed) {
+  const std::string target = dir / "elsewhere";
+  WriteFileBytes(target, {1, 2, 3});
+  fs::remove(Piece(2));
+  fs::create_symlink(target, Piece(2));
+  const par2::RepairReport report = Repair();
+  ASSERT_EQ(report.outcome, par2::RepairOutcome::kRepaired);
+  EXPECT_TRUE(fs::is_symlink(Piece(2) + ".1"));
+  EXPECT_EQ(ReadFileBytes(target), (std::vector<std::uint8_t>{1, 2, 3}));
+  EXPECT_FALSE(fs::is_symlink(Piece(2)));
+  ExpectOriginals();
+}
+
+TEST(RecoveryStripes, NarrowStripesWriteTheSameBytes) {
+  TempDir wide;
+  TempDir narrow;
+  const std::vector<std::size_t> lengths = {5000, 4999, 17};
+  const auto names = WriteProtectedFiles(wide, lengths, 2048, 5);
+  ASSERT_EQ(WriteProtectedFiles(narrow, lengths, 2048, 5, 100), names);
+  for (const std::string& name : names) {
+    EXPECT_EQ(ReadFileBytes(narrow / name), ReadFileBytes(wide / name)) << name;
+  }
+}
+
+TEST(RecoveryWriter, RefusesToWriteOverAnExistingSetAndLeavesNothing) {
+  TempDir dir;
+  WriteFileBytes(dir / "s.vol1+1.par2", {9});
+  EXPECT_TRUE(WriteProtectedFiles(dir, {100, 100}, 100, 2).empty());
+  EXPECT_FALSE(fs::exists(dir / "s.par2"));
+  EXPECT_FALSE(fs::exists(dir / "s.vol0+1.par2"));
+  EXPECT_EQ(ReadFileBytes(dir / "s.vol1+1.par2"), std::vector<std::uint8_t>{9});
+}
+
+}  // namespace
+}  // namespace kv::test
