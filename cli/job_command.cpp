@@ -5,7 +5,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 
 #include "cli/cli_settings.h"
@@ -16,6 +15,7 @@
 #include "cli/terminal_escape.h"
 #include "cli/terminal_prompter.h"
 #include "core/beside_executable.h"
+#include "core/job_end.h"
 #include "core/job_state.h"
 #include "core/piece_names.h"
 #include "core/stub_data_file.h"
@@ -150,10 +150,8 @@ int ReportOutcome(const JobState& job, TerminalPrompter& prompter) {
   std::fprintf(stderr, "%s\n", message.c_str());
   // The cause in the system's words, so a missing folder, a read-only
   // medium and a full disk are told apart.
-  if (outcome == JobOutcome::kFailed && job.OutcomeError() != 0) {
-    const std::string path = job.OutcomePath();
-    std::fprintf(stderr, "%s%s%s\n", EscapeForTerminal(path).c_str(), path.empty() ? "" : ": ",
-                 std::strerror(job.OutcomeError()));
+  if (const std::string cause = FailureCause(job); !cause.empty()) {
+    std::fprintf(stderr, "%s\n", EscapeForTerminal(cause).c_str());
   }
   return outcome == JobOutcome::kDoneWithChecksumError ? kExitDoneWithError : kExitCancelled;
 }
