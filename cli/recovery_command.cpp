@@ -6,8 +6,7 @@
 #include "cli/terminal_escape.h"
 #include "core/piece_names.h"
 #include "recovery/protect_series.h"
-#include "recovery/repair.h"
-#include "recovery/series_pieces.h"
+#include "recovery/series_recovery.h"
 
 namespace kv {
 
@@ -90,14 +89,14 @@ int RunProtectCommand(const std::string& firstPiece, std::uint32_t recoverable) 
 }
 
 int RunRepairCommand(const std::string& path) {
-  const std::string_view name = FileNamePart(path);
-  if (!IsRecoveryFileName(name) && RecognisePieceName(name).kind == PieceNameKind::kFileToDivide) {
+  const std::optional<par2::SetPlace> place = par2::SetPlaceOf(path);
+  if (!place) {
     std::fprintf(stderr, "repair: %s: neither a first piece nor a .par2 file\n",
                  EscapeForTerminal(path).c_str());
     return kRefused;
   }
-  const std::string folder = path.substr(0, FileNameStart(path));
-  const par2::RepairReport report = par2::RepairSet(folder, SetNameOf(name), true);
+  const std::string& folder = place->folder;
+  const par2::RepairReport report = par2::RepairSeries(*place, true);
   if (!report.setFound) {
     std::fprintf(stderr, "repair: %s: no usable recovery data\n", EscapeForTerminal(path).c_str());
     return kNotDone;
@@ -108,9 +107,8 @@ int RunRepairCommand(const std::string& path) {
       std::printf("nothing to repair: %zu pieces intact\n", report.files.size());
       return kDone;
     case par2::RepairOutcome::kNotRepairable:
-      if (report.badSlices > report.recoverySlices) {
-        std::printf("not repairable: %u more recovery blocks needed\n",
-                    report.badSlices - report.recoverySlices);
+      if (const std::uint32_t lacking = par2::BlocksLacking(report)) {
+        std::printf("not repairable: %u more recovery blocks needed\n", lacking);
       } else {
         std::printf("not repairable: the recovery blocks do not solve this damage\n");
       }

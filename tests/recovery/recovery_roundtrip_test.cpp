@@ -8,6 +8,7 @@
 
 #include "recovery/par2_reader.h"
 #include "recovery/repair.h"
+#include "recovery/series_recovery.h"
 #include "tests/recovery/recovery_test_files.h"
 
 namespace kv::test {
@@ -81,6 +82,9 @@ TEST_F(RecoveryRoundTrip, TooMuchLostIsNotRepairableAndChangesNothing) {
   EXPECT_EQ(report.outcome, par2::RepairOutcome::kNotRepairable);
   EXPECT_EQ(report.badSlices, 9u);
   EXPECT_EQ(report.recoverySlices, 6u);
+  EXPECT_FALSE(par2::Repairable(report));
+  EXPECT_EQ(par2::BlocksLacking(report), 3u);
+  EXPECT_EQ(par2::UnsoundFiles(report), (std::vector<std::string>{"s.d01", "s.d02", "s.d03"}));
   EXPECT_FALSE(fs::exists(Piece(0)));
   EXPECT_FALSE(fs::exists(Piece(0) + ".rebuilding"));
 }
@@ -163,4 +167,24 @@ TEST(RecoveryWriter, RefusesToWriteOverAnExistingSetAndLeavesNothing) {
 }
 
 }  // namespace
+TEST(RecoverySetPlace, FoundFromAPieceOrARecoveryFile) {
+  struct Case {
+    const char* path;
+    const char* folder;
+    const char* setName;
+  };
+  const Case cases[] = {
+      {"/m/report.d01", "/m/", "report"}, {"/m/report.exe", "/m/", "report"},
+      {"data.001", "", "data"},           {"/m/x.vol03+4.par2", "/m/", "x"},
+      {"/m/x.par2", "/m/", "x"},
+  };
+  for (const Case& c : cases) {
+    const std::optional<par2::SetPlace> place = par2::SetPlaceOf(c.path);
+    ASSERT_TRUE(place) << c.path;
+    EXPECT_EQ(place->folder, c.folder) << c.path;
+    EXPECT_EQ(place->setName, c.setName) << c.path;
+  }
+  EXPECT_FALSE(par2::SetPlaceOf("/m/report.txt"));
+}
+
 }  // namespace kv::test
