@@ -33,6 +33,8 @@ const SettingDescriptor kPlainSettings[] = {
     {"KvRestore/Type", &D::RestoreNo},
     {"KvRestore/ShortFileName", &D::ShortFileName},
     {"Settings/FDAuto", &D::FDAuto},
+    {"Settings/Recovery", &D::Recovery},
+    {"Settings/RecoveryPieces", &D::RecoveryPieces},
     // The check box state is asked for only once the stub data file has loaded.
     {kSelfRestoreKey, &D::SelfRestore, OnLoad::kSkip},
 };

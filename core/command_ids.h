@@ -67,6 +67,8 @@ inline constexpr int kPresetList = 1108;
 inline constexpr int kPresetAddButton = 1105;
 inline constexpr int kPresetDeleteButton = 1107;
 inline constexpr int kPresetStandardButton = 1110;
+inline constexpr int kRecoveryCheck = 1124;
+inline constexpr int kRecoveryCountEdit = 1125;
 
 // "復元設定"
 inline constexpr int kRsDefaultExtEdit = 1080;

@@ -30,6 +30,8 @@ DivideSettings DivideSettings::StoredDefaults() {
   s.HeadCutNext = 0;
   s.RestoreNo = 0;
   s.ShortFileName = false;
+  s.Recovery = false;
+  s.RecoveryPieces = 1;
   s.DivideSizePresets = BuiltInPresets();
   return s;
 }

@@ -59,6 +59,9 @@ struct DivideSettings {
   int HeadCutNext = 0;
   int RestoreNo = 0;
   bool ShortFileName = false;
+  // A divide adds PAR2 recovery data that rebuilds this many lost pieces.
+  bool Recovery = false;
+  int RecoveryPieces = 1;
   // Empty until loaded; loading falls back to BuiltInPresets() when nothing is stored.
   std::vector<SizePreset> DivideSizePresets;
   DefaultPathLists DefaultPaths;

@@ -1,7 +1,9 @@
 #include "dialogs/setup_divide_page.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -9,6 +11,7 @@
 #include <algorithm>
 
 #include "dialogs/dialog_helpers.h"
+#include "dialogs/integer_field.h"
 #include "dialogs/preset_line.h"
 #include "dialogs/sized_list.h"
 
@@ -20,6 +23,8 @@ namespace {
 constexpr std::int32_t kMinPresetSize = 1024;
 // The built-in presets show whole, without scrolling.
 constexpr int kShownLines = 8;
+// A recovery set numbers at most 32768 slices, one a piece.
+constexpr int kMaxRecoveryPieces = 32768;
 
 QStringList BuiltInLines() {
   QStringList lines;
@@ -54,13 +59,35 @@ CSetupDividePage::CSetupDividePage(DivideSettings& settings)
   grid->addWidget(delete_, 1, 2);
   grid->addWidget(standard, 2, 2);
   grid->setRowStretch(3, 1);
-  (new QVBoxLayout(this))->addWidget(group);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(group);
+  layout->addWidget(MakeRecoveryGroup());
 
   connect(sizeEdit_, &QLineEdit::textChanged, this, &CSetupDividePage::OnSizeTextChanged);
   connect(add_, &QPushButton::clicked, this, &CSetupDividePage::OnAdd);
   connect(delete_, &QPushButton::clicked, this, &CSetupDividePage::OnDelete);
   connect(standard, &QPushButton::clicked, this, [this] { FillList(BuiltInPresets()); });
   connect(list_, &QListWidget::itemSelectionChanged, this, &CSetupDividePage::OnSelectionChanged);
+}
+
+QGroupBox* CSetupDividePage::MakeRecoveryGroup() {
+  recovery_ = NameControl(new QCheckBox(QStringLiteral("分割したファイルに修復データを付ける(&V)")),
+                          ids::kRecoveryCheck);
+  recovery_->setChecked(settings_.Recovery);
+  recoveryPieces_ = new CUpDownEdit(ids::kRecoveryCountEdit, 1, kMaxRecoveryPieces);
+  recoveryPieces_->SetValue(settings_.RecoveryPieces);
+  auto* group = new QGroupBox(QStringLiteral("修復データ (PAR2)"));
+  auto* grid = new QGridLayout(group);
+  grid->addWidget(recovery_, 0, 0, 1, 3);
+  grid->addWidget(
+      LabelFor(QStringLiteral("失っても作り直せるファイルの数(&N)"), recoveryPieces_->Edit()), 1,
+      0);
+  grid->addWidget(recoveryPieces_, 1, 1);
+  grid->addWidget(new QLabel(QStringLiteral("個")), 1, 2);
+  const auto follow = [this] { recoveryPieces_->setEnabled(recovery_->isChecked()); };
+  connect(recovery_, &QCheckBox::toggled, this, follow);
+  follow();
+  return group;
 }
 
 void CSetupDividePage::OnFirstShow() {
@@ -114,7 +141,24 @@ void CSetupDividePage::OnSelectionChanged() {
   labelEdit_->setText(ToQ(preset.label));
 }
 
+bool CSetupDividePage::OnKillActive() {
+  if (!recovery_->isChecked()) {
+    return true;
+  }
+  const auto error = IntegerFieldError(recoveryPieces_->Edit()->text(), 1, kMaxRecoveryPieces);
+  if (error) {
+    ShowExclamation(this, *error);
+    recoveryPieces_->Edit()->setFocus();
+    recoveryPieces_->Edit()->selectAll();
+  }
+  return !error;
+}
+
 bool CSetupDividePage::OnApply() {
+  settings_.Recovery = recovery_->isChecked();
+  if (!IntegerFieldError(recoveryPieces_->Edit()->text(), 1, kMaxRecoveryPieces)) {
+    settings_.RecoveryPieces = recoveryPieces_->Edit()->text().toInt();
+  }
   settings_.DivideSizePresets.clear();
   for (int row = 0; row < list_->count(); ++row) {
     settings_.DivideSizePresets.push_back(SplitPresetLine(list_->item(row)->text()));

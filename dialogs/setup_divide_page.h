@@ -1,15 +1,19 @@
 #pragma once
 // "分割設定": the divide-size presets, added, deleted, reordered by dragging
-// or reset to the built-in ones.
+// or reset to the built-in ones; and the recovery data a divide adds.
 
 #include "core/divide_settings.h"
 #include "dialogs/property_sheet.h"
 
+class QCheckBox;
+class QGroupBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
 
 namespace kv {
+
+class CUpDownEdit;
 
 class CSetupDividePage : public CPropertyPage {
   Q_OBJECT
@@ -19,6 +23,7 @@ class CSetupDividePage : public CPropertyPage {
 
  protected:
   void OnFirstShow() override;
+  bool OnKillActive() override;
   bool OnApply() override;
 
  private:
@@ -27,6 +32,7 @@ class CSetupDividePage : public CPropertyPage {
   void OnAdd();
   void OnDelete();
   void OnSelectionChanged();
+  QGroupBox* MakeRecoveryGroup();
 
   DivideSettings& settings_;
   QLineEdit* sizeEdit_;
@@ -34,6 +40,8 @@ class CSetupDividePage : public CPropertyPage {
   QListWidget* list_;
   QPushButton* add_;
   QPushButton* delete_;
+  QCheckBox* recovery_ = nullptr;
+  CUpDownEdit* recoveryPieces_ = nullptr;
 };
 
 }  // namespace kv

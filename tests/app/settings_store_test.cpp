@@ -76,6 +76,8 @@ TEST_F(SettingsStoreTest, NothingStoredStartsFromStoredDefaults) {
   EXPECT_EQ(s.DivideExt, 1);
   EXPECT_EQ(s.TimingString, 1);
   EXPECT_TRUE(s.FDAuto);
+  EXPECT_FALSE(s.Recovery);
+  EXPECT_EQ(s.RecoveryPieces, 1);
   ASSERT_EQ(s.DivideSizePresets.size(), 8u);
   EXPECT_EQ(s.DivideSizePresets.back().sizeText, "空き容量にあわせる");
   EXPECT_FALSE(store_.LoadSelfRestoreState());
@@ -266,6 +268,8 @@ DivideSettings EveryFieldChanged() {
   s.HeadCutNext = 128;
   s.RestoreNo = 5;
   s.ShortFileName = true;
+  s.Recovery = true;
+  s.RecoveryPieces = 3;
   s.DivideSizePresets = {{"100,000Bytes", "小さい"}, {"空き容量にあわせる", ""}};
   s.DefaultPaths.Divide[0] = "/home/ann/in/";
   s.DefaultPaths.Divide[1] = "/home/ann/a, b.dat";
@@ -302,6 +306,8 @@ TEST_F(SettingsStoreTest, RoundTripOfEveryField) {
   EXPECT_EQ(s.HeadCutNext, 128);
   EXPECT_EQ(s.RestoreNo, 5);
   EXPECT_TRUE(s.ShortFileName);
+  EXPECT_TRUE(s.Recovery);
+  EXPECT_EQ(s.RecoveryPieces, 3);
   EXPECT_EQ(s.DivideSizePresets, saved.DivideSizePresets);
   EXPECT_EQ(s.DefaultPaths.Divide[1], "/home/ann/a, b.dat");
   EXPECT_EQ(s.DefaultPaths.Divide[2], "");
@@ -352,6 +358,8 @@ TEST_F(SettingsStoreTest, EveryPlainValueUnderItsStoredName) {
       {"Type0/RsDefaultExt", QStringLiteral("txt")},
       {"KvRestore/Type", 5},
       {"KvRestore/ShortFileName", 1},
+      {"Settings/Recovery", 1},
+      {"Settings/RecoveryPieces", 3},
       {"Window/Top", 4},
   };
   for (const auto& [key, value] : expected) {

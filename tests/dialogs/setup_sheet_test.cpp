@@ -171,8 +171,47 @@ TEST_F(SetupSheetTest, TabVisitsAPageInTheOrderOfItsControlsThenTheButtons) {
       order.push_back(w->objectName());
     }
   }
-  EXPECT_EQ(order, (QStringList{"id1106", "id1113", "id1108", "id1105", "id1107", "id1110", "id1",
-                                "id2"}));
+  EXPECT_EQ(order, (QStringList{"id1106", "id1113", "id1108", "id1105", "id1107", "id1110",
+                                "id1124", "id1125", "id1", "id2"}));
+}
+
+TEST_F(SetupSheetTest, RecoveryIsOffUntilCheckedAndItsCountRunsFromOneTo32768) {
+  Open(1);
+  auto* check = Get<QCheckBox>(ids::kRecoveryCheck);
+  auto* count = Get<QLineEdit>(ids::kRecoveryCountEdit);
+  EXPECT_EQ(check->text(), QStringLiteral("分割したファイルに修復データを付ける(&V)"));
+  EXPECT_FALSE(check->isChecked());
+  EXPECT_EQ(count->text(), QStringLiteral("1"));
+  EXPECT_FALSE(count->isEnabled());
+  check->click();
+  EXPECT_TRUE(count->isEnabled());
+  const struct {
+    const char* text;
+    const char* message;  // empty: accepted
+  } cases[] = {{"0", "1 から 32768 までの整数を入力してください。"},
+               {"32769", "1 から 32768 までの整数を入力してください。"},
+               {"3", ""}};
+  for (const auto& c : cases) {
+    count->setText(c.text);
+    test::SeenMessage seen;
+    if (*c.message != '\0') {
+      test::AnswerNextMessageBox(seen);
+      Tabs()->setCurrentIndex(0);
+      EXPECT_EQ(Tabs()->currentIndex(), 1) << c.text;
+      EXPECT_EQ(seen.text, QString::fromUtf8(c.message));
+    }
+  }
+  ClickOk();
+  EXPECT_TRUE(settings_.Recovery);
+  EXPECT_EQ(settings_.RecoveryPieces, 3);
+
+  Open(1);  // the stored state comes back; unchecking keeps the count
+  EXPECT_TRUE(Get<QCheckBox>(ids::kRecoveryCheck)->isChecked());
+  EXPECT_EQ(Get<QLineEdit>(ids::kRecoveryCountEdit)->text(), QStringLiteral("3"));
+  Get<QCheckBox>(ids::kRecoveryCheck)->click();
+  ClickOk();
+  EXPECT_FALSE(settings_.Recovery);
+  EXPECT_EQ(settings_.RecoveryPieces, 3);
 }
 
 TEST(PresetLineTest, ALineSplitsIntoSizeTextAndLabelAndBack) {
