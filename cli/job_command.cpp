@@ -177,6 +177,7 @@ int RunJobCommand(Command command, const Options& o) {
   SystemVolumes volumes;
   DivideSettings settings = LoadCliSettings(!o.defaults, prompter, volumes);
   settings.SelfRestore = false;  // only --self-restore makes a self-restoring series
+  settings.Recovery = false;     // only --recovery adds recovery data, with its own report
   if (command == Command::kRestore) {
     ApplyRestoreOptions(o, settings);
   } else {

@@ -30,7 +30,8 @@ void JobPlanner::ExecuteFromAnalysis() {
   const JobNames names{texts_.source, texts_.destination};
   const std::string kindName =
       job_.SelfRestoreJob ? stubs_.KindName(job_.SelfRestoreKind) : std::string();
-  if (!PassesChecks(names, kindName) || !Confirmed(names, kindName)) {
+  if (!PassesChecks(names, kindName) || !RecoveryAgreed(names.dest) ||
+      !Confirmed(names, kindName)) {
     return;
   }
   view_.AddRecentFile(names.source);
@@ -49,6 +50,7 @@ void JobPlanner::LaunchJob(const JobNames& names) {
   job_.PiecesOnFixedDrive =
       !volumes_.IsOnRemovable(job_.IsDivide ? names.dest : names.source, settings_.RemovableDrive);
   job_.SetJobDest(names.dest);
+  recoveryFirstPiece_ = names.dest;
   job_.SetJobSource(names.source);
 
   texts_.progress = 0;

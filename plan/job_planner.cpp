@@ -87,6 +87,7 @@ void JobPlanner::EndJob() {
   if (const std::string beside = job_.OutputBeside(); !beside.empty()) {
     texts_.information += FillText(pt::kOutputKeptBeside, beside);
   }
+  texts_.information += RecoveryAfterDivide();
   view_.StopJobTimer();
   ShowTexts();
   if (settings_.EndMessage) {

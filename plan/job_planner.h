@@ -96,6 +96,11 @@ class JobPlanner {
   bool Confirmed(const JobNames& names, const std::string& kindName);
   bool DestinationSettled(const std::string& dest);
   void LaunchJob(const JobNames& names);
+  // Recovery data of a divide: asked about before a divide to removable media
+  // (false: declined, no job); written after a divide that is done, giving
+  // what the final message adds.
+  bool RecoveryAgreed(const std::string& dest);
+  std::string RecoveryAfterDivide();
   // The timer has seen the worker's end.
   void EndJob();
   // A restored output written beside the file it replaces goes in its place;
@@ -127,6 +132,9 @@ class JobPlanner {
   bool selfRestoreAsked_ = false;
   bool selfRestoreIntended_ = false;
   std::function<bool()> restoreComplete_ = [] { return true; };
+  // The recovery data the running divide gets, and its first piece.
+  std::uint32_t recoveryPieces_ = 0;
+  std::string recoveryFirstPiece_;
 
   // The running job: the settings in force when it started, and its thread.
   std::unique_ptr<DivideSettings> snapshot_;

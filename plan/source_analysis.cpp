@@ -18,6 +18,7 @@
 #include "core/text_fill.h"
 #include "core/typed_header_builder.h"
 #include "core/typed_header_reader.h"
+#include "plan/divide_recovery.h"
 #include "plan/job_planner.h"
 #include "plan/job_summary.h"
 #include "plan/plan_texts.h"
@@ -225,9 +226,9 @@ std::optional<std::string> JobPlanner::DescribeDivide(std::string mediumName) {
   job_.HeaderLength = DivideHeaderLength(type, job_.SourceSize, job_.StoredName);
   const std::string size = FormatGrouped(job_.SourceSize);
   std::string summary = FormatText(pt::kCountUnknown, size.c_str());
+  std::int64_t count = 0;  // not known when fitted to free space
   if (!fitsFreeSpace) {
-    const std::int64_t count =
-        MediaCount(type, job_.SourceSize, job_.JobDivideSize, job_.HeaderLength);
+    count = MediaCount(type, job_.SourceSize, job_.JobDivideSize, job_.HeaderLength);
     // Refused before a piece is written: the last ones could not be numbered.
     const std::int64_t stub = job_.SelfRestoreJob ? stubs_.StubSize(job_.SelfRestoreKind) : 0;
     if (PiecesWritten(type, job_.SourceSize, job_.JobDivideSize, job_.HeaderLength, stub) >
@@ -238,6 +239,7 @@ std::optional<std::string> JobPlanner::DescribeDivide(std::string mediumName) {
     summary =
         FormatText(pt::kMediaCount, size.c_str(), mediumName.c_str(), FormatGrouped(count).c_str());
   }
+  summary += RecoverySummary(settings_, job_.JobDivideSize, count);
   if (job_.SourceChanged) {
     texts_.destination = ProposeFirstPieceName(texts_.source, settings_, SelfRestoring());
     job_.SourceChanged = false;

@@ -129,6 +129,28 @@ TEST_F(ExecuteRefusals, DecliningTheConfirmationStartsNothing) {
   EXPECT_FALSE(planner.JobActive());
 }
 
+TEST_F(ExecuteRefusals, RecoveryToRemovableMediaIsAskedAboutBeforeTheJob) {
+  settings.Recovery = true;
+  settings.RemovableDrive = dir.Path().string();
+  prompter.Script({Answer::kNo});
+  planner.Execute();
+  const Message m = OnlyMessage();
+  EXPECT_EQ(m.text,
+            "分割先は取り外しできるメディアのため、修復データは作成しません。\r\n"
+            "分割ファイルを固定ドライブにそろえてから kolvanto-cli protect で作成できます。\r\n"
+            "修復データなしで分割しますか？");
+  EXPECT_EQ(m.buttons, Buttons::kYesNo);
+  EXPECT_EQ(m.kind, MessageKind::kQuestion);
+  EXPECT_FALSE(planner.JobActive());
+  EXPECT_EQ(job.Outcome(), JobOutcome::kCancelled);
+  // On a fixed drive nothing is asked before the confirmation.
+  settings.RemovableDrive = "/media/usb";
+  prompter.Script({Answer::kNo});
+  planner.Execute();
+  EXPECT_EQ(prompter.Messages().back().caption, "Kolvanto  実行確認");
+  EXPECT_EQ(prompter.Messages().size(), 2u);
+}
+
 TEST_F(ExecuteRefusals, DecliningOverwriteKeepsTheFileButRecordsTheSource) {
   WriteSized(dir / "a.d01", 7);
   prompter.Script({Answer::kYes, Answer::kNo});

@@ -102,6 +102,39 @@ TEST_F(Analysis, TypedSizeTextIsRewrittenAndNamesAnyMedium) {
   EXPECT_EQ(planner.Texts().information, "2,500,000Bytes 720KBフロッピーが 4枚必要です");
 }
 
+TEST_F(Analysis, ADivideWithRecoverySaysHowManyFilesItRebuildsAndItsSize) {
+  const struct {
+    bool on;
+    int pieces;
+    const char* sizeText;
+    const char* information;
+  } cases[] = {
+      {false, 2, "1000000", "2,500,000Bytes 1,000,000Bytesの記憶媒体が 3枚必要です"},
+      {true, 2, "1000000",
+       "2,500,000Bytes 1,000,000Bytesの記憶媒体が 3枚必要です\r\n"
+       "修復データ： 2個までのファイルを作り直せます（約2,000,000Bytes）"},
+      // No more than the pieces; the slice is rounded up to a multiple of 4.
+      {true, 9, "999999",
+       "2,500,000Bytes 999,999Bytesの記憶媒体が 3枚必要です\r\n"
+       "修復データ： 3個までのファイルを作り直せます（約3,000,000Bytes）"},
+      {true, 1, "空き容量にあわせる",
+       "2,500,000Bytes 必要なメディアの枚数は不明です\r\n"
+       "修復データ： 1個までのファイルを作り直せます（サイズは不明です）"},
+  };
+  WriteSized(dir / "data.bin", 2500000);
+  for (const auto& c : cases) {
+    settings.Recovery = c.on;
+    settings.RecoveryPieces = c.pieces;
+    planner.Texts().sizeText = c.sizeText;
+    Choose(dir / "data.bin");
+    EXPECT_EQ(planner.Texts().information, c.information) << c.pieces;
+  }
+  // A restore says nothing of it.
+  WriteSized(dir / "x.001", 10);
+  Choose(dir / "x.001");
+  EXPECT_EQ(planner.Texts().information.find("修復データ"), std::string::npos);
+}
+
 TEST_F(Analysis, SmallestSizes) {
   WriteSized(dir / "a.bin", 5000);
   settings.DivideType = 0;

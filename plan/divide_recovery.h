@@ -1,0 +1,27 @@
+#pragma once
+// The recovery data a divide of the window adds: the sentence of the
+// information field, and the files written once the divide is done (read
+// back from the pieces, so only for pieces on a fixed drive).
+
+#include <cstdint>
+#include <string>
+
+#include "core/divide_settings.h"
+
+namespace kv {
+
+// How many pieces the recovery rebuilds: the setting, at most `pieceCount`
+// (0 when not known); 0 when recovery is off.
+std::uint32_t RecoveryPiecesFor(const DivideSettings& settings, std::int64_t pieceCount);
+
+// The information field's sentence for a divide at `divideSize` (or fit to
+// free space) into `pieceCount` pieces (0 when not known); "" when off.
+std::string RecoverySummary(const DivideSettings& settings, std::int32_t divideSize,
+                            std::int64_t pieceCount);
+
+// Writes recovery for `recoverable` pieces (at most the series' count) beside
+// the divided series of `firstPiece`; returns what the end of the divide
+// adds: the files written, or that none were and why.
+std::string ProtectDividedSeries(const std::string& firstPiece, std::uint32_t recoverable);
+
+}  // namespace kv

@@ -1,0 +1,21 @@
+#pragma once
+// The texts of the recovery data a divide adds: the information field's
+// sentence, the question before a divide to removable media and the end of
+// the divide.
+
+namespace kv::recovery_texts {
+
+// Filled with how many files can be rebuilt and the recovery data's size.
+inline constexpr const char* kSummary =
+    "\r\n修復データ： %s個までのファイルを作り直せます（約%sBytes）";
+inline constexpr const char* kSummarySizeUnknown =
+    "\r\n修復データ： %s個までのファイルを作り直せます（サイズは不明です）";
+inline constexpr const char* kOnRemovable =
+    "分割先は取り外しできるメディアのため、修復データは作成しません。\r\n"
+    "分割ファイルを固定ドライブにそろえてから kolvanto-cli protect で作成できます。\r\n"
+    "修復データなしで分割しますか？";
+// Followed by the recovery files, one a line.
+inline constexpr const char* kWritten = "\r\n修復データを作成しました：";
+inline constexpr const char* kNotWritten = "\r\n修復データは作成できませんでした";
+
+}  // namespace kv::recovery_texts
