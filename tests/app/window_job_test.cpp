@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QProcess>
+#include <QSettings>
 #include <QTest>
 #include <filesystem>
 
@@ -68,6 +69,33 @@ TEST_F(WindowJobTest, ADivideAndARestoreMatchTheCommandLine) {
   ExecuteByKey();
   EXPECT_EQ(Text(1020), "復元が終了しました");
   EXPECT_EQ(ReadFileBytes(source), original);
+}
+
+TEST_F(WindowJobTest, ADivideWithRecoveryNamesItsRecoveryFilesAtTheEnd) {
+  {
+    QSettings stored(store->FileName(), QSettings::IniFormat);
+    stored.setValue("Settings/Recovery", 1);
+    stored.setValue("Settings/RecoveryPieces", 2);
+    stored.setValue("Settings/EndMessage", 1);
+  }
+  const std::string source = dir / "report.doc";
+  WriteFileBytes(source, RandomBytes(3000000, 3));
+  worker = RunRealWorker;
+  Open(source);
+  EXPECT_EQ(Text(1020),
+            "3,000,000Bytes 1.44MBフロッピーが 3枚必要です\n"
+            "修復データ： 2個までのファイルを作り直せます（約2,915,328Bytes）");
+  boxes.Answer({QMessageBox::Yes, QMessageBox::Ok});
+  QTest::keyClick(window_.get(), Qt::Key_F7);
+  ASSERT_TRUE(WaitFor([&] { return boxes.Seen().size() == 2 && Ended(); }, 60000));
+  const std::string written = "分割が終了しました\n修復データを作成しました：\n" +
+                              (dir / "report.par2") + "\n" + (dir / "report.vol0+1.par2") + "\n" +
+                              (dir / "report.vol1+1.par2");
+  EXPECT_EQ(boxes.Seen()[1], "Kolvanto  終了確認|" + written);
+  EXPECT_EQ(Text(1020), written);
+  for (const char* name : {"report.par2", "report.vol0+1.par2", "report.vol1+1.par2"}) {
+    EXPECT_GT(fs::file_size(dir / name), 0u) << name;
+  }
 }
 
 TEST_F(WindowJobTest, PicturesOfTheIdleAndTheBusyWindow) {
