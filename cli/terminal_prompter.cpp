@@ -107,6 +107,8 @@ Answer TerminalPrompter::Automatic(const Message& m) const {
     case MessageKind::kExecuteConfirmation:
     case MessageKind::kNextMedium:
       return Answer::kYes;  // the command line is the confirmation; the medium is in place
+    case MessageKind::kRebuildFromRecovery:
+      return Answer::kYes;  // rebuilding only creates files; a damaged piece is kept
     case MessageKind::kOverwrite:
       return rules_.overwrite ? Answer::kYes : Answer::kNo;
     case MessageKind::kForceDamagedPiece:

@@ -36,7 +36,7 @@ void RunToEnd(JobState& job, JobKind kind, const std::function<JobEnd()>& body) 
   } catch (...) {
     end = {JobOutcome::kFailed, 0};
   }
-  job.SetJobMessage(FinalMessage(kind, end.outcome));
+  job.SetJobMessage(FinalMessage(kind, end.outcome) + end.remark);
   job.SetOutcome(end.outcome, end.error, end.path);
   job.EndRun();
 }

@@ -18,6 +18,8 @@ struct JobEnd {
   JobOutcome outcome;
   int error;
   std::string path;
+  // What the final message gains (the pieces rebuilt on the way).
+  std::string remark = {};
 };
 
 enum class JobKind { kDivide, kRestore };

@@ -28,6 +28,7 @@ enum class MessageKind {
   kRetryMedium,          // a destination that is not ready, too small, or a file that cannot
                          // be created or opened: try again?
   kCapacityShortage,     // the capacity-shortage dialog shown as a message
+  kRebuildFromRecovery,  // pieces missing or damaged: rebuild them from the recovery data?
 };
 
 struct Message {

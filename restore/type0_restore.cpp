@@ -20,6 +20,7 @@
 #include "platform/binary_file.h"
 #include "platform/block_writer.h"
 #include "platform/step_copy.h"
+#include "restore/rebuild_on_the_way.h"
 #include "restore/restore_output.h"
 
 namespace kv {
@@ -241,7 +242,10 @@ const BinaryFile& Type0Restore::CopyFailure() const {
 }  // namespace
 
 void Type0RestoreWorker(const DivideSettings& settings, JobState& job, Prompter& prompter) {
-  RunToEnd(job, JobKind::kRestore, [&] { return Type0Restore(settings, job, prompter).Run(); });
+  RunToEnd(job, JobKind::kRestore, [&] {
+    return RestoreWithRebuild(job, prompter,
+                              [&] { return Type0Restore(settings, job, prompter).Run(); });
+  });
 }
 
 }  // namespace kv

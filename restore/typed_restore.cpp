@@ -28,6 +28,7 @@
 #include "platform/block_writer.h"
 #include "platform/file_helpers.h"
 #include "platform/step_copy.h"
+#include "restore/rebuild_on_the_way.h"
 #include "restore/restore_output.h"
 
 namespace kv {
@@ -417,7 +418,9 @@ JobEnd TypedRestore::Run() {
 }  // namespace
 
 void RunTypedRestore(const DivideSettings& /*settings*/, JobState& job, Prompter& prompter) {
-  RunToEnd(job, JobKind::kRestore, [&] { return TypedRestore(job, prompter).Run(); });
+  RunToEnd(job, JobKind::kRestore, [&] {
+    return RestoreWithRebuild(job, prompter, [&] { return TypedRestore(job, prompter).Run(); });
+  });
 }
 
 }  // namespace kv

@@ -198,6 +198,43 @@ TEST_F(Par2Interop, DivideWritesRecoveryOnFixedDrivesOnly) {
   EXPECT_FALSE(fs::exists(dir / "e.d01"));
 }
 
+TEST_F(Par2Interop, RestoreRebuildsMissingAndDamagedPiecesOnTheWay) {
+  const struct {
+    const char* type;
+    const char* first;
+    const char* lost;
+    const char* damaged;
+  } cases[] = {{"3", "r3.d01", "r3.d03", "r3.d02"}, {"0", "r0.001", "r0.003", "r0.002"}};
+  for (const auto& c : cases) {
+    const std::string name = std::string(c.first).substr(0, 2);
+    const std::vector<std::uint8_t> original = RandomBytes(45000, 14);
+    WriteFileBytes(dir / (name + ".bin"), original);
+    ASSERT_EQ(Cli("divide " + name + ".bin -t " + c.type + " -s 10000 --recovery 1").status, 0);
+    fs::remove(dir / c.lost);
+    Result r = Cli(std::string("restore ") + c.first + " -o out" + c.type);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(r.out.ends_with(
+        std::string("復元が終了しました\n修復データから作り直したファイル：\n") + c.lost + "\n"))
+        << r.out;
+    EXPECT_EQ(ReadFileBytes(dir / ("out" + std::string(c.type))), original) << c.type;
+    // A damaged piece is kept under another name.
+    std::vector<std::uint8_t> damaged = ReadFileBytes(dir / c.damaged);
+    damaged[5000] ^= 1;
+    WriteFileBytes(dir / c.damaged, damaged);
+    r = Cli(std::string("restore ") + c.first + " -o again" + c.type);
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(ReadFileBytes(dir / ("again" + std::string(c.type))), original) << c.type;
+    EXPECT_EQ(ReadFileBytes(dir / (std::string(c.damaged) + ".1")), damaged) << c.type;
+  }
+  // Two pieces lost with recovery for one: the restore stops where it always did.
+  fs::remove(dir / "r3.d02");
+  fs::remove(dir / "r3.d04");
+  const Result r = Cli("restore r3.d01 -o short3");
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_EQ(r.out.find("修復データ"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("ファイルが見つかりません"), std::string::npos) << r.out;
+}
+
 TEST_F(Par2Interop, SeriesOfMorePiecesThanOpenFilesAllowed) {
   WriteFileBytes(dir / "m.bin", RandomBytes(120 * 1024 - 5, 13));
   ASSERT_EQ(Cli("divide m.bin -s 1024").status, 0);

@@ -1,0 +1,65 @@
+#include "restore/rebuild_on_the_way.h"
+
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "core/text_fill.h"
+#include "recovery/series_recovery.h"
+
+namespace kv {
+
+namespace {
+
+constexpr const char* kRebuildCaption = "Kolvanto 復元確認";
+constexpr const char* kRebuildQuestion = "修復データから %s を作り直しますか？";
+constexpr const char* kRebuildFailed = "修復データからファイルを作り直せませんでした。\n%s";
+// Followed by the pieces rebuilt, one a line.
+constexpr const char* kRebuiltRemark = "\n修復データから作り直したファイル：";
+
+std::string JoinNames(const std::vector<std::string>& names, const char* separator) {
+  std::string joined;
+  for (const std::string& name : names) {
+    joined += (joined.empty() ? "" : separator) + name;
+  }
+  return joined;
+}
+
+}  // namespace
+
+std::string RebuildPiecesOnTheWay(const JobState& job, Prompter& prompter) {
+  const std::optional<par2::SetPlace> place = par2::SetPlaceOf(job.JobSource());
+  if (!job.PiecesOnFixedDrive || !place) {
+    return "";
+  }
+  const par2::RepairReport examined = par2::RepairSeries(*place, false);
+  if (!par2::Repairable(examined)) {
+    return "";  // nothing wrong, or too little recovery: the restore goes as ever
+  }
+  const std::string names = JoinNames(par2::UnsoundFiles(examined), "、");
+  Message question =
+      MakeMessage(MessageKind::kRebuildFromRecovery, FillText(kRebuildQuestion, names),
+                  Buttons::kYesNo, Icon::kQuestion, kRebuildCaption);
+  question.subject = names;
+  if (prompter.Ask(question) != Answer::kYes) {
+    return "";
+  }
+  const par2::RepairReport repaired = par2::RepairSeries(*place, true);
+  if (repaired.outcome != par2::RepairOutcome::kRepaired) {
+    const std::string cause =
+        repaired.failedPath +
+        (repaired.error != 0 ? std::string(": ") + std::strerror(repaired.error) : std::string());
+    prompter.Ask(MakeMessage(FillText(kRebuildFailed, cause), Buttons::kOk, Icon::kWarning));
+    return "";
+  }
+  return kRebuiltRemark + ("\n" + JoinNames(repaired.rebuilt, "\n"));
+}
+
+JobEnd RestoreWithRebuild(JobState& job, Prompter& prompter, const std::function<JobEnd()>& body) {
+  std::string remark = RebuildPiecesOnTheWay(job, prompter);
+  JobEnd end = body();
+  end.remark = std::move(remark);
+  return end;
+}
+
+}  // namespace kv
