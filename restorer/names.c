@@ -42,14 +42,22 @@ void join_path(const char* folder, const char* name, char* out, int cap) {
   text_add(out, cap, name);
 }
 
-void piece_name(const char* name, int number, char* out, int cap) {
-  const int start = name_start(name);
-  const char* dot = strrchr(name + start, '.');
+/* `name` without the extension of its last component, then `ending`. */
+static void with_new_extension(const char* name, const char* ending, char* out, int cap) {
+  const char* dot = strrchr(name + name_start(name), '.');
   const int keep = dot != NULL ? (int)(dot - name) : (int)strlen(name);
   const int n = keep < cap - 1 ? keep : cap - 1;
   memcpy(out, name, (size_t)n);
   out[n] = 0;
-  text_add(out, cap, ".d");
+  text_add(out, cap, ending);
+}
+
+void recovery_index_name(const char* piece, char* out, int cap) {
+  with_new_extension(piece, ".par2", out, cap);
+}
+
+void piece_name(const char* name, int number, char* out, int cap) {
+  with_new_extension(name, ".d", out, cap);
   if (number < 10) {
     text_add(out, cap, "0");
   }

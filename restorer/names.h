@@ -12,6 +12,9 @@ void join_path(const char* folder, const char* name, char* out, int cap);
 /* `name` with everything after its last "." (or an added one) replaced by
  * the piece number formatted as "d%02d". */
 void piece_name(const char* name, int number, char* out, int cap);
+/* The recovery index beside the series of `piece`: NAME.par2, NAME being
+ * the piece's name without its extension. */
+void recovery_index_name(const char* piece, char* out, int cap);
 /* The largest piece number a series can hold (the largest FlaggedInt16). */
 enum { PIECE_NUMBER_MAX = 32895 };
 /* The piece number a file name's extension holds ("d" or "D" and digits),

@@ -20,6 +20,22 @@ void run_verdict(run* r, const char* mark, const char* remark) {
   r->piece_flagged = 1;
 }
 
+void run_tell_recovery(run* r) {
+  char index[SYS_PATH_MAX];
+  sys_fd fd;
+  if (r->o->test_only || r->recovery_told) {
+    return;
+  }
+  recovery_index_name(r->piece, index, sizeof index);
+  fd = sys_open_read(index);
+  if (fd == SYS_NO_FD) {
+    return;
+  }
+  sys_close(fd);
+  r->recovery_told = 1;
+  say_filled(T_RECOVERY_TOOLS, index + name_start(index));
+}
+
 int run_stop(run* r, const char* format, const char* mark, const char* remark) {
   /* A piece that could not be read is no damaged piece: the reason is told. */
   if (r->in->failed && format[0] != 0) {
@@ -32,6 +48,7 @@ int run_stop(run* r, const char* format, const char* mark, const char* remark) {
   }
   if (format[0] != 0) {
     say_filled(format, r->piece);
+    run_tell_recovery(r);
   }
   out_abandon(r);
   return EXIT_CANCELLED;
@@ -73,6 +90,7 @@ static int open_next(run* r) {
     }
     say_failed(sys_failure_kind() == SYS_FAILED_MISSING ? T_NOT_FOUND : T_CANNOT_OPEN_PIECE,
                r->piece);
+    run_tell_recovery(r);
     if (ask_line(r->o, T_ASK_PIECE_FOLDER, folder, sizeof folder) <= 0) {
       return 0;
     }
@@ -117,8 +135,12 @@ int next_piece(run* r) {
   if (r->in->failed) {
     return run_io_error(r, r->piece);
   }
-  if (!good && !run_go_past(r, T_BAD_FORCE, R_CRC)) {
-    return run_stop(r, "", "", "");
+  if (!good) {
+    const int past = run_go_past(r, T_BAD_FORCE, R_CRC);
+    run_tell_recovery(r);
+    if (!past) {
+      return run_stop(r, "", "", "");
+    }
   }
   if (!rd_skip_records(r->in)) {
     return run_stop(r, T_BROKEN_PIECE, V_BAD, R_BROKEN);
@@ -158,6 +180,7 @@ int finish_series(run* r) {
   }
   if (!good) {
     say_filled(T_BAD_LAST, r->piece);
+    run_tell_recovery(r);
   }
   /* Only a whole file counts as restored, damaged last piece or not. */
   if (out_commit(r, good) != 0) {

@@ -23,6 +23,7 @@ typedef struct {
   int went_past;                 /* a checksum or identity problem was passed over */
   int piece_flagged;             /* --test: the open piece already has its verdict */
   int percent;                   /* last percentage shown */
+  int recovery_told;             /* the tools that rebuild a piece were named */
 } run;
 
 /* Ends the run as cancelled after `format` filled with the piece's name; under
@@ -33,6 +34,9 @@ int run_io_error(run* r, const char* path);
 /* A problem the user may go past: the question, or under --test the verdict.
  * 1 to go on. */
 int run_go_past(run* r, const char* format, const char* remark);
+/* After a missing or damaged piece: with NAME.par2 beside the series, names
+ * once the tools that rebuild it. */
+void run_tell_recovery(run* r);
 /* Shows one --test verdict line for the open piece. */
 void run_verdict(run* r, const char* mark, const char* remark);
 

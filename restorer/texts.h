@@ -29,6 +29,9 @@
 #define T_DONE "復元が終了しました"
 #define T_DONE_WITH_ERROR "復元は終了しましたが、エラーが発生しました。"
 #define T_CANCELLED "復元を中止しました"
+/* Filled with the recovery index's file name. */
+#define T_RECOVERY_TOOLS \
+  "修復データがあります。「par2 repair %s」または MultiPar でファイルを作り直せます。"
 
 #define T_FILE_NAME "ファイル名： %s"
 #define T_FILE_SIZE "サイズ： %sBytes"

@@ -63,6 +63,10 @@ TEST(RestorerNames, FollowingPiecesAndFolders) {
     EXPECT_STREQ(out, c.piece);
   }
   char out[SYS_PATH_MAX];
+  recovery_index_name("/m.x/report.d03", out, sizeof out);
+  EXPECT_STREQ(out, "/m.x/report.par2");
+  recovery_index_name("report.tar.exe", out, sizeof out);
+  EXPECT_STREQ(out, "report.tar.par2");
   folder_of("/report.exe", out, sizeof out);
   EXPECT_STREQ(out, "/");
   folder_of("report.exe", out, sizeof out);

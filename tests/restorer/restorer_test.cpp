@@ -236,6 +236,51 @@ TEST_F(Restorer, AnswersDamagedAndMissingPieces) {
   }
 }
 
+TEST_F(Restorer, NamesTheToolsThatRebuildAPieceWhenRecoveryDataIsBeside) {
+  const std::string tools =
+      "修復データがあります。「par2 repair report.par2」または MultiPar "
+      "でファイルを作り直せます。\n";
+  const struct {
+    const char* name;
+    std::function<void(Restorer&)> damage;
+    const char* said;  // with the folder written in for "%s"
+  } cases[] = {
+      {"missing", [](Restorer& t) { fs::remove(t.dir / "report.d03"); },
+       "ファイルが見つかりません\n%s/report.d03: No such file or directory\n"},
+      {"damaged", [](Restorer& t) { t.Flip("report.d02", 100); },
+       "ファイルの内容が正しくありません。強行しますか？\n[%s/report.d02]\n-> no\n"},
+      {"damaged last", [](Restorer& t) { t.Flip("report.d04", 100); },
+       "ファイルの内容が正しくありません。\n[%s/report.d04]\n"},
+      {"truncated", [](Restorer& t) { fs::resize_file(t.dir / "report.d03", 30000); },
+       "ファイルの終端が欠けています。\n[%s/report.d03]\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Divide(200000, kLinux);
+    ASSERT_EQ(RunCli("protect report.exe --recovery 1").status, 0);
+    c.damage(*this);
+    fs::create_directories(dir / "out");
+    const Result r = RunFirstPiece("-y -o out");
+    std::string said = c.said;
+    said.replace(said.find("%s"), 2, dir.Path().string());
+    EXPECT_NE(r.out.find(said + tools), std::string::npos) << r.out;
+    fs::remove_all(dir / "out");
+    for (const auto& entry : fs::directory_iterator(dir.Path())) {
+      if (entry.path().extension() == ".par2") {
+        fs::remove(entry.path());
+      }
+    }
+    fs::remove_all(dir / "report.d03");
+  }
+  // Without recovery data the line is not there.
+  Divide(200000, kLinux);
+  fs::remove(dir / "report.d03");
+  fs::create_directories(dir / "out");
+  const Result r = RunFirstPiece("-y -o out");
+  EXPECT_TRUE(r.out.ends_with("No such file or directory\n復元を中止しました\n")) << r.out;
+  EXPECT_EQ(r.out.find("修復データ"), std::string::npos);
+}
+
 TEST_F(Restorer, WindowsRestorerAnswersAlike) {
   if (std::string(KV_WINE).empty()) {
     GTEST_SKIP() << "wine is not installed: the Windows restorer is not run";
