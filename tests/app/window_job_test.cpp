@@ -98,6 +98,28 @@ TEST_F(WindowJobTest, ADivideWithRecoveryNamesItsRecoveryFilesAtTheEnd) {
   }
 }
 
+TEST_F(WindowJobTest, ARestoreAsksToRebuildAMissingPieceFromTheRecoveryData) {
+  const std::string source = dir / "report.doc";
+  const std::vector<std::uint8_t> original = RandomBytes(3000000, 5);
+  WriteFileBytes(source, original);
+  QProcess cli;
+  cli.setStandardInputFile(QProcess::nullDevice());
+  cli.start(QStringLiteral(KV_CLI_PATH),
+            {"divide", QString::fromStdString(source), "-y", "--defaults", "--recovery", "1"});
+  ASSERT_TRUE(cli.waitForFinished(60000));
+  ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+  fs::remove(source);
+  fs::remove(dir / "report.d02");
+  worker = RunRealWorker;
+  Open(dir / "report.d01");
+  boxes.Answer({QMessageBox::Yes, QMessageBox::Yes});
+  QTest::keyClick(window_.get(), Qt::Key_F7);
+  ASSERT_TRUE(WaitFor([&] { return boxes.Seen().size() == 2 && Ended(); }, 60000));
+  EXPECT_EQ(boxes.Seen()[1], "Kolvanto 復元確認|修復データから report.d02 を作り直しますか？");
+  EXPECT_EQ(Text(1020), "復元が終了しました\n修復データから作り直したファイル：\nreport.d02");
+  EXPECT_EQ(ReadFileBytes(source), original);
+}
+
 TEST_F(WindowJobTest, PicturesOfTheIdleAndTheBusyWindow) {
   UseStubData({"Windows用", "Linux用"});
   WriteFileBytes(dir / "report.doc", RandomBytes(3000000, 9));
