@@ -28,6 +28,9 @@ JobPlanner::JobPlanner(DivideSettings& settings, JobState& job, StubDataFile& st
       fromCodePage_(fromCodePage) {}
 
 JobPlanner::~JobPlanner() {
+  if (recoveryThread_.joinable()) {
+    recoveryThread_.join();
+  }
   if (thread_.joinable()) {
     int running = kRunRunning;
     job_.RunState.compare_exchange_strong(running, kRunCancelRequested);
@@ -64,7 +67,7 @@ bool JobPlanner::OnJobTimer() {
     texts_.destination = job_.JobDest();
     texts_.source = job_.JobSource();
   }
-  if (job_.RunState.load() != kRunIdle) {
+  if (job_.RunState.load() != kRunIdle || WritingRecovery()) {
     ShowTexts();
     return true;
   }
@@ -87,7 +90,8 @@ void JobPlanner::EndJob() {
   if (const std::string beside = job_.OutputBeside(); !beside.empty()) {
     texts_.information += FillText(pt::kOutputKeptBeside, beside);
   }
-  texts_.information += RecoveryAfterDivide();
+  texts_.information += recoveryRemark_;
+  recoveryRemark_.clear();
   view_.StopJobTimer();
   ShowTexts();
   if (settings_.EndMessage) {
@@ -105,6 +109,10 @@ void JobPlanner::SettleReplacedOutput() {
 }
 
 CancelOutcome JobPlanner::Cancel() {
+  // The recovery files of a finished divide are written whole, never cut off.
+  if (recoveryThread_.joinable()) {
+    return CancelOutcome::kIgnored;
+  }
   int running = kRunRunning;
   if (job_.RunState.compare_exchange_strong(running, kRunCancelRequested)) {
     return CancelOutcome::kCancelRequested;

@@ -4,6 +4,7 @@
 // MainWindowTexts and asks a PlanView for what only a window can do. Runs on
 // the user interface thread; the worker runs on a thread the planner owns.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -100,7 +101,10 @@ class JobPlanner {
   // (false: declined, no job); written after a divide that is done, giving
   // what the final message adds.
   bool RecoveryAgreed(const std::string& dest);
-  std::string RecoveryAfterDivide();
+  // After a divide that is done: true while its recovery data is being
+  // written on a thread of its own (the window stays live meanwhile); the
+  // final message's addition is then in recoveryRemark_.
+  bool WritingRecovery();
   // The timer has seen the worker's end.
   void EndJob();
   // A restored output written beside the file it replaces goes in its place;
@@ -135,6 +139,10 @@ class JobPlanner {
   // The recovery data the running divide gets, and its first piece.
   std::uint32_t recoveryPieces_ = 0;
   std::string recoveryFirstPiece_;
+  std::thread recoveryThread_;
+  std::atomic<bool> recoveryWritten_{false};
+  std::string recoveryRemark_;
+  std::string statusAfterDivide_;
 
   // The running job: the settings in force when it started, and its thread.
   std::unique_ptr<DivideSettings> snapshot_;

@@ -28,13 +28,29 @@ bool JobPlanner::RecoveryAgreed(const std::string& dest) {
   return true;
 }
 
-std::string JobPlanner::RecoveryAfterDivide() {
+bool JobPlanner::WritingRecovery() {
+  if (recoveryThread_.joinable()) {
+    if (!recoveryWritten_.load()) {
+      return true;
+    }
+    recoveryThread_.join();
+    // The end shows what the divide moved.
+    job_.SetStatusText(statusAfterDivide_);
+    return false;
+  }
   const std::uint32_t pieces = recoveryPieces_;
   recoveryPieces_ = 0;
   if (pieces == 0 || job_.Outcome() != JobOutcome::kDone) {
-    return "";
+    return false;
   }
-  return ProtectDividedSeries(recoveryFirstPiece_, pieces);
+  statusAfterDivide_ = job_.StatusText();
+  job_.SetStatusText(recovery_texts::kWriting);
+  recoveryWritten_.store(false);
+  recoveryThread_ = std::thread([this, pieces, first = recoveryFirstPiece_] {
+    recoveryRemark_ = ProtectDividedSeries(first, pieces);
+    recoveryWritten_.store(true);
+  });
+  return true;
 }
 
 }  // namespace kv

@@ -14,6 +14,8 @@ inline constexpr const char* kOnRemovable =
     "分割先は取り外しできるメディアのため、修復データは作成しません。\r\n"
     "分割ファイルを固定ドライブにそろえてから kolvanto-cli protect で作成できます。\r\n"
     "修復データなしで分割しますか？";
+// The status field while the recovery files are written after the divide.
+inline constexpr const char* kWriting = "修復データを作成しています";
 // Followed by the recovery files, one a line.
 inline constexpr const char* kWritten = "\r\n修復データを作成しました：";
 inline constexpr const char* kNotWritten = "\r\n修復データは作成できませんでした";
