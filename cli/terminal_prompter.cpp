@@ -109,6 +109,8 @@ Answer TerminalPrompter::Automatic(const Message& m) const {
       return Answer::kYes;  // the command line is the confirmation; the medium is in place
     case MessageKind::kOverwrite:
       return rules_.overwrite ? Answer::kYes : Answer::kNo;
+    case MessageKind::kResumeDivide:
+      return rules_.resume ? Answer::kYes : Answer::kNo;
     case MessageKind::kForceDamagedPiece:
     case MessageKind::kForceForeignPiece:
       return rules_.force ? Answer::kYes : Answer::kNo;
@@ -145,7 +147,8 @@ Answer TerminalPrompter::Ask(const Message& m) {
   std::fprintf(stderr, "[%s]\n%s\n", EscapeForTerminal(m.caption).c_str(),
                TerminalText(m.text, shownNames_).c_str());
   Answer answer = Answer::kOk;
-  if (!rules_.interactive || (rules_.yesToAll && m.buttons == Buttons::kYesNo)) {
+  if (!rules_.interactive || (rules_.yesToAll && m.buttons == Buttons::kYesNo) ||
+      (rules_.resume && m.kind == MessageKind::kResumeDivide)) {
     answer = AnsweredTooOften(m) ? GivingUpAnswer(m) : Automatic(m);
     if (m.buttons != Buttons::kOk) {
       std::fprintf(stderr, "-> %s\n", AnswerWord(answer));
