@@ -206,11 +206,11 @@ bool Type0Divide::StartResumed() {
   }
   counter_ += point.wholePieces - 1;
   remaining_ = sourceSize_ - point.sourceOffset;
-  job_.ResumedFromPiece.store(point.wholePieces + 1);
-  job_.SetJobMessage(FillText(texts::kDividingResumed, std::to_string(point.wholePieces + 1)));
   if (remaining_ == 0) {
     return true;
   }
+  job_.ResumedFromPiece.store(point.wholePieces + 1);
+  job_.SetJobMessage(FillText(texts::kDividingResumed, std::to_string(point.wholePieces + 1)));
   if (!source_->Seek(point.sourceOffset)) {
     return IoFailure(*source_);
   }

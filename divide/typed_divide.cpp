@@ -247,11 +247,11 @@ bool TypedDivide::StartResumed() {
   checkByte_ = type_ == SplitType::kType2 ? FirstHeader(*firstSize).at(1) : 0;
   pieceNumber_ = point.wholePieces;
   remaining_ = sourceSize_ - point.sourceOffset;
-  job_.ResumedFromPiece.store(pieceNumber_ + 1);
-  job_.SetJobMessage(FillText(texts::kDividingResumed, std::to_string(pieceNumber_ + 1)));
   if (remaining_ == 0) {
     return true;
   }
+  job_.ResumedFromPiece.store(pieceNumber_ + 1);
+  job_.SetJobMessage(FillText(texts::kDividingResumed, std::to_string(pieceNumber_ + 1)));
   if (!source_->Seek(point.sourceOffset)) {
     return IoFailure(*source_);
   }
