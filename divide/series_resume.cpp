@@ -15,6 +15,7 @@
 #include "core/typed_header_reader.h"
 #include "platform/binary_file.h"
 #include "platform/file_helpers.h"
+#include "platform/safe_create.h"
 
 namespace kv {
 
@@ -211,6 +212,13 @@ bool FirstPieceOfThisDivide(const DivideSettings& settings, const JobState& job,
 
 namespace {
 
+// A piece sized to its medium that records no length of its own is whole
+// when the earlier run went on past it: the last piece it left may be cut short.
+bool PieceFollows(const std::string& piece, int number) {
+  return IdentityOfName(SetPieceNumber(piece, number + 1, PieceScheme::kDScheme)).kind !=
+         NameKind::kNone;
+}
+
 // The body length of piece `number` when it is whole; nullopt otherwise.
 std::optional<std::int64_t> WholeTypedBody(const TypedSeries& series, const std::string& name,
                                            int number, std::int32_t firstDivideSize,
@@ -243,7 +251,8 @@ std::optional<std::int64_t> WholeTypedBody(const TypedSeries& series, const std:
     }
   }
   const std::int64_t body = expected - headerEnd - trailer;
-  if (length != expected || body <= 0 || body > rest) {
+  if (length != expected || body <= 0 || body > rest ||
+      (series.fitFree && !series.Type3() && body < rest && !PieceFollows(name, number))) {
     return std::nullopt;
   }
   const bool whole = series.Type3() ? Type3BodyWhole(*piece, headerEnd, body)
@@ -282,15 +291,30 @@ ResumePoint FindType0ResumePoint(const std::function<std::string(int)>& nameOf, 
     const std::int64_t length = piece->Size();
     const std::int64_t rest = size - point.sourceOffset;
     const std::int64_t full = std::min<std::int64_t>(divideSize, rest);
-    const bool sized = rule == Type0PieceRule::kExactSize ? length == full
-                       : rule == Type0PieceRule::kAtLeast ? length >= full && length <= rest
-                                                          : length > 0 && length <= rest;
+    const bool sized =
+        rule == Type0PieceRule::kExactSize ? length == full
+        : rule == Type0PieceRule::kAtLeast
+            ? length >= full && length <= rest
+            : length > 0 &&
+                  (length == rest || IdentityOfName(nameOf(number + 1)).kind != NameKind::kNone);
     if (!sized || !SameBytes(*piece, 0, source, point.sourceOffset, length)) {
       break;
     }
     point = {number, point.sourceOffset + length};
   }
   return point;
+}
+
+bool RemovePiecesAfter(const std::string& lastPiece, int lastNumber, PieceScheme scheme) {
+  for (int number = lastNumber + 1;; ++number) {
+    const std::string name = SetPieceNumber(lastPiece, number, scheme);
+    if (IdentityOfName(name).kind == NameKind::kNone) {
+      return true;
+    }
+    if (!ClearNameForPiece(name)) {
+      return false;
+    }
+  }
 }
 
 }  // namespace kv

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/job_state.h"
+#include "core/piece_names.h"
 
 namespace kv {
 
@@ -74,10 +75,15 @@ ResumePoint FindTypedResumePoint(const TypedSeries& series, const std::string& f
 enum class Type0PieceRule {
   kExactSize,  // cut at the divide size: exactly that, or the source's rest
   kAtLeast,    // lengthened to a line end or string: at least the divide size
-  kAnyLength,  // sized to the free space of its medium
+  kAnyLength,  // sized to the free space of its medium: whole when a piece follows it
 };
 // The whole pieces of a Type0 series; `nameOf` names piece 1, 2, ...
 ResumePoint FindType0ResumePoint(const std::function<std::string(int)>& nameOf, Type0PieceRule rule,
                                  std::int32_t divideSize, BinaryFile& source);
+
+// At the end of a resumed divide: the pieces an earlier run wrote behind
+// `lastPiece` (number `lastNumber`), which a series ending sooner leaves over
+// and a Type0 restore would take in. False, errno set, when one cannot go.
+bool RemovePiecesAfter(const std::string& lastPiece, int lastNumber, PieceScheme scheme);
 
 }  // namespace kv

@@ -348,7 +348,11 @@ bool Type0Divide::Finish() {
   Progress();
   job_.ProgressPermille.store(1000);
   source_.reset();
-  return !piece_ || ClosePiece();
+  if (piece_ && !ClosePiece()) {
+    return false;
+  }
+  return !job_.ResumeDivide || RemovePiecesAfter(dest_, counter_, Type0Scheme(settings_)) ||
+         FailWithIoError(prompter_, end_, errno, dest_);
 }
 
 void Type0Divide::Progress() {

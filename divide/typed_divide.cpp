@@ -312,7 +312,8 @@ bool TypedDivide::Finish() {
   source_.reset();
   ReportBytes(job_, sourceSize_);
   job_.ProgressPermille.store(1000);
-  return true;
+  return !job_.ResumeDivide || RemovePiecesAfter(dest_, pieceNumber_, PieceScheme::kDScheme) ||
+         FailWithIoError(prompter_, end_, errno, dest_);
 }
 
 bool TypedDivide::NextPiece() {

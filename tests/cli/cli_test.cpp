@@ -328,11 +328,12 @@ TEST_F(Cli, QuestionsOnATerminal) {
   EXPECT_EQ(r.status, 0) << r.out;
   EXPECT_TRUE(Contains(r.out, "kBytes"));  // the progress line
   EXPECT_TRUE(Contains(r.out, "分割が終了しました"));
-  // Overwrite is asked, and answered, on the terminal.
-  r = RunOnTerminal("divide data.bin -s 20000", "y\ny\n");
+  // Going on from the series there, then overwrite, are asked and answered on the terminal.
+  r = RunOnTerminal("divide data.bin -s 20000", "y\nn\ny\n");
   EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(Contains(r.out, "続きから分割しますか？\r\n(Y/n)")) << r.out;
   EXPECT_TRUE(Contains(r.out, "[Kolvanto  上書き確認]"));
-  r = RunOnTerminal("divide data.bin -s 20000", "y\nn\n");
+  r = RunOnTerminal("divide data.bin -s 20000", "y\nn\nn\n");
   EXPECT_EQ(r.status, 1) << r.out;
   // -y answers without asking.
   r = RunOnTerminal("divide data.bin -s 20000 -y", "");

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@
 #include "divide/series_resume.h"
 #include "divide/type0_divide.h"
 #include "divide/typed_divide.h"
+#include "platform/file_helpers.h"
+#include "platform/volumes.h"
 #include "tests/divide/divide_fixture.h"
 
 namespace kv::test {
@@ -62,6 +65,21 @@ const std::vector<Harm>& Harms() {
   return harms;
 }
 
+// Free space by piece: the last digit of the piece's name picks it.
+class FreeByPiece final : public Volumes {
+ public:
+  std::map<char, std::uint32_t> free;
+  std::uint32_t otherwise = 0;
+
+  FreeSpace QueryFreeSpace(const std::string& fileName) override {
+    const auto it = free.find(fileName.back());
+    return {true, it == free.end() ? otherwise : it->second, 0, FolderOfFile(fileName)};
+  }
+  std::string MountPointOf(const std::string&) override { return "/"; }
+  bool IsOnRemovable(const std::string&, const std::string&) override { return false; }
+  std::string DetectRemovableMounts() override { return {}; }
+};
+
 class ResumeTest : public ::testing::TestWithParam<int> {
  protected:
   int Type() const { return GetParam(); }
@@ -75,15 +93,16 @@ class ResumeTest : public ::testing::TestWithParam<int> {
   std::vector<std::string> Pieces(const std::string& first) {
     return ExistingPieces(first, [&](int i) { return PieceName(first, i); });
   }
-  void Divide(const std::string& first, bool resume) {
+  void Divide(const std::string& first, bool resume, std::int32_t size = 300000) {
     settings.DivideType = Type();
     settings.DivideExt = 1;
-    PrepareDivideJob(job, dir / "data.bin", first, 300000);
+    PrepareDivideJob(job, dir / "data.bin", first, size);
     job.ResumeDivide = resume;
+    Volumes& media = size == kDivideSizeFitsFreeSpace ? static_cast<Volumes&>(sized) : volumes;
     if (Type() == 0) {
-      Type0DivideWorker(settings, job, prompter, volumes);
+      Type0DivideWorker(settings, job, prompter, media);
     } else {
-      RunTypedDivide(settings, job, prompter, volumes, stubs);
+      RunTypedDivide(settings, job, prompter, media, stubs);
     }
     ASSERT_EQ(job.JobMessage(), "分割が終了しました");
   }
@@ -105,6 +124,7 @@ class ResumeTest : public ::testing::TestWithParam<int> {
   JobState job;
   HookPrompter prompter;
   SystemVolumes volumes;
+  FreeByPiece sized;
   StubDataFile stubs;
 };
 
@@ -154,6 +174,42 @@ TEST_P(ResumeTest, ADifferentSourceUnderTheSameNameIsNotGoneOnFrom) {
 
   Divide(First(dir.Path()), true);
   EXPECT_EQ(job.ResumedFromPiece.load(), 0);
+  EXPECT_EQ(Contents(Pieces(First(dir.Path()))), Contents(Pieces(First(fresh))));
+}
+
+TEST_P(ResumeTest, FittedPiecesKeepTheLengthsTheirMediaGaveThem) {
+  WriteFileBytes(dir / "data.bin", RandomBytes(1000000, 8));
+  sized.free = {{'1', 300000}, {'2', 250000}};
+  sized.otherwise = 200000;
+  Divide(First(dir.Path()), false, kDivideSizeFitsFreeSpace);
+  // Stopped while the third piece was written.
+  const std::vector<std::string> earlier = Pieces(First(dir.Path()));
+  ASSERT_EQ(earlier.size(), 5u);
+  fs::resize_file(earlier[2], 1000);
+  fs::remove(earlier[3]), fs::remove(earlier[4]);
+
+  // The media now hold more: the pieces kept fix where the third one starts.
+  sized.otherwise = 400000;
+  Divide(First(dir.Path()), true, kDivideSizeFitsFreeSpace);
+  EXPECT_EQ(job.ResumedFromPiece.load(), 3);
+  const std::string fresh = dir / "fresh";
+  fs::create_directory(fresh);
+  Divide(First(fresh), false, kDivideSizeFitsFreeSpace);
+  EXPECT_EQ(Contents(Pieces(First(dir.Path()))), Contents(Pieces(First(fresh))));
+  EXPECT_EQ(Pieces(First(fresh)).size(), 4u);
+
+  // A bad second piece on larger media: the series now ends with its third
+  // piece, and the fourth of the earlier run goes.
+  Bytes second = ReadFileBytes(Pieces(First(dir.Path()))[1]);
+  second[1000] ^= 1;
+  WriteFileBytes(Pieces(First(dir.Path()))[1], second);
+  sized.otherwise = 600000;
+  Divide(First(dir.Path()), true, kDivideSizeFitsFreeSpace);
+  EXPECT_EQ(job.ResumedFromPiece.load(), 2);
+  fs::remove_all(fresh);
+  fs::create_directory(fresh);
+  Divide(First(fresh), false, kDivideSizeFitsFreeSpace);
+  EXPECT_EQ(Pieces(First(fresh)).size(), 3u);
   EXPECT_EQ(Contents(Pieces(First(dir.Path()))), Contents(Pieces(First(fresh))));
 }
 
