@@ -100,6 +100,10 @@ Answer TerminalPrompter::Automatic(const Message& m) const {
   if (m.buttons == Buttons::kRetryCancel) {
     return Answer::kCancel;
   }
+  // Only --resume goes on from an earlier run: -y keeps writing the series afresh.
+  if (m.kind == MessageKind::kResumeDivide) {
+    return rules_.resume ? Answer::kYes : Answer::kNo;
+  }
   if (rules_.yesToAll) {
     return Answer::kYes;
   }
@@ -109,8 +113,6 @@ Answer TerminalPrompter::Automatic(const Message& m) const {
       return Answer::kYes;  // the command line is the confirmation; the medium is in place
     case MessageKind::kOverwrite:
       return rules_.overwrite ? Answer::kYes : Answer::kNo;
-    case MessageKind::kResumeDivide:
-      return rules_.resume ? Answer::kYes : Answer::kNo;
     case MessageKind::kForceDamagedPiece:
     case MessageKind::kForceForeignPiece:
       return rules_.force ? Answer::kYes : Answer::kNo;

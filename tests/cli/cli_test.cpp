@@ -253,6 +253,13 @@ TEST_F(Cli, ResumeGoesOnFromTheFirstPieceNotWholeOnlyWhenAsked) {
       << r.err;
   EXPECT_EQ(std::filesystem::file_size(dir / "data.d02"), 5000u);
 
+  // -y answers every other question, and writes the series afresh.
+  r = Run("divide data.bin -s 20000 -y");
+  EXPECT_TRUE(Contains(r.err, "続きから分割しますか？\n-> no\n")) << r.err;
+  EXPECT_EQ(std::filesystem::file_size(dir / "data.d02"), 20000u);
+  std::filesystem::resize_file(dir / "data.d02", 5000);
+  std::filesystem::last_write_time(dir / "data.d01", firstWritten);
+
   r = Run("divide data.bin -s 20000 --resume --progress");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "分割が終了しました\n");
