@@ -12,6 +12,7 @@
 
 #include "core/piece_names.h"
 #include "core/stub_data_file.h"
+#include "core/stub_data_writer.h"
 #include "divide/series_resume.h"
 #include "divide/type0_divide.h"
 #include "divide/typed_divide.h"
@@ -211,6 +212,39 @@ TEST_P(ResumeTest, FittedPiecesKeepTheLengthsTheirMediaGaveThem) {
   Divide(First(fresh), false, kDivideSizeFitsFreeSpace);
   EXPECT_EQ(Pieces(First(fresh)).size(), 3u);
   EXPECT_EQ(Contents(Pieces(First(dir.Path()))), Contents(Pieces(First(fresh))));
+}
+
+TEST_P(ResumeTest, ASelfRestoringSeriesGoesOnBehindItsStub) {
+  if (Type() < 2) {
+    GTEST_SKIP() << "self-restoring series are Type2 or Type3";
+  }
+  WriteFileBytes(dir / "Kolvanto.dat", BuildStubDataFile(2, 0, {{"WIN32", RandomBytes(30000, 4)}}));
+  ASSERT_TRUE(stubs.LoadStubDataFile(dir / "Kolvanto.dat"));
+  WriteFileBytes(dir / "data.bin", RandomBytes(1000000, 9));
+  const auto divide = [&](const std::string& folder, bool resume) {
+    settings.DivideType = Type();
+    PrepareDivideJob(job, dir / "data.bin", folder + "/data.exe", 300000);
+    job.SelfRestoreJob = true;
+    job.ResumeDivide = resume;
+    RunTypedDivide(settings, job, prompter, volumes, stubs);
+    ASSERT_EQ(job.JobMessage(), "分割が終了しました");
+  };
+  const std::string fresh = dir / "fresh";
+  fs::create_directory(fresh);
+  divide(fresh, false);
+  divide(dir.Path(), false);
+  fs::resize_file(dir / "data.d02", 1000);
+  fs::remove(dir / "data.d03"), fs::remove(dir / "data.d04");
+
+  divide(dir.Path(), true);
+  EXPECT_EQ(job.ResumedFromPiece.load(), 2);
+  const auto pieces = [](const std::string& folder) {
+    return ExistingPieces(folder + "/data.exe", [&](int i) {
+      return SetPieceNumber(folder + "/data.exe", i, PieceScheme::kDScheme);
+    });
+  };
+  EXPECT_EQ(pieces(dir.Path()).size(), 4u);
+  EXPECT_EQ(Contents(pieces(dir.Path())), Contents(pieces(fresh)));
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryType, ResumeTest, ::testing::Values(0, 1, 2, 3),
