@@ -32,7 +32,7 @@ std::unique_ptr<BinaryFile> OpenPiece(const std::string& name) {
 
 // The `length` bytes of `piece` at `pieceAt` are the source's at `sourceAt`.
 bool SameBytes(BinaryFile& piece, std::int64_t pieceAt, BinaryFile& source, std::int64_t sourceAt,
-               std::int64_t length) {
+               std::int64_t length, const ResumeWatch& watch) {
   if (!piece.Seek(pieceAt) || !source.Seek(sourceAt)) {
     return false;
   }
@@ -40,7 +40,8 @@ bool SameBytes(BinaryFile& piece, std::int64_t pieceAt, BinaryFile& source, std:
   std::vector<std::byte> b(kCompareChunk);
   while (length > 0) {
     const auto n = static_cast<std::size_t>(std::min<std::int64_t>(length, kCompareChunk));
-    if (!piece.ReadExact(std::span(a.data(), n)) || !source.ReadExact(std::span(b.data(), n)) ||
+    if (watch.Stopped() || !piece.ReadExact(std::span(a.data(), n)) ||
+        !source.ReadExact(std::span(b.data(), n)) ||
         !std::equal(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(n), b.begin())) {
       return false;
     }
@@ -51,7 +52,8 @@ bool SameBytes(BinaryFile& piece, std::int64_t pieceAt, BinaryFile& source, std:
 
 // The body of `length` bytes at `bodyAt` matches the CRC-16 of the trailer
 // behind it, which ends with the end tag.
-bool Type3BodyWhole(BinaryFile& piece, std::int64_t bodyAt, std::int64_t length) {
+bool Type3BodyWhole(BinaryFile& piece, std::int64_t bodyAt, std::int64_t length,
+                    const ResumeWatch& watch) {
   if (!piece.Seek(bodyAt)) {
     return false;
   }
@@ -59,7 +61,7 @@ bool Type3BodyWhole(BinaryFile& piece, std::int64_t bodyAt, std::int64_t length)
   Crc16 crc;
   while (length > 0) {
     const auto n = static_cast<std::size_t>(std::min<std::int64_t>(length, kCompareChunk));
-    if (!piece.ReadExact(std::span(chunk.data(), n))) {
+    if (watch.Stopped() || !piece.ReadExact(std::span(chunk.data(), n))) {
       return false;
     }
     crc.Update(chunk.data(), n, true);
@@ -125,17 +127,6 @@ std::vector<std::uint8_t> TypedSeries::FirstHeader(std::int32_t divideSize) cons
   }
 }
 
-std::int64_t TypedSeries::Overhead(int number, std::int32_t divideSize) const {
-  const std::int64_t trailer = Type3() ? kTrailerLength : 0;
-  if (number == 1) {
-    return stubSize + static_cast<std::int64_t>(FirstHeader(divideSize).size()) + trailer;
-  }
-  if (Type3()) {
-    return Type3NextHeaderLength(number) + trailer;
-  }
-  return type == SplitType::kType2 ? 1 : 0;
-}
-
 TypedSeries DescribeTypedSeries(const DivideSettings& settings, const JobState& job,
                                 const StubDataFile& stubs, const std::string& sourceName) {
   TypedSeries s;
@@ -193,7 +184,7 @@ bool Type0FirstPieceMatches(const std::string& source, const std::string& firstP
     return false;
   }
   const std::int64_t length = std::min(piece->Size(), kType0Prefix);
-  return length > 0 && length <= from->Size() && SameBytes(*piece, 0, *from, 0, length);
+  return length > 0 && length <= from->Size() && SameBytes(*piece, 0, *from, 0, length, {});
 }
 
 bool FirstPieceOfThisDivide(const DivideSettings& settings, const JobState& job,
@@ -223,7 +214,7 @@ bool PieceFollows(const std::string& piece, int number) {
 std::optional<std::int64_t> WholeTypedBody(const TypedSeries& series, const std::string& name,
                                            int number, std::int32_t firstDivideSize,
                                            std::int32_t jobDivideSize, std::int64_t offset,
-                                           BinaryFile& source) {
+                                           BinaryFile& source, const ResumeWatch& watch) {
   const std::unique_ptr<BinaryFile> piece = OpenPiece(name);
   if (!piece) {
     return std::nullopt;
@@ -231,7 +222,8 @@ std::optional<std::int64_t> WholeTypedBody(const TypedSeries& series, const std:
   const std::int64_t length = piece->Size();
   const std::int64_t rest = series.sourceSize - offset;
   const std::int64_t trailer = series.Type3() ? kTrailerLength : 0;
-  std::int64_t headerEnd = series.Overhead(1, firstDivideSize) - trailer;
+  std::int64_t headerEnd =
+      series.stubSize + static_cast<std::int64_t>(series.FirstHeader(firstDivideSize).size());
   std::int64_t expected = std::min<std::int64_t>(firstDivideSize, headerEnd + trailer + rest);
   if (number > 1) {
     const std::vector<std::uint8_t> first = series.FirstHeader(firstDivideSize);
@@ -255,8 +247,8 @@ std::optional<std::int64_t> WholeTypedBody(const TypedSeries& series, const std:
       (series.fitFree && !series.Type3() && body < rest && !PieceFollows(name, number))) {
     return std::nullopt;
   }
-  const bool whole = series.Type3() ? Type3BodyWhole(*piece, headerEnd, body)
-                                    : SameBytes(*piece, headerEnd, source, offset, body);
+  const bool whole = series.Type3() ? Type3BodyWhole(*piece, headerEnd, body, watch)
+                                    : SameBytes(*piece, headerEnd, source, offset, body, watch);
   return whole ? std::optional(body) : std::nullopt;
 }
 
@@ -264,23 +256,27 @@ std::optional<std::int64_t> WholeTypedBody(const TypedSeries& series, const std:
 
 ResumePoint FindTypedResumePoint(const TypedSeries& series, const std::string& firstPiece,
                                  std::int32_t firstDivideSize, std::int32_t jobDivideSize,
-                                 BinaryFile& source) {
+                                 BinaryFile& source, const ResumeWatch& watch) {
   ResumePoint point;
   for (int number = 1; point.sourceOffset < series.sourceSize; ++number) {
     const std::string name =
         number == 1 ? firstPiece : SetPieceNumber(firstPiece, number, PieceScheme::kDScheme);
     const std::optional<std::int64_t> body = WholeTypedBody(
-        series, name, number, firstDivideSize, jobDivideSize, point.sourceOffset, source);
+        series, name, number, firstDivideSize, jobDivideSize, point.sourceOffset, source, watch);
     if (!body) {
       break;
     }
     point = {number, point.sourceOffset + *body};
+    if (watch.checked) {
+      watch.checked(point.sourceOffset);
+    }
   }
   return point;
 }
 
 ResumePoint FindType0ResumePoint(const std::function<std::string(int)>& nameOf, Type0PieceRule rule,
-                                 std::int32_t divideSize, BinaryFile& source) {
+                                 std::int32_t divideSize, BinaryFile& source,
+                                 const ResumeWatch& watch) {
   ResumePoint point;
   const std::int64_t size = source.Size();
   for (int number = 1; point.sourceOffset < size; ++number) {
@@ -297,10 +293,13 @@ ResumePoint FindType0ResumePoint(const std::function<std::string(int)>& nameOf, 
             ? length >= full && length <= rest
             : length > 0 &&
                   (length == rest || IdentityOfName(nameOf(number + 1)).kind != NameKind::kNone);
-    if (!sized || !SameBytes(*piece, 0, source, point.sourceOffset, length)) {
+    if (!sized || !SameBytes(*piece, 0, source, point.sourceOffset, length, watch)) {
       break;
     }
     point = {number, point.sourceOffset + length};
+    if (watch.checked) {
+      watch.checked(point.sourceOffset);
+    }
   }
   return point;
 }

@@ -4,6 +4,7 @@
 // are whole (a Type3 piece by its CRC-16, any other by its bytes compared
 // with the source's).
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -33,8 +34,6 @@ struct TypedSeries {
   bool Type3() const { return type == SplitType::kType3; }
   // The first piece's header for a first piece of `divideSize` bytes.
   std::vector<std::uint8_t> FirstHeader(std::int32_t divideSize) const;
-  // Header and trailer bytes of piece `number` besides its body.
-  std::int64_t Overhead(int number, std::int32_t divideSize) const;
 };
 
 // The series a typed divide of this job makes (the settings' DivideType is
@@ -58,6 +57,14 @@ bool FirstPieceOfThisDivide(const DivideSettings& settings, const JobState& job,
                             const StubDataFile& stubs, const std::string& source,
                             const std::string& firstPiece);
 
+// What a check of the earlier pieces is stopped by and reports to.
+struct ResumeWatch {
+  const std::atomic<int>* runState = nullptr;  // a cancel stops the check
+  // The source's bytes found in whole pieces so far.
+  std::function<void(std::int64_t)> checked;
+  bool Stopped() const { return runState != nullptr && runState->load() == kRunCancelRequested; }
+};
+
 // How far an earlier run got: pieces 1 to `wholePieces` are kept and hold
 // the source's first `sourceOffset` bytes.
 struct ResumePoint {
@@ -69,7 +76,7 @@ struct ResumePoint {
 // `firstDivideSize`; the following pieces are named from `firstPiece`.
 ResumePoint FindTypedResumePoint(const TypedSeries& series, const std::string& firstPiece,
                                  std::int32_t firstDivideSize, std::int32_t jobDivideSize,
-                                 BinaryFile& source);
+                                 BinaryFile& source, const ResumeWatch& watch = {});
 
 // How a Type0 piece counts as whole besides its bytes.
 enum class Type0PieceRule {
@@ -79,7 +86,8 @@ enum class Type0PieceRule {
 };
 // The whole pieces of a Type0 series; `nameOf` names piece 1, 2, ...
 ResumePoint FindType0ResumePoint(const std::function<std::string(int)>& nameOf, Type0PieceRule rule,
-                                 std::int32_t divideSize, BinaryFile& source);
+                                 std::int32_t divideSize, BinaryFile& source,
+                                 const ResumeWatch& watch = {});
 
 // At the end of a resumed divide: the pieces an earlier run wrote behind
 // `lastPiece` (number `lastNumber`), which a series ending sooner leaves over

@@ -191,14 +191,25 @@ bool Type0Divide::StartResumed() {
                                            : Type0PieceRule::kExactSize;
   const std::string first = dest_;
   const PieceScheme scheme = Type0Scheme(settings_);
+  job_.SetJobMessage(texts::kCheckingPieces);
+  job_.ProgressHold.store(kProgressLive);
+  const ResumeWatch watch{&job_.RunState, [this](std::int64_t whole) {
+                            remaining_ = sourceSize_ - whole;
+                            Progress();
+                          }};
   const ResumePoint point = FindType0ResumePoint(
       [&](int number) {
         return number == 1 ? first : SetPieceNumber(first, counter_ + number - 1, scheme);
       },
-      rule, job_.JobDivideSize, *source_);
+      rule, job_.JobDivideSize, *source_, watch);
+  if (watch.Stopped()) {
+    end_ = {JobOutcome::kCancelled};
+    return false;
+  }
   if (point.wholePieces == 0) {
     source_.reset();
     // Nothing of the first piece is kept: it is written again from the start.
+    job_.ProgressHold.store(kProgressHeld);
     if (!ClearNameForPiece(dest_)) {
       return FailWithIoError(prompter_, end_, errno, dest_);
     }

@@ -231,12 +231,23 @@ bool TypedDivide::StartResumed() {
   }
   const std::optional<std::int32_t> firstSize =
       TypedFirstPieceDivideSize(series_, dest_, job_.JobDivideSize);
-  const ResumePoint point =
-      firstSize ? FindTypedResumePoint(series_, dest_, *firstSize, job_.JobDivideSize, *source_)
-                : ResumePoint{};
+  job_.SetJobMessage(texts::kCheckingPieces);
+  job_.ProgressHold.store(kProgressLive);
+  const ResumeWatch watch{&job_.RunState, [this](std::int64_t whole) {
+                            remaining_ = sourceSize_ - whole;
+                            Progress();
+                          }};
+  const ResumePoint point = firstSize ? FindTypedResumePoint(series_, dest_, *firstSize,
+                                                             job_.JobDivideSize, *source_, watch)
+                                      : ResumePoint{};
+  if (watch.Stopped()) {
+    end_ = {JobOutcome::kCancelled};
+    return false;
+  }
   if (point.wholePieces == 0) {
     source_.reset();
     // Nothing of the first piece is kept: it is written again from the start.
+    job_.ProgressHold.store(kProgressHeld);
     if (!ClearNameForPiece(dest_)) {
       return FailWithIoError(prompter_, end_, errno, dest_);
     }

@@ -178,6 +178,25 @@ TEST_P(ResumeTest, ADifferentSourceUnderTheSameNameIsNotGoneOnFrom) {
   EXPECT_EQ(Contents(Pieces(First(dir.Path()))), Contents(Pieces(First(fresh))));
 }
 
+TEST_P(ResumeTest, ACancelWhileThePiecesAreCheckedLeavesThemAsTheyWere) {
+  WriteFileBytes(dir / "data.bin", RandomBytes(1000000, 5));
+  Divide(First(dir.Path()), false);
+  const std::vector<std::string> pieces = Pieces(First(dir.Path()));
+  Truncate(pieces[3], 50000);
+  settings.DivideType = Type();
+  PrepareDivideJob(job, dir / "data.bin", First(dir.Path()), 300000);
+  job.ResumeDivide = true;
+  job.RunState.store(kRunCancelRequested);
+  if (Type() == 0) {
+    Type0DivideWorker(settings, job, prompter, volumes);
+  } else {
+    RunTypedDivide(settings, job, prompter, volumes, stubs);
+  }
+  EXPECT_EQ(job.JobMessage(), "分割を中止しました");
+  EXPECT_EQ(fs::file_size(pieces[3]), 50000u);
+  EXPECT_EQ(fs::file_size(pieces[0]), 300000u);
+}
+
 TEST_P(ResumeTest, FittedPiecesKeepTheLengthsTheirMediaGaveThem) {
   WriteFileBytes(dir / "data.bin", RandomBytes(1000000, 8));
   sized.free = {{'1', 300000}, {'2', 250000}};
