@@ -209,8 +209,9 @@ bool Type0Divide::StartResumed() {
   if (point.wholePieces == 0) {
     source_.reset();
     // Nothing of the first piece is kept: it is written again from the start.
+    // A file of other bytes put there meanwhile stays, and the creation refuses it.
     job_.ProgressHold.store(kProgressHeld);
-    if (!ClearNameForPiece(dest_)) {
+    if (Type0FirstPieceMatches(sourceName_, dest_) && !ClearNameForPiece(dest_)) {
       return FailWithIoError(prompter_, end_, errno, dest_);
     }
     return StartFirstPiece();

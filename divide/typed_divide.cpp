@@ -247,8 +247,9 @@ bool TypedDivide::StartResumed() {
   if (point.wholePieces == 0) {
     source_.reset();
     // Nothing of the first piece is kept: it is written again from the start.
+    // A file of another series put there meanwhile stays, and the creation refuses it.
     job_.ProgressHold.store(kProgressHeld);
-    if (!ClearNameForPiece(dest_)) {
+    if (firstSize && !ClearNameForPiece(dest_)) {
       return FailWithIoError(prompter_, end_, errno, dest_);
     }
     return StartFirstPiece();
