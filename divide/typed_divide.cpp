@@ -13,7 +13,6 @@
 #include "core/job_progress.h"
 #include "core/job_state.h"
 #include "core/job_texts.h"
-#include "core/packed_time.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "core/stub_data_file.h"
@@ -91,7 +90,6 @@ class TypedDivide {
   std::int64_t stubSize_ = 0;
   std::string sourceName_;
   std::string dest_;
-  std::string storedName_;
   std::int64_t modifiedTime_ = 0;
   std::int64_t sourceSize_ = 0;
   std::int64_t remaining_ = 0;
@@ -229,6 +227,7 @@ bool TypedDivide::StartResumed() {
   if (!source_) {
     return FailWithIoError(prompter_, end_, errno, sourceName_);
   }
+  sourceWatch_ = WatchSource(*source_);
   const std::optional<std::int32_t> firstSize =
       TypedFirstPieceDivideSize(series_, dest_, job_.JobDivideSize);
   job_.SetJobMessage(texts::kCheckingPieces);
@@ -267,7 +266,6 @@ bool TypedDivide::StartResumed() {
   if (!source_->Seek(point.sourceOffset)) {
     return IoFailure(*source_);
   }
-  sourceWatch_ = WatchSource(*source_);
   return OpenNextPiece();
 }
 
