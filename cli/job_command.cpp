@@ -90,6 +90,14 @@ void FollowJob(JobPlanner& planner, const JobState& job, TerminalPrompter& promp
     std::fflush(stderr);
     prompter.SetProgressShown(shown);
   };
+  // A resumed divide says once from which piece it went on.
+  bool resumeTold = false;
+  auto tellResume = [&] {
+    if (const int from = job.ResumedFromPiece.load(); from > 0 && !resumeTold) {
+      std::fprintf(stderr, "\r\033[Kgoing on from piece %d\n", from);
+      resumeTold = true;
+    }
+  };
   bool running = true;
   while (running) {
     // The next 50 ms tick of the job timer, or the worker's end, whichever comes first.
@@ -97,11 +105,13 @@ void FollowJob(JobPlanner& planner, const JobState& job, TerminalPrompter& promp
     running = planner.OnJobTimer();
     if (showProgress && running) {
       std::lock_guard lock(prompter.OutputMutex());
+      tellResume();
       showLine("", true);
     }
   }
   std::lock_guard lock(prompter.OutputMutex());
   if (showProgress) {
+    tellResume();
     showLine("\n", false);
   }
 }
@@ -173,7 +183,8 @@ int RunJobCommand(Command command, const Options& o) {
   TerminalPrompter prompter(AnswerRules{.interactive = terminalErr && ::isatty(STDIN_FILENO) == 1,
                                         .yesToAll = o.yes,
                                         .overwrite = o.overwrite,
-                                        .force = o.force});
+                                        .force = o.force,
+                                        .resume = o.resume});
   SystemVolumes volumes;
   DivideSettings settings = LoadCliSettings(!o.defaults, prompter, volumes);
   settings.SelfRestore = false;  // only --self-restore makes a self-restoring series

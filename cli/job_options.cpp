@@ -48,6 +48,7 @@ JobCommands AddJobCommands(CLI::App& app, Options& o) {
                    "Self-restoring series of this kind (see --version)")
       ->check(CLI::Range(0, 5));
   divide->add_option("--stub-data", o.stubData, "Use this stub data file instead of Kolvanto.dat");
+  divide->add_flag("--resume", o.resume, "Go on from the pieces an earlier run left");
   divide->add_option("--recovery", o.recovery, "PAR2 recovery data that rebuilds N lost pieces")
       ->check(CLI::Range(0, 32768));
   AddQuestionFlags(divide, o);

@@ -27,6 +27,7 @@ struct Options {
   std::string stubData;
   bool yes = false;
   bool overwrite = false;
+  bool resume = false;  // divide: go on from the pieces an earlier run left
   bool force = false;
   bool progress = false;
   bool defaults = false;

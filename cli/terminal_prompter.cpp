@@ -100,6 +100,10 @@ Answer TerminalPrompter::Automatic(const Message& m) const {
   if (m.buttons == Buttons::kRetryCancel) {
     return Answer::kCancel;
   }
+  // Only --resume goes on from an earlier run: -y keeps writing the series afresh.
+  if (m.kind == MessageKind::kResumeDivide) {
+    return rules_.resume ? Answer::kYes : Answer::kNo;
+  }
   if (rules_.yesToAll) {
     return Answer::kYes;
   }
@@ -147,7 +151,8 @@ Answer TerminalPrompter::Ask(const Message& m) {
   std::fprintf(stderr, "[%s]\n%s\n", EscapeForTerminal(m.caption).c_str(),
                TerminalText(m.text, shownNames_).c_str());
   Answer answer = Answer::kOk;
-  if (!rules_.interactive || (rules_.yesToAll && m.buttons == Buttons::kYesNo)) {
+  if (!rules_.interactive || (rules_.yesToAll && m.buttons == Buttons::kYesNo) ||
+      (rules_.resume && m.kind == MessageKind::kResumeDivide)) {
     answer = AnsweredTooOften(m) ? GivingUpAnswer(m) : Automatic(m);
     if (m.buttons != Buttons::kOk) {
       std::fprintf(stderr, "-> %s\n", AnswerWord(answer));

@@ -18,6 +18,7 @@ struct AnswerRules {
   bool yesToAll = false;     // -y
   bool overwrite = false;    // --overwrite
   bool force = false;        // --force
+  bool resume = false;       // --resume
 };
 
 class TerminalPrompter final : public Prompter {

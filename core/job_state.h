@@ -75,6 +75,9 @@ class JobState {
   // A restore that writes to an open stream (standard output) instead of a
   // file it creates: -1 for a file.
   int OutputDescriptor = -1;
+  // A divide that goes on from the whole pieces an earlier run of the same
+  // job left, as the user agreed: the worker checks them and writes the rest.
+  bool ResumeDivide = false;
 
   // --- Shared progress channel. ---
   std::atomic<int> RunState{kRunIdle};
@@ -85,6 +88,8 @@ class JobState {
   std::atomic<bool> MessageChanged{false};     // NamesChanged: message
   std::atomic<bool> DestChanged{false};        // NamesChanged: destination
   std::atomic<bool> SourceNameChanged{false};  // NamesChanged: source
+  // The piece a resumed divide went on from; 0 when it wrote from the first.
+  std::atomic<int> ResumedFromPiece{0};
 
   // Texts shared with the worker. The status text of a worker that reports
   // its bytes is made here, when it is read, so a step costs two stores.
@@ -171,6 +176,7 @@ class JobState {
     ProgressPermille.store(0);
     ProgressHold.store(kProgressLive);
     BytesDone.store(0);
+    ResumedFromPiece.store(0);
     SetOutcome(JobOutcome::kNone);
     MessageChanged.store(false);
     DestChanged.store(false);

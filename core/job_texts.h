@@ -5,6 +5,10 @@
 namespace kv::texts {
 
 inline constexpr const char* kDividing = "  分割中です";
+// A resumed divide checking the pieces an earlier run left.
+inline constexpr const char* kCheckingPieces = "  作成済みの分割ファイルを確認しています";
+// A divide that went on behind the whole pieces of an earlier run, with the piece it began at.
+inline constexpr const char* kDividingResumed = "  %s番目の分割ファイルから続けて分割中です";
 inline constexpr const char* kRestoring = "  復元中です";
 inline constexpr const char* kDivideDone = "分割が終了しました";
 inline constexpr const char* kRestoreDone = "復元が終了しました";

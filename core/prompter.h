@@ -21,6 +21,7 @@ enum class MessageKind {
   kQuestion,             // any other question of the program (its settings, ...)
   kExecuteConfirmation,  // the job as described is to be started
   kOverwrite,            // an existing file is in the way: write over it?
+  kResumeDivide,         // the pieces of an earlier run of this divide are there: go on from them?
   kForceDamagedPiece,    // a piece failed its check: go on with it anyway?
   kForceForeignPiece,    // a piece of another series, or out of its place: take it anyway?
   kNextMedium,           // the next piece is written to, or read from, the next medium

@@ -16,12 +16,15 @@
 #include "core/job_texts.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
+#include "core/text_fill.h"
 #include "divide/ask_next_medium.h"
 #include "divide/divide_steps.h"
 #include "divide/media_check.h"
 #include "divide/media_texts.h"
+#include "divide/series_resume.h"
 #include "platform/binary_file.h"
 #include "platform/block_writer.h"
+#include "platform/safe_create.h"
 #include "platform/volumes.h"
 
 namespace kv {
@@ -58,12 +61,19 @@ class Type0Divide {
   // True when the job finished; false when it stopped and end_ holds why.
   bool Steps();
   bool IoFailure(const BinaryFile& file) { return FailWithIoError(prompter_, end_, file); }
+  bool StartFirstPiece();
+  // Goes on behind the whole pieces an earlier run left, or starts afresh
+  // when there are none.
+  bool StartResumed();
+  bool OpenSource();
   bool CheckMedia(bool firstPiece);
   // Copies a block of steps, polling for a cancel and showing progress after
   // each; false when the job must stop (the user was told why).
   bool CopyBlock();
   bool ExtendToMark();
   bool NextPiece();
+  // Names, checks and creates the piece after counter_.
+  bool OpenNextPiece();
   bool Finish();
   bool ClosePiece();
   void Progress();
@@ -104,28 +114,15 @@ bool Type0Divide::Steps() {
   fitFree_ = job_.JobDivideSize == kDivideSizeFitsFreeSpace;
   counter_ = Type0FirstNumber(settings_);
   remaining_ = sourceSize_;
-
-  if (!CheckMedia(true)) {
-    return false;
-  }
-  if (RefuseWritingOverSource(prompter_, end_, dest_, sourceName_)) {
-    return false;
-  }
-  piece_ = CreatePiece(prompter_, end_, dest_, true);
-  if (!piece_) {
-    return false;
-  }
-  // A source that cannot be opened, or is no longer a regular file (a pipe
-  // put in its place after the analysis), is an input/output error before the first step.
-  source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead);
-  if (!source_) {
-    return FailWithIoError(prompter_, end_, errno, sourceName_);
-  }
-  sourceWatch_ = WatchSource(*source_);
-
-  job_.SetJobMessage(texts::kDividing);
-  job_.ProgressHold.store(kProgressLive);
   progressUnit_ = static_cast<double>(sourceSize_) * 0.001;
+
+  if (!(job_.ResumeDivide ? StartResumed() : StartFirstPiece())) {
+    return false;
+  }
+  if (!piece_) {
+    // Every piece was whole already.
+    return Finish();
+  }
 
   for (;;) {
     if (!CopyBlock()) {
@@ -154,6 +151,82 @@ bool Type0Divide::Steps() {
       return false;
     }
   }
+}
+
+bool Type0Divide::StartFirstPiece() {
+  if (!CheckMedia(true)) {
+    return false;
+  }
+  if (RefuseWritingOverSource(prompter_, end_, dest_, sourceName_)) {
+    return false;
+  }
+  piece_ = CreatePiece(prompter_, end_, dest_, true);
+  if (!piece_ || !OpenSource()) {
+    return false;
+  }
+  job_.SetJobMessage(texts::kDividing);
+  job_.ProgressHold.store(kProgressLive);
+  return true;
+}
+
+// A source that cannot be opened, or is no longer a regular file (a pipe put
+// in its place after the analysis), is an input/output error before the first step.
+bool Type0Divide::OpenSource() {
+  source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead);
+  if (!source_) {
+    return FailWithIoError(prompter_, end_, errno, sourceName_);
+  }
+  sourceWatch_ = WatchSource(*source_);
+  return true;
+}
+
+bool Type0Divide::StartResumed() {
+  if (!OpenSource()) {
+    return false;
+  }
+  const bool cutAtMarks =
+      (settings_.Type0Type == 1 || settings_.Type0Type == 2) && settings_.TimingSize == 1;
+  const Type0PieceRule rule = fitFree_     ? Type0PieceRule::kAnyLength
+                              : cutAtMarks ? Type0PieceRule::kAtLeast
+                                           : Type0PieceRule::kExactSize;
+  const std::string first = dest_;
+  const PieceScheme scheme = Type0Scheme(settings_);
+  job_.SetJobMessage(texts::kCheckingPieces);
+  job_.ProgressHold.store(kProgressLive);
+  const ResumeWatch watch{&job_.RunState, [this](std::int64_t whole) {
+                            remaining_ = sourceSize_ - whole;
+                            Progress();
+                          }};
+  const ResumePoint point = FindType0ResumePoint(
+      [&](int number) {
+        return number == 1 ? first : SetPieceNumber(first, counter_ + number - 1, scheme);
+      },
+      rule, job_.JobDivideSize, *source_, watch);
+  if (watch.Stopped()) {
+    end_ = {JobOutcome::kCancelled};
+    return false;
+  }
+  if (point.wholePieces == 0) {
+    source_.reset();
+    // Nothing of the first piece is kept: it is written again from the start.
+    // A file of other bytes put there meanwhile stays, and the creation refuses it.
+    job_.ProgressHold.store(kProgressHeld);
+    if (Type0FirstPieceMatches(sourceName_, dest_) && !ClearNameForPiece(dest_)) {
+      return FailWithIoError(prompter_, end_, errno, dest_);
+    }
+    return StartFirstPiece();
+  }
+  counter_ += point.wholePieces - 1;
+  remaining_ = sourceSize_ - point.sourceOffset;
+  if (remaining_ == 0) {
+    return true;
+  }
+  job_.ResumedFromPiece.store(point.wholePieces + 1);
+  job_.SetJobMessage(FillText(texts::kDividingResumed, std::to_string(point.wholePieces + 1)));
+  if (!source_->Seek(point.sourceOffset)) {
+    return IoFailure(*source_);
+  }
+  return OpenNextPiece();
 }
 
 bool Type0Divide::CheckMedia(bool firstPiece) {
@@ -248,9 +321,10 @@ bool Type0Divide::ExtendToMark() {
 bool Type0Divide::NextPiece() {
   Progress();
   job_.ProgressHold.store(kProgressPieceChange);
-  if (!ClosePiece()) {
-    return false;
-  }
+  return ClosePiece() && OpenNextPiece();
+}
+
+bool Type0Divide::OpenNextPiece() {
   if (counter_ >= MostPieces(static_cast<int>(SplitType::kType0))) {
     return FailAtPieceLimit(prompter_, end_, MostPieces(static_cast<int>(SplitType::kType0)));
   }
@@ -286,7 +360,11 @@ bool Type0Divide::Finish() {
   Progress();
   job_.ProgressPermille.store(1000);
   source_.reset();
-  return ClosePiece();
+  if (piece_ && !ClosePiece()) {
+    return false;
+  }
+  return !job_.ResumeDivide || RemovePiecesAfter(dest_, counter_, Type0Scheme(settings_)) ||
+         FailWithIoError(prompter_, end_, errno, dest_);
 }
 
 void Type0Divide::Progress() {

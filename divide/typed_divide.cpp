@@ -13,14 +13,15 @@
 #include "core/job_progress.h"
 #include "core/job_state.h"
 #include "core/job_texts.h"
-#include "core/packed_time.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "core/stub_data_file.h"
+#include "core/text_fill.h"
 #include "core/typed_header_builder.h"
 #include "divide/ask_next_medium.h"
 #include "divide/divide_steps.h"
 #include "divide/media_check.h"
+#include "divide/series_resume.h"
 #include "platform/binary_file.h"
 #include "platform/block_writer.h"
 #include "platform/executable_file.h"
@@ -54,11 +55,20 @@ class TypedDivide {
   // The piece begun while the writer was ending the one before, when ending
   // that one failed: it holds no byte of the body yet, and goes.
   void DropPieceBegunAfterFailure();
-  std::vector<std::uint8_t> FirstHeader(std::int32_t divideSize) const;
+  std::vector<std::uint8_t> FirstHeader(std::int32_t divideSize) const {
+    return series_.FirstHeader(divideSize);
+  }
   bool StartFirstPiece();
+  // Goes on behind the whole pieces an earlier run left, or starts afresh
+  // when there are none.
+  bool StartResumed();
+  // Every piece was whole already: the job is done without writing.
+  bool FinishedBefore();
   // Writes the Type3 trailer behind the body and closes the piece.
   bool EndPiece();
   bool NextPiece();
+  // Names, checks and creates the piece after pieceNumber_.
+  bool OpenNextPiece();
   // The medium for the next piece, which carries `overhead` bytes besides its
   // body: checked, and its piece size taken; false (end_ set) when refused.
   bool SizeNextPiece(std::int64_t overhead);
@@ -72,6 +82,7 @@ class TypedDivide {
   Volumes& volumes_;
   StubDataFile& stubs_;
 
+  TypedSeries series_;
   SplitType type_ = SplitType::kType3;
   bool fitFree_ = false;
   bool selfRestoring_ = false;
@@ -79,7 +90,6 @@ class TypedDivide {
   std::int64_t stubSize_ = 0;
   std::string sourceName_;
   std::string dest_;
-  std::string storedName_;
   std::int64_t modifiedTime_ = 0;
   std::int64_t sourceSize_ = 0;
   std::int64_t remaining_ = 0;
@@ -105,25 +115,22 @@ bool TypedDivide::Steps() {
   if (divideType < 1 || divideType > 3) {
     return FailUnexpectedly(prompter_, end_);
   }
-  type_ = static_cast<SplitType>(divideType);
-  fitFree_ = job_.JobDivideSize == kDivideSizeFitsFreeSpace;
-  selfRestoring_ = job_.SelfRestoreJob;
+  series_ = DescribeTypedSeries(settings_, job_, stubs_, job_.JobSource());
+  type_ = series_.type;
+  fitFree_ = series_.fitFree;
+  selfRestoring_ = series_.selfRestoring;
   kind_ = job_.SelfRestoreKind;
-  stubSize_ = selfRestoring_ ? stubs_.StubSize(kind_) : 0;
-  sourceName_ = job_.JobSource();
+  stubSize_ = series_.stubSize;
+  sourceName_ = series_.sourceName;
   dest_ = job_.JobDest();
-  sourceSize_ = job_.SourceSize;
-  modifiedTime_ = ModifiedTimeUtc(sourceName_).value_or(0);
+  sourceSize_ = series_.sourceSize;
+  modifiedTime_ = series_.modifiedTime;
 
-  // The name the series records is settled before the header is sized.
-  storedName_ = job_.StoredName;
-  if (type_ == SplitType::kType1 ||
-      (selfRestoring_ && settings_.ShortFileName && RecordsShortName(stubs_.KindName(kind_)))) {
-    storedName_ = ShortName83(sourceName_);
-  }
-
-  if (!StartFirstPiece()) {
+  if (!(job_.ResumeDivide ? StartResumed() : StartFirstPiece())) {
     return false;
+  }
+  if (!piece_) {
+    return FinishedBefore();
   }
   for (;;) {
     // A body without a CRC is moved by the kernel; a Type3 body's CRC is
@@ -149,24 +156,6 @@ bool TypedDivide::Steps() {
     }
     if (!NextPiece()) {
       return false;
-    }
-  }
-}
-
-std::vector<std::uint8_t> TypedDivide::FirstHeader(std::int32_t divideSize) const {
-  switch (type_) {
-    case SplitType::kType1:
-      return BuildType1Header(storedName_, sourceSize_);
-    case SplitType::kType2:
-      return BuildType2Header(
-          storedName_, sourceSize_,
-          SeriesCheckByte(sourceName_, selfRestoring_, sourceSize_, divideSize));
-    default: {
-      const RecordedTime time = PackTime(modifiedTime_);
-      return BuildType3FirstHeader(
-          sourceSize_, divideSize - stubSize_ - kTrailerLength,
-          SeriesId(sourceName_, sourceSize_, selfRestoring_, divideSize, fitFree_, modifiedTime_),
-          storedName_, time.year, time.packedTime);
     }
   }
 }
@@ -233,6 +222,60 @@ bool TypedDivide::StartFirstPiece() {
   return true;
 }
 
+bool TypedDivide::StartResumed() {
+  source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead);
+  if (!source_) {
+    return FailWithIoError(prompter_, end_, errno, sourceName_);
+  }
+  sourceWatch_ = WatchSource(*source_);
+  const std::optional<std::int32_t> firstSize =
+      TypedFirstPieceDivideSize(series_, dest_, job_.JobDivideSize);
+  job_.SetJobMessage(texts::kCheckingPieces);
+  job_.ProgressHold.store(kProgressLive);
+  const ResumeWatch watch{&job_.RunState, [this](std::int64_t whole) {
+                            remaining_ = sourceSize_ - whole;
+                            Progress();
+                          }};
+  const ResumePoint point = firstSize ? FindTypedResumePoint(series_, dest_, *firstSize,
+                                                             job_.JobDivideSize, *source_, watch)
+                                      : ResumePoint{};
+  if (watch.Stopped()) {
+    end_ = {JobOutcome::kCancelled};
+    return false;
+  }
+  if (point.wholePieces == 0) {
+    source_.reset();
+    // Nothing of the first piece is kept: it is written again from the start.
+    // A file of another series put there meanwhile stays, and the creation refuses it.
+    job_.ProgressHold.store(kProgressHeld);
+    if (firstSize && !ClearNameForPiece(dest_)) {
+      return FailWithIoError(prompter_, end_, errno, dest_);
+    }
+    return StartFirstPiece();
+  }
+  seriesId_ =
+      SeriesId(sourceName_, sourceSize_, selfRestoring_, *firstSize, fitFree_, modifiedTime_);
+  checkByte_ = type_ == SplitType::kType2 ? FirstHeader(*firstSize).at(1) : 0;
+  pieceNumber_ = point.wholePieces;
+  remaining_ = sourceSize_ - point.sourceOffset;
+  if (remaining_ == 0) {
+    return true;
+  }
+  job_.ResumedFromPiece.store(pieceNumber_ + 1);
+  job_.SetJobMessage(FillText(texts::kDividingResumed, std::to_string(pieceNumber_ + 1)));
+  if (!source_->Seek(point.sourceOffset)) {
+    return IoFailure(*source_);
+  }
+  return OpenNextPiece();
+}
+
+bool TypedDivide::FinishedBefore() {
+  source_.reset();
+  ReportBytes(job_, sourceSize_);
+  job_.ProgressPermille.store(1000);
+  return true;
+}
+
 bool TypedDivide::EndPiece() {
   const std::uint16_t crc = crc_.Value();
   const std::byte trailer[kTrailerLength] = {std::byte(crc & 0xFF), std::byte(crc >> 8),
@@ -279,15 +322,17 @@ bool TypedDivide::Finish() {
   source_.reset();
   ReportBytes(job_, sourceSize_);
   job_.ProgressPermille.store(1000);
-  return true;
+  return !job_.ResumeDivide || RemovePiecesAfter(dest_, pieceNumber_, PieceScheme::kDScheme) ||
+         FailWithIoError(prompter_, end_, errno, dest_);
 }
 
 bool TypedDivide::NextPiece() {
   Progress();
   job_.ProgressHold.store(kProgressPieceChange);
-  if (!EndPiece()) {
-    return false;
-  }
+  return EndPiece() && OpenNextPiece();
+}
+
+bool TypedDivide::OpenNextPiece() {
   // Fitted to small media, a series can need more pieces than it can number.
   if (pieceNumber_ >= MostPieces(static_cast<int>(type_))) {
     return FailAtPieceLimit(prompter_, end_, MostPieces(static_cast<int>(type_)));

@@ -9,10 +9,12 @@
 #include "core/prompter.h"
 #include "core/stub_data_file.h"
 #include "core/text_fill.h"
+#include "divide/series_resume.h"
 #include "plan/job_planner.h"
 #include "plan/plan_texts.h"
 #include "platform/file_helpers.h"
 #include "platform/safe_create.h"
+#include "platform/volumes.h"
 
 namespace kv {
 
@@ -155,6 +157,18 @@ bool JobPlanner::DestinationSettled(const std::string& dest) {
   }
   const NameIdentity there = IdentityOfName(dest);
   const ExistingDestination existing = FindExistingDestination(there.kind);
+  // The pieces an earlier run of this divide left on a fixed drive may be
+  // gone on from; on removable media they lie on several media.
+  job_.ResumeDivide = existing == ExistingDestination::kFile && job_.IsDivide &&
+                      !volumes_.IsOnRemovable(dest, settings_.RemovableDrive) &&
+                      FirstPieceOfThisDivide(settings_, job_, stubs_, texts_.source, dest) &&
+                      prompter_.Ask(MakeMessage(
+                          MessageKind::kResumeDivide, FormatText(pt::kResumeQuestion, dest.c_str()),
+                          Buttons::kYesNo, Icon::kQuestion, pt::kResumeCaption)) == Answer::kYes;
+  if (job_.ResumeDivide) {
+    job_.ReplacesOutput = false;
+    return true;
+  }
   if (existing == ExistingDestination::kFile) {
     if (prompter_.Ask(MakeMessage(
             MessageKind::kOverwrite, FormatText(texts::kOverwriteQuestion, dest.c_str()),

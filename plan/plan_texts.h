@@ -48,6 +48,10 @@ inline constexpr const char* kConfirmHeadCut =
     "\r\n先頭カット : 最初のファイル %sByte  以降のファイル %sByte";
 inline constexpr const char* kConfirmCaption = "Kolvanto  実行確認";
 inline constexpr const char* kOverwriteRefusedCaption = "Kolvanto  上書き禁止";
+// The first piece of an earlier run of the same divide is there.
+inline constexpr const char* kResumeQuestion =
+    "%s は\n途中まで作成された分割ファイルです。続きから分割しますか？";
+inline constexpr const char* kResumeCaption = "Kolvanto  続行確認";
 inline constexpr const char* kNoStubData = "Kolvanto.datがありません";
 // Filled with the stub data file's name.
 inline constexpr const char* kStubDataDamaged =

@@ -237,6 +237,39 @@ TEST_F(Cli, MediumNotReadyEndsNamingTheFolderAndTheReason) {
   EXPECT_EQ(r.err.substr(r.err.size() - tail.size()), tail);
 }
 
+TEST_F(Cli, ResumeGoesOnFromTheFirstPieceNotWholeOnlyWhenAsked) {
+  MakeSource("data.bin", 50000);
+  ASSERT_EQ(Run("divide data.bin -s 20000").status, 0);
+  std::filesystem::resize_file(dir / "data.d02", 5000);
+  const auto firstWritten = std::filesystem::last_write_time(dir / "data.d01");
+
+  // Without a terminal and --resume, the question is declined, and so is the overwrite.
+  Result r = Run("divide data.bin -s 20000");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(
+      Contains(r.err, "[Kolvanto  続行確認]\n" + dir / "data.d01" +
+                          " は\n途中まで作成された分割ファイルです。続きから分割しますか？\n-> "
+                          "no\n[Kolvanto  上書き確認]"))
+      << r.err;
+  EXPECT_EQ(std::filesystem::file_size(dir / "data.d02"), 5000u);
+
+  // -y answers every other question, and writes the series afresh.
+  r = Run("divide data.bin -s 20000 -y");
+  EXPECT_TRUE(Contains(r.err, "続きから分割しますか？\n-> no\n")) << r.err;
+  EXPECT_EQ(std::filesystem::file_size(dir / "data.d02"), 20000u);
+  std::filesystem::resize_file(dir / "data.d02", 5000);
+  std::filesystem::last_write_time(dir / "data.d01", firstWritten);
+
+  r = Run("divide data.bin -s 20000 --resume --progress");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "分割が終了しました\n");
+  EXPECT_TRUE(Contains(r.err, "going on from piece 2\n")) << r.err;
+  EXPECT_EQ(std::filesystem::last_write_time(dir / "data.d01"), firstWritten);
+  r = Run("restore data.d01 -o back.bin");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFileBytes(dir / "back.bin"), source);
+}
+
 TEST_F(Cli, DamagedLastPieceEndsWithAnError) {
   MakeSource("data.bin", 50000);
   ASSERT_EQ(Run("divide data.bin -s 20000").status, 0);
@@ -302,11 +335,12 @@ TEST_F(Cli, QuestionsOnATerminal) {
   EXPECT_EQ(r.status, 0) << r.out;
   EXPECT_TRUE(Contains(r.out, "kBytes"));  // the progress line
   EXPECT_TRUE(Contains(r.out, "分割が終了しました"));
-  // Overwrite is asked, and answered, on the terminal.
-  r = RunOnTerminal("divide data.bin -s 20000", "y\ny\n");
+  // Going on from the series there, then overwrite, are asked and answered on the terminal.
+  r = RunOnTerminal("divide data.bin -s 20000", "y\nn\ny\n");
   EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(Contains(r.out, "続きから分割しますか？\r\n(Y/n)")) << r.out;
   EXPECT_TRUE(Contains(r.out, "[Kolvanto  上書き確認]"));
-  r = RunOnTerminal("divide data.bin -s 20000", "y\nn\n");
+  r = RunOnTerminal("divide data.bin -s 20000", "y\nn\nn\n");
   EXPECT_EQ(r.status, 1) << r.out;
   // -y answers without asking.
   r = RunOnTerminal("divide data.bin -s 20000 -y", "");

@@ -165,6 +165,62 @@ TEST_F(ExecuteRefusals, DecliningOverwriteKeepsTheFileButRecordsTheSource) {
   EXPECT_FALSE(planner.JobActive());
 }
 
+TEST_F(ExecuteRefusals, ADivideThatStoppedIsGoneOnFromOnlyWhenAgreedOnAFixedDrive) {
+  WriteFileBytes(dir / "a.bin", RandomBytes(3000000, 3));
+  Choose(dir / "a.bin");
+  realWorker = true;
+  volumes.SetFree(0xFFFFFFFF);
+  prompter.Script({Answer::kYes});
+  planner.Execute();
+  FollowJob();
+  std::filesystem::remove(dir / "a.d03");
+  const std::string question =
+      dir / "a.d01" + " は\n途中まで作成された分割ファイルです。続きから分割しますか？";
+  const struct {
+    const char* what;
+    std::vector<Answer> answers;
+    std::string removable;
+    std::vector<std::string> captions;  // of the questions after the confirmation
+    int wentOnFrom;
+  } cases[] = {
+      {"declined, then not overwritten",
+       {Answer::kYes, Answer::kNo, Answer::kNo},
+       "",
+       {"Kolvanto  続行確認", "Kolvanto  上書き確認"},
+       0},
+      {"on a removable medium",
+       {Answer::kYes, Answer::kNo},
+       dir.Path().string(),
+       {"Kolvanto  上書き確認"},
+       0},
+      {"agreed", {Answer::kYes, Answer::kYes}, "", {"Kolvanto  続行確認"}, 3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    settings.RemovableDrive = c.removable;
+    const auto before = static_cast<std::ptrdiff_t>(prompter.Messages().size());
+    for (const Answer answer : c.answers) {
+      prompter.Script({answer});
+    }
+    planner.Execute();
+    FollowJob();
+    const std::vector<Message> all = prompter.Messages();
+    const std::vector<Message> asked(all.begin() + before, all.end());
+    ASSERT_EQ(asked.size(), c.captions.size() + 1);
+    for (std::size_t i = 0; i < c.captions.size(); ++i) {
+      EXPECT_EQ(asked[i + 1].caption, c.captions[i]);
+      EXPECT_EQ(asked[i + 1].buttons, Buttons::kYesNo);
+      EXPECT_EQ(asked[i + 1].icon, Icon::kQuestion);
+    }
+    if (c.captions.front() == "Kolvanto  続行確認") {
+      EXPECT_EQ(asked[1].text, question);
+    }
+    EXPECT_EQ(job.ResumedFromPiece.load(), c.wentOnFrom);
+  }
+  EXPECT_EQ(job.JobMessage(), "分割が終了しました");
+  EXPECT_TRUE(std::filesystem::exists(dir / "a.d03"));
+}
+
 TEST_F(ExecuteRefusals, RestoreConfirmationCarriesTheHeadCut) {
   WriteSized(dir / "data.001", 300);
   Choose(dir / "data.001");

@@ -13,6 +13,7 @@
 #include "core/stub_data_file.h"
 #include "plan/job_planner.h"
 #include "plan/plan_view.h"
+#include "plan/real_workers.h"
 #include "tests/support/fake_volumes.h"
 #include "tests/support/scripted_prompter.h"
 #include "tests/support/stub_data_builder.h"
@@ -56,6 +57,10 @@ class PlanFixture : public ::testing::Test {
 
   // A worker double: records, then ends with `endMessage`.
   void RunWorker(WorkerKind kind, const WorkerContext& c) {
+    if (realWorker) {
+      RunRealWorker(kind, c);
+      return;
+    }
     started.kinds.push_back(kind);
     started.divideType = c.settings.DivideType;
     started.source = c.job.JobSource();
@@ -92,6 +97,7 @@ class PlanFixture : public ::testing::Test {
   RecordingView view;
   Started started;
   std::string endMessage = "分割が終了しました";
+  bool realWorker = false;  // the job's own worker runs instead of the double
   JobPlanner planner{
       settings, job, stubs, prompter, volumes, view, [this](WorkerKind k, const WorkerContext& c) {
         RunWorker(k, c);

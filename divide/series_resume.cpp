@@ -1,0 +1,319 @@
+#include "divide/series_resume.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstddef>
+#include <memory>
+
+#include "core/crc16.h"
+#include "core/divide_settings.h"
+#include "core/packed_time.h"
+#include "core/piece_names.h"
+#include "core/stub_data_file.h"
+#include "core/typed_header_builder.h"
+#include "core/typed_header_reader.h"
+#include "platform/binary_file.h"
+#include "platform/file_helpers.h"
+#include "platform/safe_create.h"
+
+namespace kv {
+
+namespace {
+
+constexpr std::int64_t kTrailerLength = 3;
+constexpr std::size_t kCompareChunk = 64 * 1024;
+// The first bytes of a Type0 first piece compared before a resume is offered.
+constexpr std::int64_t kType0Prefix = 64 * 1024;
+
+std::unique_ptr<BinaryFile> OpenPiece(const std::string& name) {
+  return BinaryFile::Open(name, BinaryFile::Mode::kRead);
+}
+
+// The `length` bytes of `piece` at `pieceAt` are the source's at `sourceAt`.
+bool SameBytes(BinaryFile& piece, std::int64_t pieceAt, BinaryFile& source, std::int64_t sourceAt,
+               std::int64_t length, const ResumeWatch& watch) {
+  if (!piece.Seek(pieceAt) || !source.Seek(sourceAt)) {
+    return false;
+  }
+  std::vector<std::byte> a(kCompareChunk);
+  std::vector<std::byte> b(kCompareChunk);
+  while (length > 0) {
+    const auto n = static_cast<std::size_t>(std::min<std::int64_t>(length, kCompareChunk));
+    if (watch.Stopped() || !piece.ReadExact(std::span(a.data(), n)) ||
+        !source.ReadExact(std::span(b.data(), n)) ||
+        !std::equal(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(n), b.begin())) {
+      return false;
+    }
+    length -= static_cast<std::int64_t>(n);
+  }
+  return true;
+}
+
+// The body of `length` bytes at `bodyAt` matches the CRC-16 of the trailer
+// behind it, which ends with the end tag.
+bool Type3BodyWhole(BinaryFile& piece, std::int64_t bodyAt, std::int64_t length,
+                    const ResumeWatch& watch) {
+  if (!piece.Seek(bodyAt)) {
+    return false;
+  }
+  std::vector<std::byte> chunk(kCompareChunk);
+  Crc16 crc;
+  while (length > 0) {
+    const auto n = static_cast<std::size_t>(std::min<std::int64_t>(length, kCompareChunk));
+    if (watch.Stopped() || !piece.ReadExact(std::span(chunk.data(), n))) {
+      return false;
+    }
+    crc.Update(chunk.data(), n, true);
+    length -= static_cast<std::int64_t>(n);
+  }
+  std::array<std::byte, kTrailerLength> trailer{};
+  const std::uint16_t value = crc.Value();
+  return piece.ReadExact(trailer) && trailer[0] == std::byte(value & 0xFF) &&
+         trailer[1] == std::byte(value >> 8) && trailer[2] == std::byte{kInfoTagEnd};
+}
+
+bool BytesAre(BinaryFile& file, std::int64_t at, const std::vector<std::uint8_t>& expected) {
+  std::vector<std::byte> got(expected.size());
+  return file.Seek(at) && file.ReadExact(got) &&
+         std::equal(got.begin(), got.end(), expected.begin(),
+                    [](std::byte g, std::uint8_t e) { return g == std::byte{e}; });
+}
+
+// What a following piece's header says, read from the piece.
+struct FollowingHeader {
+  std::int64_t headerLength = 0;
+  std::int64_t pieceLength = -1;  // Type3 only
+};
+
+std::optional<FollowingHeader> ReadFollowingHeader(const TypedSeries& series, BinaryFile& piece,
+                                                   int number, std::uint16_t seriesId,
+                                                   std::uint8_t checkByte) {
+  if (series.type == SplitType::kType1) {
+    return FollowingHeader{};
+  }
+  if (series.type == SplitType::kType2) {
+    return piece.ReadByte() == checkByte ? std::optional(FollowingHeader{1}) : std::nullopt;
+  }
+  std::array<std::byte, kType3Marker.size()> marker{};
+  if (!piece.ReadExact(marker) ||
+      !std::equal(marker.begin(), marker.end(), kType3Marker.begin(),
+                  [](std::byte m, char c) { return m == static_cast<std::byte>(c); })) {
+    return std::nullopt;
+  }
+  const Type3NextHeader h = ParseType3NextHeader(piece);
+  if (h.broken || h.seriesId != seriesId || h.pieceNumber != number) {
+    return std::nullopt;
+  }
+  return FollowingHeader{h.headerLength, h.pieceLength};
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> TypedSeries::FirstHeader(std::int32_t divideSize) const {
+  switch (type) {
+    case SplitType::kType1:
+      return BuildType1Header(storedName, sourceSize);
+    case SplitType::kType2:
+      return BuildType2Header(storedName, sourceSize,
+                              SeriesCheckByte(sourceName, selfRestoring, sourceSize, divideSize));
+    default: {
+      const RecordedTime time = PackTime(modifiedTime);
+      return BuildType3FirstHeader(
+          sourceSize, divideSize - stubSize - kTrailerLength,
+          SeriesId(sourceName, sourceSize, selfRestoring, divideSize, fitFree, modifiedTime),
+          storedName, time.year, time.packedTime);
+    }
+  }
+}
+
+TypedSeries DescribeTypedSeries(const DivideSettings& settings, const JobState& job,
+                                const StubDataFile& stubs, const std::string& sourceName) {
+  TypedSeries s;
+  s.type = static_cast<SplitType>(settings.DivideType);
+  s.sourceName = sourceName;
+  s.sourceSize = job.SourceSize;
+  s.modifiedTime = ModifiedTimeUtc(s.sourceName).value_or(0);
+  s.selfRestoring = job.SelfRestoreJob;
+  s.fitFree = job.JobDivideSize == kDivideSizeFitsFreeSpace;
+  s.stubSize = s.selfRestoring ? stubs.StubSize(job.SelfRestoreKind) : 0;
+  // The name the series records is settled before the header is sized.
+  s.storedName = job.StoredName;
+  if (s.type == SplitType::kType1 || (s.selfRestoring && settings.ShortFileName &&
+                                      RecordsShortName(stubs.KindName(job.SelfRestoreKind)))) {
+    s.storedName = ShortName83(s.sourceName);
+  }
+  return s;
+}
+
+std::optional<std::int32_t> TypedFirstPieceDivideSize(const TypedSeries& series,
+                                                      const std::string& firstPiece,
+                                                      std::int32_t jobDivideSize) {
+  const std::unique_ptr<BinaryFile> piece = OpenPiece(firstPiece);
+  if (!piece) {
+    return std::nullopt;
+  }
+  std::int64_t divideSize = jobDivideSize;
+  if (series.fitFree) {
+    // Sized to its medium: a Type3 piece records its room, another is that long.
+    divideSize = piece->Size();
+    if (series.Type3()) {
+      if (!piece->Seek(series.stubSize + static_cast<std::int64_t>(kType3FirstPattern.size()))) {
+        return std::nullopt;
+      }
+      const Type3FirstHeader h = ParseType3FirstHeader(*piece);
+      divideSize =
+          h.status == HeaderStatus::kOk ? h.pieceLength + series.stubSize + kTrailerLength : -1;
+    }
+  }
+  if (divideSize <= 0 || divideSize > INT32_MAX) {
+    return std::nullopt;
+  }
+  const std::vector<std::uint8_t> header =
+      series.FirstHeader(static_cast<std::int32_t>(divideSize));
+  if (header.empty() || !BytesAre(*piece, series.stubSize, header)) {
+    return std::nullopt;
+  }
+  return static_cast<std::int32_t>(divideSize);
+}
+
+bool Type0FirstPieceMatches(const std::string& source, const std::string& firstPiece) {
+  const std::unique_ptr<BinaryFile> piece = OpenPiece(firstPiece);
+  const std::unique_ptr<BinaryFile> from = OpenPiece(source);
+  if (!piece || !from) {
+    return false;
+  }
+  const std::int64_t length = std::min(piece->Size(), kType0Prefix);
+  return length > 0 && length <= from->Size() && SameBytes(*piece, 0, *from, 0, length, {});
+}
+
+bool FirstPieceOfThisDivide(const DivideSettings& settings, const JobState& job,
+                            const StubDataFile& stubs, const std::string& source,
+                            const std::string& firstPiece) {
+  if (settings.DivideType == static_cast<int>(SplitType::kType0) && !job.SelfRestoreJob) {
+    return Type0FirstPieceMatches(source, firstPiece);
+  }
+  if (settings.DivideType < 1 || settings.DivideType > 3) {
+    return false;
+  }
+  return TypedFirstPieceDivideSize(DescribeTypedSeries(settings, job, stubs, source), firstPiece,
+                                   job.JobDivideSize)
+      .has_value();
+}
+
+namespace {
+
+// A piece sized to its medium that records no length of its own is whole
+// when the earlier run went on past it: the last piece it left may be cut short.
+bool PieceFollows(const std::string& piece, int number) {
+  return IdentityOfName(SetPieceNumber(piece, number + 1, PieceScheme::kDScheme)).kind !=
+         NameKind::kNone;
+}
+
+// The body length of piece `number` when it is whole; nullopt otherwise.
+std::optional<std::int64_t> WholeTypedBody(const TypedSeries& series, const std::string& name,
+                                           int number, std::int32_t firstDivideSize,
+                                           std::int32_t jobDivideSize, std::int64_t offset,
+                                           BinaryFile& source, const ResumeWatch& watch) {
+  const std::unique_ptr<BinaryFile> piece = OpenPiece(name);
+  if (!piece) {
+    return std::nullopt;
+  }
+  const std::int64_t length = piece->Size();
+  const std::int64_t rest = series.sourceSize - offset;
+  const std::int64_t trailer = series.Type3() ? kTrailerLength : 0;
+  std::int64_t headerEnd =
+      series.stubSize + static_cast<std::int64_t>(series.FirstHeader(firstDivideSize).size());
+  std::int64_t expected = std::min<std::int64_t>(firstDivideSize, headerEnd + trailer + rest);
+  if (number > 1) {
+    const std::vector<std::uint8_t> first = series.FirstHeader(firstDivideSize);
+    const std::optional<FollowingHeader> h =
+        ReadFollowingHeader(series, *piece, number,
+                            SeriesId(series.sourceName, series.sourceSize, series.selfRestoring,
+                                     firstDivideSize, series.fitFree, series.modifiedTime),
+                            series.type == SplitType::kType2 ? first.at(1) : 0);
+    if (!h) {
+      return std::nullopt;
+    }
+    headerEnd = h->headerLength;
+    expected =
+        series.fitFree ? length : std::min<std::int64_t>(jobDivideSize, headerEnd + trailer + rest);
+    if (series.Type3() && h->pieceLength + kTrailerLength != expected) {
+      return std::nullopt;
+    }
+  }
+  const std::int64_t body = expected - headerEnd - trailer;
+  if (length != expected || body <= 0 || body > rest ||
+      (series.fitFree && !series.Type3() && body < rest && !PieceFollows(name, number))) {
+    return std::nullopt;
+  }
+  const bool whole = series.Type3() ? Type3BodyWhole(*piece, headerEnd, body, watch)
+                                    : SameBytes(*piece, headerEnd, source, offset, body, watch);
+  return whole ? std::optional(body) : std::nullopt;
+}
+
+}  // namespace
+
+ResumePoint FindTypedResumePoint(const TypedSeries& series, const std::string& firstPiece,
+                                 std::int32_t firstDivideSize, std::int32_t jobDivideSize,
+                                 BinaryFile& source, const ResumeWatch& watch) {
+  ResumePoint point;
+  for (int number = 1; point.sourceOffset < series.sourceSize; ++number) {
+    const std::string name =
+        number == 1 ? firstPiece : SetPieceNumber(firstPiece, number, PieceScheme::kDScheme);
+    const std::optional<std::int64_t> body = WholeTypedBody(
+        series, name, number, firstDivideSize, jobDivideSize, point.sourceOffset, source, watch);
+    if (!body) {
+      break;
+    }
+    point = {number, point.sourceOffset + *body};
+    if (watch.checked) {
+      watch.checked(point.sourceOffset);
+    }
+  }
+  return point;
+}
+
+ResumePoint FindType0ResumePoint(const std::function<std::string(int)>& nameOf, Type0PieceRule rule,
+                                 std::int32_t divideSize, BinaryFile& source,
+                                 const ResumeWatch& watch) {
+  ResumePoint point;
+  const std::int64_t size = source.Size();
+  for (int number = 1; point.sourceOffset < size; ++number) {
+    const std::unique_ptr<BinaryFile> piece = OpenPiece(nameOf(number));
+    if (!piece) {
+      break;
+    }
+    const std::int64_t length = piece->Size();
+    const std::int64_t rest = size - point.sourceOffset;
+    const std::int64_t full = std::min<std::int64_t>(divideSize, rest);
+    const bool sized =
+        rule == Type0PieceRule::kExactSize ? length == full
+        : rule == Type0PieceRule::kAtLeast
+            ? length >= full && length <= rest
+            : length > 0 &&
+                  (length == rest || IdentityOfName(nameOf(number + 1)).kind != NameKind::kNone);
+    if (!sized || !SameBytes(*piece, 0, source, point.sourceOffset, length, watch)) {
+      break;
+    }
+    point = {number, point.sourceOffset + length};
+    if (watch.checked) {
+      watch.checked(point.sourceOffset);
+    }
+  }
+  return point;
+}
+
+bool RemovePiecesAfter(const std::string& lastPiece, int lastNumber, PieceScheme scheme) {
+  for (int number = lastNumber + 1;; ++number) {
+    const std::string name = SetPieceNumber(lastPiece, number, scheme);
+    if (IdentityOfName(name).kind == NameKind::kNone) {
+      return true;
+    }
+    if (!ClearNameForPiece(name)) {
+      return false;
+    }
+  }
+}
+
+}  // namespace kv
