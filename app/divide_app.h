@@ -7,12 +7,12 @@
 #include <string>
 
 #include "app/desktop_shell_actions.h"
-#include "app/settings_store.h"
 #include "core/divide_settings.h"
 #include "core/job_state.h"
 #include "core/stub_data_file.h"
 #include "plan/command_line.h"
 #include "platform/volumes.h"
+#include "settings/settings_store.h"
 
 namespace kv {
 

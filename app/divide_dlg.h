@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_store.h"
 #include "plan/job_planner.h"
 #include "plan/plan_view.h"
+#include "settings/settings_store.h"
 
 class QAction;
 class QCheckBox;

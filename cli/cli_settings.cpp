@@ -1,7 +1,7 @@
 #include "cli/cli_settings.h"
 
-#include "app/settings_store.h"
 #include "platform/volumes.h"
+#include "settings/settings_store.h"
 
 namespace kv {
 

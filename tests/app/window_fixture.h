@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "app/divide_dlg.h"
-#include "app/settings_store.h"
 #include "core/job_state.h"
 #include "core/stub_data_file.h"
 #include "platform/shell_actions.h"
+#include "settings/settings_store.h"
 #include "tests/support/fake_volumes.h"
 #include "tests/support/temp_dir.h"
 

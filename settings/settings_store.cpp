@@ -1,4 +1,4 @@
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,12 +10,12 @@
 #include <utility>
 #include <variant>
 
-#include "app/settings_file_import.h"
-#include "app/settings_ranges.h"
-#include "app/settings_table.h"
-#include "app/settings_texts.h"
 #include "core/program_version.h"
 #include "core/text_fill.h"
+#include "settings/settings_file_import.h"
+#include "settings/settings_ranges.h"
+#include "settings/settings_table.h"
+#include "settings/settings_texts.h"
 
 namespace kv {
 namespace {

@@ -1,12 +1,12 @@
-#include "app/settings_ranges.h"
+#include "settings/settings_ranges.h"
 
 #include <QSettings>
 #include <QVariant>
 #include <string_view>
 
-#include "app/settings_texts.h"
 #include "core/ascii_text.h"
 #include "core/text_fill.h"
+#include "settings/settings_texts.h"
 
 namespace kv {
 namespace {

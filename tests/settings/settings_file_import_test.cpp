@@ -1,4 +1,4 @@
-#include "app/settings_file_import.h"
+#include "settings/settings_file_import.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "app/settings_table.h"
+#include "settings/settings_table.h"
 
 #include <QLatin1Char>
 #include <array>
 
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 
 namespace kv::settings_table {
 namespace {
