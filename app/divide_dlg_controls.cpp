@@ -12,7 +12,7 @@
 #include "app/dialog_font.h"
 #include "app/divide_dlg.h"
 #include "app/window_texts.h"
-#include "core/command_ids.h"
+#include "dialogs/command_ids.h"
 #include "tools/percent_progress_ctrl.h"
 
 namespace kv {

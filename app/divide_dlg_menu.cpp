@@ -10,9 +10,9 @@
 #include "app/divide_dlg.h"
 #include "app/recent_files.h"
 #include "app/window_texts.h"
-#include "core/command_ids.h"
 #include "core/stub_data_file.h"
 #include "core/text_fill.h"
+#include "dialogs/command_ids.h"
 
 namespace kv {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/command_ids.h"
+#include "dialogs/command_ids.h"
 
 namespace kv {
 

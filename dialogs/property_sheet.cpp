@@ -5,7 +5,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "core/command_ids.h"
+#include "dialogs/command_ids.h"
 
 namespace kv {
 

@@ -14,8 +14,8 @@
 #include <QUrl>
 #include <algorithm>
 
-#include "core/command_ids.h"
 #include "core/job_state.h"
+#include "dialogs/command_ids.h"
 #include "tools/check_list_model.h"
 #include "tools/validity_listing.h"
 

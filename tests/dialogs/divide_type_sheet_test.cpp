@@ -10,7 +10,7 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "core/command_ids.h"
+#include "dialogs/command_ids.h"
 #include "tests/widget_support/widget_test_support.h"
 
 namespace kv {

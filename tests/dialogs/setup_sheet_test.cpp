@@ -17,7 +17,7 @@
 #include <QUrl>
 #include <filesystem>
 
-#include "core/command_ids.h"
+#include "dialogs/command_ids.h"
 #include "tests/support/stub_data_builder.h"
 #include "tests/support/temp_dir.h"
 #include "tests/widget_support/widget_test_support.h"

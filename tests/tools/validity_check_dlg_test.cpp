@@ -16,7 +16,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/command_ids.h"
+#include "dialogs/command_ids.h"
 #include "tests/support/temp_dir.h"
 #include "tests/tools/piece_fixtures.h"
 #include "tests/widget_support/widget_test_support.h"

@@ -12,7 +12,7 @@
 #include <ostream>
 #include <string>
 
-#include "core/command_ids.h"
+#include "dialogs/command_ids.h"
 
 // Lets test failures show texts readably.
 inline void PrintTo(const QString& text, std::ostream* os) {
