@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 
 #include "cli/interrupt_guard.h"
 #include "cli/terminal_escape.h"
@@ -144,47 +146,58 @@ char TerminalPrompter::ReadKey() {
   return line.empty() ? '\n' : line.front();
 }
 
-Answer TerminalPrompter::Ask(const Message& m) {
-  std::lock_guard lock(outputMutex_);
-  EndProgressLine();
-  AddShownNames({m.subject});
-  std::fprintf(stderr, "[%s]\n%s\n", EscapeForTerminal(m.caption).c_str(),
-               TerminalText(m.text, shownNames_).c_str());
-  Answer answer = Answer::kOk;
-  if (!rules_.interactive || (rules_.yesToAll && m.buttons == Buttons::kYesNo) ||
-      (rules_.resume && m.kind == MessageKind::kResumeDivide)) {
-    answer = AnsweredTooOften(m) ? GivingUpAnswer(m) : Automatic(m);
-    if (m.buttons != Buttons::kOk) {
-      std::fprintf(stderr, "-> %s\n", AnswerWord(answer));
-    }
-  } else if (m.buttons == Buttons::kOk) {
+namespace {
+
+// The answer a key stands for in this question; nothing for a key it does not take.
+std::optional<Answer> KeyAnswer(const Message& m, char key) {
+  if (key == 0) {
+    return GivingUpAnswer(m);  // the end of input or an interrupt
+  }
+  if (key == '\n') {
+    return EnterAnswer(m);
+  }
+  const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(key)));
+  if (m.buttons == Buttons::kYesNo && (lower == 'y' || lower == 'n')) {
+    return lower == 'y' ? Answer::kYes : Answer::kNo;
+  }
+  if (m.buttons == Buttons::kRetryCancel && (lower == 'r' || lower == 'c')) {
+    return lower == 'r' ? Answer::kRetry : Answer::kCancel;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool TerminalPrompter::AnswersWithoutAsking(const Message& m) const {
+  return !rules_.interactive || (rules_.yesToAll && m.buttons == Buttons::kYesNo) ||
+         (rules_.resume && m.kind == MessageKind::kResumeDivide);
+}
+
+Answer TerminalPrompter::AnswerByRules(const Message& m) {
+  const Answer answer = AnsweredTooOften(m) ? GivingUpAnswer(m) : Automatic(m);
+  if (m.buttons != Buttons::kOk) {
+    std::fprintf(stderr, "-> %s\n", AnswerWord(answer));
+  }
+  return answer;
+}
+
+Answer TerminalPrompter::AnswerByKeys(const Message& m) {
+  if (m.buttons == Buttons::kOk) {
     std::fputs("(Enter) ", stderr);
     std::fflush(stderr);
     ReadKey();
-  } else {
-    const bool yesNo = m.buttons == Buttons::kYesNo;
-    for (;;) {
-      std::fputs(KeyPrompt(m), stderr);
-      std::fflush(stderr);
-      const char key = ReadKey();
-      if (key == 0) {
-        answer = yesNo ? Answer::kNo : Answer::kCancel;
-        break;
-      }
-      if (key == '\n') {
-        answer = EnterAnswer(m);
-        break;
-      }
-      if (yesNo && (key == 'y' || key == 'Y' || key == 'n' || key == 'N')) {
-        answer = key == 'y' || key == 'Y' ? Answer::kYes : Answer::kNo;
-        break;
-      }
-      if (!yesNo && (key == 'r' || key == 'R' || key == 'c' || key == 'C')) {
-        answer = key == 'r' || key == 'R' ? Answer::kRetry : Answer::kCancel;
-        break;
-      }
+    return Answer::kOk;
+  }
+  for (;;) {
+    std::fputs(KeyPrompt(m), stderr);
+    std::fflush(stderr);
+    if (const std::optional<Answer> answer = KeyAnswer(m, ReadKey())) {
+      return *answer;
     }
   }
+}
+
+void TerminalPrompter::NoteAnswer(const Message& m, Answer answer) {
   if (answer == Answer::kYes &&
       (m.kind == MessageKind::kForceDamagedPiece || m.kind == MessageKind::kForceForeignPiece)) {
     forced_.push_back(m.subject);
@@ -192,6 +205,16 @@ Answer TerminalPrompter::Ask(const Message& m) {
   if (m.kind == MessageKind::kNextPieceMissing) {
     missing_ = answer == Answer::kRetry ? std::string() : m.subject;
   }
+}
+
+Answer TerminalPrompter::Ask(const Message& m) {
+  std::lock_guard lock(outputMutex_);
+  EndProgressLine();
+  AddShownNames({m.subject});
+  std::fprintf(stderr, "[%s]\n%s\n", EscapeForTerminal(m.caption).c_str(),
+               TerminalText(m.text, shownNames_).c_str());
+  const Answer answer = AnswersWithoutAsking(m) ? AnswerByRules(m) : AnswerByKeys(m);
+  NoteAnswer(m, answer);
   std::fflush(stderr);
   return answer;
 }

@@ -46,6 +46,12 @@ class TerminalPrompter final : public Prompter {
 
  private:
   Answer Automatic(const Message& message) const;
+  // No one is asked: there is no terminal, or -y or --resume answers this question.
+  bool AnswersWithoutAsking(const Message& message) const;
+  Answer AnswerByRules(const Message& message);
+  Answer AnswerByKeys(const Message& message);
+  // Keeps what the job's end reports: forced pieces, the piece left missing.
+  void NoteAnswer(const Message& message, Answer answer);
   bool AnsweredTooOften(const Message& message);
   char ReadKey();
   void EndProgressLine();

@@ -378,8 +378,8 @@ void Type0Divide::Progress() {
 
 }  // namespace
 
-void Type0DivideWorker(const DivideSettings& settings, JobState& job, Prompter& prompter,
-                       Volumes& volumes) {
+void RunType0Divide(const DivideSettings& settings, JobState& job, Prompter& prompter,
+                    Volumes& volumes) {
   RunToEnd(job, JobKind::kDivide,
            [&] { return Type0Divide(settings, job, prompter, volumes).Run(); });
 }

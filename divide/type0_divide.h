@@ -12,7 +12,7 @@ class Volumes;
 // Runs the whole job on the calling (worker) thread. `settings` is the
 // snapshot taken when the job started. Ends every path with JobMessage set
 // and RunState = 0; never throws.
-void Type0DivideWorker(const DivideSettings& settings, JobState& job, Prompter& prompter,
-                       Volumes& volumes);
+void RunType0Divide(const DivideSettings& settings, JobState& job, Prompter& prompter,
+                    Volumes& volumes);
 
 }  // namespace kv

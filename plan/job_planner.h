@@ -52,19 +52,22 @@ class JobPlanner {
   // Classifies the source, describes the job and proposes a destination.
   void AnalyseSource();
 
-  // Command 1022.
+  // The Execute button: analyses afresh, runs the checks and questions and
+  // starts the worker. With self-restore set, the first press hands over to
+  // the self-restore command instead; a press while a job runs does nothing.
   void Execute();
-  // Command 32780: a self-restoring divide with the default kind.
+  // A self-restoring divide with the default kind.
   void CreateSelfRestoring();
-  // Commands 101..106: a self-restoring divide with kind k.
+  // A self-restoring divide with the stub of kind `kind`.
   void CreateSelfRestoringKind(int kind);
   // For a front end without the check box that knows up front it will run a
   // self-restore command: the analyses propose a self-restoring first piece as
   // they do with the check box set, while Execute keeps its plain route.
   void SetSelfRestoreIntent(bool intended);
-  // Timer 1. True while the job still runs.
+  // The job timer's tick: shows the worker's status and progress and, once
+  // the worker has ended, its outcome. True while the job still runs.
   bool OnJobTimer();
-  // Command 2.
+  // The Cancel button: asks a running job to stop, or lets the window close.
   CancelOutcome Cancel();
 
   // For a front end that judges a restore's end by more than its outcome

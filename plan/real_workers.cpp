@@ -10,13 +10,13 @@ namespace kv {
 void RunRealWorker(WorkerKind kind, const WorkerContext& c) {
   switch (kind) {
     case WorkerKind::kType0Divide:
-      Type0DivideWorker(c.settings, c.job, c.prompter, c.volumes);
+      RunType0Divide(c.settings, c.job, c.prompter, c.volumes);
       return;
     case WorkerKind::kTypedDivide:
       RunTypedDivide(c.settings, c.job, c.prompter, c.volumes, c.stubs);
       return;
     case WorkerKind::kType0Restore:
-      Type0RestoreWorker(c.settings, c.job, c.prompter);
+      RunType0Restore(c.settings, c.job, c.prompter);
       return;
     case WorkerKind::kTypedRestore:
       RunTypedRestore(c.settings, c.job, c.prompter);

@@ -22,15 +22,11 @@
 #include "platform/step_copy.h"
 #include "restore/rebuild_on_the_way.h"
 #include "restore/restore_output.h"
+#include "restore/restore_texts.h"
 
 namespace kv {
 
 namespace {
-
-constexpr const char* kNextMediumQuestion =
-    "次に%sを読み込みます\nこれで完了の場合はいいえを選んでください";
-constexpr const char* kPieceMissingQuestion =
-    "ファイルが見つかりません\n%s\nこれで完了の場合はｷｬﾝｾﾙを選んでください";
 
 class Type0Restore {
  public:
@@ -157,16 +153,16 @@ bool Type0Restore::OpenNextPiece() {
 
   if (!job_.PiecesOnFixedDrive) {
     const Answer a = prompter_.Ask(MakeMessage(MessageKind::kNextMedium,
-                                               FillText(kNextMediumQuestion, pieceName_),
+                                               FillText(texts::kNextMediumQuestion, pieceName_),
                                                Buttons::kYesNo, Icon::kQuestion));
     if (a != Answer::kYes) {
       return false;
     }
   }
   while (!(piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead))) {
-    Message missing =
-        MakeMessage(MessageKind::kNextPieceMissing, FillText(kPieceMissingQuestion, pieceName_),
-                    Buttons::kRetryCancel, Icon::kQuestion);
+    Message missing = MakeMessage(MessageKind::kNextPieceMissing,
+                                  FillText(texts::kPieceMissingQuestion, pieceName_),
+                                  Buttons::kRetryCancel, Icon::kQuestion);
     missing.subject = pieceName_;
     if (prompter_.Ask(missing) != Answer::kRetry) {
       return false;
@@ -241,7 +237,7 @@ const BinaryFile& Type0Restore::CopyFailure() const {
 
 }  // namespace
 
-void Type0RestoreWorker(const DivideSettings& settings, JobState& job, Prompter& prompter) {
+void RunType0Restore(const DivideSettings& settings, JobState& job, Prompter& prompter) {
   RunToEnd(job, JobKind::kRestore, [&] {
     return RestoreWithRebuild(job, prompter,
                               [&] { return Type0Restore(settings, job, prompter).Run(); });

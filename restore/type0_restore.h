@@ -9,6 +9,6 @@ class JobState;
 class Prompter;
 
 // Runs the whole job on the calling (worker) thread; RunState = 0 at the end of every path.
-void Type0RestoreWorker(const DivideSettings& settings, JobState& job, Prompter& prompter);
+void RunType0Restore(const DivideSettings& settings, JobState& job, Prompter& prompter);
 
 }  // namespace kv

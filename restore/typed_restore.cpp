@@ -30,25 +30,11 @@
 #include "platform/step_copy.h"
 #include "restore/rebuild_on_the_way.h"
 #include "restore/restore_output.h"
+#include "restore/restore_texts.h"
 
 namespace kv {
 
 namespace {
-
-constexpr const char* kCheckCaption = "Kolvanto 復元確認";
-// The check-byte question of a Type2 series carries the two-blank caption.
-constexpr const char* kCheckByteCaption = "Kolvanto  復元確認";
-
-constexpr const char* kCannotOpen = "ファイルを開けません";
-constexpr const char* kEndMissing = "ファイルの終端が欠けています。\n[%s]";
-constexpr const char* kContentWrong = "ファイルの内容が正しくありません。\n[%s]";
-constexpr const char* kContentWrongForce = "ファイルの内容が正しくありません。強行しますか？\n[%s]";
-constexpr const char* kBroken = "ファイルが壊れています。\n[%s]";
-constexpr const char* kNextMedium = "次に%sを読み込みます";
-constexpr const char* kNotFound = "ファイルが見つかりません\n%s";
-constexpr const char* kAbnormal = "分割ファイルが異常です。\n[%s]";
-constexpr const char* kOtherSeries =
-    "「%s」は、\n現在復元中のファイルとは異なります。強行しますか？";
 
 // Bytes behind a following marker that must exist for its header to be read.
 constexpr std::int64_t kMinNextHeaderTail = 10;
@@ -99,7 +85,7 @@ class TypedRestore {
       return IoError(*piece_);
     }
     CloseAll();
-    Tell(kEndMissing, Icon::kStop);
+    Tell(texts::kPieceEndMissing, Icon::kStop);
     return Damaged();
   }
   // A header that is not what it should be, or one that could not be read.
@@ -108,7 +94,7 @@ class TypedRestore {
       return IoError(*piece_);
     }
     CloseAll();
-    Tell(kBroken, Icon::kStop, caption);
+    Tell(texts::kPieceBroken, Icon::kStop, caption);
     return Damaged();
   }
   // `error` is the errno of the call that failed on `path` (a copy: the file closes first).
@@ -152,8 +138,8 @@ TypedRestore::Step TypedRestore::Start() {
 
   while (!(piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead))) {
     const int error = errno;
-    if (prompter_.Ask(MakeMessage(MessageKind::kRetryMedium, kCannotOpen, Buttons::kRetryCancel,
-                                  Icon::kWarning)) != Answer::kRetry) {
+    if (prompter_.Ask(MakeMessage(MessageKind::kRetryMedium, texts::kPieceCannotOpen,
+                                  Buttons::kRetryCancel, Icon::kWarning)) != Answer::kRetry) {
       // Giving up on a first piece that will not open ends with its cause.
       return Stop({JobOutcome::kFailed, error, pieceName_});
     }
@@ -248,7 +234,7 @@ TypedRestore::Step TypedRestore::Finish() {
         return IoError(*dest_);
       }
       CloseAll();
-      Tell(kContentWrong, Icon::kWarning, kCheckCaption);
+      Tell(texts::kPieceContentWrong, Icon::kWarning, texts::kRestoreCheckCaption);
       return Stop({JobOutcome::kDoneWithChecksumError});
     }
     if (!SkipInfoRecords(*piece_)) {
@@ -271,14 +257,14 @@ TypedRestore::Step TypedRestore::Finish() {
 }
 
 TypedRestore::Step TypedRestore::OpenNextPiece() {
-  if (!job_.PiecesOnFixedDrive && Ask(MessageKind::kNextMedium, kNextMedium, pieceName_,
+  if (!job_.PiecesOnFixedDrive && Ask(MessageKind::kNextMedium, texts::kTypedNextMedium, pieceName_,
                                       Buttons::kYesNo, Icon::kInformation) != Answer::kYes) {
     CloseAll();
     return Stop();
   }
   while (!(piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead))) {
-    if (Ask(MessageKind::kNextPieceMissing, kNotFound, pieceName_, Buttons::kRetryCancel,
-            Icon::kWarning) != Answer::kRetry) {
+    if (Ask(MessageKind::kNextPieceMissing, texts::kTypedPieceMissing, pieceName_,
+            Buttons::kRetryCancel, Icon::kWarning) != Answer::kRetry) {
       CloseAll();
       return Stop();
     }
@@ -311,7 +297,7 @@ TypedRestore::Step TypedRestore::ReadNextHeader() {
         break;
       }
     }
-    if (Ask(MessageKind::kRetryMedium, kAbnormal, pieceName_, Buttons::kRetryCancel,
+    if (Ask(MessageKind::kRetryMedium, texts::kPieceAbnormal, pieceName_, Buttons::kRetryCancel,
             Icon::kWarning) != Answer::kRetry) {
       CloseAll();
       return Stop();
@@ -330,8 +316,9 @@ TypedRestore::Step TypedRestore::ReadNextHeader() {
   // pieces swapped or renamed), would rebuild the wrong bytes without a word:
   // both are asked about alike.
   const bool foreign = seriesId != job_.FirstSeriesId || number != pieceNumber_;
-  if (foreign && Ask(MessageKind::kForceForeignPiece, kOtherSeries, pieceName_, Buttons::kYesNo,
-                     Icon::kQuestion, kCheckCaption) != Answer::kYes) {
+  if (foreign &&
+      Ask(MessageKind::kForceForeignPiece, texts::kPieceOfOtherSeries, pieceName_, Buttons::kYesNo,
+          Icon::kQuestion, texts::kRestoreCheckCaption) != Answer::kYes) {
     CloseAll();
     return Stop();
   }
@@ -356,13 +343,14 @@ TypedRestore::Step TypedRestore::ChangePiece() {
     if (piece_->Error() != 0) {
       return IoError(*piece_);
     }
-    if (!matches && Ask(MessageKind::kForceDamagedPiece, kContentWrongForce, pieceName_,
-                        Buttons::kYesNo, Icon::kQuestion, kCheckCaption) != Answer::kYes) {
+    if (!matches &&
+        Ask(MessageKind::kForceDamagedPiece, texts::kPieceContentWrongForce, pieceName_,
+            Buttons::kYesNo, Icon::kQuestion, texts::kRestoreCheckCaption) != Answer::kYes) {
       CloseAll();
       return Stop();
     }
     if (!SkipInfoRecords(*piece_)) {
-      return Broken(kCheckCaption);
+      return Broken(texts::kRestoreCheckCaption);
     }
   }
   crc_.Reset();
@@ -385,8 +373,8 @@ TypedRestore::Step TypedRestore::ChangePiece() {
     }
     bodyLeft_ = pieceSize_ - 1;
     if (checkByte != job_.FirstCheckByte &&
-        Ask(MessageKind::kForceForeignPiece, kOtherSeries, pieceName_, Buttons::kYesNo,
-            Icon::kQuestion, kCheckByteCaption) != Answer::kYes) {
+        Ask(MessageKind::kForceForeignPiece, texts::kPieceOfOtherSeries, pieceName_,
+            Buttons::kYesNo, Icon::kQuestion, texts::kRestoreCheckByteCaption) != Answer::kYes) {
       CloseAll();
       return Stop();
     }

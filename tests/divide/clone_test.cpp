@@ -78,7 +78,7 @@ TEST(CloneOnXfs, RawSlicesAtABlockAlignedSizeShareTheSourcesBlocks) {
   ScriptedPrompter asked;
   SystemVolumes volumes;
   PrepareDivideJob(job, source, xfs.Path() + "/src.001", kSlice);
-  Type0DivideWorker(settings, job, asked, volumes);
+  RunType0Divide(settings, job, asked, volumes);
   ASSERT_EQ(job.Outcome(), JobOutcome::kDone);
   ::sync();
 

@@ -49,7 +49,7 @@ TEST(DivideThreadTest, Type0CancelAtAChosenStepKeepsExactlyTheCompletedSteps) {
   PacedSystemCalls paced(source);
   ScopedSystemCalls inPlace(paced);
 
-  std::thread worker([&] { Type0DivideWorker(settings, job, prompter, volumes); });
+  std::thread worker([&] { RunType0Divide(settings, job, prompter, volumes); });
   // Ten steps: the first piece (eight steps) and two steps of the second.
   paced.LetThrough(10 * 1024);
   EXPECT_TRUE(WaitFor([&] { return job.StatusText() == "10kBytes"; }));
@@ -96,7 +96,7 @@ TEST(DivideThreadTest, SourceSwappedForAPipeEndsTheJobWithoutWaiting) {
     ASSERT_EQ(::mkfifo(source.c_str(), 0600), 0);
 
     std::thread worker([&] {
-      c.divideType == 0 ? Type0DivideWorker(settings, job, prompter, volumes)
+      c.divideType == 0 ? RunType0Divide(settings, job, prompter, volumes)
                         : RunTypedDivide(settings, job, prompter, volumes, stubs);
     });
     const bool ended = WaitFor([&] { return job.RunState.load() == kRunIdle; });

@@ -91,7 +91,7 @@ TEST_F(DivideWriterTest, Type0CancelAtAnyMomentLeavesExactlyTheCompletedSteps) {
     ScriptedPrompter roundPrompter;
     PrepareDivideJob(roundJob, dir / "big.bin", out / "p.001",
                      static_cast<std::int32_t>(pieceSize));
-    std::thread worker([&] { Type0DivideWorker(settings, roundJob, roundPrompter, volumes); });
+    std::thread worker([&] { RunType0Divide(settings, roundJob, roundPrompter, volumes); });
     std::this_thread::sleep_for(std::chrono::microseconds(round * 1500));
     int expected = kRunRunning;
     roundJob.RunState.compare_exchange_strong(expected, kRunCancelRequested);

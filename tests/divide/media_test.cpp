@@ -35,7 +35,7 @@ TEST_F(MediaTest, NotReadyOffersRetryUntilCancelled) {
   volumes.SetNotReady(EIO);
   PrepareDivideJob(job, dir / "a.bin", dir / "a.001", 1000);
   prompter.script.Script({Answer::kRetry, Answer::kCancel});
-  Type0DivideWorker(settings, job, prompter, volumes);
+  RunType0Divide(settings, job, prompter, volumes);
 
   const auto m = prompter.script.Messages();
   ASSERT_EQ(m.size(), 2u);
@@ -63,7 +63,7 @@ TEST_F(MediaTest, PieceLargerThanTheFreeSpaceShowsTheShortageRequest) {
   WriteFileBytes(dir / "a.bin", RandomBytes(150000, 2));
   PrepareDivideJob(job, dir / "a.bin", medium / "a.001", 100000);
   prompter.script.Script({Answer::kRetry, Answer::kCancel});
-  Type0DivideWorker(settings, job, prompter, system);
+  RunType0Divide(settings, job, prompter, system);
 
   const auto s = prompter.script.Shortages();
   ASSERT_EQ(s.size(), 2u);
@@ -98,7 +98,7 @@ TEST_F(MediaTest, FitToFreeSpaceSizesEachPieceToTheMediumInTheDrive) {
     }
   };
   prompter.script.SetFallback(Answer::kYes);
-  Type0DivideWorker(settings, job, prompter, system);
+  RunType0Divide(settings, job, prompter, system);
 
   EXPECT_EQ(job.JobMessage(), "分割が終了しました");
   ASSERT_EQ(taken.size(), 2u);
@@ -118,7 +118,7 @@ TEST_F(MediaTest, FitToFreeSpaceOnAFullMediumIsTooSmall) {
   // The piece fills the medium; on a fixed drive the next piece finds 0 bytes free.
   PrepareDivideJob(job, dir / "a.bin", medium / "a.001", -1);
   prompter.script.Script({Answer::kRetry, Answer::kCancel});
-  Type0DivideWorker(settings, job, prompter, system);
+  RunType0Divide(settings, job, prompter, system);
 
   const auto m = prompter.script.Messages();
   ASSERT_EQ(m.size(), 2u);
@@ -142,7 +142,7 @@ TEST_F(MediaTest, LineSplitWithoutALineEndRunsOutOfRoom) {
   }
   WriteFileBytes(dir / "a.txt", data);
   PrepareDivideJob(job, dir / "a.txt", medium / "a.001", 1000);
-  Type0DivideWorker(settings, job, prompter, system);
+  RunType0Divide(settings, job, prompter, system);
 
   const auto m = prompter.script.Messages();
   ASSERT_EQ(m.size(), 1u);
@@ -162,7 +162,7 @@ TEST_F(MediaTest, LineSplitWithoutALineEndTakesTheRestWhenThereIsRoom) {
   const auto data = std::vector<std::uint8_t>(5000, 'a');
   WriteFileBytes(dir / "a.txt", data);
   PrepareDivideJob(job, dir / "a.txt", dir / "a.001", 1000);
-  Type0DivideWorker(settings, job, prompter, system);
+  RunType0Divide(settings, job, prompter, system);
   EXPECT_EQ(job.JobMessage(), "分割が終了しました");
   EXPECT_EQ(ReadFileBytes(dir / "a.001"), data);
   EXPECT_FALSE(std::filesystem::exists(dir / "a.002"));
@@ -195,7 +195,7 @@ TEST_F(MediaTest, YesToOverwriteNeverRemovesAFileSwappedInMeanwhile) {
       }
     };
     StubDataFile stubs;
-    c.divideType == 0 ? Type0DivideWorker(settings, job, asked, system)
+    c.divideType == 0 ? RunType0Divide(settings, job, asked, system)
                       : RunTypedDivide(settings, job, asked, system, stubs);
 
     EXPECT_EQ(ReadFileBytes(out / c.second), (std::vector<std::uint8_t>{7, 8, 9}));

@@ -106,7 +106,7 @@ class ResumeTest : public ::testing::TestWithParam<int> {
     settings.DivideType = Type();
     settings.DivideExt = 1;
     if (Type() == 0) {
-      Type0DivideWorker(settings, job, prompter, media);
+      RunType0Divide(settings, job, prompter, media);
     } else {
       RunTypedDivide(settings, job, prompter, media, stubs);
     }

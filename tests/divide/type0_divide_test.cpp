@@ -19,7 +19,7 @@ class Type0DivideTest : public ::testing::Test {
  protected:
   void Divide(const std::string& source, const std::string& dest, std::int32_t size) {
     PrepareDivideJob(job, source, dest, size);
-    Type0DivideWorker(settings, job, prompter, volumes);
+    RunType0Divide(settings, job, prompter, volumes);
   }
   std::vector<std::string> Pieces(const std::string& first) {
     return ExistingPieces(first, [&](int i) {
@@ -94,7 +94,7 @@ TEST_F(Type0DivideTest, AnUnusableAddedCharacterNumbersTheWholeSeriesInThreeDigi
     ASSERT_EQ(FirstPieceExtension(settings, false), ".001");
     WriteFileBytes(folder / "x.bin", RandomBytes(101, 3));
     PrepareDivideJob(job, folder / "x.bin", folder / "x.001", 1);
-    Type0DivideWorker(settings, job, prompter, volumes);
+    RunType0Divide(settings, job, prompter, volumes);
     EXPECT_EQ(job.JobMessage(), "分割が終了しました");
     EXPECT_TRUE(std::filesystem::exists(folder / "x.099"));
     EXPECT_TRUE(std::filesystem::exists(folder / "x.100"));
@@ -220,7 +220,7 @@ TEST_F(Type0DivideTest, CancelAtTheNextMediumLeavesOneStepInTheLastPiece) {
   job.PiecesOnFixedDrive = 0;
   prompter.onAsk = [&](const Message&) { job.RunState.store(kRunCancelRequested); };
   prompter.script.Script({Answer::kYes});
-  Type0DivideWorker(settings, job, prompter, volumes);
+  RunType0Divide(settings, job, prompter, volumes);
 
   EXPECT_EQ(job.RunState.load(), 0);
   EXPECT_EQ(job.JobMessage(), "分割を中止しました");
@@ -255,7 +255,7 @@ TEST_F(Type0DivideTest, RemovableMediaAskForEachPieceAndConfirmOverwriteWithYesP
   job.PiecesOnFixedDrive = 0;
   // next: Yes; overwrite: No -> next again: Yes; overwrite: Yes; third piece: Yes.
   prompter.script.Script({Answer::kYes, Answer::kNo, Answer::kYes, Answer::kYes, Answer::kYes});
-  Type0DivideWorker(settings, job, prompter, volumes);
+  RunType0Divide(settings, job, prompter, volumes);
 
   EXPECT_EQ(job.JobMessage(), "分割が終了しました");
   EXPECT_EQ(Concatenate(Pieces(dir / "r.001")), data);
@@ -302,7 +302,7 @@ TEST_F(Type0DivideTest, NoToTheNextMediumStops) {
   PrepareDivideJob(job, dir / "r.bin", dir / "r.001", 1000);
   job.PiecesOnFixedDrive = 0;
   prompter.script.Script({Answer::kNo});
-  Type0DivideWorker(settings, job, prompter, volumes);
+  RunType0Divide(settings, job, prompter, volumes);
   EXPECT_EQ(job.JobMessage(), "分割を中止しました");
   EXPECT_EQ(job.RunState.load(), 0);
   EXPECT_EQ(ReadFileBytes(dir / "r.001").size(), 1000u);
@@ -326,7 +326,7 @@ TEST_F(Type0DivideTest, DestinationThatCannotBeCreatedOffersRetryThenStops) {
 TEST_F(Type0DivideTest, MissingSourceIsAnInputOutputError) {
   PrepareDivideJob(job, dir / "gone.bin", dir / "gone.001", 1000);
   job.SourceSize = 5000;
-  Type0DivideWorker(settings, job, prompter, volumes);
+  RunType0Divide(settings, job, prompter, volumes);
   const auto m = prompter.script.Messages();
   ASSERT_EQ(m.size(), 1u);
   EXPECT_EQ(

@@ -97,7 +97,7 @@ class FaultInjection : public ::testing::TestWithParam<int> {
     PrepareDivideJob(job, Source(), Piece(folder, 1), static_cast<std::int32_t>(kMiB));
     job.PiecesOnFixedDrive = fixedDrive;
     if (Type() == 0) {
-      Type0DivideWorker(settings, job, asked, volumes);
+      RunType0Divide(settings, job, asked, volumes);
     } else {
       RunTypedDivide(settings, job, asked, volumes, stubs);
     }
@@ -312,7 +312,7 @@ TEST_P(FaultInjection, RestoreEndsWithTheCauseAndNeverMoreThanItRead) {
         FaultySystemCalls calls(faults);
         const ScopedSystemCalls inPlace(calls);
         if (Type() == 0) {
-          Type0RestoreWorker(settings, job, asked);
+          RunType0Restore(settings, job, asked);
         } else {
           RunTypedRestore(settings, job, asked);
         }

@@ -59,7 +59,7 @@ class KernelCopy : public ::testing::TestWithParam<Job> {
     switch (Param()) {
       case Job::kType0Divide:
         PrepareDivideJob(job, dir / "src.bin", out, kSlice);
-        return Type0DivideWorker(settings, job, prompter, volumes);
+        return RunType0Divide(settings, job, prompter, volumes);
       case Job::kType0Restore:
         job.ResetProgress();
         job.ThreeDigitNumbering = true;
@@ -67,7 +67,7 @@ class KernelCopy : public ::testing::TestWithParam<Job> {
         job.SetJobSource(dir / "x.000");
         job.SetJobDest(out);
         job.RunState.store(kRunRunning);
-        return Type0RestoreWorker(settings, job, prompter);
+        return RunType0Restore(settings, job, prompter);
     }
   }
   // The pieces a divide wrote one after another, or the restored file.
@@ -259,7 +259,7 @@ TEST(KernelCopyPlaces, ABodyOffThePageIsReadAndWritten) {
       const ScopedSystemCalls inPlace(calls);
       ScriptedPrompter asked;
       if (c.type == 0) {
-        Type0DivideWorker(settings, job, asked, volumes);
+        RunType0Divide(settings, job, asked, volumes);
       } else {
         RunTypedDivide(settings, job, asked, volumes, stubs);
       }

@@ -78,7 +78,7 @@ TEST(RestoreCancel, Type0RestoreStopsAfterACompletedStep) {
   DivideSettings settings;
   test::ScriptedPrompter prompter;
 
-  std::thread worker([&] { Type0RestoreWorker(settings, job, prompter); });
+  std::thread worker([&] { RunType0Restore(settings, job, prompter); });
   CancelOnceCopying(job);
   worker.join();
 
@@ -171,7 +171,7 @@ TEST(RestoreCancel, CancelWithABlockInFlightKeepsExactlyTheCompletedSteps) {
           job.SetJobDest(dir / "y.bin");
           job.RunState.store(kRunRunning);
         },
-        [&](JobState& job, Prompter& prompter) { Type0RestoreWorker(settings, job, prompter); });
+        [&](JobState& job, Prompter& prompter) { RunType0Restore(settings, job, prompter); });
     CancelUntilItLands(
         data, kib,
         [&](test::TempDir& dir, JobState& job) {

@@ -47,7 +47,7 @@ class Type0RestoreTest : public ::testing::Test {
     job_.ResetProgress();
     job_.RunState.store(kRunRunning);
   }
-  void Run() { Type0RestoreWorker(settings_, job_, prompter_); }
+  void Run() { RunType0Restore(settings_, job_, prompter_); }
   Bytes Result() const { return ReadFileBytes(dir_ / "restored.bin"); }
   std::string Missing(const std::string& name) const {
     return "Kolvanto|ファイルが見つかりません\n" + (dir_ / name) +
@@ -183,7 +183,7 @@ TEST_F(Type0RestoreTest, RemovableMediaAskForEachPieceAndNoEndsTheSeries) {
   Prepare({{"x.000", a}, {"x.001", b}, {"x.002", test::RandomBytes(10, 18)}});
   job_.PiecesOnFixedDrive = 0;
   SnapshotPrompter prompter(job_, {Answer::kYes, Answer::kNo});
-  Type0RestoreWorker(settings_, job_, prompter);
+  RunType0Restore(settings_, job_, prompter);
 
   EXPECT_EQ(Result(), Concat({a, b}));
   ASSERT_EQ(prompter.messages.size(), 2u);
@@ -208,7 +208,7 @@ TEST_F(Type0RestoreTest, RetryFindsAPieceThatArrivedMeanwhile) {
       WriteFileBytes(dir_ / "x.001", b);
     }
   });
-  Type0RestoreWorker(settings_, job_, prompter);
+  RunType0Restore(settings_, job_, prompter);
   EXPECT_EQ(Result(), Concat({a, b}));
   ASSERT_EQ(prompter.messages.size(), 2u);
   EXPECT_NE(prompter.messages[0].text.find(dir_ / "x.001"), std::string::npos);
@@ -237,7 +237,7 @@ TEST_F(Type0RestoreTest, UnreadableFirstPieceOrDestinationEndsAsCancelled) {
   second.SetJobDest(dir_ / "no-such-folder/out.bin");
   second.RunState.store(kRunRunning);
   test::ScriptedPrompter prompter;
-  Type0RestoreWorker(settings_, second, prompter);
+  RunType0Restore(settings_, second, prompter);
   EXPECT_EQ(prompter.Messages().size(), 1u);
   EXPECT_EQ(second.JobMessage(), "復元を中止しました");
   EXPECT_EQ(second.RunState.load(), 0);
