@@ -1,17 +1,14 @@
 #include "cli/job_command.h"
 
-#include <unistd.h>
-
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <optional>
 
 #include "cli/cli_settings.h"
 #include "cli/cli_view.h"
-#include "cli/interrupt_guard.h"
 #include "cli/progress_line.h"
 #include "cli/recovery_command.h"
+#include "cli/terminal.h"
 #include "cli/terminal_escape.h"
 #include "cli/terminal_prompter.h"
 #include "core/beside_executable.h"
@@ -129,8 +126,8 @@ bool SeriesGoesOnAfter(const std::string& missing, const JobState& job) {
 // makes fail (EPIPE) instead of ending the program without its message.
 void StreamToStandardOutput(MainWindowTexts& texts, JobState& job) {
   texts.destination = "/dev/stdout";
-  job.OutputDescriptor = STDOUT_FILENO;
-  std::signal(SIGPIPE, SIG_IGN);
+  job.OutputDescriptor = StandardOutputDescriptor();
+  LetClosedPipeFailWrites();
 }
 
 // Writes the final message, the cause of a failure and the pieces taken past
@@ -179,8 +176,8 @@ int ReportEnd(const JobState& job, TerminalPrompter& prompter) {
 }  // namespace
 
 int RunJobCommand(Command command, const Options& o) {
-  const bool terminalErr = ::isatty(STDERR_FILENO) == 1;
-  TerminalPrompter prompter(AnswerRules{.interactive = terminalErr && ::isatty(STDIN_FILENO) == 1,
+  const bool terminalErr = StandardErrorIsTerminal();
+  TerminalPrompter prompter(AnswerRules{.interactive = terminalErr && StandardInputIsTerminal(),
                                         .yesToAll = o.yes,
                                         .overwrite = o.overwrite,
                                         .force = o.force,

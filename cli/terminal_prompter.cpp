@@ -1,16 +1,12 @@
 #include "cli/terminal_prompter.h"
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <iostream>
 #include <optional>
 
-#include "cli/interrupt_guard.h"
+#include "cli/terminal.h"
 #include "cli/terminal_escape.h"
 #include "core/job_state.h"
 #include "divide/media_texts.h"
@@ -75,13 +71,10 @@ bool WaitForInput() {
     if (InterruptRequested()) {
       return false;
     }
-    pollfd input{.fd = STDIN_FILENO, .events = POLLIN, .revents = 0};
-    const int ready = ::poll(&input, 1, 100);
-    if (ready < 0 && errno == EINTR) {
-      continue;  // the interrupt itself: getline would block for a line that is not coming
-    }
-    if (ready != 0) {
-      return true;  // a line, the end of input or an error: getline tells which
+    // After a signal the loop looks at the interrupt: getline would block
+    // for a line that is not coming.
+    if (InputArrives(100)) {
+      return true;
     }
   }
 }

@@ -61,11 +61,7 @@ bool ClosePiece(Prompter& prompter, JobEnd& end, std::unique_ptr<BinaryFile>& pi
     return true;
   }
   const std::string folder = FolderOfFile(file->Path());
-  int rc = 0;
-  do {
-    rc = ActiveSystemCalls().FsyncFolder(folder.c_str());
-  } while (rc != 0 && errno == EINTR);
-  return rc == 0 || FailWithIoError(prompter, end, errno, folder);
+  return SyncFolder(folder) || FailWithIoError(prompter, end, errno, folder);
 }
 
 SourceWatch WatchSource(const BinaryFile& source) {

@@ -3,8 +3,6 @@
 // text, then the source described as a Type0 series, a typed series or a file
 // to divide, then the summary shown.
 
-#include <sys/stat.h>
-
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -151,11 +149,11 @@ std::optional<std::string> JobPlanner::DescribeSource(const std::string& mediumN
   if (file == nullptr) {
     return RefuseSource(pt::kCannotOpenSource);
   }
-  struct stat status {};
-  if (::stat(texts_.source.c_str(), &status) != 0) {
+  const std::int64_t size = file->Size();
+  if (size < 0) {
     return RefuseSource(pt::kNoSourceStatus);
   }
-  job_.SourceSize = static_cast<std::int64_t>(status.st_size);
+  job_.SourceSize = size;
   texts_.source = FullPath(texts_.source);
 
   const PieceRecognition recognised = RecognisePieceName(FileNamePart(texts_.source));

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/guarded_look.h"
+#include "platform/retry_on_interrupt.h"
 #include "platform/system_calls.h"
 
 namespace kv {
@@ -41,12 +42,7 @@ bool KeepOpened(SystemCalls& sys, int fd) {
 // One read that is retried when a signal cut it short: the count read, 0 at
 // the end, -1 on an error.
 std::int64_t ReadOnce(int fd, std::byte* out, std::size_t n) {
-  for (;;) {
-    const std::int64_t got = ActiveSystemCalls().Read(fd, out, n);
-    if (got >= 0 || errno != EINTR) {
-      return got;
-    }
-  }
+  return RetryOnInterrupt([&] { return ActiveSystemCalls().Read(fd, out, n); });
 }
 
 // The most one write call is given. Measured on ext4: a run of 2 or 4 MiB
@@ -56,11 +52,9 @@ constexpr std::size_t kLargestWrite = 1024 * 1024;
 
 bool WriteFull(int fd, const std::byte* data, std::size_t n) {
   while (n > 0) {
-    const std::int64_t put = ActiveSystemCalls().Write(fd, data, std::min(n, kLargestWrite));
+    const std::int64_t put = RetryOnInterrupt(
+        [&] { return ActiveSystemCalls().Write(fd, data, std::min(n, kLargestWrite)); });
     if (put < 0) {
-      if (errno == EINTR) {
-        continue;
-      }
       return false;
     }
     if (put == 0) {
@@ -91,10 +85,8 @@ bool WritingFailed(int error) {
 // device is no piece.
 std::unique_ptr<BinaryFile> BinaryFile::Open(const std::string& path, Mode mode) {
   SystemCalls& sys = ActiveSystemCalls();
-  int fd = -1;
-  do {
-    fd = sys.Open(path.c_str(), mode == Mode::kCreateWrite, true);
-  } while (fd < 0 && errno == EINTR);
+  const int fd =
+      RetryOnInterrupt([&] { return sys.Open(path.c_str(), mode == Mode::kCreateWrite, true); });
   if (fd < 0) {
     return nullptr;
   }
@@ -307,30 +299,26 @@ std::int64_t BinaryFile::CopyTo(BinaryFile& out, std::size_t count) {
     copyRefused_ = true;
     return kCopyRefused;
   }
-  for (;;) {
-    const std::int64_t moved = ActiveSystemCalls().CopyFileRange(fd_, out.fd_, count);
-    if (moved >= 0) {
-      filePos_ += moved;
-      out.filePos_ += moved;
-      return moved;
-    }
-    if (errno == EINTR) {
-      continue;
-    }
-    // An input/output error could be either file's: read and write take
-    // the bytes over and tell which one failed.
-    if (KernelRefuses(errno) || errno == EIO) {
-      copyRefused_ = true;
-      return kCopyRefused;
-    }
-    if (WritingFailed(errno)) {
-      out.failed_ = true;
-      out.Failed();
-    } else {
-      Failed();
-    }
-    return -1;
+  const std::int64_t moved =
+      RetryOnInterrupt([&] { return ActiveSystemCalls().CopyFileRange(fd_, out.fd_, count); });
+  if (moved >= 0) {
+    filePos_ += moved;
+    out.filePos_ += moved;
+    return moved;
   }
+  // An input/output error could be either file's: read and write take
+  // the bytes over and tell which one failed.
+  if (KernelRefuses(errno) || errno == EIO) {
+    copyRefused_ = true;
+    return kCopyRefused;
+  }
+  if (WritingFailed(errno)) {
+    out.failed_ = true;
+    out.Failed();
+  } else {
+    Failed();
+  }
+  return -1;
 }
 
 bool BinaryFile::CutTo(std::int64_t length) {
@@ -376,11 +364,7 @@ bool BinaryFile::Sync() {
   if (fd_ < 0 || mode_ != Mode::kCreateWrite || !Flush()) {
     return false;
   }
-  int rc = 0;
-  do {
-    rc = ActiveSystemCalls().Fsync(fd_);
-  } while (rc != 0 && errno == EINTR);
-  return rc == 0 || Failed();
+  return RetryOnInterrupt([&] { return ActiveSystemCalls().Fsync(fd_); }) == 0 || Failed();
 }
 
 bool BinaryFile::Close() {

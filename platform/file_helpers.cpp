@@ -10,6 +10,8 @@
 
 #include "core/ascii_text.h"
 #include "core/packed_time.h"
+#include "platform/retry_on_interrupt.h"
+#include "platform/system_calls.h"
 
 namespace kv {
 
@@ -143,6 +145,14 @@ std::int64_t FileSize(const std::string& path) {
     return -1;
   }
   return static_cast<std::int64_t>(st.st_size);
+}
+
+bool IsReadable(const std::string& path) {
+  return ::access(path.c_str(), R_OK) == 0;
+}
+
+bool SyncFolder(const std::string& folder) {
+  return RetryOnInterrupt([&] { return ActiveSystemCalls().FsyncFolder(folder.c_str()); }) == 0;
 }
 
 std::string ExecutableFolder() {

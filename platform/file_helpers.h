@@ -32,6 +32,10 @@ bool FileExists(const std::string& path);
 bool IsRegularFile(const std::string& path);
 // The file's size in bytes; -1 when it is missing.
 std::int64_t FileSize(const std::string& path);
+// True when the file may be opened for reading; false with errno kept.
+bool IsReadable(const std::string& path);
+// Has the system put the entries of `folder` on its medium; false with errno kept.
+bool SyncFolder(const std::string& folder);
 
 // The names of the entries of `folder` (a path ending in "/"), in no
 // particular order; empty when it cannot be listed.

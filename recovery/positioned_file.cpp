@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/retry_on_interrupt.h"
 #include "platform/system_calls.h"
 
 namespace kv {
@@ -58,11 +59,9 @@ bool PositionedFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) c
   }
   std::size_t done = 0;
   while (done < out.size()) {
-    const ssize_t n =
-        ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
+    const ssize_t n = RetryOnInterrupt([&] {
+      return ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+    });
     if (n <= 0) {
       error_ = n < 0 ? errno : EIO;  // a file that shrank reads short
       return false;
@@ -75,11 +74,10 @@ bool PositionedFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) c
 bool PositionedFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n =
-        ::pwrite(fd_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
+    const ssize_t n = RetryOnInterrupt([&] {
+      return ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
+                      static_cast<off_t>(offset + done));
+    });
     if (n <= 0) {
       error_ = n < 0 ? errno : ENOSPC;
       return false;

@@ -4,12 +4,11 @@
 #include <atomic>
 #include <filesystem>
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 
 #include "core/job_state.h"
+#include "platform/file_helpers.h"
 #include "tools/validity_check.h"
 #include "tools/validity_listing.h"
 #include "tools/validity_sort.h"
@@ -42,7 +41,7 @@ std::string UnreadableReason(const std::string& path, bool folder) {
     const std::filesystem::directory_iterator listing(path, ec);
     return ec ? ec.message() : std::string();
   }
-  if (::access(path.c_str(), R_OK) != 0) {
+  if (!IsReadable(path)) {
     return std::strerror(errno);
   }
   return {};

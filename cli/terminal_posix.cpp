@@ -1,4 +1,10 @@
-#include "cli/interrupt_guard.h"
+#include "cli/terminal.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 
 #include "core/job_state.h"
 
@@ -14,6 +20,10 @@ static_assert(std::atomic<bool>::is_always_lock_free);
 
 std::atomic<std::atomic<int>*> gRunState{nullptr};
 std::atomic<bool> gInterrupted{false};
+// The handlers a guard replaced; one guard is in place at a time.
+struct sigaction gPreviousInt {};
+struct sigaction gPreviousTerm {};
+struct sigaction gPreviousHup {};
 
 extern "C" void OnInterrupt(int signal) {
   std::atomic<int>* runState = gRunState.load();
@@ -33,6 +43,28 @@ extern "C" void OnInterrupt(int signal) {
 
 }  // namespace
 
+bool StandardInputIsTerminal() {
+  return ::isatty(STDIN_FILENO) == 1;
+}
+
+bool StandardErrorIsTerminal() {
+  return ::isatty(STDERR_FILENO) == 1;
+}
+
+bool InputArrives(int milliseconds) {
+  pollfd input{.fd = STDIN_FILENO, .events = POLLIN, .revents = 0};
+  const int ready = ::poll(&input, 1, milliseconds);
+  return ready > 0 || (ready < 0 && errno != EINTR);
+}
+
+int StandardOutputDescriptor() {
+  return STDOUT_FILENO;
+}
+
+void LetClosedPipeFailWrites() {
+  std::signal(SIGPIPE, SIG_IGN);
+}
+
 bool InterruptRequested() {
   return gInterrupted.load();
 }
@@ -45,16 +77,16 @@ InterruptGuard::InterruptGuard(std::atomic<int>& runState) {
   sigemptyset(&action.sa_mask);
   // A question waiting for its answer sees the flag within its polling interval.
   action.sa_flags = SA_RESTART;
-  ::sigaction(SIGINT, &action, &previousInt_);
-  ::sigaction(SIGTERM, &action, &previousTerm_);
+  ::sigaction(SIGINT, &action, &gPreviousInt);
+  ::sigaction(SIGTERM, &action, &gPreviousTerm);
   // A closed terminal stops the job as cleanly as a kill does.
-  ::sigaction(SIGHUP, &action, &previousHup_);
+  ::sigaction(SIGHUP, &action, &gPreviousHup);
 }
 
 InterruptGuard::~InterruptGuard() {
-  ::sigaction(SIGINT, &previousInt_, nullptr);
-  ::sigaction(SIGTERM, &previousTerm_, nullptr);
-  ::sigaction(SIGHUP, &previousHup_, nullptr);
+  ::sigaction(SIGINT, &gPreviousInt, nullptr);
+  ::sigaction(SIGTERM, &gPreviousTerm, nullptr);
+  ::sigaction(SIGHUP, &gPreviousHup, nullptr);
   gRunState.store(nullptr);
 }
 
