@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/utf8.h"
+
 namespace kv {
 
 namespace {
@@ -12,68 +14,25 @@ void AppendHexEscape(std::string& out, unsigned value, const char* format) {
   out += text;
 }
 
-// The length of the UTF-8 sequence at `at` and its code point; 0 when the
-// bytes there are no well-formed sequence.
-std::size_t DecodeUtf8(std::string_view text, std::size_t at, char32_t& code) {
-  const auto lead = static_cast<unsigned char>(text[at]);
-  std::size_t length = 0;
-  char32_t smallest = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, code = lead & 0x1Fu, smallest = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, code = lead & 0x0Fu, smallest = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, code = lead & 0x07u, smallest = 0x10000;
-  } else {
-    return 0;
-  }
-  if (text.size() - at < length) {
-    return 0;
-  }
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto next = static_cast<unsigned char>(text[at + i]);
-    if ((next & 0xC0u) != 0x80u) {
-      return 0;
-    }
-    code = (code << 6) | (next & 0x3Fu);
-  }
-  const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-  return code < smallest || code > 0x10FFFF || surrogate ? 0 : length;
-}
-
-bool IsHiddenCodePoint(char32_t code) {
-  return (code >= 0x80 && code <= 0x9F) || (code >= 0x202A && code <= 0x202E) ||
-         (code >= 0x2066 && code <= 0x2069);
-}
-
 // Appends the character at `at`, escaped when it must not reach the
 // terminal, and gives the number of bytes it took.
 std::size_t AppendEscapedUnit(std::string& out, std::string_view text, std::size_t at) {
-  const auto byte = static_cast<unsigned char>(text[at]);
-  if (byte < 0x80) {
-    if (byte == '\n') {
-      out += "\\n";
-    } else if (byte == '\r') {
-      out += "\\r";
-    } else if (byte == '\t') {
-      out += "\\t";
-    } else if (byte < 0x20 || byte == 0x7F) {
-      AppendHexEscape(out, byte, "\\x%02x");
-    } else {
-      out += static_cast<char>(byte);
-    }
-    return 1;
-  }
   char32_t code = 0;
   const std::size_t length = DecodeUtf8(text, at, code);
   if (length == 0) {
-    AppendHexEscape(out, byte, "\\x%02x");
+    AppendHexEscape(out, static_cast<unsigned char>(text[at]), "\\x%02x");
     return 1;
   }
-  if (IsHiddenCodePoint(code)) {
-    AppendHexEscape(out, static_cast<unsigned>(code), "\\u%04x");
-  } else {
+  if (!IsHiddenCharacter(code)) {
     out.append(text.substr(at, length));
+  } else if (code == '\n') {
+    out += "\\n";
+  } else if (code == '\r') {
+    out += "\\r";
+  } else if (code == '\t') {
+    out += "\\t";
+  } else {
+    AppendHexEscape(out, static_cast<unsigned>(code), code < 0x80 ? "\\x%02x" : "\\u%04x");
   }
   return length;
 }

@@ -37,7 +37,4 @@ std::string SafeFileName(std::string_view name, bool blankEnds = false);
 // separator) made safe by SafeFileName.
 std::string RecordedSourceName(std::string_view path, bool blankEnds = false);
 
-// True when the bytes form valid UTF-8 (no overlong forms or surrogates).
-bool IsValidUtf8(std::string_view bytes);
-
 }  // namespace kv

@@ -9,6 +9,7 @@
 #include "core/program_version.h"
 #include "core/recorded_name.h"
 #include "core/typed_header_builder.h"
+#include "core/utf8.h"
 
 namespace kv {
 namespace {

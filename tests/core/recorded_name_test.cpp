@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/utf8.h"
+
 namespace kv {
 namespace {
 
