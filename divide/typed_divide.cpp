@@ -55,7 +55,7 @@ class TypedDivide {
   // The piece begun while the writer was ending the one before, when ending
   // that one failed: it holds no byte of the body yet, and goes.
   void DropPieceBegunAfterFailure();
-  std::vector<std::uint8_t> FirstHeader(std::int32_t divideSize) const {
+  std::vector<std::uint8_t> FirstHeader(std::int64_t divideSize) const {
     return series_.FirstHeader(divideSize);
   }
   bool StartFirstPiece();
@@ -75,6 +75,8 @@ class TypedDivide {
   bool Finish();
   void Progress();
   bool Type3() const { return type_ == SplitType::kType3; }
+  // Type1 and Type2 headers describe no piece beyond 2 GB.
+  std::int64_t LargestPiece() const { return Type3() ? kLargestDivideSize : kMaxDivideSize; }
 
   const DivideSettings& settings_;
   JobState& job_;
@@ -94,7 +96,7 @@ class TypedDivide {
   std::int64_t sourceSize_ = 0;
   std::int64_t remaining_ = 0;
   std::int64_t room_ = 0;
-  std::int32_t divideSize_ = 0;
+  std::int64_t divideSize_ = 0;
   int pieceNumber_ = 1;
   std::uint16_t seriesId_ = 0;
   std::uint8_t checkByte_ = 0;
@@ -166,8 +168,9 @@ bool TypedDivide::StartFirstPiece() {
   rule.fitFree = fitFree_;
   rule.tooSmallAtOrBelow = static_cast<std::uint64_t>(stubSize_ + kStepSize);
   rule.fixedSize = job_.JobDivideSize;
+  rule.largestPiece = LargestPiece();
   // The whole first piece must fit: stub, header, body and the Type3 trailer.
-  rule.needed = [&](std::int32_t divideSize) {
+  rule.needed = [&](std::int64_t divideSize) {
     const auto headerLength = static_cast<std::int64_t>(FirstHeader(divideSize).size());
     return std::min<std::int64_t>(divideSize,
                                   total + headerLength + (Type3() ? kTrailerLength : 0));
@@ -228,7 +231,7 @@ bool TypedDivide::StartResumed() {
     return FailWithIoError(prompter_, end_, errno, sourceName_);
   }
   sourceWatch_ = WatchSource(*source_);
-  const std::optional<std::int32_t> firstSize =
+  const std::optional<std::int64_t> firstSize =
       TypedFirstPieceDivideSize(series_, dest_, job_.JobDivideSize);
   job_.SetJobMessage(texts::kCheckingPieces);
   job_.ProgressHold.store(kProgressLive);
@@ -391,7 +394,8 @@ bool TypedDivide::SizeNextPiece(std::int64_t overhead) {
   // A medium that cannot take one body byte behind the header is too small.
   rule.tooSmallAtOrBelow = static_cast<std::uint64_t>(std::max<std::int64_t>(1, overhead));
   rule.fixedSize = job_.JobDivideSize;
-  rule.needed = [&](std::int32_t divideSize) {
+  rule.largestPiece = LargestPiece();
+  rule.needed = [&](std::int64_t divideSize) {
     return std::min<std::int64_t>(divideSize, remaining_ + overhead);
   };
   const MediaCheckResult checked = RunMediaCheck(volumes_, prompter_, dest_, rule);
