@@ -56,9 +56,7 @@ MediaCheckResult RunMediaCheck(Volumes& volumes, Prompter& prompter, const std::
           std::min<std::uint64_t>(freeSpace, static_cast<std::uint64_t>(rule.largestPiece)));
     }
     // A piece the medium's file system cannot hold would fail at its limit.
-    const bool lowered =
-        asked.largestFile != 0 && static_cast<std::uint64_t>(pieceSize) > asked.largestFile;
-    if (lowered) {
+    if (asked.largestFile != 0 && static_cast<std::uint64_t>(pieceSize) > asked.largestFile) {
       pieceSize = static_cast<std::int64_t>(asked.largestFile);
     }
     const std::int64_t needed = rule.needed ? rule.needed(pieceSize) : pieceSize;
@@ -72,7 +70,6 @@ MediaCheckResult RunMediaCheck(Volumes& volumes, Prompter& prompter, const std::
     result.passed = true;
     result.pieceSize = pieceSize;
     result.freeSpace = freeSpace;
-    result.loweredToFileSystem = lowered && !rule.fitFree;
     return result;
   }
 }

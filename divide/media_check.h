@@ -36,8 +36,6 @@ struct MediaCheckResult {
   JobEnd end;
   std::int64_t pieceSize = 0;   // the size in force for the piece
   std::uint64_t freeSpace = 0;  // the free space measured in the passing round
-  // True when the file system of the medium lowered the piece size.
-  bool loweredToFileSystem = false;
 };
 
 // Repeats the check until it passes or the user cancels. Every question goes

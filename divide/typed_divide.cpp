@@ -69,9 +69,14 @@ class TypedDivide {
   bool NextPiece();
   // Names, checks and creates the piece after pieceNumber_.
   bool OpenNextPiece();
-  // The medium for the next piece, which carries `overhead` bytes besides its
-  // body: checked, and its piece size taken; false (end_ set) when refused.
-  bool SizeNextPiece(std::int64_t overhead);
+  // The medium for the next piece: checked, and its piece size taken; false
+  // (end_ set) when refused.
+  bool SizeNextPiece();
+  // The piece length a following Type3 header records, behind a header of
+  // `headerLength` bytes in a piece of `divideSize`.
+  std::int64_t NextType3PieceLength(std::int64_t headerLength, std::int64_t divideSize) const;
+  // Header and trailer bytes the next piece carries besides its body.
+  std::int64_t NextOverhead(std::int64_t divideSize) const;
   bool Finish();
   void Progress();
   bool Type3() const { return type_ == SplitType::kType3; }
@@ -350,23 +355,16 @@ bool TypedDivide::OpenNextPiece() {
     return false;
   }
 
-  // Header and trailer bytes every following piece carries besides its body.
-  std::int64_t headerLength = 0;
-  if (type_ == SplitType::kType3) {
-    headerLength = Type3NextHeaderLength(pieceNumber_);
-  } else if (type_ == SplitType::kType2) {
-    headerLength = 1;
-  }
-  const std::int64_t overhead = headerLength + (Type3() ? kTrailerLength : 0);
-  if (!SizeNextPiece(overhead)) {
+  if (!SizeNextPiece()) {
     return false;
   }
+  const std::int64_t overhead = NextOverhead(divideSize_);
+  const std::int64_t headerLength = overhead - (Type3() ? kTrailerLength : 0);
 
   std::vector<std::uint8_t> header;
   if (type_ == SplitType::kType3) {
-    const std::int64_t pieceLength =
-        std::min<std::int64_t>(divideSize_ - kTrailerLength, headerLength + remaining_);
-    header = BuildType3NextHeader(pieceLength, seriesId_, pieceNumber_);
+    header = BuildType3NextHeader(NextType3PieceLength(headerLength, divideSize_), seriesId_,
+                                  pieceNumber_);
   } else if (type_ == SplitType::kType2) {
     header.push_back(checkByte_);
   }
@@ -388,15 +386,35 @@ bool TypedDivide::OpenNextPiece() {
   return true;
 }
 
-bool TypedDivide::SizeNextPiece(std::int64_t overhead) {
+std::int64_t TypedDivide::NextType3PieceLength(std::int64_t headerLength,
+                                               std::int64_t divideSize) const {
+  return std::min<std::int64_t>(divideSize - kTrailerLength, headerLength + remaining_);
+}
+
+std::int64_t TypedDivide::NextOverhead(std::int64_t divideSize) const {
+  if (type_ == SplitType::kType2) {
+    return 1;
+  }
+  if (!Type3()) {
+    return 0;
+  }
+  // The piece length takes its long form only when header and body pass
+  // 0x7FFFFFFF bytes; the longer header still leaves them past it.
+  int headerLength = Type3NextHeaderLength(pieceNumber_);
+  headerLength =
+      Type3NextHeaderLength(pieceNumber_, NextType3PieceLength(headerLength, divideSize));
+  return headerLength + kTrailerLength;
+}
+
+bool TypedDivide::SizeNextPiece() {
   MediaCheckRule rule;
   rule.fitFree = fitFree_;
   // A medium that cannot take one body byte behind the header is too small.
-  rule.tooSmallAtOrBelow = static_cast<std::uint64_t>(std::max<std::int64_t>(1, overhead));
+  rule.tooSmallAtOrBelow = static_cast<std::uint64_t>(std::max<std::int64_t>(1, NextOverhead(0)));
   rule.fixedSize = job_.JobDivideSize;
   rule.largestPiece = LargestPiece();
   rule.needed = [&](std::int64_t divideSize) {
-    return std::min<std::int64_t>(divideSize, remaining_ + overhead);
+    return std::min<std::int64_t>(divideSize, remaining_ + NextOverhead(divideSize));
   };
   const MediaCheckResult checked = RunMediaCheck(volumes_, prompter_, dest_, rule);
   if (!checked.passed) {

@@ -235,6 +235,15 @@ std::optional<std::string> JobPlanner::DescribeDivide(std::string mediumName) {
   const int type = settings_.DivideType;
   const bool type12 =
       type == static_cast<int>(SplitType::kType1) || type == static_cast<int>(SplitType::kType2);
+  // The pieces go where the destination box will point.
+  const std::string dest = job_.SourceChanged
+                               ? ProposeFirstPieceName(texts_.source, settings_, SelfRestoring())
+                               : texts_.destination;
+  // A piece the destination cannot hold would fail there: the size is lowered first.
+  const std::string lowered = LowerToFileSystem(dest, mediumName);
+  if (!fitsFreeSpace && mediumName.empty()) {
+    mediumName = FormatText(pt::kAnyMedium, FormatGrouped(job_.JobDivideSize).c_str());
+  }
   // Both refusals leave no destination to propose.
   if (!fitsFreeSpace && job_.SourceSize <= job_.JobDivideSize) {
     texts_.destination.clear();
@@ -243,14 +252,6 @@ std::optional<std::string> JobPlanner::DescribeDivide(std::string mediumName) {
   if (type12 && job_.SourceSize > kMaxDivideSize) {
     texts_.destination.clear();
     return RefuseSource(pt::kType12Over2GB);
-  }
-  // The pieces go where the destination box will point.
-  const std::string dest = job_.SourceChanged
-                               ? ProposeFirstPieceName(texts_.source, settings_, SelfRestoring())
-                               : texts_.destination;
-  const std::string lowered = LowerToFileSystem(dest, mediumName);
-  if (!fitsFreeSpace && mediumName.empty()) {
-    mediumName = FormatText(pt::kAnyMedium, FormatGrouped(job_.JobDivideSize).c_str());
   }
   // The series records a name its restore will take back.
   job_.StoredName = RecordedSourceName(texts_.source, type == static_cast<int>(SplitType::kType2));

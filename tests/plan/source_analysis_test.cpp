@@ -102,6 +102,51 @@ TEST_F(Analysis, TypedSizeTextIsRewrittenAndNamesAnyMedium) {
   EXPECT_EQ(planner.Texts().information, "2,500,000Bytes 720KBフロッピーが 4枚必要です");
 }
 
+// A size the destination's file system cannot hold is lowered to its limit,
+// with a note; sizes within it, fitting to free space and Type1/Type2 are kept.
+TEST_F(Analysis, SizesAboveTheFileSystemsLimitAreLoweredWithANote) {
+  const std::string big = dir / "disc.iso";
+  WriteSized(big, 0);
+  std::filesystem::resize_file(big, 30000000000LL);
+  volumes.SetFree(1ULL << 40, 4294967295);  // a FAT32 stick
+  const std::string note =
+      "\r\n書き込み先のファイルシステムの上限にあわせて、分割サイズを4,294,967,"
+      "295Bytesにしました。";
+  struct Case {
+    int type;
+    const char* sizeText;
+    const char* shownSize;
+    std::int64_t divideSize;
+    std::string information;
+  } cases[] = {
+      {3, "4,700,372,992Bytes (4.7GB)", "4,294,967,295Bytes (4GB)", 4294967295,
+       "30,000,000,000Bytes FAT32 USBメモリが 7枚必要です" + note},
+      {0, "1,099,511,627,776", "4,294,967,295Bytes (4GB)", 4294967295,
+       "30,000,000,000Bytes FAT32 USBメモリが 7枚必要です" + note},
+      {3, "4294967295", "4,294,967,295Bytes (4GB)", 4294967295,
+       "30,000,000,000Bytes FAT32 USBメモリが 7枚必要です"},
+      {0, "735846400", "735,846,400Bytes (700MB)", 735846400,
+       "30,000,000,000Bytes 700MB CD-Rが 41枚必要です"},
+      {3, "空き容量にあわせる", "空き容量にあわせる", -1,
+       "30,000,000,000Bytes 必要なメディアの枚数は不明です"},
+  };
+  for (const Case& c : cases) {
+    settings.DivideType = c.type;
+    planner.Texts().sizeText = c.sizeText;
+    Choose(big);
+    EXPECT_EQ(planner.Texts().sizeText, c.shownSize) << c.sizeText;
+    EXPECT_EQ(job.JobDivideSize, c.divideSize) << c.sizeText;
+    EXPECT_EQ(planner.Texts().information, c.information) << c.sizeText;
+  }
+  // Type2 keeps its own limit below the file system's.
+  settings.DivideType = 2;
+  planner.Texts().sizeText = "4,700,372,992Bytes (4.7GB)";
+  Choose(big);
+  EXPECT_EQ(job.JobDivideSize, 2147483647);
+  EXPECT_EQ(planner.Texts().information,
+            "Type2およびType1では、2GB以上のファイルを\r\n分割することはできません。");
+}
+
 TEST_F(Analysis, ADivideWithRecoverySaysHowManyFilesItRebuildsAndItsSize) {
   const struct {
     bool on;
