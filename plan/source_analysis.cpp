@@ -255,7 +255,8 @@ std::optional<std::string> JobPlanner::DescribeDivide(std::string mediumName) {
   }
   // The series records a name its restore will take back.
   job_.StoredName = RecordedSourceName(texts_.source, type == static_cast<int>(SplitType::kType2));
-  job_.HeaderLength = DivideHeaderLength(type, job_.SourceSize, job_.StoredName);
+  job_.HeaderLength = DivideHeaderLength(type, job_.SourceSize, job_.StoredName,
+                                         fitsFreeSpace ? 0 : job_.JobDivideSize);
   const std::string size = FormatGrouped(job_.SourceSize);
   std::string summary = FormatText(pt::kCountUnknown, size.c_str());
   std::int64_t count = 0;  // not known when fitted to free space

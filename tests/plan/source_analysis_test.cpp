@@ -23,6 +23,12 @@ std::vector<std::uint8_t> Type3FirstPiece(std::size_t bodyBytes) {
 
 TEST(JobSummary, Type3HeaderLengthIsWhatTheBuilderWrites) {
   EXPECT_EQ(Type3FirstHeaderLength(1000000, "data.bin"), 36);
+  // A piece length beyond 0x7FFFFFFF takes its 8-byte form, in either header.
+  EXPECT_EQ(Type3FirstHeaderLength(9663676416, "big.img", 2147483650), 39);
+  EXPECT_EQ(Type3FirstHeaderLength(9663676416, "big.img", 2147483651), 43);
+  EXPECT_EQ(Type3NextHeaderLength(2, 2147483647), 13);
+  EXPECT_EQ(Type3NextHeaderLength(2, 2147483648), 17);
+  EXPECT_EQ(Type3NextHeaderLength(128, 4294967292), 18);
   const std::string longName(200, 'n');
   for (std::int64_t size : {std::int64_t{5}, std::int64_t{2147483647}, std::int64_t{3000000000}}) {
     for (const std::string& name : {std::string("data.bin"), std::string(127, 'a'), longName}) {
