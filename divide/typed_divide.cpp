@@ -172,7 +172,8 @@ bool TypedDivide::StartFirstPiece() {
   MediaCheckRule rule;
   rule.fitFree = fitFree_;
   rule.tooSmallAtOrBelow = static_cast<std::uint64_t>(stubSize_ + kStepSize);
-  rule.fixedSize = job_.JobDivideSize;
+  // Type1 and Type2 pieces never pass 2 GB, whatever size they were given.
+  rule.fixedSize = std::min(job_.JobDivideSize, LargestPiece());
   rule.largestPiece = LargestPiece();
   // The whole first piece must fit: stub, header, body and the Type3 trailer.
   rule.needed = [&](std::int64_t divideSize) {
@@ -411,7 +412,8 @@ bool TypedDivide::SizeNextPiece() {
   rule.fitFree = fitFree_;
   // A medium that cannot take one body byte behind the header is too small.
   rule.tooSmallAtOrBelow = static_cast<std::uint64_t>(std::max<std::int64_t>(1, NextOverhead(0)));
-  rule.fixedSize = job_.JobDivideSize;
+  // Type1 and Type2 pieces never pass 2 GB, whatever size they were given.
+  rule.fixedSize = std::min(job_.JobDivideSize, LargestPiece());
   rule.largestPiece = LargestPiece();
   rule.needed = [&](std::int64_t divideSize) {
     return std::min<std::int64_t>(divideSize, remaining_ + NextOverhead(divideSize));
