@@ -21,18 +21,7 @@ constexpr std::int64_t kMiB = 1024 * 1024;
 constexpr std::int64_t kGiB = 1024 * kMiB;
 constexpr std::int64_t kFat32Piece = 4294967295;
 
-// The CRC-16 of `length` bytes of `path` from `offset`; -1 when they cannot be read whole.
-int RangeCrc(const std::string& path, std::int64_t offset, std::size_t length) {
-  std::vector<std::uint8_t> bytes(length);
-  const int fd = ::open(path.c_str(), O_RDONLY);
-  const ssize_t got = fd < 0 ? -1 : ::pread(fd, bytes.data(), length, offset);
-  if (fd >= 0) {
-    ::close(fd);
-  }
-  return got == static_cast<ssize_t>(length) ? Crc16Of(bytes) : -1;
-}
-
-// `length` bytes of `path` from `offset`.
+// `length` bytes of `path` from `offset`; none when they cannot be read whole.
 std::vector<std::uint8_t> BytesAt(const std::string& path, std::int64_t offset,
                                   std::size_t length) {
   std::vector<std::uint8_t> bytes(length);
@@ -46,12 +35,22 @@ std::vector<std::uint8_t> BytesAt(const std::string& path, std::int64_t offset,
   return bytes;
 }
 
+// The CRC-16 of `length` bytes of `path` from `offset`; -1 when they cannot be read whole.
+int RangeCrc(const std::string& path, std::int64_t offset, std::size_t length) {
+  const std::vector<std::uint8_t> bytes = BytesAt(path, offset, length);
+  return bytes.empty() ? -1 : Crc16Of(bytes);
+}
+
 struct Fat32Case {
   int type;
   std::int64_t sourceSize;
   std::vector<std::string> pieces;
   std::vector<std::int64_t> sizes;
 };
+
+void PrintTo(const Fat32Case& c, std::ostream* os) {
+  *os << "Type" << c.type << ", " << c.sourceSize << " bytes";
+}
 
 class Fat32RoundTrip : public RoundTripFixture, public ::testing::WithParamInterface<Fat32Case> {};
 
