@@ -16,7 +16,7 @@ void AddQuestionFlags(CLI::App* sub, Options& o) {
 }
 void AddDivideOptions(CLI::App* sub, Options& o) {
   sub->add_option("-t,--type", o.divideType, "Divide type")->check(CLI::Range(0, 3));
-  sub->add_option("-s,--size", o.size, "Piece size: bytes (commas allowed), K, M, G, or fit");
+  sub->add_option("-s,--size", o.size, "Bytes, K/M/G/T, fit, fat32, dvd, dvd-dl, bd, mail");
   sub->add_option("--type0", o.type0, "How Type0 cuts")
       ->check(CLI::IsMember({"size", "line", "string"}));
   sub->add_option("--string", o.divideString, "The string Type0 cuts at");
@@ -79,29 +79,64 @@ std::string Absolute(const std::string& name) {
   return error ? name : path.lexically_normal().string();
 }
 
-// A size option: a byte count (commas allowed), a count with K, M or G, or "fit".
+namespace {
+
+// The media the command line names, with the sizes of the built-in presets for them.
+struct NamedSize {
+  std::string_view name;
+  std::int64_t bytes;
+};
+constexpr NamedSize kNamedSizes[] = {
+    {"fat32", 4294967295}, {"dvd", 4700372992}, {"dvd-dl", 8543666176},
+    {"bd", 25025314816},   {"mail", 26214400},
+};
+
+// The multiplier a size suffix stands for (powers of 1024); 0 for no suffix known.
+std::int64_t SuffixUnit(char s) {
+  switch (s) {
+    case 'K':
+    case 'k':
+      return std::int64_t{1} << 10;
+    case 'M':
+    case 'm':
+      return std::int64_t{1} << 20;
+    case 'G':
+    case 'g':
+      return std::int64_t{1} << 30;
+    case 'T':
+    case 't':
+      return std::int64_t{1} << 40;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+// A size option: a byte count (commas allowed), a count with K, M, G or T, a
+// medium's name, or "fit".
 std::string SizeText(const std::string& option) {
   if (option == "fit") {
     return std::string(kFitToFreeSpace);
   }
+  for (const NamedSize& named : kNamedSizes) {
+    if (option == named.name) {
+      return std::to_string(named.bytes);
+    }
+  }
   std::size_t i = 0;
   // One past the largest size: a longer count is refused below, never wrapped.
-  const std::int64_t value =
-      ReadSaturatedDecimal(option, i, std::int64_t{kMaxDivideSize} + 1, true);
+  const std::int64_t value = ReadSaturatedDecimal(option, i, kLargestDivideSize + 1, true);
   const bool digits = option.find_first_of("0123456789") < i;
   std::int64_t unit = 1;
   if (i + 1 == option.size()) {
-    const char s = option[i];
-    unit = s == 'K' || s == 'k'   ? 1024
-           : s == 'M' || s == 'm' ? 1024 * 1024
-           : s == 'G' || s == 'g' ? 1024 * 1024 * 1024
-                                  : 0;
+    unit = SuffixUnit(option[i]);
     ++i;
   }
-  if (!digits || i != option.size() || unit == 0 || value * unit > kMaxDivideSize) {
+  if (!digits || i != option.size() || unit == 0 || value > kLargestDivideSize / unit) {
     throw UsageError{"invalid size: " + option +
-                     " (a byte count up to 2,147,483,647, with K, M "
-                     "or G, or fit)"};
+                     " (a byte count up to 1,099,511,627,776, with K, M, G or T, "
+                     "fat32, dvd, dvd-dl, bd, mail, or fit)"};
   }
   return std::to_string(value * unit);
 }

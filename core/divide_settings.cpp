@@ -45,6 +45,11 @@ const std::vector<SizePreset>& BuiltInPresets() {
       {"635,541,504Bytes (640MB)", "640MBＭＯ"},
       {"1,240,596,480Bytes (1.3GB)", "1.3GBＭＯ"},
       {"735,846,400Bytes (700MB)", "700MB CD-R"},
+      {"4,294,967,295Bytes (4GB)", "FAT32 USBメモリ"},
+      {"4,700,372,992Bytes (4.7GB)", "4.7GB DVD-R"},
+      {"8,543,666,176Bytes (8.5GB)", "8.5GB DVD-R DL"},
+      {"25,025,314,816Bytes (25GB)", "25GB BD-R"},
+      {"26,214,400Bytes (25MB)", "メール添付 25MB"},
       {std::string(kFitToFreeSpace), ""},
   };
   return presets;
@@ -66,7 +71,7 @@ bool IsFitToFreeSpace(std::string_view sizeText) {
   return sizeText == kFitToFreeSpace;
 }
 
-std::int32_t ReadSizeNumber(std::string_view sizeText) {
+std::int64_t ReadSizeNumber(std::string_view sizeText) {
   std::string text;
   text.reserve(sizeText.size());
   std::copy_if(sizeText.begin(), sizeText.end(), std::back_inserter(text),
@@ -82,8 +87,8 @@ std::int32_t ReadSizeNumber(std::string_view sizeText) {
     negative = text[i] == '-';
     ++i;
   }
-  const std::int64_t value = ReadSaturatedDecimal(text, i, kMaxDivideSize);
-  return negative ? 0 : static_cast<std::int32_t>(value);
+  const std::int64_t value = ReadSaturatedDecimal(text, i, kLargestDivideSize);
+  return negative ? 0 : value;
 }
 
 namespace {

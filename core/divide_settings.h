@@ -33,8 +33,11 @@ struct DefaultPathLists {
 // The size text that sizes every piece to the free space of the destination medium.
 inline constexpr std::string_view kFitToFreeSpace = "空き容量にあわせる";
 
-// The largest divide size; longer numbers in a size text read as this.
+// The largest divide size of Type1 and Type2, whose headers hold no more.
 inline constexpr std::int32_t kMaxDivideSize = 2147483647;
+// The largest divide size of Type0 and Type3 (1 TiB); longer numbers in a
+// size text read as this.
+inline constexpr std::int64_t kLargestDivideSize = std::int64_t{1} << 40;
 
 struct DivideSettings {
   // Member initialisers hold the values in force before anything is loaded.
@@ -70,7 +73,7 @@ struct DivideSettings {
   static DivideSettings StoredDefaults();
 };
 
-// The eight presets offered when none are stored, in order; the last is kFitToFreeSpace.
+// The thirteen presets offered when none are stored, in order; the last is kFitToFreeSpace.
 const std::vector<SizePreset>& BuiltInPresets();
 
 // Splits a stored preset at its first "|": size text before, label after (empty without "|").
@@ -83,9 +86,9 @@ bool IsFitToFreeSpace(std::string_view sizeText);
 
 // Reads a byte count from a size text: every "," is dropped, then optional
 // blanks and a sign, then the leading decimal digits. No digits read as 0,
-// counts above kMaxDivideSize as kMaxDivideSize. A negative count reads as 0
+// counts above kLargestDivideSize as kLargestDivideSize. A negative count reads as 0
 // so that it can never be mistaken for the fit-to-free-space marker (-1).
-std::int32_t ReadSizeNumber(std::string_view sizeText);
+std::int64_t ReadSizeNumber(std::string_view sizeText);
 
 // True when a default-path entry names a folder: it ends in "/", "\" (as
 // stored on Windows), "￥" or "¥".

@@ -31,7 +31,7 @@ inline constexpr int kProgressHeld = 1;
 inline constexpr int kProgressPieceChange = 10;
 
 // JobDivideSize when every piece is sized to the free space of its medium.
-inline constexpr std::int32_t kDivideSizeFitsFreeSpace = -1;
+inline constexpr std::int64_t kDivideSizeFitsFreeSpace = -1;
 
 // How a job ended. A failure keeps the errno of the call that failed.
 enum class JobOutcome {
@@ -50,7 +50,7 @@ class JobState {
   bool IsDivide = false;
   std::int64_t SourceSize = 0;
   int SourceSplitType = 0;
-  std::int32_t JobDivideSize = 0;  // or kDivideSizeFitsFreeSpace
+  std::int64_t JobDivideSize = 0;  // or kDivideSizeFitsFreeSpace
   bool ThreeDigitNumbering = true;
   std::string StoredName;
   int HeaderLength = 0;

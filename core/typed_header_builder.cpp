@@ -86,8 +86,8 @@ std::vector<std::uint8_t> BuildType3FirstHeader(std::int64_t sourceSize, std::in
   return out;
 }
 
-int Type3NextHeaderLength(int pieceNumber) {
-  return 5 + 4 + 2 + (pieceNumber >= 128 ? 2 : 1) + 1;
+int Type3NextHeaderLength(int pieceNumber, std::int64_t pieceLength) {
+  return 5 + (pieceLength > 0x7FFFFFFF ? 8 : 4) + 2 + (pieceNumber >= 128 ? 2 : 1) + 1;
 }
 
 std::vector<std::uint8_t> BuildType3NextHeader(std::int64_t pieceLength, std::uint16_t seriesId,

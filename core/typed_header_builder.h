@@ -40,9 +40,9 @@ std::vector<std::uint8_t> BuildType3FirstHeader(std::int64_t sourceSize, std::in
                                                 std::uint16_t seriesId, std::string_view storedName,
                                                 std::uint16_t year, std::uint32_t packedTime);
 
-// The length a next header will have: 13, or 14 from piece number 128 on
-// (with the short PieceLength this program always writes).
-int Type3NextHeaderLength(int pieceNumber);
+// The length a next header will have: 13, or 14 from piece number 128 on,
+// and 4 more when `pieceLength` passes 0x7FFFFFFF (its long form).
+int Type3NextHeaderLength(int pieceNumber, std::int64_t pieceLength = 0);
 
 // Marker, piece length, series id, piece number and the end tag. Empty when
 // a value is negative or the piece number exceeds a FlaggedInt16.

@@ -22,7 +22,7 @@ namespace {
 // The smallest size a new preset may have.
 constexpr std::int32_t kMinPresetSize = 1024;
 // The built-in presets show whole, without scrolling.
-constexpr int kShownLines = 8;
+constexpr int kShownLines = 13;
 // A recovery set numbers at most 32768 slices, one a piece.
 constexpr int kMaxRecoveryPieces = 32768;
 

@@ -23,8 +23,9 @@ std::string RequiredLine(std::int64_t needed) {
   return FillText(texts::kRequiredLine, FormatGrouped(needed));
 }
 
-std::string FreeLine(std::uint32_t freeSpace) {
-  return FillText(texts::kFreeLine, FormatGrouped(freeSpace));
+std::string FreeLine(std::uint64_t freeSpace) {
+  const auto shown = std::min<std::uint64_t>(freeSpace, INT64_MAX);
+  return FillText(texts::kFreeLine, FormatGrouped(static_cast<std::int64_t>(shown)));
 }
 
 MediaCheckResult RunMediaCheck(Volumes& volumes, Prompter& prompter, const std::string& dest,
@@ -42,8 +43,8 @@ MediaCheckResult RunMediaCheck(Volumes& volumes, Prompter& prompter, const std::
       }
       return result;
     }
-    const std::uint32_t freeSpace = asked.bytes;
-    std::int32_t pieceSize = rule.fixedSize;
+    const std::uint64_t freeSpace = asked.bytes;
+    std::int64_t pieceSize = rule.fixedSize;
     if (rule.fitFree) {
       if (freeSpace <= rule.tooSmallAtOrBelow) {
         if (RetryOrCancel(prompter, texts::kFreeSpaceTooSmall)) {
@@ -51,11 +52,15 @@ MediaCheckResult RunMediaCheck(Volumes& volumes, Prompter& prompter, const std::
         }
         return result;
       }
-      pieceSize = static_cast<std::int32_t>(
-          std::min<std::uint32_t>(freeSpace, static_cast<std::uint32_t>(kMaxDivideSize)));
+      pieceSize = static_cast<std::int64_t>(
+          std::min<std::uint64_t>(freeSpace, static_cast<std::uint64_t>(rule.largestPiece)));
+    }
+    // A piece the medium's file system cannot hold would fail at its limit.
+    if (asked.largestFile != 0 && static_cast<std::uint64_t>(pieceSize) > asked.largestFile) {
+      pieceSize = static_cast<std::int64_t>(asked.largestFile);
     }
     const std::int64_t needed = rule.needed ? rule.needed(pieceSize) : pieceSize;
-    if (needed > static_cast<std::int64_t>(freeSpace)) {
+    if (static_cast<std::uint64_t>(needed) > freeSpace) {
       const CapacityShortage request{RequiredLine(needed), FreeLine(freeSpace), dest};
       if (prompter.AskCapacityShortage(request) == Answer::kCancel) {
         return result;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "core/divide_settings.h"
 #include "core/job_end.h"
 
 namespace kv {
@@ -20,10 +21,12 @@ struct MediaCheckRule {
   // When fitting: free space at or below this many bytes is too small.
   std::uint64_t tooSmallAtOrBelow = 0;
   // The piece size when not fitting.
-  std::int32_t fixedSize = 0;
+  std::int64_t fixedSize = 0;
+  // The largest piece the type's headers can describe.
+  std::int64_t largestPiece = kLargestDivideSize;
   // The bytes the piece needs on the medium, given the piece size settled
   // for this round and the free space measured.
-  std::function<std::int64_t(std::int32_t pieceSize)> needed;
+  std::function<std::int64_t(std::int64_t pieceSize)> needed;
 };
 
 struct MediaCheckResult {
@@ -31,8 +34,8 @@ struct MediaCheckResult {
   // When not passed: cancelled, or failed with the errno and the folder of a
   // medium that was not ready when the user gave up.
   JobEnd end;
-  std::int32_t pieceSize = 0;   // the size in force for the piece
-  std::uint32_t freeSpace = 0;  // the free space measured in the passing round
+  std::int64_t pieceSize = 0;   // the size in force for the piece
+  std::uint64_t freeSpace = 0;  // the free space measured in the passing round
 };
 
 // Repeats the check until it passes or the user cancels. Every question goes
@@ -42,6 +45,6 @@ MediaCheckResult RunMediaCheck(Volumes& volumes, Prompter& prompter, const std::
 
 // The capacity-shortage lines: "必要容量： %sBytes" and "空き容量： %sBytes" with grouped digits.
 std::string RequiredLine(std::int64_t needed);
-std::string FreeLine(std::uint32_t freeSpace);
+std::string FreeLine(std::uint64_t freeSpace);
 
 }  // namespace kv

@@ -110,7 +110,7 @@ std::optional<FollowingHeader> ReadFollowingHeader(const TypedSeries& series, Bi
 
 }  // namespace
 
-std::vector<std::uint8_t> TypedSeries::FirstHeader(std::int32_t divideSize) const {
+std::vector<std::uint8_t> TypedSeries::FirstHeader(std::int64_t divideSize) const {
   switch (type) {
     case SplitType::kType1:
       return BuildType1Header(storedName, sourceSize);
@@ -146,9 +146,9 @@ TypedSeries DescribeTypedSeries(const DivideSettings& settings, const JobState& 
   return s;
 }
 
-std::optional<std::int32_t> TypedFirstPieceDivideSize(const TypedSeries& series,
+std::optional<std::int64_t> TypedFirstPieceDivideSize(const TypedSeries& series,
                                                       const std::string& firstPiece,
-                                                      std::int32_t jobDivideSize) {
+                                                      std::int64_t jobDivideSize) {
   const std::unique_ptr<BinaryFile> piece = OpenPiece(firstPiece);
   if (!piece) {
     return std::nullopt;
@@ -166,15 +166,15 @@ std::optional<std::int32_t> TypedFirstPieceDivideSize(const TypedSeries& series,
           h.status == HeaderStatus::kOk ? h.pieceLength + series.stubSize + kTrailerLength : -1;
     }
   }
-  if (divideSize <= 0 || divideSize > INT32_MAX) {
+  if (divideSize <= 0 || divideSize > kLargestDivideSize) {
     return std::nullopt;
   }
   const std::vector<std::uint8_t> header =
-      series.FirstHeader(static_cast<std::int32_t>(divideSize));
+      series.FirstHeader(static_cast<std::int64_t>(divideSize));
   if (header.empty() || !BytesAre(*piece, series.stubSize, header)) {
     return std::nullopt;
   }
-  return static_cast<std::int32_t>(divideSize);
+  return static_cast<std::int64_t>(divideSize);
 }
 
 bool Type0FirstPieceMatches(const std::string& source, const std::string& firstPiece) {
@@ -212,8 +212,8 @@ bool PieceFollows(const std::string& piece, int number) {
 
 // The body length of piece `number` when it is whole; nullopt otherwise.
 std::optional<std::int64_t> WholeTypedBody(const TypedSeries& series, const std::string& name,
-                                           int number, std::int32_t firstDivideSize,
-                                           std::int32_t jobDivideSize, std::int64_t offset,
+                                           int number, std::int64_t firstDivideSize,
+                                           std::int64_t jobDivideSize, std::int64_t offset,
                                            BinaryFile& source, const ResumeWatch& watch) {
   const std::unique_ptr<BinaryFile> piece = OpenPiece(name);
   if (!piece) {
@@ -255,7 +255,7 @@ std::optional<std::int64_t> WholeTypedBody(const TypedSeries& series, const std:
 }  // namespace
 
 ResumePoint FindTypedResumePoint(const TypedSeries& series, const std::string& firstPiece,
-                                 std::int32_t firstDivideSize, std::int32_t jobDivideSize,
+                                 std::int64_t firstDivideSize, std::int64_t jobDivideSize,
                                  BinaryFile& source, const ResumeWatch& watch) {
   ResumePoint point;
   for (int number = 1; point.sourceOffset < series.sourceSize; ++number) {
@@ -275,7 +275,7 @@ ResumePoint FindTypedResumePoint(const TypedSeries& series, const std::string& f
 }
 
 ResumePoint FindType0ResumePoint(const std::function<std::string(int)>& nameOf, Type0PieceRule rule,
-                                 std::int32_t divideSize, BinaryFile& source,
+                                 std::int64_t divideSize, BinaryFile& source,
                                  const ResumeWatch& watch) {
   ResumePoint point;
   const std::int64_t size = source.Size();

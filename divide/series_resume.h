@@ -33,7 +33,7 @@ struct TypedSeries {
 
   bool Type3() const { return type == SplitType::kType3; }
   // The first piece's header for a first piece of `divideSize` bytes.
-  std::vector<std::uint8_t> FirstHeader(std::int32_t divideSize) const;
+  std::vector<std::uint8_t> FirstHeader(std::int64_t divideSize) const;
 };
 
 // The series a typed divide of this job makes (the settings' DivideType is
@@ -44,9 +44,9 @@ TypedSeries DescribeTypedSeries(const DivideSettings& settings, const JobState& 
 // The divide size the first piece at `firstPiece` was made with, when that
 // piece opens the series this job makes: its stub room and header are those
 // this job would write. nullopt when the piece is of another series.
-std::optional<std::int32_t> TypedFirstPieceDivideSize(const TypedSeries& series,
+std::optional<std::int64_t> TypedFirstPieceDivideSize(const TypedSeries& series,
                                                       const std::string& firstPiece,
-                                                      std::int32_t jobDivideSize);
+                                                      std::int64_t jobDivideSize);
 
 // True when the Type0 piece at `firstPiece` begins with the source's first bytes.
 bool Type0FirstPieceMatches(const std::string& source, const std::string& firstPiece);
@@ -75,7 +75,7 @@ struct ResumePoint {
 // The whole pieces of a typed series whose first piece was made with
 // `firstDivideSize`; the following pieces are named from `firstPiece`.
 ResumePoint FindTypedResumePoint(const TypedSeries& series, const std::string& firstPiece,
-                                 std::int32_t firstDivideSize, std::int32_t jobDivideSize,
+                                 std::int64_t firstDivideSize, std::int64_t jobDivideSize,
                                  BinaryFile& source, const ResumeWatch& watch = {});
 
 // How a Type0 piece counts as whole besides its bytes.
@@ -86,7 +86,7 @@ enum class Type0PieceRule {
 };
 // The whole pieces of a Type0 series; `nameOf` names piece 1, 2, ...
 ResumePoint FindType0ResumePoint(const std::function<std::string(int)>& nameOf, Type0PieceRule rule,
-                                 std::int32_t divideSize, BinaryFile& source,
+                                 std::int64_t divideSize, BinaryFile& source,
                                  const ResumeWatch& watch = {});
 
 // At the end of a resumed divide: the pieces an earlier run wrote behind

@@ -91,10 +91,10 @@ class Type0Divide {
   JobEnd end_;
   std::int64_t sourceSize_ = 0;
   std::int64_t remaining_ = 0;
-  std::int32_t pieceSize_ = 0;
+  std::int64_t pieceSize_ = 0;
   std::int64_t pieceLeft_ = 0;
   std::int64_t planned_ = 0;
-  std::uint32_t free_ = 0;
+  std::uint64_t free_ = 0;
   int counter_ = 0;
   bool fitFree_ = false;
   double progressUnit_ = 0;
@@ -234,7 +234,7 @@ bool Type0Divide::CheckMedia(bool firstPiece) {
   rule.fitFree = fitFree_;
   rule.tooSmallAtOrBelow = firstPiece ? 1 : 0;
   rule.fixedSize = job_.JobDivideSize;
-  rule.needed = [this](std::int32_t pieceSize) {
+  rule.needed = [this](std::int64_t pieceSize) {
     return std::min<std::int64_t>(pieceSize, remaining_);
   };
   const MediaCheckResult r = RunMediaCheck(volumes_, prompter_, dest_, rule);
@@ -259,8 +259,11 @@ bool Type0Divide::CopyBlock() {
 // Lengthens a piece that has reached its nominal size up to the next line end
 // or string, within the free space the piece leaves on the medium.
 bool Type0Divide::ExtendToMark() {
+  const auto planned = static_cast<std::uint64_t>(planned_);
   std::int64_t room =
-      static_cast<std::int64_t>(free_) < planned_ ? 0 : static_cast<std::int64_t>(free_) - planned_;
+      free_ < planned
+          ? 0
+          : static_cast<std::int64_t>(std::min<std::uint64_t>(free_ - planned, INT64_MAX));
   const std::string mark = SearchString(settings_);
   for (;;) {
     if (room == 0) {

@@ -55,7 +55,7 @@ class TypedDivide {
   // The piece begun while the writer was ending the one before, when ending
   // that one failed: it holds no byte of the body yet, and goes.
   void DropPieceBegunAfterFailure();
-  std::vector<std::uint8_t> FirstHeader(std::int32_t divideSize) const {
+  std::vector<std::uint8_t> FirstHeader(std::int64_t divideSize) const {
     return series_.FirstHeader(divideSize);
   }
   bool StartFirstPiece();
@@ -69,12 +69,19 @@ class TypedDivide {
   bool NextPiece();
   // Names, checks and creates the piece after pieceNumber_.
   bool OpenNextPiece();
-  // The medium for the next piece, which carries `overhead` bytes besides its
-  // body: checked, and its piece size taken; false (end_ set) when refused.
-  bool SizeNextPiece(std::int64_t overhead);
+  // The medium for the next piece: checked, and its piece size taken; false
+  // (end_ set) when refused.
+  bool SizeNextPiece();
+  // The piece length a following Type3 header records, behind a header of
+  // `headerLength` bytes in a piece of `divideSize`.
+  std::int64_t NextType3PieceLength(std::int64_t headerLength, std::int64_t divideSize) const;
+  // Header and trailer bytes the next piece carries besides its body.
+  std::int64_t NextOverhead(std::int64_t divideSize) const;
   bool Finish();
   void Progress();
   bool Type3() const { return type_ == SplitType::kType3; }
+  // Type1 and Type2 headers describe no piece beyond 2 GB.
+  std::int64_t LargestPiece() const { return Type3() ? kLargestDivideSize : kMaxDivideSize; }
 
   const DivideSettings& settings_;
   JobState& job_;
@@ -94,7 +101,7 @@ class TypedDivide {
   std::int64_t sourceSize_ = 0;
   std::int64_t remaining_ = 0;
   std::int64_t room_ = 0;
-  std::int32_t divideSize_ = 0;
+  std::int64_t divideSize_ = 0;
   int pieceNumber_ = 1;
   std::uint16_t seriesId_ = 0;
   std::uint8_t checkByte_ = 0;
@@ -165,9 +172,11 @@ bool TypedDivide::StartFirstPiece() {
   MediaCheckRule rule;
   rule.fitFree = fitFree_;
   rule.tooSmallAtOrBelow = static_cast<std::uint64_t>(stubSize_ + kStepSize);
-  rule.fixedSize = job_.JobDivideSize;
+  // Type1 and Type2 pieces never pass 2 GB, whatever size they were given.
+  rule.fixedSize = std::min(job_.JobDivideSize, LargestPiece());
+  rule.largestPiece = LargestPiece();
   // The whole first piece must fit: stub, header, body and the Type3 trailer.
-  rule.needed = [&](std::int32_t divideSize) {
+  rule.needed = [&](std::int64_t divideSize) {
     const auto headerLength = static_cast<std::int64_t>(FirstHeader(divideSize).size());
     return std::min<std::int64_t>(divideSize,
                                   total + headerLength + (Type3() ? kTrailerLength : 0));
@@ -228,7 +237,7 @@ bool TypedDivide::StartResumed() {
     return FailWithIoError(prompter_, end_, errno, sourceName_);
   }
   sourceWatch_ = WatchSource(*source_);
-  const std::optional<std::int32_t> firstSize =
+  const std::optional<std::int64_t> firstSize =
       TypedFirstPieceDivideSize(series_, dest_, job_.JobDivideSize);
   job_.SetJobMessage(texts::kCheckingPieces);
   job_.ProgressHold.store(kProgressLive);
@@ -347,23 +356,16 @@ bool TypedDivide::OpenNextPiece() {
     return false;
   }
 
-  // Header and trailer bytes every following piece carries besides its body.
-  std::int64_t headerLength = 0;
-  if (type_ == SplitType::kType3) {
-    headerLength = Type3NextHeaderLength(pieceNumber_);
-  } else if (type_ == SplitType::kType2) {
-    headerLength = 1;
-  }
-  const std::int64_t overhead = headerLength + (Type3() ? kTrailerLength : 0);
-  if (!SizeNextPiece(overhead)) {
+  if (!SizeNextPiece()) {
     return false;
   }
+  const std::int64_t overhead = NextOverhead(divideSize_);
+  const std::int64_t headerLength = overhead - (Type3() ? kTrailerLength : 0);
 
   std::vector<std::uint8_t> header;
   if (type_ == SplitType::kType3) {
-    const std::int64_t pieceLength =
-        std::min<std::int64_t>(divideSize_ - kTrailerLength, headerLength + remaining_);
-    header = BuildType3NextHeader(pieceLength, seriesId_, pieceNumber_);
+    header = BuildType3NextHeader(NextType3PieceLength(headerLength, divideSize_), seriesId_,
+                                  pieceNumber_);
   } else if (type_ == SplitType::kType2) {
     header.push_back(checkByte_);
   }
@@ -385,14 +387,36 @@ bool TypedDivide::OpenNextPiece() {
   return true;
 }
 
-bool TypedDivide::SizeNextPiece(std::int64_t overhead) {
+std::int64_t TypedDivide::NextType3PieceLength(std::int64_t headerLength,
+                                               std::int64_t divideSize) const {
+  return std::min<std::int64_t>(divideSize - kTrailerLength, headerLength + remaining_);
+}
+
+std::int64_t TypedDivide::NextOverhead(std::int64_t divideSize) const {
+  if (type_ == SplitType::kType2) {
+    return 1;
+  }
+  if (!Type3()) {
+    return 0;
+  }
+  // The piece length takes its long form only when header and body pass
+  // 0x7FFFFFFF bytes; the longer header still leaves them past it.
+  int headerLength = Type3NextHeaderLength(pieceNumber_);
+  headerLength =
+      Type3NextHeaderLength(pieceNumber_, NextType3PieceLength(headerLength, divideSize));
+  return headerLength + kTrailerLength;
+}
+
+bool TypedDivide::SizeNextPiece() {
   MediaCheckRule rule;
   rule.fitFree = fitFree_;
   // A medium that cannot take one body byte behind the header is too small.
-  rule.tooSmallAtOrBelow = static_cast<std::uint64_t>(std::max<std::int64_t>(1, overhead));
-  rule.fixedSize = job_.JobDivideSize;
-  rule.needed = [&](std::int32_t divideSize) {
-    return std::min<std::int64_t>(divideSize, remaining_ + overhead);
+  rule.tooSmallAtOrBelow = static_cast<std::uint64_t>(std::max<std::int64_t>(1, NextOverhead(0)));
+  // Type1 and Type2 pieces never pass 2 GB, whatever size they were given.
+  rule.fixedSize = std::min(job_.JobDivideSize, LargestPiece());
+  rule.largestPiece = LargestPiece();
+  rule.needed = [&](std::int64_t divideSize) {
+    return std::min<std::int64_t>(divideSize, remaining_ + NextOverhead(divideSize));
   };
   const MediaCheckResult checked = RunMediaCheck(volumes_, prompter_, dest_, rule);
   if (!checked.passed) {

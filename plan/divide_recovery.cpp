@@ -22,7 +22,7 @@ std::uint32_t RecoveryPiecesFor(const DivideSettings& settings, std::int64_t pie
   return static_cast<std::uint32_t>(pieceCount > 0 ? std::min(wanted, pieceCount) : wanted);
 }
 
-std::string RecoverySummary(const DivideSettings& settings, std::int32_t divideSize,
+std::string RecoverySummary(const DivideSettings& settings, std::int64_t divideSize,
                             std::int64_t pieceCount) {
   const std::uint32_t pieces = RecoveryPiecesFor(settings, pieceCount);
   if (pieces == 0) {

@@ -16,7 +16,7 @@ std::uint32_t RecoveryPiecesFor(const DivideSettings& settings, std::int64_t pie
 
 // The information field's sentence for a divide at `divideSize` (or fit to
 // free space) into `pieceCount` pieces (0 when not known); "" when off.
-std::string RecoverySummary(const DivideSettings& settings, std::int32_t divideSize,
+std::string RecoverySummary(const DivideSettings& settings, std::int64_t divideSize,
                             std::int64_t pieceCount);
 
 // Writes recovery for `recoverable` pieces (at most the series' count) beside

@@ -88,6 +88,12 @@ class JobPlanner {
   std::optional<std::string> DescribeTypedSeries(BinaryFile& file,
                                                  std::optional<std::int64_t> marker);
   std::optional<std::string> DescribeDivide(std::string mediumName);
+  // Shows the divide size in the size box (a preset's own text when one has
+  // that size) and names the medium of that preset.
+  void ShowDivideSize(std::string& mediumName);
+  // Lowers the divide size to the largest file the destination's file system
+  // holds; the note to add to the summary, empty when nothing was lowered.
+  std::string LowerToFileSystem(const std::string& dest, std::string& mediumName);
   std::nullopt_t RefuseSource(const std::string& text);
 
   // Execute's steps; a check that fails has ended Execute without a job.

@@ -1,5 +1,7 @@
 #include "plan/job_summary.h"
 
+#include <algorithm>
+
 #include "core/job_state.h"
 #include "core/typed_header_builder.h"
 
@@ -23,25 +25,28 @@ int LengthOf(const std::vector<std::uint8_t>& header) {
 
 }  // namespace
 
-// The series identity, the piece length and the recorded time take the same
-// room whatever their value (the piece length always fits the short form: a
-// divide size never passes 0x7FFFFFFF), so zeros stand in for them.
-int Type3FirstHeaderLength(std::int64_t sourceSize, std::string_view storedName) {
-  return LengthOf(BuildType3FirstHeader(sourceSize, 0, 0, storedName, 0, 0));
+// The series identity and the recorded time take the same room whatever
+// their value, so zeros stand in for them; the piece length takes the form
+// of the divide size less the trailer.
+int Type3FirstHeaderLength(std::int64_t sourceSize, std::string_view storedName,
+                           std::int64_t divideSize) {
+  const std::int64_t pieceLength = std::max<std::int64_t>(0, divideSize - kTrailerLength);
+  return LengthOf(BuildType3FirstHeader(sourceSize, pieceLength, 0, storedName, 0, 0));
 }
 
 int Type2HeaderLength(std::int64_t sourceSize, std::string_view storedName) {
   return LengthOf(BuildType2Header(storedName, sourceSize, 0));
 }
 
-int DivideHeaderLength(int divideType, std::int64_t sourceSize, std::string_view storedName) {
+int DivideHeaderLength(int divideType, std::int64_t sourceSize, std::string_view storedName,
+                       std::int64_t divideSize) {
   switch (static_cast<SplitType>(divideType)) {
     case SplitType::kType1:
       return kType1HeaderLength;
     case SplitType::kType2:
       return Type2HeaderLength(sourceSize, storedName);
     case SplitType::kType3:
-      return Type3FirstHeaderLength(sourceSize, storedName);
+      return Type3FirstHeaderLength(sourceSize, storedName, divideSize);
     default:
       return 0;
   }
@@ -83,9 +88,10 @@ std::int64_t PiecesWritten(int divideType, std::int64_t sourceSize, std::int64_t
   }
   // Every piece ends in the 3-byte trailer; next headers grow by a byte
   // once the piece number takes the long form.
-  const std::int64_t shortBody = divideSize - kTrailerLength - Type3NextHeaderLength(2);
+  const std::int64_t pieceLength = divideSize - kTrailerLength;
+  const std::int64_t shortBody = pieceLength - Type3NextHeaderLength(2, pieceLength);
   const std::int64_t longBody =
-      divideSize - kTrailerLength - Type3NextHeaderLength(kLastShortPieceNumber + 1);
+      pieceLength - Type3NextHeaderLength(kLastShortPieceNumber + 1, pieceLength);
   const std::int64_t firstBody = divideSize - stubSize - headerLength - kTrailerLength;
   if (firstBody <= 0 || longBody <= 0) {
     return 0;

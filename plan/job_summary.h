@@ -9,15 +9,18 @@ namespace kv {
 
 // The Type3 first header the typed divide writes for this source: type byte,
 // marker, size, flags, piece length, series id, the SourceName record, the
-// ModifiedTime record and the end tag.
-int Type3FirstHeaderLength(std::int64_t sourceSize, std::string_view storedName);
+// ModifiedTime record and the end tag; the piece length of a divide size
+// beyond 2 GB takes 4 bytes more.
+int Type3FirstHeaderLength(std::int64_t sourceSize, std::string_view storedName,
+                           std::int64_t divideSize = 0);
 
 // The Type2 first header the typed divide writes: 3 + the length of "%lX %s"
 // (low 32 bits of the size, name).
 int Type2HeaderLength(std::int64_t sourceSize, std::string_view storedName);
 
 // The first header length of a divide of type 0..3 (Type0: 0, Type1: 24).
-int DivideHeaderLength(int divideType, std::int64_t sourceSize, std::string_view storedName);
+int DivideHeaderLength(int divideType, std::int64_t sourceSize, std::string_view storedName,
+                       std::int64_t divideSize = 0);
 
 // Estimated media for a divide of `sourceSize` bytes at `divideSize` (> 0)
 // with a first header of `headerLength` bytes.

@@ -29,6 +29,9 @@ inline constexpr const char* kTooManyPieces =
 inline constexpr const char* kAnyMedium = "%sBytesの記憶媒体";
 inline constexpr const char* kCountUnknown = "%sBytes 必要なメディアの枚数は不明です";
 inline constexpr const char* kMediaCount = "%sBytes %sが %s枚必要です";
+// Filled with the largest file the destination's file system holds.
+inline constexpr const char* kLoweredToFileSystem =
+    "\r\n書き込み先のファイルシステムの上限にあわせて、分割サイズを%sBytesにしました。";
 
 // Execute.
 inline constexpr const char* kNamesInvalid =

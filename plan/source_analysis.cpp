@@ -3,6 +3,7 @@
 // text, then the source described as a Type0 series, a typed series or a file
 // to divide, then the summary shown.
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <optional>
@@ -23,6 +24,7 @@
 #include "plan/plan_view.h"
 #include "platform/binary_file.h"
 #include "platform/file_helpers.h"
+#include "platform/volumes.h"
 
 namespace kv {
 
@@ -106,6 +108,11 @@ bool JobPlanner::ReadDivideSize(std::string& mediumName) {
     return true;
   }
   job_.JobDivideSize = ReadSizeNumber(texts_.sizeText);
+  if (settings_.DivideType == static_cast<int>(SplitType::kType1) ||
+      settings_.DivideType == static_cast<int>(SplitType::kType2)) {
+    // Their headers hold no larger size.
+    job_.JobDivideSize = std::min<std::int64_t>(job_.JobDivideSize, kMaxDivideSize);
+  }
   const bool typed =
       settings_.DivideType != static_cast<int>(SplitType::kType0) || job_.SelfRestoreJob;
   std::int64_t minimum = typed ? kTypedMinimumDivideSize : kType0MinimumDivideSize;
@@ -118,7 +125,13 @@ bool JobPlanner::ReadDivideSize(std::string& mediumName) {
                               Buttons::kOk, Icon::kWarning));
     return false;
   }
+  ShowDivideSize(mediumName);
+  return true;
+}
+
+void JobPlanner::ShowDivideSize(std::string& mediumName) {
   texts_.sizeText = FormatText("%sBytes", FormatGrouped(job_.JobDivideSize).c_str());
+  mediumName.clear();
   // The last preset of this size names the medium.
   for (const SizePreset& preset : settings_.DivideSizePresets) {
     if (!IsFitToFreeSpace(preset.sizeText) &&
@@ -127,7 +140,20 @@ bool JobPlanner::ReadDivideSize(std::string& mediumName) {
       mediumName = preset.label;
     }
   }
-  return true;
+}
+
+std::string JobPlanner::LowerToFileSystem(const std::string& dest, std::string& mediumName) {
+  if (job_.JobDivideSize == kDivideSizeFitsFreeSpace || dest.empty()) {
+    return "";
+  }
+  const FreeSpace asked = volumes_.QueryFreeSpace(FullPath(dest));
+  const auto largest = static_cast<std::int64_t>(asked.largestFile);
+  if (largest == 0 || job_.JobDivideSize <= largest) {
+    return "";
+  }
+  job_.JobDivideSize = largest;
+  ShowDivideSize(mediumName);
+  return FormatText(pt::kLoweredToFileSystem, FormatGrouped(largest).c_str());
 }
 
 std::nullopt_t JobPlanner::RefuseSource(const std::string& text) {
@@ -204,12 +230,18 @@ std::optional<std::string> JobPlanner::DescribeType0Series(bool threeDigitNumber
 std::optional<std::string> JobPlanner::DescribeDivide(std::string mediumName) {
   texts_.executeCaption = pt::kDivideButton;
   const bool fitsFreeSpace = job_.JobDivideSize == kDivideSizeFitsFreeSpace;
-  if (!fitsFreeSpace && mediumName.empty()) {
-    mediumName = FormatText(pt::kAnyMedium, FormatGrouped(job_.JobDivideSize).c_str());
-  }
   const int type = settings_.DivideType;
   const bool type12 =
       type == static_cast<int>(SplitType::kType1) || type == static_cast<int>(SplitType::kType2);
+  // The pieces go where the destination box will point.
+  const std::string dest = job_.SourceChanged
+                               ? ProposeFirstPieceName(texts_.source, settings_, SelfRestoring())
+                               : texts_.destination;
+  // A piece the destination cannot hold would fail there: the size is lowered first.
+  const std::string lowered = LowerToFileSystem(dest, mediumName);
+  if (!fitsFreeSpace && mediumName.empty()) {
+    mediumName = FormatText(pt::kAnyMedium, FormatGrouped(job_.JobDivideSize).c_str());
+  }
   // Both refusals leave no destination to propose.
   if (!fitsFreeSpace && job_.SourceSize <= job_.JobDivideSize) {
     texts_.destination.clear();
@@ -221,7 +253,8 @@ std::optional<std::string> JobPlanner::DescribeDivide(std::string mediumName) {
   }
   // The series records a name its restore will take back.
   job_.StoredName = RecordedSourceName(texts_.source, type == static_cast<int>(SplitType::kType2));
-  job_.HeaderLength = DivideHeaderLength(type, job_.SourceSize, job_.StoredName);
+  job_.HeaderLength = DivideHeaderLength(type, job_.SourceSize, job_.StoredName,
+                                         fitsFreeSpace ? 0 : job_.JobDivideSize);
   const std::string size = FormatGrouped(job_.SourceSize);
   std::string summary = FormatText(pt::kCountUnknown, size.c_str());
   std::int64_t count = 0;  // not known when fitted to free space
@@ -237,9 +270,10 @@ std::optional<std::string> JobPlanner::DescribeDivide(std::string mediumName) {
     summary =
         FormatText(pt::kMediaCount, size.c_str(), mediumName.c_str(), FormatGrouped(count).c_str());
   }
+  summary += lowered;
   summary += RecoverySummary(settings_, job_.JobDivideSize, count);
   if (job_.SourceChanged) {
-    texts_.destination = ProposeFirstPieceName(texts_.source, settings_, SelfRestoring());
+    texts_.destination = dest;
     job_.SourceChanged = false;
   }
   job_.IsDivide = true;

@@ -44,6 +44,8 @@ class SystemCalls {
   virtual int Close(int fd);
   // rename: `to` is replaced in one step by the file named `from`.
   virtual int Rename(const char* from, const char* to);
+  // statfs: the type of the file system that holds `path` (its magic number).
+  virtual int FileSystemType(const char* path, std::uint64_t& type);
 };
 
 // The calls in force: the system's own unless a test has put others in place.

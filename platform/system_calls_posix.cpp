@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -89,6 +90,15 @@ int SystemCalls::Close(int fd) {
 
 int SystemCalls::Rename(const char* from, const char* to) {
   return ::rename(from, to);
+}
+
+int SystemCalls::FileSystemType(const char* path, std::uint64_t& type) {
+  struct statfs st {};
+  if (::statfs(path, &st) != 0) {
+    return -1;
+  }
+  type = static_cast<std::uint64_t>(st.f_type);
+  return 0;
 }
 
 SystemCalls& ActiveSystemCalls() {

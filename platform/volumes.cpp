@@ -1,5 +1,7 @@
 #include "platform/volumes.h"
 
+#include "platform/system_calls.h"
+
 #include <sys/statvfs.h>
 
 #include <array>
@@ -16,7 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::uint32_t kFreeSaturated = std::numeric_limits<std::uint32_t>::max();
+constexpr std::uint64_t kFreeSaturated = std::numeric_limits<std::uint64_t>::max();
 
 // Filesystems that are never removable media even when their source looks like a device.
 bool IsNetworkOrFuse(const std::string& fsType) {
@@ -62,11 +64,17 @@ std::string Resolved(const std::string& path) {
 
 }  // namespace
 
-std::uint32_t SaturatedFreeBytes(std::uint64_t blocks, std::uint64_t blockSize) {
+std::uint64_t SaturatedFreeBytes(std::uint64_t blocks, std::uint64_t blockSize) {
   if (blockSize != 0 && blocks > kFreeSaturated / blockSize) {
     return kFreeSaturated;
   }
-  return static_cast<std::uint32_t>(blocks * blockSize);
+  return blocks * blockSize;
+}
+
+std::uint64_t LargestFileOf(std::uint64_t fsType) {
+  // The msdos/vfat magic: every FAT keeps a file's size in 32 bits.
+  constexpr std::uint64_t kFatMagic = 0x4d44;
+  return fsType == kFatMagic ? 4294967295u : 0;
 }
 
 std::string FolderOfFile(const std::string& fileName) {
@@ -226,6 +234,10 @@ FreeSpace SystemVolumes::QueryFreeSpace(const std::string& fileName) {
   }
   answer.ready = true;
   answer.bytes = SaturatedFreeBytes(st.f_bavail, st.f_frsize);
+  std::uint64_t fsType = 0;
+  if (ActiveSystemCalls().FileSystemType(answer.folder.c_str(), fsType) == 0) {
+    answer.largestFile = LargestFileOf(fsType);
+  }
   return answer;
 }
 

@@ -12,9 +12,12 @@ namespace kv {
 // The answer to a free-space question.
 struct FreeSpace {
   bool ready = false;       // false: the medium is not ready (the query failed)
-  std::uint32_t bytes = 0;  // 4,294,967,295 stands for that much or more; 0 when not ready
-  int error = 0;            // not ready: the errno of the failed query
-  std::string folder;       // the folder asked about
+  std::uint64_t bytes = 0;  // 0 when not ready
+  // The largest file the medium's file system can hold; 0 when it sets no
+  // limit of its own (or none could be asked).
+  std::uint64_t largestFile = 0;
+  int error = 0;       // not ready: the errno of the failed query
+  std::string folder;  // the folder asked about
 };
 
 // What the jobs ask of the media; tests put a fake in its place.
@@ -49,8 +52,11 @@ struct MountEntry {
   std::string source;
 };
 
-// Free bytes as the 32-bit count the jobs use: blocks × block size, saturated.
-std::uint32_t SaturatedFreeBytes(std::uint64_t blocks, std::uint64_t blockSize);
+// Free bytes: blocks × block size, saturated at the largest 64-bit count.
+std::uint64_t SaturatedFreeBytes(std::uint64_t blocks, std::uint64_t blockSize);
+// The largest file a file system of statfs type `fsType` can hold; 0 when
+// it sets no limit a piece could reach (FAT12/16/32 hold 4 GiB − 1 bytes).
+std::uint64_t LargestFileOf(std::uint64_t fsType);
 // The folder part of a file name: up to its last "/", "/" for a name in the
 // root, "." for a name without a folder.
 std::string FolderOfFile(const std::string& fileName);

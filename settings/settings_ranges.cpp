@@ -41,9 +41,11 @@ bool UsableDivideSize(std::string_view text, int divideType) {
     return false;
   }
   const std::size_t digitsFrom = at;
-  const std::int64_t count = ReadSaturatedDecimal(text, at, std::int64_t{kMaxDivideSize} + 1, true);
+  const std::int64_t count = ReadSaturatedDecimal(text, at, kLargestDivideSize + 1, true);
   const std::int64_t smallest = divideType == 0 ? kSmallestType0Size : kSmallestTypedSize;
-  return at != digitsFrom && count >= smallest && count <= kMaxDivideSize;
+  const std::int64_t largest =
+      divideType == 1 || divideType == 2 ? kMaxDivideSize : kLargestDivideSize;
+  return at != digitsFrom && count >= smallest && count <= largest;
 }
 
 }  // namespace

@@ -280,7 +280,7 @@ RecentFileList SettingsStore::LoadRecentFiles() const {
   return files;
 }
 
-std::optional<std::int32_t> SettingsStore::SaveSettings(const DivideSettings& settings,
+std::optional<std::int64_t> SettingsStore::SaveSettings(const DivideSettings& settings,
                                                         const WindowPosition& window,
                                                         const RecentFileList& recentFiles) const {
   const auto s = Open();
@@ -291,7 +291,7 @@ std::optional<std::int32_t> SettingsStore::SaveSettings(const DivideSettings& se
   s->setValue(Key(st::kMinorVersionKey), kProgramVersionMinor);
 
   // A size text is stored as the number read from it; fit-to-free-space as it is.
-  std::optional<std::int32_t> divideSize;
+  std::optional<std::int64_t> divideSize;
   DivideSettings stored = settings;
   if (!IsFitToFreeSpace(settings.DivideSize)) {
     divideSize = ReadSizeNumber(settings.DivideSize);
@@ -322,7 +322,7 @@ std::optional<std::int32_t> SettingsStore::SaveSettings(const DivideSettings& se
 
 bool SettingsStore::SaveOnExit(const DivideSettings& settings, const WindowPosition& window,
                                const RecentFileList& recentFiles,
-                               std::optional<std::int32_t>* writtenDivideSize) const {
+                               std::optional<std::int64_t>* writtenDivideSize) const {
   if (noCarryOver_ || skipSaveOnExit_ || !Usable()) {
     return false;
   }

@@ -59,7 +59,7 @@ class SettingsStore {
 
   // Writes everything (nothing when the store is not usable). Returns the divide size written when
   // `DivideSize` is a number, for the job record to take over; nothing for fit-to-free-space.
-  std::optional<std::int32_t> SaveSettings(const DivideSettings& settings,
+  std::optional<std::int64_t> SaveSettings(const DivideSettings& settings,
                                            const WindowPosition& window,
                                            const RecentFileList& recentFiles) const;
 
@@ -72,7 +72,7 @@ class SettingsStore {
   // is not usable. True when it saved.
   bool SaveOnExit(const DivideSettings& settings, const WindowPosition& window,
                   const RecentFileList& recentFiles,
-                  std::optional<std::int32_t>* writtenDivideSize = nullptr) const;
+                  std::optional<std::int64_t>* writtenDivideSize = nullptr) const;
 
   // "レジストリを削除して終了": asks, deletes the store, asks again. True when
   // the main window is to close (saving at exit is then switched off).

@@ -473,7 +473,7 @@ TEST_F(MainWindowTest, TheSettingsAndToolCommandsOpenTheirDialogs) {
     if (c.id == 32779) {
       // OK kept the typed size and refilled the preset list.
       EXPECT_EQ(Text(1013), "12345");
-      EXPECT_EQ(Control<QComboBox>(1013)->count(), 8);
+      EXPECT_EQ(Control<QComboBox>(1013)->count(), 13);
     }
   }
 }

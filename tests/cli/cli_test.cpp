@@ -225,6 +225,36 @@ TEST_F(Cli, InfoAndRefusals) {
 
 // A destination folder that does not exist is a medium that is not ready;
 // giving up on it names the folder and the system's reason.
+// Media names and sizes beyond 2 GB, on a sparse 30 GB source the analysis only measures.
+TEST_F(Cli, SizesBeyond2GBAndMediumNames) {
+  std::filesystem::resize_file(
+      (std::ofstream(dir / "disc.iso"), std::filesystem::path(dir / "disc.iso")), 30000000000);
+  const std::string dest = "\njob: divide\ndestination: " + dir / "disc.d01" + "\n";
+  struct Case {
+    const char* args;
+    std::string out;
+  } cases[] = {
+      {"-t 3 -s fat32", "30,000,000,000Bytes FAT32 USBメモリが 7枚必要です" + dest},
+      {"-t 3 -s dvd", "30,000,000,000Bytes 4.7GB DVD-Rが 7枚必要です" + dest},
+      {"-t 3 -s dvd-dl", "30,000,000,000Bytes 8.5GB DVD-R DLが 4枚必要です" + dest},
+      {"-t 3 -s bd", "30,000,000,000Bytes 25GB BD-Rが 2枚必要です" + dest},
+      {"-t 3 -s mail", "30,000,000,000Bytes メール添付 25MBが 1,145枚必要です" + dest},
+      {"-t 0 -s 4,294,967,296",
+       std::string("30,000,000,000Bytes 4,294,967,296Bytesの記憶媒体が 7枚必要です") +
+           "\njob: divide\ndestination: " + dir / "disc.001" + "\n"},
+      {"-t 3 -s 1T", "分割する必要はありません。\n"},
+  };
+  for (const Case& c : cases) {
+    const Result r = Run(std::string("info disc.iso ") + c.args);
+    EXPECT_EQ(r.out + r.err, c.out) << c.args;
+  }
+  // Type1 and Type2 keep their limits.
+  EXPECT_EQ(Run("info disc.iso -t 2 -s dvd").out,
+            "Type2およびType1では、2GB以上のファイルを\n分割することはできません。\n");
+  EXPECT_EQ(Run("info disc.iso -s 2T").status, 2);
+  EXPECT_EQ(Run("info disc.iso -s 1025G").status, 2);
+}
+
 TEST_F(Cli, MediumNotReadyEndsNamingTheFolderAndTheReason) {
   MakeSource("report.doc", 30000);
   const Result r = Run("divide report.doc -s 10K -o " + dir / "missing/report.d01");
@@ -430,8 +460,8 @@ TEST_F(Cli, UsageErrorsNameTheProgramAndHelpFitsEightyColumns) {
     std::string err;
   } usageErrors[] = {
       {"divide report.doc -s 3X",
-       "kolvanto-cli: invalid size: 3X (a byte count up to 2,147,483,647, with K, M or G, or "
-       "fit)\n"},
+       "kolvanto-cli: invalid size: 3X (a byte count up to 1,099,511,627,776, with K, M, G or T, "
+       "fat32, dvd, dvd-dl, bd, mail, or fit)\n"},
       {"divide", "kolvanto-cli: SOURCE is required\n" + tryHelp},
       {"check . --sort size",
        "kolvanto-cli: --sort: size not in {name,verdict,remark}\n" + tryHelp},

@@ -23,7 +23,7 @@ TEST(DivideSettings, InitialAndStoredDefaultsDiffer) {
   EXPECT_EQ(stored.RemovableDrive, "");
   EXPECT_EQ(stored.TimingSize, 1);
   EXPECT_EQ(stored.DivideExtChar, 0);
-  EXPECT_EQ(stored.DivideSizePresets.size(), 8u);
+  EXPECT_EQ(stored.DivideSizePresets.size(), 13u);
 }
 
 TEST(DivideSettings, BuiltInPresetsInOrder) {
@@ -35,11 +35,23 @@ TEST(DivideSettings, BuiltInPresetsInOrder) {
       {"635,541,504Bytes (640MB)", "640MBＭＯ"},
       {"1,240,596,480Bytes (1.3GB)", "1.3GBＭＯ"},
       {"735,846,400Bytes (700MB)", "700MB CD-R"},
+      {"4,294,967,295Bytes (4GB)", "FAT32 USBメモリ"},
+      {"4,700,372,992Bytes (4.7GB)", "4.7GB DVD-R"},
+      {"8,543,666,176Bytes (8.5GB)", "8.5GB DVD-R DL"},
+      {"25,025,314,816Bytes (25GB)", "25GB BD-R"},
+      {"26,214,400Bytes (25MB)", "メール添付 25MB"},
       {"空き容量にあわせる", ""},
   };
   EXPECT_EQ(BuiltInPresets(), expected);
   EXPECT_EQ(JoinPreset(BuiltInPresets()[2]), "730,112Bytes  (720KB)|720KBフロッピー");
-  EXPECT_EQ(JoinPreset(BuiltInPresets()[7]), "空き容量にあわせる|");
+  EXPECT_EQ(JoinPreset(BuiltInPresets()[12]), "空き容量にあわせる|");
+  // Every size text reads as the byte count it shows.
+  const std::int64_t counts[] = {1457664,    1250304,    730112,      227606528,
+                                 635541504,  1240596480, 735846400,   4294967295,
+                                 4700372992, 8543666176, 25025314816, 26214400};
+  for (std::size_t i = 0; i < std::size(counts); ++i) {
+    EXPECT_EQ(ReadSizeNumber(BuiltInPresets()[i].sizeText), counts[i]) << i;
+  }
 }
 
 TEST(DivideSettings, SplitPresetAtTheFirstBar) {
@@ -63,8 +75,10 @@ TEST(DivideSettings, ReadSizeNumber) {
   EXPECT_EQ(ReadSizeNumber("  +1,024"), 1024);
   EXPECT_EQ(ReadSizeNumber(" 1 024"), 1);
   EXPECT_EQ(ReadSizeNumber("2147483647"), 2147483647);
-  EXPECT_EQ(ReadSizeNumber("2147483648"), 2147483647);
-  EXPECT_EQ(ReadSizeNumber("99999999999999999999999999999999Bytes"), 2147483647);
+  EXPECT_EQ(ReadSizeNumber("2147483648"), 2147483648);
+  EXPECT_EQ(ReadSizeNumber("1,099,511,627,776Bytes (1TB)"), 1099511627776);
+  EXPECT_EQ(ReadSizeNumber("1,099,511,627,777"), 1099511627776);
+  EXPECT_EQ(ReadSizeNumber("99999999999999999999999999999999Bytes"), 1099511627776);
   // A negative count never reads as the fit-to-free-space marker -1.
   EXPECT_EQ(ReadSizeNumber("-1"), 0);
   EXPECT_EQ(ReadSizeNumber("-99999999999999999999"), 0);

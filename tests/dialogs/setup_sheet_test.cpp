@@ -115,18 +115,26 @@ TEST_F(SetupSheetTest, PresetsAreAddedSelectedDeletedAndResetToTheBuiltInOnes) {
   auto* label = Get<QLineEdit>(ids::kPresetLabelEdit);
   auto* add = Get<QPushButton>(ids::kPresetAddButton);
   auto* remove = Get<QPushButton>(ids::kPresetDeleteButton);
-  const QStringList builtIn{
-      "1,457,664Bytes (1.44MB) | 1.44MBフロッピー", "1,250,304Bytes (1.25MB) | 1.25MBフロッピー",
-      "730,112Bytes  (720KB) | 720KBフロッピー",    "227,606,528Bytes (230MB) | 230MBＭＯ",
-      "635,541,504Bytes (640MB) | 640MBＭＯ",       "1,240,596,480Bytes (1.3GB) | 1.3GBＭＯ",
-      "735,846,400Bytes (700MB) | 700MB CD-R",      "空き容量にあわせる"};
+  const QStringList builtIn{"1,457,664Bytes (1.44MB) | 1.44MBフロッピー",
+                            "1,250,304Bytes (1.25MB) | 1.25MBフロッピー",
+                            "730,112Bytes  (720KB) | 720KBフロッピー",
+                            "227,606,528Bytes (230MB) | 230MBＭＯ",
+                            "635,541,504Bytes (640MB) | 640MBＭＯ",
+                            "1,240,596,480Bytes (1.3GB) | 1.3GBＭＯ",
+                            "735,846,400Bytes (700MB) | 700MB CD-R",
+                            "4,294,967,295Bytes (4GB) | FAT32 USBメモリ",
+                            "4,700,372,992Bytes (4.7GB) | 4.7GB DVD-R",
+                            "8,543,666,176Bytes (8.5GB) | 8.5GB DVD-R DL",
+                            "25,025,314,816Bytes (25GB) | 25GB BD-R",
+                            "26,214,400Bytes (25MB) | メール添付 25MB",
+                            "空き容量にあわせる"};
   EXPECT_EQ(Lines(list), builtIn);
   EXPECT_FALSE(remove->isEnabled());
 
   size->setText("2,048 Bytes");
   label->setText("test");
   add->click();
-  EXPECT_EQ(list->item(8)->text(), "2,048 Bytes | test");
+  EXPECT_EQ(list->item(13)->text(), "2,048 Bytes | test");
   size->setText("4096|x");
   test::SeenMessage seen;
   test::AnswerNextMessageBox(seen);
@@ -134,13 +142,13 @@ TEST_F(SetupSheetTest, PresetsAreAddedSelectedDeletedAndResetToTheBuiltInOnes) {
   EXPECT_EQ(seen.text, "「|」は使用できません");
   EXPECT_EQ(seen.caption, "Kolvanto");
   EXPECT_EQ(seen.icon, QMessageBox::Warning);
-  EXPECT_EQ(list->count(), 9);
+  EXPECT_EQ(list->count(), 14);
 
-  list->setCurrentRow(7);  // the fit-to-free-space line reads as 0 bytes
+  list->setCurrentRow(12);  // the fit-to-free-space line reads as 0 bytes
   EXPECT_EQ(size->text(), "空き容量にあわせる");
   EXPECT_EQ(label->text(), "");
   EXPECT_FALSE(add->isEnabled());
-  list->setCurrentRow(8);
+  list->setCurrentRow(13);
   EXPECT_EQ(size->text(), "2,048 Bytes");
   EXPECT_EQ(label->text(), "test");
   EXPECT_TRUE(remove->isEnabled());
@@ -154,9 +162,9 @@ TEST_F(SetupSheetTest, PresetsAreAddedSelectedDeletedAndResetToTheBuiltInOnes) {
 
   Get<QPushButton>(ids::kPresetStandardButton)->click();
   EXPECT_EQ(Lines(list), builtIn);
-  list->model()->moveRow({}, 7, {}, 0);  // as a drag to the top does
+  list->model()->moveRow({}, 12, {}, 0);  // as a drag to the top does
   ClickOk();
-  ASSERT_EQ(settings_.DivideSizePresets.size(), 8U);
+  ASSERT_EQ(settings_.DivideSizePresets.size(), 13U);
   EXPECT_EQ(settings_.DivideSizePresets[0], (SizePreset{"空き容量にあわせる", ""}));
   EXPECT_EQ(settings_.DivideSizePresets[1],
             (SizePreset{"1,457,664Bytes (1.44MB)", "1.44MBフロッピー"}));

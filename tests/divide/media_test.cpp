@@ -10,6 +10,7 @@
 
 #include "core/piece_names.h"
 #include "core/stub_data_file.h"
+#include "divide/media_check.h"
 #include "divide/type0_divide.h"
 #include "divide/typed_divide.h"
 #include "tests/divide/divide_fixture.h"
@@ -227,6 +228,48 @@ TEST_F(MediaTest, FittingToSmallMediaStopsAtTheLastPieceNumber) {
   EXPECT_EQ(job.Outcome(), JobOutcome::kFailed);
   EXPECT_EQ(std::filesystem::file_size(dir / "a.d32895"), 1100u);
   EXPECT_FALSE(std::filesystem::exists(dir / "a.d32896"));
+}
+
+// Sizes beyond 2 GB against free space told in 64 bits and the largest file
+// the destination's file system holds (FAT: 4,294,967,295 bytes).
+TEST(MediaCheckSizes, PieceSizesFollowTheFreeSpaceTheTypeAndTheFileSystem) {
+  constexpr std::uint64_t kFat = 4294967295;
+  constexpr std::uint64_t kTenGiB = 10737418240;
+  struct Case {
+    bool fitFree;
+    std::int64_t fixedSize;
+    std::int64_t largestPiece;
+    std::uint64_t free;
+    std::uint64_t largestFile;
+    std::int64_t pieceSize;  // 0: the capacity request, answered Cancel
+  } cases[] = {
+      {false, 4700372992, 1LL << 40, kTenGiB, kFat, 4294967295},
+      {false, 4294967295, 1LL << 40, kTenGiB, kFat, 4294967295},
+      {false, 4700372992, 1LL << 40, kTenGiB, 0, 4700372992},
+      {true, 0, 1LL << 40, kTenGiB, kFat, 4294967295},
+      {true, 0, 1LL << 40, kTenGiB, 0, 10737418240},
+      {true, 0, 2147483647, kTenGiB, kFat, 2147483647},  // Type1 and Type2
+      {true, 0, 1LL << 40, 3000000000, kFat, 3000000000},
+      {false, 8543666176, 1LL << 40, 5368709120, 0, 0},
+  };
+  for (const Case& c : cases) {
+    FakeVolumes volumes;
+    volumes.SetFree(c.free, c.largestFile);
+    ScriptedPrompter prompter;
+    prompter.SetFallback(Answer::kCancel);
+    MediaCheckRule rule;
+    rule.fitFree = c.fitFree;
+    rule.fixedSize = c.fixedSize;
+    rule.largestPiece = c.largestPiece;
+    const MediaCheckResult r = RunMediaCheck(volumes, prompter, "/media/stick/a.d01", rule);
+    EXPECT_EQ(r.passed, c.pieceSize != 0) << c.fixedSize << " " << c.free;
+    EXPECT_EQ(r.pieceSize, c.pieceSize) << c.fixedSize << " " << c.free;
+    if (c.pieceSize == 0) {
+      ASSERT_EQ(prompter.Shortages().size(), 1u);
+      EXPECT_EQ(prompter.Shortages()[0].requiredLine, "必要容量： 8,543,666,176Bytes");
+      EXPECT_EQ(prompter.Shortages()[0].freeLine, "空き容量： 5,368,709,120Bytes");
+    }
+  }
 }
 
 }  // namespace

@@ -74,7 +74,7 @@ class FreeByPiece final : public Volumes {
 
   FreeSpace QueryFreeSpace(const std::string& fileName) override {
     const auto it = free.find(fileName.back());
-    return {true, it == free.end() ? otherwise : it->second, 0, FolderOfFile(fileName)};
+    return {true, it == free.end() ? otherwise : it->second, 0, 0, FolderOfFile(fileName)};
   }
   std::string MountPointOf(const std::string&) override { return "/"; }
   bool IsOnRemovable(const std::string&, const std::string&) override { return false; }

@@ -23,6 +23,12 @@ std::vector<std::uint8_t> Type3FirstPiece(std::size_t bodyBytes) {
 
 TEST(JobSummary, Type3HeaderLengthIsWhatTheBuilderWrites) {
   EXPECT_EQ(Type3FirstHeaderLength(1000000, "data.bin"), 36);
+  // A piece length beyond 0x7FFFFFFF takes its 8-byte form, in either header.
+  EXPECT_EQ(Type3FirstHeaderLength(9663676416, "big.img", 2147483650), 39);
+  EXPECT_EQ(Type3FirstHeaderLength(9663676416, "big.img", 2147483651), 43);
+  EXPECT_EQ(Type3NextHeaderLength(2, 2147483647), 13);
+  EXPECT_EQ(Type3NextHeaderLength(2, 2147483648), 17);
+  EXPECT_EQ(Type3NextHeaderLength(128, 4294967292), 18);
   const std::string longName(200, 'n');
   for (std::int64_t size : {std::int64_t{5}, std::int64_t{2147483647}, std::int64_t{3000000000}}) {
     for (const std::string& name : {std::string("data.bin"), std::string(127, 'a'), longName}) {
@@ -100,6 +106,51 @@ TEST_F(Analysis, TypedSizeTextIsRewrittenAndNamesAnyMedium) {
   planner.AnalyseSource();
   EXPECT_EQ(planner.Texts().sizeText, "730,112Bytes  (720KB)");
   EXPECT_EQ(planner.Texts().information, "2,500,000Bytes 720KBフロッピーが 4枚必要です");
+}
+
+// A size the destination's file system cannot hold is lowered to its limit,
+// with a note; sizes within it, fitting to free space and Type1/Type2 are kept.
+TEST_F(Analysis, SizesAboveTheFileSystemsLimitAreLoweredWithANote) {
+  const std::string big = dir / "disc.iso";
+  WriteSized(big, 0);
+  std::filesystem::resize_file(big, 30000000000LL);
+  volumes.SetFree(1ULL << 40, 4294967295);  // a FAT32 stick
+  const std::string note =
+      "\r\n書き込み先のファイルシステムの上限にあわせて、分割サイズを4,294,967,"
+      "295Bytesにしました。";
+  struct Case {
+    int type;
+    const char* sizeText;
+    const char* shownSize;
+    std::int64_t divideSize;
+    std::string information;
+  } cases[] = {
+      {3, "4,700,372,992Bytes (4.7GB)", "4,294,967,295Bytes (4GB)", 4294967295,
+       "30,000,000,000Bytes FAT32 USBメモリが 7枚必要です" + note},
+      {0, "1,099,511,627,776", "4,294,967,295Bytes (4GB)", 4294967295,
+       "30,000,000,000Bytes FAT32 USBメモリが 7枚必要です" + note},
+      {3, "4294967295", "4,294,967,295Bytes (4GB)", 4294967295,
+       "30,000,000,000Bytes FAT32 USBメモリが 7枚必要です"},
+      {0, "735846400", "735,846,400Bytes (700MB)", 735846400,
+       "30,000,000,000Bytes 700MB CD-Rが 41枚必要です"},
+      {3, "空き容量にあわせる", "空き容量にあわせる", -1,
+       "30,000,000,000Bytes 必要なメディアの枚数は不明です"},
+  };
+  for (const Case& c : cases) {
+    settings.DivideType = c.type;
+    planner.Texts().sizeText = c.sizeText;
+    Choose(big);
+    EXPECT_EQ(planner.Texts().sizeText, c.shownSize) << c.sizeText;
+    EXPECT_EQ(job.JobDivideSize, c.divideSize) << c.sizeText;
+    EXPECT_EQ(planner.Texts().information, c.information) << c.sizeText;
+  }
+  // Type2 keeps its own limit below the file system's.
+  settings.DivideType = 2;
+  planner.Texts().sizeText = "4,700,372,992Bytes (4.7GB)";
+  Choose(big);
+  EXPECT_EQ(job.JobDivideSize, 2147483647);
+  EXPECT_EQ(planner.Texts().information,
+            "Type2およびType1では、2GB以上のファイルを\r\n分割することはできません。");
 }
 
 TEST_F(Analysis, ADivideWithRecoverySaysHowManyFilesItRebuildsAndItsSize) {

@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 
+#include "platform/system_calls.h"
 #include "tests/support/fake_volumes.h"
 #include "tests/support/temp_dir.h"
 
@@ -22,16 +24,54 @@ TEST(Volumes, FreeSpaceOfARealFolderMatchesStatvfs) {
   SystemVolumes volumes;
   const FreeSpace asked = volumes.QueryFreeSpace(dir / "piece.d01");
   ASSERT_TRUE(asked.ready);
-  const std::uint32_t free = asked.bytes;
+  const std::uint64_t free = asked.bytes;
   struct statvfs st {};
   ASSERT_EQ(statvfs(dir.Path().c_str(), &st), 0);
   const unsigned long long bytes = static_cast<unsigned long long>(st.f_bavail) * st.f_frsize;
   EXPECT_GT(free, 0u);
-  // Other processes write meanwhile: allow a little drift below 4 GiB.
-  if (bytes < 4294967295ull - (64u << 20)) {
-    EXPECT_NEAR(static_cast<double>(free), static_cast<double>(bytes), 64.0 * (1 << 20));
-  } else if (bytes > 4294967295ull + (64u << 20)) {
-    EXPECT_EQ(free, 4294967295u);
+  // Other processes write meanwhile: allow a little drift. Free space beyond
+  // 4 GiB is told as it is.
+  EXPECT_NEAR(static_cast<double>(free), static_cast<double>(bytes), 64.0 * (1 << 20));
+}
+
+// Reports one file system type for every folder, or fails the question.
+class FileSystemTypeCalls : public SystemCalls {
+ public:
+  explicit FileSystemTypeCalls(std::optional<std::uint64_t> type) : type_(type) {}
+  int FileSystemType(const char*, std::uint64_t& type) override {
+    if (!type_) {
+      errno = ENOSYS;
+      return -1;
+    }
+    type = *type_;
+    return 0;
+  }
+
+ private:
+  std::optional<std::uint64_t> type_;
+};
+
+// FAT keeps a file's size in 32 bits; other file systems set no limit a piece reaches.
+TEST(Volumes, LargestFileFollowsTheFileSystemType) {
+  test::TempDir dir;
+  struct Case {
+    std::optional<std::uint64_t> type;
+    std::uint64_t largest;
+  };
+  const Case cases[] = {
+      {0x4d44, 4294967295u},  // msdos / vfat (FAT12, FAT16, FAT32)
+      {0xEF53, 0},            // ext2/3/4
+      {0x2011BAB0, 0},        // exFAT
+      {0x65735546, 0},        // FUSE
+      {std::nullopt, 0},      // the question fails: nothing is assumed
+  };
+  for (const Case& c : cases) {
+    FileSystemTypeCalls calls(c.type);
+    ScopedSystemCalls scoped(calls);
+    SystemVolumes volumes;
+    const FreeSpace asked = volumes.QueryFreeSpace(dir / "piece.d01");
+    EXPECT_TRUE(asked.ready);
+    EXPECT_EQ(asked.largestFile, c.largest) << c.type.value_or(0);
   }
 }
 
@@ -59,11 +99,11 @@ TEST(Volumes, FolderThatCannotBeAskedIsNotReadyWithItsCause) {
   }
 }
 
-TEST(Volumes, FreeBytesSaturateAt32Bits) {
-  EXPECT_EQ(SaturatedFreeBytes(5ull * 1024 * 1024 * 1024 / 4096, 4096), 4294967295u);
+TEST(Volumes, FreeBytesAre64BitsAndSaturateOnlyOnOverflow) {
+  EXPECT_EQ(SaturatedFreeBytes(5ull * 1024 * 1024 * 1024 / 4096, 4096), 5368709120u);
   EXPECT_EQ(SaturatedFreeBytes(1048575, 4096), 4294963200u);
-  EXPECT_EQ(SaturatedFreeBytes(1048576, 4096), 4294967295u);  // exactly 4 GiB
-  EXPECT_EQ(SaturatedFreeBytes(~0ull, ~0ull), 4294967295u);   // the product itself overflows
+  EXPECT_EQ(SaturatedFreeBytes(1048576, 4096), 4294967296u);           // exactly 4 GiB
+  EXPECT_EQ(SaturatedFreeBytes(~0ull, ~0ull), 18446744073709551615u);  // the product overflows
   EXPECT_EQ(SaturatedFreeBytes(3, 512), 1536u);
   EXPECT_EQ(SaturatedFreeBytes(7, 0), 0u);
 }

@@ -78,7 +78,7 @@ TEST_F(SettingsStoreTest, NothingStoredStartsFromStoredDefaults) {
   EXPECT_TRUE(s.FDAuto);
   EXPECT_FALSE(s.Recovery);
   EXPECT_EQ(s.RecoveryPieces, 1);
-  ASSERT_EQ(s.DivideSizePresets.size(), 8u);
+  ASSERT_EQ(s.DivideSizePresets.size(), 13u);
   EXPECT_EQ(s.DivideSizePresets.back().sizeText, "空き容量にあわせる");
   EXPECT_FALSE(store_.LoadSelfRestoreState());
   EXPECT_EQ(store_.LoadWindowPosition(), WindowPosition{});
@@ -94,7 +94,7 @@ TEST_F(SettingsStoreTest, OneLineSettingsFileIsImportedAndDeleted) {
   EXPECT_EQ(s.DivideSize, "1457664Bytes (1.44MB)");
   EXPECT_EQ(s.RemovableDrive, "A");
   EXPECT_EQ(s.TimingSize, 0);
-  ASSERT_EQ(s.DivideSizePresets.size(), 8u);
+  ASSERT_EQ(s.DivideSizePresets.size(), 13u);
   EXPECT_EQ(s.DivideSizePresets[0].sizeText, "1,457,664Bytes (1.44MB)");
   EXPECT_FALSE(fs::exists(exeDir_ / "Kolvanto.ini"));
 }
@@ -103,7 +103,7 @@ TEST_F(SettingsStoreTest, SettingsFileWithWrongHeaderIsDeletedUnread) {
   WriteSettingsFile(exeDir_, "KolvantoSetup\nDivideType=0\n");
   const DivideSettings s = Load();
   EXPECT_EQ(s.DivideType, 2);  // neither imported nor read from the store
-  EXPECT_EQ(s.DivideSizePresets.size(), 8u);
+  EXPECT_EQ(s.DivideSizePresets.size(), 13u);
   EXPECT_FALSE(fs::exists(exeDir_ / "Kolvanto.ini"));
 }
 
@@ -161,11 +161,12 @@ TEST_F(SettingsStoreTest, UnusableValuesFallBackWithAWarning) {
       {"Settings/DivideSize", 500, "設定 DivideSize の値が正しくないため、1457664 を使います。"},
       {"Settings/DivideSize", "abc", "設定 DivideSize の値が正しくないため、1457664 を使います。"},
       {"Settings/DivideSize", -5, "設定 DivideSize の値が正しくないため、1457664 を使います。"},
-      {"Settings/DivideSize", "99999999999",
+      {"Settings/DivideSize", "99999999999999",
        "設定 DivideSize の値が正しくないため、1457664 を使います。"},
-      {"Settings/DivideSize", "2147483648",
+      {"Settings/DivideSize", "1099511627777",
        "設定 DivideSize の値が正しくないため、1457664 を使います。"},
-      {"Settings/DivideSize", "2147483647", ""},
+      {"Settings/DivideSize", "1099511627776", ""},
+      {"Settings/DivideSize", "4294967295", ""},
       {"Settings/DivideSize", 1024, ""},
       {"Settings/DivideSize", "空き容量にあわせる", ""},
       {"Settings/HeadCutFirst", -20, "設定 HeadCutFirst の値が正しくないため、0 を使います。"},
@@ -385,7 +386,7 @@ TEST_F(SettingsStoreTest, FitToFreeSpaceIsStoredAsItIs) {
 
 TEST_F(SettingsStoreTest, SavingFewerPresetsDeletesTheRest) {
   DivideSettings s;
-  s.DivideSizePresets = BuiltInPresets();  // eight
+  s.DivideSizePresets = BuiltInPresets();  // thirteen
   store_.SaveSettings(s, {}, {});
   s.DivideSizePresets = {{"1,000Bytes", "a"}, {"2,000Bytes", ""}, {"3,000Bytes", "c"}};
   store_.SaveSettings(s, {}, {});
@@ -400,7 +401,7 @@ TEST_F(SettingsStoreTest, SavingFewerPresetsDeletesTheRest) {
   s.DivideSizePresets.clear();
   store_.SaveSettings(s, {}, {});
   EXPECT_FALSE(Raw("Settings/DivideSize00").isValid());
-  EXPECT_EQ(Load().DivideSizePresets.size(), 8u);  // the built-in ones
+  EXPECT_EQ(Load().DivideSizePresets.size(), 13u);  // the built-in ones
 }
 
 TEST_F(SettingsStoreTest, StoredListsEndAtTheFirstEmptyEntry) {
@@ -443,7 +444,7 @@ TEST_F(SettingsStoreTest, NoCarryOverWritesNothing) {
   EXPECT_FALSE(fs::exists(storeFile_));
 
   EXPECT_FALSE(store_.ToggleNoCarryOver());
-  std::optional<std::int32_t> written;
+  std::optional<std::int64_t> written;
   EXPECT_TRUE(store_.SaveOnExit(EveryFieldChanged(), WindowPosition{1, 2}, {"/a/b"}, &written));
   EXPECT_EQ(written, 2000000);
   EXPECT_EQ(Raw("Recent File List/File1").toString(), QStringLiteral("/a/b"));
@@ -539,7 +540,7 @@ TEST_F(SettingsStoreTest, AStoreThatIsNoRegularFileIsLeftAlone) {
   store_.LoadSettings(s, prompter, folders_);
   EXPECT_EQ(s.DivideType, 3);
   EXPECT_EQ(s.DivideSize, "1457664");
-  EXPECT_EQ(s.DivideSizePresets.size(), 8u);
+  EXPECT_EQ(s.DivideSizePresets.size(), 13u);
   ASSERT_EQ(prompter.Messages().size(), 1u);
   EXPECT_EQ(
       prompter.Messages()[0].text,

@@ -22,9 +22,10 @@ class FakeVolumes final : public Volumes {
     notReadyError_ = error;
   }
   // Every free-space query reports ready with `free` bytes.
-  void SetFree(std::uint32_t free) {
+  void SetFree(std::uint64_t free, std::uint64_t largestFile = 0) {
     mode_ = Mode::kFree;
     free_ = free;
+    largestFile_ = largestFile;
   }
   // Free-space queries go to the real volumes (or report not ready without one).
   void UseReal() { mode_ = Mode::kReal; }
@@ -42,6 +43,7 @@ class FakeVolumes final : public Volumes {
       case Mode::kFree:
         answer.ready = true;
         answer.bytes = free_;
+        answer.largestFile = largestFile_;
         return answer;
       case Mode::kReal:
         if (real_ != nullptr) {
@@ -75,7 +77,8 @@ class FakeVolumes final : public Volumes {
   enum class Mode { kReal, kNotReady, kFree };
   Volumes* real_;
   Mode mode_ = Mode::kReal;
-  std::uint32_t free_ = 0;
+  std::uint64_t free_ = 0;
+  std::uint64_t largestFile_ = 0;
   int notReadyError_ = 0;
   std::optional<std::string> mountPoint_;
   std::optional<std::string> removableMounts_;
