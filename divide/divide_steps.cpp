@@ -70,6 +70,17 @@ SourceWatch WatchSource(const BinaryFile& source) {
   return watch;
 }
 
+std::unique_ptr<BinaryFile> OpenWatchedSource(Prompter& prompter, JobEnd& end,
+                                              const std::string& name, SourceWatch& watch) {
+  std::unique_ptr<BinaryFile> source = BinaryFile::Open(name, BinaryFile::Mode::kRead);
+  if (!source) {
+    FailWithIoError(prompter, end, errno, name);
+    return nullptr;
+  }
+  watch = WatchSource(*source);
+  return source;
+}
+
 bool SourceUnchanged(Prompter& prompter, JobEnd& end, const BinaryFile& source,
                      const SourceWatch& watch) {
   if (!watch.watched) {

@@ -47,6 +47,11 @@ struct SourceWatch {
   bool watched = false;  // false when fstat could not tell
 };
 SourceWatch WatchSource(const BinaryFile& source);
+// Opens the source a divide reads and watches it. A source that cannot be
+// opened, or is no longer a regular file (a pipe put in its place after the
+// analysis), is an input/output error before the first step: nullptr then.
+std::unique_ptr<BinaryFile> OpenWatchedSource(Prompter& prompter, JobEnd& end,
+                                              const std::string& name, SourceWatch& watch);
 // At the end of a divide: when the watched source's size or modification
 // time changed, the input/output error box is shown and the job fails. False then.
 bool SourceUnchanged(Prompter& prompter, JobEnd& end, const BinaryFile& source,

@@ -169,15 +169,9 @@ bool Type0Divide::StartFirstPiece() {
   return true;
 }
 
-// A source that cannot be opened, or is no longer a regular file (a pipe put
-// in its place after the analysis), is an input/output error before the first step.
 bool Type0Divide::OpenSource() {
-  source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead);
-  if (!source_) {
-    return FailWithIoError(prompter_, end_, errno, sourceName_);
-  }
-  sourceWatch_ = WatchSource(*source_);
-  return true;
+  source_ = OpenWatchedSource(prompter_, end_, sourceName_, sourceWatch_);
+  return source_ != nullptr;
 }
 
 bool Type0Divide::StartResumed() {

@@ -220,23 +220,19 @@ bool TypedDivide::StartFirstPiece() {
     MakeExecutable(dest_);
   }
   remaining_ = sourceSize_;
-  // A source that cannot be opened, or is no longer a regular file (a pipe
-  // put in its place after the analysis), is an input/output error before the first step.
-  source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead);
+  source_ = OpenWatchedSource(prompter_, end_, sourceName_, sourceWatch_);
   if (!source_) {
-    return FailWithIoError(prompter_, end_, errno, sourceName_);
+    return false;
   }
-  sourceWatch_ = WatchSource(*source_);
   crc_.Reset();
   return true;
 }
 
 bool TypedDivide::StartResumed() {
-  source_ = BinaryFile::Open(sourceName_, BinaryFile::Mode::kRead);
+  source_ = OpenWatchedSource(prompter_, end_, sourceName_, sourceWatch_);
   if (!source_) {
-    return FailWithIoError(prompter_, end_, errno, sourceName_);
+    return false;
   }
-  sourceWatch_ = WatchSource(*source_);
   const std::optional<std::int64_t> firstSize =
       TypedFirstPieceDivideSize(series_, dest_, job_.JobDivideSize);
   job_.SetJobMessage(texts::kCheckingPieces);
