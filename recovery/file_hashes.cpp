@@ -31,7 +31,8 @@ struct OpenSlice {
 
 }  // namespace
 
-bool HashFile(const ByteRange& file, std::uint64_t sliceSize, FileHashes& hashes) {
+bool HashFile(const ByteRange& file, std::uint64_t sliceSize, FileHashes& hashes,
+              const std::function<bool()>& stopAsked) {
   Md5 whole;
   Md5 first;
   OpenSlice slice;
@@ -39,7 +40,7 @@ bool HashFile(const ByteRange& file, std::uint64_t sliceSize, FileHashes& hashes
   Bytes buffer;
   for (std::uint64_t at = 0; at < file.Size();) {
     buffer.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, file.Size() - at)));
-    if (!file.ReadAt(at, buffer)) {
+    if ((stopAsked && stopAsked()) || !file.ReadAt(at, buffer)) {
       return false;
     }
     whole.Update(buffer);

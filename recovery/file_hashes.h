@@ -4,6 +4,7 @@
 // the last one zero-padded to the slice size.
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "recovery/par2_packets.h"
@@ -18,6 +19,9 @@ struct FileHashes {
 };
 
 // False when the file cannot be read to its end.
-bool HashFile(const ByteRange& file, std::uint64_t sliceSize, FileHashes& hashes);
+// `stopAsked`, when given, is asked between chunks: true ends the hashing
+// (false is returned, as for a read that failed).
+bool HashFile(const ByteRange& file, std::uint64_t sliceSize, FileHashes& hashes,
+              const std::function<bool()>& stopAsked = {});
 
 }  // namespace kv::par2

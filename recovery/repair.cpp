@@ -44,7 +44,8 @@ struct MissingSlice {
 
 class Repairer {
  public:
-  Repairer(std::string folder, LoadedSet& loaded) : folder_(std::move(folder)), set_(loaded.set) {}
+  Repairer(std::string folder, LoadedSet& loaded, std::function<bool()> stopAsked)
+      : folder_(std::move(folder)), set_(loaded.set), stopAsked_(std::move(stopAsked)) {}
   RepairReport Run(bool rebuild);
 
  private:
@@ -64,6 +65,7 @@ class Repairer {
 
   std::string folder_;
   const RecoverySet& set_;
+  std::function<bool()> stopAsked_;
   FileShelf shelf_;  // the files as they stand, read in turn
   RepairReport report_;
   std::vector<FileWork> works_;
@@ -87,7 +89,7 @@ void Repairer::Examine(FileWork& work) {
   const std::unique_ptr<PositionedFile> file =
       kind == NameKind::kRegular ? PositionedFile::OpenForReading(path) : nullptr;
   FileHashes hashes;
-  if (file != nullptr && HashFile(*file, set_.sliceSize, hashes)) {
+  if (file != nullptr && HashFile(*file, set_.sliceSize, hashes, stopAsked_)) {
     work.current = &shelf_.Add(path, file->Size());
     work.intact = work.current->Size() == entry.length && hashes.md5 == entry.md5;
     for (std::uint32_t k = 0; k < work.file->sliceCount; ++k) {
@@ -320,9 +322,10 @@ RepairReport Repairer::Run(bool rebuild) {
 
 }  // namespace
 
-RepairReport RepairSet(const std::string& folder, const std::string& setName, bool rebuild) {
+RepairReport RepairSet(const std::string& folder, const std::string& setName, bool rebuild,
+                       std::function<bool()> stopAsked) {
   LoadedSet loaded = LoadRecoveryFiles(folder, setName);
-  return Repairer(folder, loaded).Run(rebuild);
+  return Repairer(folder, loaded, std::move(stopAsked)).Run(rebuild);
 }
 
 }  // namespace kv::par2

@@ -7,6 +7,7 @@
 // takes the file's place; a damaged file is kept as NAME.1 (NAME.2, ...).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,8 @@ struct RepairReport {
 };
 
 // Examines the set NAME in `folder` and, with `rebuild`, repairs what it can.
-RepairReport RepairSet(const std::string& folder, const std::string& setName, bool rebuild);
+// `stopAsked`, when given, ends the reading of the files early when it says so.
+RepairReport RepairSet(const std::string& folder, const std::string& setName, bool rebuild,
+                       std::function<bool()> stopAsked = {});
 
 }  // namespace kv::par2

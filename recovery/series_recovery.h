@@ -4,6 +4,7 @@
 // pieces that need rebuilding named. Errors stay values (path and errno in
 // the report).
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,7 +23,9 @@ struct SetPlace {
 std::optional<SetPlace> SetPlaceOf(const std::string& path);
 
 // Examines the set and, with `rebuild`, repairs what it can.
-RepairReport RepairSeries(const SetPlace& place, bool rebuild);
+// `stopAsked`, when given, ends the reading early (a job being cancelled).
+RepairReport RepairSeries(const SetPlace& place, bool rebuild,
+                          std::function<bool()> stopAsked = {});
 
 // The files the report found missing or damaged, in the set's order.
 std::vector<std::string> UnsoundFiles(const RepairReport& report);

@@ -32,8 +32,11 @@ std::string RebuildPiecesOnTheWay(const JobState& job, Prompter& prompter) {
   if (!job.PiecesOnFixedDrive || !place) {
     return "";
   }
-  const par2::RepairReport examined = par2::RepairSeries(*place, false);
-  if (!par2::Repairable(examined)) {
+  // Every piece is read for the look: a cancel meanwhile ends it, and the
+  // restore then stops at its first step.
+  const auto cancelled = [&job] { return job.RunState.load() == kRunCancelRequested; };
+  const par2::RepairReport examined = par2::RepairSeries(*place, false, cancelled);
+  if (cancelled() || !par2::Repairable(examined)) {
     return "";  // nothing wrong, or too little recovery: the restore goes as ever
   }
   const std::string names = JoinNames(par2::UnsoundFiles(examined), "、");

@@ -89,6 +89,18 @@ TEST_F(RecoveryRoundTrip, TooMuchLostIsNotRepairableAndChangesNothing) {
   EXPECT_FALSE(fs::exists(Piece(0) + ".rebuilding"));
 }
 
+// A job being cancelled stops the reading: nothing is rebuilt.
+TEST_F(RecoveryRoundTrip, AStopEndsTheReadingAndRebuildsNothing) {
+  fs::remove(Piece(1));
+  int asked = 0;
+  const par2::RepairReport report =
+      par2::RepairSet(dir.Path().string() + "/", "s", true, [&asked] { return ++asked > 2; });
+  EXPECT_NE(report.outcome, par2::RepairOutcome::kRepaired);
+  EXPECT_FALSE(fs::exists(Piece(1)));
+  EXPECT_EQ(Repair().outcome, par2::RepairOutcome::kRepaired);
+  ExpectOriginals();
+}
+
 TEST_F(RecoveryRoundTrip, DamagedRecoveryVolumeIsLeftOut) {
   std::vector<std::uint8_t> volume = ReadFileBytes(dir / "s.vol3+3.par2");
   volume[100] ^= 0xFF;  // inside its first recovery slice
