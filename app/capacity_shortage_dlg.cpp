@@ -2,10 +2,10 @@
 
 #include <QGridLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 
 #include "app/window_texts.h"
+#include "dialogs/dialog_helpers.h"
 #include "platform/shell_actions.h"
 
 namespace kv {
@@ -18,12 +18,6 @@ QPushButton* Button(const char* text, const char* name, QWidget* parent) {
   auto* button = new QPushButton(QString::fromUtf8(text), parent);
   button->setObjectName(QString::fromLatin1(name));
   return button;
-}
-
-void ExplainMissing(QWidget* owner, const char* text) {
-  QMessageBox box(QMessageBox::Warning, QStringLiteral("Kolvanto"), QString::fromUtf8(text),
-                  QMessageBox::Ok, owner);
-  box.exec();
 }
 
 }  // namespace
@@ -57,12 +51,12 @@ CCapacityShortageDlg::CCapacityShortageDlg(const CapacityShortage& request, Shel
   connect(cancel, &QPushButton::clicked, this, [this] { done(kCancel); });
   connect(explorer, &QPushButton::clicked, this, [this, &shell, destination] {
     if (!shell.OpenFolder(destination)) {
-      ExplainMissing(this, wt::kNoFileManager);
+      ShowExclamation(this, QString::fromUtf8(wt::kNoFileManager));
     }
   });
   connect(format, &QPushButton::clicked, this, [this, &shell, destination] {
     if (!shell.OpenDiskUtility(destination)) {
-      ExplainMissing(this, wt::kNoDiskUtility);
+      ShowExclamation(this, QString::fromUtf8(wt::kNoDiskUtility));
     }
   });
   setFixedSize(sizeHint());

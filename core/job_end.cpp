@@ -23,8 +23,11 @@ std::string FailureCause(const JobState& job) {
   if (job.Outcome() != JobOutcome::kFailed || job.OutcomeError() == 0) {
     return {};
   }
-  const std::string path = job.OutcomePath();
-  return (path.empty() ? path : path + ": ") + std::strerror(job.OutcomeError());
+  return FailureText(job.OutcomePath(), job.OutcomeError());
+}
+
+std::string FailureText(const std::string& path, int error) {
+  return (path.empty() ? path : path + ": ") + std::strerror(error);
 }
 
 void RunToEnd(JobState& job, JobKind kind, const std::function<JobEnd()>& body) {

@@ -31,6 +31,9 @@ const char* FinalMessage(JobKind kind, JobOutcome outcome);
 // on: "PATH: reason" (the reason alone when no file is known); empty unless
 // the job failed with a known errno.
 std::string FailureCause(const JobState& job);
+// "PATH: reason" for a call that failed on `path` with `error` ("reason"
+// alone without a path).
+std::string FailureText(const std::string& path, int error);
 
 // Runs `body` on the calling thread and ends the job with what it returns. No
 // exception leaves: one ends the job as failed.

@@ -1,8 +1,8 @@
 #include "plan/divide_recovery.h"
 
 #include <algorithm>
-#include <cstring>
 
+#include "core/job_end.h"
 #include "core/job_state.h"
 #include "core/piece_names.h"
 #include "core/text_fill.h"
@@ -47,7 +47,7 @@ std::string ProtectDividedSeries(const std::string& firstPiece, std::uint32_t re
   if (result.refusal != par2::ProtectRefusal::kNone || !result.written.done) {
     std::string text = rt::kNotWritten;
     if (result.written.error != 0) {
-      text += "\r\n" + result.written.failedPath + ": " + std::strerror(result.written.error);
+      text += "\r\n" + FailureText(result.written.failedPath, result.written.error);
     }
     return text;
   }

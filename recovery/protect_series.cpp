@@ -1,10 +1,9 @@
 #include "recovery/protect_series.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/file_helpers.h"
 #include "recovery/gf16.h"
 
 namespace kv::par2 {
@@ -33,13 +32,13 @@ ProtectResult ProtectSeries(const std::string& firstPiece, std::uint32_t recover
   }
   std::vector<std::uint64_t> lengths;
   for (const std::string& name : pieces.names) {
-    struct stat st {};
-    if (::stat((pieces.folder + name).c_str(), &st) != 0) {
+    const std::int64_t size = FileSize(pieces.folder + name);
+    if (size < 0) {
       result.written.failedPath = pieces.folder + name;
       result.written.error = errno;
       return result;
     }
-    lengths.push_back(static_cast<std::uint64_t>(st.st_size));
+    lengths.push_back(static_cast<std::uint64_t>(size));
   }
   result.sliceSize = SliceSizeForPieces(lengths);
   if (result.sliceSize == 0) {

@@ -44,8 +44,8 @@ struct MissingSlice {
 
 class Repairer {
  public:
-  Repairer(std::string folder, LoadedSet& loaded, std::function<bool()> stopAsked)
-      : folder_(std::move(folder)), set_(loaded.set), stopAsked_(std::move(stopAsked)) {}
+  Repairer(std::string folder, LoadedSet& loaded, RepairHooks hooks)
+      : folder_(std::move(folder)), set_(loaded.set), hooks_(std::move(hooks)) {}
   RepairReport Run(bool rebuild);
 
  private:
@@ -65,7 +65,7 @@ class Repairer {
 
   std::string folder_;
   const RecoverySet& set_;
-  std::function<bool()> stopAsked_;
+  RepairHooks hooks_;
   FileShelf shelf_;  // the files as they stand, read in turn
   RepairReport report_;
   std::vector<FileWork> works_;
@@ -89,7 +89,7 @@ void Repairer::Examine(FileWork& work) {
   const std::unique_ptr<PositionedFile> file =
       kind == NameKind::kRegular ? PositionedFile::OpenForReading(path) : nullptr;
   FileHashes hashes;
-  if (file != nullptr && HashFile(*file, set_.sliceSize, hashes, stopAsked_)) {
+  if (file != nullptr && HashFile(*file, set_.sliceSize, hashes, hooks_.stopAsked)) {
     work.current = &shelf_.Add(path, file->Size());
     work.intact = work.current->Size() == entry.length && hashes.md5 == entry.md5;
     for (std::uint32_t k = 0; k < work.file->sliceCount; ++k) {
@@ -299,7 +299,7 @@ RepairReport Repairer::Run(bool rebuild) {
     return report_;
   }
   report_.outcome = RepairOutcome::kRepaired;
-  if (!rebuild) {
+  if (!rebuild || (hooks_.confirm && !hooks_.confirm(report_))) {
     return report_;
   }
   if (!CreateRebuilt() || !Reconstruct() || !VerifyRebuilt()) {
@@ -323,9 +323,9 @@ RepairReport Repairer::Run(bool rebuild) {
 }  // namespace
 
 RepairReport RepairSet(const std::string& folder, const std::string& setName, bool rebuild,
-                       std::function<bool()> stopAsked) {
+                       RepairHooks hooks) {
   LoadedSet loaded = LoadRecoveryFiles(folder, setName);
-  return Repairer(folder, loaded, std::move(stopAsked)).Run(rebuild);
+  return Repairer(folder, loaded, std::move(hooks)).Run(rebuild);
 }
 
 }  // namespace kv::par2

@@ -40,9 +40,17 @@ struct RepairReport {
   int error = 0;
 };
 
+// What a caller may say while a repair runs; either may be left empty.
+struct RepairHooks {
+  // Asked while the files are read: true ends the reading early.
+  std::function<bool()> stopAsked;
+  // Asked once the damage is found repairable, before anything is written:
+  // false rebuilds nothing (the report then says what could be rebuilt).
+  std::function<bool(const RepairReport&)> confirm;
+};
+
 // Examines the set NAME in `folder` and, with `rebuild`, repairs what it can.
-// `stopAsked`, when given, ends the reading of the files early when it says so.
 RepairReport RepairSet(const std::string& folder, const std::string& setName, bool rebuild,
-                       std::function<bool()> stopAsked = {});
+                       RepairHooks hooks = {});
 
 }  // namespace kv::par2

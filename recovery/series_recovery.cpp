@@ -13,8 +13,8 @@ std::optional<SetPlace> SetPlaceOf(const std::string& path) {
   return SetPlace{path.substr(0, FileNameStart(path)), SetNameOf(name)};
 }
 
-RepairReport RepairSeries(const SetPlace& place, bool rebuild, std::function<bool()> stopAsked) {
-  return RepairSet(place.folder, place.setName, rebuild, std::move(stopAsked));
+RepairReport RepairSeries(const SetPlace& place, bool rebuild, RepairHooks hooks) {
+  return RepairSet(place.folder, place.setName, rebuild, std::move(hooks));
 }
 
 std::vector<std::string> UnsoundFiles(const RepairReport& report) {

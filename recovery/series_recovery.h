@@ -23,9 +23,7 @@ struct SetPlace {
 std::optional<SetPlace> SetPlaceOf(const std::string& path);
 
 // Examines the set and, with `rebuild`, repairs what it can.
-// `stopAsked`, when given, ends the reading early (a job being cancelled).
-RepairReport RepairSeries(const SetPlace& place, bool rebuild,
-                          std::function<bool()> stopAsked = {});
+RepairReport RepairSeries(const SetPlace& place, bool rebuild, RepairHooks hooks = {});
 
 // The files the report found missing or damaged, in the set's order.
 std::vector<std::string> UnsoundFiles(const RepairReport& report);

@@ -1,9 +1,9 @@
 #include "recovery/set_loader.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "core/ascii_text.h"
+#include "platform/file_helpers.h"
 #include "recovery/series_pieces.h"
 
 namespace kv::par2 {
@@ -13,19 +13,17 @@ namespace {
 // The set's file names in the folder, the index first, the rest by name.
 std::vector<std::string> SetFileNames(const std::string& folder, const std::string& setName) {
   std::vector<std::string> names;
-  std::error_code error;
   const std::string prefix = setName + ".";
-  for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, error), end;
-       !error && it != end; it.increment(error)) {
-    const std::string name = it->path().filename().string();
+  for (const std::string& name : NamesInFolder(folder)) {
     if (IsRecoveryFileName(name) && name.compare(0, prefix.size(), prefix) == 0 &&
         name.size() >= prefix.size() + 4) {
       names.push_back(name);
     }
   }
-  std::sort(names.begin(), names.end(), [&setName](const std::string& a, const std::string& b) {
-    const bool aIndex = EqualsIgnoringAsciiCase(a, IndexFileName(setName));
-    const bool bIndex = EqualsIgnoringAsciiCase(b, IndexFileName(setName));
+  const std::string index = IndexFileName(setName);
+  std::sort(names.begin(), names.end(), [&index](const std::string& a, const std::string& b) {
+    const bool aIndex = EqualsIgnoringAsciiCase(a, index);
+    const bool bIndex = EqualsIgnoringAsciiCase(b, index);
     return aIndex != bIndex ? aIndex : a < b;
   });
   return names;

@@ -32,22 +32,25 @@ std::string RebuildPiecesOnTheWay(const JobState& job, Prompter& prompter) {
   if (!job.PiecesOnFixedDrive || !place) {
     return "";
   }
-  // Every piece is read for the look: a cancel meanwhile ends it, and the
+  // Every piece is read once: a cancel meanwhile ends the reading, and the
   // restore then stops at its first step.
   const auto cancelled = [&job] { return job.RunState.load() == kRunCancelRequested; };
-  const par2::RepairReport examined = par2::RepairSeries(*place, false, cancelled);
-  if (cancelled() || !par2::Repairable(examined)) {
-    return "";  // nothing wrong, or too little recovery: the restore goes as ever
-  }
-  const std::string names = JoinNames(par2::UnsoundFiles(examined), "、");
-  Message question =
-      MakeMessage(MessageKind::kRebuildFromRecovery, FillText(kRebuildQuestion, names),
-                  Buttons::kYesNo, Icon::kQuestion, kRebuildCaption);
-  question.subject = names;
-  if (prompter.Ask(question) != Answer::kYes) {
+  bool agreed = false;
+  const auto ask = [&](const par2::RepairReport& examined) {
+    const std::string names = JoinNames(par2::UnsoundFiles(examined), "、");
+    Message question =
+        MakeMessage(MessageKind::kRebuildFromRecovery, FillText(kRebuildQuestion, names),
+                    Buttons::kYesNo, Icon::kQuestion, kRebuildCaption);
+    question.subject = names;
+    agreed = !cancelled() && prompter.Ask(question) == Answer::kYes;
+    return agreed;
+  };
+  const par2::RepairReport repaired =
+      par2::RepairSeries(*place, true, {.stopAsked = cancelled, .confirm = ask});
+  // Nothing wrong, too little recovery, or a No: the restore goes as ever.
+  if (!agreed) {
     return "";
   }
-  const par2::RepairReport repaired = par2::RepairSeries(*place, true);
   if (repaired.outcome != par2::RepairOutcome::kRepaired) {
     const std::string cause =
         repaired.failedPath +

@@ -53,10 +53,6 @@ std::string RestoreOutputName(const JobState& job) {
   return beside.empty() ? job.JobDest() : beside;
 }
 
-}  // namespace kv
-
-namespace kv {
-
 bool PutRestoredOutputInPlace(JobState& job, bool complete) {
   const std::string beside = job.OutputBeside();
   const JobOutcome outcome = job.Outcome();

@@ -53,6 +53,15 @@ const std::vector<Harm>& Harms() {
        },
        1, 2},
       {"stopped after n-1 pieces", [](const auto& p) { fs::remove(p[3]); }, 3, 4},
+      // A piece of an earlier, longer run past the new end goes, or a restore would take it in.
+      {"a piece left past the end",
+       [](const auto& p) {
+         std::string beyond = p[3];
+         beyond.back() = '5';
+         fs::copy_file(p[2], beyond);
+         fs::remove(p[3]);
+       },
+       3, 4},
       {"a bad piece in the middle",
        [](const auto& p) {
          Bytes b = ReadFileBytes(p[1]);

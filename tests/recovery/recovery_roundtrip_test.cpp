@@ -94,7 +94,8 @@ TEST_F(RecoveryRoundTrip, AStopEndsTheReadingAndRebuildsNothing) {
   fs::remove(Piece(1));
   int asked = 0;
   const par2::RepairReport report =
-      par2::RepairSet(dir.Path().string() + "/", "s", true, [&asked] { return ++asked > 2; });
+      par2::RepairSet(dir.Path().string() + "/", "s", true,
+                      {.stopAsked = [&asked] { return ++asked > 2; }, .confirm = {}});
   EXPECT_NE(report.outcome, par2::RepairOutcome::kRepaired);
   EXPECT_FALSE(fs::exists(Piece(1)));
   EXPECT_EQ(Repair().outcome, par2::RepairOutcome::kRepaired);
