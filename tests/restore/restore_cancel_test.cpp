@@ -84,10 +84,16 @@ TEST(RestoreCancel, Type0RestoreStopsAfterACompletedStep) {
 
   EXPECT_EQ(job.RunState.load(), 0);
   EXPECT_EQ(job.JobMessage(), "復元を中止しました");
+  // On a loaded machine the kernel may move the whole first piece before the
+  // stop is seen: the output is then a prefix of both pieces, still short of the end.
+  Bytes whole = a;
+  whole.insert(whole.end(), a.begin(), a.end());
   const Bytes partial = test::ReadFileBytes(dir / "x.bin");
-  ASSERT_LT(partial.size(), a.size());
-  EXPECT_EQ(partial.size() % 1024, 0u);
-  EXPECT_TRUE(std::equal(partial.begin(), partial.end(), a.begin()));
+  ASSERT_LT(partial.size(), whole.size());
+  const std::size_t intoPiece =
+      partial.size() < a.size() ? partial.size() : partial.size() - a.size();
+  EXPECT_EQ(intoPiece % 1024, 0u) << partial.size();
+  EXPECT_TRUE(std::equal(partial.begin(), partial.end(), whole.begin()));
 }
 
 // The KiB count of a status text such as "1,026kBytes".
