@@ -16,6 +16,7 @@
 #include "core/job_state.h"
 #include "core/piece_names.h"
 #include "core/stub_data_file.h"
+#include "divide/piece_prediction.h"
 #include "plan/job_planner.h"
 #include "plan/plan_texts.h"
 #include "plan/real_workers.h"
@@ -185,7 +186,9 @@ int RunJobCommand(Command command, const Options& o) {
   SystemVolumes volumes;
   DivideSettings settings = LoadCliSettings(!o.defaults, prompter, volumes);
   settings.SelfRestore = false;  // only --self-restore makes a self-restoring series
-  settings.Recovery = false;     // only --recovery adds recovery data, with its own report
+  // Only --recovery adds recovery data, with its own report.
+  settings.Recovery = command == Command::kDivide && o.recovery > 0;
+  settings.RecoveryPieces = static_cast<int>(o.recovery);
   if (command == Command::kRestore) {
     ApplyRestoreOptions(o, settings);
   } else {
@@ -199,6 +202,7 @@ int RunJobCommand(Command command, const Options& o) {
                              : Absolute(o.stubData));
   CliView view;
   JobPlanner planner(settings, job, stubs, prompter, volumes, view, RunRealWorker);
+  planner.LeaveRecoveryReportToCaller();
   planner.SetRestoreCompleteCheck([&] {
     const std::string missing = prompter.MissingPiece();
     return missing.empty() || !SeriesGoesOnAfter(missing, job);
@@ -223,9 +227,10 @@ int RunJobCommand(Command command, const Options& o) {
   if (const std::optional<int> status = EndAfterAnalysis(command, job, texts)) {
     return *status;
   }
-  // The recovery data is computed from the pieces read back, which removable media may no longer
-  // hold.
-  if (o.recovery > 0 && volumes.IsOnRemovable(texts.destination, settings.RemovableDrive)) {
+  // Recovery data is computed while dividing when the pieces are known beforehand; otherwise
+  // from the pieces read back, which removable media may no longer hold.
+  if (o.recovery > 0 && !PiecesKnownBeforehand(settings, job) &&
+      volumes.IsOnRemovable(texts.destination, settings.RemovableDrive)) {
     std::fprintf(stderr, "%s\n", kRecoveryOnRemovableText);
     return kExitRefused;
   }
@@ -254,7 +259,10 @@ int RunJobCommand(Command command, const Options& o) {
   if (status != kExitDone || o.recovery == 0) {
     return status;
   }
-  return RunProtectCommand(firstPiece, o.recovery) == 0 ? kExitDone : kExitCancelled;
+  return ReportDivideRecovery(planner.StreamedRecovery(), firstPiece, o.recovery,
+                              job.PiecesOnFixedDrive) == 0
+             ? kExitDone
+             : kExitCancelled;
 }
 
 }  // namespace kv

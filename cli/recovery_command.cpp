@@ -5,6 +5,7 @@
 
 #include "cli/terminal_escape.h"
 #include "core/piece_names.h"
+#include "divide/recovery_tap.h"
 #include "recovery/protect_series.h"
 #include "recovery/series_recovery.h"
 
@@ -33,6 +34,16 @@ const char* RefusalText(par2::ProtectRefusal refusal) {
     default:
       return "a piece holds no bytes";
   }
+}
+
+// The recovery files written, then what they protect.
+void ShowProtected(const std::string& folder, const std::vector<std::string>& written,
+                   std::size_t pieces, std::uint32_t recoverable, std::uint64_t sliceSize) {
+  for (const std::string& name : written) {
+    std::printf("%s\n", EscapeForTerminal(folder + name).c_str());
+  }
+  std::printf("%zu pieces protected, any %u can be rebuilt (slice %s bytes)\n", pieces, recoverable,
+              FormatGrouped(static_cast<std::int64_t>(sliceSize)).c_str());
 }
 
 void ShowExamined(const std::string& folder, const par2::RepairReport& report) {
@@ -79,13 +90,30 @@ int RunProtectCommand(const std::string& firstPiece, std::uint32_t recoverable) 
   if (!result.written.done) {
     return ShowFailure("protect", result.written.failedPath, result.written.error);
   }
-  for (const std::string& name : result.written.written) {
-    std::printf("%s\n", EscapeForTerminal(result.pieces.folder + name).c_str());
-  }
-  std::printf("%zu pieces protected, any %u can be rebuilt (slice %s bytes)\n",
-              result.pieces.names.size(), recoverable,
-              FormatGrouped(static_cast<std::int64_t>(result.sliceSize)).c_str());
+  ShowProtected(result.pieces.folder, result.written.written, result.pieces.names.size(),
+                recoverable, result.sliceSize);
   return kDone;
+}
+
+int ReportDivideRecovery(const RecoveryTap* tap, const std::string& firstPiece,
+                         std::uint32_t recoverable, bool piecesOnFixedDrive) {
+  if (tap != nullptr && tap->Written()) {
+    ShowProtected(
+        tap->Folder(), tap->Outcome().written, tap->PieceCount(),
+        std::min<std::uint32_t>(recoverable, static_cast<std::uint32_t>(tap->PieceCount())),
+        tap->SliceSize());
+    return kDone;
+  }
+  if (piecesOnFixedDrive && (tap == nullptr || tap->Fault() != par2::AccumulatorFault::kNone)) {
+    return RunProtectCommand(firstPiece, recoverable);
+  }
+  if (tap != nullptr && tap->Outcome().error != 0) {
+    ShowFailure("--recovery", tap->Outcome().failedPath, tap->Outcome().error);
+  }
+  if (!piecesOnFixedDrive) {
+    std::fprintf(stderr, "--recovery: no recovery files were written; the pieces are whole\n");
+  }
+  return kNotDone;
 }
 
 int RunRepairCommand(const std::string& path) {

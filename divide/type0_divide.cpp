@@ -21,6 +21,7 @@
 #include "divide/divide_steps.h"
 #include "divide/media_check.h"
 #include "divide/media_texts.h"
+#include "divide/recovery_tap.h"
 #include "divide/series_resume.h"
 #include "platform/binary_file.h"
 #include "platform/block_writer.h"
@@ -51,8 +52,13 @@ std::string SearchString(const DivideSettings& settings) {
 
 class Type0Divide {
  public:
-  Type0Divide(const DivideSettings& settings, JobState& job, Prompter& prompter, Volumes& volumes)
-      : settings_(settings), job_(job), prompter_(prompter), volumes_(volumes) {}
+  Type0Divide(const DivideSettings& settings, JobState& job, Prompter& prompter, Volumes& volumes,
+              RecoveryTap* recovery)
+      : settings_(settings),
+        job_(job),
+        prompter_(prompter),
+        volumes_(volumes),
+        recovery_(recovery) {}
 
   // How the job ended (the user was told why it stopped).
   JobEnd Run() { return Steps() ? JobEnd{JobOutcome::kDone} : end_; }
@@ -71,6 +77,8 @@ class Type0Divide {
   // each; false when the job must stop (the user was told why).
   bool CopyBlock();
   bool ExtendToMark();
+  // Writes the first `n` bytes of buffer_ to the piece (and shows them to the recovery).
+  bool WritePart(std::size_t n);
   bool NextPiece();
   // Names, checks and creates the piece after counter_.
   bool OpenNextPiece();
@@ -82,6 +90,7 @@ class Type0Divide {
   JobState& job_;
   Prompter& prompter_;
   Volumes& volumes_;
+  RecoveryTap* recovery_;
 
   std::string sourceName_;
   std::string dest_;
@@ -164,6 +173,9 @@ bool Type0Divide::StartFirstPiece() {
   if (!piece_ || !OpenSource()) {
     return false;
   }
+  if (recovery_ != nullptr) {
+    recovery_->PieceBegun();
+  }
   job_.SetJobMessage(texts::kDividing);
   job_.ProgressHold.store(kProgressLive);
   return true;
@@ -244,10 +256,21 @@ bool Type0Divide::CheckMedia(bool firstPiece) {
 }
 
 bool Type0Divide::CopyBlock() {
-  // Raw slices need no look at their bytes: the kernel may move them.
-  return CopyDivideBlock(
-      {writer_, source_.get(), *piece_, job_.RunState, true}, prompter_, end_, pieceLeft_,
-      remaining_, [](const std::byte*, std::size_t) {}, [this] { Progress(); });
+  // Raw slices need no look at their bytes, and the kernel may move them,
+  // unless recovery data is computed from them.
+  const bool copied = CopyDivideBlock(
+      {writer_, source_.get(), *piece_, job_.RunState, recovery_ == nullptr}, prompter_, end_,
+      pieceLeft_, remaining_,
+      [this](const std::byte* step, std::size_t n) {
+        if (recovery_ != nullptr) {
+          recovery_->Step(step, n);
+        }
+      },
+      [this] { Progress(); });
+  if (recovery_ != nullptr) {
+    recovery_->Flush();
+  }
+  return copied;
 }
 
 // Lengthens a piece that has reached its nominal size up to the next line end
@@ -291,7 +314,7 @@ bool Type0Divide::ExtendToMark() {
         }
         n = kWindow - kOverlap;
       }
-      if (!piece_->Write(buffer_.data(), static_cast<std::size_t>(n))) {
+      if (!WritePart(static_cast<std::size_t>(n))) {
         return IoFailure(*piece_);
       }
       remaining_ -= n;
@@ -303,7 +326,7 @@ bool Type0Divide::ExtendToMark() {
     }
     const std::int64_t cut =
         static_cast<std::int64_t>(found + mark.size() * (settings_.TimingString == 1 ? 1 : 0));
-    if (!piece_->Write(buffer_.data(), static_cast<std::size_t>(cut))) {
+    if (!WritePart(static_cast<std::size_t>(cut))) {
       return IoFailure(*piece_);
     }
     if (!source_->Seek(source_->Position() + (cut - n))) {
@@ -313,6 +336,13 @@ bool Type0Divide::ExtendToMark() {
     room = std::max<std::int64_t>(0, room - cut);
     return true;
   }
+}
+
+bool Type0Divide::WritePart(std::size_t n) {
+  if (recovery_ != nullptr) {
+    recovery_->Written(std::span(buffer_.data(), n));
+  }
+  return piece_->Write(buffer_.data(), n);
 }
 
 bool Type0Divide::NextPiece() {
@@ -341,12 +371,18 @@ bool Type0Divide::OpenNextPiece() {
   if (!piece_) {
     return false;
   }
+  if (recovery_ != nullptr) {
+    recovery_->PieceBegun();
+  }
   job_.ProgressHold.store(kProgressLive);
   Progress();
   return true;
 }
 
 bool Type0Divide::ClosePiece() {
+  if (recovery_ != nullptr) {
+    recovery_->PieceEnded();
+  }
   return kv::ClosePiece(prompter_, end_, piece_, !job_.PiecesOnFixedDrive);
 }
 
@@ -360,8 +396,13 @@ bool Type0Divide::Finish() {
   if (piece_ && !ClosePiece()) {
     return false;
   }
-  return !job_.ResumeDivide || RemovePiecesAfter(dest_, counter_, Type0Scheme(settings_)) ||
-         FailWithIoError(prompter_, end_, errno, dest_);
+  if (job_.ResumeDivide && !RemovePiecesAfter(dest_, counter_, Type0Scheme(settings_))) {
+    return FailWithIoError(prompter_, end_, errno, dest_);
+  }
+  if (recovery_ != nullptr) {
+    recovery_->WriteSet(prompter_, volumes_, dest_, !job_.PiecesOnFixedDrive);
+  }
+  return true;
 }
 
 void Type0Divide::Progress() {
@@ -376,9 +417,9 @@ void Type0Divide::Progress() {
 }  // namespace
 
 void RunType0Divide(const DivideSettings& settings, JobState& job, Prompter& prompter,
-                    Volumes& volumes) {
+                    Volumes& volumes, RecoveryTap* recovery) {
   RunToEnd(job, JobKind::kDivide,
-           [&] { return Type0Divide(settings, job, prompter, volumes).Run(); });
+           [&] { return Type0Divide(settings, job, prompter, volumes, recovery).Run(); });
 }
 
 }  // namespace kv

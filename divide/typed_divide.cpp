@@ -21,7 +21,9 @@
 #include "divide/ask_next_medium.h"
 #include "divide/divide_steps.h"
 #include "divide/media_check.h"
+#include "divide/recovery_tap.h"
 #include "divide/series_resume.h"
+#include "divide/typed_layout.h"
 #include "platform/binary_file.h"
 #include "platform/block_writer.h"
 #include "platform/executable_file.h"
@@ -33,13 +35,34 @@ namespace kv {
 
 namespace {
 
-constexpr std::int64_t kTrailerLength = 3;
+constexpr std::int64_t kTrailerLength = kType3TrailerLength;
+
+// The stub goes to the piece and, when recovery data is computed, to it too.
+class StubSink final : public ByteSink {
+ public:
+  StubSink(BinaryFile& piece, RecoveryTap* recovery) : piece_(piece), recovery_(recovery) {}
+  bool Write(std::span<const std::byte> data) override {
+    if (recovery_ != nullptr) {
+      recovery_->Written(data);
+    }
+    return piece_.Write(data);
+  }
+
+ private:
+  BinaryFile& piece_;
+  RecoveryTap* recovery_;
+};
 
 class TypedDivide {
  public:
   TypedDivide(const DivideSettings& settings, JobState& job, Prompter& prompter, Volumes& volumes,
-              StubDataFile& stubs)
-      : settings_(settings), job_(job), prompter_(prompter), volumes_(volumes), stubs_(stubs) {}
+              StubDataFile& stubs, RecoveryTap* recovery)
+      : settings_(settings),
+        job_(job),
+        prompter_(prompter),
+        volumes_(volumes),
+        stubs_(stubs),
+        recovery_(recovery) {}
 
   // How the job ended (the user was told why it stopped).
   JobEnd Run() { return Steps() ? JobEnd{JobOutcome::kDone} : end_; }
@@ -72,14 +95,20 @@ class TypedDivide {
   // The medium for the next piece: checked, and its piece size taken; false
   // (end_ set) when refused.
   bool SizeNextPiece();
-  // The piece length a following Type3 header records, behind a header of
-  // `headerLength` bytes in a piece of `divideSize`.
-  std::int64_t NextType3PieceLength(std::int64_t headerLength, std::int64_t divideSize) const;
   // Header and trailer bytes the next piece carries besides its body.
-  std::int64_t NextOverhead(std::int64_t divideSize) const;
+  std::int64_t NextOverhead(std::int64_t divideSize) const {
+    return NextPieceOverhead(type_, pieceNumber_, divideSize, remaining_);
+  }
   bool Finish();
   void Progress();
   bool Type3() const { return type_ == SplitType::kType3; }
+  // Writes what opens or closes a piece (and shows it to the recovery).
+  bool WriteFrame(BinaryFile& piece, std::span<const std::byte> bytes) {
+    if (recovery_ != nullptr) {
+      recovery_->Written(bytes);
+    }
+    return bytes.empty() || piece.Write(bytes);
+  }
   // Type1 and Type2 headers describe no piece beyond 2 GB.
   std::int64_t LargestPiece() const { return Type3() ? kLargestDivideSize : kMaxDivideSize; }
 
@@ -88,6 +117,7 @@ class TypedDivide {
   Prompter& prompter_;
   Volumes& volumes_;
   StubDataFile& stubs_;
+  RecoveryTap* recovery_;
 
   TypedSeries series_;
   SplitType type_ = SplitType::kType3;
@@ -140,17 +170,24 @@ bool TypedDivide::Steps() {
     return FinishedBefore();
   }
   for (;;) {
-    // A body without a CRC is moved by the kernel; a Type3 body's CRC is
-    // folded from the block its bytes are read into.
-    if (!CopyDivideBlock(
-            {writer_, source_.get(), *piece_, job_.RunState, !Type3()}, prompter_, end_, room_,
-            remaining_,
-            [this](const std::byte* step, std::size_t n) {
-              if (Type3()) {
-                crc_.Update(step, n, true);
-              }
-            },
-            [this] { Progress(); })) {
+    // A body without a CRC or recovery data is moved by the kernel; a Type3
+    // body's CRC and the recovery data are computed from the block its bytes are read into.
+    const bool copied = CopyDivideBlock(
+        {writer_, source_.get(), *piece_, job_.RunState, !Type3() && recovery_ == nullptr},
+        prompter_, end_, room_, remaining_,
+        [this](const std::byte* step, std::size_t n) {
+          if (Type3()) {
+            crc_.Update(step, n, true);
+          }
+          if (recovery_ != nullptr) {
+            recovery_->Step(step, n);
+          }
+        },
+        [this] { Progress(); });
+    if (recovery_ != nullptr) {
+      recovery_->Flush();
+    }
+    if (!copied) {
       DropPieceBegunAfterFailure();
       return false;
     }
@@ -189,8 +226,7 @@ bool TypedDivide::StartFirstPiece() {
   divideSize_ = checked.pieceSize;
 
   const std::vector<std::uint8_t> header = FirstHeader(divideSize_);
-  room_ = std::int64_t{divideSize_} - static_cast<std::int64_t>(header.size()) -
-          (Type3() ? kTrailerLength : 0) - stubSize_;
+  room_ = FirstPieceRoom(type_, divideSize_, stubSize_, static_cast<std::int64_t>(header.size()));
   if (header.empty() || room_ <= 0) {
     return FailUnexpectedly(prompter_, end_);
   }
@@ -210,8 +246,12 @@ bool TypedDivide::StartFirstPiece() {
   }
   job_.SetJobMessage(texts::kDividing);
   job_.ProgressHold.store(kProgressLive);
-  if ((selfRestoring_ && !stubs_.CopyStub(kind_, *piece_)) ||
-      !piece_->Write(header.data(), header.size())) {
+  if (recovery_ != nullptr) {
+    recovery_->PieceBegun();
+  }
+  StubSink stub(*piece_, recovery_);
+  if ((selfRestoring_ && !stubs_.CopyStub(kind_, stub)) ||
+      !WriteFrame(*piece_, std::as_bytes(std::span(header)))) {
     return IoFailure(*piece_);
   }
   if (selfRestoring_) {
@@ -286,6 +326,10 @@ bool TypedDivide::EndPiece() {
   const std::byte trailer[kTrailerLength] = {std::byte(crc & 0xFF), std::byte(crc >> 8),
                                              std::byte{kInfoTagEnd}};
   const std::span<const std::byte> tail(trailer, Type3() ? sizeof trailer : 0);
+  if (recovery_ != nullptr) {
+    recovery_->Written(tail);
+    recovery_->PieceEnded();
+  }
   if (job_.PiecesOnFixedDrive) {
     // The writer ends and closes the piece while the next one is started.
     return writer_.Finish(std::move(piece_), tail) || WriteFailure();
@@ -327,8 +371,13 @@ bool TypedDivide::Finish() {
   source_.reset();
   ReportBytes(job_, sourceSize_);
   job_.ProgressPermille.store(1000);
-  return !job_.ResumeDivide || RemovePiecesAfter(dest_, pieceNumber_, PieceScheme::kDScheme) ||
-         FailWithIoError(prompter_, end_, errno, dest_);
+  if (job_.ResumeDivide && !RemovePiecesAfter(dest_, pieceNumber_, PieceScheme::kDScheme)) {
+    return FailWithIoError(prompter_, end_, errno, dest_);
+  }
+  if (recovery_ != nullptr) {
+    recovery_->WriteSet(prompter_, volumes_, dest_, !job_.PiecesOnFixedDrive);
+  }
+  return true;
 }
 
 bool TypedDivide::NextPiece() {
@@ -358,13 +407,8 @@ bool TypedDivide::OpenNextPiece() {
   const std::int64_t overhead = NextOverhead(divideSize_);
   const std::int64_t headerLength = overhead - (Type3() ? kTrailerLength : 0);
 
-  std::vector<std::uint8_t> header;
-  if (type_ == SplitType::kType3) {
-    header = BuildType3NextHeader(NextType3PieceLength(headerLength, divideSize_), seriesId_,
-                                  pieceNumber_);
-  } else if (type_ == SplitType::kType2) {
-    header.push_back(checkByte_);
-  }
+  const std::vector<std::uint8_t> header =
+      NextPieceHeader(type_, pieceNumber_, divideSize_, remaining_, seriesId_, checkByte_);
   room_ = std::int64_t{divideSize_} - overhead;
   if (static_cast<std::int64_t>(header.size()) != headerLength || room_ <= 0) {
     return FailUnexpectedly(prompter_, end_);
@@ -374,33 +418,16 @@ bool TypedDivide::OpenNextPiece() {
   if (!piece_) {
     return false;
   }
-  if (!header.empty() && !piece_->Write(header.data(), header.size())) {
+  if (recovery_ != nullptr) {
+    recovery_->PieceBegun();
+  }
+  if (!WriteFrame(*piece_, std::as_bytes(std::span(header)))) {
     return IoFailure(*piece_);
   }
   crc_.Reset();
   job_.ProgressHold.store(kProgressLive);
   Progress();
   return true;
-}
-
-std::int64_t TypedDivide::NextType3PieceLength(std::int64_t headerLength,
-                                               std::int64_t divideSize) const {
-  return std::min<std::int64_t>(divideSize - kTrailerLength, headerLength + remaining_);
-}
-
-std::int64_t TypedDivide::NextOverhead(std::int64_t divideSize) const {
-  if (type_ == SplitType::kType2) {
-    return 1;
-  }
-  if (!Type3()) {
-    return 0;
-  }
-  // The piece length takes its long form only when header and body pass
-  // 0x7FFFFFFF bytes; the longer header still leaves them past it.
-  int headerLength = Type3NextHeaderLength(pieceNumber_);
-  headerLength =
-      Type3NextHeaderLength(pieceNumber_, NextType3PieceLength(headerLength, divideSize));
-  return headerLength + kTrailerLength;
 }
 
 bool TypedDivide::SizeNextPiece() {
@@ -432,9 +459,9 @@ void TypedDivide::Progress() {
 }  // namespace
 
 void RunTypedDivide(const DivideSettings& settings, JobState& job, Prompter& prompter,
-                    Volumes& volumes, StubDataFile& stubs) {
+                    Volumes& volumes, StubDataFile& stubs, RecoveryTap* recovery) {
   RunToEnd(job, JobKind::kDivide,
-           [&] { return TypedDivide(settings, job, prompter, volumes, stubs).Run(); });
+           [&] { return TypedDivide(settings, job, prompter, volumes, stubs, recovery).Run(); });
 }
 
 }  // namespace kv

@@ -6,6 +6,7 @@
 #include "core/job_state.h"
 #include "core/piece_names.h"
 #include "core/text_fill.h"
+#include "divide/recovery_tap.h"
 #include "plan/recovery_texts.h"
 #include "recovery/protect_series.h"
 #include "recovery/series_pieces.h"
@@ -37,6 +38,36 @@ std::string RecoverySummary(const DivideSettings& settings, std::int64_t divideS
   return FormatText(rt::kSummary, count.c_str(), FormatGrouped(slice * pieces).c_str());
 }
 
+namespace {
+
+std::string NotWrittenText(const std::string& path, int error) {
+  std::string text = rt::kNotWritten;
+  if (error != 0) {
+    text += "\r\n" + FailureText(path, error);
+  }
+  return text;
+}
+
+std::string WrittenText(const std::string& folder, const std::vector<std::string>& names) {
+  std::string text = rt::kWritten;
+  for (const std::string& name : names) {
+    text += "\r\n" + folder + name;
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string StreamedRecoveryRemark(const RecoveryTap* tap, bool onRemovable) {
+  if (tap != nullptr && tap->Written()) {
+    return WrittenText(tap->Folder(), tap->Outcome().written);
+  }
+  std::string text = tap == nullptr
+                         ? NotWrittenText({}, 0)
+                         : NotWrittenText(tap->Outcome().failedPath, tap->Outcome().error);
+  return onRemovable ? text + rt::kPiecesWhole : text;
+}
+
 std::string ProtectDividedSeries(const std::string& firstPiece, std::uint32_t recoverable) {
   SeriesPieces pieces;
   if (FindSeriesPieces(firstPiece, pieces)) {
@@ -45,17 +76,9 @@ std::string ProtectDividedSeries(const std::string& firstPiece, std::uint32_t re
   }
   const par2::ProtectResult result = par2::ProtectSeries(firstPiece, recoverable);
   if (result.refusal != par2::ProtectRefusal::kNone || !result.written.done) {
-    std::string text = rt::kNotWritten;
-    if (result.written.error != 0) {
-      text += "\r\n" + FailureText(result.written.failedPath, result.written.error);
-    }
-    return text;
+    return NotWrittenText(result.written.failedPath, result.written.error);
   }
-  std::string text = rt::kWritten;
-  for (const std::string& name : result.written.written) {
-    text += "\r\n" + result.pieces.folder + name;
-  }
-  return text;
+  return WrittenText(result.pieces.folder, result.written.written);
 }
 
 }  // namespace kv

@@ -1,7 +1,7 @@
 #pragma once
 // The recovery data a divide of the window adds: the sentence of the
-// information field, and the files written once the divide is done (read
-// back from the pieces, so only for pieces on a fixed drive).
+// information field, and what the end of the divide says of its files,
+// computed while dividing or read back from pieces on a fixed drive.
 
 #include <cstdint>
 #include <string>
@@ -9,6 +9,8 @@
 #include "core/divide_settings.h"
 
 namespace kv {
+
+class RecoveryTap;
 
 // How many pieces the recovery rebuilds: the setting, at most `pieceCount`
 // (0 when not known); 0 when recovery is off.
@@ -23,5 +25,10 @@ std::string RecoverySummary(const DivideSettings& settings, std::int64_t divideS
 // the divided series of `firstPiece`; returns what the end of the divide
 // adds: the files written, or that none were and why.
 std::string ProtectDividedSeries(const std::string& firstPiece, std::uint32_t recoverable);
+
+// What the end of the divide adds for recovery data computed while dividing
+// (`tap`, null when it could not be set up): the files written, or that none
+// were and why; on removable media also that the pieces themselves are whole.
+std::string StreamedRecoveryRemark(const RecoveryTap* tap, bool onRemovable);
 
 }  // namespace kv

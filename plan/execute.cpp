@@ -52,6 +52,7 @@ void JobPlanner::LaunchJob(const JobNames& names) {
   job_.SetJobDest(names.dest);
   recoveryFirstPiece_ = names.dest;
   job_.SetJobSource(names.source);
+  PrepareRecoveryTap();
 
   texts_.progress = 0;
   texts_.progressText = true;
@@ -79,7 +80,7 @@ void JobPlanner::StartWorker(WorkerKind kind) {
   // The worker reads the settings in force now, whatever the window changes meanwhile.
   snapshot_ = std::make_unique<DivideSettings>(settings_);
   thread_ = std::thread([this, kind] {
-    const WorkerContext context{*snapshot_, job_, prompter_, volumes_, stubs_};
+    const WorkerContext context{*snapshot_, job_, prompter_, volumes_, stubs_, recoveryTap_.get()};
     worker_(kind, context);
   });
 }

@@ -7,6 +7,7 @@
 #include "core/job_texts.h"
 #include "core/prompter.h"
 #include "core/text_fill.h"
+#include "divide/recovery_tap.h"
 #include "plan/plan_texts.h"
 #include "plan/plan_view.h"
 #include "restore/restore_output.h"

@@ -26,6 +26,7 @@ class Prompter;
 class Volumes;
 class StubDataFile;
 class PlanView;
+class RecoveryTap;
 
 // What the close command (button 2) turned into.
 enum class CancelOutcome {
@@ -69,6 +70,14 @@ class JobPlanner {
   bool OnJobTimer();
   // The Cancel button: asks a running job to stop, or lets the window close.
   CancelOutcome Cancel();
+
+  // For a front end that reports a divide's recovery data itself (the
+  // command line): the recovery data computed while dividing is left to it,
+  // and a read-back of the pieces after the divide is never started here.
+  void LeaveRecoveryReportToCaller() { recoveryReportByCaller_ = true; }
+  // The recovery data the last divide computed while it ran; null when none
+  // was (it is then read back from the pieces, or not written).
+  const RecoveryTap* StreamedRecovery() const { return recoveryTap_.get(); }
 
   // For a front end that judges a restore's end by more than its outcome
   // (the command line: a Type0 series that goes on behind a missing piece is
@@ -114,6 +123,9 @@ class JobPlanner {
   // written on a thread of its own (the window stays live meanwhile); the
   // final message's addition is then in recoveryRemark_.
   bool WritingRecovery();
+  // Before a divide with recovery data starts: its pieces predicted and the
+  // recovery data set up to be computed while they are written, when it can be.
+  void PrepareRecoveryTap();
   // The timer has seen the worker's end.
   void EndJob();
   // A restored output written beside the file it replaces goes in its place;
@@ -152,6 +164,8 @@ class JobPlanner {
   std::atomic<bool> recoveryWritten_{false};
   std::string recoveryRemark_;
   std::string statusAfterDivide_;
+  std::unique_ptr<RecoveryTap> recoveryTap_;
+  bool recoveryReportByCaller_ = false;
 
   // The running job: the settings in force when it started, and its thread.
   std::unique_ptr<DivideSettings> snapshot_;

@@ -10,10 +10,10 @@ namespace kv {
 void RunRealWorker(WorkerKind kind, const WorkerContext& c) {
   switch (kind) {
     case WorkerKind::kType0Divide:
-      RunType0Divide(c.settings, c.job, c.prompter, c.volumes);
+      RunType0Divide(c.settings, c.job, c.prompter, c.volumes, c.recovery);
       return;
     case WorkerKind::kTypedDivide:
-      RunTypedDivide(c.settings, c.job, c.prompter, c.volumes, c.stubs);
+      RunTypedDivide(c.settings, c.job, c.prompter, c.volumes, c.stubs, c.recovery);
       return;
     case WorkerKind::kType0Restore:
       RunType0Restore(c.settings, c.job, c.prompter);

@@ -19,5 +19,8 @@ inline constexpr const char* kWriting = "修復データを作成しています
 // Followed by the recovery files, one a line.
 inline constexpr const char* kWritten = "\r\n修復データを作成しました：";
 inline constexpr const char* kNotWritten = "\r\n修復データは作成できませんでした";
+// After kNotWritten, when the recovery data of a divide to removable media
+// could not be written: the pieces on the media are not touched by it.
+inline constexpr const char* kPiecesWhole = "\r\n分割ファイルは正しく作成されています";
 
 }  // namespace kv::recovery_texts

@@ -12,6 +12,7 @@ class JobState;
 class Prompter;
 class Volumes;
 class StubDataFile;
+class RecoveryTap;
 
 enum class WorkerKind { kType0Divide, kTypedDivide, kType0Restore, kTypedRestore };
 
@@ -21,6 +22,8 @@ struct WorkerContext {
   Prompter& prompter;
   Volumes& volumes;
   StubDataFile& stubs;
+  // The recovery data a divide computes while it writes its pieces; null when none.
+  RecoveryTap* recovery = nullptr;
 };
 
 // Runs the whole job on the calling thread; must end with RunState = 0.

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "core/program_version.h"
+#include "platform/safe_create.h"
 #include "recovery/file_hashes.h"
 #include "recovery/file_shelf.h"
 #include "recovery/gf16.h"
@@ -33,10 +34,17 @@ struct RecoveryPlace {
 class Writer {
  public:
   explicit Writer(const RecoveryRequest& request) : request_(request) {}
+  Writer(const RecoveryRequest& request, const PrecomputedSet& set)
+      : request_(request), precomputed_(&set) {}
   RecoveryOutcome Run();
 
  private:
   bool OpenAndHash();
+  bool BuildPackets();
+  bool TakePrecomputed();
+  bool WriteRecoveryPacket(PositionedFile& volume, std::uint64_t at, std::uint32_t exponent);
+  // Settles the file just written and, for the next one of `bytes`, the room it needs.
+  bool MakeRoom(const std::string& name, std::uint64_t bytes);
   bool CreateFile(const std::string& name, PositionedFile*& file);
   bool WriteIndex();
   bool WriteVolumes();
@@ -46,6 +54,7 @@ class Writer {
   void RemoveCreated();
 
   const RecoveryRequest& request_;
+  const PrecomputedSet* precomputed_ = nullptr;  // hashes and slices computed beforehand
   RecoveryOutcome outcome_;
   FileShelf shelf_;            // the protected files, read in turn
   std::vector<Input> inputs_;  // in the main packet's order
@@ -53,6 +62,9 @@ class Writer {
   std::vector<Bytes> critical_;  // main, descriptions, checksums
   Bytes creator_;
   std::vector<std::unique_ptr<PositionedFile>> created_;
+  // Of each file created: only that file goes again, never one a medium
+  // put in the drive since holds under its name.
+  std::vector<NameIdentity> createdIds_;
   std::vector<RecoveryPlace> places_;  // by exponent
 };
 
@@ -84,6 +96,17 @@ bool Writer::OpenAndHash() {
     e.id = FileId(e.md5First16k, e.length, e.name);
     inputs_.push_back(std::move(input));
   }
+  return BuildPackets();
+}
+
+bool Writer::TakePrecomputed() {
+  for (const FileEntry& entry : precomputed_->entries) {
+    inputs_.push_back({nullptr, entry});
+  }
+  return BuildPackets();
+}
+
+bool Writer::BuildPackets() {
   // The slices are numbered in the main packet's order: the inputs follow it.
   std::sort(inputs_.begin(), inputs_.end(),
             [](const Input& a, const Input& b) { return IdBefore(a.entry.id, b.entry.id); });
@@ -106,12 +129,26 @@ bool Writer::OpenAndHash() {
   return true;
 }
 
+bool Writer::MakeRoom(const std::string& name, std::uint64_t bytes) {
+  if (precomputed_ == nullptr) {
+    return true;
+  }
+  if (!created_.empty() && !created_.back()->Finish()) {
+    return Fail(created_.back()->Path(), created_.back()->Error());
+  }
+  if (precomputed_->makeRoom && !precomputed_->makeRoom(name, bytes)) {
+    return Fail(request_.folder + name, ECANCELED);
+  }
+  return true;
+}
+
 bool Writer::CreateFile(const std::string& name, PositionedFile*& file) {
   std::unique_ptr<PositionedFile> created = PositionedFile::Create(request_.folder + name);
   if (created == nullptr) {
     return Fail(request_.folder + name, errno);
   }
   file = created.get();
+  createdIds_.push_back(IdentityOfName(created->Path()));
   created_.push_back(std::move(created));
   outcome_.written.push_back(name);
   return true;
@@ -119,7 +156,12 @@ bool Writer::CreateFile(const std::string& name, PositionedFile*& file) {
 
 bool Writer::WriteIndex() {
   PositionedFile* index = nullptr;
-  if (!CreateFile(IndexFileName(request_.setName), index)) {
+  std::uint64_t size = creator_.size();
+  for (const Bytes& packet : critical_) {
+    size += packet.size();
+  }
+  if (!MakeRoom(IndexFileName(request_.setName), size) ||
+      !CreateFile(IndexFileName(request_.setName), index)) {
     return false;
   }
   std::uint64_t at = 0;
@@ -137,15 +179,22 @@ bool Writer::WriteIndex() {
 bool Writer::WriteVolume(std::uint32_t firstExponent, std::uint32_t count,
                          const std::string& name) {
   PositionedFile* volume = nullptr;
-  if (!CreateFile(name, volume)) {
-    return false;
-  }
   const std::size_t copies = static_cast<std::size_t>(std::bit_width(count));
   const std::size_t total = copies * critical_.size();
+  std::uint64_t size = creator_.size() + count * (kRecoveryPrefix + request_.sliceSize);
+  for (std::size_t k = 0; k < total; ++k) {
+    size += critical_[k % critical_.size()].size();
+  }
+  if (!MakeRoom(name, size) || !CreateFile(name, volume)) {
+    return false;
+  }
   std::uint64_t at = 0;
   std::size_t next = 0;
   for (std::uint32_t k = 0; k < count; ++k) {
     places_[firstExponent + k] = {volume, at};
+    if (precomputed_ != nullptr && !WriteRecoveryPacket(*volume, at, firstExponent + k)) {
+      return false;
+    }
     at += kRecoveryPrefix + request_.sliceSize;
     for (const std::size_t end = total * (k + 1) / count; next < end; ++next) {
       const Bytes& packet = critical_[next % critical_.size()];
@@ -231,17 +280,54 @@ bool Writer::EncodeRecovery() {
   return true;
 }
 
+// A slice computed beforehand, read twice: once for its packet's MD5, once to be written.
+bool Writer::WriteRecoveryPacket(PositionedFile& volume, std::uint64_t at, std::uint32_t exponent) {
+  const ByteRange& slices = *precomputed_->slices;
+  const std::uint64_t start = std::uint64_t{exponent} * request_.sliceSize;
+  Bytes prefix;
+  PutU32(prefix, exponent);
+  Md5 md5;
+  md5.Update(IdAndType(setId_, PacketType::kRecoverySlice));
+  md5.Update(prefix);
+  Bytes stripe(static_cast<std::size_t>(std::min<std::uint64_t>(
+      request_.sliceSize, std::max<std::size_t>(request_.memoryBudget, 4))));
+  for (int pass = 0; pass < 2; ++pass) {
+    for (std::uint64_t done = 0; done < request_.sliceSize;) {
+      const std::span<std::uint8_t> part(
+          stripe.data(), static_cast<std::size_t>(
+                             std::min<std::uint64_t>(stripe.size(), request_.sliceSize - done)));
+      if (!slices.ReadAt(start + done, part)) {
+        return Fail(request_.folder, EIO);
+      }
+      if (pass == 0) {
+        md5.Update(part);
+      } else if (!volume.WriteAt(at + kRecoveryPrefix + done, part)) {
+        return Fail(volume.Path(), volume.Error());
+      }
+      done += part.size();
+    }
+  }
+  const auto header = MakeHeader(kRecoveryPrefix + request_.sliceSize, md5.Finish(), setId_,
+                                 PacketType::kRecoverySlice);
+  Bytes head(header.begin(), header.end());
+  head.insert(head.end(), prefix.begin(), prefix.end());
+  return volume.WriteAt(at, head) || Fail(volume.Path(), volume.Error());
+}
+
 void Writer::RemoveCreated() {
-  for (const std::unique_ptr<PositionedFile>& file : created_) {
-    file->Finish();
-    ::unlink(file->Path().c_str());
+  for (std::size_t k = 0; k < created_.size(); ++k) {
+    created_[k]->Finish();
+    RemoveAskedFile(created_[k]->Path(), createdIds_[k]);
   }
   created_.clear();
+  createdIds_.clear();
   outcome_.written.clear();
 }
 
 RecoveryOutcome Writer::Run() {
-  bool done = OpenAndHash() && WriteIndex() && WriteVolumes() && EncodeRecovery();
+  bool done = precomputed_ != nullptr
+                  ? TakePrecomputed() && WriteIndex() && WriteVolumes()
+                  : OpenAndHash() && WriteIndex() && WriteVolumes() && EncodeRecovery();
   for (const std::unique_ptr<PositionedFile>& file : created_) {
     if (done && !file->Finish()) {
       done = Fail(file->Path(), file->Error());
@@ -258,6 +344,10 @@ RecoveryOutcome Writer::Run() {
 
 RecoveryOutcome WriteRecoveryFiles(const RecoveryRequest& request) {
   return Writer(request).Run();
+}
+
+RecoveryOutcome WriteRecoveryFiles(const RecoveryRequest& request, const PrecomputedSet& set) {
+  return Writer(request, set).Run();
 }
 
 std::vector<std::uint32_t> VolumeCounts(std::uint32_t recoverySlices) {

@@ -8,8 +8,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "recovery/par2_packets.h"
+#include "recovery/positioned_file.h"
 
 namespace kv::par2 {
 
@@ -30,6 +34,20 @@ struct RecoveryOutcome {
 };
 
 RecoveryOutcome WriteRecoveryFiles(const RecoveryRequest& request);
+
+// What a set needs when its files were hashed and its recovery slices
+// computed beforehand (while a divide wrote them): nothing is read but the slices.
+struct PrecomputedSet {
+  std::vector<FileEntry> entries;     // with digests and slice checksums
+  const ByteRange* slices = nullptr;  // the recovery slices, exponent e at e · sliceSize
+  // Asked before each file is created, the one before it closed and on its
+  // medium: false gives up (ECANCELED). May change the medium in the drive.
+  std::function<bool(const std::string& name, std::uint64_t bytes)> makeRoom;
+};
+
+// Writes the set of `request` (its names unused) from `set`. Each file is
+// whole and closed before the next is begun.
+RecoveryOutcome WriteRecoveryFiles(const RecoveryRequest& request, const PrecomputedSet& set);
 
 // How many recovery slices go in each volume, as par2cmdline splits them.
 std::vector<std::uint32_t> VolumeCounts(std::uint32_t recoverySlices);

@@ -129,9 +129,10 @@ TEST_F(ExecuteRefusals, DecliningTheConfirmationStartsNothing) {
   EXPECT_FALSE(planner.JobActive());
 }
 
-TEST_F(ExecuteRefusals, RecoveryToRemovableMediaIsAskedAboutBeforeTheJob) {
+TEST_F(ExecuteRefusals, RecoveryToRemovableMediaIsAskedAboutOnlyWhenFittedToFreeSpace) {
   settings.Recovery = true;
   settings.RemovableDrive = dir.Path().string();
+  planner.Texts().sizeText = "空き容量にあわせる";
   prompter.Script({Answer::kNo});
   planner.Execute();
   const Message m = OnlyMessage();
@@ -143,12 +144,16 @@ TEST_F(ExecuteRefusals, RecoveryToRemovableMediaIsAskedAboutBeforeTheJob) {
   EXPECT_EQ(m.kind, MessageKind::kQuestion);
   EXPECT_FALSE(planner.JobActive());
   EXPECT_EQ(job.Outcome(), JobOutcome::kCancelled);
-  // On a fixed drive nothing is asked before the confirmation.
-  settings.RemovableDrive = "/media/usb";
-  prompter.Script({Answer::kNo});
-  planner.Execute();
-  EXPECT_EQ(prompter.Messages().back().caption, "Kolvanto  実行確認");
-  EXPECT_EQ(prompter.Messages().size(), 2u);
+  // A fixed divide size, on removable media or a fixed drive, asks nothing
+  // before the confirmation: the recovery data is computed while dividing.
+  for (const char* removable : {dir.Path().c_str(), "/media/usb"}) {
+    settings.RemovableDrive = removable;
+    planner.Texts().sizeText = "1000000";
+    prompter.Script({Answer::kNo});
+    planner.Execute();
+    EXPECT_EQ(prompter.Messages().back().caption, "Kolvanto  実行確認");
+  }
+  EXPECT_EQ(prompter.Messages().size(), 3u);
 }
 
 TEST_F(ExecuteRefusals, DecliningOverwriteKeepsTheFileButRecordsTheSource) {

@@ -164,7 +164,7 @@ TEST_F(Par2Interop, RepairTellsWhatItDidAndWhatIsMissing) {
   EXPECT_EQ(Cli("protect data.d01").status, 2);
 }
 
-TEST_F(Par2Interop, DivideWritesRecoveryOnFixedDrivesOnly) {
+TEST_F(Par2Interop, DivideWritesRecoveryWhereThePiecesAreKnownBeforehand) {
   WriteFileBytes(dir / "d.bin", RandomBytes(45000, 11));
   Result r = Cli("divide d.bin -s 10000 --recovery 2");
   ASSERT_EQ(r.status, 0) << r.out;
@@ -189,7 +189,16 @@ TEST_F(Par2Interop, DivideWritesRecoveryOnFixedDrivesOnly) {
       << "[General]\nMajorVersion=3\nMinorVersion=12\n\n[Settings]\nFDAuto=0\nRemovableDrive="
       << dir.Path().string() << "\n";
   WriteFileBytes(dir / "e.bin", RandomBytes(45000, 12));
-  r = Cli("divide e.bin -s 10000 --recovery 1");
+  // A fixed divide size to removable media: computed while dividing, never read back.
+  r = Cli("divide e.bin -s 10000 --recovery 1 -y");
+  ASSERT_EQ(r.status, 0) << r.out;
+  EXPECT_TRUE(r.out.ends_with(dir / "e.par2" + "\n" + dir / "e.vol0+1.par2" +
+                              "\n5 pieces protected, any 1 can be rebuilt (slice 10,000 bytes)\n"))
+      << r.out;
+  ASSERT_EQ(Sh("par2 verify e.par2").status, 0);
+  fs::remove(dir / "e.d01");
+  // Fitted to the free space, the pieces are not known beforehand.
+  r = Cli("divide e.bin -s fit --recovery 1");
   EXPECT_EQ(r.status, 2);
   EXPECT_TRUE(r.out.ends_with(
       "--recovery: the pieces go to removable media, which are not read back; protect the series "

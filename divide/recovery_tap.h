@@ -1,0 +1,71 @@
+#pragma once
+// The recovery data a divide computes from the bytes it writes: the engines
+// show it every byte of every piece as it goes to the piece (gathered into
+// large runs, so the hashing and the Reed-Solomon sums run over whole
+// blocks), and once the last piece is closed it writes NAME.par2 and its
+// volumes beside it. On removable media they go onto the medium then in the
+// drive, and a file that does not fit there asks for the next medium.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "recovery/recovery_writer.h"
+#include "recovery/series_accumulator.h"
+
+namespace kv {
+
+class Prompter;
+class Volumes;
+
+class RecoveryTap {
+ public:
+  // `pieces` as predicted, first piece first.
+  RecoveryTap(std::vector<par2::ExpectedFile> pieces, std::uint32_t recoverySlices,
+              std::size_t memoryBudget = par2::kAccumulatorBudget);
+  // Sets the recovery slices up (a temporary file in `spillFolder` when they
+  // pass the memory budget); false when that cannot be done.
+  bool Start(const std::string& spillFolder) { return accumulator_.Start(spillFolder); }
+
+  // The next piece of the series is begun.
+  void PieceBegun();
+  // Bytes of a step in the engine's block; a step that follows the one before
+  // in memory joins its run. Taken at the latest by Flush.
+  void Step(const std::byte* data, std::size_t length);
+  // Takes the gathered run, before its block is filled again.
+  void Flush();
+  // Bytes written to the piece from elsewhere (a stub, a header, a trailer).
+  void Written(std::span<const std::byte> bytes);
+  // The piece is whole.
+  void PieceEnded();
+
+  // After the last piece, written beside `lastPiece`: writes the recovery
+  // files. On removable media (`onRemovable`) each is put on the medium, and
+  // one that does not fit on the medium in the drive asks for the next one.
+  void WriteSet(Prompter& prompter, Volumes& volumes, const std::string& lastPiece,
+                bool onRemovable);
+
+  // True once the recovery files are written.
+  bool Written() const { return outcome_.done; }
+  // The folder ("" or ending in "/") the files were written to, and their outcome.
+  const std::string& Folder() const { return folder_; }
+  const par2::RecoveryOutcome& Outcome() const { return outcome_; }
+  // Why nothing was written when the divide was not at fault: the pieces
+  // broke their prediction, or the recovery slices had no room.
+  par2::AccumulatorFault Fault() const { return accumulator_.Fault(); }
+  std::uint64_t SliceSize() const { return accumulator_.SliceSize(); }
+  std::size_t PieceCount() const { return accumulator_.Entries().size(); }
+
+ private:
+  par2::SeriesAccumulator accumulator_;
+  std::string setName_;
+  std::size_t nextPiece_ = 0;
+  const std::byte* run_ = nullptr;
+  std::size_t runLength_ = 0;
+  std::string folder_;
+  par2::RecoveryOutcome outcome_;
+};
+
+}  // namespace kv

@@ -1,0 +1,276 @@
+#include "recovery/series_accumulator.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "recovery/gf16.h"
+#include "recovery/protect_series.h"
+
+namespace kv::par2 {
+
+namespace {
+
+// dst ^= factor * (low | high << 8): one word of a slice.
+void AddWord(std::uint16_t factor, std::uint8_t low, std::uint8_t high, std::uint8_t* dst) {
+  const std::uint16_t product =
+      gf16::Multiply(factor, static_cast<std::uint16_t>(low | (high << 8)));
+  dst[0] ^= static_cast<std::uint8_t>(product);
+  dst[1] ^= static_cast<std::uint8_t>(product >> 8);
+}
+
+// slice ^= factor * bytes placed at `at`, which may start or end inside a
+// word: the product of a word is that of its two bytes' XOR-ed apart.
+void AddAt(std::uint16_t factor, std::span<const std::uint8_t> bytes, std::uint64_t at,
+           std::uint8_t* slice) {
+  if (bytes.empty()) {
+    return;
+  }
+  if (at % 2 == 1) {
+    AddWord(factor, 0, bytes[0], slice + at - 1);
+    bytes = bytes.subspan(1);
+    ++at;
+  }
+  const std::size_t even = bytes.size() & ~std::size_t{1};
+  if (even > 0) {
+    gf16::MultiplyAdd(factor, bytes.data(), slice + at, even);
+  }
+  if (even < bytes.size()) {
+    AddWord(factor, bytes[even], 0, slice + at + even);
+  }
+}
+
+// A temporary file of this process in `folder`, created exclusively and
+// removed at once: it lives as long as it is open.
+std::unique_ptr<PositionedFile> CreateSpillFile(const std::string& folder, std::string& path) {
+  const std::string base = (folder.empty() || folder.back() == '/' ? folder : folder + "/") +
+                           ".kolvanto-recovery-" + std::to_string(::getpid()) + "-";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    path = base + std::to_string(attempt);
+    std::unique_ptr<PositionedFile> file = PositionedFile::Create(path);
+    if (file != nullptr) {
+      ::unlink(path.c_str());
+      return file;
+    }
+    if (errno != EEXIST) {
+      return nullptr;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+struct SeriesAccumulator::OpenFile {
+  std::size_t index = 0;
+  std::uint64_t position = 0;
+  Md5 whole;
+  Md5 first;
+  std::uint32_t crc = 0;
+};
+
+SeriesAccumulator::SeriesAccumulator(std::vector<ExpectedFile> files, std::uint32_t recoverySlices,
+                                     std::size_t memoryBudget)
+    : expected_(std::move(files)),
+      recoverySlices_(recoverySlices),
+      budget_(memoryBudget),
+      seen_(expected_.size(), false) {
+  std::vector<std::uint64_t> lengths;
+  for (const ExpectedFile& file : expected_) {
+    lengths.push_back(file.length);
+    FileEntry entry;
+    entry.name = file.name;
+    entry.length = file.length;
+    entry.md5First16k = file.md5First16k;
+    entry.id = FileId(file.md5First16k, file.length, file.name);
+    entries_.push_back(std::move(entry));
+  }
+  sliceSize_ = SliceSizeForPieces(lengths);
+  // A slice's constant follows its file's place in the main packet's order.
+  std::vector<std::size_t> order(entries_.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    order[i] = i;
+  }
+  std::sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+    return IdBefore(entries_[a].id, entries_[b].id);
+  });
+  constants_.resize(order.size());
+  for (std::size_t k = 0; k < order.size() && k < gf16::kMaxInputSlices; ++k) {
+    constants_[order[k]] = gf16::InputConstant(static_cast<std::uint32_t>(k));
+  }
+}
+
+SeriesAccumulator::~SeriesAccumulator() = default;
+
+bool SeriesAccumulator::Fail(AccumulatorFault fault, int error, const std::string& path) {
+  if (fault_ == AccumulatorFault::kNone) {
+    fault_ = fault;
+    error_ = error;
+    errorPath_ = path;
+  }
+  open_.reset();
+  return false;
+}
+
+bool SeriesAccumulator::Start(const std::string& spillFolder) {
+  if (sliceSize_ == 0 || expected_.size() > gf16::kMaxInputSlices) {
+    return Fail(AccumulatorFault::kMismatch, 0, {});
+  }
+  const std::uint64_t total = sliceSize_ * recoverySlices_;
+  if (total <= budget_) {
+    memory_.assign(static_cast<std::size_t>(total), 0);
+    memoryView_ = std::make_unique<MemoryRange>(memory_);
+    return true;
+  }
+  std::string path;
+  spill_ = CreateSpillFile(spillFolder, path);
+  if (spill_ == nullptr) {
+    return Fail(AccumulatorFault::kStorage, errno, path);
+  }
+  // The window of incoming bytes and the slice stripe it is added to.
+  const std::size_t width = std::max<std::size_t>(budget_ / 2 / 4 * 4, 4);
+  window_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(width, sliceSize_)));
+  scratch_.resize(window_.size());
+  return true;
+}
+
+const ByteRange& SeriesAccumulator::Slices() const {
+  return spill_ != nullptr ? static_cast<const ByteRange&>(*spill_) : *memoryView_;
+}
+
+void SeriesAccumulator::BeginFile(std::size_t index) {
+  if (fault_ != AccumulatorFault::kNone) {
+    return;
+  }
+  if (index >= expected_.size() || seen_[index] || open_ != nullptr) {
+    Fail(AccumulatorFault::kMismatch, 0, {});
+    return;
+  }
+  open_ = std::make_unique<OpenFile>();
+  open_->index = index;
+  factors_.assign(recoverySlices_, 0);
+  for (std::uint32_t e = 0; e < recoverySlices_; ++e) {
+    factors_[e] = gf16::Power(constants_[index], e);
+  }
+  windowStart_ = 0;
+  windowFilled_ = 0;
+}
+
+void SeriesAccumulator::Add(std::span<const std::uint8_t> bytes) {
+  if (open_ == nullptr || bytes.empty()) {
+    return;
+  }
+  OpenFile& f = *open_;
+  if (bytes.size() > sliceSize_ - f.position) {
+    mismatched_ = expected_[f.index].name;
+    Fail(AccumulatorFault::kMismatch, 0, {});
+    return;
+  }
+  f.whole.Update(bytes);
+  if (f.position < kFirstBytes) {
+    f.first.Update(bytes.first(
+        static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), kFirstBytes - f.position))));
+  }
+  f.crc = Crc32(f.crc, bytes);
+  AddToSlices(bytes, f.position);
+  f.position += bytes.size();
+}
+
+void SeriesAccumulator::AddToSlices(std::span<const std::uint8_t> bytes, std::uint64_t at) {
+  if (spill_ == nullptr) {
+    for (std::uint32_t e = 0; e < recoverySlices_; ++e) {
+      AddAt(factors_[e], bytes, at, memory_.data() + e * sliceSize_);
+    }
+    return;
+  }
+  while (!bytes.empty()) {
+    const std::size_t take = std::min(bytes.size(), window_.size() - windowFilled_);
+    std::memcpy(window_.data() + windowFilled_, bytes.data(), take);
+    windowFilled_ += take;
+    bytes = bytes.subspan(take);
+    if (windowFilled_ == window_.size() && !FlushWindow()) {
+      return;
+    }
+  }
+}
+
+// Adds the window to the same stripe of every recovery slice in the file.
+bool SeriesAccumulator::FlushWindow() {
+  if (windowFilled_ == 0) {
+    return true;
+  }
+  if (windowFilled_ % 2 == 1) {
+    window_[windowFilled_] = 0;  // the window's size is even
+  }
+  const std::size_t length = (windowFilled_ + 1) & ~std::size_t{1};
+  const std::uint64_t held =
+      covered_ > windowStart_ ? std::min<std::uint64_t>(covered_ - windowStart_, length) : 0;
+  const std::span<std::uint8_t> stripe(scratch_.data(), length);
+  for (std::uint32_t e = 0; e < recoverySlices_; ++e) {
+    const std::uint64_t at = e * sliceSize_ + windowStart_;
+    std::memset(stripe.data() + held, 0, length - held);
+    if (held > 0 && !spill_->ReadAt(at, stripe.first(static_cast<std::size_t>(held)))) {
+      return Fail(AccumulatorFault::kStorage, spill_->Error(), spill_->Path());
+    }
+    gf16::MultiplyAdd(factors_[e], window_.data(), stripe.data(), length);
+    if (!spill_->WriteAt(at, stripe)) {
+      return Fail(AccumulatorFault::kStorage, spill_->Error(), spill_->Path());
+    }
+  }
+  covered_ = std::max<std::uint64_t>(covered_, windowStart_ + length);
+  windowStart_ += length;
+  windowFilled_ = 0;
+  return true;
+}
+
+void SeriesAccumulator::EndFile() {
+  if (open_ == nullptr || (spill_ != nullptr && !FlushWindow())) {
+    return;
+  }
+  const std::unique_ptr<OpenFile> f = std::move(open_);
+  const ExpectedFile& expected = expected_[f->index];
+  if (f->position != expected.length || f->first.Finish() != expected.md5First16k) {
+    mismatched_ = expected.name;
+    Fail(AccumulatorFault::kMismatch, 0, {});
+    return;
+  }
+  FileEntry& entry = entries_[f->index];
+  // The file's digest is its slice's before the zero padding.
+  const std::size_t padding = static_cast<std::size_t>(sliceSize_ - expected.length);
+  const SliceCheck check{padding == 0 ? Md5Digest{} : f->whole.DigestWithZeros(padding),
+                         Crc32Zeros(f->crc, padding)};
+  entry.md5 = f->whole.Finish();
+  entry.slices = {check};
+  if (padding == 0) {
+    entry.slices[0].md5 = entry.md5;
+  }
+  seen_[f->index] = true;
+}
+
+bool SeriesAccumulator::Complete() {
+  if (fault_ != AccumulatorFault::kNone || open_ != nullptr ||
+      std::find(seen_.begin(), seen_.end(), false) != seen_.end()) {
+    return false;
+  }
+  if (spill_ == nullptr || finished_) {
+    return true;
+  }
+  // Past the longest file the slices hold zeros.
+  std::fill(scratch_.begin(), scratch_.end(), 0);
+  for (std::uint32_t e = 0; e < recoverySlices_; ++e) {
+    for (std::uint64_t at = covered_; at < sliceSize_;) {
+      const std::size_t n =
+          static_cast<std::size_t>(std::min<std::uint64_t>(scratch_.size(), sliceSize_ - at));
+      if (!spill_->WriteAt(e * sliceSize_ + at, std::span(scratch_.data(), n))) {
+        return Fail(AccumulatorFault::kStorage, spill_->Error(), spill_->Path());
+      }
+      at += n;
+    }
+  }
+  finished_ = true;
+  return true;
+}
+
+}  // namespace kv::par2

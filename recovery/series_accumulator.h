@@ -1,0 +1,103 @@
+#pragma once
+// The recovery data of a series computed from the bytes of its pieces as a
+// divide writes them, so that no piece is ever read back. Every piece is one
+// slice; a slice's Reed-Solomon constant follows from the sorted file IDs,
+// so each piece's length and first-16-KiB digest are given before its first
+// byte, and what the piece turns out to hold is checked against them: a set
+// whose promise was broken is never handed out. The recovery slices stay in
+// memory up to a budget, beyond it in a temporary file (removed at once,
+// kept open) that they are added to a window at a time.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "recovery/par2_packets.h"
+#include "recovery/positioned_file.h"
+
+namespace kv::par2 {
+
+// A piece as known before it is written.
+struct ExpectedFile {
+  std::string name;
+  std::uint64_t length = 0;
+  Md5Digest md5First16k{};
+};
+
+enum class AccumulatorFault {
+  kNone,
+  kMismatch,  // a piece's length or first bytes were not those expected
+  kStorage,   // the temporary file could not be created, read or written
+};
+
+inline constexpr std::size_t kAccumulatorBudget = 256 * 1024 * 1024;
+
+class SeriesAccumulator {
+ public:
+  // `files` in the series' order; every length above 0.
+  SeriesAccumulator(std::vector<ExpectedFile> files, std::uint32_t recoverySlices,
+                    std::size_t memoryBudget = kAccumulatorBudget);
+  ~SeriesAccumulator();
+  SeriesAccumulator(const SeriesAccumulator&) = delete;
+  SeriesAccumulator& operator=(const SeriesAccumulator&) = delete;
+
+  // Makes room for the recovery slices: in memory within the budget, else in
+  // a temporary file in `spillFolder`. False (Fault, Error) when it cannot.
+  bool Start(const std::string& spillFolder);
+  // The bytes of file `index` (series order) follow, from its first.
+  void BeginFile(std::size_t index);
+  void Add(std::span<const std::uint8_t> bytes);
+  // The file is whole: its length and first bytes are compared with those expected.
+  void EndFile();
+
+  // Every file was seen whole, as expected, and the slices are complete.
+  bool Complete();
+  AccumulatorFault Fault() const { return fault_; }
+  int Error() const { return error_; }
+  const std::string& ErrorPath() const { return errorPath_; }
+  // The name of the file whose bytes broke the promise.
+  const std::string& MismatchedFile() const { return mismatched_; }
+
+  std::uint64_t SliceSize() const { return sliceSize_; }
+  std::uint32_t RecoverySlices() const { return recoverySlices_; }
+  // The files, series order, with their digests and slice checksums once complete.
+  const std::vector<FileEntry>& Entries() const { return entries_; }
+  // recoverySlices × sliceSize bytes, the slice of exponent e at e · sliceSize.
+  const ByteRange& Slices() const;
+  bool InMemory() const { return spill_ == nullptr; }
+
+ private:
+  struct OpenFile;
+  void AddToSlices(std::span<const std::uint8_t> bytes, std::uint64_t at);
+  bool FlushWindow();
+  bool Fail(AccumulatorFault fault, int error, const std::string& path);
+
+  std::vector<ExpectedFile> expected_;
+  std::vector<FileEntry> entries_;
+  std::vector<std::uint16_t> constants_;  // of each file, series order
+  std::uint32_t recoverySlices_;
+  std::size_t budget_;
+  std::uint64_t sliceSize_ = 0;
+  std::vector<std::uint16_t> factors_;  // constant^e of the open file
+  std::unique_ptr<OpenFile> open_;
+  std::vector<bool> seen_;
+  // In memory: all slices. Spilled: the file and a window of the open file's bytes.
+  Bytes memory_;
+  std::unique_ptr<PositionedFile> spill_;
+  Bytes window_;
+  Bytes scratch_;
+  std::uint64_t windowStart_ = 0;
+  std::size_t windowFilled_ = 0;
+  std::uint64_t covered_ = 0;  // slice bytes the file holds so far (the rest is zeros)
+  std::unique_ptr<MemoryRange> memoryView_;
+  bool finished_ = false;
+  AccumulatorFault fault_ = AccumulatorFault::kNone;
+  int error_ = 0;
+  std::string errorPath_;
+  std::string mismatched_;
+};
+
+}  // namespace kv::par2
