@@ -43,8 +43,9 @@ void RecoveryTap::Step(const std::byte* data, std::size_t length) {
 }
 
 void RecoveryTap::Flush() {
+  // The run stays in its block until the block after it is taken.
   if (run_ != nullptr) {
-    accumulator_.Add(AsUnsigned(run_, runLength_));
+    accumulator_.AddLasting(AsUnsigned(run_, runLength_));
   }
   run_ = nullptr;
   runLength_ = 0;

@@ -1,5 +1,6 @@
 #include "recovery/positioned_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,6 +48,25 @@ std::unique_ptr<PositionedFile> PositionedFile::OpenForReading(const std::string
 
 std::unique_ptr<PositionedFile> PositionedFile::Create(const std::string& path) {
   const int fd = ActiveSystemCalls().Open(path.c_str(), true, false);
+  if (fd < 0) {
+    return nullptr;
+  }
+  return std::unique_ptr<PositionedFile>(new PositionedFile(fd, 0, path));
+}
+
+std::unique_ptr<PositionedFile> PositionedFile::CreateTemporary(const std::string& folder) {
+  const std::string where = folder.empty() ? "." : folder;
+  int fd = ::open(where.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  std::string path = where + "/(temporary)";
+  for (int attempt = 0;
+       fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EEXIST) && attempt < 100;
+       ++attempt) {
+    path = where + "/.kolvanto-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      ::unlink(path.c_str());
+    }
+  }
   if (fd < 0) {
     return nullptr;
   }

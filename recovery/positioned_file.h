@@ -36,6 +36,10 @@ class PositionedFile final : public ByteRange {
   // nullptr, errno set, when it cannot be opened or created, or is not a regular file.
   static std::unique_ptr<PositionedFile> OpenForReading(const std::string& path);
   static std::unique_ptr<PositionedFile> Create(const std::string& path);
+  // A file without a name in `folder`, for reading and writing, gone once
+  // closed (an unnamed file where the file system offers one; otherwise one
+  // created exclusively and removed at once). nullptr, errno set, when it cannot be.
+  static std::unique_ptr<PositionedFile> CreateTemporary(const std::string& folder);
   ~PositionedFile() override;
   PositionedFile(const PositionedFile&) = delete;
   PositionedFile& operator=(const PositionedFile&) = delete;

@@ -1,10 +1,11 @@
 #include "recovery/series_accumulator.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 #include "recovery/gf16.h"
 #include "recovery/protect_series.h"
@@ -42,26 +43,62 @@ void AddAt(std::uint16_t factor, std::span<const std::uint8_t> bytes, std::uint6
   }
 }
 
-// A temporary file of this process in `folder`, created exclusively and
-// removed at once: it lives as long as it is open.
-std::unique_ptr<PositionedFile> CreateSpillFile(const std::string& folder, std::string& path) {
-  const std::string base = (folder.empty() || folder.back() == '/' ? folder : folder + "/") +
-                           ".kolvanto-recovery-" + std::to_string(::getpid()) + "-";
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    path = base + std::to_string(attempt);
-    std::unique_ptr<PositionedFile> file = PositionedFile::Create(path);
-    if (file != nullptr) {
-      ::unlink(path.c_str());
-      return file;
+}  // namespace
+
+// Hashes one run of bytes at a time on a thread of its own.
+class SeriesAccumulator::Md5Lane {
+ public:
+  Md5Lane() : thread_([this] { Loop(); }) {}
+  ~Md5Lane() {
+    {
+      const std::lock_guard lock(mutex_);
+      stop_ = true;
     }
-    if (errno != EEXIST) {
-      return nullptr;
+    changed_.notify_all();
+    thread_.join();
+  }
+  Md5Lane(const Md5Lane&) = delete;
+  Md5Lane& operator=(const Md5Lane&) = delete;
+
+  // Adds `bytes` to `md5` once the run before is hashed; returns at once.
+  void Post(Md5& md5, std::span<const std::uint8_t> bytes) {
+    Wait();
+    {
+      const std::lock_guard lock(mutex_);
+      md5_ = &md5;
+      bytes_ = bytes;
+    }
+    changed_.notify_all();
+  }
+  // Until the run posted last is hashed.
+  void Wait() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return md5_ == nullptr; });
+  }
+
+ private:
+  void Loop() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return stop_ || md5_ != nullptr; });
+      if (md5_ == nullptr) {
+        return;
+      }
+      lock.unlock();
+      md5_->Update(bytes_);
+      lock.lock();
+      md5_ = nullptr;
+      changed_.notify_all();
     }
   }
-  return nullptr;
-}
 
-}  // namespace
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  Md5* md5_ = nullptr;  // the run being hashed, under mutex_
+  std::span<const std::uint8_t> bytes_;
+  bool stop_ = false;
+  std::thread thread_;
+};
 
 struct SeriesAccumulator::OpenFile {
   std::size_t index = 0;
@@ -105,6 +142,9 @@ SeriesAccumulator::SeriesAccumulator(std::vector<ExpectedFile> files, std::uint3
 SeriesAccumulator::~SeriesAccumulator() = default;
 
 bool SeriesAccumulator::Fail(AccumulatorFault fault, int error, const std::string& path) {
+  if (lane_ != nullptr) {
+    lane_->Wait();  // the open file's hash may be in use
+  }
   if (fault_ == AccumulatorFault::kNone) {
     fault_ = fault;
     error_ = error;
@@ -124,10 +164,9 @@ bool SeriesAccumulator::Start(const std::string& spillFolder) {
     memoryView_ = std::make_unique<MemoryRange>(memory_);
     return true;
   }
-  std::string path;
-  spill_ = CreateSpillFile(spillFolder, path);
+  spill_ = PositionedFile::CreateTemporary(spillFolder);
   if (spill_ == nullptr) {
-    return Fail(AccumulatorFault::kStorage, errno, path);
+    return Fail(AccumulatorFault::kStorage, errno, spillFolder);
   }
   // The window of incoming bytes and the slice stripe it is added to.
   const std::size_t width = std::max<std::size_t>(budget_ / 2 / 4 * 4, 4);
@@ -159,6 +198,17 @@ void SeriesAccumulator::BeginFile(std::size_t index) {
 }
 
 void SeriesAccumulator::Add(std::span<const std::uint8_t> bytes) {
+  Take(bytes, false);
+}
+
+void SeriesAccumulator::AddLasting(std::span<const std::uint8_t> bytes) {
+  Take(bytes, true);
+}
+
+void SeriesAccumulator::Take(std::span<const std::uint8_t> bytes, bool lasting) {
+  if (lane_ != nullptr) {
+    lane_->Wait();
+  }
   if (open_ == nullptr || bytes.empty()) {
     return;
   }
@@ -168,7 +218,14 @@ void SeriesAccumulator::Add(std::span<const std::uint8_t> bytes) {
     Fail(AccumulatorFault::kMismatch, 0, {});
     return;
   }
-  f.whole.Update(bytes);
+  if (lasting) {
+    if (lane_ == nullptr) {
+      lane_ = std::make_unique<Md5Lane>();
+    }
+    lane_->Post(f.whole, bytes);
+  } else {
+    f.whole.Update(bytes);
+  }
   if (f.position < kFirstBytes) {
     f.first.Update(bytes.first(
         static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), kFirstBytes - f.position))));
@@ -226,6 +283,9 @@ bool SeriesAccumulator::FlushWindow() {
 }
 
 void SeriesAccumulator::EndFile() {
+  if (lane_ != nullptr) {
+    lane_->Wait();
+  }
   if (open_ == nullptr || (spill_ != nullptr && !FlushWindow())) {
     return;
   }

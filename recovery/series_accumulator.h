@@ -50,6 +50,9 @@ class SeriesAccumulator {
   // The bytes of file `index` (series order) follow, from its first.
   void BeginFile(std::size_t index);
   void Add(std::span<const std::uint8_t> bytes);
+  // The same for bytes that stay as they are until the next call: their MD5
+  // is taken on a thread of its own meanwhile, so both processors work.
+  void AddLasting(std::span<const std::uint8_t> bytes);
   // The file is whole: its length and first bytes are compared with those expected.
   void EndFile();
 
@@ -71,6 +74,8 @@ class SeriesAccumulator {
 
  private:
   struct OpenFile;
+  class Md5Lane;
+  void Take(std::span<const std::uint8_t> bytes, bool lasting);
   void AddToSlices(std::span<const std::uint8_t> bytes, std::uint64_t at);
   bool FlushWindow();
   bool Fail(AccumulatorFault fault, int error, const std::string& path);
@@ -83,6 +88,7 @@ class SeriesAccumulator {
   std::uint64_t sliceSize_ = 0;
   std::vector<std::uint16_t> factors_;  // constant^e of the open file
   std::unique_ptr<OpenFile> open_;
+  std::unique_ptr<Md5Lane> lane_;
   std::vector<bool> seen_;
   // In memory: all slices. Spilled: the file and a window of the open file's bytes.
   Bytes memory_;
