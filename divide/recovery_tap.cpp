@@ -1,5 +1,6 @@
 #include "divide/recovery_tap.h"
 
+#include "core/job_state.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "divide/ask_next_medium.h"
@@ -61,8 +62,8 @@ void RecoveryTap::PieceEnded() {
   accumulator_.EndFile();
 }
 
-void RecoveryTap::WriteSet(Prompter& prompter, Volumes& volumes, const std::string& lastPiece,
-                           bool onRemovable) {
+void RecoveryTap::WriteSet(Prompter& prompter, Volumes& volumes, JobState& job,
+                           const std::string& lastPiece, bool onRemovable) {
   folder_ = lastPiece.substr(0, FileNameStart(lastPiece));
   if (!accumulator_.Complete()) {
     outcome_.failedPath = accumulator_.ErrorPath();
@@ -86,10 +87,16 @@ void RecoveryTap::WriteSet(Prompter& prompter, Volumes& volumes, const std::stri
       return (free.ready && free.bytes >= bytes) || AskNextMedium(prompter, path, Answer::kYes);
     };
   }
+  const std::string status = job.StatusText();
+  if (!writingStatus_.empty()) {
+    job.SetStatusText(writingStatus_);
+  }
   outcome_ = par2::WriteRecoveryFiles(request, set);
   if (outcome_.done && onRemovable) {
     SyncFolder(FolderOfFile(lastPiece));
   }
+  // The end shows what the divide moved.
+  job.SetStatusText(status);
 }
 
 }  // namespace kv

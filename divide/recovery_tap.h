@@ -17,6 +17,7 @@
 
 namespace kv {
 
+class JobState;
 class Prompter;
 class Volumes;
 
@@ -41,10 +42,13 @@ class RecoveryTap {
   // The piece is whole.
   void PieceEnded();
 
+  // The status field's text while the recovery files are written ("" keeps it as it is).
+  void SetWritingStatus(std::string text) { writingStatus_ = std::move(text); }
+
   // After the last piece, written beside `lastPiece`: writes the recovery
   // files. On removable media (`onRemovable`) each is put on the medium, and
   // one that does not fit on the medium in the drive asks for the next one.
-  void WriteSet(Prompter& prompter, Volumes& volumes, const std::string& lastPiece,
+  void WriteSet(Prompter& prompter, Volumes& volumes, JobState& job, const std::string& lastPiece,
                 bool onRemovable);
 
   // True once the recovery files are written.
@@ -65,6 +69,7 @@ class RecoveryTap {
   const std::byte* run_ = nullptr;
   std::size_t runLength_ = 0;
   std::string folder_;
+  std::string writingStatus_;
   par2::RecoveryOutcome outcome_;
 };
 

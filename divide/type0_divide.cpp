@@ -400,7 +400,7 @@ bool Type0Divide::Finish() {
     return FailWithIoError(prompter_, end_, errno, dest_);
   }
   if (recovery_ != nullptr) {
-    recovery_->WriteSet(prompter_, volumes_, dest_, !job_.PiecesOnFixedDrive);
+    recovery_->WriteSet(prompter_, volumes_, job_, dest_, !job_.PiecesOnFixedDrive);
   }
   return true;
 }

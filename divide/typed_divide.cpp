@@ -375,7 +375,7 @@ bool TypedDivide::Finish() {
     return FailWithIoError(prompter_, end_, errno, dest_);
   }
   if (recovery_ != nullptr) {
-    recovery_->WriteSet(prompter_, volumes_, dest_, !job_.PiecesOnFixedDrive);
+    recovery_->WriteSet(prompter_, volumes_, job_, dest_, !job_.PiecesOnFixedDrive);
   }
   return true;
 }

@@ -57,6 +57,7 @@ void JobPlanner::PrepareRecoveryTap() {
   const auto count =
       static_cast<std::uint32_t>(std::min<std::size_t>(recoveryPieces_, pieces->size()));
   auto tap = std::make_unique<RecoveryTap>(std::move(*pieces), count);
+  tap->SetWritingStatus(recovery_texts::kWriting);
   if (tap->Start(SpillFolder())) {
     recoveryTap_ = std::move(tap);
   }

@@ -5,6 +5,8 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
 
 #include "recovery/gf16.h"
@@ -160,7 +162,11 @@ bool SeriesAccumulator::Start(const std::string& spillFolder) {
   }
   const std::uint64_t total = sliceSize_ * recoverySlices_;
   if (total <= budget_) {
-    memory_.assign(static_cast<std::size_t>(total), 0);
+    try {
+      memory_.assign(static_cast<std::size_t>(total), 0);
+    } catch (const std::bad_alloc&) {
+      return Fail(AccumulatorFault::kStorage, ENOMEM, {});
+    }
     memoryView_ = std::make_unique<MemoryRange>(memory_);
     return true;
   }
@@ -218,10 +224,14 @@ void SeriesAccumulator::Take(std::span<const std::uint8_t> bytes, bool lasting) 
     Fail(AccumulatorFault::kMismatch, 0, {});
     return;
   }
-  if (lasting) {
-    if (lane_ == nullptr) {
+  if (lasting && lane_ == nullptr) {
+    try {
       lane_ = std::make_unique<Md5Lane>();
+    } catch (const std::system_error&) {
+      lasting = false;  // no thread to be had: hashed here
     }
+  }
+  if (lasting) {
     lane_->Post(f.whole, bytes);
   } else {
     f.whole.Update(bytes);
