@@ -249,3 +249,56 @@ TEST_F(ExecuteJobs, TimerMirrorsNamesAndHoldsTheDisplay) {
 
 }  // namespace
 }  // namespace kv::test
+
+namespace kv::test {
+namespace {
+
+// A divide with recovery data to removable media: nothing is asked about it
+// before the job, and the end names the files or says why there are none.
+TEST_F(ExecuteJobs, ADivideToRemovableMediaWritesItsRecoveryDataWhileDividing) {
+  WriteFileBytes(dir / "a.bin", RandomBytes(3000000, 4));
+  settings.Recovery = true;
+  settings.RecoveryPieces = 1;
+  settings.RemovableDrive = dir.Path().string();
+  settings.EndMessage = false;
+  volumes.SetFree(1ULL << 40);
+  realWorker = true;
+  struct Case {
+    const char* what;
+    bool setThere;  // a file of the set's index name stands on the medium
+    std::string end;
+  } cases[] = {
+      {"written", false,
+       "分割が終了しました\r\n修復データを作成しました：\r\n" + dir / "a.par2" + "\r\n" +
+           dir / "a.vol0+1.par2"},
+      {"not written", true,
+       "分割が終了しました\r\n修復データは作成できませんでした\r\n" + dir / "a.par2" +
+           ": File exists\r\n分割ファイルは正しく作成されています"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const char* name : {"a.d01", "a.d02", "a.d03", "a.par2", "a.vol0+1.par2"}) {
+      std::filesystem::remove(dir / name);
+    }
+    if (c.setThere) {
+      WriteSized(dir / "a.par2", 10);
+    }
+    prompter.SetFallback(Answer::kYes);
+    const std::size_t before = prompter.Messages().size();
+    Choose(dir / "a.bin");
+    planner.Execute();
+    FollowJob();
+    EXPECT_EQ(planner.Texts().information, c.end);
+    std::vector<std::string> asked;
+    for (std::size_t k = before; k < prompter.Messages().size(); ++k) {
+      asked.push_back(prompter.Messages()[k].text);
+    }
+    ASSERT_EQ(asked.size(), 3u);  // the confirmation, then the two next media
+    EXPECT_EQ(asked[1], "次のファイルは「" + dir / "a.d02" + "」になります");
+    EXPECT_EQ(asked[2], "次のファイルは「" + dir / "a.d03" + "」になります");
+    EXPECT_EQ(std::filesystem::file_size(dir / "a.par2") == 10, c.setThere);
+  }
+}
+
+}  // namespace
+}  // namespace kv::test
