@@ -75,16 +75,20 @@ bool JobPlanner::WritingRecovery() {
   }
   const std::uint32_t pieces = recoveryPieces_;
   recoveryPieces_ = 0;
-  if (pieces == 0 || job_.Outcome() != JobOutcome::kDone || recoveryReportByCaller_) {
+  if (recoveryReportByCaller_) {
+    return false;
+  }
+  // The recovery slices computed while dividing are let go here.
+  const std::unique_ptr<RecoveryTap> tap = std::move(recoveryTap_);
+  if (pieces == 0 || job_.Outcome() != JobOutcome::kDone) {
     return false;
   }
   // Computed while dividing: written already, or failed for a cause of its
   // own. Pieces that broke their prediction on a fixed drive are read back instead.
-  const RecoveryTap* tap = recoveryTap_.get();
   const bool readBack =
       job_.PiecesOnFixedDrive && (tap == nullptr || tap->Fault() != par2::AccumulatorFault::kNone);
   if (!readBack) {
-    recoveryRemark_ = StreamedRecoveryRemark(tap, !job_.PiecesOnFixedDrive);
+    recoveryRemark_ = StreamedRecoveryRemark(tap.get(), !job_.PiecesOnFixedDrive);
     return false;
   }
   statusAfterDivide_ = job_.StatusText();
