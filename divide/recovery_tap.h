@@ -41,6 +41,8 @@ class RecoveryTap {
   void Written(std::span<const std::byte> bytes);
   // The piece is whole.
   void PieceEnded();
+  // At the end of the job, before the engine's blocks go: no byte of them is read any more.
+  void Settle() { accumulator_.Settle(); }
 
   // The status field's text while the recovery files are written ("" keeps it as it is).
   void SetWritingStatus(std::string text) { writingStatus_ = std::move(text); }

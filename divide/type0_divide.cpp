@@ -61,7 +61,13 @@ class Type0Divide {
         recovery_(recovery) {}
 
   // How the job ended (the user was told why it stopped).
-  JobEnd Run() { return Steps() ? JobEnd{JobOutcome::kDone} : end_; }
+  JobEnd Run() {
+    const bool done = Steps();
+    if (recovery_ != nullptr) {
+      recovery_->Settle();
+    }
+    return done ? JobEnd{JobOutcome::kDone} : end_;
+  }
 
  private:
   // True when the job finished; false when it stopped and end_ holds why.

@@ -144,9 +144,7 @@ SeriesAccumulator::SeriesAccumulator(std::vector<ExpectedFile> files, std::uint3
 SeriesAccumulator::~SeriesAccumulator() = default;
 
 bool SeriesAccumulator::Fail(AccumulatorFault fault, int error, const std::string& path) {
-  if (lane_ != nullptr) {
-    lane_->Wait();  // the open file's hash may be in use
-  }
+  Settle();  // the files' hashes may be in use
   if (fault_ == AccumulatorFault::kNone) {
     fault_ = fault;
     error_ = error;
@@ -211,10 +209,14 @@ void SeriesAccumulator::AddLasting(std::span<const std::uint8_t> bytes) {
   Take(bytes, true);
 }
 
-void SeriesAccumulator::Take(std::span<const std::uint8_t> bytes, bool lasting) {
+void SeriesAccumulator::Settle() {
   if (lane_ != nullptr) {
     lane_->Wait();
   }
+  CompleteClosing();
+}
+
+void SeriesAccumulator::Take(std::span<const std::uint8_t> bytes, bool lasting) {
   if (open_ == nullptr || bytes.empty()) {
     return;
   }
@@ -232,8 +234,13 @@ void SeriesAccumulator::Take(std::span<const std::uint8_t> bytes, bool lasting) 
     }
   }
   if (lasting) {
+    Settle();
+    laneFile_ = &f;
     lane_->Post(f.whole, bytes);
   } else {
+    if (laneFile_ == &f) {
+      Settle();
+    }
     f.whole.Update(bytes);
   }
   if (f.position < kFirstBytes) {
@@ -293,19 +300,28 @@ bool SeriesAccumulator::FlushWindow() {
 }
 
 void SeriesAccumulator::EndFile() {
-  if (lane_ != nullptr) {
-    lane_->Wait();
-  }
   if (open_ == nullptr || (spill_ != nullptr && !FlushWindow())) {
     return;
   }
-  const std::unique_ptr<OpenFile> f = std::move(open_);
-  const ExpectedFile& expected = expected_[f->index];
-  if (f->position != expected.length || f->first.Finish() != expected.md5First16k) {
+  const ExpectedFile& expected = expected_[open_->index];
+  if (open_->position != expected.length || open_->first.Finish() != expected.md5First16k) {
     mismatched_ = expected.name;
     Fail(AccumulatorFault::kMismatch, 0, {});
     return;
   }
+  if (closing_ != nullptr) {
+    Settle();
+  }
+  seen_[open_->index] = true;
+  closing_ = std::move(open_);
+}
+
+void SeriesAccumulator::CompleteClosing() {
+  if (closing_ == nullptr) {
+    return;
+  }
+  const std::unique_ptr<OpenFile> f = std::move(closing_);
+  const ExpectedFile& expected = expected_[f->index];
   FileEntry& entry = entries_[f->index];
   // The file's digest is its slice's before the zero padding.
   const std::size_t padding = static_cast<std::size_t>(sliceSize_ - expected.length);
@@ -316,10 +332,10 @@ void SeriesAccumulator::EndFile() {
   if (padding == 0) {
     entry.slices[0].md5 = entry.md5;
   }
-  seen_[f->index] = true;
 }
 
 bool SeriesAccumulator::Complete() {
+  Settle();
   if (fault_ != AccumulatorFault::kNone || open_ != nullptr ||
       std::find(seen_.begin(), seen_.end(), false) != seen_.end()) {
     return false;

@@ -50,11 +50,15 @@ class SeriesAccumulator {
   // The bytes of file `index` (series order) follow, from its first.
   void BeginFile(std::size_t index);
   void Add(std::span<const std::uint8_t> bytes);
-  // The same for bytes that stay as they are until the next call: their MD5
-  // is taken on a thread of its own meanwhile, so both processors work.
+  // The same for bytes that stay as they are until the next AddLasting or
+  // Settle: their MD5 is taken on a thread of its own meanwhile, so both
+  // processors work.
   void AddLasting(std::span<const std::uint8_t> bytes);
-  // The file is whole: its length and first bytes are compared with those expected.
+  // The file is whole: its length and first bytes are compared with those
+  // expected (its digest is completed once its last bytes are hashed).
   void EndFile();
+  // Waits until no bytes handed over are read any more: before they go.
+  void Settle();
 
   // Every file was seen whole, as expected, and the slices are complete.
   bool Complete();
@@ -76,6 +80,8 @@ class SeriesAccumulator {
   struct OpenFile;
   class Md5Lane;
   void Take(std::span<const std::uint8_t> bytes, bool lasting);
+  // Completes the digests of the file ended last; the lane must be idle.
+  void CompleteClosing();
   void AddToSlices(std::span<const std::uint8_t> bytes, std::uint64_t at);
   bool FlushWindow();
   bool Fail(AccumulatorFault fault, int error, const std::string& path);
@@ -88,7 +94,10 @@ class SeriesAccumulator {
   std::uint64_t sliceSize_ = 0;
   std::vector<std::uint16_t> factors_;  // constant^e of the open file
   std::unique_ptr<OpenFile> open_;
+  std::unique_ptr<OpenFile> closing_;  // ended, its last bytes perhaps still hashed
+  // Declared after the files whose hashes it may hold: it ends first.
   std::unique_ptr<Md5Lane> lane_;
+  const OpenFile* laneFile_ = nullptr;  // whose bytes the lane was given last
   std::vector<bool> seen_;
   // In memory: all slices. Spilled: the file and a window of the open file's bytes.
   Bytes memory_;

@@ -284,6 +284,24 @@ TEST_F(DivideRecoveryTest, DecliningTheNextMediumForTheSetLeavesThePiecesWhole) 
   EXPECT_FALSE(fs::exists(dir / "out/data.vol0+1.par2"));
 }
 
+TEST_F(DivideRecoveryTest, AStoppedDivideWritesNoSet) {
+  WriteFileBytes(dir / "data.bin", RandomBytes(100000, 11));
+  settings.DivideType = 0;
+  settings.DivideExt = 1;
+  onFixedDrive = false;
+  prompter.script.Script({Answer::kYes, Answer::kNo});  // no third medium
+  PrepareDivideJob(job, dir / "data.bin", dir / "out/data.001", 30000);
+  job.PiecesOnFixedDrive = false;
+  std::optional<std::vector<par2::ExpectedFile>> pieces = PredictPieces(settings, job, stubs);
+  ASSERT_TRUE(pieces.has_value());
+  RecoveryTap tap(std::move(*pieces), 1);
+  ASSERT_TRUE(tap.Start(dir.Path().string()));
+  RunType0Divide(settings, job, prompter, volumes, &tap);
+  EXPECT_EQ(job.Outcome(), JobOutcome::kCancelled);
+  EXPECT_FALSE(tap.Written());
+  EXPECT_TRUE(RecoveryFiles(dir / "out").empty());
+}
+
 TEST_F(DivideRecoveryTest, PiecesThatBreakTheirPredictionGiveNoSet) {
   struct Case {
     const char* what;
