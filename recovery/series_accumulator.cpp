@@ -16,6 +16,8 @@ namespace kv::par2 {
 
 namespace {
 
+constexpr std::size_t kCachedPart = 64 * 1024;
+
 // dst ^= factor * (low | high << 8): one word of a slice.
 void AddWord(std::uint16_t factor, std::uint8_t low, std::uint8_t high, std::uint8_t* dst) {
   const std::uint16_t product =
@@ -254,8 +256,13 @@ void SeriesAccumulator::Take(std::span<const std::uint8_t> bytes, bool lasting) 
 
 void SeriesAccumulator::AddToSlices(std::span<const std::uint8_t> bytes, std::uint64_t at) {
   if (spill_ == nullptr) {
-    for (std::uint32_t e = 0; e < recoverySlices_; ++e) {
-      AddAt(factors_[e], bytes, at, memory_.data() + e * sliceSize_);
+    // A part at a time, so the bytes stay in the cache while every slice takes them.
+    for (std::size_t done = 0; done < bytes.size(); done += kCachedPart) {
+      const std::span<const std::uint8_t> part =
+          bytes.subspan(done, std::min(kCachedPart, bytes.size() - done));
+      for (std::uint32_t e = 0; e < recoverySlices_; ++e) {
+        AddAt(factors_[e], part, at + done, memory_.data() + e * sliceSize_);
+      }
     }
     return;
   }
