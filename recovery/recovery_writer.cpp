@@ -289,8 +289,7 @@ bool Writer::WriteRecoveryPacket(PositionedFile& volume, std::uint64_t at, std::
   Md5 md5;
   md5.Update(IdAndType(setId_, PacketType::kRecoverySlice));
   md5.Update(prefix);
-  Bytes stripe(static_cast<std::size_t>(std::min<std::uint64_t>(
-      request_.sliceSize, std::max<std::size_t>(request_.memoryBudget, 4))));
+  Bytes stripe(static_cast<std::size_t>(std::min<std::uint64_t>(request_.sliceSize, 4 << 20)));
   for (int pass = 0; pass < 2; ++pass) {
     for (std::uint64_t done = 0; done < request_.sliceSize;) {
       const std::span<std::uint8_t> part(
