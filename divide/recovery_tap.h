@@ -43,6 +43,21 @@ class RecoveryTap {
   void PieceEnded();
   // At the end of the job, before the engine's blocks go: no byte of them is read any more.
   void Settle() { accumulator_.Settle(); }
+  // Settles a tap (if any) when it goes: an engine declares it after its blocks.
+  class Settler {
+   public:
+    explicit Settler(RecoveryTap* tap) : tap_(tap) {}
+    ~Settler() {
+      if (tap_ != nullptr) {
+        tap_->Settle();
+      }
+    }
+    Settler(const Settler&) = delete;
+    Settler& operator=(const Settler&) = delete;
+
+   private:
+    RecoveryTap* tap_;
+  };
 
   // The status field's text while the recovery files are written ("" keeps it as it is).
   void SetWritingStatus(std::string text) { writingStatus_ = std::move(text); }

@@ -65,13 +65,7 @@ class TypedDivide {
         recovery_(recovery) {}
 
   // How the job ended (the user was told why it stopped).
-  JobEnd Run() {
-    const bool done = Steps();
-    if (recovery_ != nullptr) {
-      recovery_->Settle();
-    }
-    return done ? JobEnd{JobOutcome::kDone} : end_;
-  }
+  JobEnd Run() { return Steps() ? JobEnd{JobOutcome::kDone} : end_; }
 
  private:
   // True when the job finished; false when it stopped and end_ holds why.
@@ -150,6 +144,8 @@ class TypedDivide {
   // after piece_: a block still being written at the end is written before
   // the piece closes.
   BlockWriter writer_;
+  // Declared after writer_: the recovery data reads no byte of its blocks once they go.
+  RecoveryTap::Settler recoverySettler_{recovery_};
 };
 
 bool TypedDivide::Steps() {
