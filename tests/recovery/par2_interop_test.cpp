@@ -196,6 +196,14 @@ TEST_F(Par2Interop, DivideWritesRecoveryWhereThePiecesAreKnownBeforehand) {
                               "\n5 pieces protected, any 1 can be rebuilt (slice 10,000 bytes)\n"))
       << r.out;
   ASSERT_EQ(Sh("par2 verify e.par2").status, 0);
+  // Once more over the same media: the set there is never written over.
+  r = Cli("divide e.bin -s 10000 --recovery 1 -y");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(r.out.ends_with("分割が終了しました\n--recovery: " + dir / "e.par2" +
+                              ": File exists\n--recovery: no recovery files were written; the "
+                              "pieces are whole\n"))
+      << r.out;
+  ASSERT_EQ(Sh("par2 verify e.par2").status, 0);
   fs::remove(dir / "e.d01");
   // Fitted to the free space, the pieces are not known beforehand.
   r = Cli("divide e.bin -s fit --recovery 1");
