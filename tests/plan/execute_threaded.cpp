@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "divide/recovery_tap.h"
 #include "plan/real_workers.h"
 #include "tests/divide/divide_fixture.h"
 
@@ -298,6 +299,34 @@ TEST_F(ExecuteJobs, ADivideToRemovableMediaWritesItsRecoveryDataWhileDividing) {
     EXPECT_EQ(asked[2], "次のファイルは「" + dir / "a.d03" + "」になります");
     EXPECT_EQ(std::filesystem::file_size(dir / "a.par2") == 10, c.setThere);
   }
+}
+
+// Pieces that break their prediction on a fixed drive are read back once
+// the divide is over, as when they were not known beforehand.
+TEST_F(ExecuteJobs, PiecesThatBreakTheirPredictionAreReadBackOnAFixedDrive) {
+  WriteFileBytes(dir / "a.bin", RandomBytes(3000000, 6));
+  Choose(dir / "a.bin");
+  settings.Recovery = true;
+  settings.RecoveryPieces = 1;
+  settings.EndMessage = false;
+  volumes.SetFree(1ULL << 40);
+  realWorker = true;
+  bool tapped = false;
+  beforeRealWorker = [&](const WorkerContext& c) {
+    tapped = c.recovery != nullptr;
+    if (tapped) {
+      c.recovery->PieceBegun();
+      c.recovery->Written(std::as_bytes(std::span("other bytes")));
+      c.recovery->PieceEnded();
+    }
+    return WorkerContext{c.settings, c.job, c.prompter, c.volumes, c.stubs, nullptr};
+  };
+  prompter.SetFallback(Answer::kYes);
+  planner.Execute();
+  FollowJob();
+  EXPECT_TRUE(tapped);
+  EXPECT_EQ(planner.Texts().information, "分割が終了しました\r\n修復データを作成しました：\r\n" +
+                                             dir / "a.par2" + "\r\n" + dir / "a.vol0+1.par2");
 }
 
 }  // namespace

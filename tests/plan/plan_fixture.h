@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -58,7 +59,7 @@ class PlanFixture : public ::testing::Test {
   // A worker double: records, then ends with `endMessage`.
   void RunWorker(WorkerKind kind, const WorkerContext& c) {
     if (realWorker) {
-      RunRealWorker(kind, c);
+      RunRealWorker(kind, beforeRealWorker(c));
       return;
     }
     started.kinds.push_back(kind);
@@ -98,6 +99,10 @@ class PlanFixture : public ::testing::Test {
   Started started;
   std::string endMessage = "分割が終了しました";
   bool realWorker = false;  // the job's own worker runs instead of the double
+  // What the job's own worker is given, from what the planner gave.
+  std::function<WorkerContext(const WorkerContext&)> beforeRealWorker = [](const WorkerContext& c) {
+    return c;
+  };
   JobPlanner planner{
       settings, job, stubs, prompter, volumes, view, [this](WorkerKind k, const WorkerContext& c) {
         RunWorker(k, c);
