@@ -43,6 +43,15 @@ Md5Digest Md5::Finish() {
   return digest;
 }
 
+Md5Digest Md5::DigestWithZeros(std::size_t count) const {
+  Md5 copy;
+  if (EVP_MD_CTX_copy_ex(copy.context_, context_) != 1) {
+    throw std::bad_alloc();
+  }
+  copy.UpdateZeros(count);
+  return copy.Finish();
+}
+
 Md5Digest Md5Of(std::span<const std::uint8_t> bytes) {
   Md5 md5;
   md5.Update(bytes);

@@ -24,4 +24,9 @@ struct FileHashes {
 bool HashFile(const ByteRange& file, std::uint64_t sliceSize, FileHashes& hashes,
               const std::function<bool()>& stopAsked = {});
 
+// The MD5 of the whole file alone, for a file that is most likely intact;
+// false as for HashFile.
+bool HashWholeFile(const ByteRange& file, Md5Digest& md5,
+                   const std::function<bool()>& stopAsked = {});
+
 }  // namespace kv::par2

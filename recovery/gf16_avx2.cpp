@@ -81,7 +81,9 @@ KV_TARGET_AVX2 void MultiplyAddAvx2(std::uint16_t factor, const std::uint8_t* sr
     _mm256_storeu_si256(out + 1, _mm256_xor_si256(_mm256_loadu_si256(out + 1),
                                                   _mm256_unpackhi_epi8(productLow, productHigh)));
   }
-  MultiplyAddTables(factor, src + j, dst + j, bytes - j);
+  if (j < bytes) {  // the tables cost more than a short tail
+    MultiplyAddTables(factor, src + j, dst + j, bytes - j);
+  }
 }
 
 }  // namespace kv::gf16

@@ -14,6 +14,7 @@
 #include "recovery/par2_packets.h"
 #include "recovery/rs_stripes.h"
 #include "recovery/series_pieces.h"
+#include "recovery/two_threads.h"
 
 namespace kv::par2 {
 
@@ -62,25 +63,38 @@ bool Writer::Fail(const std::string& path, int error) {
   return false;
 }
 
+// Hashes the files on two threads; the first one in order that cannot be
+// read is the one reported.
 bool Writer::OpenAndHash() {
-  for (const std::string& name : request_.names) {
-    Input input;
+  const std::size_t count = request_.names.size();
+  std::vector<FileHashes> hashes(count);
+  std::vector<std::uint64_t> sizes(count);
+  std::vector<int> errors(count, 0);
+  std::vector<char> hashed(count, 0);  // the rest were not reached after a failure
+  ForEachOnTwoThreads(count, [&](std::size_t i, unsigned, const StopCheck&) {
     const std::unique_ptr<PositionedFile> file =
-        PositionedFile::OpenForReading(request_.folder + name);
-    FileHashes hashes;
-    if (file == nullptr) {
-      return Fail(request_.folder + name, errno);
+        PositionedFile::OpenForReading(request_.folder + request_.names[i]);
+    if (file == nullptr || !HashFile(*file, request_.sliceSize, hashes[i])) {
+      errors[i] = file == nullptr ? errno : file->Error();
+      return false;
     }
-    if (!HashFile(*file, request_.sliceSize, hashes)) {
-      return Fail(request_.folder + name, file->Error());
+    sizes[i] = file->Size();
+    hashed[i] = 1;
+    return true;
+  });
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string& name = request_.names[i];
+    if (hashed[i] == 0) {
+      return Fail(request_.folder + name, errors[i]);
     }
-    input.file = &shelf_.Add(request_.folder + name, file->Size());
+    Input input;
+    input.file = &shelf_.Add(request_.folder + name, sizes[i]);
     FileEntry& e = input.entry;
-    e.length = file->Size();
+    e.length = sizes[i];
     e.name = name;
-    e.md5 = hashes.md5;
-    e.md5First16k = hashes.md5First16k;
-    e.slices = std::move(hashes.slices);
+    e.md5 = hashes[i].md5;
+    e.md5First16k = hashes[i].md5First16k;
+    e.slices = std::move(hashes[i].slices);
     e.id = FileId(e.md5First16k, e.length, e.name);
     inputs_.push_back(std::move(input));
   }
@@ -202,13 +216,13 @@ bool Writer::EncodeRecovery() {
   }
   const std::size_t width = StripeWidth(request_.sliceSize, count, request_.memoryBudget);
   std::vector<Bytes> stripes(count);
-  Bytes scratch;
+  StripeAdder adder(sources, exponents);
   for (std::uint64_t at = 0; at < request_.sliceSize; at += width) {
     for (Bytes& stripe : stripes) {
       stripe.assign(
           static_cast<std::size_t>(std::min<std::uint64_t>(width, request_.sliceSize - at)), 0);
     }
-    if (!AddStripe(sources, exponents, at, stripes, scratch)) {
+    if (!adder.Add(at, stripes)) {
       return Fail(request_.folder, shelf_.Error());
     }
     for (std::uint32_t e = 0; e < count; ++e) {

@@ -115,6 +115,11 @@ TEST(Checksums, Md5AndCrc32) {
   padded.UpdateZeros(5000);
   EXPECT_EQ(padded.Finish(), Md5Of(zeros));
   EXPECT_EQ(Crc32Zeros(Crc32(0, bytes(digits)), 5000), Crc32(Crc32(0, bytes(digits)), zeros));
+  // A file's digest and its padded slice's from one pass.
+  Md5 open;
+  open.Update(bytes(abc));
+  EXPECT_EQ(Hex(open.DigestWithZeros(4093)), "5b5b78e3d337480ead93442b25ce13fd");
+  EXPECT_EQ(Hex(open.Finish()), "900150983cd24fb0d6963f7d28e17f72");
 }
 
 }  // namespace
