@@ -52,6 +52,12 @@ bool ReadMain(const std::vector<ScanResult>& scans, RecoverySet& set) {
   return false;
 }
 
+// Slices of a file of `length` bytes; a length near the top of the field
+// (as a damaged packet may give) does not wrap round to few.
+std::uint64_t SlicesOf(std::uint64_t length, std::uint64_t sliceSize) {
+  return length / sliceSize + (length % sliceSize != 0 ? 1 : 0);
+}
+
 bool ReadDescription(const Bytes& b, FileEntry& entry) {
   if (b.size() < 56) {
     return false;
@@ -66,7 +72,7 @@ bool ReadDescription(const Bytes& b, FileEntry& entry) {
 }
 
 bool ReadChecksums(const Bytes& b, std::uint64_t sliceSize, FileEntry& entry) {
-  const std::uint64_t expected = (entry.length + sliceSize - 1) / sliceSize;
+  const std::uint64_t expected = SlicesOf(entry.length, sliceSize);
   if (b.size() < 16 || (b.size() - 16) % 20 != 0 || (b.size() - 16) / 20 != expected) {
     return false;
   }
@@ -153,7 +159,7 @@ void TakeChecksums(const std::vector<ScanResult>& scans, const FileIndex& index,
 bool NumberSlices(RecoverySet& set) {
   std::uint64_t next = 0;
   for (SetFile& file : set.files) {
-    const std::uint64_t count = (file.entry.length + set.sliceSize - 1) / set.sliceSize;
+    const std::uint64_t count = SlicesOf(file.entry.length, set.sliceSize);
     if (!file.described) {
       return true;  // a repair refuses the set before it counts slices
     }
