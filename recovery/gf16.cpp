@@ -107,7 +107,9 @@ void MultiplyAdd(std::uint16_t factor, const std::uint8_t* src, std::uint8_t* ds
     }
     return;
   }
-  static const auto path = HasAvx2() ? MultiplyAddAvx2 : MultiplyAddTables;
+  static const auto path = HasGfni()   ? MultiplyAddGfni
+                           : HasAvx2() ? MultiplyAddAvx2
+                                       : MultiplyAddTables;
   path(factor, src, dst, bytes);
 }
 

@@ -28,6 +28,10 @@ void MultiplyAddTables(std::uint16_t factor, const std::uint8_t* src, std::uint8
 void MultiplyAddAvx2(std::uint16_t factor, const std::uint8_t* src, std::uint8_t* dst,
                      std::size_t bytes);
 bool HasAvx2();
+// The same with GFNI bit-matrix steps on 512-bit vectors; only where HasGfni().
+void MultiplyAddGfni(std::uint16_t factor, const std::uint8_t* src, std::uint8_t* dst,
+                     std::size_t bytes);
+bool HasGfni();
 // The same through the quickest path this processor offers.
 void MultiplyAdd(std::uint16_t factor, const std::uint8_t* src, std::uint8_t* dst,
                  std::size_t bytes);

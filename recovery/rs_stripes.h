@@ -1,9 +1,9 @@
 #pragma once
 // The Reed-Solomon sums of PAR2 computed a stripe at a time: the same byte
 // range of every input slice is read once and multiplied into every output,
-// so memory stays at twice the outputs' stripes (the second thread sums
-// apart) whatever the slice size. Each input is read in small pieces that
-// stay in the processor's cache while they are multiplied.
+// so memory stays at the outputs' stripes whatever the slice size. A stripe
+// is summed in narrower ones, two threads taking them in turn, so that the
+// sums being added to stay in the processor's cache.
 
 #include <array>
 #include <cstddef>
@@ -25,8 +25,7 @@ struct SliceSource {
 };
 
 // The widest stripe (a multiple of 4, at least 4) that keeps `outputs`
-// stripes and the second thread's sums of them within `budget` bytes, and no
-// wider than a slice.
+// stripes within `budget` bytes, and no wider than a slice.
 std::size_t StripeWidth(std::uint64_t sliceSize, std::size_t outputs, std::size_t budget);
 
 // Adds stripes of `inputs` into outputs, one exponent an output, on two
@@ -42,13 +41,13 @@ class StripeAdder {
   bool Add(std::uint64_t stripeOffset, std::vector<Bytes>& outputs);
 
  private:
-  bool AddInput(const SliceSource& slice, std::uint64_t stripeOffset, unsigned thread,
-                std::vector<Bytes>& sums);
+  // Adds `width` bytes of `slice` from `from` on into the outputs at `at`.
+  bool AddInput(const SliceSource& slice, std::uint64_t from, std::size_t width, Bytes& piece,
+                std::vector<Bytes>& outputs, std::size_t at);
 
   std::span<const SliceSource> inputs_;
   std::span<const std::uint32_t> exponents_;
   std::array<Bytes, 2> pieces_;  // each thread's read buffer
-  std::vector<Bytes> partial_;   // the second thread's sums
 };
 
 }  // namespace kv::par2

@@ -61,9 +61,14 @@ TEST(Gf16, EveryMultiplyAddPathMatchesTheDefinition) {
     std::vector<std::uint8_t> tables = dst;
     gf16::MultiplyAddTables(factor, src.data(), tables.data(), src.size());
     EXPECT_EQ(tables, expected) << factor;
+    std::vector<std::uint8_t> gfni = dst;
     if (gf16::HasAvx2()) {  // 4098 bytes: 64 blocks of 64 and a tail of 2
       gf16::MultiplyAddAvx2(factor, src.data(), dst.data(), src.size());
       EXPECT_EQ(dst, expected) << factor;
+    }
+    if (gf16::HasGfni()) {
+      gf16::MultiplyAddGfni(factor, src.data(), gfni.data(), src.size());
+      EXPECT_EQ(gfni, expected) << factor;
     }
   }
 }
@@ -99,6 +104,28 @@ std::string Hex(const Md5Digest& d) {
     out += "0123456789abcdef"[b & 15];
   }
   return out;
+}
+
+// The CRC32 bit by bit: reflected 0xEDB88320, started and ended inverted.
+std::uint32_t Crc32BitByBit(std::uint32_t crc, const std::vector<std::uint8_t>& bytes) {
+  crc = ~crc;
+  for (const std::uint8_t byte : bytes) {
+    crc ^= byte;
+    for (int bit = 0; bit < 8; ++bit) {
+      crc = (crc >> 1) ^ ((crc & 1U) != 0 ? 0xEDB88320U : 0U);
+    }
+  }
+  return ~crc;
+}
+
+TEST(Checksums, Crc32OfLongRunsMatchesTheDefinition) {
+  // Runs folded 64 bytes at a time, then 16, then the last few bytes.
+  for (const std::size_t length : {63U, 64U, 65U, 79U, 80U, 127U, 128U, 143U, 1000U, 4101U}) {
+    const std::vector<std::uint8_t> bytes = RandomBytes(length, static_cast<std::uint32_t>(length));
+    for (const std::uint32_t start : {0U, 0xCBF43926U}) {
+      EXPECT_EQ(Crc32(start, bytes), Crc32BitByBit(start, bytes)) << length << " from " << start;
+    }
+  }
 }
 
 TEST(Checksums, Md5AndCrc32) {
