@@ -225,8 +225,11 @@ bool Writer::EncodeRecovery() {
     if (!adder.Add(at, stripes)) {
       return Fail(request_.folder, shelf_.Error());
     }
+    ForEachOnTwoThreads(count, [&](std::size_t e, unsigned, const StopCheck&) {
+      hashes[e]->Update(stripes[e]);  // the packets' digests, two at a time
+      return true;
+    });
     for (std::uint32_t e = 0; e < count; ++e) {
-      hashes[e]->Update(stripes[e]);
       if (!places_[e].file->WriteAt(places_[e].offset + kRecoveryPrefix + at, stripes[e])) {
         return Fail(places_[e].file->Path(), places_[e].file->Error());
       }
