@@ -50,7 +50,7 @@ void AddToSlices(std::span<const std::uint8_t> chunk, std::uint64_t sliceSize, O
 // Hands the file to `take` a chunk at a time, in order; false when a stop
 // or a read that failed ended it.
 bool ReadInChunks(const ByteRange& file, const std::function<bool()>& stopAsked,
-                  const std::function<void(std::span<const std::uint8_t>, std::uint64_t)>& take) {
+                  const ChunkUse& take) {
   Bytes buffer(static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, file.Size())));
   for (std::uint64_t at = 0; at < file.Size();) {
     const std::span<std::uint8_t> chunk = std::span(buffer).first(
@@ -67,7 +67,7 @@ bool ReadInChunks(const ByteRange& file, const std::function<bool()>& stopAsked,
 }  // namespace
 
 bool HashFile(const ByteRange& file, std::uint64_t sliceSize, FileHashes& hashes,
-              const std::function<bool()>& stopAsked) {
+              const std::function<bool()>& stopAsked, const ChunkUse& eachChunk) {
   const std::uint64_t size = file.Size();
   const bool oneSlice = size <= sliceSize;
   Md5 whole;
@@ -85,6 +85,9 @@ bool HashFile(const ByteRange& file, std::uint64_t sliceSize, FileHashes& hashes
           slice.Add(chunk, false);
         } else {
           AddToSlices(chunk, sliceSize, slice, hashes.slices);
+        }
+        if (eachChunk) {
+          eachChunk(chunk, at);
         }
       });
   if (!read) {

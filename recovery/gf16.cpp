@@ -92,7 +92,11 @@ void MultiplyAddTables(std::uint16_t factor, const std::uint8_t* src, std::uint8
 
 void MultiplyAdd(std::uint16_t factor, const std::uint8_t* src, std::uint8_t* dst,
                  std::size_t bytes) {
-  if (factor == 1) {  // exponent 0, and sums put together: a plain XOR
+  if (factor == 1 && HasAvx2()) {  // exponent 0, and sums put together: a plain XOR
+    XorAvx2(src, dst, bytes);
+    return;
+  }
+  if (factor == 1) {
     std::size_t j = 0;
     for (; j + 8 <= bytes; j += 8) {
       std::uint64_t a = 0;

@@ -11,6 +11,7 @@
 #include "recovery/file_hashes.h"
 #include "recovery/file_shelf.h"
 #include "recovery/gf16.h"
+#include "recovery/one_pass.h"
 #include "recovery/par2_packets.h"
 #include "recovery/rs_stripes.h"
 #include "recovery/series_pieces.h"
@@ -38,6 +39,9 @@ class Writer {
 
  private:
   bool OpenAndHash();
+  bool Identify();
+  bool Hash();
+  std::vector<std::uint32_t> RecoveryExponents() const;
   bool CreateFile(const std::string& name, PositionedFile*& file);
   bool WriteIndex();
   bool WriteVolumes();
@@ -55,6 +59,8 @@ class Writer {
   Bytes creator_;
   std::vector<std::unique_ptr<PositionedFile>> created_;
   std::vector<RecoveryPlace> places_;  // by exponent
+  bool summed_ = false;                // the recovery slices were summed while hashing
+  std::vector<Bytes> sums_;            // then they are these
 };
 
 bool Writer::Fail(const std::string& path, int error) {
@@ -63,44 +69,90 @@ bool Writer::Fail(const std::string& path, int error) {
   return false;
 }
 
-// Hashes the files on two threads; the first one in order that cannot be
-// read is the one reported.
-bool Writer::OpenAndHash() {
+// Opens the files on two threads for what names them in the set: their
+// lengths and the digests of their first bytes. The first file in order that
+// cannot be read is the one reported.
+bool Writer::Identify() {
   const std::size_t count = request_.names.size();
-  std::vector<FileHashes> hashes(count);
-  std::vector<std::uint64_t> sizes(count);
+  std::vector<Input> found(count);
   std::vector<int> errors(count, 0);
-  std::vector<char> hashed(count, 0);  // the rest were not reached after a failure
+  std::vector<char> read(count, 0);  // the rest were not reached after a failure
   ForEachOnTwoThreads(count, [&](std::size_t i, unsigned, const StopCheck&) {
     const std::unique_ptr<PositionedFile> file =
         PositionedFile::OpenForReading(request_.folder + request_.names[i]);
-    if (file == nullptr || !HashFile(*file, request_.sliceSize, hashes[i])) {
+    Bytes first(file == nullptr ? 0 : std::min<std::uint64_t>(file->Size(), kFirstBytes));
+    if (file == nullptr || !file->ReadAt(0, first)) {
       errors[i] = file == nullptr ? errno : file->Error();
       return false;
     }
-    sizes[i] = file->Size();
-    hashed[i] = 1;
+    found[i].entry.length = file->Size();
+    found[i].entry.md5First16k = Md5Of(first);
+    read[i] = 1;
     return true;
   });
   for (std::size_t i = 0; i < count; ++i) {
-    const std::string& name = request_.names[i];
-    if (hashed[i] == 0) {
-      return Fail(request_.folder + name, errors[i]);
+    if (read[i] == 0) {
+      return Fail(request_.folder + request_.names[i], errors[i]);
     }
-    Input input;
-    input.file = &shelf_.Add(request_.folder + name, sizes[i]);
-    FileEntry& e = input.entry;
-    e.length = sizes[i];
-    e.name = name;
-    e.md5 = hashes[i].md5;
-    e.md5First16k = hashes[i].md5First16k;
-    e.slices = std::move(hashes[i].slices);
+    FileEntry& e = found[i].entry;
+    e.name = request_.names[i];
     e.id = FileId(e.md5First16k, e.length, e.name);
-    inputs_.push_back(std::move(input));
+    found[i].file = &shelf_.Add(request_.folder + e.name, e.length);
   }
   // The slices are numbered in the main packet's order: the inputs follow it.
-  std::sort(inputs_.begin(), inputs_.end(),
+  std::sort(found.begin(), found.end(),
             [](const Input& a, const Input& b) { return IdBefore(a.entry.id, b.entry.id); });
+  inputs_ = std::move(found);
+  return true;
+}
+
+// Hashes the files on two threads. When each is one slice and the recovery
+// slices fit the memory allowed twice over, they are summed in the same read.
+bool Writer::Hash() {
+  const std::uint64_t size = request_.sliceSize;
+  summed_ = std::all_of(inputs_.begin(), inputs_.end(),
+                        [size](const Input& input) { return input.entry.length <= size; }) &&
+            2 * request_.recoverySlices * size <= request_.memoryBudget;
+  std::vector<FileHashes> hashes(inputs_.size());
+  std::size_t failed = 0;
+  bool done = false;
+  if (summed_) {
+    std::vector<OnePassInput> ones;
+    for (const Input& input : inputs_) {
+      ones.push_back({input.file, gf16::InputConstant(static_cast<std::uint32_t>(ones.size()))});
+    }
+    sums_.assign(request_.recoverySlices, Bytes(static_cast<std::size_t>(size), 0));
+    done = HashAndSum(ones, RecoveryExponents(), size, hashes, sums_, failed);
+  } else {
+    std::vector<char> read(inputs_.size(), 0);
+    done = ForEachOnTwoThreads(inputs_.size(), [&](std::size_t i, unsigned, const StopCheck&) {
+      read[i] = HashFile(*inputs_[i].file, size, hashes[i]) ? 1 : 0;
+      return read[i] != 0;
+    });
+    failed = static_cast<std::size_t>(std::find(read.begin(), read.end(), 0) - read.begin());
+  }
+  if (!done) {
+    return Fail(inputs_[failed].file->Path(), shelf_.Error());
+  }
+  for (std::size_t i = 0; i < inputs_.size(); ++i) {
+    inputs_[i].entry.md5 = hashes[i].md5;
+    inputs_[i].entry.slices = std::move(hashes[i].slices);
+  }
+  return true;
+}
+
+std::vector<std::uint32_t> Writer::RecoveryExponents() const {
+  std::vector<std::uint32_t> exponents(request_.recoverySlices);
+  for (std::uint32_t e = 0; e < exponents.size(); ++e) {
+    exponents[e] = e;
+  }
+  return exponents;
+}
+
+bool Writer::OpenAndHash() {
+  if (!Identify() || !Hash()) {
+    return false;
+  }
   std::vector<Md5Digest> ids;
   for (const Input& input : inputs_) {
     ids.push_back(input.entry.id);
@@ -204,25 +256,27 @@ bool Writer::EncodeRecovery() {
                          gf16::InputConstant(static_cast<std::uint32_t>(sources.size()))});
     }
   }
-  std::vector<std::uint32_t> exponents(count);
+  const std::vector<std::uint32_t> exponents = RecoveryExponents();
   std::vector<std::unique_ptr<Md5>> hashes;
   for (std::uint32_t e = 0; e < count; ++e) {
-    exponents[e] = e;
     hashes.push_back(std::make_unique<Md5>());
     hashes.back()->Update(IdAndType(setId_, PacketType::kRecoverySlice));
     Bytes exponent;
     PutU32(exponent, e);
     hashes.back()->Update(exponent);
   }
-  const std::size_t width = StripeWidth(request_.sliceSize, count, request_.memoryBudget);
-  std::vector<Bytes> stripes(count);
+  const std::size_t width = summed_ ? static_cast<std::size_t>(request_.sliceSize)
+                                    : StripeWidth(request_.sliceSize, count, request_.memoryBudget);
+  std::vector<Bytes> stripes = summed_ ? std::move(sums_) : std::vector<Bytes>(count);
   StripeAdder adder(sources, exponents);
   for (std::uint64_t at = 0; at < request_.sliceSize; at += width) {
     for (Bytes& stripe : stripes) {
-      stripe.assign(
-          static_cast<std::size_t>(std::min<std::uint64_t>(width, request_.sliceSize - at)), 0);
+      if (!summed_) {
+        stripe.assign(
+            static_cast<std::size_t>(std::min<std::uint64_t>(width, request_.sliceSize - at)), 0);
+      }
     }
-    if (!adder.Add(at, stripes)) {
+    if (!summed_ && !adder.Add(at, stripes)) {
       return Fail(request_.folder, shelf_.Error());
     }
     ForEachOnTwoThreads(count, [&](std::size_t e, unsigned, const StopCheck&) {

@@ -170,6 +170,26 @@ TEST(RecoveryStripes, NarrowStripesWriteTheSameBytes) {
   }
 }
 
+TEST(RecoveryStripes, FilesOfOneSliceReadOnceWriteTheSameBytes) {
+  // One slice a file, odd lengths: summed while hashed when the budget holds
+  // the recovery twice over (2 x 4 x 9000 bytes), in stripes read again below that.
+  const std::vector<std::size_t> lengths = {9000, 8999, 1, 4097, 8191};
+  for (const std::size_t budget : {std::size_t{72000}, std::size_t{71999}, std::size_t{100}}) {
+    TempDir once;
+    TempDir stripes;
+    const auto names = WriteProtectedFiles(once, lengths, 9000, 4, 64 * 1024 * 1024);
+    ASSERT_EQ(WriteProtectedFiles(stripes, lengths, 9000, 4, budget), names);
+    for (const std::string& name : names) {
+      EXPECT_EQ(ReadFileBytes(stripes / name), ReadFileBytes(once / name)) << name << budget;
+    }
+    std::filesystem::remove(once / "s.d02");
+    std::filesystem::remove(once / "s.d05");
+    EXPECT_EQ(par2::RepairSet(once.Path().string() + "/", "s", true).rebuilt,
+              (std::vector<std::string>{"s.d02", "s.d05"}));
+    EXPECT_EQ(ReadFileBytes(once / "s.d05"), ReadFileBytes(stripes / "s.d05"));
+  }
+}
+
 TEST(RecoveryWriter, RefusesToWriteOverAnExistingSetAndLeavesNothing) {
   TempDir dir;
   WriteFileBytes(dir / "s.vol1+1.par2", {9});
