@@ -132,7 +132,8 @@ bool Writer::Hash() {
     failed = static_cast<std::size_t>(std::find(read.begin(), read.end(), 0) - read.begin());
   }
   if (!done) {
-    return Fail(inputs_[failed].file->Path(), shelf_.Error());
+    return Fail(failed < inputs_.size() ? inputs_[failed].file->Path() : request_.folder,
+                shelf_.Error());
   }
   for (std::size_t i = 0; i < inputs_.size(); ++i) {
     inputs_[i].entry.md5 = hashes[i].md5;

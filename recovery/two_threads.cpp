@@ -4,6 +4,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace kv::par2 {
@@ -69,16 +70,21 @@ bool ForEachOnTwoThreads(
       }
     }
   };
+  std::thread other;
   if (count > 1) {
-    std::thread other([&] {
-      run(1);
-      shared.OtherDone();
-    });
-    run(0);
+    try {
+      other = std::thread([&] {
+        run(1);
+        shared.OtherDone();
+      });
+    } catch (const std::system_error&) {
+      // No second thread to be had: this one does it all.
+    }
+  }
+  run(0);
+  if (other.joinable()) {
     shared.AwaitOther();
     other.join();
-  } else {
-    run(0);
   }
   return !shared.Ended(0);
 }
