@@ -1,5 +1,7 @@
 #include "recovery/one_pass.h"
 
+#include <array>
+
 #include "recovery/gf16.h"
 #include "recovery/two_threads.h"
 
@@ -29,15 +31,18 @@ bool HashAndSum(std::span<const OnePassInput> inputs, std::span<const std::uint3
                 std::uint64_t sliceSize, std::vector<FileHashes>& hashes, std::vector<Bytes>& sums,
                 std::size_t& failed) {
   hashes.resize(inputs.size());
-  std::vector<Bytes> otherSums(inputs.size() > 1 ? sums.size() : 0,
-                               Bytes(static_cast<std::size_t>(sliceSize), 0));
+  // Each thread's sums are made where they are first needed, the two at once.
+  std::array<std::vector<Bytes>, 2> threadSums;
   std::vector<char> hashed(inputs.size(), 0);
   ForEachOnTwoThreads(inputs.size(), [&](std::size_t i, unsigned thread, const StopCheck&) {
+    std::vector<Bytes>& into = threadSums[thread];
+    if (into.empty()) {
+      into.assign(exponents.size(), Bytes(static_cast<std::size_t>(sliceSize), 0));
+    }
     std::vector<std::uint16_t> factors;
     for (const std::uint32_t e : exponents) {
       factors.push_back(gf16::Power(inputs[i].constant, e));
     }
-    std::vector<Bytes>& into = thread == 0 ? sums : otherSums;
     hashed[i] = HashFile(*inputs[i].file, sliceSize, hashes[i], {},
                          [&](std::span<const std::uint8_t> chunk, std::uint64_t at) {
                            AddChunk(chunk, at, factors, into);
@@ -49,8 +54,14 @@ bool HashAndSum(std::span<const OnePassInput> inputs, std::span<const std::uint3
       return false;
     }
   }
-  ForEachOnTwoThreads(otherSums.size(), [&](std::size_t r, unsigned, const StopCheck&) {
-    gf16::MultiplyAdd(1, otherSums[r].data(), sums[r].data(), sums[r].size());
+  const std::size_t first = threadSums[0].empty() ? 1 : 0;  // a thread may have had no input
+  sums = std::move(threadSums[first]);
+  const std::vector<Bytes>& other = threadSums[1 - first];
+  if (sums.empty()) {  // no input at all
+    sums.assign(exponents.size(), Bytes(static_cast<std::size_t>(sliceSize), 0));
+  }
+  ForEachOnTwoThreads(other.size(), [&](std::size_t r, unsigned, const StopCheck&) {
+    gf16::MultiplyAdd(1, other[r].data(), sums[r].data(), sums[r].size());
     return true;
   });
   return true;

@@ -18,8 +18,8 @@ struct OnePassInput {
   std::uint16_t constant = 0;       // PAR2's constant for its slice
 };
 
-// Hashes inputs[i] into hashes[i] and adds it, zero-padded, times
-// constant^exponents[r] into sums[r] (each a slice long, zeros at first).
+// Hashes inputs[i] into hashes[i] and sums it, zero-padded, times
+// constant^exponents[r] into sums[r] (each made a slice long).
 // False when an input cannot be read; `failed` is then its index (the
 // first in order when more fail).
 bool HashAndSum(std::span<const OnePassInput> inputs, std::span<const std::uint32_t> exponents,

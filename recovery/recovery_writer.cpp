@@ -121,7 +121,6 @@ bool Writer::Hash() {
     for (const Input& input : inputs_) {
       ones.push_back({input.file, gf16::InputConstant(static_cast<std::uint32_t>(ones.size()))});
     }
-    sums_.assign(request_.recoverySlices, Bytes(static_cast<std::size_t>(size), 0));
     done = HashAndSum(ones, RecoveryExponents(), size, hashes, sums_, failed);
   } else {
     std::vector<char> read(inputs_.size(), 0);
