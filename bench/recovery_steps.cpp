@@ -120,8 +120,10 @@ std::vector<Step> RecoverySteps(const BenchPlace& place, const std::vector<Recov
                      Timed(place, {place.cli, "protect", ours + "/" + PieceName(1), "--recovery",
                                    std::to_string(c.recovery)}),
                      {}});
-    steps.push_back(
-        {"par2 " + c.name + r, RemoveSetFiles(theirs), Timed(place, Par2Create(c, theirs)), {}});
+    steps.push_back({"par2 create " + c.name + r,
+                     RemoveSetFiles(theirs),
+                     Timed(place, Par2Create(c, theirs)),
+                     {}});
     rows.emplace_back(steps[steps.size() - 2].name, steps.back().name);
     if (!c.withRepair) {
       continue;
