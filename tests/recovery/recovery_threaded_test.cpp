@@ -91,5 +91,24 @@ TEST(TwoThreadsRecovery, ManyFilesWrittenAndRepairedThroughOneShelf) {
   }
 }
 
+TEST(TwoThreadsRecovery, PiecesOfOneSliceSummedWhileReadAndRepaired) {
+  TempDir dir;
+  // Every piece one slice: both threads sum as they hash, then add their sums.
+  const std::vector<std::size_t> lengths = {65536, 65535, 1, 40001, 65536, 777, 3, 60000};
+  ASSERT_EQ(WriteProtectedFiles(dir, lengths, 65536, 3).size(), 3u);  // index and 2 volumes
+  std::vector<std::vector<std::uint8_t>> originals;
+  for (std::size_t i = 0; i < lengths.size(); ++i) {
+    originals.push_back(ReadFileBytes(dir / ("s.d0" + std::to_string(i + 1))));
+  }
+  for (const char* lost : {"s.d01", "s.d04", "s.d07"}) {
+    std::filesystem::remove(dir / lost);
+  }
+  const par2::RepairReport report = par2::RepairSet(dir.Path().string() + "/", "s", true);
+  ASSERT_EQ(report.outcome, par2::RepairOutcome::kRepaired);
+  for (std::size_t i = 0; i < lengths.size(); ++i) {
+    EXPECT_EQ(ReadFileBytes(dir / ("s.d0" + std::to_string(i + 1))), originals[i]) << i;
+  }
+}
+
 }  // namespace
 }  // namespace kv::test
