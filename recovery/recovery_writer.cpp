@@ -21,6 +21,9 @@ namespace kv::par2 {
 
 namespace {
 
+// The most recovery slices summed while the files are hashed.
+constexpr std::uint32_t kSummedWhileRead = 4;
+
 struct Input {
   const FileShelf::File* file = nullptr;
   FileEntry entry;
@@ -106,12 +109,16 @@ bool Writer::Identify() {
   return true;
 }
 
-// Hashes the files on two threads. When each is one slice and the recovery
-// slices fit the memory allowed twice over, they are summed in the same read.
+// Hashes the files on two threads. When each is one slice and the few
+// recovery slices fit the memory allowed twice over, they are summed in the
+// same read; more of them are summed after, in stripes that stay in cache
+// (every input byte multiplied into many sums outside the cache costs more
+// than a second read from the page cache).
 bool Writer::Hash() {
   const std::uint64_t size = request_.sliceSize;
   summed_ = std::all_of(inputs_.begin(), inputs_.end(),
                         [size](const Input& input) { return input.entry.length <= size; }) &&
+            request_.recoverySlices <= kSummedWhileRead &&
             2 * request_.recoverySlices * size <= request_.memoryBudget;
   std::vector<FileHashes> hashes(inputs_.size());
   std::size_t failed = 0;

@@ -173,14 +173,22 @@ TEST(RecoveryStripes, NarrowStripesWriteTheSameBytes) {
 }
 
 TEST(RecoveryStripes, FilesOfOneSliceReadOnceWriteTheSameBytes) {
-  // One slice a file, odd lengths: summed while hashed when the budget holds
-  // the recovery twice over (2 x 4 x 9000 bytes), in stripes read again below that.
+  // One slice a file, odd lengths: 4 recovery slices are summed while hashed
+  // when the budget holds them twice over (2 x 4 x 9000 bytes), in stripes
+  // read again below that; 5 always in stripes.
   const std::vector<std::size_t> lengths = {9000, 8999, 1, 4097, 8191};
   for (const std::size_t budget : {std::size_t{72000}, std::size_t{71999}, std::size_t{100}}) {
     TempDir once;
     TempDir stripes;
     const auto names = WriteProtectedFiles(once, lengths, 9000, 4, 64 * 1024 * 1024);
     ASSERT_EQ(WriteProtectedFiles(stripes, lengths, 9000, 4, budget), names);
+    TempDir five;
+    TempDir fiveNarrow;
+    const auto fiveNames = WriteProtectedFiles(five, lengths, 9000, 5, 64 * 1024 * 1024);
+    ASSERT_EQ(WriteProtectedFiles(fiveNarrow, lengths, 9000, 5, budget), fiveNames);
+    for (const std::string& name : fiveNames) {
+      EXPECT_EQ(ReadFileBytes(fiveNarrow / name), ReadFileBytes(five / name)) << name << budget;
+    }
     for (const std::string& name : names) {
       EXPECT_EQ(ReadFileBytes(stripes / name), ReadFileBytes(once / name)) << name << budget;
     }
