@@ -1,5 +1,7 @@
 #include "recovery/checksums.h"
 
+#include "recovery/crc32_clmul.h"
+
 #include <openssl/evp.h>
 #include <zlib.h>
 
@@ -59,6 +61,12 @@ Md5Digest Md5Of(std::span<const std::uint8_t> bytes) {
 }
 
 std::uint32_t Crc32(std::uint32_t crc, std::span<const std::uint8_t> bytes) {
+  static const bool folded = HasCrc32Clmul();
+  const std::size_t blocks = bytes.size() / 16;
+  if (folded && blocks >= 4) {
+    crc = ~FoldCrc32Clmul(~crc, bytes.data(), blocks);
+    bytes = bytes.subspan(blocks * 16);
+  }
   uLong value = crc;
   const std::uint8_t* p = bytes.data();
   std::size_t left = bytes.size();

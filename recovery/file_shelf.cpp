@@ -1,37 +1,51 @@
 #include "recovery/file_shelf.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace kv {
+
+namespace {
+
+// One file for each thread reading, and one more being changed over.
+constexpr std::size_t kOpenAtOnce = 3;
+
+}  // namespace
 
 const FileShelf::File& FileShelf::Add(std::string path, std::uint64_t size) {
   return files_.emplace_back(*this, std::move(path), size);
 }
 
-const PositionedFile* FileShelf::Opened(const File& file) {
-  if (openFile_ != &file) {
-    open_.reset();
-    openFile_ = nullptr;
-    open_ = PositionedFile::OpenForReading(file.Path());
-    if (open_ == nullptr) {
-      error_ = errno;
-      return nullptr;
-    }
-    openFile_ = &file;
+std::shared_ptr<const PositionedFile> FileShelf::Opened(const File& file) {
+  const std::lock_guard lock(mutex_);
+  const auto found = std::find_if(open_.begin(), open_.end(),
+                                  [&file](const OpenFile& o) { return o.file == &file; });
+  if (found != open_.end()) {
+    std::rotate(found, found + 1, open_.end());
+    return open_.back().open;
   }
-  return open_.get();
+  if (open_.size() >= kOpenAtOnce) {
+    open_.erase(open_.begin());  // closed once its last read is done
+  }
+  std::shared_ptr<const PositionedFile> opened = PositionedFile::OpenForReading(file.Path());
+  if (opened == nullptr) {
+    error_.store(errno);
+    return nullptr;
+  }
+  open_.push_back({&file, opened});
+  return opened;
 }
 
 bool FileShelf::File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
   if (offset > size_ || out.size() > size_ - offset) {
     return false;
   }
-  const PositionedFile* file = shelf_.Opened(*this);
+  const std::shared_ptr<const PositionedFile> file = shelf_.Opened(*this);
   if (file == nullptr) {
     return false;
   }
   if (!file->ReadAt(offset, out)) {  // the file shrank, or its medium failed
-    shelf_.error_ = file->Error();
+    shelf_.error_.store(file->Error());
     return false;
   }
   return true;
