@@ -52,7 +52,7 @@ void RecoveryTap::Flush() {
   runLength_ = 0;
 }
 
-void RecoveryTap::Written(std::span<const std::byte> bytes) {
+void RecoveryTap::WrittenDirectly(std::span<const std::byte> bytes) {
   Flush();
   accumulator_.Add(AsUnsigned(bytes.data(), bytes.size()));
 }

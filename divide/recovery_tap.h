@@ -38,7 +38,7 @@ class RecoveryTap {
   // Takes the gathered run, before its block is filled again.
   void Flush();
   // Bytes written to the piece from elsewhere (a stub, a header, a trailer).
-  void Written(std::span<const std::byte> bytes);
+  void WrittenDirectly(std::span<const std::byte> bytes);
   // The piece is whole.
   void PieceEnded();
   // At the end of the job, before the engine's blocks go: no byte of them is read any more.

@@ -342,7 +342,7 @@ bool Type0Divide::ExtendToMark() {
 
 bool Type0Divide::WritePart(std::size_t n) {
   if (recovery_ != nullptr) {
-    recovery_->Written(std::span(buffer_.data(), n));
+    recovery_->WrittenDirectly(std::span(buffer_.data(), n));
   }
   return piece_->Write(buffer_.data(), n);
 }

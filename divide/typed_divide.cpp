@@ -43,7 +43,7 @@ class StubSink final : public ByteSink {
   StubSink(BinaryFile& piece, RecoveryTap* recovery) : piece_(piece), recovery_(recovery) {}
   bool Write(std::span<const std::byte> data) override {
     if (recovery_ != nullptr) {
-      recovery_->Written(data);
+      recovery_->WrittenDirectly(data);
     }
     return piece_.Write(data);
   }
@@ -105,7 +105,7 @@ class TypedDivide {
   // Writes what opens or closes a piece (and shows it to the recovery).
   bool WriteFrame(BinaryFile& piece, std::span<const std::byte> bytes) {
     if (recovery_ != nullptr) {
-      recovery_->Written(bytes);
+      recovery_->WrittenDirectly(bytes);
     }
     return bytes.empty() || piece.Write(bytes);
   }
@@ -329,7 +329,7 @@ bool TypedDivide::EndPiece() {
                                              std::byte{kInfoTagEnd}};
   const std::span<const std::byte> tail(trailer, Type3() ? sizeof trailer : 0);
   if (recovery_ != nullptr) {
-    recovery_->Written(tail);
+    recovery_->WrittenDirectly(tail);
     recovery_->PieceEnded();
   }
   if (job_.PiecesOnFixedDrive) {

@@ -316,7 +316,7 @@ TEST_F(ExecuteJobs, PiecesThatBreakTheirPredictionAreReadBackOnAFixedDrive) {
     tapped = c.recovery != nullptr;
     if (tapped) {
       c.recovery->PieceBegun();
-      c.recovery->Written(std::as_bytes(std::span("other bytes")));
+      c.recovery->WrittenDirectly(std::as_bytes(std::span("other bytes")));
       c.recovery->PieceEnded();
     }
     return WorkerContext{c.settings, c.job, c.prompter, c.volumes, c.stubs, nullptr};
