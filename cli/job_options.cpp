@@ -40,7 +40,8 @@ JobCommands AddJobCommands(CLI::App& app, Options& o) {
   AddSettingsFlag(info, o);
 
   CLI::App* divide = app.add_subcommand("divide", "Divide SOURCE into a series of pieces");
-  divide->add_option("SOURCE", o.file, "The file to divide")->required();
+  divide->add_option("SOURCE", o.file, "The file to divide (-: standard input, Type0 only)")
+      ->required();
   divide->add_option("-o,--output", o.output, "The first piece (default: beside the source)");
   AddDivideOptions(divide, o);
   divide

@@ -75,6 +75,9 @@ class JobState {
   // A restore that writes to an open stream (standard output) instead of a
   // file it creates: -1 for a file.
   int OutputDescriptor = -1;
+  // A divide that reads an open stream of unknown length (standard input)
+  // until it ends, instead of the source file: -1 for a file.
+  int InputDescriptor = -1;
   // A divide that goes on from the whole pieces an earlier run of the same
   // job left, as the user agreed: the worker checks them and writes the rest.
   bool ResumeDivide = false;

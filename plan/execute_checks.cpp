@@ -159,12 +159,13 @@ bool JobPlanner::DestinationSettled(const std::string& dest) {
   const ExistingDestination existing = FindExistingDestination(there.kind);
   // The pieces an earlier run of this divide left on a fixed drive may be
   // gone on from; on removable media they lie on several media.
-  job_.ResumeDivide = existing == ExistingDestination::kFile && job_.IsDivide &&
-                      !volumes_.IsOnRemovable(dest, settings_.RemovableDrive) &&
-                      FirstPieceOfThisDivide(settings_, job_, stubs_, texts_.source, dest) &&
-                      prompter_.Ask(MakeMessage(
-                          MessageKind::kResumeDivide, FormatText(pt::kResumeQuestion, dest.c_str()),
-                          Buttons::kYesNo, Icon::kQuestion, pt::kResumeCaption)) == Answer::kYes;
+  job_.ResumeDivide =
+      existing == ExistingDestination::kFile && job_.IsDivide && job_.InputDescriptor < 0 &&
+      !volumes_.IsOnRemovable(dest, settings_.RemovableDrive) &&
+      FirstPieceOfThisDivide(settings_, job_, stubs_, texts_.source, dest) &&
+      prompter_.Ask(MakeMessage(MessageKind::kResumeDivide,
+                                FormatText(pt::kResumeQuestion, dest.c_str()), Buttons::kYesNo,
+                                Icon::kQuestion, pt::kResumeCaption)) == Answer::kYes;
   if (job_.ResumeDivide) {
     job_.ReplacesOutput = false;
     return true;

@@ -166,6 +166,9 @@ std::optional<std::string> JobPlanner::DescribeSource(const std::string& mediumN
   if (texts_.source.empty()) {
     return std::nullopt;
   }
+  if (job_.InputDescriptor >= 0) {
+    return DescribeStreamDivide(mediumName);
+  }
   // Only a regular file is opened: a folder cannot be read, and opening a
   // pipe or a device would block or disturb it.
   std::unique_ptr<BinaryFile> file;
@@ -278,6 +281,19 @@ std::optional<std::string> JobPlanner::DescribeDivide(std::string mediumName) {
   }
   job_.IsDivide = true;
   return summary;
+}
+
+std::optional<std::string> JobPlanner::DescribeStreamDivide(std::string mediumName) {
+  // Only raw pieces need nothing of the source before it is read.
+  if (settings_.DivideType != static_cast<int>(SplitType::kType0) || SelfRestoring()) {
+    return RefuseSource(pt::kCannotOpenSource);
+  }
+  texts_.executeCaption = pt::kDivideButton;
+  job_.SourceSize = 0;
+  job_.StoredName.clear();
+  job_.HeaderLength = 0;
+  job_.IsDivide = true;
+  return LowerToFileSystem(texts_.destination, mediumName);
 }
 
 }  // namespace kv

@@ -104,6 +104,13 @@ std::unique_ptr<BinaryFile> BinaryFile::WriteTo(int descriptor, std::string name
       new BinaryFile(descriptor, Mode::kCreateWrite, std::move(name)));
 }
 
+std::unique_ptr<BinaryFile> BinaryFile::ReadFrom(int descriptor, std::string name) {
+  std::unique_ptr<BinaryFile> file(new BinaryFile(descriptor, Mode::kRead, std::move(name)));
+  // Neither the kernel's copy nor a mapping can take bytes from a stream.
+  file->stream_ = file->copyRefused_ = file->mapRefused_ = true;
+  return file;
+}
+
 BinaryFile::BinaryFile(int descriptor, Mode mode, std::string path)
     : fd_(descriptor), mode_(mode), path_(std::move(path)) {}
 
@@ -156,9 +163,15 @@ std::int64_t BinaryFile::ReadAtLeast(std::span<std::byte> out, std::size_t atLea
     // A fill after a large read, or the first, is a page: enough for the
     // header a piece starts with, or the checksum behind its body. Small
     // reads that go on past it fill the whole buffer.
-    const std::size_t fill = buffered_ || capacity_ == kBufferSize ? kBufferSize : kPageSize;
-    const std::int64_t got =
-        direct ? ReadOnce(fd_, out.data() + total, rest) : ReadOnce(fd_, Buffer(fill), fill);
+    const std::size_t fill =
+        buffered_ || capacity_ == kBufferSize || stream_ ? kBufferSize : kPageSize;
+    // A stream cannot go back by lseek: the last bytes read stay in front.
+    const std::size_t kept = direct || !stream_ ? 0 : std::min(end_, kPageSize);
+    if (kept > 0) {
+      std::memmove(buffer_.get(), buffer_.get() + end_ - kept, kept);
+    }
+    const std::int64_t got = direct ? ReadOnce(fd_, out.data() + total, rest)
+                                    : ReadOnce(fd_, Buffer(fill) + kept, fill - kept);
     if (got < 0) {
       Failed();
       return -1;
@@ -173,8 +186,8 @@ std::int64_t BinaryFile::ReadAtLeast(std::span<std::byte> out, std::size_t atLea
       begin_ = end_ = 0;
       total += static_cast<std::size_t>(got);
     } else {
-      begin_ = 0;
-      end_ = static_cast<std::size_t>(got);
+      begin_ = kept;
+      end_ = kept + static_cast<std::size_t>(got);
     }
   }
   return static_cast<std::int64_t>(total);
