@@ -131,11 +131,7 @@ HeaderWalk LocateBody(ErrorWatch& src, bool firstPiece) {
     return {.done = true, .verdict = CheckVerdict::kIoError};
   }
   const std::string_view pattern = firstPiece ? kType3FirstPattern : kType3Marker;
-  const MarkerScan scan{.maxBlocks = kCheckScanBlocks,
-                        .readLimit = length + static_cast<std::int64_t>(kMarkerBlockSize),
-                        .firstBlockAlways = false,
-                        .overlap = 5};
-  const std::optional<std::int64_t> marker = FindMarker(src, pattern, scan);
+  const std::optional<std::int64_t> marker = FindMarker(src, pattern, CheckMarkerScan(length));
   if (src.Failed()) {
     return {.done = true, .verdict = CheckVerdict::kIoError};
   }
@@ -230,6 +226,13 @@ CheckVerdict CheckPieceFile(const std::string& path, const std::atomic<int>& run
   }
   HeadReadSource piece(std::move(file));
   return CheckPieceSource(piece, IsCheckedAsFirstPiece(path), runState, summer);
+}
+
+MarkerScan CheckMarkerScan(std::int64_t length) {
+  return {.maxBlocks = kCheckScanBlocks,
+          .readLimit = length + static_cast<std::int64_t>(kMarkerBlockSize),
+          .firstBlockAlways = false,
+          .overlap = 5};
 }
 
 }  // namespace kv

@@ -1,8 +1,7 @@
-#include "cli/check_series.h"
+#include "tools/series_walk.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <set>
@@ -14,6 +13,7 @@
 #include "core/typed_header_reader.h"
 #include "platform/binary_file.h"
 #include "platform/code_page.h"
+#include "platform/file_helpers.h"
 #include "tools/validity_check.h"
 #include "tools/validity_head.h"
 
@@ -28,8 +28,7 @@ constexpr std::size_t kMostNumberDigits = 5;
 // the piece is left just behind the pattern.
 std::unique_ptr<HeadReadSource> OpenBehindPattern(const std::string& path,
                                                   std::string_view pattern) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(std::filesystem::status(path, ec)) || ec) {
+  if (!IsRegularFile(path)) {
     return nullptr;  // opening a pipe could block
   }
   std::unique_ptr<BinaryFile> file = BinaryFile::Open(path, BinaryFile::Mode::kRead);
@@ -37,11 +36,8 @@ std::unique_ptr<HeadReadSource> OpenBehindPattern(const std::string& path,
     return nullptr;
   }
   auto piece = std::make_unique<HeadReadSource>(std::move(file));
-  const MarkerScan scan{.maxBlocks = kCheckScanBlocks,
-                        .readLimit = piece->Size() + static_cast<std::int64_t>(kMarkerBlockSize),
-                        .firstBlockAlways = false,
-                        .overlap = 5};
-  const std::optional<std::int64_t> marker = FindMarker(*piece, pattern, scan);
+  const std::optional<std::int64_t> marker =
+      FindMarker(*piece, pattern, CheckMarkerScan(piece->Size()));
   if (!marker || !piece->Seek(*marker + static_cast<std::int64_t>(pattern.size()))) {
     return nullptr;
   }
