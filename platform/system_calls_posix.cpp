@@ -2,24 +2,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 
 #include "platform/system_calls.h"
 
 namespace kv {
-
-namespace {
-
-SystemCalls& SystemsOwn() {
-  static SystemCalls calls;
-  return calls;
-}
-
-std::atomic<SystemCalls*> active{nullptr};
-
-}  // namespace
 
 int NotRegularError(const FileFacts& facts) {
   if (S_ISDIR(facts.typeBits)) {
@@ -92,17 +80,6 @@ int SystemCalls::Close(int fd) {
 
 int SystemCalls::Rename(const char* from, const char* to) {
   return ::rename(from, to);
-}
-
-SystemCalls& ActiveSystemCalls() {
-  SystemCalls* const calls = active.load();
-  return calls != nullptr ? *calls : SystemsOwn();
-}
-
-ScopedSystemCalls::ScopedSystemCalls(SystemCalls& calls) : previous_(active.exchange(&calls)) {}
-
-ScopedSystemCalls::~ScopedSystemCalls() {
-  active.store(previous_);
 }
 
 }  // namespace kv
