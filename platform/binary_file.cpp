@@ -1,9 +1,5 @@
 #include "platform/binary_file.h"
 
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -16,15 +12,6 @@ namespace kv {
 
 namespace {
 
-// The errno that names what stands there instead of a regular file, so that
-// "PATH: reason" tells the user what is wrong with the name.
-int NotRegularError(std::uint32_t typeBits) {
-  if (S_ISDIR(typeBits)) {
-    return EISDIR;
-  }
-  return S_ISFIFO(typeBits) || S_ISSOCK(typeBits) ? ESPIPE : ENOTSUP;
-}
-
 // True when the opened descriptor is a regular file; its non-blocking open
 // is then made blocking again.
 bool KeepOpened(SystemCalls& sys, int fd) {
@@ -33,7 +20,7 @@ bool KeepOpened(SystemCalls& sys, int fd) {
     return false;
   }
   if (!facts.regular) {
-    errno = NotRegularError(facts.typeBits);
+    errno = NotRegularError(facts);
     return false;
   }
   return sys.MakeBlocking(fd) == 0;
@@ -355,22 +342,12 @@ bool BinaryFile::LookAhead(std::int64_t length, const Look& look) {
       Size() - position < length) {
     return false;
   }
-  // A mapping starts on a page.
-  static const auto kPage = static_cast<std::int64_t>(::sysconf(_SC_PAGESIZE));
-  const std::int64_t start = position / kPage * kPage;
-  const auto lead = static_cast<std::size_t>(position - start);
-  const std::size_t span = lead + static_cast<std::size_t>(length);
-  void* const mapped = ::mmap(nullptr, span, PROT_READ, MAP_SHARED, fd_, static_cast<off_t>(start));
-  if (mapped == MAP_FAILED) {
+  const MappedLook seen = LookAtMapping(fd_, position, static_cast<std::size_t>(length), look);
+  if (seen == MappedLook::kRefused) {
     mapRefused_ = true;
     return false;
   }
-  // The pages are read ahead as a read would have them.
-  ::madvise(mapped, span, MADV_SEQUENTIAL);
-  const bool whole = LookUnderGuard(static_cast<const std::byte*>(mapped) + lead,
-                                    static_cast<std::size_t>(length), look);
-  ::munmap(mapped, span);
-  return whole && Seek(position + length);
+  return seen == MappedLook::kWhole && Seek(position + length);
 }
 
 bool BinaryFile::Sync() {
