@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "core/ascii_text.h"
+#include "core/piece_format.h"
 
 namespace kv {
 
@@ -165,7 +166,7 @@ void ApplyDivideOptions(const Options& o, DivideSettings& s) {
     s.DivideExtAddC = true;
     s.DivideExtChar = o.extChar.front();
   }
-  if (s.Type0Type == 2 && s.DivideString.empty() && s.DivideType == 0) {
+  if (s.Type0Type == 2 && s.DivideString.empty() && PieceFormatOf(s.DivideType).RawSlices()) {
     throw UsageError{"--type0 string needs --string TEXT"};
   }
 }

@@ -8,6 +8,7 @@
 #include "core/ascii_text.h"
 #include "core/flagged_int.h"
 #include "core/marker_scan.h"
+#include "core/piece_format.h"
 #include "core/piece_names.h"
 #include "core/typed_header_builder.h"
 #include "core/typed_header_reader.h"
@@ -130,7 +131,8 @@ HeaderWalk LocateBody(ErrorWatch& src, bool firstPiece) {
   if (!src.Seek(0)) {
     return {.done = true, .verdict = CheckVerdict::kIoError};
   }
-  const std::string_view pattern = firstPiece ? kType3FirstPattern : kType3Marker;
+  const PieceFormat& format = CheckableFormat();
+  const std::string_view pattern = firstPiece ? format.firstPattern : format.nextPattern;
   const std::optional<std::int64_t> marker = FindMarker(src, pattern, CheckMarkerScan(length));
   if (src.Failed()) {
     return {.done = true, .verdict = CheckVerdict::kIoError};
