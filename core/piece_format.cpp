@@ -40,6 +40,10 @@ int NoNextHeaderLength(const NextHeaderFacts&) {
 std::vector<std::uint8_t> NoNextHeader(const NextHeaderFacts&) {
   return {};
 }
+// Nothing opens a following piece: it is the series' by its name alone.
+NextHeaderRead NothingToRead(ByteSource&) {
+  return {.identified = true, .whole = true};
+}
 FirstHeaderRead NoFirstHeaderRead(ByteSource&, std::optional<std::int64_t>, CodePageToUtf8) {
   return {.refusal = kNotAPieceText};
 }
@@ -96,6 +100,14 @@ int CheckByteLength(const NextHeaderFacts&) {
 std::vector<std::uint8_t> CheckByteHeader(const NextHeaderFacts& next) {
   return {static_cast<std::uint8_t>(next.identity)};
 }
+NextHeaderRead ReadCheckByte(ByteSource& piece) {
+  const int checkByte = piece.ReadByte();
+  const bool read = checkByte >= 0;
+  return {.identified = read,
+          .whole = read,
+          .identity = static_cast<std::uint16_t>(read ? checkByte : 0),
+          .headerLength = 1};
+}
 // From just behind the type byte.
 FirstHeaderRead ReadType2(ByteSource& piece, std::optional<std::int64_t>,
                           CodePageToUtf8 fromCodePage) {
@@ -144,6 +156,17 @@ int Type3NextLength(const NextHeaderFacts& next) {
 std::vector<std::uint8_t> Type3NextBytes(const NextHeaderFacts& next) {
   return BuildType3NextHeader(Type3NextPieceLength(next, Type3NextLength(next)), next.identity,
                               next.pieceNumber);
+}
+
+NextHeaderRead ReadType3Next(ByteSource& piece) {
+  const Type3NextHeader header = ParseType3NextHeader(piece);
+  // The piece number is read last of the fields: read, they all were.
+  return {.identified = header.pieceNumber >= 0,
+          .whole = !header.broken,
+          .identity = header.seriesId,
+          .pieceNumber = header.pieceNumber,
+          .headerLength = header.headerLength,
+          .bodyLength = header.broken ? -1 : header.BodyLength()};
 }
 
 FirstHeaderRead ReadType3(ByteSource& piece, std::optional<std::int64_t> marker,
@@ -226,6 +249,7 @@ const std::array<PieceFormat, kDivideTypes> kFormats{{
      .seriesIdentity = NoIdentity,
      .nextHeaderLength = NoNextHeaderLength,
      .buildNextHeader = NoNextHeader,
+     .readNextHeader = NothingToRead,
      .readFirstHeader = NoFirstHeaderRead,
      .mediaCount = Type0MediaCount,
      .piecesWritten = EstimatedPieces<Type0MediaCount>},
@@ -241,6 +265,7 @@ const std::array<PieceFormat, kDivideTypes> kFormats{{
      .seriesIdentity = NoIdentity,
      .nextHeaderLength = NoNextHeaderLength,
      .buildNextHeader = NoNextHeader,
+     .readNextHeader = NothingToRead,
      .readFirstHeader = ReadType1,
      .mediaCount = HeadedMediaCount<1>,
      .piecesWritten = EstimatedPieces<HeadedMediaCount<1>>},
@@ -258,6 +283,7 @@ const std::array<PieceFormat, kDivideTypes> kFormats{{
      .seriesIdentity = Type2CheckByte,
      .nextHeaderLength = CheckByteLength,
      .buildNextHeader = CheckByteHeader,
+     .readNextHeader = ReadCheckByte,
      .readFirstHeader = ReadType2,
      .mediaCount = HeadedMediaCount<2>,
      .piecesWritten = EstimatedPieces<HeadedMediaCount<2>>},
@@ -279,6 +305,7 @@ const std::array<PieceFormat, kDivideTypes> kFormats{{
      .seriesIdentity = Type3SeriesId,
      .nextHeaderLength = Type3NextLength,
      .buildNextHeader = Type3NextBytes,
+     .readNextHeader = ReadType3Next,
      .readFirstHeader = ReadType3,
      .mediaCount = Type3MediaCount,
      .piecesWritten = Type3PiecesWritten},
@@ -291,7 +318,12 @@ const PieceFormat& PieceFormatOf(int divideType) {
   return kFormats[known ? static_cast<std::size_t>(divideType) : 0];
 }
 
-const PieceFormat& CheckableFormat() {
+bool BelongsToSeries(const NextHeaderRead& header, std::uint16_t identity, int pieceNumber) {
+  return header.identity == identity &&
+         (header.pieceNumber < 0 || header.pieceNumber == pieceNumber);
+}
+
+const PieceFormat& MarkedFormat() {
   const auto checkable = [](const PieceFormat& f) {
     return f.Checksummed() && !f.nextPattern.empty();
   };

@@ -55,6 +55,25 @@ struct FirstHeaderRead {
   std::uint32_t packedTime = 0;
 };
 
+// A following piece's header as read.
+struct NextHeaderRead {
+  // The fields that tie the piece to its series were read.
+  bool identified = false;
+  // The whole header was read (its records too).
+  bool whole = false;
+  std::uint16_t identity = 0;
+  std::int32_t pieceNumber = -1;  // -1: the header carries none
+  // From the marker (or the piece's start) to the body.
+  std::int64_t headerLength = 0;
+  // As the header records it (negative when it ends inside the header); -1
+  // when none is recorded and the body runs to the piece's end.
+  std::int64_t bodyLength = -1;
+};
+
+// True when a following piece read as `header` is piece `pieceNumber` of the
+// series whose first header carried `identity`.
+bool BelongsToSeries(const NextHeaderRead& header, std::uint16_t identity, int pieceNumber);
+
 struct PieceFormat {
   int number = 0;  // the divide type: 0..3
   // Names of later pieces; Type0's scheme and first extension follow the settings.
@@ -86,6 +105,9 @@ struct PieceFormat {
   std::uint16_t (*seriesIdentity)(const SeriesFacts& facts, std::int64_t divideSize) = nullptr;
   int (*nextHeaderLength)(const NextHeaderFacts& next) = nullptr;
   std::vector<std::uint8_t> (*buildNextHeader)(const NextHeaderFacts& next) = nullptr;
+  // Reads a following piece's header from its start, or from just behind
+  // the nextPattern a scan found.
+  NextHeaderRead (*readNextHeader)(ByteSource& piece) = nullptr;
   // Reads the first header from the piece's start, or from behind the
   // `marker` a scan for firstPattern found.
   FirstHeaderRead (*readFirstHeader)(ByteSource& piece, std::optional<std::int64_t> marker,
@@ -109,9 +131,9 @@ inline constexpr int kDivideTypes = 4;
 // Type0's (raw slices).
 const PieceFormat& PieceFormatOf(int divideType);
 
-// The format whose every piece carries a marker to scan for and a checksum
-// behind its body: the pieces a validity check can verify on their own.
-const PieceFormat& CheckableFormat();
+// The format whose every piece carries a marker a reader scans for and a
+// checksum behind its body: the pieces a validity check can verify alone.
+const PieceFormat& MarkedFormat();
 
 // The format whose header a first piece opens with, by its first byte
 // (-1: none) and whether a scan found the Type3 marker; nullptr for a type

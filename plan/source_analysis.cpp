@@ -16,8 +16,6 @@
 #include "core/recorded_name.h"
 #include "core/stub_data_file.h"
 #include "core/text_fill.h"
-#include "core/typed_header_builder.h"
-#include "core/typed_header_reader.h"
 #include "plan/divide_recovery.h"
 #include "plan/job_planner.h"
 #include "plan/job_summary.h"
@@ -55,19 +53,14 @@ std::string MaskedPieceName(std::string_view path) {
   return name.substr(0, keep) + "???";
 }
 
-// A Type1 or Type2 header at the very start decides the type of a piece,
-// whatever Type3 first piece its body may carry further on.
-bool BeginsWithType1Or2Header(BinaryFile& file, CodePageToUtf8 fromCodePage) {
+// A header standing at the very start, of a format no scan looks for,
+// decides the type of a piece whatever marked first piece its body may carry
+// further on.
+bool BeginsWithUnmarkedHeader(BinaryFile& file, CodePageToUtf8 fromCodePage) {
   file.Seek(0);
-  const int typeByte = file.ReadByte();
-  if (typeByte == kType2Byte) {
-    Type2Header header;
-    return IsType2Header(file, header, fromCodePage);
-  }
-  file.Seek(0);
-  Type1Header header;
-  return RecogniseFirstPiece(typeByte, false) == FirstPieceKind::kType1 &&
-         IsType1Header(file, header, fromCodePage);
+  const PieceFormat* format = FirstPieceFormat(file.ReadByte(), false);
+  return format != nullptr && format->firstPattern.empty() &&
+         format->readFirstHeader(file, std::nullopt, fromCodePage).refusal.empty();
 }
 
 }  // namespace
@@ -187,11 +180,11 @@ std::optional<std::string> JobPlanner::DescribeSource(const std::string& mediumN
     // too: a self-restoring first piece of a tiny source has its header there,
     // just behind the stub.
     std::optional<std::int64_t> marker = FindMarker(
-        *file, kType3FirstPattern,
+        *file, MarkedFormat().firstPattern,
         MarkerScan{.readLimit = job_.SourceSize + static_cast<std::int64_t>(kMarkerBlockSize),
                    .firstBlockAlways = true});
     if (marker && *marker > 0 && !recognised.executable &&
-        BeginsWithType1Or2Header(*file, fromCodePage_)) {
+        BeginsWithUnmarkedHeader(*file, fromCodePage_)) {
       marker.reset();
     }
     job_.MarkerOffset = marker ? static_cast<int>(*marker) : 0;

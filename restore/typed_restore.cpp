@@ -12,7 +12,6 @@
 
 #include "core/crc16.h"
 #include "core/divide_settings.h"
-#include "core/flagged_int.h"
 #include "core/job_end.h"
 #include "core/job_progress.h"
 #include "core/job_state.h"
@@ -62,9 +61,10 @@ class TypedRestore {
   Step ChangePiece();
   Step Finish();
   Step OpenNextPiece();
-  // What ties a following piece to the series, read from its start.
+  // The following piece's marker, asked about until found or given up.
+  Step FindNextMarker();
+  // What ties a following piece to the series, and where its body starts.
   Step ReadNextHeader();
-  Step ReadCheckByte();
   // Reads the stored checksum of the piece just copied; true when it matches.
   bool ChecksumMatches();
   void ProgressUpdate();
@@ -279,24 +279,23 @@ TypedRestore::Step TypedRestore::OpenNextPiece() {
   return Go();
 }
 
-TypedRestore::Step TypedRestore::ReadNextHeader() {
+TypedRestore::Step TypedRestore::FindNextMarker() {
   // Blocks are read while they lie wholly inside the piece (the first always).
+  const std::string_view pattern = format_->nextPattern;
   MarkerScan scan;
   scan.readLimit = pieceSize_ + 1;
-  scan.overlap = static_cast<int>(format_->nextPattern.size()) - 1;
-  std::int64_t marker = -1;
+  scan.overlap = static_cast<int>(pattern.size()) - 1;
   for (;;) {
-    const std::optional<std::int64_t> found = FindMarker(*piece_, format_->nextPattern, scan);
+    const std::optional<std::int64_t> found = FindMarker(*piece_, pattern, scan);
     if (!found && piece_->Error() != 0) {
       return IoError(*piece_);
     }
     if (found) {
-      marker = *found;
-      if (!piece_->Seek(marker + static_cast<std::int64_t>(format_->nextPattern.size()))) {
+      if (!piece_->Seek(*found + static_cast<std::int64_t>(pattern.size()))) {
         return IoError(*piece_);
       }
       if (piece_->Position() + kMinNextHeaderTail < pieceSize_) {
-        break;
+        return Go();
       }
     }
     if (Ask(MessageKind::kRetryMedium, texts::kPieceAbnormal, pieceName_, Buttons::kRetryCancel,
@@ -305,31 +304,38 @@ TypedRestore::Step TypedRestore::ReadNextHeader() {
       return Stop();
     }
   }
-  const std::int64_t pieceLength = ReadFlaggedInt64(*piece_);
-  std::array<std::byte, 2> id{};
-  const bool idRead = piece_->ReadExact(id);
-  const std::int32_t number = ReadFlaggedInt(*piece_, kFlaggedForm16);
-  if (pieceLength < 0 || !idRead || number < 0) {
-    return Broken(kCaption);
+}
+
+TypedRestore::Step TypedRestore::ReadNextHeader() {
+  const bool marked = !format_->nextPattern.empty();
+  if (marked) {
+    if (const Step s = FindNextMarker(); !s.ok) {
+      return s;
+    }
   }
-  const auto seriesId = static_cast<std::uint16_t>(static_cast<unsigned>(id[0]) |
-                                                   (static_cast<unsigned>(id[1]) << 8));
+  const NextHeaderRead header = format_->readNextHeader(*piece_);
+  // A header at the piece's start that cannot be read means the piece has
+  // lost its end; one behind a found marker is broken.
+  if (!header.identified) {
+    return marked ? Broken(kCaption) : EndMissing();
+  }
   // A piece of another series, or one of this series out of its place (two
   // pieces swapped or renamed), would rebuild the wrong bytes without a word:
   // both are asked about alike.
-  const bool foreign = seriesId != job_.FirstSeriesId || number != pieceNumber_;
-  if (foreign &&
+  const bool checkByte = format_->identity == SeriesIdentity::kCheckByte;
+  const std::uint16_t identity = checkByte ? job_.FirstCheckByte : job_.FirstSeriesId;
+  if (format_->identity != SeriesIdentity::kNone &&
+      !BelongsToSeries(header, identity, pieceNumber_) &&
       Ask(MessageKind::kForceForeignPiece, texts::kPieceOfOtherSeries, pieceName_, Buttons::kYesNo,
-          Icon::kQuestion, texts::kRestoreCheckCaption) != Answer::kYes) {
+          Icon::kQuestion,
+          checkByte ? texts::kRestoreCheckByteCaption : texts::kRestoreCheckCaption) !=
+          Answer::kYes) {
     CloseAll();
     return Stop();
   }
-  if (!SkipInfoRecords(*piece_)) {
-    return Broken(kCaption);
-  }
-  bodyLeft_ = pieceLength - (piece_->Position() - marker);
+  bodyLeft_ = format_->recordsPieceLength ? header.bodyLength : pieceSize_ - header.headerLength;
   // A length that ends inside its own header is no piece of ours.
-  if (bodyLeft_ < 0) {
+  if (!header.whole || bodyLeft_ < 0) {
     return Broken(kCaption);
   }
   return Go();
@@ -363,29 +369,10 @@ TypedRestore::Step TypedRestore::ChangePiece() {
   if (const Step s = OpenNextPiece(); !s.ok) {
     return s;
   }
-  const Step identified = format_->identity == SeriesIdentity::kSeriesId    ? ReadNextHeader()
-                          : format_->identity == SeriesIdentity::kCheckByte ? ReadCheckByte()
-                                                                            : Go();
-  if (!identified.ok) {
-    return identified;
+  if (const Step s = ReadNextHeader(); !s.ok) {
+    return s;
   }
   job_.ProgressHold.store(kProgressLive);
-  return Go();
-}
-
-TypedRestore::Step TypedRestore::ReadCheckByte() {
-  const int checkByte = piece_->ReadByte();
-  // A piece without even its check byte has lost its end.
-  if (checkByte < 0) {
-    return EndMissing();
-  }
-  bodyLeft_ = pieceSize_ - 1;
-  if (checkByte != job_.FirstCheckByte &&
-      Ask(MessageKind::kForceForeignPiece, texts::kPieceOfOtherSeries, pieceName_, Buttons::kYesNo,
-          Icon::kQuestion, texts::kRestoreCheckByteCaption) != Answer::kYes) {
-    CloseAll();
-    return Stop();
-  }
   return Go();
 }
 

@@ -10,7 +10,6 @@
 #include "core/marker_scan.h"
 #include "core/piece_format.h"
 #include "core/piece_names.h"
-#include "core/typed_header_builder.h"
 #include "core/typed_header_reader.h"
 #include "platform/binary_file.h"
 #include "tools/validity_body.h"
@@ -131,7 +130,7 @@ HeaderWalk LocateBody(ErrorWatch& src, bool firstPiece) {
   if (!src.Seek(0)) {
     return {.done = true, .verdict = CheckVerdict::kIoError};
   }
-  const PieceFormat& format = CheckableFormat();
+  const PieceFormat& format = MarkedFormat();
   const std::string_view pattern = firstPiece ? format.firstPattern : format.nextPattern;
   const std::optional<std::int64_t> marker = FindMarker(src, pattern, CheckMarkerScan(length));
   if (src.Failed()) {

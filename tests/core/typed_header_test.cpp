@@ -391,7 +391,7 @@ TEST(PieceFormat, FactsOfEachType) {
     EXPECT_EQ(f.recordsPieceLength, c.recordsPieceLength) << c.type;
   }
   EXPECT_EQ(PieceFormatOf(7).number, 0);
-  EXPECT_EQ(CheckableFormat().number, 3);
+  EXPECT_EQ(MarkedFormat().number, 3);
   EXPECT_EQ(FirstPieceFormat(0x02, false)->number, 2);
   EXPECT_EQ(FirstPieceFormat(0x03, false)->number, 3);
   EXPECT_EQ(FirstPieceFormat('A', false)->number, 1);
@@ -509,6 +509,46 @@ TEST(PieceFormat, ReadsTheFirstHeaderOfItsType) {
         type == 3 ? "分割ファイルが壊れています" : "分割ファイルでないか、ファイルが壊れています。")
         << type;
   }
+}
+
+TEST(PieceFormat, ReadsTheHeaderOfAFollowingPiece) {
+  const Bytes second{'-', 'Q', 'X', '3', '-', 0x00, 0x04, 0x93, 0xDD, 0xEF, 0xBE, 0x02, 0x00};
+  const struct {
+    int type;
+    Bytes piece;
+    std::int64_t from;
+    bool identified, whole;
+    std::uint16_t identity;
+    std::int32_t number;
+    std::int64_t headerLength, body;
+  } cases[] = {
+      {0, {}, 0, true, true, 0, -1, 0, -1},
+      {1, B("body"), 0, true, true, 0, -1, 0, -1},
+      {2, {0x2E, 'b'}, 0, true, true, 0x2E, -1, 1, -1},
+      {2, {}, 0, false, false, 0, -1, 1, -1},
+      {3, second, 5, true, true, 0xBEEF, 2, 13, 299984},
+      // Cut before its end tag: the fields tie it to the series, the header is broken.
+      {3, Bytes(second.begin(), second.end() - 1), 5, true, false, 0xBEEF, 2, 0, -1},
+      {3, Bytes(second.begin(), second.begin() + 10), 5, false, false, 0, -1, 0, -1},
+  };
+  for (const auto& c : cases) {
+    MemorySource src(c.piece);
+    ASSERT_TRUE(src.Seek(c.from));
+    const NextHeaderRead h = PieceFormatOf(c.type).readNextHeader(src);
+    EXPECT_EQ(h.identified, c.identified) << c.type << " " << c.piece.size();
+    EXPECT_EQ(h.whole, c.whole) << c.type << " " << c.piece.size();
+    if (c.identified) {
+      EXPECT_EQ(h.identity, c.identity) << c.type;
+      EXPECT_EQ(h.pieceNumber, c.number) << c.type;
+    }
+    EXPECT_EQ(h.headerLength, c.headerLength) << c.type << " " << c.piece.size();
+    EXPECT_EQ(h.bodyLength, c.body) << c.type << " " << c.piece.size();
+  }
+  const NextHeaderRead numbered{.identity = 0xBEEF, .pieceNumber = 2};
+  EXPECT_TRUE(BelongsToSeries(numbered, 0xBEEF, 2));
+  EXPECT_FALSE(BelongsToSeries(numbered, 0xBEEF, 3));
+  EXPECT_FALSE(BelongsToSeries(numbered, 0xBEEE, 2));
+  EXPECT_TRUE(BelongsToSeries({.identity = 0x2E}, 0x2E, 9));
 }
 
 TEST(PieceFormat, MediaEstimateAndPiecesWritten) {
