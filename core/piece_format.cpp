@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <span>
 
 #include "core/divide_settings.h"
 #include "core/flagged_int.h"
@@ -43,6 +44,10 @@ std::vector<std::uint8_t> NoNextHeader(const NextHeaderFacts&) {
 // Nothing opens a following piece: it is the series' by its name alone.
 NextHeaderRead NothingToRead(ByteSource&) {
   return {.identified = true, .whole = true};
+}
+// Pieces without a marker are not checked on their own.
+HeaderCheck Unchecked(ByteSource&, std::int64_t, bool) {
+  return {.end = HeaderCheck::End::kUnsupported};
 }
 FirstHeaderRead NoFirstHeaderRead(ByteSource&, std::optional<std::int64_t>, CodePageToUtf8) {
   return {.refusal = kNotAPieceText};
@@ -169,6 +174,60 @@ NextHeaderRead ReadType3Next(ByteSource& piece) {
           .bodyLength = header.broken ? -1 : header.BodyLength()};
 }
 
+// Content flags from this value on name content this version cannot check.
+constexpr int kLowestUncheckedFlags = 4;
+
+bool SkipExact(ByteSource& src, std::size_t count) {
+  std::array<std::byte, 2> buf{};
+  return count <= buf.size() && src.ReadExact(std::span(buf.data(), count));
+}
+
+// Source size, flags, piece length and identity: false with `end` set when the walk ends there.
+bool CheckType3FirstFields(ByteSource& src, std::int64_t& sourceSize, std::int64_t& pieceLength,
+                           HeaderCheck& end) {
+  sourceSize = ReadFlaggedInt64(src);
+  const int flags = sourceSize < 0 ? -1 : src.ReadByte();
+  if (flags >= kLowestUncheckedFlags) {
+    end.end = HeaderCheck::End::kUnsupported;
+    return false;
+  }
+  pieceLength = flags < 0 ? -1 : ReadFlaggedInt64(src);
+  return pieceLength >= 0 && SkipExact(src, 2);
+}
+
+// Piece length, identity and piece number of a next header.
+bool CheckType3NextFields(ByteSource& src, std::int64_t& pieceLength) {
+  pieceLength = ReadFlaggedInt64(src);
+  return pieceLength >= 0 && SkipExact(src, 2) && ReadFlaggedInt(src, kFlaggedForm16) >= 0;
+}
+
+HeaderCheck CheckType3(ByteSource& src, std::int64_t marker, bool firstPiece) {
+  HeaderCheck end;
+  std::int64_t sourceSize = -1;
+  std::int64_t pieceLength = -1;
+  if (firstPiece ? !CheckType3FirstFields(src, sourceSize, pieceLength, end)
+                 : !CheckType3NextFields(src, pieceLength)) {
+    return end;
+  }
+  if (!SkipInfoRecords(src)) {
+    return {};
+  }
+  const std::int64_t headerLength = src.Position() - marker;
+  if (headerLength <= 0) {
+    return {.end = HeaderCheck::End::kNoLength};
+  }
+  // A piece length that ends inside the header's own records leaves nothing
+  // sensible to sum.
+  const std::int64_t body = pieceLength - headerLength;
+  if (body < 0) {
+    return {};
+  }
+  // The first piece of a single-piece series records the full capacity while
+  // its body holds only the source's bytes.
+  return {.end = HeaderCheck::End::kBody,
+          .bodyLength = firstPiece ? std::min(body, sourceSize) : body};
+}
+
 FirstHeaderRead ReadType3(ByteSource& piece, std::optional<std::int64_t> marker,
                           CodePageToUtf8 fromCodePage) {
   Type3FirstHeader header;
@@ -250,6 +309,7 @@ const std::array<PieceFormat, kDivideTypes> kFormats{{
      .nextHeaderLength = NoNextHeaderLength,
      .buildNextHeader = NoNextHeader,
      .readNextHeader = NothingToRead,
+     .checkHeader = Unchecked,
      .readFirstHeader = NoFirstHeaderRead,
      .mediaCount = Type0MediaCount,
      .piecesWritten = EstimatedPieces<Type0MediaCount>},
@@ -266,6 +326,7 @@ const std::array<PieceFormat, kDivideTypes> kFormats{{
      .nextHeaderLength = NoNextHeaderLength,
      .buildNextHeader = NoNextHeader,
      .readNextHeader = NothingToRead,
+     .checkHeader = Unchecked,
      .readFirstHeader = ReadType1,
      .mediaCount = HeadedMediaCount<1>,
      .piecesWritten = EstimatedPieces<HeadedMediaCount<1>>},
@@ -284,6 +345,7 @@ const std::array<PieceFormat, kDivideTypes> kFormats{{
      .nextHeaderLength = CheckByteLength,
      .buildNextHeader = CheckByteHeader,
      .readNextHeader = ReadCheckByte,
+     .checkHeader = Unchecked,
      .readFirstHeader = ReadType2,
      .mediaCount = HeadedMediaCount<2>,
      .piecesWritten = EstimatedPieces<HeadedMediaCount<2>>},
@@ -306,6 +368,7 @@ const std::array<PieceFormat, kDivideTypes> kFormats{{
      .nextHeaderLength = Type3NextLength,
      .buildNextHeader = Type3NextBytes,
      .readNextHeader = ReadType3Next,
+     .checkHeader = CheckType3,
      .readFirstHeader = ReadType3,
      .mediaCount = Type3MediaCount,
      .piecesWritten = Type3PiecesWritten},

@@ -70,6 +70,18 @@ struct NextHeaderRead {
   std::int64_t bodyLength = -1;
 };
 
+// Where a validity check's walk over a header ended.
+struct HeaderCheck {
+  enum class End {
+    kBody,         // at the body, `bodyLength` bytes long
+    kBroken,       // a field or record runs past the end, or the length ends inside the header
+    kUnsupported,  // content this version cannot check
+    kNoLength,     // the source reported a position that gives the header no length
+  };
+  End end = End::kBroken;
+  std::int64_t bodyLength = 0;
+};
+
 // True when a following piece read as `header` is piece `pieceNumber` of the
 // series whose first header carried `identity`.
 bool BelongsToSeries(const NextHeaderRead& header, std::uint16_t identity, int pieceNumber);
@@ -108,6 +120,10 @@ struct PieceFormat {
   // Reads a following piece's header from its start, or from just behind
   // the nextPattern a scan found.
   NextHeaderRead (*readNextHeader)(ByteSource& piece) = nullptr;
+  // The validity check's walk from just behind the pattern found at
+  // `marker`: more lenient than the readers (a first header needs no name,
+  // and any content flags below 4 pass); a first body never exceeds the source.
+  HeaderCheck (*checkHeader)(ByteSource& piece, std::int64_t marker, bool firstPiece) = nullptr;
   // Reads the first header from the piece's start, or from behind the
   // `marker` a scan for firstPattern found.
   FirstHeaderRead (*readFirstHeader)(ByteSource& piece, std::optional<std::int64_t> marker,

@@ -551,6 +551,40 @@ TEST(PieceFormat, ReadsTheHeaderOfAFollowingPiece) {
   EXPECT_TRUE(BelongsToSeries({.identity = 0x2E}, 0x2E, 9));
 }
 
+TEST(PieceFormat, TheCheckWalksAHeaderLeniently) {
+  using End = HeaderCheck::End;
+  const Bytes next{'-', 'Q', 'X', '3', '-', 0x00, 0x04, 0x93, 0xDD, 0xEF, 0xBE, 0x02, 0x00};
+  // No records at all, and content flags 3: the check still reaches the body.
+  const Bytes bare{0x03, '-',  'Q',  'X',  '3',  '-',  0x00, 0x00, 0x00,
+                   0x05, 0x03, 0x00, 0x00, 0x00, 0x20, 0x01, 0x02, 0x00};
+  Bytes flags4 = bare;
+  flags4[10] = 0x04;
+  const struct {
+    int type;
+    Bytes piece;
+    std::int64_t marker;
+    bool first;
+    End end;
+    std::int64_t body;
+  } cases[] = {
+      {3, bare, 0, true, End::kBody, 5},  // 32 − 18, no more than the source's 5
+      {3, flags4, 0, true, End::kUnsupported, 0},
+      {3, Bytes(bare.begin(), bare.end() - 1), 0, true, End::kBroken, 0},
+      {3, next, 0, false, End::kBody, 299984},
+      {3, Cat(Bytes{'x'}, next), 1, false, End::kBody, 299984},
+      {0, next, 0, false, End::kUnsupported, 0},
+      {1, next, 0, false, End::kUnsupported, 0},
+      {2, next, 0, false, End::kUnsupported, 0},
+  };
+  for (const auto& c : cases) {
+    MemorySource src(c.piece);
+    ASSERT_TRUE(src.Seek(c.marker + (c.first ? 6 : 5)));
+    const HeaderCheck check = PieceFormatOf(c.type).checkHeader(src, c.marker, c.first);
+    EXPECT_EQ(check.end, c.end) << c.type << " " << c.piece.size();
+    EXPECT_EQ(check.bodyLength, c.body) << c.type << " " << c.piece.size();
+  }
+}
+
 TEST(PieceFormat, MediaEstimateAndPiecesWritten) {
   const struct {
     int type;
