@@ -16,7 +16,7 @@ void AddQuestionFlags(CLI::App* sub, Options& o) {
   sub->add_flag("--progress", o.progress, "Show progress on stderr even without a terminal");
 }
 void AddDivideOptions(CLI::App* sub, Options& o) {
-  sub->add_option("-t,--type", o.divideType, "Divide type")->check(CLI::Range(0, 3));
+  sub->add_option("-t,--type", o.divideType, "Divide type")->check(CLI::Range(0, kDivideTypes - 1));
   sub->add_option("-s,--size", o.size, "Bytes, K/M/G/T, fit, fat32, dvd, dvd-dl, bd, mail");
   sub->add_option("--type0", o.type0, "How Type0 cuts")
       ->check(CLI::IsMember({"size", "line", "string"}));

@@ -113,7 +113,7 @@ NextHeaderRead ReadCheckByte(ByteSource& piece) {
           .identity = static_cast<std::uint16_t>(read ? checkByte : 0),
           .headerLength = 1};
 }
-// From just behind the type byte.
+// The header goes on behind the type byte the recognition read.
 FirstHeaderRead ReadType2(ByteSource& piece, std::optional<std::int64_t>,
                           CodePageToUtf8 fromCodePage) {
   Type2Header header;
