@@ -14,6 +14,7 @@
 #include "core/beside_executable.h"
 #include "core/job_end.h"
 #include "core/job_state.h"
+#include "core/piece_format.h"
 #include "core/piece_names.h"
 #include "core/stub_data_file.h"
 #include "plan/job_planner.h"
@@ -135,7 +136,7 @@ const char* StreamDivideRefusal(const Options& o, const DivideSettings& settings
   if (o.output.empty()) {
     return "divide -: name the first piece with -o";
   }
-  if (settings.DivideType != static_cast<int>(SplitType::kType0) || o.selfRestoreKind) {
+  if (!PieceFormatOf(settings.DivideType).RawSlices() || o.selfRestoreKind) {
     return "divide -: standard input is divided into Type0 pieces only (-t 0): the other types "
            "record the source's size in their first piece";
   }

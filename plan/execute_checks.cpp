@@ -5,6 +5,7 @@
 #include "core/ascii_text.h"
 #include "core/job_state.h"
 #include "core/job_texts.h"
+#include "core/piece_format.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "core/stub_data_file.h"
@@ -54,11 +55,13 @@ ExistingDestination FindExistingDestination(NameKind kind) {
 // that folder, whatever the number of pieces.
 bool OutputIsAFollowingPiece(const JobState& job, const std::string& source,
                              const std::string& dest) {
-  const bool typed = job.SourceSplitType != static_cast<int>(SplitType::kType0);
-  const PieceScheme scheme = typed                     ? PieceScheme::kDScheme
+  // Raw slices are numbered as their first piece's name shows.
+  const PieceFormat& format = PieceFormatOf(job.SourceSplitType);
+  const bool raw = format.RawSlices();
+  const PieceScheme scheme = !raw                      ? format.scheme
                              : job.ThreeDigitNumbering ? PieceScheme::kThreeDigit
                                                        : PieceScheme::kAddedChar;
-  const int first = typed ? 1 : PieceNumberAtEnd(source, job.ThreeDigitNumbering ? 3 : 2);
+  const int first = raw ? PieceNumberAtEnd(source, job.ThreeDigitNumbering ? 3 : 2) : 1;
   const auto namesAFollowingPiece = [&](const std::string& name) {
     const int number = PieceNumberOf(name, scheme);
     return number > first && EqualsIgnoringAsciiCase(SetPieceNumber(source, number, scheme), name);

@@ -25,6 +25,7 @@ class BinaryFile;
 class Prompter;
 class Volumes;
 class StubDataFile;
+struct PieceFormat;
 class PlanView;
 
 // What the close command (button 2) turned into.
@@ -130,6 +131,8 @@ class JobPlanner {
   void EndSelfRestore();
   void Refuse(const std::string& text, const char* caption);
   bool SelfRestoring() const;
+  // The format a divide of the chosen source writes.
+  const PieceFormat& DivideFormat() const;
   void StartWorker(WorkerKind kind);
   void ShowTexts();
 
