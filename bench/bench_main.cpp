@@ -1,7 +1,8 @@
 // Times every kolvanto-cli job on one source file in the page cache, each
 // beside what a user would otherwise run on the same bytes (split -b, cat, a
 // read-only pass) and beside a kernel copy of them, and prints the medians
-// of several rounds with the ratios; then the CRC-16 throughput per path.
+// of several rounds with the ratios; the recovery jobs beside Debian's par2
+// on pieces cut from the source; then the CRC-16 throughput per path.
 //
 //   kolvanto_bench [--size MIB] [--runs N] [--dir FOLDER] [--cli KOLVANTO_CLI]
 
@@ -18,6 +19,7 @@
 #include "bench/bench_report.h"
 #include "bench/bench_steps.h"
 #include "bench/crc_throughput.h"
+#include "bench/recovery_steps.h"
 #include "bench/source_file.h"
 
 namespace {
@@ -110,11 +112,24 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
   std::map<std::string, std::vector<double>> times;
   const auto pieceSizes = kv::bench::PieceSizes(options.sizeMiB);
-  const bool ok = RunRounds(AllSteps(place, pieceSizes), options.runs, times);
+  auto steps = AllSteps(place, pieceSizes);
+  std::vector<std::pair<std::string, std::string>> recoveryRows;
+  const bool withPar2 = kv::bench::Par2Present(place);
+  const auto cases = kv::bench::RecoveryCases(bytes);
+  if (withPar2 && kv::bench::MakeRecoveryPieces(place, cases)) {
+    const auto more = kv::bench::RecoverySteps(place, cases, recoveryRows);
+    steps.insert(steps.end(), more.begin(), more.end());
+  }
+  const bool ok = RunRounds(steps, options.runs, times);
   if (!ok) {
     kv::bench::PrintTail(place.log);
   }
   std::printf("\n%s", kv::bench::JobTable(times, pieceSizes).c_str());
+  if (withPar2) {
+    std::printf("\n%s", kv::bench::RecoveryTable(times, recoveryRows).c_str());
+  } else {
+    std::printf("\nrecovery jobs not timed: par2 cannot be run here\n");
+  }
   kv::bench::PrintCrcThroughput();
   std::filesystem::remove_all(folder);
   return ok ? 0 : 1;

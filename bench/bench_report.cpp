@@ -41,15 +41,21 @@ void Append(std::string& text, const char* format, Args... args) {
   text += line;
 }
 
+double MedianOf(const std::map<std::string, std::vector<double>>& times, const std::string& name) {
+  const auto found = times.find(name);
+  return found == times.end() ? 0.0 : Median(found->second);
+}
+
+double Ratio(double a, double b) {
+  return b > 0 ? a / b : 0.0;
+}
+
 }  // namespace
 
 std::string JobTable(const std::map<std::string, std::vector<double>>& times,
                      const std::vector<std::string>& pieceSizes) {
-  auto median = [&times](const std::string& name) {
-    const auto found = times.find(name);
-    return found == times.end() ? 0.0 : Median(found->second);
-  };
-  auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
+  auto median = [&times](const std::string& name) { return MedianOf(times, name); };
+  auto ratio = Ratio;
   std::string text;
   Append(text, "%-20s %9s   %-18s %9s %6s   %-16s %9s %6s\n", "kolvanto-cli job", "time", "peer",
          "time", "ratio", "limit", "time", "ratio");
@@ -67,6 +73,19 @@ std::string JobTable(const std::map<std::string, std::vector<double>>& times,
     }
   }
   Append(text, "%-20s %7.3f s\n", "read source", median("read source"));
+  return text;
+}
+
+std::string RecoveryTable(const std::map<std::string, std::vector<double>>& times,
+                          const std::vector<std::pair<std::string, std::string>>& rows) {
+  std::string text;
+  Append(text, "%-32s %9s   %-28s %9s %8s\n", "kolvanto-cli", "time", "par2", "time", "faster");
+  for (const auto& [ours, theirs] : rows) {
+    const double a = MedianOf(times, ours);
+    const double b = MedianOf(times, theirs);
+    Append(text, "%-32s %7.3f s   %-28s %7.3f s %7.2fx\n", ours.c_str(), a, theirs.c_str(), b,
+           Ratio(b, a));
+  }
   return text;
 }
 

@@ -1,5 +1,7 @@
 #include "recovery/checksums.h"
 
+#include "recovery/crc32_clmul.h"
+
 #include <openssl/evp.h>
 #include <zlib.h>
 
@@ -43,6 +45,15 @@ Md5Digest Md5::Finish() {
   return digest;
 }
 
+Md5Digest Md5::DigestWithZeros(std::size_t count) const {
+  Md5 copy;
+  if (EVP_MD_CTX_copy_ex(copy.context_, context_) != 1) {
+    throw std::bad_alloc();
+  }
+  copy.UpdateZeros(count);
+  return copy.Finish();
+}
+
 Md5Digest Md5Of(std::span<const std::uint8_t> bytes) {
   Md5 md5;
   md5.Update(bytes);
@@ -50,6 +61,12 @@ Md5Digest Md5Of(std::span<const std::uint8_t> bytes) {
 }
 
 std::uint32_t Crc32(std::uint32_t crc, std::span<const std::uint8_t> bytes) {
+  static const bool folded = HasCrc32Clmul();
+  const std::size_t blocks = bytes.size() / 16;
+  if (folded && blocks >= 4) {
+    crc = ~FoldCrc32Clmul(~crc, bytes.data(), blocks);
+    bytes = bytes.subspan(blocks * 16);
+  }
   uLong value = crc;
   const std::uint8_t* p = bytes.data();
   std::size_t left = bytes.size();

@@ -23,6 +23,9 @@ class Md5 {
   void UpdateZeros(std::size_t count);
   // The digest of everything added; the object starts over afterwards.
   Md5Digest Finish();
+  // The digest of everything added followed by `count` zero bytes, leaving
+  // this hash as it is (a file's digest and its one padded slice's from one pass).
+  Md5Digest DigestWithZeros(std::size_t count) const;
 
  private:
   evp_md_ctx_st* context_;

@@ -1,37 +1,61 @@
 #include "recovery/file_shelf.h"
 
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <cerrno>
 
 namespace kv {
+
+namespace {
+
+// A quarter of the files the process may open, within bounds: a stripe
+// reads every piece in turn, so the more stay open the fewer are opened again.
+std::size_t OpenAtOnce() {
+  rlimit limit{};
+  const rlim_t allowed = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 64;
+  return static_cast<std::size_t>(std::clamp<rlim_t>(allowed / 4, 3, 512));
+}
+
+}  // namespace
 
 const FileShelf::File& FileShelf::Add(std::string path, std::uint64_t size) {
   return files_.emplace_back(*this, std::move(path), size);
 }
 
-const PositionedFile* FileShelf::Opened(const File& file) {
-  if (openFile_ != &file) {
-    open_.reset();
-    openFile_ = nullptr;
-    open_ = PositionedFile::OpenForReading(file.Path());
-    if (open_ == nullptr) {
-      error_ = errno;
-      return nullptr;
-    }
-    openFile_ = &file;
+std::shared_ptr<const PositionedFile> FileShelf::Opened(const File& file) {
+  const std::lock_guard lock(mutex_);
+  const auto found = std::find_if(open_.begin(), open_.end(),
+                                  [&file](const OpenFile& o) { return o.file == &file; });
+  if (found != open_.end()) {
+    std::rotate(found, found + 1, open_.end());
+    return open_.back().open;
   }
-  return open_.get();
+  static const std::size_t openAtOnce = OpenAtOnce();
+  if (open_.size() >= openAtOnce) {
+    // Pieces are read in turn, over and over: the one read last is the one
+    // needed again last. It is closed once its last read is done.
+    open_.pop_back();
+  }
+  std::shared_ptr<const PositionedFile> opened = PositionedFile::OpenForReading(file.Path());
+  if (opened == nullptr) {
+    error_.store(errno);
+    return nullptr;
+  }
+  open_.push_back({&file, opened});
+  return opened;
 }
 
 bool FileShelf::File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
   if (offset > size_ || out.size() > size_ - offset) {
     return false;
   }
-  const PositionedFile* file = shelf_.Opened(*this);
+  const std::shared_ptr<const PositionedFile> file = shelf_.Opened(*this);
   if (file == nullptr) {
     return false;
   }
   if (!file->ReadAt(offset, out)) {  // the file shrank, or its medium failed
-    shelf_.error_ = file->Error();
+    shelf_.error_.store(file->Error());
     return false;
   }
   return true;

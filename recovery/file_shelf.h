@@ -1,12 +1,17 @@
 #pragma once
 // Many files read in turn, more than a process may hold open at once (a
 // series of thousands of pieces): each is opened when it is read and stays
-// open until another one is.
+// open while there is room (a quarter of the files the process may open).
+// Two threads may read through one shelf: a file is closed only once no
+// read uses it.
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "recovery/positioned_file.h"
 
@@ -30,17 +35,22 @@ class FileShelf {
   };
 
   // A file of `size` bytes the shelf reads; it lives as long as the shelf.
+  // Files are added from one thread, before any is read.
   const File& Add(std::string path, std::uint64_t size);
   // The errno of the last open or read that failed.
-  int Error() const { return error_; }
+  int Error() const { return error_.load(); }
 
  private:
-  const PositionedFile* Opened(const File& file);
+  struct OpenFile {
+    const File* file = nullptr;
+    std::shared_ptr<const PositionedFile> open;
+  };
+  std::shared_ptr<const PositionedFile> Opened(const File& file);
 
   std::deque<File> files_;
-  const File* openFile_ = nullptr;
-  std::unique_ptr<PositionedFile> open_;
-  int error_ = 0;
+  std::mutex mutex_;
+  std::vector<OpenFile> open_;  // the most recently read last
+  std::atomic<int> error_ = 0;
 };
 
 }  // namespace kv

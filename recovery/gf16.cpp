@@ -1,6 +1,7 @@
 #include "recovery/gf16.h"
 
 #include <array>
+#include <cstring>
 #include <vector>
 
 namespace kv::gf16 {
@@ -91,7 +92,28 @@ void MultiplyAddTables(std::uint16_t factor, const std::uint8_t* src, std::uint8
 
 void MultiplyAdd(std::uint16_t factor, const std::uint8_t* src, std::uint8_t* dst,
                  std::size_t bytes) {
-  static const auto path = HasAvx2() ? MultiplyAddAvx2 : MultiplyAddTables;
+  if (factor == 1 && HasAvx2()) {  // exponent 0, and sums put together: a plain XOR
+    XorAvx2(src, dst, bytes);
+    return;
+  }
+  if (factor == 1) {
+    std::size_t j = 0;
+    for (; j + 8 <= bytes; j += 8) {
+      std::uint64_t a = 0;
+      std::uint64_t b = 0;
+      std::memcpy(&a, src + j, 8);
+      std::memcpy(&b, dst + j, 8);
+      a ^= b;
+      std::memcpy(dst + j, &a, 8);
+    }
+    for (; j < bytes; ++j) {
+      dst[j] ^= src[j];
+    }
+    return;
+  }
+  static const auto path = HasGfni()   ? MultiplyAddGfni
+                           : HasAvx2() ? MultiplyAddAvx2
+                                       : MultiplyAddTables;
   path(factor, src, dst, bytes);
 }
 

@@ -28,6 +28,12 @@ void MultiplyAddTables(std::uint16_t factor, const std::uint8_t* src, std::uint8
 void MultiplyAddAvx2(std::uint16_t factor, const std::uint8_t* src, std::uint8_t* dst,
                      std::size_t bytes);
 bool HasAvx2();
+// dst ^= src (a factor of 1) with AVX2; only where HasAvx2().
+void XorAvx2(const std::uint8_t* src, std::uint8_t* dst, std::size_t bytes);
+// The same with GFNI bit-matrix steps on 512-bit vectors; only where HasGfni().
+void MultiplyAddGfni(std::uint16_t factor, const std::uint8_t* src, std::uint8_t* dst,
+                     std::size_t bytes);
+bool HasGfni();
 // The same through the quickest path this processor offers.
 void MultiplyAdd(std::uint16_t factor, const std::uint8_t* src, std::uint8_t* dst,
                  std::size_t bytes);

@@ -81,7 +81,22 @@ KV_TARGET_AVX2 void MultiplyAddAvx2(std::uint16_t factor, const std::uint8_t* sr
     _mm256_storeu_si256(out + 1, _mm256_xor_si256(_mm256_loadu_si256(out + 1),
                                                   _mm256_unpackhi_epi8(productLow, productHigh)));
   }
-  MultiplyAddTables(factor, src + j, dst + j, bytes - j);
+  if (j < bytes) {  // the tables cost more than a short tail
+    MultiplyAddTables(factor, src + j, dst + j, bytes - j);
+  }
+}
+
+KV_TARGET_AVX2 void XorAvx2(const std::uint8_t* src, std::uint8_t* dst, std::size_t bytes) {
+  std::size_t j = 0;
+  for (; j + 32 <= bytes; j += 32) {
+    __m256i* out = reinterpret_cast<__m256i*>(dst + j);
+    _mm256_storeu_si256(
+        out, _mm256_xor_si256(_mm256_loadu_si256(out),
+                              _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + j))));
+  }
+  for (; j < bytes; ++j) {
+    dst[j] ^= src[j];
+  }
 }
 
 }  // namespace kv::gf16
@@ -97,6 +112,12 @@ bool HasAvx2() {
 void MultiplyAddAvx2(std::uint16_t factor, const std::uint8_t* src, std::uint8_t* dst,
                      std::size_t bytes) {
   MultiplyAddTables(factor, src, dst, bytes);
+}
+
+void XorAvx2(const std::uint8_t* src, std::uint8_t* dst, std::size_t bytes) {
+  for (std::size_t j = 0; j < bytes; ++j) {
+    dst[j] ^= src[j];
+  }
 }
 
 }  // namespace kv::gf16

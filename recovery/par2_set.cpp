@@ -52,6 +52,12 @@ bool ReadMain(const std::vector<ScanResult>& scans, RecoverySet& set) {
   return false;
 }
 
+// Slices of a file of `length` bytes; a length near the top of the field
+// (as a damaged packet may give) does not wrap round to few.
+std::uint64_t SlicesOf(std::uint64_t length, std::uint64_t sliceSize) {
+  return length / sliceSize + (length % sliceSize != 0 ? 1 : 0);
+}
+
 bool ReadDescription(const Bytes& b, FileEntry& entry) {
   if (b.size() < 56) {
     return false;
@@ -66,7 +72,7 @@ bool ReadDescription(const Bytes& b, FileEntry& entry) {
 }
 
 bool ReadChecksums(const Bytes& b, std::uint64_t sliceSize, FileEntry& entry) {
-  const std::uint64_t expected = (entry.length + sliceSize - 1) / sliceSize;
+  const std::uint64_t expected = SlicesOf(entry.length, sliceSize);
   if (b.size() < 16 || (b.size() - 16) % 20 != 0 || (b.size() - 16) / 20 != expected) {
     return false;
   }
@@ -78,25 +84,31 @@ bool ReadChecksums(const Bytes& b, std::uint64_t sliceSize, FileEntry& entry) {
   return true;
 }
 
-SetFile* FileOf(RecoverySet& set, const Bytes& body) {
+// The set's files by ID: a packet finds its file at once, however many there are.
+using FileIndex = std::map<Md5Digest, std::size_t>;
+
+FileIndex IndexFiles(const RecoverySet& set) {
+  FileIndex index;
+  for (std::size_t i = 0; i < set.files.size(); ++i) {
+    index.emplace(set.files[i].entry.id, i);
+  }
+  return index;
+}
+
+SetFile* FileOf(RecoverySet& set, const FileIndex& index, const Bytes& body) {
   if (body.size() < 16) {
     return nullptr;
   }
-  const Md5Digest id = DigestAt(body.data());
-  for (SetFile& file : set.files) {
-    if (file.entry.id == id) {
-      return &file;
-    }
-  }
-  return nullptr;
+  const auto found = index.find(DigestAt(body.data()));
+  return found == index.end() ? nullptr : &set.files[found->second];
 }
 
 // One packet of the set; false when it contradicts the main packet.
-bool TakePacket(const FoundPacket& p, RecoverySet& set,
+bool TakePacket(const FoundPacket& p, RecoverySet& set, const FileIndex& index,
                 std::map<std::uint32_t, RecoveryRef>& recovery) {
   switch (p.header.type) {
     case PacketType::kFileDescription: {
-      SetFile* file = FileOf(set, p.body);
+      SetFile* file = FileOf(set, index, p.body);
       if (file == nullptr || file->described) {
         return file != nullptr;  // a second copy is no fault
       }
@@ -127,13 +139,13 @@ bool TakePacket(const FoundPacket& p, RecoverySet& set,
 }
 
 // Slice checksums wait for the descriptions, whose lengths give their counts.
-void TakeChecksums(const std::vector<ScanResult>& scans, RecoverySet& set) {
+void TakeChecksums(const std::vector<ScanResult>& scans, const FileIndex& index, RecoverySet& set) {
   for (const ScanResult& scan : scans) {
     for (const FoundPacket& p : scan.packets) {
       if (p.header.type != PacketType::kSliceChecksums || p.header.setId != set.setId) {
         continue;
       }
-      SetFile* file = FileOf(set, p.body);
+      SetFile* file = FileOf(set, index, p.body);
       if (file == nullptr || !file->described || file->hasChecksums) {
         continue;
       }
@@ -147,7 +159,7 @@ void TakeChecksums(const std::vector<ScanResult>& scans, RecoverySet& set) {
 bool NumberSlices(RecoverySet& set) {
   std::uint64_t next = 0;
   for (SetFile& file : set.files) {
-    const std::uint64_t count = (file.entry.length + set.sliceSize - 1) / set.sliceSize;
+    const std::uint64_t count = SlicesOf(file.entry.length, set.sliceSize);
     if (!file.described) {
       return true;  // a repair refuses the set before it counts slices
     }
@@ -181,17 +193,18 @@ RecoverySet AssembleSet(const std::vector<ScanResult>& scans) {
   if (!ReadMain(scans, set)) {
     return set;
   }
+  const FileIndex index = IndexFiles(set);
   std::map<std::uint32_t, RecoveryRef> recovery;
   for (const ScanResult& scan : scans) {
     for (const FoundPacket& p : scan.packets) {
       if (p.header.setId != set.setId) {
         ++set.foreign;
-      } else if (!TakePacket(p, set, recovery)) {
+      } else if (!TakePacket(p, set, index, recovery)) {
         ++set.rejected;
       }
     }
   }
-  TakeChecksums(scans, set);
+  TakeChecksums(scans, index, set);
   set.usable = NumberSlices(set);
   for (const auto& [exponent, ref] : recovery) {
     set.recovery.push_back(ref);

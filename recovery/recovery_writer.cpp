@@ -11,13 +11,18 @@
 #include "recovery/file_hashes.h"
 #include "recovery/file_shelf.h"
 #include "recovery/gf16.h"
+#include "recovery/one_pass.h"
 #include "recovery/par2_packets.h"
 #include "recovery/rs_stripes.h"
 #include "recovery/series_pieces.h"
+#include "recovery/two_threads.h"
 
 namespace kv::par2 {
 
 namespace {
+
+// The most recovery slices summed while the files are hashed.
+constexpr std::uint32_t kSummedWhileRead = 4;
 
 struct Input {
   const FileShelf::File* file = nullptr;
@@ -37,6 +42,9 @@ class Writer {
 
  private:
   bool OpenAndHash();
+  bool Identify();
+  bool Hash();
+  std::vector<std::uint32_t> RecoveryExponents() const;
   bool CreateFile(const std::string& name, PositionedFile*& file);
   bool WriteIndex();
   bool WriteVolumes();
@@ -54,6 +62,8 @@ class Writer {
   Bytes creator_;
   std::vector<std::unique_ptr<PositionedFile>> created_;
   std::vector<RecoveryPlace> places_;  // by exponent
+  bool summed_ = false;                // the recovery slices were summed while hashing
+  std::vector<Bytes> sums_;            // then they are these
 };
 
 bool Writer::Fail(const std::string& path, int error) {
@@ -62,31 +72,94 @@ bool Writer::Fail(const std::string& path, int error) {
   return false;
 }
 
-bool Writer::OpenAndHash() {
-  for (const std::string& name : request_.names) {
-    Input input;
+// Opens the files on two threads for what names them in the set: their
+// lengths and the digests of their first bytes. The first file in order that
+// cannot be read is the one reported.
+bool Writer::Identify() {
+  const std::size_t count = request_.names.size();
+  std::vector<Input> found(count);
+  std::vector<int> errors(count, 0);
+  std::vector<char> read(count, 0);  // the rest were not reached after a failure
+  ForEachOnTwoThreads(count, [&](std::size_t i, unsigned, const StopCheck&) {
     const std::unique_ptr<PositionedFile> file =
-        PositionedFile::OpenForReading(request_.folder + name);
-    FileHashes hashes;
-    if (file == nullptr) {
-      return Fail(request_.folder + name, errno);
+        PositionedFile::OpenForReading(request_.folder + request_.names[i]);
+    Bytes first(file == nullptr ? 0 : std::min<std::uint64_t>(file->Size(), kFirstBytes));
+    if (file == nullptr || !file->ReadAt(0, first)) {
+      errors[i] = file == nullptr ? errno : file->Error();
+      return false;
     }
-    if (!HashFile(*file, request_.sliceSize, hashes)) {
-      return Fail(request_.folder + name, file->Error());
+    found[i].entry.length = file->Size();
+    found[i].entry.md5First16k = Md5Of(first);
+    read[i] = 1;
+    return true;
+  });
+  for (std::size_t i = 0; i < count; ++i) {
+    if (read[i] == 0) {
+      return Fail(request_.folder + request_.names[i], errors[i]);
     }
-    input.file = &shelf_.Add(request_.folder + name, file->Size());
-    FileEntry& e = input.entry;
-    e.length = file->Size();
-    e.name = name;
-    e.md5 = hashes.md5;
-    e.md5First16k = hashes.md5First16k;
-    e.slices = std::move(hashes.slices);
+    FileEntry& e = found[i].entry;
+    e.name = request_.names[i];
     e.id = FileId(e.md5First16k, e.length, e.name);
-    inputs_.push_back(std::move(input));
+    found[i].file = &shelf_.Add(request_.folder + e.name, e.length);
   }
   // The slices are numbered in the main packet's order: the inputs follow it.
-  std::sort(inputs_.begin(), inputs_.end(),
+  std::sort(found.begin(), found.end(),
             [](const Input& a, const Input& b) { return IdBefore(a.entry.id, b.entry.id); });
+  inputs_ = std::move(found);
+  return true;
+}
+
+// Hashes the files on two threads. When each is one slice and the few
+// recovery slices fit the memory allowed twice over, they are summed in the
+// same read; more of them are summed after, in stripes that stay in cache
+// (every input byte multiplied into many sums outside the cache costs more
+// than a second read from the page cache).
+bool Writer::Hash() {
+  const std::uint64_t size = request_.sliceSize;
+  summed_ = std::all_of(inputs_.begin(), inputs_.end(),
+                        [size](const Input& input) { return input.entry.length <= size; }) &&
+            request_.recoverySlices <= kSummedWhileRead &&
+            2 * request_.recoverySlices * size <= request_.memoryBudget;
+  std::vector<FileHashes> hashes(inputs_.size());
+  std::size_t failed = 0;
+  bool done = false;
+  if (summed_) {
+    std::vector<OnePassInput> ones;
+    for (const Input& input : inputs_) {
+      ones.push_back({input.file, gf16::InputConstant(static_cast<std::uint32_t>(ones.size()))});
+    }
+    done = HashAndSum(ones, RecoveryExponents(), size, hashes, sums_, failed);
+  } else {
+    std::vector<char> read(inputs_.size(), 0);
+    done = ForEachOnTwoThreads(inputs_.size(), [&](std::size_t i, unsigned, const StopCheck&) {
+      read[i] = HashFile(*inputs_[i].file, size, hashes[i]) ? 1 : 0;
+      return read[i] != 0;
+    });
+    failed = static_cast<std::size_t>(std::find(read.begin(), read.end(), 0) - read.begin());
+  }
+  if (!done) {
+    return Fail(failed < inputs_.size() ? inputs_[failed].file->Path() : request_.folder,
+                shelf_.Error());
+  }
+  for (std::size_t i = 0; i < inputs_.size(); ++i) {
+    inputs_[i].entry.md5 = hashes[i].md5;
+    inputs_[i].entry.slices = std::move(hashes[i].slices);
+  }
+  return true;
+}
+
+std::vector<std::uint32_t> Writer::RecoveryExponents() const {
+  std::vector<std::uint32_t> exponents(request_.recoverySlices);
+  for (std::uint32_t e = 0; e < exponents.size(); ++e) {
+    exponents[e] = e;
+  }
+  return exponents;
+}
+
+bool Writer::OpenAndHash() {
+  if (!Identify() || !Hash()) {
+    return false;
+  }
   std::vector<Md5Digest> ids;
   for (const Input& input : inputs_) {
     ids.push_back(input.entry.id);
@@ -190,29 +263,34 @@ bool Writer::EncodeRecovery() {
                          gf16::InputConstant(static_cast<std::uint32_t>(sources.size()))});
     }
   }
-  std::vector<std::uint32_t> exponents(count);
+  const std::vector<std::uint32_t> exponents = RecoveryExponents();
   std::vector<std::unique_ptr<Md5>> hashes;
   for (std::uint32_t e = 0; e < count; ++e) {
-    exponents[e] = e;
     hashes.push_back(std::make_unique<Md5>());
     hashes.back()->Update(IdAndType(setId_, PacketType::kRecoverySlice));
     Bytes exponent;
     PutU32(exponent, e);
     hashes.back()->Update(exponent);
   }
-  const std::size_t width = StripeWidth(request_.sliceSize, count, request_.memoryBudget);
-  std::vector<Bytes> stripes(count);
-  Bytes scratch;
+  const std::size_t width = summed_ ? static_cast<std::size_t>(request_.sliceSize)
+                                    : StripeWidth(request_.sliceSize, count, request_.memoryBudget);
+  std::vector<Bytes> stripes = summed_ ? std::move(sums_) : std::vector<Bytes>(count);
+  StripeAdder adder(sources, exponents);
   for (std::uint64_t at = 0; at < request_.sliceSize; at += width) {
     for (Bytes& stripe : stripes) {
-      stripe.assign(
-          static_cast<std::size_t>(std::min<std::uint64_t>(width, request_.sliceSize - at)), 0);
+      if (!summed_) {
+        stripe.assign(
+            static_cast<std::size_t>(std::min<std::uint64_t>(width, request_.sliceSize - at)), 0);
+      }
     }
-    if (!AddStripe(sources, exponents, at, stripes, scratch)) {
+    if (!summed_ && !adder.Add(at, stripes)) {
       return Fail(request_.folder, shelf_.Error());
     }
+    ForEachOnTwoThreads(count, [&](std::size_t e, unsigned, const StopCheck&) {
+      hashes[e]->Update(stripes[e]);  // the packets' digests, two at a time
+      return true;
+    });
     for (std::uint32_t e = 0; e < count; ++e) {
-      hashes[e]->Update(stripes[e]);
       if (!places_[e].file->WriteAt(places_[e].offset + kRecoveryPrefix + at, stripes[e])) {
         return Fail(places_[e].file->Path(), places_[e].file->Error());
       }

@@ -15,6 +15,7 @@
 #include "recovery/gf16_matrix.h"
 #include "recovery/rs_stripes.h"
 #include "recovery/set_loader.h"
+#include "recovery/two_threads.h"
 
 namespace kv::par2 {
 
@@ -25,9 +26,13 @@ constexpr std::size_t kCopyChunk = 1 << 20;
 
 struct FileWork {
   const SetFile* file = nullptr;
+  NameKind kind = NameKind::kNone;
+  bool read = false;    // hashed to its end; `size` and `hashes` hold
+  bool intact = false;  // its length and digest match the description
+  std::uint64_t size = 0;
+  FileHashes hashes;                         // slices too when not intact
   const FileShelf::File* current = nullptr;  // null when missing or not a regular file
   std::vector<bool> good;                    // per slice
-  bool intact = false;
   std::unique_ptr<PositionedFile> rebuilt;
 
   std::string Name() const { return file->entry.name; }
@@ -49,6 +54,8 @@ class Repairer {
   RepairReport Run(bool rebuild);
 
  private:
+  bool ReadAll();
+  bool Read(FileWork& work, const StopCheck& stop);
   void Examine(FileWork& work);
   bool Solve();
   bool CreateRebuilt();
@@ -81,28 +88,59 @@ bool Repairer::Fail(const std::string& path, int error) {
   return false;
 }
 
-void Repairer::Examine(FileWork& work) {
+// Reads every file on two threads; false when a stop ended the reading.
+bool Repairer::ReadAll() {
+  return ForEachOnTwoThreads(
+      works_.size(),
+      [this](std::size_t i, unsigned, const StopCheck& stop) { return Read(works_[i], stop); },
+      hooks_.stopAsked);
+}
+
+// A file of the right length is first read for its digest alone: a file of
+// one slice that does not match is that slice damaged, a longer one has its
+// slices hashed to find the damaged ones.
+bool Repairer::Read(FileWork& work, const StopCheck& stop) {
   const FileEntry& entry = work.file->entry;
   const std::string path = folder_ + entry.name;
-  const NameKind kind = KindOfName(path);
-  work.good.assign(work.file->sliceCount, false);
+  work.kind = KindOfName(path);
   const std::unique_ptr<PositionedFile> file =
-      kind == NameKind::kRegular ? PositionedFile::OpenForReading(path) : nullptr;
-  FileHashes hashes;
-  if (file != nullptr && HashFile(*file, set_.sliceSize, hashes, hooks_.stopAsked)) {
-    work.current = &shelf_.Add(path, file->Size());
-    work.intact = work.current->Size() == entry.length && hashes.md5 == entry.md5;
-    for (std::uint32_t k = 0; k < work.file->sliceCount; ++k) {
-      const bool held =
-          work.current->Size() >= k * set_.sliceSize + work.SliceLength(set_.sliceSize, k);
-      work.good[k] = work.intact || (held && work.file->hasChecksums && k < hashes.slices.size() &&
-                                     hashes.slices[k].md5 == entry.slices[k].md5);
+      work.kind == NameKind::kRegular ? PositionedFile::OpenForReading(path) : nullptr;
+  if (file == nullptr) {
+    return true;  // missing or unreadable: every slice is to be rebuilt
+  }
+  work.size = file->Size();
+  if (work.size == entry.length) {
+    Md5Digest digest{};
+    if (!HashWholeFile(*file, digest, stop)) {
+      return !stop();
+    }
+    work.intact = digest == entry.md5;
+    work.read = work.intact || entry.length <= set_.sliceSize;
+    if (work.read) {
+      return true;
+    }
+  }
+  work.read = HashFile(*file, set_.sliceSize, work.hashes, stop);
+  work.intact = work.read && work.size == entry.length && work.hashes.md5 == entry.md5;
+  return work.read || !stop();
+}
+
+void Repairer::Examine(FileWork& work) {
+  const FileEntry& entry = work.file->entry;
+  work.good.assign(work.file->sliceCount, work.intact);
+  if (work.read) {
+    work.current = &shelf_.Add(folder_ + entry.name, work.size);
+    const std::vector<SliceCheck>& slices = work.hashes.slices;
+    for (std::uint32_t k = 0; !work.intact && k < work.file->sliceCount; ++k) {
+      const bool held = work.size >= k * set_.sliceSize + work.SliceLength(set_.sliceSize, k);
+      work.good[k] = held && work.file->hasChecksums && k < slices.size() &&
+                     slices[k].md5 == entry.slices[k].md5;
     }
   }
   ExaminedFile examined{entry.name, FileCondition::kIntact, 0};
   if (!work.intact) {
     examined.condition =
-        kind == NameKind::kNone ? FileCondition::kMissing : FileCondition::kDamaged;
+        work.kind == NameKind::kNone ? FileCondition::kMissing : FileCondition::kDamaged;
     for (std::uint32_t k = 0; k < work.file->sliceCount; ++k) {
       if (!work.good[k]) {
         missing_.push_back({&work, k});
@@ -196,7 +234,7 @@ bool Repairer::Reconstruct() {
   const std::size_t width = StripeWidth(set_.sliceSize, 2 * m, kMemoryBudget);
   std::vector<Bytes> sums(m);
   std::vector<Bytes> solved(m);
-  Bytes scratch;
+  StripeAdder adder(good, exponents_);
   for (std::uint64_t at = 0; m > 0 && at < set_.sliceSize; at += width) {
     const std::size_t step =
         static_cast<std::size_t>(std::min<std::uint64_t>(width, set_.sliceSize - at));
@@ -208,7 +246,7 @@ bool Repairer::Reconstruct() {
         return Fail(folder_, EIO);
       }
     }
-    if (!AddStripe(good, exponents_, at, sums, scratch)) {
+    if (!adder.Add(at, sums)) {
       return Fail(folder_, shelf_.Error());
     }
     for (std::size_t s = 0; s < m; ++s) {
@@ -284,7 +322,10 @@ RepairReport Repairer::Run(bool rebuild) {
   works_.resize(set_.files.size());
   for (std::size_t i = 0; i < works_.size(); ++i) {
     works_[i].file = &set_.files[i];
-    Examine(works_[i]);
+  }
+  const bool stopped = !ReadAll();
+  for (FileWork& work : works_) {
+    Examine(work);
   }
   const bool allIntact =
       std::all_of(works_.begin(), works_.end(), [](const FileWork& w) { return w.intact; });
@@ -294,7 +335,7 @@ RepairReport Repairer::Run(bool rebuild) {
     report_.outcome = RepairOutcome::kNothingToDo;
     return report_;
   }
-  if (missing_.size() > set_.recovery.size() || !Solve()) {
+  if (stopped || missing_.size() > set_.recovery.size() || !Solve()) {
     report_.outcome = RepairOutcome::kNotRepairable;
     return report_;
   }

@@ -1,8 +1,11 @@
 #pragma once
 // The Reed-Solomon sums of PAR2 computed a stripe at a time: the same byte
 // range of every input slice is read once and multiplied into every output,
-// so memory stays at (outputs + 1) stripes whatever the slice size.
+// so memory stays at the outputs' stripes whatever the slice size. A stripe
+// is summed in narrower ones, two threads taking them in turn, so that the
+// sums being added to stay in the processor's cache.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -25,13 +28,26 @@ struct SliceSource {
 // stripes within `budget` bytes, and no wider than a slice.
 std::size_t StripeWidth(std::uint64_t sliceSize, std::size_t outputs, std::size_t budget);
 
-// Reads stripe [stripeOffset, +width) of `slice` into `out` (width bytes),
-// zeros past its data; false when the file cannot give its bytes.
-bool ReadStripe(const SliceSource& slice, std::uint64_t stripeOffset, std::span<std::uint8_t> out);
+// Adds stripes of `inputs` into outputs, one exponent an output, on two
+// threads. The spans must outlive it; it is used from one thread at a time.
+class StripeAdder {
+ public:
+  StripeAdder(std::span<const SliceSource> inputs, std::span<const std::uint32_t> exponents)
+      : inputs_(inputs), exponents_(exponents) {}
 
-// outputs[r] ^= Σ constant_i^exponents[r] · slice_i over the stripe; false
-// when an input cannot be read.
-bool AddStripe(std::span<const SliceSource> inputs, std::span<const std::uint32_t> exponents,
-               std::uint64_t stripeOffset, std::vector<Bytes>& outputs, Bytes& scratch);
+  // outputs[r] ^= Σ constant_i^exponents[r] · slice_i over the stripe
+  // [stripeOffset, +width), every output `width` bytes (a multiple of 4);
+  // false when an input cannot be read.
+  bool Add(std::uint64_t stripeOffset, std::vector<Bytes>& outputs);
+
+ private:
+  // Adds `width` bytes of `slice` from `from` on into the outputs at `at`.
+  bool AddInput(const SliceSource& slice, std::uint64_t from, std::size_t width, Bytes& piece,
+                std::vector<Bytes>& outputs, std::size_t at);
+
+  std::span<const SliceSource> inputs_;
+  std::span<const std::uint32_t> exponents_;
+  std::array<Bytes, 2> pieces_;  // each thread's read buffer
+};
 
 }  // namespace kv::par2

@@ -9,6 +9,7 @@
 #include "bench/bench_report.h"
 #include "bench/bench_steps.h"
 #include "bench/child_process.h"
+#include "bench/recovery_steps.h"
 #include "bench/reference_passes.h"
 #include "tests/support/temp_dir.h"
 
@@ -132,6 +133,33 @@ TEST(BenchReport, MediansAndRatiosBesideThePeersAndTheLimit) {
       "0.250 s   2.00\n"
       "read source            0.050 s\n";
   EXPECT_EQ(table, expected);
+}
+
+TEST(BenchRecovery, PiecesShrinkToFitASmallerSource) {
+  const std::pair<long long, std::vector<long long>> cases[] = {
+      {1LL << 30, {10485760, 2097152}},
+      {100LL << 20, {5242880, 1048576}},
+      {1001, {48, 8}},
+  };
+  for (const auto& [sourceBytes, expected] : cases) {
+    const std::vector<RecoveryCase> made = RecoveryCases(sourceBytes);
+    ASSERT_EQ(made.size(), 2u);
+    EXPECT_EQ(made[0].pieceBytes, expected[0]) << sourceBytes;
+    EXPECT_EQ(made[1].pieceBytes, expected[1]) << sourceBytes;
+  }
+}
+
+TEST(BenchReport, RecoveryJobsBesidePar2) {
+  const std::map<std::string, std::vector<double>> times = {
+      {"ours a", {0.2, 0.1, 0.3}}, {"par2 a", {1.0, 1.2}}, {"ours b", {0.5}}};
+  const std::string expected =
+      "kolvanto-cli                          time   par2                              time   "
+      "faster\n"
+      "ours a                             0.200 s   par2 a                         1.100 s    "
+      "5.50x\n"
+      "ours b                             0.500 s   par2 b                         0.000 s    "
+      "0.00x\n";
+  EXPECT_EQ(RecoveryTable(times, {{"ours a", "par2 a"}, {"ours b", "par2 b"}}), expected);
 }
 
 }  // namespace

@@ -61,9 +61,22 @@ TEST(Gf16, EveryMultiplyAddPathMatchesTheDefinition) {
     std::vector<std::uint8_t> tables = dst;
     gf16::MultiplyAddTables(factor, src.data(), tables.data(), src.size());
     EXPECT_EQ(tables, expected) << factor;
+    std::vector<std::uint8_t> gfni = dst;
     if (gf16::HasAvx2()) {  // 4098 bytes: 64 blocks of 64 and a tail of 2
       gf16::MultiplyAddAvx2(factor, src.data(), dst.data(), src.size());
       EXPECT_EQ(dst, expected) << factor;
+    }
+    if (gf16::HasGfni()) {
+      gf16::MultiplyAddGfni(factor, src.data(), gfni.data(), src.size());
+      EXPECT_EQ(gfni, expected) << factor;
+    }
+    std::vector<std::uint8_t> chosen = RandomBytes(src.size(), 9);
+    gf16::MultiplyAdd(factor, src.data(), chosen.data(), src.size());
+    EXPECT_EQ(chosen, expected) << factor;
+    if (factor == 1 && gf16::HasAvx2()) {  // 4098 bytes: a tail of 2 past the 32-byte steps
+      std::vector<std::uint8_t> xored = RandomBytes(src.size(), 9);
+      gf16::XorAvx2(src.data(), xored.data(), src.size());
+      EXPECT_EQ(xored, expected);
     }
   }
 }
@@ -101,6 +114,28 @@ std::string Hex(const Md5Digest& d) {
   return out;
 }
 
+// The CRC32 bit by bit: reflected 0xEDB88320, started and ended inverted.
+std::uint32_t Crc32BitByBit(std::uint32_t crc, const std::vector<std::uint8_t>& bytes) {
+  crc = ~crc;
+  for (const std::uint8_t byte : bytes) {
+    crc ^= byte;
+    for (int bit = 0; bit < 8; ++bit) {
+      crc = (crc >> 1) ^ ((crc & 1U) != 0 ? 0xEDB88320U : 0U);
+    }
+  }
+  return ~crc;
+}
+
+TEST(Checksums, Crc32OfLongRunsMatchesTheDefinition) {
+  // Runs folded 64 bytes at a time, then 16, then the last few bytes.
+  for (const std::size_t length : {63U, 64U, 65U, 79U, 80U, 127U, 128U, 143U, 1000U, 4101U}) {
+    const std::vector<std::uint8_t> bytes = RandomBytes(length, static_cast<std::uint32_t>(length));
+    for (const std::uint32_t start : {0U, 0xCBF43926U}) {
+      EXPECT_EQ(Crc32(start, bytes), Crc32BitByBit(start, bytes)) << length << " from " << start;
+    }
+  }
+}
+
 TEST(Checksums, Md5AndCrc32) {
   const std::string_view abc = "abc";
   const std::string_view digits = "123456789";
@@ -115,6 +150,11 @@ TEST(Checksums, Md5AndCrc32) {
   padded.UpdateZeros(5000);
   EXPECT_EQ(padded.Finish(), Md5Of(zeros));
   EXPECT_EQ(Crc32Zeros(Crc32(0, bytes(digits)), 5000), Crc32(Crc32(0, bytes(digits)), zeros));
+  // A file's digest and its padded slice's from one pass.
+  Md5 open;
+  open.Update(bytes(abc));
+  EXPECT_EQ(Hex(open.DigestWithZeros(4093)), "5b5b78e3d337480ead93442b25ce13fd");
+  EXPECT_EQ(Hex(open.Finish()), "900150983cd24fb0d6963f7d28e17f72");
 }
 
 }  // namespace

@@ -1,0 +1,29 @@
+#pragma once
+// The files of a set that are each one slice (a series' pieces) read once:
+// every chunk is hashed and, still in the processor's cache, multiplied into
+// the recovery slices, two files at a time. The sums are held whole, twice
+// (a thread's own), so this is for sets whose recovery fits in memory.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "recovery/file_hashes.h"
+
+namespace kv::par2 {
+
+struct OnePassInput {
+  const ByteRange* file = nullptr;  // at most a slice long
+  std::uint16_t constant = 0;       // PAR2's constant for its slice
+};
+
+// Hashes inputs[i] into hashes[i] and sums it, zero-padded, times
+// constant^exponents[r] into sums[r] (each made a slice long).
+// False when an input cannot be read; `failed` is then its index (the
+// first in order when more fail).
+bool HashAndSum(std::span<const OnePassInput> inputs, std::span<const std::uint32_t> exponents,
+                std::uint64_t sliceSize, std::vector<FileHashes>& hashes, std::vector<Bytes>& sums,
+                std::size_t& failed);
+
+}  // namespace kv::par2
