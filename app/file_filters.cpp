@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "app/window_texts.h"
+#include "core/piece_format.h"
 
 namespace kv {
 
@@ -12,7 +13,7 @@ const char* DestinationFilters(bool dividing, const DivideSettings& settings) {
   if (!dividing) {
     return wt::kAllFilesFilter;
   }
-  if (settings.DivideType != 0) {
+  if (!PieceFormatOf(settings.DivideType).RawSlices()) {
     return wt::kTypedPieceFilter;
   }
   return settings.DivideExt == 1   ? wt::kType0From001Filter

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "cli/check_series.h"
 #include "cli/recovery_status.h"
 #include "cli/terminal_escape.h"
 #include "tools/check_report.h"
+#include "tools/series_walk.h"
 #include "tools/validity_sort.h"
 
 namespace kv {

@@ -14,6 +14,7 @@
 #include "core/beside_executable.h"
 #include "core/job_end.h"
 #include "core/job_state.h"
+#include "core/piece_format.h"
 #include "core/piece_names.h"
 #include "core/stub_data_file.h"
 #include "divide/piece_prediction.h"
@@ -131,6 +132,19 @@ void StreamToStandardOutput(MainWindowTexts& texts, JobState& job) {
   LetClosedPipeFailWrites();
 }
 
+// What "divide -" cannot do with standard input; nullptr when the options suit it.
+const char* StreamDivideRefusal(const Options& o, const DivideSettings& settings) {
+  if (o.output.empty()) {
+    return "divide -: name the first piece with -o";
+  }
+  if (!PieceFormatOf(settings.DivideType).RawSlices() || o.selfRestoreKind) {
+    return "divide -: standard input is divided into Type0 pieces only (-t 0): the other types "
+           "record the source's size in their first piece";
+  }
+  return o.resume ? "divide -: a divide of standard input cannot go on from an earlier run"
+                  : nullptr;
+}
+
 // Writes the final message, the cause of a failure and the pieces taken past
 // their check, and gives the exit status: a result built from a forced piece
 // is never a plain success.
@@ -178,11 +192,14 @@ int ReportEnd(const JobState& job, TerminalPrompter& prompter) {
 
 int RunJobCommand(Command command, const Options& o) {
   const bool terminalErr = StandardErrorIsTerminal();
-  TerminalPrompter prompter(AnswerRules{.interactive = terminalErr && StandardInputIsTerminal(),
-                                        .yesToAll = o.yes,
-                                        .overwrite = o.overwrite,
-                                        .force = o.force,
-                                        .resume = o.resume});
+  // Standard input that brings the source cannot bring answers too.
+  const bool fromStandardInput = command == Command::kDivide && o.file == "-";
+  TerminalPrompter prompter(
+      AnswerRules{.interactive = terminalErr && StandardInputIsTerminal() && !fromStandardInput,
+                  .yesToAll = o.yes,
+                  .overwrite = o.overwrite,
+                  .force = o.force,
+                  .resume = o.resume});
   SystemVolumes volumes;
   DivideSettings settings = LoadCliSettings(!o.defaults, prompter, volumes);
   settings.SelfRestore = false;  // only --self-restore makes a self-restoring series
@@ -214,6 +231,14 @@ int RunJobCommand(Command command, const Options& o) {
   job.SourceChanged = o.output.empty();
   if (command == Command::kRestore && o.output == "-") {
     StreamToStandardOutput(texts, job);
+  }
+  if (fromStandardInput) {
+    if (const char* refusal = StreamDivideRefusal(o, settings)) {
+      std::fprintf(stderr, "%s\n", refusal);
+      return kExitRefused;
+    }
+    texts.source = "/dev/stdin";
+    job.InputDescriptor = StandardInputDescriptor();
   }
   if (o.selfRestoreKind) {
     if (const char* refusal = SelfRestoreRefusal(stubs, *o.selfRestoreKind)) {

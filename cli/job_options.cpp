@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "core/ascii_text.h"
+#include "core/piece_format.h"
 
 namespace kv {
 
@@ -15,7 +16,7 @@ void AddQuestionFlags(CLI::App* sub, Options& o) {
   sub->add_flag("--progress", o.progress, "Show progress on stderr even without a terminal");
 }
 void AddDivideOptions(CLI::App* sub, Options& o) {
-  sub->add_option("-t,--type", o.divideType, "Divide type")->check(CLI::Range(0, 3));
+  sub->add_option("-t,--type", o.divideType, "Divide type")->check(CLI::Range(0, kDivideTypes - 1));
   sub->add_option("-s,--size", o.size, "Bytes, K/M/G/T, fit, fat32, dvd, dvd-dl, bd, mail");
   sub->add_option("--type0", o.type0, "How Type0 cuts")
       ->check(CLI::IsMember({"size", "line", "string"}));
@@ -40,7 +41,8 @@ JobCommands AddJobCommands(CLI::App& app, Options& o) {
   AddSettingsFlag(info, o);
 
   CLI::App* divide = app.add_subcommand("divide", "Divide SOURCE into a series of pieces");
-  divide->add_option("SOURCE", o.file, "The file to divide")->required();
+  divide->add_option("SOURCE", o.file, "The file to divide (-: standard input, Type0 only)")
+      ->required();
   divide->add_option("-o,--output", o.output, "The first piece (default: beside the source)");
   AddDivideOptions(divide, o);
   divide
@@ -164,7 +166,7 @@ void ApplyDivideOptions(const Options& o, DivideSettings& s) {
     s.DivideExtAddC = true;
     s.DivideExtChar = o.extChar.front();
   }
-  if (s.Type0Type == 2 && s.DivideString.empty() && s.DivideType == 0) {
+  if (s.Type0Type == 2 && s.DivideString.empty() && PieceFormatOf(s.DivideType).RawSlices()) {
     throw UsageError{"--type0 string needs --string TEXT"};
   }
 }

@@ -19,6 +19,8 @@ bool InputArrives(int milliseconds);
 // The descriptor of standard output, and writes to it failing with EPIPE
 // once its reader is gone, instead of the signal ending the program.
 int StandardOutputDescriptor();
+// The descriptor of standard input, read by a divide of "-".
+int StandardInputDescriptor();
 void LetClosedPipeFailWrites();
 
 // Ctrl+C (SIGINT), SIGTERM and SIGHUP (the terminal closed) while

@@ -61,6 +61,10 @@ int StandardOutputDescriptor() {
   return STDOUT_FILENO;
 }
 
+int StandardInputDescriptor() {
+  return STDIN_FILENO;
+}
+
 void LetClosedPipeFailWrites() {
   std::signal(SIGPIPE, SIG_IGN);
 }

@@ -9,7 +9,28 @@ function(kv_project_target target)
   if(KV_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
-  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  kv_layer_includes(${target})
+endfunction()
+
+# Includes are written from the top of the tree ("core/job_state.h"), but a
+# target does not see the tree: each folder's targets see only their own
+# folder, through a directory in the build tree that holds one link to it, and
+# the folders of the targets they link. So a header of a layer a target does
+# not link is not found, and an include that goes up a layer fails to build.
+# The tests stand outside the layers and see the whole tree. The restorers see
+# their own folder and the one program header they share with the program.
+function(kv_layer_includes target)
+  get_target_property(folder ${target} SOURCE_DIR)
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${folder})
+  string(REGEX REPLACE "/.*" "" layer "${folder}")
+  if(layer STREQUAL "tests")
+    target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+    return()
+  endif()
+  set(view ${PROJECT_BINARY_DIR}/layers/${layer})
+  file(MAKE_DIRECTORY ${view})
+  file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${layer} ${view}/${layer} SYMBOLIC)
+  target_include_directories(${target} PUBLIC ${view})
 endfunction()
 
 if(KV_SANITIZE STREQUAL "address")

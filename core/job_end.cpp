@@ -1,7 +1,6 @@
 #include "core/job_end.h"
 
 #include <cerrno>
-#include <cstring>
 #include <new>
 
 #include "core/job_texts.h"
@@ -20,14 +19,18 @@ const char* FinalMessage(JobKind kind, JobOutcome outcome) {
 }
 
 std::string FailureCause(const JobState& job) {
-  if (job.Outcome() != JobOutcome::kFailed || job.OutcomeError() == 0) {
+  if (job.Outcome() != JobOutcome::kFailed || !job.OutcomeError()) {
     return {};
   }
   return FailureText(job.OutcomePath(), job.OutcomeError());
 }
 
+std::string FailureText(const std::string& path, const std::error_code& error) {
+  return (path.empty() ? path : path + ": ") + error.message();
+}
+
 std::string FailureText(const std::string& path, int error) {
-  return (path.empty() ? path : path + ": ") + std::strerror(error);
+  return FailureText(path, SystemError(error));
 }
 
 void RunToEnd(JobState& job, JobKind kind, const std::function<JobEnd()>& body) {

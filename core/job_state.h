@@ -11,12 +11,18 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <system_error>
 
 #include "core/job_progress.h"
 
 namespace kv {
 
 enum class SplitType : int { kType0 = 0, kType1 = 1, kType2 = 2, kType3 = 3 };
+
+// A failed call's errno as the system's error; no error for 0.
+inline std::error_code SystemError(int error) {
+  return error == 0 ? std::error_code() : std::error_code(error, std::system_category());
+}
 
 // RunState values.
 inline constexpr int kRunIdle = 0;
@@ -75,6 +81,9 @@ class JobState {
   // A restore that writes to an open stream (standard output) instead of a
   // file it creates: -1 for a file.
   int OutputDescriptor = -1;
+  // A divide that reads an open stream of unknown length (standard input)
+  // until it ends, instead of the source file: -1 for a file.
+  int InputDescriptor = -1;
   // A divide that goes on from the whole pieces an earlier run of the same
   // job left, as the user agreed: the worker checks them and writes the rest.
   bool ResumeDivide = false;
@@ -143,18 +152,23 @@ class JobState {
     std::lock_guard lock(textMutex_);
     return outcome_;
   }
-  // The errno of the failed call when the outcome is kFailed (0 when none is known).
-  int OutcomeError() const {
+  // The system's error of the failed call when the outcome is kFailed (none
+  // when it is not known).
+  std::error_code OutcomeError() const {
     std::lock_guard lock(textMutex_);
     return outcomeError_;
   }
   // The file the failed call was made on (empty when none is known).
   std::string OutcomePath() const { return Get(outcomePath_); }
-  void SetOutcome(JobOutcome outcome, int error = 0, std::string path = {}) {
+  void SetOutcome(JobOutcome outcome, std::error_code error = {}, std::string path = {}) {
     std::lock_guard lock(textMutex_);
     outcome_ = outcome;
     outcomeError_ = error;
     outcomePath_ = std::move(path);
+  }
+  // The same with the failed call's errno.
+  void SetOutcome(JobOutcome outcome, int error, std::string path = {}) {
+    SetOutcome(outcome, SystemError(error), std::move(path));
   }
 
   // Ends the run (RunState = 0) and wakes whoever waits for it.
@@ -205,7 +219,7 @@ class JobState {
   std::string jobDest_;
   std::string outputBeside_;
   JobOutcome outcome_ = JobOutcome::kNone;
-  int outcomeError_ = 0;
+  std::error_code outcomeError_;
   std::string outcomePath_;
 };
 

@@ -4,11 +4,9 @@
 #include <charconv>
 #include <climits>
 #include <cstdio>
-#include <limits>
 
 #include "core/ascii_text.h"
-#include "core/flagged_int.h"
-#include "core/job_state.h"
+#include "core/piece_format.h"
 
 namespace kv {
 namespace {
@@ -86,8 +84,7 @@ std::string FormatGrouped(std::int64_t value) {
 }
 
 std::int64_t MostPieces(int divideType) {
-  return divideType == static_cast<int>(SplitType::kType0) ? std::numeric_limits<int>::max()
-                                                           : kFlaggedInt16Max;
+  return PieceFormatOf(divideType).mostPieces;
 }
 
 std::size_t FileNameStart(std::string_view path) {
@@ -147,8 +144,9 @@ std::string FirstPieceExtension(const DivideSettings& settings, bool selfRestori
   if (selfRestoring) {
     return ".exe";
   }
-  if (settings.DivideType != 0) {
-    return ".d01";
+  if (const std::string_view typed = PieceFormatOf(settings.DivideType).firstExtension;
+      !typed.empty()) {
+    return std::string(typed);
   }
   const bool firstIsOne = Type0FirstNumber(settings) == 1;
   if (Type0Scheme(settings) == PieceScheme::kAddedChar) {

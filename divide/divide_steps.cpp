@@ -16,7 +16,7 @@ namespace kv {
 bool CopyDivideBlock(const StepCopy& copy, Prompter& prompter, JobEnd& end, std::int64_t& owed,
                      std::int64_t& remaining,
                      const std::function<void(const std::byte*, std::size_t)>& onStep,
-                     const std::function<void()>& progress) {
+                     const std::function<void()>& progress, bool readToItsEnd) {
   auto countStep = [&](const std::byte* step, std::size_t n) {
     onStep(step, n);
     owed -= static_cast<std::int64_t>(n);
@@ -33,8 +33,13 @@ bool CopyDivideBlock(const StepCopy& copy, Prompter& prompter, JobEnd& end, std:
       return copy.writer.Error() != 0
                  ? FailWithIoError(prompter, end, copy.writer.Error(), copy.writer.ErrorPath())
                  : FailWithIoError(prompter, end, copy.out);
-    case StepsEnd::kReadFailed:
     case StepsEnd::kSourceEnded:
+      if (readToItsEnd) {
+        remaining = 0;
+        return true;
+      }
+      break;
+    case StepsEnd::kReadFailed:
       break;
   }
   return copy.source ? FailWithIoError(prompter, end, *copy.source)

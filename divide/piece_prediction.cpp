@@ -153,7 +153,8 @@ bool PiecesKnownBeforehand(const DivideSettings& settings, const JobState& job) 
       settings.DivideType == static_cast<int>(SplitType::kType0) && !job.SelfRestoreJob;
   const bool lengthened =
       (settings.Type0Type == 1 || settings.Type0Type == 2) && settings.TimingSize == 1;
-  return job.JobDivideSize > 0 && !(type0 && lengthened) && !job.ResumeDivide;
+  return job.JobDivideSize > 0 && !(type0 && lengthened) && !job.ResumeDivide &&
+         job.InputDescriptor < 0;
 }
 
 std::optional<std::vector<par2::ExpectedFile>> PredictPieces(const DivideSettings& settings,

@@ -18,7 +18,8 @@ class JobState;
 class StubDataFile;
 
 // True when the job's pieces are known before it runs: a fixed divide size,
-// no piece lengthened to a line end or string, no earlier run gone on from.
+// no piece lengthened to a line end or string, no earlier run gone on from,
+// a source that can be looked at beforehand (no stream).
 bool PiecesKnownBeforehand(const DivideSettings& settings, const JobState& job);
 
 // The pieces, first piece first, named as in the job's folder; nothing when

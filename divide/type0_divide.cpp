@@ -34,6 +34,9 @@ namespace {
 
 constexpr std::int64_t kWindow = 1536;
 constexpr std::int64_t kOverlap = 512;
+// What a stream of unknown length (standard input) is taken to hold until it
+// ends: more than any piece, and far from overflowing when counted off.
+constexpr std::int64_t kStreamUntilItEnds = INT64_MAX / 4;
 
 // The string a line or string split looks for: CR LF, or the user string in
 // upper case with every "^M" standing for CR LF.
@@ -72,6 +75,9 @@ class Type0Divide {
   // when there are none.
   bool StartResumed();
   bool OpenSource();
+  // Looks whether a stream has ended, which leaves no bytes remaining; false
+  // when it cannot be read (the user was told).
+  bool LookForStreamEnd();
   bool CheckMedia(bool firstPiece);
   // Copies a block of steps, polling for a cancel and showing progress after
   // each; false when the job must stop (the user was told why).
@@ -106,6 +112,7 @@ class Type0Divide {
   std::uint64_t free_ = 0;
   int counter_ = 0;
   bool fitFree_ = false;
+  bool stream_ = false;  // the source is a stream read until it ends
   double progressUnit_ = 0;
   std::array<std::byte, kWindow> buffer_{};
   std::array<char, kWindow> upper_{};
@@ -121,7 +128,8 @@ bool Type0Divide::Steps() {
   job_.ProgressHold.store(kProgressHeld);
   sourceName_ = job_.JobSource();
   dest_ = job_.JobDest();
-  sourceSize_ = job_.SourceSize;
+  stream_ = job_.InputDescriptor >= 0;
+  sourceSize_ = stream_ ? kStreamUntilItEnds : job_.SourceSize;
   fitFree_ = job_.JobDivideSize == kDivideSizeFitsFreeSpace;
   counter_ = Type0FirstNumber(settings_);
   remaining_ = sourceSize_;
@@ -147,11 +155,14 @@ bool Type0Divide::Steps() {
     if (!writer_.Wait()) {
       return IoFailure(*piece_);
     }
+    if (!LookForStreamEnd()) {
+      return false;
+    }
     if (remaining_ == 0) {
       return Finish();
     }
     if ((settings_.Type0Type == 1 || settings_.Type0Type == 2) && settings_.TimingSize == 1) {
-      if (!ExtendToMark()) {
+      if (!ExtendToMark() || !LookForStreamEnd()) {
         return false;
       }
       if (remaining_ == 0) {
@@ -171,8 +182,18 @@ bool Type0Divide::StartFirstPiece() {
   if (RefuseWritingOverSource(prompter_, end_, dest_, sourceName_)) {
     return false;
   }
+  // A stream is opened first: one that brings nothing leaves no empty piece.
+  if (stream_) {
+    if (!OpenSource() || !LookForStreamEnd()) {
+      return false;
+    }
+    if (remaining_ == 0) {
+      end_ = {JobOutcome::kFailed, ENODATA, sourceName_};
+      return false;
+    }
+  }
   piece_ = CreatePiece(prompter_, end_, dest_, true);
-  if (!piece_ || !OpenSource()) {
+  if (!piece_ || (!stream_ && !OpenSource())) {
     return false;
   }
   if (recovery_ != nullptr) {
@@ -184,8 +205,30 @@ bool Type0Divide::StartFirstPiece() {
 }
 
 bool Type0Divide::OpenSource() {
+  if (stream_) {
+    // A stream has no size or time to watch.
+    source_ = BinaryFile::ReadFrom(job_.InputDescriptor, sourceName_);
+    return true;
+  }
   source_ = OpenWatchedSource(prompter_, end_, sourceName_, sourceWatch_);
   return source_ != nullptr;
+}
+
+bool Type0Divide::LookForStreamEnd() {
+  if (!stream_ || remaining_ == 0) {
+    return true;
+  }
+  std::byte next{};
+  const std::int64_t got = source_->Read(std::span(&next, 1));
+  if (got < 0) {
+    return IoFailure(*source_);
+  }
+  if (got == 0) {
+    remaining_ = 0;
+    return true;
+  }
+  // The byte read is still in the buffer: the next block starts with it.
+  return source_->Seek(source_->Position() - 1) || IoFailure(*source_);
 }
 
 bool Type0Divide::StartResumed() {
@@ -261,14 +304,14 @@ bool Type0Divide::CopyBlock() {
   // Raw slices need no look at their bytes, and the kernel may move them,
   // unless recovery data is computed from them.
   const bool copied = CopyDivideBlock(
-      {writer_, source_.get(), *piece_, job_.RunState, recovery_ == nullptr}, prompter_, end_,
-      pieceLeft_, remaining_,
+      {writer_, source_.get(), *piece_, job_.RunState, !stream_ && recovery_ == nullptr, stream_},
+      prompter_, end_, pieceLeft_, remaining_,
       [this](const std::byte* step, std::size_t n) {
         if (recovery_ != nullptr) {
           recovery_->Step(step, n);
         }
       },
-      [this] { Progress(); });
+      [this] { Progress(); }, stream_);
   if (recovery_ != nullptr) {
     recovery_->Flush();
   }
@@ -298,8 +341,14 @@ bool Type0Divide::ExtendToMark() {
     } else if (remaining_ < kWindow) {
       n = remaining_;
     }
-    if (!source_ || source_->Read(std::span(buffer_.data(), static_cast<std::size_t>(n))) != n) {
+    const std::int64_t got =
+        source_ ? source_->Read(std::span(buffer_.data(), static_cast<std::size_t>(n))) : -1;
+    if (got != n && !(stream_ && got >= 0)) {
       return IoFailure(*source_);
+    }
+    if (got < n) {
+      // The stream ended within the window: what it brought is the rest.
+      remaining_ = n = got;
     }
     // Only the bytes before the first NUL take part in the search.
     std::size_t textLength = 0;
@@ -410,9 +459,12 @@ bool Type0Divide::Finish() {
 void Type0Divide::Progress() {
   const std::int64_t done = sourceSize_ - remaining_;
   ReportBytes(job_, done);
-  // A source under 1000 bytes has no progress unit worth dividing by.
-  const int permille =
-      sourceSize_ < 1000 ? 1000 : static_cast<int>(static_cast<double>(done) / progressUnit_);
+  // A source under 1000 bytes has no progress unit worth dividing by; a
+  // stream's share is not known before its end.
+  const int permille = stream_ ? (remaining_ == 0 ? 1000 : 0)
+                       : sourceSize_ < 1000
+                           ? 1000
+                           : static_cast<int>(static_cast<double>(done) / progressUnit_);
   job_.ProgressPermille.store(std::min(permille, 1000));
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// How a typed piece is laid out at a divide size: the header that opens it,
-// the room left for the source's bytes and the trailer that closes a Type3
-// piece. The divide writes its pieces by it, and the recovery data of a
-// divide predicts them by it before they are written.
+// How a typed piece is laid out at a divide size, as the type's description
+// in core gives it: the header that opens it, the room left for the source's
+// bytes and the trailer that closes a checksummed piece. The divide writes
+// its pieces by it, and the recovery data of a divide predicts them by it
+// before they are written.
 
 #include <cstdint>
 #include <vector>
@@ -15,16 +16,12 @@ namespace kv {
 inline constexpr std::int64_t kType3TrailerLength = 3;
 
 // The source bytes a first piece of `divideSize` holds behind its stub and
-// header (and before a Type3 trailer); 0 or less when none fit.
+// header (and before a trailer); 0 or less when none fit.
 std::int64_t FirstPieceRoom(SplitType type, std::int64_t divideSize, std::int64_t stubSize,
                             std::int64_t headerLength);
 
-// The piece length a following Type3 header records, behind a header of
-// `headerLength` bytes, `remaining` source bytes still to go.
-std::int64_t NextType3PieceLength(std::int64_t headerLength, std::int64_t divideSize,
-                                  std::int64_t remaining);
-
-// Header and trailer bytes piece `pieceNumber` (after the first) carries besides its body.
+// Header and trailer bytes piece `pieceNumber` (after the first) carries
+// besides its body, `remaining` source bytes still to go.
 std::int64_t NextPieceOverhead(SplitType type, int pieceNumber, std::int64_t divideSize,
                                std::int64_t remaining);
 

@@ -2,6 +2,7 @@
 // published in the job record and its worker started.
 
 #include "core/job_state.h"
+#include "core/piece_format.h"
 #include "core/stub_data_file.h"
 #include "plan/job_planner.h"
 #include "plan/plan_texts.h"
@@ -63,13 +64,11 @@ void JobPlanner::LaunchJob(const JobNames& names) {
   WorkerKind kind;
   if (job_.IsDivide) {
     texts_.title = pt::kTitleDividing;
-    kind = settings_.DivideType == static_cast<int>(SplitType::kType0) && !job_.SelfRestoreJob
-               ? WorkerKind::kType0Divide
-               : WorkerKind::kTypedDivide;
+    kind = DivideFormat().RawSlices() ? WorkerKind::kType0Divide : WorkerKind::kTypedDivide;
   } else {
     texts_.title = pt::kTitleRestoring;
-    kind = job_.SourceSplitType != static_cast<int>(SplitType::kType0) ? WorkerKind::kTypedRestore
-                                                                       : WorkerKind::kType0Restore;
+    kind = PieceFormatOf(job_.SourceSplitType).RawSlices() ? WorkerKind::kType0Restore
+                                                           : WorkerKind::kTypedRestore;
   }
   StartWorker(kind);
   view_.SetBusy(true);

@@ -5,6 +5,7 @@
 #include "core/ascii_text.h"
 #include "core/job_state.h"
 #include "core/job_texts.h"
+#include "core/piece_format.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "core/stub_data_file.h"
@@ -54,11 +55,13 @@ ExistingDestination FindExistingDestination(NameKind kind) {
 // that folder, whatever the number of pieces.
 bool OutputIsAFollowingPiece(const JobState& job, const std::string& source,
                              const std::string& dest) {
-  const bool typed = job.SourceSplitType != static_cast<int>(SplitType::kType0);
-  const PieceScheme scheme = typed                     ? PieceScheme::kDScheme
+  // Raw slices are numbered as their first piece's name shows.
+  const PieceFormat& format = PieceFormatOf(job.SourceSplitType);
+  const bool raw = format.RawSlices();
+  const PieceScheme scheme = !raw                      ? format.scheme
                              : job.ThreeDigitNumbering ? PieceScheme::kThreeDigit
                                                        : PieceScheme::kAddedChar;
-  const int first = typed ? 1 : PieceNumberAtEnd(source, job.ThreeDigitNumbering ? 3 : 2);
+  const int first = raw ? PieceNumberAtEnd(source, job.ThreeDigitNumbering ? 3 : 2) : 1;
   const auto namesAFollowingPiece = [&](const std::string& name) {
     const int number = PieceNumberOf(name, scheme);
     return number > first && EqualsIgnoringAsciiCase(SetPieceNumber(source, number, scheme), name);
@@ -159,12 +162,13 @@ bool JobPlanner::DestinationSettled(const std::string& dest) {
   const ExistingDestination existing = FindExistingDestination(there.kind);
   // The pieces an earlier run of this divide left on a fixed drive may be
   // gone on from; on removable media they lie on several media.
-  job_.ResumeDivide = existing == ExistingDestination::kFile && job_.IsDivide &&
-                      !volumes_.IsOnRemovable(dest, settings_.RemovableDrive) &&
-                      FirstPieceOfThisDivide(settings_, job_, stubs_, texts_.source, dest) &&
-                      prompter_.Ask(MakeMessage(
-                          MessageKind::kResumeDivide, FormatText(pt::kResumeQuestion, dest.c_str()),
-                          Buttons::kYesNo, Icon::kQuestion, pt::kResumeCaption)) == Answer::kYes;
+  job_.ResumeDivide =
+      existing == ExistingDestination::kFile && job_.IsDivide && job_.InputDescriptor < 0 &&
+      !volumes_.IsOnRemovable(dest, settings_.RemovableDrive) &&
+      FirstPieceOfThisDivide(settings_, job_, stubs_, texts_.source, dest) &&
+      prompter_.Ask(MakeMessage(MessageKind::kResumeDivide,
+                                FormatText(pt::kResumeQuestion, dest.c_str()), Buttons::kYesNo,
+                                Icon::kQuestion, pt::kResumeCaption)) == Answer::kYes;
   if (job_.ResumeDivide) {
     job_.ReplacesOutput = false;
     return true;

@@ -25,6 +25,7 @@ class BinaryFile;
 class Prompter;
 class Volumes;
 class StubDataFile;
+struct PieceFormat;
 class PlanView;
 class RecoveryTap;
 
@@ -97,6 +98,9 @@ class JobPlanner {
   std::optional<std::string> DescribeTypedSeries(BinaryFile& file,
                                                  std::optional<std::int64_t> marker);
   std::optional<std::string> DescribeDivide(std::string mediumName);
+  // A divide of an open stream (standard input): raw pieces only, as many
+  // as the stream fills, so only the lowered size is told.
+  std::optional<std::string> DescribeStreamDivide(std::string mediumName);
   // Shows the divide size in the size box (a preset's own text when one has
   // that size) and names the medium of that preset.
   void ShowDivideSize(std::string& mediumName);
@@ -139,6 +143,8 @@ class JobPlanner {
   void EndSelfRestore();
   void Refuse(const std::string& text, const char* caption);
   bool SelfRestoring() const;
+  // The format a divide of the chosen source writes.
+  const PieceFormat& DivideFormat() const;
   void StartWorker(WorkerKind kind);
   void ShowTexts();
 

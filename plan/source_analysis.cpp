@@ -10,13 +10,12 @@
 
 #include "core/job_texts.h"
 #include "core/marker_scan.h"
+#include "core/piece_format.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "core/recorded_name.h"
 #include "core/stub_data_file.h"
 #include "core/text_fill.h"
-#include "core/typed_header_builder.h"
-#include "core/typed_header_reader.h"
 #include "plan/divide_recovery.h"
 #include "plan/job_planner.h"
 #include "plan/job_summary.h"
@@ -31,10 +30,6 @@ namespace kv {
 namespace pt = plan_texts;
 
 namespace {
-
-// The smallest divide sizes; a self-restoring piece needs room for its stub besides.
-constexpr std::int64_t kType0MinimumDivideSize = 1;
-constexpr std::int64_t kTypedMinimumDivideSize = 1024;
 
 // The input/output message, then the file and the system's reason.
 std::string ReadFailureText(const BinaryFile& file) {
@@ -58,19 +53,14 @@ std::string MaskedPieceName(std::string_view path) {
   return name.substr(0, keep) + "???";
 }
 
-// A Type1 or Type2 header at the very start decides the type of a piece,
-// whatever Type3 first piece its body may carry further on.
-bool BeginsWithType1Or2Header(BinaryFile& file, CodePageToUtf8 fromCodePage) {
+// A header standing at the very start, of a format no scan looks for,
+// decides the type of a piece whatever marked first piece its body may carry
+// further on.
+bool BeginsWithUnmarkedHeader(BinaryFile& file, CodePageToUtf8 fromCodePage) {
   file.Seek(0);
-  const int typeByte = file.ReadByte();
-  if (typeByte == kType2Byte) {
-    Type2Header header;
-    return IsType2Header(file, header, fromCodePage);
-  }
-  file.Seek(0);
-  Type1Header header;
-  return RecogniseFirstPiece(typeByte, false) == FirstPieceKind::kType1 &&
-         IsType1Header(file, header, fromCodePage);
+  const PieceFormat* format = FirstPieceFormat(file.ReadByte(), false);
+  return format != nullptr && format->firstPattern.empty() &&
+         format->readFirstHeader(file, std::nullopt, fromCodePage).refusal.empty();
 }
 
 }  // namespace
@@ -107,16 +97,12 @@ bool JobPlanner::ReadDivideSize(std::string& mediumName) {
     job_.JobDivideSize = kDivideSizeFitsFreeSpace;
     return true;
   }
-  job_.JobDivideSize = ReadSizeNumber(texts_.sizeText);
-  if (settings_.DivideType == static_cast<int>(SplitType::kType1) ||
-      settings_.DivideType == static_cast<int>(SplitType::kType2)) {
-    // Their headers hold no larger size.
-    job_.JobDivideSize = std::min<std::int64_t>(job_.JobDivideSize, kMaxDivideSize);
-  }
-  const bool typed =
-      settings_.DivideType != static_cast<int>(SplitType::kType0) || job_.SelfRestoreJob;
-  std::int64_t minimum = typed ? kTypedMinimumDivideSize : kType0MinimumDivideSize;
-  if (typed && job_.SelfRestoreJob) {
+  // Some headers hold no larger size.
+  job_.JobDivideSize = std::min(ReadSizeNumber(texts_.sizeText),
+                                PieceFormatOf(settings_.DivideType).largestDivideSize);
+  // A self-restoring piece needs room for its stub besides.
+  std::int64_t minimum = DivideFormat().smallestDivideSize;
+  if (job_.SelfRestoreJob) {
     minimum += stubs_.StubSize(job_.SelfRestoreKind);
   }
   if (job_.JobDivideSize < minimum) {
@@ -166,6 +152,9 @@ std::optional<std::string> JobPlanner::DescribeSource(const std::string& mediumN
   if (texts_.source.empty()) {
     return std::nullopt;
   }
+  if (job_.InputDescriptor >= 0) {
+    return DescribeStreamDivide(mediumName);
+  }
   // Only a regular file is opened: a folder cannot be read, and opening a
   // pipe or a device would block or disturb it.
   std::unique_ptr<BinaryFile> file;
@@ -191,11 +180,11 @@ std::optional<std::string> JobPlanner::DescribeSource(const std::string& mediumN
     // too: a self-restoring first piece of a tiny source has its header there,
     // just behind the stub.
     std::optional<std::int64_t> marker = FindMarker(
-        *file, kType3FirstPattern,
+        *file, MarkedFormat().firstPattern,
         MarkerScan{.readLimit = job_.SourceSize + static_cast<std::int64_t>(kMarkerBlockSize),
                    .firstBlockAlways = true});
     if (marker && *marker > 0 && !recognised.executable &&
-        BeginsWithType1Or2Header(*file, fromCodePage_)) {
+        BeginsWithUnmarkedHeader(*file, fromCodePage_)) {
       marker.reset();
     }
     job_.MarkerOffset = marker ? static_cast<int>(*marker) : 0;
@@ -216,6 +205,14 @@ std::optional<std::string> JobPlanner::DescribeSource(const std::string& mediumN
   return DescribeDivide(mediumName);
 }
 
+const PieceFormat& JobPlanner::DivideFormat() const {
+  const PieceFormat& chosen = PieceFormatOf(settings_.DivideType);
+  // A stub is followed by typed pieces whatever type is chosen.
+  return job_.SelfRestoreJob && chosen.RawSlices()
+             ? PieceFormatOf(static_cast<int>(stubs_.SeriesSplitType()))
+             : chosen;
+}
+
 std::optional<std::string> JobPlanner::DescribeType0Series(bool threeDigitNumbering) {
   texts_.executeCaption = pt::kRestoreButton;
   job_.SourceSplitType = static_cast<int>(SplitType::kType0);
@@ -230,9 +227,7 @@ std::optional<std::string> JobPlanner::DescribeType0Series(bool threeDigitNumber
 std::optional<std::string> JobPlanner::DescribeDivide(std::string mediumName) {
   texts_.executeCaption = pt::kDivideButton;
   const bool fitsFreeSpace = job_.JobDivideSize == kDivideSizeFitsFreeSpace;
-  const int type = settings_.DivideType;
-  const bool type12 =
-      type == static_cast<int>(SplitType::kType1) || type == static_cast<int>(SplitType::kType2);
+  const PieceFormat& format = PieceFormatOf(settings_.DivideType);
   // The pieces go where the destination box will point.
   const std::string dest = job_.SourceChanged
                                ? ProposeFirstPieceName(texts_.source, settings_, SelfRestoring())
@@ -247,25 +242,26 @@ std::optional<std::string> JobPlanner::DescribeDivide(std::string mediumName) {
     texts_.destination.clear();
     return RefuseSource(pt::kNoNeedToDivide);
   }
-  if (type12 && job_.SourceSize > kMaxDivideSize) {
+  if (job_.SourceSize > format.largestSource) {
     texts_.destination.clear();
     return RefuseSource(pt::kType12Over2GB);
   }
   // The series records a name its restore will take back.
-  job_.StoredName = RecordedSourceName(texts_.source, type == static_cast<int>(SplitType::kType2));
-  job_.HeaderLength = DivideHeaderLength(type, job_.SourceSize, job_.StoredName,
-                                         fitsFreeSpace ? 0 : job_.JobDivideSize);
+  job_.StoredName = RecordedSourceName(texts_.source, format.storedNameWithoutBlankEnds);
+  job_.HeaderLength = format.firstHeaderLength(job_.SourceSize, job_.StoredName,
+                                               fitsFreeSpace ? 0 : job_.JobDivideSize);
   const std::string size = FormatGrouped(job_.SourceSize);
   std::string summary = FormatText(pt::kCountUnknown, size.c_str());
   std::int64_t count = 0;  // not known when fitted to free space
   if (!fitsFreeSpace) {
-    count = MediaCount(type, job_.SourceSize, job_.JobDivideSize, job_.HeaderLength);
-    // Refused before a piece is written: the last ones could not be numbered.
     const std::int64_t stub = job_.SelfRestoreJob ? stubs_.StubSize(job_.SelfRestoreKind) : 0;
-    if (PiecesWritten(type, job_.SourceSize, job_.JobDivideSize, job_.HeaderLength, stub) >
-        MostPieces(type)) {
+    const DivideEstimate estimate =
+        EstimateDivide(format, job_.SourceSize, job_.JobDivideSize, job_.HeaderLength, stub);
+    count = estimate.media;
+    // Refused before a piece is written: the last ones could not be numbered.
+    if (estimate.tooManyPieces) {
       texts_.destination.clear();
-      return RefuseSource(FormatText(pt::kTooManyPieces, FormatGrouped(MostPieces(type)).c_str()));
+      return RefuseSource(FormatText(pt::kTooManyPieces, FormatGrouped(format.mostPieces).c_str()));
     }
     summary =
         FormatText(pt::kMediaCount, size.c_str(), mediumName.c_str(), FormatGrouped(count).c_str());
@@ -278,6 +274,19 @@ std::optional<std::string> JobPlanner::DescribeDivide(std::string mediumName) {
   }
   job_.IsDivide = true;
   return summary;
+}
+
+std::optional<std::string> JobPlanner::DescribeStreamDivide(std::string mediumName) {
+  // Only raw pieces need nothing of the source before it is read.
+  if (!PieceFormatOf(settings_.DivideType).RawSlices() || SelfRestoring()) {
+    return RefuseSource(pt::kCannotOpenSource);
+  }
+  texts_.executeCaption = pt::kDivideButton;
+  job_.SourceSize = 0;
+  job_.StoredName.clear();
+  job_.HeaderLength = 0;
+  job_.IsDivide = true;
+  return LowerToFileSystem(texts_.destination, mediumName);
 }
 
 }  // namespace kv

@@ -1,9 +1,5 @@
 #include "platform/binary_file.h"
 
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -16,15 +12,6 @@ namespace kv {
 
 namespace {
 
-// The errno that names what stands there instead of a regular file, so that
-// "PATH: reason" tells the user what is wrong with the name.
-int NotRegularError(std::uint32_t typeBits) {
-  if (S_ISDIR(typeBits)) {
-    return EISDIR;
-  }
-  return S_ISFIFO(typeBits) || S_ISSOCK(typeBits) ? ESPIPE : ENOTSUP;
-}
-
 // True when the opened descriptor is a regular file; its non-blocking open
 // is then made blocking again.
 bool KeepOpened(SystemCalls& sys, int fd) {
@@ -33,7 +20,7 @@ bool KeepOpened(SystemCalls& sys, int fd) {
     return false;
   }
   if (!facts.regular) {
-    errno = NotRegularError(facts.typeBits);
+    errno = NotRegularError(facts);
     return false;
   }
   return sys.MakeBlocking(fd) == 0;
@@ -104,6 +91,13 @@ std::unique_ptr<BinaryFile> BinaryFile::WriteTo(int descriptor, std::string name
       new BinaryFile(descriptor, Mode::kCreateWrite, std::move(name)));
 }
 
+std::unique_ptr<BinaryFile> BinaryFile::ReadFrom(int descriptor, std::string name) {
+  std::unique_ptr<BinaryFile> file(new BinaryFile(descriptor, Mode::kRead, std::move(name)));
+  // Neither the kernel's copy nor a mapping can take bytes from a stream.
+  file->stream_ = file->copyRefused_ = file->mapRefused_ = true;
+  return file;
+}
+
 BinaryFile::BinaryFile(int descriptor, Mode mode, std::string path)
     : fd_(descriptor), mode_(mode), path_(std::move(path)) {}
 
@@ -156,9 +150,15 @@ std::int64_t BinaryFile::ReadAtLeast(std::span<std::byte> out, std::size_t atLea
     // A fill after a large read, or the first, is a page: enough for the
     // header a piece starts with, or the checksum behind its body. Small
     // reads that go on past it fill the whole buffer.
-    const std::size_t fill = buffered_ || capacity_ == kBufferSize ? kBufferSize : kPageSize;
-    const std::int64_t got =
-        direct ? ReadOnce(fd_, out.data() + total, rest) : ReadOnce(fd_, Buffer(fill), fill);
+    const std::size_t fill =
+        buffered_ || capacity_ == kBufferSize || stream_ ? kBufferSize : kPageSize;
+    // A stream cannot go back by lseek: the last bytes read stay in front.
+    const std::size_t kept = direct || !stream_ ? 0 : std::min(end_, kPageSize);
+    if (kept > 0) {
+      std::memmove(buffer_.get(), buffer_.get() + end_ - kept, kept);
+    }
+    const std::int64_t got = direct ? ReadOnce(fd_, out.data() + total, rest)
+                                    : ReadOnce(fd_, Buffer(fill) + kept, fill - kept);
     if (got < 0) {
       Failed();
       return -1;
@@ -173,8 +173,8 @@ std::int64_t BinaryFile::ReadAtLeast(std::span<std::byte> out, std::size_t atLea
       begin_ = end_ = 0;
       total += static_cast<std::size_t>(got);
     } else {
-      begin_ = 0;
-      end_ = static_cast<std::size_t>(got);
+      begin_ = kept;
+      end_ = kept + static_cast<std::size_t>(got);
     }
   }
   return static_cast<std::int64_t>(total);
@@ -342,22 +342,12 @@ bool BinaryFile::LookAhead(std::int64_t length, const Look& look) {
       Size() - position < length) {
     return false;
   }
-  // A mapping starts on a page.
-  static const auto kPage = static_cast<std::int64_t>(::sysconf(_SC_PAGESIZE));
-  const std::int64_t start = position / kPage * kPage;
-  const auto lead = static_cast<std::size_t>(position - start);
-  const std::size_t span = lead + static_cast<std::size_t>(length);
-  void* const mapped = ::mmap(nullptr, span, PROT_READ, MAP_SHARED, fd_, static_cast<off_t>(start));
-  if (mapped == MAP_FAILED) {
+  const MappedLook seen = LookAtMapping(fd_, position, static_cast<std::size_t>(length), look);
+  if (seen == MappedLook::kRefused) {
     mapRefused_ = true;
     return false;
   }
-  // The pages are read ahead as a read would have them.
-  ::madvise(mapped, span, MADV_SEQUENTIAL);
-  const bool whole = LookUnderGuard(static_cast<const std::byte*>(mapped) + lead,
-                                    static_cast<std::size_t>(length), look);
-  ::munmap(mapped, span);
-  return whole && Seek(position + length);
+  return seen == MappedLook::kWhole && Seek(position + length);
 }
 
 bool BinaryFile::Sync() {

@@ -35,6 +35,10 @@ class BinaryFile final : public ByteSource, public ByteSink {
   // Writes to a descriptor that is already open (standard output, a pipe),
   // shown as `name`; the file takes it over and closes it at the end.
   static std::unique_ptr<BinaryFile> WriteTo(int descriptor, std::string name);
+  // Reads a descriptor that is already open and may not seek (standard
+  // input, a pipe), shown as `name`. Its length is not known; a Seek back
+  // reaches the last kPageSize bytes read before the buffer was refilled.
+  static std::unique_ptr<BinaryFile> ReadFrom(int descriptor, std::string name);
   ~BinaryFile() override;
   BinaryFile(const BinaryFile&) = delete;
   BinaryFile& operator=(const BinaryFile&) = delete;
@@ -113,6 +117,8 @@ class BinaryFile final : public ByteSource, public ByteSink {
   // Reading: the kernel refused to copy from this file once, and would again.
   bool copyRefused_ = false;
   bool mapRefused_ = false;
+  // Reading a stream that cannot seek: a refill keeps the bytes just read.
+  bool stream_ = false;
 };
 
 }  // namespace kv

@@ -3,7 +3,6 @@
 // of a format command: where it is installed, and which block device holds a medium.
 
 #include <string>
-#include <vector>
 
 #include "platform/volumes.h"
 
@@ -15,11 +14,6 @@ std::string FindOnSearchPath(const std::string& program, const std::string& sear
 
 // The disk utility of this desktop (GNOME Disks), found on PATH; empty when not installed.
 std::string FindDiskUtility();
-
-// The block device mounted at `mountPoint` among `mounts` ("/dev/sdb1");
-// empty when the mount has no device behind it.
-std::string BlockDeviceOfMount(const std::vector<MountEntry>& mounts,
-                               const std::string& mountPoint);
 
 // The block device of the medium holding `path` on this machine.
 std::string BlockDeviceOf(Volumes& volumes, const std::string& path);

@@ -1,17 +1,10 @@
 #include "platform/file_helpers.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <ctime>
+#include <cctype>
 #include <filesystem>
 #include <string_view>
 
 #include "core/ascii_text.h"
-#include "core/packed_time.h"
-#include "platform/retry_on_interrupt.h"
-#include "platform/system_calls.h"
 
 namespace kv {
 
@@ -88,37 +81,6 @@ std::string ShortName83(const std::string& path) {
   return shortName;
 }
 
-bool SetModifiedTimeUtc(const std::string& path, int year, int month, int day, int hour, int minute,
-                        int second) {
-  const std::optional<std::int64_t> when =
-      UtcToUnixSeconds(UtcFields{year, month, day, hour, minute, second});
-  if (year > 9999 || !when) {
-    return false;
-  }
-  struct timespec times[2]{};
-  times[0].tv_nsec = UTIME_OMIT;
-  times[1].tv_sec = static_cast<std::time_t>(*when);
-  times[1].tv_nsec = 0;
-  return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
-}
-
-std::optional<std::int64_t> ModifiedTimeUtc(const std::string& path) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) {
-    return std::nullopt;
-  }
-  return static_cast<std::int64_t>(st.st_mtim.tv_sec);
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {};
-  struct stat sb {};
-  if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) {
-    return false;
-  }
-  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 std::vector<std::string> NamesInFolder(const std::string& folder) {
   std::vector<std::string> names;
   std::error_code ec;
@@ -127,46 +89,6 @@ std::vector<std::string> NamesInFolder(const std::string& folder) {
     names.push_back(it->path().filename().string());
   }
   return names;
-}
-
-bool FileExists(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
-bool IsRegularFile(const std::string& path) {
-  struct stat st {};
-  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-std::int64_t FileSize(const std::string& path) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) {
-    return -1;
-  }
-  return static_cast<std::int64_t>(st.st_size);
-}
-
-bool IsReadable(const std::string& path) {
-  return ::access(path.c_str(), R_OK) == 0;
-}
-
-bool SyncFolder(const std::string& folder) {
-  return RetryOnInterrupt([&] { return ActiveSystemCalls().FsyncFolder(folder.c_str()); }) == 0;
-}
-
-std::string ExecutableFolder() {
-  std::string buffer(4096, '\0');
-  const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
-  if (n <= 0 || static_cast<std::size_t>(n) >= buffer.size()) {
-    return {};
-  }
-  buffer.resize(static_cast<std::size_t>(n));
-  const std::size_t slash = buffer.rfind('/');
-  if (slash == std::string::npos) {
-    return {};
-  }
-  return slash == 0 ? std::string("/") : buffer.substr(0, slash);
 }
 
 }  // namespace kv

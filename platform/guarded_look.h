@@ -4,6 +4,7 @@
 // the program: the SIGBUS such a page raises ends the look instead.
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 
 namespace kv {
@@ -14,5 +15,17 @@ namespace kv {
 // needs freeing: folding a checksum is fine, growing a container is not.
 bool LookUnderGuard(const std::byte* data, std::size_t size,
                     const std::function<void(const std::byte*, std::size_t)>& look);
+
+// How a look at a file's bytes through a mapping ended.
+enum class MappedLook {
+  kWhole,    // `look` saw every byte
+  kFault,    // a page could not be read, after `look` saw part of the bytes
+  kRefused,  // the system would not map the file; `look` saw nothing
+};
+
+// Maps `length` bytes of the open file `descriptor` from `position` for
+// reading, has `look` see them under the guard above, and unmaps them.
+MappedLook LookAtMapping(int descriptor, std::int64_t position, std::size_t length,
+                         const std::function<void(const std::byte*, std::size_t)>& look);
 
 }  // namespace kv

@@ -56,8 +56,13 @@ StepsEnd ReadWriteBlockOfSteps(const StepCopy& copy, std::int64_t length, const 
                     std::span(block + filled, static_cast<std::size_t>(blockLength - filled)),
                     static_cast<std::size_t>(done + n - filled));
       filled += std::max<std::int64_t>(got, 0);
-      // A step the source cannot fill ends the job with what came before it.
+      // A step the source cannot fill ends the job with what came before it;
+      // a stream's last bytes make a shorter last step.
       if (filled < done + n) {
+        if (copy.readToItsEnd && got >= 0 && filled > done) {
+          onStep(block + done, static_cast<std::size_t>(filled - done));
+          done = filled;
+        }
         if (!WriteSteps(copy, static_cast<std::size_t>(done))) {
           return StepsEnd::kWriteFailed;
         }

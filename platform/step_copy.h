@@ -25,6 +25,9 @@ struct StepCopy {
   // sit alike within a page; the steps it moves are shown to onStep without
   // their bytes (a null pointer).
   bool kernelMoves = false;
+  // A stream read until it ends: the bytes it brings before its end are a
+  // last, shorter step, written before kSourceEnded is reported.
+  bool readToItsEnd = false;
 };
 
 using StepSeen = std::function<void(const std::byte*, std::size_t)>;

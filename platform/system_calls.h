@@ -19,6 +19,11 @@ struct FileFacts {
   std::uint64_t inode = 0;
 };
 
+// The errno that names what stands there instead of a regular file, so that
+// "PATH: reason" tells the user what is wrong with the name: EISDIR for a
+// folder, ESPIPE for a pipe or socket, ENOTSUP for anything else.
+int NotRegularError(const FileFacts& facts);
+
 class SystemCalls {
  public:
   virtual ~SystemCalls() = default;

@@ -1,9 +1,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 
@@ -11,16 +9,12 @@
 
 namespace kv {
 
-namespace {
-
-SystemCalls& SystemsOwn() {
-  static SystemCalls calls;
-  return calls;
+int NotRegularError(const FileFacts& facts) {
+  if (S_ISDIR(facts.typeBits)) {
+    return EISDIR;
+  }
+  return S_ISFIFO(facts.typeBits) || S_ISSOCK(facts.typeBits) ? ESPIPE : ENOTSUP;
 }
-
-std::atomic<SystemCalls*> active{nullptr};
-
-}  // namespace
 
 int SystemCalls::Open(const char* path, bool forWriting, bool nonBlocking) {
   const int wait = nonBlocking ? O_NONBLOCK : 0;
@@ -35,10 +29,6 @@ std::int64_t SystemCalls::Read(int fd, void* out, std::size_t count) {
 
 std::int64_t SystemCalls::Write(int fd, const void* data, std::size_t count) {
   return ::write(fd, data, count);
-}
-
-std::int64_t SystemCalls::CopyFileRange(int in, int out, std::size_t count) {
-  return ::copy_file_range(in, nullptr, out, nullptr, count, 0);
 }
 
 int SystemCalls::Truncate(int fd, std::int64_t length) {
@@ -90,26 +80,6 @@ int SystemCalls::Close(int fd) {
 
 int SystemCalls::Rename(const char* from, const char* to) {
   return ::rename(from, to);
-}
-
-int SystemCalls::FileSystemType(const char* path, std::uint64_t& type) {
-  struct statfs st {};
-  if (::statfs(path, &st) != 0) {
-    return -1;
-  }
-  type = static_cast<std::uint64_t>(st.f_type);
-  return 0;
-}
-
-SystemCalls& ActiveSystemCalls() {
-  SystemCalls* const calls = active.load();
-  return calls != nullptr ? *calls : SystemsOwn();
-}
-
-ScopedSystemCalls::ScopedSystemCalls(SystemCalls& calls) : previous_(active.exchange(&calls)) {}
-
-ScopedSystemCalls::~ScopedSystemCalls() {
-  active.store(previous_);
 }
 
 }  // namespace kv

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace kv {
 
@@ -43,35 +42,17 @@ class SystemVolumes final : public Volumes {
   std::string DetectRemovableMounts() override;
 };
 
-// One line of /proc/self/mountinfo, the fields the program uses.
-struct MountEntry {
-  unsigned major = 0;
-  unsigned minor = 0;
-  std::string mountPoint;  // escapes decoded
-  std::string fsType;
-  std::string source;
-};
-
 // Free bytes: blocks × block size, saturated at the largest 64-bit count.
 std::uint64_t SaturatedFreeBytes(std::uint64_t blocks, std::uint64_t blockSize);
-// The largest file a file system of statfs type `fsType` can hold; 0 when
-// it sets no limit a piece could reach (FAT12/16/32 hold 4 GiB − 1 bytes).
-std::uint64_t LargestFileOf(std::uint64_t fsType);
+// The largest file the file system holding `folder` can hold; 0 when it sets
+// no limit a piece could reach or cannot be asked.
+std::uint64_t LargestFileIn(const std::string& folder);
 // The folder part of a file name: up to its last "/", "/" for a name in the
 // root, "." for a name without a folder.
 std::string FolderOfFile(const std::string& fileName);
-// Parses mountinfo text; malformed lines are skipped.
-std::vector<MountEntry> ParseMountInfo(const std::string& text);
-// Undoes the octal escapes of mountinfo ("\040" is a blank).
-std::string DecodeMountField(const std::string& field);
 // True when `path` is `folder` or lies below it, compared by path components.
 bool PathIsAtOrBelow(const std::string& path, const std::string& folder);
-// The longest mount point among `mounts` that holds `path`; "/" when none does.
-std::string LongestMountPrefix(const std::vector<MountEntry>& mounts, const std::string& path);
 // True when `path` lies at or below one of the ";"-separated mount points.
 bool PathOnListedMount(const std::string& path, const std::string& removableDrive);
-// The mount points of `mounts` whose block device is removable, judged from
-// the sysfs tree at `sysRoot` ("/sys" on a live system); ";"-joined.
-std::string RemovableMountList(const std::vector<MountEntry>& mounts, const std::string& sysRoot);
 
 }  // namespace kv

@@ -1,5 +1,7 @@
 #include "recovery/file_shelf.h"
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cerrno>
 
@@ -7,8 +9,13 @@ namespace kv {
 
 namespace {
 
-// One file for each thread reading, and one more being changed over.
-constexpr std::size_t kOpenAtOnce = 3;
+// A quarter of the files the process may open, within bounds: a stripe
+// reads every piece in turn, so the more stay open the fewer are opened again.
+std::size_t OpenAtOnce() {
+  rlimit limit{};
+  const rlim_t allowed = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 64;
+  return static_cast<std::size_t>(std::clamp<rlim_t>(allowed / 4, 3, 512));
+}
 
 }  // namespace
 
@@ -24,8 +31,11 @@ std::shared_ptr<const PositionedFile> FileShelf::Opened(const File& file) {
     std::rotate(found, found + 1, open_.end());
     return open_.back().open;
   }
-  if (open_.size() >= kOpenAtOnce) {
-    open_.erase(open_.begin());  // closed once its last read is done
+  static const std::size_t openAtOnce = OpenAtOnce();
+  if (open_.size() >= openAtOnce) {
+    // Pieces are read in turn, over and over: the one read last is the one
+    // needed again last. It is closed once its last read is done.
+    open_.pop_back();
   }
   std::shared_ptr<const PositionedFile> opened = PositionedFile::OpenForReading(file.Path());
   if (opened == nullptr) {

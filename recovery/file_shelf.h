@@ -1,8 +1,9 @@
 #pragma once
 // Many files read in turn, more than a process may hold open at once (a
 // series of thousands of pieces): each is opened when it is read and stays
-// open until others are. Two threads may read through one shelf: the last
-// few files read stay open, and a file is closed only once no read uses it.
+// open while there is room (a quarter of the files the process may open).
+// Two threads may read through one shelf: a file is closed only once no
+// read uses it.
 
 #include <atomic>
 #include <cstdint>

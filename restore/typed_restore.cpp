@@ -12,17 +12,16 @@
 
 #include "core/crc16.h"
 #include "core/divide_settings.h"
-#include "core/flagged_int.h"
 #include "core/job_end.h"
 #include "core/job_progress.h"
 #include "core/job_state.h"
 #include "core/job_texts.h"
 #include "core/marker_scan.h"
 #include "core/packed_time.h"
+#include "core/piece_format.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "core/text_fill.h"
-#include "core/typed_header_builder.h"
 #include "core/typed_header_reader.h"
 #include "platform/binary_file.h"
 #include "platform/block_writer.h"
@@ -62,6 +61,9 @@ class TypedRestore {
   Step ChangePiece();
   Step Finish();
   Step OpenNextPiece();
+  // The following piece's marker, asked about until found or given up.
+  Step FindNextMarker();
+  // What ties a following piece to the series, and where its body starts.
   Step ReadNextHeader();
   // Reads the stored checksum of the piece just copied; true when it matches.
   bool ChecksumMatches();
@@ -107,7 +109,7 @@ class TypedRestore {
 
   JobState& job_;
   Prompter& prompter_;
-  SplitType type_ = SplitType::kType3;
+  const PieceFormat* format_ = nullptr;
   std::unique_ptr<BinaryFile> piece_;
   std::unique_ptr<BinaryFile> dest_;
   std::string pieceName_;
@@ -132,7 +134,7 @@ void TypedRestore::CloseAll() {
 TypedRestore::Step TypedRestore::Start() {
   job_.ProgressHold.store(kProgressHeld);
   pieceNumber_ = 1;
-  type_ = static_cast<SplitType>(job_.SourceSplitType);
+  format_ = &PieceFormatOf(job_.SourceSplitType);
   pieceName_ = job_.JobSource();
   remaining_ = job_.SourceSize < 0 ? 0 : job_.SourceSize;
 
@@ -155,7 +157,7 @@ TypedRestore::Step TypedRestore::Start() {
   if (headerEnd > pieceSize_) {
     return EndMissing();
   }
-  if (type_ == SplitType::kType3) {
+  if (format_->recordsPieceLength) {
     bodyLeft_ = job_.FirstPieceLength - job_.HeaderLength;
     // A length that ends inside its own header is no piece of ours.
     if (bodyLeft_ < 0) {
@@ -222,7 +224,7 @@ TypedRestore::Step TypedRestore::Finish() {
     return IoError(*dest_);
   }
   job_.ProgressPermille.store(1000);
-  if (type_ == SplitType::kType3) {
+  if (format_->Checksummed()) {
     const bool matches = ChecksumMatches();
     if (piece_->Error() != 0) {
       return IoError(*piece_);
@@ -247,7 +249,7 @@ TypedRestore::Step TypedRestore::Finish() {
   }
   dest_.reset();
   // A stream has no modification time to set.
-  if (type_ == SplitType::kType3 && job_.RecordedYear != 0 && job_.OutputDescriptor < 0) {
+  if (format_->recordsModifiedTime && job_.RecordedYear != 0 && job_.OutputDescriptor < 0) {
     const UtcFields t =
         UnpackTime(static_cast<std::uint16_t>(job_.RecordedYear), job_.RecordedTime);
     // A recorded time that is no calendar time leaves the file's time alone.
@@ -277,24 +279,23 @@ TypedRestore::Step TypedRestore::OpenNextPiece() {
   return Go();
 }
 
-TypedRestore::Step TypedRestore::ReadNextHeader() {
+TypedRestore::Step TypedRestore::FindNextMarker() {
   // Blocks are read while they lie wholly inside the piece (the first always).
+  const std::string_view pattern = format_->nextPattern;
   MarkerScan scan;
   scan.readLimit = pieceSize_ + 1;
-  scan.overlap = static_cast<int>(kType3Marker.size()) - 1;
-  std::int64_t marker = -1;
+  scan.overlap = static_cast<int>(pattern.size()) - 1;
   for (;;) {
-    const std::optional<std::int64_t> found = FindMarker(*piece_, kType3Marker, scan);
+    const std::optional<std::int64_t> found = FindMarker(*piece_, pattern, scan);
     if (!found && piece_->Error() != 0) {
       return IoError(*piece_);
     }
     if (found) {
-      marker = *found;
-      if (!piece_->Seek(marker + static_cast<std::int64_t>(kType3Marker.size()))) {
+      if (!piece_->Seek(*found + static_cast<std::int64_t>(pattern.size()))) {
         return IoError(*piece_);
       }
       if (piece_->Position() + kMinNextHeaderTail < pieceSize_) {
-        break;
+        return Go();
       }
     }
     if (Ask(MessageKind::kRetryMedium, texts::kPieceAbnormal, pieceName_, Buttons::kRetryCancel,
@@ -303,31 +304,38 @@ TypedRestore::Step TypedRestore::ReadNextHeader() {
       return Stop();
     }
   }
-  const std::int64_t pieceLength = ReadFlaggedInt64(*piece_);
-  std::array<std::byte, 2> id{};
-  const bool idRead = piece_->ReadExact(id);
-  const std::int32_t number = ReadFlaggedInt(*piece_, kFlaggedForm16);
-  if (pieceLength < 0 || !idRead || number < 0) {
-    return Broken(kCaption);
+}
+
+TypedRestore::Step TypedRestore::ReadNextHeader() {
+  const bool marked = !format_->nextPattern.empty();
+  if (marked) {
+    if (const Step s = FindNextMarker(); !s.ok) {
+      return s;
+    }
   }
-  const auto seriesId = static_cast<std::uint16_t>(static_cast<unsigned>(id[0]) |
-                                                   (static_cast<unsigned>(id[1]) << 8));
+  const NextHeaderRead header = format_->readNextHeader(*piece_);
+  // A header at the piece's start that cannot be read means the piece has
+  // lost its end; one behind a found marker is broken.
+  if (!header.identified) {
+    return marked ? Broken(kCaption) : EndMissing();
+  }
   // A piece of another series, or one of this series out of its place (two
   // pieces swapped or renamed), would rebuild the wrong bytes without a word:
   // both are asked about alike.
-  const bool foreign = seriesId != job_.FirstSeriesId || number != pieceNumber_;
-  if (foreign &&
+  const bool checkByte = format_->identity == SeriesIdentity::kCheckByte;
+  const std::uint16_t identity = checkByte ? job_.FirstCheckByte : job_.FirstSeriesId;
+  if (format_->identity != SeriesIdentity::kNone &&
+      !BelongsToSeries(header, identity, pieceNumber_) &&
       Ask(MessageKind::kForceForeignPiece, texts::kPieceOfOtherSeries, pieceName_, Buttons::kYesNo,
-          Icon::kQuestion, texts::kRestoreCheckCaption) != Answer::kYes) {
+          Icon::kQuestion,
+          checkByte ? texts::kRestoreCheckByteCaption : texts::kRestoreCheckCaption) !=
+          Answer::kYes) {
     CloseAll();
     return Stop();
   }
-  if (!SkipInfoRecords(*piece_)) {
-    return Broken(kCaption);
-  }
-  bodyLeft_ = pieceLength - (piece_->Position() - marker);
+  bodyLeft_ = format_->recordsPieceLength ? header.bodyLength : pieceSize_ - header.headerLength;
   // A length that ends inside its own header is no piece of ours.
-  if (bodyLeft_ < 0) {
+  if (!header.whole || bodyLeft_ < 0) {
     return Broken(kCaption);
   }
   return Go();
@@ -338,7 +346,7 @@ TypedRestore::Step TypedRestore::ChangePiece() {
   // question waits for it (Ask), and a failed write ends the job at the next block.
   ++pieceNumber_;
   job_.ProgressHold.store(kProgressPieceChange);
-  if (type_ == SplitType::kType3) {
+  if (format_->Checksummed()) {
     const bool matches = ChecksumMatches();
     if (piece_->Error() != 0) {
       return IoError(*piece_);
@@ -355,29 +363,14 @@ TypedRestore::Step TypedRestore::ChangePiece() {
   }
   crc_.Reset();
   piece_.reset();
-  pieceName_ = SetPieceNumber(pieceName_, pieceNumber_, PieceScheme::kDScheme);
+  pieceName_ = SetPieceNumber(pieceName_, pieceNumber_, format_->scheme);
   job_.SetJobSource(pieceName_, true);
 
   if (const Step s = OpenNextPiece(); !s.ok) {
     return s;
   }
-  if (type_ == SplitType::kType3) {
-    if (const Step s = ReadNextHeader(); !s.ok) {
-      return s;
-    }
-  } else if (type_ == SplitType::kType2) {
-    const int checkByte = piece_->ReadByte();
-    // A piece without even its check byte has lost its end.
-    if (checkByte < 0) {
-      return EndMissing();
-    }
-    bodyLeft_ = pieceSize_ - 1;
-    if (checkByte != job_.FirstCheckByte &&
-        Ask(MessageKind::kForceForeignPiece, texts::kPieceOfOtherSeries, pieceName_,
-            Buttons::kYesNo, Icon::kQuestion, texts::kRestoreCheckByteCaption) != Answer::kYes) {
-      CloseAll();
-      return Stop();
-    }
+  if (const Step s = ReadNextHeader(); !s.ok) {
+    return s;
   }
   job_.ProgressHold.store(kProgressLive);
   return Go();

@@ -1,9 +1,10 @@
 /* The restored file: where it is created, its buffered writes, and how it
  * takes the place of an old file only once it is whole. */
+#include "output.h"
+
 #include <string.h>
 
 #include "names.h"
-#include "run.h"
 #include "text.h"
 #include "texts.h"
 #include "utc_time.h"

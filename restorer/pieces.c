@@ -1,9 +1,11 @@
 /* The end of each piece: its trailer, the next piece's name, folder and header. */
+#include "pieces.h"
+
 #include <string.h>
 
+#include "exit_status.h"
 #include "names.h"
-#include "restore.h"
-#include "run.h"
+#include "output.h"
 #include "text.h"
 #include "texts.h"
 

@@ -4,7 +4,8 @@
 #include <string.h>
 
 #include "names.h"
-#include "run.h"
+#include "output.h"
+#include "pieces.h"
 #include "text.h"
 #include "texts.h"
 

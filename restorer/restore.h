@@ -4,8 +4,7 @@
  * program's typed restore does, or only verifies it (--test). */
 
 #include "ask.h"
-
-enum { EXIT_DONE = 0, EXIT_CANCELLED = 1, EXIT_USAGE = 2, EXIT_DONE_PAST_PROBLEM = 3 };
+#include "exit_status.h"
 
 int restore_series(const options* o);
 

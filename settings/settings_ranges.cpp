@@ -5,16 +5,12 @@
 #include <string_view>
 
 #include "core/ascii_text.h"
+#include "core/piece_format.h"
 #include "core/text_fill.h"
 #include "settings/settings_texts.h"
 
 namespace kv {
 namespace {
-
-constexpr int kLastDivideType = 3;
-// The smallest piece a divide of each kind makes; below it every job is refused.
-constexpr std::int64_t kSmallestType0Size = 1;
-constexpr std::int64_t kSmallestTypedSize = 1024;
 
 // True when a value is stored under `key` that reads as no number.
 bool StoredButNoNumber(const QSettings* stored, const char* key) {
@@ -42,10 +38,10 @@ bool UsableDivideSize(std::string_view text, int divideType) {
   }
   const std::size_t digitsFrom = at;
   const std::int64_t count = ReadSaturatedDecimal(text, at, kLargestDivideSize + 1, true);
-  const std::int64_t smallest = divideType == 0 ? kSmallestType0Size : kSmallestTypedSize;
-  const std::int64_t largest =
-      divideType == 1 || divideType == 2 ? kMaxDivideSize : kLargestDivideSize;
-  return at != digitsFrom && count >= smallest && count <= largest;
+  // Below the smallest piece of the type every job is refused.
+  const PieceFormat& format = PieceFormatOf(divideType);
+  return at != digitsFrom && count >= format.smallestDivideSize &&
+         count <= format.largestDivideSize;
 }
 
 }  // namespace
@@ -55,7 +51,7 @@ std::vector<SettingFallBack> FallBackUnusableValues(DivideSettings& settings,
   const DivideSettings defaults = DivideSettings::StoredDefaults();
   std::vector<SettingFallBack> fallBacks;
   if (StoredButNoNumber(stored, "Settings/DivideType") || settings.DivideType < 0 ||
-      settings.DivideType > kLastDivideType) {
+      settings.DivideType >= kDivideTypes) {
     settings.DivideType = defaults.DivideType;
     fallBacks.push_back({"DivideType", std::to_string(settings.DivideType)});
   }

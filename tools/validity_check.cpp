@@ -6,11 +6,9 @@
 #include <span>
 
 #include "core/ascii_text.h"
-#include "core/flagged_int.h"
 #include "core/marker_scan.h"
+#include "core/piece_format.h"
 #include "core/piece_names.h"
-#include "core/typed_header_builder.h"
-#include "core/typed_header_reader.h"
 #include "platform/binary_file.h"
 #include "tools/validity_body.h"
 #include "tools/validity_head.h"
@@ -20,7 +18,6 @@ namespace kv {
 namespace {
 
 constexpr std::int64_t kTooShortLength = 12;
-constexpr int kLowestUnsupportedFlags = 4;
 
 // Passes reads and seeks through and remembers whether one of them failed
 // with an error, so a short read (the file ends) and an I/O error (the file
@@ -55,11 +52,6 @@ class ErrorWatch final : public ByteSource {
   bool failed_ = false;
 };
 
-bool SkipExact(ByteSource& src, std::size_t count) {
-  std::array<std::byte, 2> buf{};
-  return count <= buf.size() && src.ReadExact(std::span(buf.data(), count));
-}
-
 // The header behind the marker: the body's length, or a verdict.
 struct HeaderWalk {
   bool done = false;  // verdict holds the result
@@ -68,53 +60,18 @@ struct HeaderWalk {
 };
 
 HeaderWalk WalkHeader(ErrorWatch& src, std::int64_t markerPosition, bool firstPiece) {
-  HeaderWalk walk{.done = true};
-  std::int64_t sourceSize = -1;
-  std::int64_t pieceLength = -1;
-  if (firstPiece) {
-    sourceSize = ReadFlaggedInt64(src);
-    if (sourceSize < 0) {
-      return walk;
-    }
-    const int flags = src.ReadByte();
-    if (flags < 0) {
-      return walk;
-    }
-    if (flags >= kLowestUnsupportedFlags) {
-      walk.verdict = CheckVerdict::kUnsupported;
-      return walk;
-    }
-    pieceLength = ReadFlaggedInt64(src);
-    if (pieceLength < 0 || !SkipExact(src, 2)) {
-      return walk;
-    }
-  } else {
-    pieceLength = ReadFlaggedInt64(src);
-    if (pieceLength < 0 || !SkipExact(src, 2) || ReadFlaggedInt(src, kFlaggedForm16) < 0) {
-      return walk;
-    }
+  const HeaderCheck check = MarkedFormat().checkHeader(src, markerPosition, firstPiece);
+  switch (check.end) {
+    case HeaderCheck::End::kBody:
+      return {.done = false, .bodyLength = check.bodyLength};
+    case HeaderCheck::End::kUnsupported:
+      return {.done = true, .verdict = CheckVerdict::kUnsupported};
+    case HeaderCheck::End::kNoLength:
+      return {.done = true, .verdict = CheckVerdict::kIoError};
+    case HeaderCheck::End::kBroken:
+      break;
   }
-  if (!SkipInfoRecords(src)) {
-    return walk;
-  }
-  const std::int64_t headerLength = src.Position() - markerPosition;
-  if (headerLength <= 0) {
-    walk.verdict = CheckVerdict::kIoError;
-    return walk;
-  }
-  // PieceLength that ends inside the header's own records: nothing sensible
-  // can be summed, so the piece is broken.
-  walk.bodyLength = pieceLength - headerLength;
-  if (walk.bodyLength < 0) {
-    return walk;
-  }
-  // The first piece of a single-piece series records the full capacity while
-  // its body holds only the source's bytes; the body never exceeds the source.
-  if (firstPiece) {
-    walk.bodyLength = std::min(walk.bodyLength, sourceSize);
-  }
-  walk.done = false;
-  return walk;
+  return {.done = true, .verdict = CheckVerdict::kBroken};
 }
 
 // Finds the marker and walks the header behind it: the body's length, or
@@ -130,12 +87,9 @@ HeaderWalk LocateBody(ErrorWatch& src, bool firstPiece) {
   if (!src.Seek(0)) {
     return {.done = true, .verdict = CheckVerdict::kIoError};
   }
-  const std::string_view pattern = firstPiece ? kType3FirstPattern : kType3Marker;
-  const MarkerScan scan{.maxBlocks = kCheckScanBlocks,
-                        .readLimit = length + static_cast<std::int64_t>(kMarkerBlockSize),
-                        .firstBlockAlways = false,
-                        .overlap = 5};
-  const std::optional<std::int64_t> marker = FindMarker(src, pattern, scan);
+  const PieceFormat& format = MarkedFormat();
+  const std::string_view pattern = firstPiece ? format.firstPattern : format.nextPattern;
+  const std::optional<std::int64_t> marker = FindMarker(src, pattern, CheckMarkerScan(length));
   if (src.Failed()) {
     return {.done = true, .verdict = CheckVerdict::kIoError};
   }
@@ -230,6 +184,13 @@ CheckVerdict CheckPieceFile(const std::string& path, const std::atomic<int>& run
   }
   HeadReadSource piece(std::move(file));
   return CheckPieceSource(piece, IsCheckedAsFirstPiece(path), runState, summer);
+}
+
+MarkerScan CheckMarkerScan(std::int64_t length) {
+  return {.maxBlocks = kCheckScanBlocks,
+          .readLimit = length + static_cast<std::int64_t>(kMarkerBlockSize),
+          .firstBlockAlways = false,
+          .overlap = 5};
 }
 
 }  // namespace kv

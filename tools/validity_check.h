@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/byte_source.h"
+#include "core/marker_scan.h"
 #include "tools/validity_body.h"
 #include "tools/validity_verdict.h"
 
@@ -14,6 +15,10 @@ namespace kv {
 
 // The marker search reads at most this many 1024-byte blocks.
 inline constexpr int kCheckScanBlocks = 100;
+
+// How the check looks for a header's marker in a piece of `length` bytes:
+// within its first kCheckScanBlocks blocks, the partial last one included.
+MarkerScan CheckMarkerScan(std::int64_t length);
 
 // True when the path's last three characters are "d01" or "exe" (any case):
 // such a file is judged as the first piece of a series.

@@ -902,3 +902,84 @@ TEST_F(Cli, RestoresToStandardOutput) {
 
 }  // namespace
 }  // namespace kv::test
+
+namespace kv::test {
+namespace {
+
+// "divide -" reads a Type0 source from standard input until it ends: the
+// pieces equal those of the same file divided by name, a stream that stops
+// at a piece's end leaves no empty piece, an empty one none at all, and a
+// slow writer's stream is cut at the same line ends.
+TEST_F(Cli, DividesStandardInputIntoRawPieces) {
+  WriteStore("[General]\nMajorVersion=3\nMinorVersion=12\n\n[Type0]\nTimingSize=1\n");
+  std::string lines;
+  for (int i = 0; i < 20000; ++i) {
+    lines += std::string(static_cast<std::size_t>(i * 7919 % 150), 'x') + "\r\n";
+  }
+  std::ofstream(dir / "t.txt", std::ios::binary) << lines;
+  MakeSource("data.bin", 900000);
+  const struct {
+    const char* source;
+    const char* options;
+    int pieces;
+  } cases[] = {
+      {"data.bin", "-s 300000", 3},
+      {"data.bin", "-s 250000", 4},
+      {"t.txt", "--type0 line -s 100000", 16},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.source) + " " + c.options);
+    const std::string options = std::string(" -t 0 ") + c.options + " -y";
+    ASSERT_EQ(Run(std::string("divide ") + c.source + options + " -o f.001").status, 0);
+    // Small writes with a pause now and then: the pipe brings the bytes in uneven reads.
+    const std::string slowWriter = "python3 -c \"import sys,time\nd=open('" +
+                                   std::string(c.source) +
+                                   "','rb').read()\nfor i in range(0,len(d),777):\n"
+                                   " sys.stdout.buffer.write(d[i:i+777]);sys.stdout.flush()\n"
+                                   " if i%77700==0: time.sleep(0.01)\"";
+    const std::string command = "cd " + dir.Path().string() + " && " + slowWriter + " | " +
+                                StoreEnvironment() + KV_CLI_PATH " divide -" + options +
+                                " -o p.001 >.out 2>.err";
+    const Result r = Finish(std::system(command.c_str()));
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (int n = 1; n <= c.pieces + 1; ++n) {
+      char suffix[16];
+      std::snprintf(suffix, sizeof suffix, ".%03d", n);
+      const bool expected = n <= c.pieces;
+      ASSERT_EQ(std::filesystem::exists(dir / ("f" + std::string(suffix))), expected) << n;
+      ASSERT_EQ(std::filesystem::exists(dir / ("p" + std::string(suffix))), expected) << n;
+      if (expected) {
+        EXPECT_EQ(ReadFileBytes(dir / ("p" + std::string(suffix))),
+                  ReadFileBytes(dir / ("f" + std::string(suffix))))
+            << n;
+      }
+    }
+  }
+
+  Result r = Run("divide - -t 0 -s 300000 -o e.001");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "/dev/stdin: No data available\n")) << r.err;
+  EXPECT_FALSE(std::filesystem::exists(dir / "e.001"));
+
+  const struct {
+    const char* options;
+    const char* refusal;
+  } refusals[] = {
+      {"-t 3 -s 300000 -o e.d01",
+       "divide -: standard input is divided into Type0 pieces only (-t 0): the other types "
+       "record the source's size in their first piece\n"},
+      {"-t 0 -s 300000", "divide -: name the first piece with -o\n"},
+      {"-t 0 -s 300000 --resume -o e.001",
+       "divide -: a divide of standard input cannot go on from an earlier run\n"},
+  };
+  for (const auto& c : refusals) {
+    r = Run(std::string("divide - ") + c.options + "");
+    EXPECT_EQ(r.status, 2) << c.options;
+    EXPECT_EQ(r.err, c.refusal);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "e.001"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "e.d01"));
+}
+
+}  // namespace
+}  // namespace kv::test

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <ios>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -40,7 +41,7 @@ TEST(JobEnd, FinalMessageFollowsTheOutcome) {
     EXPECT_EQ(job.JobMessage(), c.message);
     EXPECT_TRUE(job.MessageChanged.load());
     EXPECT_EQ(job.Outcome(), c.outcome);
-    EXPECT_EQ(job.OutcomeError(), c.outcome == JobOutcome::kFailed ? EIO : 0);
+    EXPECT_EQ(job.OutcomeError().value(), c.outcome == JobOutcome::kFailed ? EIO : 0);
     EXPECT_EQ(job.RunState.load(), kRunIdle);
   }
 }
@@ -50,13 +51,36 @@ TEST(JobEnd, NoExceptionLeavesAWorker) {
   job.RunState.store(kRunRunning);
   RunToEnd(job, JobKind::kRestore, []() -> JobEnd { throw std::bad_alloc(); });
   EXPECT_EQ(job.Outcome(), JobOutcome::kFailed);
-  EXPECT_EQ(job.OutcomeError(), ENOMEM);
+  EXPECT_EQ(job.OutcomeError().value(), ENOMEM);
   EXPECT_EQ(job.JobMessage(), "復元を中止しました");
   EXPECT_EQ(job.RunState.load(), kRunIdle);
 
   RunToEnd(job, JobKind::kDivide, []() -> JobEnd { throw std::runtime_error("lost"); });
   EXPECT_EQ(job.Outcome(), JobOutcome::kFailed);
   EXPECT_EQ(job.JobMessage(), "分割を中止しました");
+}
+
+// The cause names the file and the system's reason, whether the error is an
+// errno or another system's code; no cause without a known error.
+TEST(JobEnd, FailureCauseNamesTheFileAndTheReason) {
+  struct Case {
+    JobEnd end;
+    std::string cause;
+  };
+  const Case cases[] = {
+      {{JobOutcome::kFailed, ENOSPC, "/m/report.d02"}, "/m/report.d02: No space left on device"},
+      {{JobOutcome::kFailed, EIO}, "Input/output error"},
+      {{JobOutcome::kFailed, std::make_error_code(std::io_errc::stream), "/m/x"},
+       "/m/x: iostream error"},
+      {{JobOutcome::kFailed, 0, "/m/x"}, ""},
+      {{JobOutcome::kCancelled, EIO, "/m/x"}, ""},
+  };
+  for (const Case& c : cases) {
+    JobState job;
+    job.RunState.store(kRunRunning);
+    RunToEnd(job, JobKind::kDivide, [&] { return c.end; });
+    EXPECT_EQ(FailureCause(job), c.cause);
+  }
 }
 
 // A waiter wakes at the worker's end, not at its timeout, and a timeout

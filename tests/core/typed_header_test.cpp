@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/byte_source.h"
 #include "core/crc16.h"
 #include "core/packed_time.h"
+#include "core/piece_format.h"
 #include "core/typed_header_builder.h"
 #include "core/typed_header_reader.h"
 #include "platform/code_page.h"
@@ -357,6 +359,279 @@ TEST(PackedTime, PacksUtcAndConvertsBack) {
   EXPECT_FALSE(RecordedTimeToUnixSeconds(2023, PackTime(UtcFields{2023, 13, 1, 0, 0, 0})));
   EXPECT_FALSE(RecordedTimeToUnixSeconds(2023, PackTime(UtcFields{2023, 1, 1, 24, 0, 0})));
   EXPECT_FALSE(RecordedTimeToUnixSeconds(0, 0));
+}
+
+// ---- The description of each divide type.
+
+TEST(PieceFormat, FactsOfEachType) {
+  const struct {
+    int type;
+    std::string_view firstExtension;
+    std::int64_t smallest, largest, largestSource;
+    int trailer;
+    SeriesIdentity identity;
+    std::int64_t mostPieces;
+    bool recordsPieceLength;
+  } cases[] = {
+      {0, "", 1, 1099511627776, INT64_MAX, 0, SeriesIdentity::kNone, 2147483647, false},
+      {1, ".d01", 1024, 2147483647, 2147483647, 0, SeriesIdentity::kNone, 32895, false},
+      {2, ".d01", 1024, 2147483647, 2147483647, 0, SeriesIdentity::kCheckByte, 32895, false},
+      {3, ".d01", 1024, 1099511627776, INT64_MAX, 3, SeriesIdentity::kSeriesId, 32895, true},
+  };
+  for (const auto& c : cases) {
+    const PieceFormat& f = PieceFormatOf(c.type);
+    EXPECT_EQ(f.number, c.type);
+    EXPECT_EQ(f.firstExtension, c.firstExtension) << c.type;
+    EXPECT_EQ(f.smallestDivideSize, c.smallest) << c.type;
+    EXPECT_EQ(f.largestDivideSize, c.largest) << c.type;
+    EXPECT_EQ(f.largestSource, c.largestSource) << c.type;
+    EXPECT_EQ(f.trailerLength, c.trailer) << c.type;
+    EXPECT_EQ(f.identity, c.identity) << c.type;
+    EXPECT_EQ(f.mostPieces, c.mostPieces) << c.type;
+    EXPECT_EQ(f.recordsPieceLength, c.recordsPieceLength) << c.type;
+  }
+  EXPECT_EQ(PieceFormatOf(7).number, 0);
+  EXPECT_EQ(MarkedFormat().number, 3);
+  EXPECT_EQ(FirstPieceFormat(0x02, false)->number, 2);
+  EXPECT_EQ(FirstPieceFormat(0x03, false)->number, 3);
+  EXPECT_EQ(FirstPieceFormat('A', false)->number, 1);
+  EXPECT_EQ(FirstPieceFormat(5, false), nullptr);
+}
+
+TEST(PieceFormat, FirstHeaderLengthsAsTheSummaryReckonsThem) {
+  const struct {
+    int type;
+    std::int64_t sourceSize;
+    std::string_view name;
+    std::int64_t divideSize;
+    int length;
+  } cases[] = {
+      {0, 3000000, "report.doc", 1457664, 0},
+      {1, 12345, "ABC.TXT", 1457664, 24},
+      {2, 0x1234, "a b.txt", 1457664, 15},
+      {3, 1000000, "data.bin", 0, 36},
+      // A source size or piece length beyond 0x7FFFFFFF takes its 8-byte form.
+      {3, 2147483648, "big.bin", 0, 39},
+      {3, 9663676416, "big.img", 2147483650, 39},
+      {3, 9663676416, "big.img", 2147483651, 43},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PieceFormatOf(c.type).firstHeaderLength(c.sourceSize, c.name, c.divideSize), c.length)
+        << c.type << " " << c.sourceSize;
+  }
+  const std::string longName(200, 'n');
+  for (std::int64_t size : {std::int64_t{5}, std::int64_t{2147483647}, std::int64_t{3000000000}}) {
+    for (const std::string& name : {std::string("data.bin"), std::string(127, 'a'), longName}) {
+      const SeriesFacts facts{.storedName = name, .sourceSize = size};
+      EXPECT_EQ(static_cast<std::size_t>(PieceFormatOf(3).firstHeaderLength(size, name, 1024)),
+                PieceFormatOf(3).buildFirstHeader(facts, 1024).size())
+          << size << " " << name.size();
+    }
+  }
+}
+
+TEST(PieceFormat, HeadersEachTypeWrites) {
+  const SeriesFacts facts{.sourcePath = "123456789",
+                          .storedName = "a b.txt",
+                          .sourceSize = 0x1234,
+                          .selfRestoring = true};
+  const NextHeaderFacts next{.pieceNumber = 2, .divideSize = 1457664, .identity = 0x2E};
+  const struct {
+    int type;
+    Bytes first;
+    Bytes next;
+  } cases[] = {
+      {0, {}, {}},
+      {1,
+       B("a b.txt      "
+         "      4660 "),
+       {}},
+      {2, Cat(Bytes{0x02, 0x2E}, Cat(B("1234 a b.txt"), Bytes{0x01})), {0x2E}},
+  };
+  for (const auto& c : cases) {
+    const PieceFormat& f = PieceFormatOf(c.type);
+    EXPECT_EQ(f.buildFirstHeader(facts, 1457664), c.first) << c.type;
+    EXPECT_EQ(f.buildNextHeader(next), c.next) << c.type;
+    EXPECT_EQ(f.nextHeaderLength(next), static_cast<int>(c.next.size())) << c.type;
+  }
+  EXPECT_EQ(PieceFormatOf(2).seriesIdentity(facts, 1457664), 0x2E);
+
+  // Type3 at 300,000 bytes: a full second piece, then the last with 100,071 bytes.
+  const PieceFormat& t3 = PieceFormatOf(3);
+  const Bytes second{'-', 'Q', 'X', '3', '-', 0x00, 0x04, 0x93, 0xDD, 0xEF, 0xBE, 0x02, 0x00};
+  EXPECT_EQ(t3.buildNextHeader({2, 300000, 700039, 0xBEEF}), second);
+  const Bytes last{'-', 'Q', 'X', '3', '-', 0x00, 0x01, 0x86, 0xF4, 0xEF, 0xBE, 0x04, 0x00};
+  EXPECT_EQ(t3.buildNextHeader({4, 300000, 100071, 0xBEEF}), last);
+  // Long forms: piece number 128, piece length beyond 0x7FFFFFFF.
+  EXPECT_EQ(t3.nextHeaderLength({128, 300000, 100071, 0}), 14);
+  EXPECT_EQ(t3.nextHeaderLength({2, 2147483650, 4000000000, 0}), 13);
+  EXPECT_EQ(t3.nextHeaderLength({2, 2147483651, 4000000000, 0}), 17);
+  EXPECT_EQ(t3.nextHeaderLength({128, 4294967295, 4000000000, 0}), 18);
+  // The first header's piece length leaves room for the stub and the trailer.
+  const SeriesFacts stubbed{.storedName = "data.bin", .sourceSize = 1000000, .stubSize = 1000};
+  const Bytes head = t3.buildFirstHeader(stubbed, 301000);
+  EXPECT_EQ(Bytes(head.begin(), head.begin() + 17),
+            (Bytes{0x03, '-', 'Q', 'X', '3', '-', 0x00, 0x0F, 0x42, 0x40, 0x00, 0x00, 0x04, 0x93,
+                   0xDD, head[15], head[16]}));
+  EXPECT_EQ(head[15] | head[16] << 8, t3.seriesIdentity(stubbed, 301000));
+}
+
+TEST(PieceFormat, ReadsTheFirstHeaderOfItsType) {
+  const Bytes type3 =
+      Cat(Bytes{0xEE, 0xEE}, BuildType3FirstHeader(1000000, 299997, 0xBEEF, "data.bin", 2004, 77));
+  const struct {
+    int type;
+    Bytes piece;
+    std::optional<std::int64_t> marker;
+    std::string name;
+    std::int64_t sourceSize;
+    int headerLength;
+    std::uint16_t identity;
+  } cases[] = {
+      {1, B("ABC.TXT           12345 body"), std::nullopt, "ABC.TXT", 12345, 24, 0},
+      {2, Cat(Bytes{0x02, 0x2E}, Cat(B("1234 a b.txt"), Bytes{0x01})), std::nullopt, "a b.txt",
+       0x1234, 15, 0x2E},
+      {3, type3, 2, "data.bin", 1000000, 36, 0xBEEF},
+  };
+  for (const auto& c : cases) {
+    MemorySource src(c.piece);
+    const FirstHeaderRead read = PieceFormatOf(c.type).readFirstHeader(src, c.marker, nullptr);
+    EXPECT_EQ(read.refusal, "") << c.type;
+    EXPECT_EQ(read.storedName, c.name) << c.type;
+    EXPECT_EQ(read.sourceSize, c.sourceSize) << c.type;
+    EXPECT_EQ(read.headerLength, c.headerLength) << c.type;
+    EXPECT_EQ(read.identity, c.identity) << c.type;
+  }
+  MemorySource garbage(B("not a header at all, really"));
+  for (int type : {0, 1, 2, 3}) {
+    EXPECT_EQ(
+        PieceFormatOf(type).readFirstHeader(garbage, std::nullopt, nullptr).refusal,
+        type == 3 ? "分割ファイルが壊れています" : "分割ファイルでないか、ファイルが壊れています。")
+        << type;
+  }
+}
+
+TEST(PieceFormat, ReadsTheHeaderOfAFollowingPiece) {
+  const Bytes second{'-', 'Q', 'X', '3', '-', 0x00, 0x04, 0x93, 0xDD, 0xEF, 0xBE, 0x02, 0x00};
+  const struct {
+    int type;
+    Bytes piece;
+    std::int64_t from;
+    bool identified, whole;
+    std::uint16_t identity;
+    std::int32_t number;
+    std::int64_t headerLength, body;
+  } cases[] = {
+      {0, {}, 0, true, true, 0, -1, 0, -1},
+      {1, B("body"), 0, true, true, 0, -1, 0, -1},
+      {2, {0x2E, 'b'}, 0, true, true, 0x2E, -1, 1, -1},
+      {2, {}, 0, false, false, 0, -1, 1, -1},
+      {3, second, 5, true, true, 0xBEEF, 2, 13, 299984},
+      // Cut before its end tag: the fields tie it to the series, the header is broken.
+      {3, Bytes(second.begin(), second.end() - 1), 5, true, false, 0xBEEF, 2, 0, -1},
+      {3, Bytes(second.begin(), second.begin() + 10), 5, false, false, 0, -1, 0, -1},
+  };
+  for (const auto& c : cases) {
+    MemorySource src(c.piece);
+    ASSERT_TRUE(src.Seek(c.from));
+    const NextHeaderRead h = PieceFormatOf(c.type).readNextHeader(src);
+    EXPECT_EQ(h.identified, c.identified) << c.type << " " << c.piece.size();
+    EXPECT_EQ(h.whole, c.whole) << c.type << " " << c.piece.size();
+    if (c.identified) {
+      EXPECT_EQ(h.identity, c.identity) << c.type;
+      EXPECT_EQ(h.pieceNumber, c.number) << c.type;
+    }
+    EXPECT_EQ(h.headerLength, c.headerLength) << c.type << " " << c.piece.size();
+    EXPECT_EQ(h.bodyLength, c.body) << c.type << " " << c.piece.size();
+  }
+  const NextHeaderRead numbered{.identity = 0xBEEF, .pieceNumber = 2};
+  EXPECT_TRUE(BelongsToSeries(numbered, 0xBEEF, 2));
+  EXPECT_FALSE(BelongsToSeries(numbered, 0xBEEF, 3));
+  EXPECT_FALSE(BelongsToSeries(numbered, 0xBEEE, 2));
+  EXPECT_TRUE(BelongsToSeries({.identity = 0x2E}, 0x2E, 9));
+}
+
+TEST(PieceFormat, TheCheckWalksAHeaderLeniently) {
+  using End = HeaderCheck::End;
+  const Bytes next{'-', 'Q', 'X', '3', '-', 0x00, 0x04, 0x93, 0xDD, 0xEF, 0xBE, 0x02, 0x00};
+  // No records at all, and content flags 3: the check still reaches the body.
+  const Bytes bare{0x03, '-',  'Q',  'X',  '3',  '-',  0x00, 0x00, 0x00,
+                   0x05, 0x03, 0x00, 0x00, 0x00, 0x20, 0x01, 0x02, 0x00};
+  Bytes flags4 = bare;
+  flags4[10] = 0x04;
+  const struct {
+    int type;
+    Bytes piece;
+    std::int64_t marker;
+    bool first;
+    End end;
+    std::int64_t body;
+  } cases[] = {
+      {3, bare, 0, true, End::kBody, 5},  // 32 − 18, no more than the source's 5
+      {3, flags4, 0, true, End::kUnsupported, 0},
+      {3, Bytes(bare.begin(), bare.end() - 1), 0, true, End::kBroken, 0},
+      {3, next, 0, false, End::kBody, 299984},
+      {3, Cat(Bytes{'x'}, next), 1, false, End::kBody, 299984},
+      {0, next, 0, false, End::kUnsupported, 0},
+      {1, next, 0, false, End::kUnsupported, 0},
+      {2, next, 0, false, End::kUnsupported, 0},
+  };
+  for (const auto& c : cases) {
+    MemorySource src(c.piece);
+    ASSERT_TRUE(src.Seek(c.marker + (c.first ? 6 : 5)));
+    const HeaderCheck check = PieceFormatOf(c.type).checkHeader(src, c.marker, c.first);
+    EXPECT_EQ(check.end, c.end) << c.type << " " << c.piece.size();
+    EXPECT_EQ(check.bodyLength, c.body) << c.type << " " << c.piece.size();
+  }
+}
+
+TEST(PieceFormat, MediaEstimateAndPiecesWritten) {
+  const struct {
+    int type;
+    std::int64_t sourceSize, divideSize, headerLength, media;
+  } estimates[] = {
+      {0, 3000000, 1457664, 0, 3},
+      {0, 1457665, 1457664, 0, 2},
+      // (S + H − T) ÷ (D − T + 1) + 1.
+      {1, 3000, 1024, 24, 3},
+      {2, 3000, 1024, 20, 3},
+      {2, 2000, 1024, 20, 2},
+      // Type3: 199 pieces by the first formula, no correction left over.
+      {3, 200000, 1024, 36, 199},
+      // (S + H − 12) = 1009 × 200 + 1000: 201 pieces, one more for the longer next headers.
+      {3, 202776, 1024, 36, 202},
+      {3, 202776, 16, 36, 0},
+  };
+  for (const auto& c : estimates) {
+    const PieceFormat& f = PieceFormatOf(c.type);
+    EXPECT_EQ(f.mediaCount(c.sourceSize, c.divideSize, c.headerLength), c.media)
+        << c.type << " " << c.sourceSize;
+    if (c.type != 3) {
+      EXPECT_EQ(f.piecesWritten(c.sourceSize, c.divideSize, c.headerLength, 0), c.media);
+    }
+  }
+  // Type3 at 1,024 bytes with a 35-byte first header: 986 body bytes in the
+  // first piece, 1,008 in pieces 2 to 127, 1,007 from piece 128 on.
+  const struct {
+    std::int64_t sourceSize, stubSize, divideSize, pieces;
+  } written[] = {
+      {986, 0, 1024, 1},
+      {987, 0, 1024, 2},
+      {127994, 0, 1024, 127},
+      {127995, 0, 1024, 128},
+      {129001, 0, 1024, 128},
+      {129002, 0, 1024, 129},
+      {33125370, 0, 1024, 32895},
+      {33125371, 0, 1024, 32896},
+      // A 2,000-byte stub leaves 2,058 body bytes in a first piece of 4,096.
+      {2058, 2000, 4096, 1},
+      {2059, 2000, 4096, 2},
+  };
+  for (const auto& c : written) {
+    EXPECT_EQ(PieceFormatOf(3).piecesWritten(c.sourceSize, c.divideSize, 35, c.stubSize), c.pieces)
+        << c.sourceSize;
+  }
+  EXPECT_EQ(PieceFormatOf(0).piecesWritten(2147483648, 1, 0, 0), 2147483648);
 }
 
 }  // namespace

@@ -349,13 +349,15 @@ TEST_F(DivideRecoveryTest, PiecesAreKnownBeforehandOnlyAtAFixedSize) {
     int type0Type;
     int timingSize;
     bool resume;
+    int input;  // the descriptor of a stream read as the source, or -1
     bool known;
   } cases[] = {
-      {3, 30000, 0, 0, false, true},  {0, 30000, 0, 0, false, true},
-      {0, 30000, 1, 1, false, false},  // lengthened to the next line end
-      {0, 30000, 2, 1, false, false},  // lengthened to the next string
-      {0, 30000, 1, 0, false, true},  {3, -1, 0, 0, false, false},  // fit to free space
-      {3, 30000, 0, 0, true, false},                                // gone on from
+      {3, 30000, 0, 0, false, -1, true},  {0, 30000, 0, 0, false, -1, true},
+      {0, 30000, 1, 1, false, -1, false},  // lengthened to the next line end
+      {0, 30000, 2, 1, false, -1, false},  // lengthened to the next string
+      {0, 30000, 1, 0, false, -1, true},  {3, -1, 0, 0, false, -1, false},  // fit to free space
+      {3, 30000, 0, 0, true, -1, false},                                    // gone on from
+      {0, 30000, 0, 0, false, 0, false},                                    // a stream
   };
   for (const Case& c : cases) {
     settings.DivideType = c.type;
@@ -363,8 +365,9 @@ TEST_F(DivideRecoveryTest, PiecesAreKnownBeforehandOnlyAtAFixedSize) {
     settings.TimingSize = c.timingSize;
     job.JobDivideSize = c.divideSize;
     job.ResumeDivide = c.resume;
+    job.InputDescriptor = c.input;
     EXPECT_EQ(PiecesKnownBeforehand(settings, job), c.known)
-        << c.type << " " << c.divideSize << " " << c.type0Type << " " << c.resume;
+        << c.type << " " << c.divideSize << " " << c.type0Type << " " << c.resume << " " << c.input;
   }
 }
 

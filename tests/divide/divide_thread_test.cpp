@@ -110,7 +110,7 @@ TEST(DivideThreadTest, SourceSwappedForAPipeEndsTheJobWithoutWaiting) {
     EXPECT_TRUE(ended);
     EXPECT_EQ(job.JobMessage(), "分割を中止しました");
     EXPECT_EQ(job.Outcome(), JobOutcome::kFailed);
-    EXPECT_EQ(job.OutcomeError(), ESPIPE);
+    EXPECT_EQ(job.OutcomeError().value(), ESPIPE);
     EXPECT_EQ(job.OutcomePath(), source);
     ASSERT_EQ(prompter.Messages().size(), 1u);
     EXPECT_EQ(prompter.Messages()[0].text,

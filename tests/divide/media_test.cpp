@@ -52,7 +52,7 @@ TEST_F(MediaTest, NotReadyOffersRetryUntilCancelled) {
   EXPECT_EQ(job.RunState.load(), 0);
   // Giving up ends the job by the failed query, with its cause and folder.
   EXPECT_EQ(job.Outcome(), JobOutcome::kFailed);
-  EXPECT_EQ(job.OutcomeError(), EIO);
+  EXPECT_EQ(job.OutcomeError().value(), EIO);
   EXPECT_EQ(job.OutcomePath(), dir.Path().string());
 }
 
@@ -201,7 +201,7 @@ TEST_F(MediaTest, YesToOverwriteNeverRemovesAFileSwappedInMeanwhile) {
 
     EXPECT_EQ(ReadFileBytes(out / c.second), (std::vector<std::uint8_t>{7, 8, 9}));
     EXPECT_EQ(job.Outcome(), JobOutcome::kFailed);
-    EXPECT_EQ(job.OutcomeError(), EEXIST);
+    EXPECT_EQ(job.OutcomeError().value(), EEXIST);
     EXPECT_EQ(job.OutcomePath(), out / c.second);
     EXPECT_EQ(job.JobMessage(), "分割を中止しました");
     EXPECT_EQ(asked.script.Messages().back().text, "ファイルを作成できません");

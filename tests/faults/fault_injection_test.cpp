@@ -49,7 +49,7 @@ struct Expected {
 void ExpectEnd(const JobState& job, const ScriptedPrompter& prompter, Expected expected,
                const std::string& doneText, const std::string& stoppedText) {
   EXPECT_EQ(job.Outcome(), expected.outcome);
-  EXPECT_EQ(job.OutcomeError(), expected.error);
+  EXPECT_EQ(job.OutcomeError().value(), expected.error);
   EXPECT_EQ(job.RunState.load(), kRunIdle);
   const bool done = expected.outcome == JobOutcome::kDone;
   EXPECT_EQ(job.JobMessage(), done ? doneText : stoppedText);
@@ -326,7 +326,7 @@ TEST_P(FaultInjection, RestoreEndsWithTheCauseAndNeverMoreThanItRead) {
         ExpectEnd(job, asked, expected, "復元が終了しました", "復元を中止しました");
       }
       EXPECT_EQ(job.Outcome(), expected.outcome);
-      EXPECT_EQ(job.OutcomeError(), expected.error);
+      EXPECT_EQ(job.OutcomeError().value(), expected.error);
       ExpectCause(job, faults);
       const std::string beside = job.OutputBeside();
       EXPECT_EQ(beside.empty(), !replacing || expected.outcome == JobOutcome::kDone) << beside;

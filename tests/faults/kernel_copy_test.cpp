@@ -144,7 +144,7 @@ TEST_P(KernelCopy, RefusalsEarlyEndsErrorsAndStopsKeepTheStepsInOrder) {
       Run(run, asked);
     }
     EXPECT_EQ(job.Outcome(), c.outcome);
-    EXPECT_EQ(job.OutcomeError(), c.error);
+    EXPECT_EQ(job.OutcomeError().value(), c.error);
     const Bytes output = Output(run);
     EXPECT_TRUE(IsPrefix(output, reference)) << output.size();
     if (c.kernelMoves >= 0) {

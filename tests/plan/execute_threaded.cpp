@@ -96,7 +96,7 @@ TEST_F(ExecuteJobs, YesToOverwriteKeepsAFileSwappedInMeanwhile) {
   EXPECT_EQ(ReadFileBytes(dir / "a.d01"), (std::vector<std::uint8_t>{7, 8, 9}));
   EXPECT_EQ(swapping.script.Messages().back().text, "ファイルを作成できません");
   EXPECT_EQ(job.Outcome(), JobOutcome::kFailed);
-  EXPECT_EQ(job.OutcomeError(), EEXIST);
+  EXPECT_EQ(job.OutcomeError().value(), EEXIST);
   EXPECT_EQ(job.JobMessage(), "分割を中止しました");
 }
 

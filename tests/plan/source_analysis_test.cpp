@@ -1,7 +1,6 @@
 #include <filesystem>
 
 #include "core/typed_header_builder.h"
-#include "plan/job_summary.h"
 #include "plan_fixture.h"
 #include "tests/faults/faulty_system_calls.h"
 
@@ -19,63 +18,6 @@ std::vector<std::uint8_t> Concat(std::vector<std::uint8_t> a, const std::vector<
 std::vector<std::uint8_t> Type3FirstPiece(std::size_t bodyBytes) {
   auto header = BuildType3FirstHeader(1000000, 300000 - 3, 0x1234, "data.bin", 2004, 0x123456);
   return Concat(header, std::vector<std::uint8_t>(bodyBytes, 0x11));
-}
-
-TEST(JobSummary, Type3HeaderLengthIsWhatTheBuilderWrites) {
-  EXPECT_EQ(Type3FirstHeaderLength(1000000, "data.bin"), 36);
-  // A piece length beyond 0x7FFFFFFF takes its 8-byte form, in either header.
-  EXPECT_EQ(Type3FirstHeaderLength(9663676416, "big.img", 2147483650), 39);
-  EXPECT_EQ(Type3FirstHeaderLength(9663676416, "big.img", 2147483651), 43);
-  EXPECT_EQ(Type3NextHeaderLength(2, 2147483647), 13);
-  EXPECT_EQ(Type3NextHeaderLength(2, 2147483648), 17);
-  EXPECT_EQ(Type3NextHeaderLength(128, 4294967292), 18);
-  const std::string longName(200, 'n');
-  for (std::int64_t size : {std::int64_t{5}, std::int64_t{2147483647}, std::int64_t{3000000000}}) {
-    for (const std::string& name : {std::string("data.bin"), std::string(127, 'a'), longName}) {
-      EXPECT_EQ(static_cast<std::size_t>(Type3FirstHeaderLength(size, name)),
-                BuildType3FirstHeader(size, 1024 - 3, 1, name, 2024, 1).size())
-          << size << " " << name.size();
-    }
-  }
-  EXPECT_EQ(static_cast<std::size_t>(Type2HeaderLength(0x1234, "a b.txt")),
-            BuildType2Header("a b.txt", 0x1234, 7).size());
-  EXPECT_EQ(Type2HeaderLength(0x1234, "a b.txt"), 15);
-}
-
-// Type3 at 1,024 bytes with a 35-byte first header: 986 body bytes in the
-// first piece, 1,008 in pieces 2 to 127, 1,007 from piece 128 on.
-TEST(JobSummary, PiecesWrittenCountsAsTheDivideDoes) {
-  const struct {
-    std::int64_t sourceSize, stubSize, divideSize, pieces;
-  } cases[] = {
-      {986, 0, 1024, 1},
-      {987, 0, 1024, 2},
-      {127994, 0, 1024, 127},
-      {127995, 0, 1024, 128},
-      {129001, 0, 1024, 128},
-      {129002, 0, 1024, 129},
-      {33125370, 0, 1024, 32895},
-      {33125371, 0, 1024, 32896},
-      // A 2,000-byte stub leaves 2,058 body bytes in a first piece of 4,096.
-      {2058, 2000, 4096, 1},
-      {2059, 2000, 4096, 2},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(PiecesWritten(3, c.sourceSize, c.divideSize, 35, c.stubSize), c.pieces)
-        << c.sourceSize;
-  }
-  EXPECT_EQ(PiecesWritten(0, 2147483648, 1, 0, 0), 2147483648);
-}
-
-TEST(JobSummary, MediaCounts) {
-  EXPECT_EQ(MediaCount(0, 3000000, 1457664, 0), 3);
-  EXPECT_EQ(MediaCount(0, 1457665, 1457664, 0), 2);
-  // Type2: (S + H − 2) ÷ (D − 1) + 1.
-  EXPECT_EQ(MediaCount(2, 3000, 1024, 20), (3000 + 20 - 2) / 1023 + 1);
-  // Type3: 199 pieces by the first formula, no correction left over.
-  EXPECT_EQ(MediaCount(3, 200000, 1024, 36), 199);
-  // (S + H − 12) = 1009 × 200 + 1000: 201 pieces, one more for the longer next headers.
-  EXPECT_EQ(MediaCount(3, 202776, 1024, 36), 202);
 }
 
 TEST_F(Analysis, Type0AtTheFloppyPresetNeedsThreeMedia) {
@@ -294,7 +236,8 @@ TEST_F(Analysis, Type2RefusesSourcesAbove2GB) {
   settings.DivideType = 3;
   Choose(big);
   EXPECT_EQ(job.SourceUsable, 1);
-  EXPECT_EQ(job.HeaderLength, Type3FirstHeaderLength(2147483648LL, "big.bin"));
+  // The source size takes its 8-byte form.
+  EXPECT_EQ(job.HeaderLength, 39);
 }
 
 TEST_F(Analysis, ExeIsDividedWithoutMarkerAndRestoredWithIt) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "platform/mount_table_linux.h"
 #include "tests/support/temp_dir.h"
 
 namespace kv::test {

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/mount_table_linux.h"
 #include "platform/system_calls.h"
 #include "tests/support/fake_volumes.h"
 #include "tests/support/temp_dir.h"

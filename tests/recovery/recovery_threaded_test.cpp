@@ -71,42 +71,47 @@ TEST(TwoThreads, AStopIsAskedHereAndReachesTheOtherThread) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }
 
-TEST(TwoThreadsRecovery, ManyFilesWrittenAndRepairedThroughOneShelf) {
-  TempDir dir;
-  // More files than the shelf keeps open, many slices each, odd lengths.
-  const std::vector<std::size_t> lengths = {9001, 70000, 1, 65539, 40000, 33333, 12, 5000};
-  ASSERT_EQ(WriteProtectedFiles(dir, lengths, 4096, 40).size(), 7u);  // index and 6 volumes
-  std::vector<std::vector<std::uint8_t>> originals;
-  for (std::size_t i = 0; i < lengths.size(); ++i) {
-    originals.push_back(ReadFileBytes(dir / ("s.d0" + std::to_string(i + 1))));
-  }
-  for (const char* lost : {"s.d02", "s.d03", "s.d07"}) {
-    std::filesystem::remove(dir / lost);
-  }
-  const par2::RepairReport report = par2::RepairSet(dir.Path().string() + "/", "s", true);
-  ASSERT_EQ(report.outcome, par2::RepairOutcome::kRepaired);
-  EXPECT_EQ(report.rebuilt, (std::vector<std::string>{"s.d02", "s.d03", "s.d07"}));
-  for (std::size_t i = 0; i < lengths.size(); ++i) {
-    EXPECT_EQ(ReadFileBytes(dir / ("s.d0" + std::to_string(i + 1))), originals[i]) << i;
-  }
-}
-
-TEST(TwoThreadsRecovery, PiecesOfOneSliceSummedWhileReadAndRepaired) {
-  TempDir dir;
-  // Every piece one slice: both threads sum as they hash, then add their sums.
-  const std::vector<std::size_t> lengths = {65536, 65535, 1, 40001, 65536, 777, 3, 60000};
-  ASSERT_EQ(WriteProtectedFiles(dir, lengths, 65536, 3).size(), 3u);  // index and 2 volumes
-  std::vector<std::vector<std::uint8_t>> originals;
-  for (std::size_t i = 0; i < lengths.size(); ++i) {
-    originals.push_back(ReadFileBytes(dir / ("s.d0" + std::to_string(i + 1))));
-  }
-  for (const char* lost : {"s.d01", "s.d04", "s.d07"}) {
-    std::filesystem::remove(dir / lost);
-  }
-  const par2::RepairReport report = par2::RepairSet(dir.Path().string() + "/", "s", true);
-  ASSERT_EQ(report.outcome, par2::RepairOutcome::kRepaired);
-  for (std::size_t i = 0; i < lengths.size(); ++i) {
-    EXPECT_EQ(ReadFileBytes(dir / ("s.d0" + std::to_string(i + 1))), originals[i]) << i;
+TEST(TwoThreadsRecovery, SetsWrittenAndRepairedWithBothThreadsReading) {
+  struct Case {
+    const char* what;
+    std::vector<std::size_t> lengths;
+    std::uint64_t sliceSize;
+    std::uint32_t recovery;
+    std::size_t filesWritten;
+    std::vector<std::string> lost;
+  };
+  const Case cases[] = {
+      {"many slices a piece, summed in stripes after the hashing",
+       {9001, 70000, 1, 65539, 40000, 33333, 12, 5000},
+       4096,
+       40,
+       7,  // the index and 6 volumes
+       {"s.d02", "s.d03", "s.d07"}},
+      {"one slice a piece, each thread summing as it hashes",
+       {65536, 65535, 1, 40001, 65536, 777, 3, 60000},
+       65536,
+       3,
+       3,
+       {"s.d01", "s.d04", "s.d07"}},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    ASSERT_EQ(WriteProtectedFiles(dir, c.lengths, c.sliceSize, c.recovery).size(), c.filesWritten)
+        << c.what;
+    std::vector<std::vector<std::uint8_t>> originals;
+    for (std::size_t i = 0; i < c.lengths.size(); ++i) {
+      originals.push_back(ReadFileBytes(dir / ("s.d0" + std::to_string(i + 1))));
+    }
+    for (const std::string& lost : c.lost) {
+      std::filesystem::remove(dir / lost);
+    }
+    const par2::RepairReport report = par2::RepairSet(dir.Path().string() + "/", "s", true);
+    ASSERT_EQ(report.outcome, par2::RepairOutcome::kRepaired) << c.what;
+    EXPECT_EQ(report.rebuilt, c.lost) << c.what;
+    for (std::size_t i = 0; i < c.lengths.size(); ++i) {
+      EXPECT_EQ(ReadFileBytes(dir / ("s.d0" + std::to_string(i + 1))), originals[i])
+          << c.what << " " << i;
+    }
   }
 }
 

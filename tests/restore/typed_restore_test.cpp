@@ -362,7 +362,7 @@ TEST_F(TypedRestoreTest, UnopenableFirstPieceOrDestinationEndsWithTheCause) {
   EXPECT_EQ(prompter_.Messages()[0].icon, Icon::kWarning);
   ExpectEnd("復元を中止しました");
   EXPECT_EQ(job_.Outcome(), JobOutcome::kFailed);
-  EXPECT_EQ(job_.OutcomeError(), ENOENT);
+  EXPECT_EQ(job_.OutcomeError().value(), ENOENT);
   EXPECT_EQ(job_.OutcomePath(), dir_ / "gone.d01");
 
   test::ScriptedPrompter prompter;
@@ -443,7 +443,7 @@ TEST_F(TypedRestoreTest, EveryEndCarriesItsOutcomeAndEveryQuestionItsKind) {
     c.damage();
     RunWith(prompter);
     EXPECT_EQ(job_.Outcome(), c.outcome);
-    EXPECT_EQ(job_.OutcomeError(), c.error);
+    EXPECT_EQ(job_.OutcomeError().value(), c.error);
     std::vector<MessageKind> kinds;
     for (const Message& m : prompter.Messages()) {
       kinds.push_back(m.kind);

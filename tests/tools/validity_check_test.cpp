@@ -73,6 +73,27 @@ TEST_F(CheckPieceFileTest, GoodPiecesAreOk) {
   EXPECT_EQ(Shown("a.exe", Concat(Filler(3000), FirstPiece(body, 20000))), "○|");
 }
 
+// A ".par2" name (any case) that starts with a PAR2 packet is recovery data;
+// the name or the packet's start alone is not.
+TEST_F(CheckPieceFileTest, RecoveryFilesAreKnownByNameAndPacketStart) {
+  const std::vector<std::uint8_t> packet =
+      Concat({'P', 'A', 'R', '2', 0, 'P', 'K', 'T'}, Filler(56));
+  const struct {
+    const char* name;
+    std::vector<std::uint8_t> bytes;
+    const char* shown;
+  } cases[] = {
+      {"r.par2", packet, "○|修復データ"},
+      {"r.vol00+01.PAR2", packet, "○|修復データ"},
+      {"s.par2", Filler(64), "？|未対応"},
+      {"t.par2", {'P', 'A', 'R', '2', 0, 'P', 'K'}, "？|未対応"},
+      {"u.d02", packet, "？|未対応"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Shown(c.name, c.bytes), c.shown) << c.name;
+  }
+}
+
 TEST_F(CheckPieceFileTest, ShortOrUnmarkedFilesAreUnsupported) {
   EXPECT_EQ(Shown("z.d02", Filler(12)), "？|未対応");
   EXPECT_EQ(Shown("y.d02", Filler(13)), "？|未対応");

@@ -1,8 +1,11 @@
-#include "platform/guarded_look.h"
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <csetjmp>
 #include <csignal>
 #include <mutex>
+
+#include "platform/guarded_look.h"
 
 namespace kv {
 
@@ -61,6 +64,25 @@ bool LookUnderGuard(const std::byte* data, std::size_t size,
   look(data, size);
   activeGuard = nullptr;
   return true;
+}
+
+MappedLook LookAtMapping(int descriptor, std::int64_t position, std::size_t length,
+                         const std::function<void(const std::byte*, std::size_t)>& look) {
+  // A mapping starts on a page.
+  static const auto kPage = static_cast<std::int64_t>(::sysconf(_SC_PAGESIZE));
+  const std::int64_t start = position / kPage * kPage;
+  const auto lead = static_cast<std::size_t>(position - start);
+  const std::size_t span = lead + length;
+  void* const mapped =
+      ::mmap(nullptr, span, PROT_READ, MAP_SHARED, descriptor, static_cast<off_t>(start));
+  if (mapped == MAP_FAILED) {
+    return MappedLook::kRefused;
+  }
+  // The pages are read ahead as a read would have them.
+  ::madvise(mapped, span, MADV_SEQUENTIAL);
+  const bool whole = LookUnderGuard(static_cast<const std::byte*>(mapped) + lead, length, look);
+  ::munmap(mapped, span);
+  return whole ? MappedLook::kWhole : MappedLook::kFault;
 }
 
 }  // namespace kv

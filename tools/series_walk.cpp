@@ -1,19 +1,19 @@
-#include "cli/check_series.h"
+#include "tools/series_walk.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string_view>
 
 #include "core/marker_scan.h"
+#include "core/piece_format.h"
 #include "core/piece_names.h"
-#include "core/typed_header_builder.h"
 #include "core/typed_header_reader.h"
 #include "platform/binary_file.h"
 #include "platform/code_page.h"
+#include "platform/file_helpers.h"
 #include "tools/validity_check.h"
 #include "tools/validity_head.h"
 
@@ -28,8 +28,7 @@ constexpr std::size_t kMostNumberDigits = 5;
 // the piece is left just behind the pattern.
 std::unique_ptr<HeadReadSource> OpenBehindPattern(const std::string& path,
                                                   std::string_view pattern) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(std::filesystem::status(path, ec)) || ec) {
+  if (!IsRegularFile(path)) {
     return nullptr;  // opening a pipe could block
   }
   std::unique_ptr<BinaryFile> file = BinaryFile::Open(path, BinaryFile::Mode::kRead);
@@ -37,11 +36,8 @@ std::unique_ptr<HeadReadSource> OpenBehindPattern(const std::string& path,
     return nullptr;
   }
   auto piece = std::make_unique<HeadReadSource>(std::move(file));
-  const MarkerScan scan{.maxBlocks = kCheckScanBlocks,
-                        .readLimit = piece->Size() + static_cast<std::int64_t>(kMarkerBlockSize),
-                        .firstBlockAlways = false,
-                        .overlap = 5};
-  const std::optional<std::int64_t> marker = FindMarker(*piece, pattern, scan);
+  const std::optional<std::int64_t> marker =
+      FindMarker(*piece, pattern, CheckMarkerScan(piece->Size()));
   if (!marker || !piece->Seek(*marker + static_cast<std::int64_t>(pattern.size()))) {
     return nullptr;
   }
@@ -50,7 +46,7 @@ std::unique_ptr<HeadReadSource> OpenBehindPattern(const std::string& path,
 
 // The first header of a Type3 first piece (behind a stub when self-restoring).
 std::optional<Type3FirstHeader> ReadFirstHeader(const std::string& path) {
-  const std::unique_ptr<HeadReadSource> file = OpenBehindPattern(path, kType3FirstPattern);
+  const std::unique_ptr<HeadReadSource> file = OpenBehindPattern(path, MarkedFormat().firstPattern);
   if (!file) {
     return std::nullopt;
   }
@@ -66,16 +62,15 @@ std::optional<Type3FirstHeader> ReadFirstHeader(const std::string& path) {
 // `number` of the series `seriesId` and holds a body; nothing otherwise.
 std::optional<std::int64_t> MemberBody(const std::string& path, std::uint16_t seriesId,
                                        int number) {
-  const std::unique_ptr<HeadReadSource> file = OpenBehindPattern(path, kType3Marker);
+  const std::unique_ptr<HeadReadSource> file = OpenBehindPattern(path, MarkedFormat().nextPattern);
   if (!file) {
     return std::nullopt;
   }
-  const Type3NextHeader header = ParseType3NextHeader(*file);
-  if (header.broken || header.seriesId != seriesId || header.pieceNumber != number ||
-      header.BodyLength() <= 0) {
+  const NextHeaderRead header = MarkedFormat().readNextHeader(*file);
+  if (!header.whole || !BelongsToSeries(header, seriesId, number) || header.bodyLength <= 0) {
     return std::nullopt;
   }
-  return header.BodyLength();
+  return header.bodyLength;
 }
 
 // The number of a following piece of `first`'s series that `name` carries.
@@ -91,7 +86,7 @@ std::optional<int> NumberInName(const std::string& first, const std::string& nam
   }
   const int number = std::stoi(std::string(digits));
   // "d2" or "d002" name no piece: the number is written with two digits at least.
-  if (number < 2 || SetPieceNumber(first, number, PieceScheme::kDScheme) != name) {
+  if (number < 2 || SetPieceNumber(first, number, MarkedFormat().scheme) != name) {
     return std::nullopt;
   }
   return number;
@@ -106,7 +101,7 @@ SeriesSummary WalkSeries(const std::string& first, const Type3FirstHeader& heade
   std::int64_t covered = std::clamp<std::int64_t>(header.BodyLength(), 0, header.sourceSize);
   int number = 1;
   while (covered < header.sourceSize) {
-    const std::string next = SetPieceNumber(first, number + 1, PieceScheme::kDScheme);
+    const std::string next = SetPieceNumber(first, number + 1, MarkedFormat().scheme);
     const std::optional<std::int64_t> body =
         names.contains(next) ? MemberBody(next, header.seriesId, number + 1) : std::nullopt;
     if (!body) {

@@ -1,7 +1,7 @@
 #pragma once
 // The series behind the checked files: whether the pieces among them hold
-// every byte of the source their first piece records, so a shell script
-// learns that a series cannot be restored before it deletes anything.
+// every byte of the source their first piece records, so a script or the
+// window learns that a series cannot be restored before anything is deleted.
 
 #include <string>
 #include <vector>
