@@ -174,8 +174,9 @@ bool SeriesAccumulator::Start(const std::string& spillFolder) {
   if (spill_ == nullptr) {
     return Fail(AccumulatorFault::kStorage, errno, spillFolder);
   }
-  // The window of incoming bytes and the slice stripe it is added to.
-  const std::size_t width = std::max<std::size_t>(budget_ / 2 / 4 * 4, 4);
+  // The window of incoming bytes and the slice stripe it is added to: half
+  // the budget together, wide enough that the file is read and written in long runs.
+  const std::size_t width = std::max<std::size_t>(budget_ / 4 / 4 * 4, 4);
   window_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(width, sliceSize_)));
   scratch_.resize(window_.size());
   return true;

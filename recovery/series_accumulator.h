@@ -33,7 +33,9 @@ enum class AccumulatorFault {
   kStorage,   // the temporary file could not be created, read or written
 };
 
-inline constexpr std::size_t kAccumulatorBudget = 256 * 1024 * 1024;
+// The recovery slices a divide keeps in memory: with its blocks and the
+// program itself the process stays below 256 MiB resident.
+inline constexpr std::size_t kAccumulatorBudget = 224 * 1024 * 1024;
 
 class SeriesAccumulator {
  public:
