@@ -47,6 +47,8 @@ class MemorySource final : public ByteSource {
   explicit MemorySource(std::span<const std::byte> data) : data_(data) {}
   explicit MemorySource(const std::vector<std::uint8_t>& data)
       : data_(reinterpret_cast<const std::byte*>(data.data()), data.size()) {}
+  // The source only looks at the bytes: a temporary would be gone before the first read.
+  explicit MemorySource(std::vector<std::uint8_t>&&) = delete;
 
   std::int64_t Read(std::span<std::byte> out) override;
   bool Seek(std::int64_t position) override;

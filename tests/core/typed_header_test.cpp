@@ -502,7 +502,8 @@ TEST(PieceFormat, ReadsTheFirstHeaderOfItsType) {
     EXPECT_EQ(read.headerLength, c.headerLength) << c.type;
     EXPECT_EQ(read.identity, c.identity) << c.type;
   }
-  MemorySource garbage(B("not a header at all, really"));
+  const Bytes notAHeader = B("not a header at all, really");
+  MemorySource garbage(notAHeader);
   for (int type : {0, 1, 2, 3}) {
     EXPECT_EQ(
         PieceFormatOf(type).readFirstHeader(garbage, std::nullopt, nullptr).refusal,
