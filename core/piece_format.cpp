@@ -319,6 +319,7 @@ const std::array<PieceFormat, kDivideTypes> kFormats{{
      .smallestDivideSize = kTypedSmallestDivideSize,
      .largestDivideSize = kMaxDivideSize,
      .largestSource = kMaxDivideSize,
+     .storedNameShort = true,
      .mostPieces = kFlaggedInt16Max,
      .firstHeaderLength = Type1HeaderLength,
      .buildFirstHeader = Type1FirstBytes,
@@ -377,8 +378,15 @@ const std::array<PieceFormat, kDivideTypes> kFormats{{
 }  // namespace
 
 const PieceFormat& PieceFormatOf(int divideType) {
-  const bool known = divideType >= 0 && divideType < kDivideTypes;
-  return kFormats[known ? static_cast<std::size_t>(divideType) : 0];
+  return kFormats[IsDivideType(divideType) ? static_cast<std::size_t>(divideType) : 0];
+}
+
+std::vector<std::uint8_t> PieceFormat::Trailer(std::uint16_t bodyCrc) const {
+  if (!Checksummed()) {
+    return {};
+  }
+  return {static_cast<std::uint8_t>(bodyCrc & 0xFF), static_cast<std::uint8_t>(bodyCrc >> 8),
+          kInfoTagEnd};
 }
 
 bool BelongsToSeries(const NextHeaderRead& header, std::uint16_t identity, int pieceNumber) {

@@ -95,15 +95,18 @@ struct PieceFormat {
   std::int64_t largestDivideSize = 0;
   std::int64_t largestSource = 0;  // larger sources are refused
   bool storedNameWithoutBlankEnds = false;
+  // The header records the source's short (8.3) name whatever name was chosen.
+  bool storedNameShort = false;
   // Bytes behind every body (CRC-16 and end tag); 0 when pieces are unchecked.
   int trailerLength = 0;
   SeriesIdentity identity = SeriesIdentity::kNone;
-  // The first header records its piece's length (else the body runs to the file's end).
+  // Every header records its piece's length (else the body runs to the file's end).
   bool recordsPieceLength = false;
   bool recordsModifiedTime = false;
   // The patterns a reader scans for; empty when the header stands at the start.
   std::string_view firstPattern{};
   std::string_view nextPattern{};
+  // The most pieces a series can number, in its names or its next headers.
   std::int64_t mostPieces = 0;
 
   // The first header's length as the summary reckons it (0 for raw slices).
@@ -138,10 +141,16 @@ struct PieceFormat {
 
   bool RawSlices() const { return number == 0; }
   bool Checksummed() const { return trailerLength > 0; }
+  // The trailerLength bytes behind a body whose CRC-16 is `bodyCrc`: the
+  // CRC-16, low byte first, and the end tag; none for unchecked pieces.
+  std::vector<std::uint8_t> Trailer(std::uint16_t bodyCrc) const;
 };
 
 // The divide types there are: 0 .. kDivideTypes − 1.
 inline constexpr int kDivideTypes = 4;
+inline constexpr bool IsDivideType(int divideType) {
+  return divideType >= 0 && divideType < kDivideTypes;
+}
 
 // The description of divide type `divideType`; a number outside 0..3 gets
 // Type0's (raw slices).

@@ -83,10 +83,6 @@ std::string FormatGrouped(std::int64_t value) {
   return result;
 }
 
-std::int64_t MostPieces(int divideType) {
-  return PieceFormatOf(divideType).mostPieces;
-}
-
 std::size_t FileNameStart(std::string_view path) {
   const std::size_t sep = path.find_last_of("/\\");
   return sep == std::string_view::npos ? 0 : sep + 1;

@@ -35,13 +35,6 @@ int PieceNumberAtEnd(std::string_view name, std::size_t digits);
 // (piece 1000 of a three-digit series is ".1000"); 0 when it holds none.
 int PieceNumberOf(std::string_view name, PieceScheme scheme);
 
-// The most pieces a series of this divide type can number: a Type3 piece
-// carries its number in its next header as a FlaggedInt16 (32,895 at most),
-// and every typed series keeps to that number, which the self-restoring stubs
-// also know as the last piece; Type0 numbers its pieces only in their names,
-// up to the largest int.
-std::int64_t MostPieces(int divideType);
-
 // Where the file name of a path starts: after the last "/" (or "\" of a Windows name).
 std::size_t FileNameStart(std::string_view path);
 std::string_view FileNamePart(std::string_view path);

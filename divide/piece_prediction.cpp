@@ -6,9 +6,9 @@
 #include "core/crc16.h"
 #include "core/divide_settings.h"
 #include "core/job_state.h"
+#include "core/piece_format.h"
 #include "core/piece_names.h"
 #include "core/stub_data_file.h"
-#include "core/typed_header_builder.h"
 #include "divide/series_resume.h"
 #include "divide/typed_layout.h"
 #include "platform/binary_file.h"
@@ -35,7 +35,7 @@ struct PieceLayout {
   Bytes head;
   std::int64_t bodyAt = 0;
   std::int64_t bodyLength = 0;
-  bool type3Trailer = false;
+  const PieceFormat* format = nullptr;  // its trailer's
 };
 
 class Predictor {
@@ -44,7 +44,7 @@ class Predictor {
 
   // The piece's length and first-bytes digest; false when the source cannot give its bytes.
   bool Add(const PieceLayout& piece, std::vector<par2::ExpectedFile>& out) {
-    const std::int64_t trailer = piece.type3Trailer ? kType3TrailerLength : 0;
+    const std::int64_t trailer = piece.format->trailerLength;
     const auto length = static_cast<std::uint64_t>(static_cast<std::int64_t>(piece.head.size()) +
                                                    piece.bodyLength + trailer);
     Bytes first(piece.head.begin(),
@@ -60,11 +60,11 @@ class Predictor {
       return false;
     }
     if (trailer > 0 && length <= par2::kFirstBytes) {
-      // The whole body is in view: its CRC-16 closes the piece.
+      // The whole body is in view: the trailer its CRC-16 gives closes the piece.
       Crc16 crc;
       crc.Update(first.data() + at, bodyShown, true);
-      first.insert(first.end(), {static_cast<std::uint8_t>(crc.Value() & 0xFF),
-                                 static_cast<std::uint8_t>(crc.Value() >> 8), kInfoTagEnd});
+      const Bytes closing = piece.format->Trailer(crc.Value());
+      first.insert(first.end(), closing.begin(), closing.end());
     }
     out.push_back({std::string(FileNamePart(piece.path)), length, Md5Of(first)});
     return true;
@@ -81,10 +81,11 @@ std::optional<std::vector<par2::ExpectedFile>> PredictType0(const DivideSettings
   Predictor predictor(source);
   PieceLayout piece;
   piece.path = job.JobDest();
+  piece.format = &PieceFormatOf(settings.DivideType);
   int counter = Type0FirstNumber(settings);
   for (std::int64_t at = 0; at < job.SourceSize; at += piece.bodyLength) {
     if (at > 0) {
-      if (counter >= MostPieces(static_cast<int>(SplitType::kType0))) {
+      if (counter >= piece.format->mostPieces) {
         return std::nullopt;
       }
       piece.path = SetPieceNumber(piece.path, ++counter, Type0Scheme(settings));
@@ -103,24 +104,20 @@ std::optional<std::vector<par2::ExpectedFile>> PredictTyped(const DivideSettings
                                                             StubDataFile& stubs,
                                                             BinaryFile& source) {
   const TypedSeries series = DescribeTypedSeries(settings, job, stubs, job.JobSource());
-  const std::int64_t divideSize =
-      std::min(job.JobDivideSize, series.Type3() ? kLargestDivideSize : kMaxDivideSize);
+  const PieceFormat& format = series.Format();
+  const std::int64_t divideSize = std::min(job.JobDivideSize, format.largestDivideSize);
   const Bytes header = series.FirstHeader(divideSize);
-  const std::int64_t room =
-      FirstPieceRoom(series.type, divideSize, series.stubSize, std::ssize(header));
+  const std::int64_t room = FirstPieceRoom(format, divideSize, series.stubSize, std::ssize(header));
   ByteCollector stub;
   if (header.empty() || room <= 0 ||
       (series.selfRestoring && !stubs.CopyStub(job.SelfRestoreKind, stub))) {
     return std::nullopt;
   }
-  const std::uint16_t seriesId =
-      SeriesId(series.sourceName, series.sourceSize, series.selfRestoring, divideSize, false,
-               series.modifiedTime);
-  const std::uint8_t checkByte = series.type == SplitType::kType2 ? header.at(1) : 0;
+  // Pieces known beforehand have a fixed size: the series is not fitted to free space.
+  const std::uint16_t identity = series.Identity(divideSize);
   std::vector<par2::ExpectedFile> pieces;
   Predictor predictor(source);
-  PieceLayout piece{job.JobDest(), stub.bytes, 0, std::min(room, series.sourceSize),
-                    series.Type3()};
+  PieceLayout piece{job.JobDest(), stub.bytes, 0, std::min(room, series.sourceSize), &format};
   piece.head.insert(piece.head.end(), header.begin(), header.end());
   for (int number = 1;; ++number) {
     if (!predictor.Add(piece, pieces)) {
@@ -131,15 +128,14 @@ std::optional<std::vector<par2::ExpectedFile>> PredictTyped(const DivideSettings
     if (remaining == 0) {
       return pieces;
     }
-    if (number >= MostPieces(static_cast<int>(series.type))) {
+    if (number >= format.mostPieces) {
       return std::nullopt;
     }
-    piece.path = SetPieceNumber(piece.path, number + 1, PieceScheme::kDScheme);
-    piece.head =
-        NextPieceHeader(series.type, number + 1, divideSize, remaining, seriesId, checkByte);
+    piece.path = SetPieceNumber(piece.path, number + 1, format.scheme);
+    piece.head = NextPieceHeader(format, number + 1, divideSize, remaining, identity);
     piece.bodyAt = at;
     piece.bodyLength = std::min(
-        divideSize - NextPieceOverhead(series.type, number + 1, divideSize, remaining), remaining);
+        divideSize - NextPieceOverhead(format, number + 1, divideSize, remaining), remaining);
     if (piece.bodyLength <= 0) {
       return std::nullopt;
     }
@@ -149,8 +145,7 @@ std::optional<std::vector<par2::ExpectedFile>> PredictTyped(const DivideSettings
 }  // namespace
 
 bool PiecesKnownBeforehand(const DivideSettings& settings, const JobState& job) {
-  const bool type0 =
-      settings.DivideType == static_cast<int>(SplitType::kType0) && !job.SelfRestoreJob;
+  const bool type0 = DividesIntoRawSlices(settings, job);
   const bool lengthened =
       (settings.Type0Type == 1 || settings.Type0Type == 2) && settings.TimingSize == 1;
   return job.JobDivideSize > 0 && !(type0 && lengthened) && !job.ResumeDivide &&
@@ -168,7 +163,7 @@ std::optional<std::vector<par2::ExpectedFile>> PredictPieces(const DivideSetting
   if (!source) {
     return std::nullopt;
   }
-  if (settings.DivideType == static_cast<int>(SplitType::kType0) && !job.SelfRestoreJob) {
+  if (DividesIntoRawSlices(settings, job)) {
     return PredictType0(settings, job, *source);
   }
   return PredictTyped(settings, job, stubs, *source);

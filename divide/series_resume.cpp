@@ -1,18 +1,13 @@
 #include "divide/series_resume.h"
 
 #include <algorithm>
-#include <array>
-#include <climits>
 #include <cstddef>
 #include <memory>
 
 #include "core/crc16.h"
 #include "core/divide_settings.h"
-#include "core/packed_time.h"
 #include "core/piece_names.h"
 #include "core/stub_data_file.h"
-#include "core/typed_header_builder.h"
-#include "core/typed_header_reader.h"
 #include "platform/binary_file.h"
 #include "platform/file_helpers.h"
 #include "platform/safe_create.h"
@@ -21,7 +16,6 @@ namespace kv {
 
 namespace {
 
-constexpr std::int64_t kTrailerLength = 3;
 constexpr std::size_t kCompareChunk = 64 * 1024;
 // The first bytes of a Type0 first piece compared before a resume is offered.
 constexpr std::int64_t kType0Prefix = 64 * 1024;
@@ -50,10 +44,17 @@ bool SameBytes(BinaryFile& piece, std::int64_t pieceAt, BinaryFile& source, std:
   return true;
 }
 
-// The body of `length` bytes at `bodyAt` matches the CRC-16 of the trailer
-// behind it, which ends with the end tag.
-bool Type3BodyWhole(BinaryFile& piece, std::int64_t bodyAt, std::int64_t length,
-                    const ResumeWatch& watch) {
+bool BytesAre(BinaryFile& file, std::int64_t at, const std::vector<std::uint8_t>& expected) {
+  std::vector<std::byte> got(expected.size());
+  return file.Seek(at) && file.ReadExact(got) &&
+         std::equal(got.begin(), got.end(), expected.begin(),
+                    [](std::byte g, std::uint8_t e) { return g == std::byte{e}; });
+}
+
+// The body of `length` bytes at `bodyAt` is followed by the trailer its
+// CRC-16 gives.
+bool ChecksummedBodyWhole(const PieceFormat& format, BinaryFile& piece, std::int64_t bodyAt,
+                          std::int64_t length, const ResumeWatch& watch) {
   if (!piece.Seek(bodyAt)) {
     return false;
   }
@@ -67,70 +68,48 @@ bool Type3BodyWhole(BinaryFile& piece, std::int64_t bodyAt, std::int64_t length,
     crc.Update(chunk.data(), n, true);
     length -= static_cast<std::int64_t>(n);
   }
-  std::array<std::byte, kTrailerLength> trailer{};
-  const std::uint16_t value = crc.Value();
-  return piece.ReadExact(trailer) && trailer[0] == std::byte(value & 0xFF) &&
-         trailer[1] == std::byte(value >> 8) && trailer[2] == std::byte{kInfoTagEnd};
+  return BytesAre(piece, piece.Position(), format.Trailer(crc.Value()));
 }
 
-bool BytesAre(BinaryFile& file, std::int64_t at, const std::vector<std::uint8_t>& expected) {
-  std::vector<std::byte> got(expected.size());
-  return file.Seek(at) && file.ReadExact(got) &&
-         std::equal(got.begin(), got.end(), expected.begin(),
-                    [](std::byte g, std::uint8_t e) { return g == std::byte{e}; });
-}
-
-// What a following piece's header says, read from the piece.
-struct FollowingHeader {
-  std::int64_t headerLength = 0;
-  std::int64_t pieceLength = -1;  // Type3 only
-};
-
-std::optional<FollowingHeader> ReadFollowingHeader(const TypedSeries& series, BinaryFile& piece,
-                                                   int number, std::uint16_t seriesId,
-                                                   std::uint8_t checkByte) {
-  if (series.type == SplitType::kType1) {
-    return FollowingHeader{};
-  }
-  if (series.type == SplitType::kType2) {
-    return piece.ReadByte() == checkByte ? std::optional(FollowingHeader{1}) : std::nullopt;
-  }
-  std::array<std::byte, kType3Marker.size()> marker{};
-  if (!piece.ReadExact(marker) ||
-      !std::equal(marker.begin(), marker.end(), kType3Marker.begin(),
-                  [](std::byte m, char c) { return m == static_cast<std::byte>(c); })) {
+// A following piece's header, read from the piece's start: a pattern the
+// format opens its pieces with stands right there, never further in.
+std::optional<NextHeaderRead> ReadFollowingHeader(const PieceFormat& format, BinaryFile& piece,
+                                                  int number, std::uint16_t identity) {
+  const std::vector<std::uint8_t> pattern(format.nextPattern.begin(), format.nextPattern.end());
+  if (!pattern.empty() && !BytesAre(piece, 0, pattern)) {
     return std::nullopt;
   }
-  const Type3NextHeader h = ParseType3NextHeader(piece);
-  if (h.broken || h.seriesId != seriesId || h.pieceNumber != number) {
+  const NextHeaderRead header = format.readNextHeader(piece);
+  if (!header.whole || !BelongsToSeries(header, identity, number)) {
     return std::nullopt;
   }
-  return FollowingHeader{h.headerLength, h.pieceLength};
+  return header;
 }
 
 }  // namespace
 
+SeriesFacts TypedSeries::Facts() const {
+  return {.sourcePath = sourceName,
+          .storedName = storedName,
+          .sourceSize = sourceSize,
+          .modifiedUnixSeconds = modifiedTime,
+          .selfRestoring = selfRestoring,
+          .fitToFreeSpace = fitFree,
+          .stubSize = stubSize};
+}
+
 std::vector<std::uint8_t> TypedSeries::FirstHeader(std::int64_t divideSize) const {
-  switch (type) {
-    case SplitType::kType1:
-      return BuildType1Header(storedName, sourceSize);
-    case SplitType::kType2:
-      return BuildType2Header(storedName, sourceSize,
-                              SeriesCheckByte(sourceName, selfRestoring, sourceSize, divideSize));
-    default: {
-      const RecordedTime time = PackTime(modifiedTime);
-      return BuildType3FirstHeader(
-          sourceSize, divideSize - stubSize - kTrailerLength,
-          SeriesId(sourceName, sourceSize, selfRestoring, divideSize, fitFree, modifiedTime),
-          storedName, time.year, time.packedTime);
-    }
-  }
+  return Format().buildFirstHeader(Facts(), divideSize);
+}
+
+std::uint16_t TypedSeries::Identity(std::int64_t divideSize) const {
+  return Format().seriesIdentity(Facts(), divideSize);
 }
 
 TypedSeries DescribeTypedSeries(const DivideSettings& settings, const JobState& job,
                                 const StubDataFile& stubs, const std::string& sourceName) {
   TypedSeries s;
-  s.type = static_cast<SplitType>(settings.DivideType);
+  s.format = &PieceFormatOf(settings.DivideType);
   s.sourceName = sourceName;
   s.sourceSize = job.SourceSize;
   s.modifiedTime = ModifiedTimeUtc(s.sourceName).value_or(0);
@@ -139,8 +118,8 @@ TypedSeries DescribeTypedSeries(const DivideSettings& settings, const JobState& 
   s.stubSize = s.selfRestoring ? stubs.StubSize(job.SelfRestoreKind) : 0;
   // The name the series records is settled before the header is sized.
   s.storedName = job.StoredName;
-  if (s.type == SplitType::kType1 || (s.selfRestoring && settings.ShortFileName &&
-                                      RecordsShortName(stubs.KindName(job.SelfRestoreKind)))) {
+  if (s.Format().storedNameShort || (s.selfRestoring && settings.ShortFileName &&
+                                     RecordsShortName(stubs.KindName(job.SelfRestoreKind)))) {
     s.storedName = ShortName83(s.sourceName);
   }
   return s;
@@ -155,15 +134,13 @@ std::optional<std::int64_t> TypedFirstPieceDivideSize(const TypedSeries& series,
   }
   std::int64_t divideSize = jobDivideSize;
   if (series.fitFree) {
-    // Sized to its medium: a Type3 piece records its room, another is that long.
+    // Sized to its medium: a piece that records its length records its room,
+    // another is that long.
     divideSize = piece->Size();
-    if (series.Type3()) {
-      if (!piece->Seek(series.stubSize + static_cast<std::int64_t>(kType3FirstPattern.size()))) {
-        return std::nullopt;
-      }
-      const Type3FirstHeader h = ParseType3FirstHeader(*piece);
-      divideSize =
-          h.status == HeaderStatus::kOk ? h.pieceLength + series.stubSize + kTrailerLength : -1;
+    const PieceFormat& format = series.Format();
+    if (format.recordsPieceLength) {
+      const FirstHeaderRead h = format.readFirstHeader(*piece, series.stubSize, nullptr);
+      divideSize = h.refusal.empty() ? h.pieceLength + series.stubSize + format.trailerLength : -1;
     }
   }
   if (divideSize <= 0 || divideSize > kLargestDivideSize) {
@@ -187,13 +164,18 @@ bool Type0FirstPieceMatches(const std::string& source, const std::string& firstP
   return length > 0 && length <= from->Size() && SameBytes(*piece, 0, *from, 0, length, {});
 }
 
+bool DividesIntoRawSlices(const DivideSettings& settings, const JobState& job) {
+  return IsDivideType(settings.DivideType) && PieceFormatOf(settings.DivideType).RawSlices() &&
+         !job.SelfRestoreJob;
+}
+
 bool FirstPieceOfThisDivide(const DivideSettings& settings, const JobState& job,
                             const StubDataFile& stubs, const std::string& source,
                             const std::string& firstPiece) {
-  if (settings.DivideType == static_cast<int>(SplitType::kType0) && !job.SelfRestoreJob) {
+  if (DividesIntoRawSlices(settings, job)) {
     return Type0FirstPieceMatches(source, firstPiece);
   }
-  if (settings.DivideType < 1 || settings.DivideType > 3) {
+  if (!IsDivideType(settings.DivideType) || PieceFormatOf(settings.DivideType).RawSlices()) {
     return false;
   }
   return TypedFirstPieceDivideSize(DescribeTypedSeries(settings, job, stubs, source), firstPiece,
@@ -205,9 +187,8 @@ namespace {
 
 // A piece sized to its medium that records no length of its own is whole
 // when the earlier run went on past it: the last piece it left may be cut short.
-bool PieceFollows(const std::string& piece, int number) {
-  return IdentityOfName(SetPieceNumber(piece, number + 1, PieceScheme::kDScheme)).kind !=
-         NameKind::kNone;
+bool PieceFollows(const PieceFormat& format, const std::string& piece, int number) {
+  return IdentityOfName(SetPieceNumber(piece, number + 1, format.scheme)).kind != NameKind::kNone;
 }
 
 // The body length of piece `number` when it is whole; nullopt otherwise.
@@ -219,36 +200,35 @@ std::optional<std::int64_t> WholeTypedBody(const TypedSeries& series, const std:
   if (!piece) {
     return std::nullopt;
   }
+  const PieceFormat& format = series.Format();
   const std::int64_t length = piece->Size();
   const std::int64_t rest = series.sourceSize - offset;
-  const std::int64_t trailer = series.Type3() ? kTrailerLength : 0;
+  const std::int64_t trailer = format.trailerLength;
   std::int64_t headerEnd =
       series.stubSize + static_cast<std::int64_t>(series.FirstHeader(firstDivideSize).size());
   std::int64_t expected = std::min<std::int64_t>(firstDivideSize, headerEnd + trailer + rest);
   if (number > 1) {
-    const std::vector<std::uint8_t> first = series.FirstHeader(firstDivideSize);
-    const std::optional<FollowingHeader> h =
-        ReadFollowingHeader(series, *piece, number,
-                            SeriesId(series.sourceName, series.sourceSize, series.selfRestoring,
-                                     firstDivideSize, series.fitFree, series.modifiedTime),
-                            series.type == SplitType::kType2 ? first.at(1) : 0);
+    const std::optional<NextHeaderRead> h =
+        ReadFollowingHeader(format, *piece, number, series.Identity(firstDivideSize));
     if (!h) {
       return std::nullopt;
     }
     headerEnd = h->headerLength;
     expected =
         series.fitFree ? length : std::min<std::int64_t>(jobDivideSize, headerEnd + trailer + rest);
-    if (series.Type3() && h->pieceLength + kTrailerLength != expected) {
+    if (format.recordsPieceLength && h->headerLength + h->bodyLength + trailer != expected) {
       return std::nullopt;
     }
   }
   const std::int64_t body = expected - headerEnd - trailer;
   if (length != expected || body <= 0 || body > rest ||
-      (series.fitFree && !series.Type3() && body < rest && !PieceFollows(name, number))) {
+      (series.fitFree && !format.recordsPieceLength && body < rest &&
+       !PieceFollows(format, name, number))) {
     return std::nullopt;
   }
-  const bool whole = series.Type3() ? Type3BodyWhole(*piece, headerEnd, body, watch)
-                                    : SameBytes(*piece, headerEnd, source, offset, body, watch);
+  const bool whole = format.Checksummed()
+                         ? ChecksummedBodyWhole(format, *piece, headerEnd, body, watch)
+                         : SameBytes(*piece, headerEnd, source, offset, body, watch);
   return whole ? std::optional(body) : std::nullopt;
 }
 
@@ -260,7 +240,7 @@ ResumePoint FindTypedResumePoint(const TypedSeries& series, const std::string& f
   ResumePoint point;
   for (int number = 1; point.sourceOffset < series.sourceSize; ++number) {
     const std::string name =
-        number == 1 ? firstPiece : SetPieceNumber(firstPiece, number, PieceScheme::kDScheme);
+        number == 1 ? firstPiece : SetPieceNumber(firstPiece, number, series.Format().scheme);
     const std::optional<std::int64_t> body = WholeTypedBody(
         series, name, number, firstDivideSize, jobDivideSize, point.sourceOffset, source, watch);
     if (!body) {

@@ -1,8 +1,8 @@
 #pragma once
 // A divide that goes on where an earlier run of the same job stopped: what a
 // typed first piece of this job holds, and how far the pieces already on disk
-// are whole (a Type3 piece by its CRC-16, any other by its bytes compared
-// with the source's).
+// are whole (a checksummed piece by its CRC-16, any other by its bytes
+// compared with the source's).
 
 #include <atomic>
 #include <cstdint>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/job_state.h"
+#include "core/piece_format.h"
 #include "core/piece_names.h"
 
 namespace kv {
@@ -22,7 +23,7 @@ class BinaryFile;
 
 // What fixes the bytes of a typed series besides its divide size.
 struct TypedSeries {
-  SplitType type = SplitType::kType3;
+  const PieceFormat* format = &MarkedFormat();
   std::string sourceName;
   std::string storedName;
   std::int64_t sourceSize = 0;
@@ -31,9 +32,12 @@ struct TypedSeries {
   bool fitFree = false;
   std::int64_t stubSize = 0;
 
-  bool Type3() const { return type == SplitType::kType3; }
+  const PieceFormat& Format() const { return *format; }
+  SeriesFacts Facts() const;
   // The first piece's header for a first piece of `divideSize` bytes.
   std::vector<std::uint8_t> FirstHeader(std::int64_t divideSize) const;
+  // What ties the following pieces to a first piece of `divideSize` bytes.
+  std::uint16_t Identity(std::int64_t divideSize) const;
 };
 
 // The series a typed divide of this job makes (the settings' DivideType is
@@ -50,6 +54,9 @@ std::optional<std::int64_t> TypedFirstPieceDivideSize(const TypedSeries& series,
 
 // True when the Type0 piece at `firstPiece` begins with the source's first bytes.
 bool Type0FirstPieceMatches(const std::string& source, const std::string& firstPiece);
+
+// True when this divide writes raw slices: no stub, no header, no trailer.
+bool DividesIntoRawSlices(const DivideSettings& settings, const JobState& job);
 
 // True when `firstPiece` is the first piece of the series this divide of
 // `source` makes, so that the divide could go on from it.

@@ -14,6 +14,7 @@
 #include "core/job_progress.h"
 #include "core/job_state.h"
 #include "core/job_texts.h"
+#include "core/piece_format.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "core/text_fill.h"
@@ -403,8 +404,9 @@ bool Type0Divide::NextPiece() {
 }
 
 bool Type0Divide::OpenNextPiece() {
-  if (counter_ >= MostPieces(static_cast<int>(SplitType::kType0))) {
-    return FailAtPieceLimit(prompter_, end_, MostPieces(static_cast<int>(SplitType::kType0)));
+  const std::int64_t mostPieces = PieceFormatOf(settings_.DivideType).mostPieces;
+  if (counter_ >= mostPieces) {
+    return FailAtPieceLimit(prompter_, end_, mostPieces);
   }
   ++counter_;
   dest_ = SetPieceNumber(dest_, counter_, Type0Scheme(settings_));

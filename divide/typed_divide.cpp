@@ -13,11 +13,11 @@
 #include "core/job_progress.h"
 #include "core/job_state.h"
 #include "core/job_texts.h"
+#include "core/piece_format.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "core/stub_data_file.h"
 #include "core/text_fill.h"
-#include "core/typed_header_builder.h"
 #include "divide/ask_next_medium.h"
 #include "divide/divide_steps.h"
 #include "divide/media_check.h"
@@ -34,8 +34,6 @@
 namespace kv {
 
 namespace {
-
-constexpr std::int64_t kTrailerLength = kType3TrailerLength;
 
 // The stub goes to the piece and, when recovery data is computed, to it too.
 class StubSink final : public ByteSink {
@@ -87,7 +85,8 @@ class TypedDivide {
   bool StartResumed();
   // Every piece was whole already: the job is done without writing.
   bool FinishedBefore();
-  // Writes the Type3 trailer behind the body and closes the piece.
+  // Writes the trailer (a checksummed format has one) behind the body and
+  // closes the piece.
   bool EndPiece();
   bool NextPiece();
   // Names, checks and creates the piece after pieceNumber_.
@@ -97,11 +96,11 @@ class TypedDivide {
   bool SizeNextPiece();
   // Header and trailer bytes the next piece carries besides its body.
   std::int64_t NextOverhead(std::int64_t divideSize) const {
-    return NextPieceOverhead(type_, pieceNumber_, divideSize, remaining_);
+    return NextPieceOverhead(Format(), pieceNumber_, divideSize, remaining_);
   }
   bool Finish();
   void Progress();
-  bool Type3() const { return type_ == SplitType::kType3; }
+  const PieceFormat& Format() const { return series_.Format(); }
   // Writes what opens or closes a piece (and shows it to the recovery).
   bool WriteFrame(BinaryFile& piece, std::span<const std::byte> bytes) {
     if (recovery_ != nullptr) {
@@ -110,7 +109,7 @@ class TypedDivide {
     return bytes.empty() || piece.Write(bytes);
   }
   // Type1 and Type2 headers describe no piece beyond 2 GB.
-  std::int64_t LargestPiece() const { return Type3() ? kLargestDivideSize : kMaxDivideSize; }
+  std::int64_t LargestPiece() const { return Format().largestDivideSize; }
 
   const DivideSettings& settings_;
   JobState& job_;
@@ -120,21 +119,19 @@ class TypedDivide {
   RecoveryTap* recovery_;
 
   TypedSeries series_;
-  SplitType type_ = SplitType::kType3;
   bool fitFree_ = false;
   bool selfRestoring_ = false;
   int kind_ = 0;
   std::int64_t stubSize_ = 0;
   std::string sourceName_;
   std::string dest_;
-  std::int64_t modifiedTime_ = 0;
   std::int64_t sourceSize_ = 0;
   std::int64_t remaining_ = 0;
   std::int64_t room_ = 0;
   std::int64_t divideSize_ = 0;
   int pieceNumber_ = 1;
-  std::uint16_t seriesId_ = 0;
-  std::uint8_t checkByte_ = 0;
+  // What ties the following pieces to the first (its series identity or check byte).
+  std::uint16_t identity_ = 0;
   Crc16 crc_;
   std::unique_ptr<BinaryFile> source_;
   SourceWatch sourceWatch_;
@@ -151,11 +148,10 @@ class TypedDivide {
 bool TypedDivide::Steps() {
   job_.ProgressHold.store(kProgressHeld);
   const int divideType = settings_.DivideType;
-  if (divideType < 1 || divideType > 3) {
+  if (!IsDivideType(divideType) || PieceFormatOf(divideType).RawSlices()) {
     return FailUnexpectedly(prompter_, end_);
   }
   series_ = DescribeTypedSeries(settings_, job_, stubs_, job_.JobSource());
-  type_ = series_.type;
   fitFree_ = series_.fitFree;
   selfRestoring_ = series_.selfRestoring;
   kind_ = job_.SelfRestoreKind;
@@ -163,7 +159,6 @@ bool TypedDivide::Steps() {
   sourceName_ = series_.sourceName;
   dest_ = job_.JobDest();
   sourceSize_ = series_.sourceSize;
-  modifiedTime_ = series_.modifiedTime;
 
   if (!(job_.ResumeDivide ? StartResumed() : StartFirstPiece())) {
     return false;
@@ -172,13 +167,15 @@ bool TypedDivide::Steps() {
     return FinishedBefore();
   }
   for (;;) {
-    // A body without a CRC or recovery data is moved by the kernel; a Type3
-    // body's CRC and the recovery data are computed from the block its bytes are read into.
+    // A body without a CRC or recovery data is moved by the kernel; a
+    // checksummed body's CRC and the recovery data are computed from the block
+    // its bytes are read into.
+    const bool checksummed = Format().Checksummed();
     const bool copied = CopyDivideBlock(
-        {writer_, source_.get(), *piece_, job_.RunState, !Type3() && recovery_ == nullptr},
+        {writer_, source_.get(), *piece_, job_.RunState, !checksummed && recovery_ == nullptr},
         prompter_, end_, room_, remaining_,
-        [this](const std::byte* step, std::size_t n) {
-          if (Type3()) {
+        [this, checksummed](const std::byte* step, std::size_t n) {
+          if (checksummed) {
             crc_.Update(step, n, true);
           }
           if (recovery_ != nullptr) {
@@ -214,11 +211,10 @@ bool TypedDivide::StartFirstPiece() {
   // Type1 and Type2 pieces never pass 2 GB, whatever size they were given.
   rule.fixedSize = std::min(job_.JobDivideSize, LargestPiece());
   rule.largestPiece = LargestPiece();
-  // The whole first piece must fit: stub, header, body and the Type3 trailer.
+  // The whole first piece must fit: stub, header, body and trailer.
   rule.needed = [&](std::int64_t divideSize) {
     const auto headerLength = static_cast<std::int64_t>(FirstHeader(divideSize).size());
-    return std::min<std::int64_t>(divideSize,
-                                  total + headerLength + (Type3() ? kTrailerLength : 0));
+    return std::min<std::int64_t>(divideSize, total + headerLength + Format().trailerLength);
   };
   const MediaCheckResult checked = RunMediaCheck(volumes_, prompter_, dest_, rule);
   if (!checked.passed) {
@@ -228,16 +224,12 @@ bool TypedDivide::StartFirstPiece() {
   divideSize_ = checked.pieceSize;
 
   const std::vector<std::uint8_t> header = FirstHeader(divideSize_);
-  room_ = FirstPieceRoom(type_, divideSize_, stubSize_, static_cast<std::int64_t>(header.size()));
+  room_ =
+      FirstPieceRoom(Format(), divideSize_, stubSize_, static_cast<std::int64_t>(header.size()));
   if (header.empty() || room_ <= 0) {
     return FailUnexpectedly(prompter_, end_);
   }
-  if (type_ == SplitType::kType3) {
-    seriesId_ =
-        SeriesId(sourceName_, sourceSize_, selfRestoring_, divideSize_, fitFree_, modifiedTime_);
-  } else if (type_ == SplitType::kType2) {
-    checkByte_ = header[1];
-  }
+  identity_ = series_.Identity(divideSize_);
 
   if (RefuseWritingOverSource(prompter_, end_, dest_, sourceName_)) {
     return false;
@@ -300,9 +292,7 @@ bool TypedDivide::StartResumed() {
     }
     return StartFirstPiece();
   }
-  seriesId_ =
-      SeriesId(sourceName_, sourceSize_, selfRestoring_, *firstSize, fitFree_, modifiedTime_);
-  checkByte_ = type_ == SplitType::kType2 ? FirstHeader(*firstSize).at(1) : 0;
+  identity_ = series_.Identity(*firstSize);
   pieceNumber_ = point.wholePieces;
   remaining_ = sourceSize_ - point.sourceOffset;
   if (remaining_ == 0) {
@@ -324,10 +314,8 @@ bool TypedDivide::FinishedBefore() {
 }
 
 bool TypedDivide::EndPiece() {
-  const std::uint16_t crc = crc_.Value();
-  const std::byte trailer[kTrailerLength] = {std::byte(crc & 0xFF), std::byte(crc >> 8),
-                                             std::byte{kInfoTagEnd}};
-  const std::span<const std::byte> tail(trailer, Type3() ? sizeof trailer : 0);
+  const std::vector<std::uint8_t> trailer = Format().Trailer(crc_.Value());
+  const std::span<const std::byte> tail = std::as_bytes(std::span(trailer));
   if (recovery_ != nullptr) {
     recovery_->WrittenDirectly(tail);
     recovery_->PieceEnded();
@@ -373,7 +361,7 @@ bool TypedDivide::Finish() {
   source_.reset();
   ReportBytes(job_, sourceSize_);
   job_.ProgressPermille.store(1000);
-  if (job_.ResumeDivide && !RemovePiecesAfter(dest_, pieceNumber_, PieceScheme::kDScheme)) {
+  if (job_.ResumeDivide && !RemovePiecesAfter(dest_, pieceNumber_, Format().scheme)) {
     return FailWithIoError(prompter_, end_, errno, dest_);
   }
   if (recovery_ != nullptr) {
@@ -390,11 +378,11 @@ bool TypedDivide::NextPiece() {
 
 bool TypedDivide::OpenNextPiece() {
   // Fitted to small media, a series can need more pieces than it can number.
-  if (pieceNumber_ >= MostPieces(static_cast<int>(type_))) {
-    return FailAtPieceLimit(prompter_, end_, MostPieces(static_cast<int>(type_)));
+  if (pieceNumber_ >= Format().mostPieces) {
+    return FailAtPieceLimit(prompter_, end_, Format().mostPieces);
   }
   ++pieceNumber_;
-  dest_ = SetPieceNumber(dest_, pieceNumber_, PieceScheme::kDScheme);
+  dest_ = SetPieceNumber(dest_, pieceNumber_, Format().scheme);
   job_.SetJobDest(dest_, true);
   if (RefuseWritingOverSource(prompter_, end_, dest_, sourceName_)) {
     return false;
@@ -407,10 +395,10 @@ bool TypedDivide::OpenNextPiece() {
     return false;
   }
   const std::int64_t overhead = NextOverhead(divideSize_);
-  const std::int64_t headerLength = overhead - (Type3() ? kTrailerLength : 0);
+  const std::int64_t headerLength = overhead - Format().trailerLength;
 
   const std::vector<std::uint8_t> header =
-      NextPieceHeader(type_, pieceNumber_, divideSize_, remaining_, seriesId_, checkByte_);
+      NextPieceHeader(Format(), pieceNumber_, divideSize_, remaining_, identity_);
   room_ = std::int64_t{divideSize_} - overhead;
   if (static_cast<std::int64_t>(header.size()) != headerLength || room_ <= 0) {
     return FailUnexpectedly(prompter_, end_);

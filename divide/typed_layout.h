@@ -8,27 +8,24 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/job_state.h"
+#include "core/piece_format.h"
 
 namespace kv {
 
-// The Type3 trailer: the body's CRC-16 and the end tag.
-inline constexpr std::int64_t kType3TrailerLength = 3;
-
 // The source bytes a first piece of `divideSize` holds behind its stub and
 // header (and before a trailer); 0 or less when none fit.
-std::int64_t FirstPieceRoom(SplitType type, std::int64_t divideSize, std::int64_t stubSize,
-                            std::int64_t headerLength);
+std::int64_t FirstPieceRoom(const PieceFormat& format, std::int64_t divideSize,
+                            std::int64_t stubSize, std::int64_t headerLength);
 
 // Header and trailer bytes piece `pieceNumber` (after the first) carries
 // besides its body, `remaining` source bytes still to go.
-std::int64_t NextPieceOverhead(SplitType type, int pieceNumber, std::int64_t divideSize,
+std::int64_t NextPieceOverhead(const PieceFormat& format, int pieceNumber, std::int64_t divideSize,
                                std::int64_t remaining);
 
-// The header that opens piece `pieceNumber` (after the first): a Type3 next
-// header, the Type2 check byte, or nothing for Type1.
-std::vector<std::uint8_t> NextPieceHeader(SplitType type, int pieceNumber, std::int64_t divideSize,
-                                          std::int64_t remaining, std::uint16_t seriesId,
-                                          std::uint8_t checkByte);
+// The header that opens piece `pieceNumber` (after the first) of the series
+// whose first piece carried `identity`.
+std::vector<std::uint8_t> NextPieceHeader(const PieceFormat& format, int pieceNumber,
+                                          std::int64_t divideSize, std::int64_t remaining,
+                                          std::uint16_t identity);
 
 }  // namespace kv

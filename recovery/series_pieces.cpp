@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/ascii_text.h"
+#include "core/piece_format.h"
 #include "core/piece_names.h"
 #include "platform/safe_create.h"
 #include "recovery/gf16.h"
@@ -57,7 +58,8 @@ bool FindSeriesPieces(const std::string& firstPiece, SeriesPieces& pieces) {
     return false;
   }
   const bool typed = kind.kind == PieceNameKind::kTypedCandidate;
-  const PieceScheme scheme = typed ? PieceScheme::kDScheme : kind.scheme;
+  // Every typed series numbers its pieces as the marked format does.
+  const PieceScheme scheme = typed ? MarkedFormat().scheme : kind.scheme;
   int number = typed ? 1 : kind.firstNumber;
   pieces.folder = firstPiece.substr(0, FileNameStart(firstPiece));
   pieces.names = {std::string(FileNamePart(firstPiece))};

@@ -50,8 +50,7 @@ std::vector<SettingFallBack> FallBackUnusableValues(DivideSettings& settings,
                                                     const QSettings* stored) {
   const DivideSettings defaults = DivideSettings::StoredDefaults();
   std::vector<SettingFallBack> fallBacks;
-  if (StoredButNoNumber(stored, "Settings/DivideType") || settings.DivideType < 0 ||
-      settings.DivideType >= kDivideTypes) {
+  if (StoredButNoNumber(stored, "Settings/DivideType") || !IsDivideType(settings.DivideType)) {
     settings.DivideType = defaults.DivideType;
     fallBacks.push_back({"DivideType", std::to_string(settings.DivideType)});
   }

@@ -371,12 +371,12 @@ TEST(PieceFormat, FactsOfEachType) {
     int trailer;
     SeriesIdentity identity;
     std::int64_t mostPieces;
-    bool recordsPieceLength;
+    bool recordsPieceLength, storedNameShort;
   } cases[] = {
-      {0, "", 1, 1099511627776, INT64_MAX, 0, SeriesIdentity::kNone, 2147483647, false},
-      {1, ".d01", 1024, 2147483647, 2147483647, 0, SeriesIdentity::kNone, 32895, false},
-      {2, ".d01", 1024, 2147483647, 2147483647, 0, SeriesIdentity::kCheckByte, 32895, false},
-      {3, ".d01", 1024, 1099511627776, INT64_MAX, 3, SeriesIdentity::kSeriesId, 32895, true},
+      {0, "", 1, 1099511627776, INT64_MAX, 0, SeriesIdentity::kNone, 2147483647, false, false},
+      {1, ".d01", 1024, 2147483647, 2147483647, 0, SeriesIdentity::kNone, 32895, false, true},
+      {2, ".d01", 1024, 2147483647, 2147483647, 0, SeriesIdentity::kCheckByte, 32895, false, false},
+      {3, ".d01", 1024, 1099511627776, INT64_MAX, 3, SeriesIdentity::kSeriesId, 32895, true, false},
   };
   for (const auto& c : cases) {
     const PieceFormat& f = PieceFormatOf(c.type);
@@ -389,6 +389,7 @@ TEST(PieceFormat, FactsOfEachType) {
     EXPECT_EQ(f.identity, c.identity) << c.type;
     EXPECT_EQ(f.mostPieces, c.mostPieces) << c.type;
     EXPECT_EQ(f.recordsPieceLength, c.recordsPieceLength) << c.type;
+    EXPECT_EQ(f.storedNameShort, c.storedNameShort) << c.type;
   }
   EXPECT_EQ(PieceFormatOf(7).number, 0);
   EXPECT_EQ(MarkedFormat().number, 3);
@@ -453,6 +454,8 @@ TEST(PieceFormat, HeadersEachTypeWrites) {
     EXPECT_EQ(f.buildFirstHeader(facts, 1457664), c.first) << c.type;
     EXPECT_EQ(f.buildNextHeader(next), c.next) << c.type;
     EXPECT_EQ(f.nextHeaderLength(next), static_cast<int>(c.next.size())) << c.type;
+    // Unchecked pieces end with their body.
+    EXPECT_EQ(f.Trailer(0xA1B2), Bytes{}) << c.type;
   }
   EXPECT_EQ(PieceFormatOf(2).seriesIdentity(facts, 1457664), 0x2E);
 
@@ -474,6 +477,8 @@ TEST(PieceFormat, HeadersEachTypeWrites) {
             (Bytes{0x03, '-', 'Q', 'X', '3', '-', 0x00, 0x0F, 0x42, 0x40, 0x00, 0x00, 0x04, 0x93,
                    0xDD, head[15], head[16]}));
   EXPECT_EQ(head[15] | head[16] << 8, t3.seriesIdentity(stubbed, 301000));
+  // The body's CRC-16, low byte first, and the end tag close every piece.
+  EXPECT_EQ(t3.Trailer(0xA1B2), (Bytes{0xB2, 0xA1, 0x00}));
 }
 
 TEST(PieceFormat, ReadsTheFirstHeaderOfItsType) {
