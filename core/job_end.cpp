@@ -4,6 +4,7 @@
 #include <new>
 
 #include "core/job_texts.h"
+#include "core/prompter.h"
 
 namespace kv {
 
@@ -31,6 +32,11 @@ std::string FailureText(const std::string& path, const std::error_code& error) {
 
 std::string FailureText(const std::string& path, int error) {
   return FailureText(path, SystemError(error));
+}
+
+JobEnd EndWithIoError(Prompter& prompter, Failure failure) {
+  prompter.Ask(MakeMessage(texts::kIoError, Buttons::kOk, Icon::kStop));
+  return {JobOutcome::kFailed, std::move(failure)};
 }
 
 void RunToEnd(JobState& job, JobKind kind, const std::function<JobEnd()>& body) {

@@ -7,8 +7,11 @@
 #include <system_error>
 
 #include "core/job_state.h"
+#include "core/result.h"
 
 namespace kv {
+
+class Prompter;
 
 // How a worker's run came to its end; `error` is the system's error of a
 // failed call (an errno on POSIX systems) and `path` the file it failed on.
@@ -17,6 +20,8 @@ struct JobEnd {
       : JobEnd(anOutcome, SystemError(anErrno), std::move(aPath)) {}
   JobEnd(JobOutcome anOutcome, std::error_code anError, std::string aPath = {})
       : outcome(anOutcome), error(anError), path(std::move(aPath)) {}
+  JobEnd(JobOutcome anOutcome, Failure failure)
+      : JobEnd(anOutcome, failure.error, std::move(failure.path)) {}
 
   JobOutcome outcome;
   std::error_code error;
@@ -39,6 +44,15 @@ std::string FailureCause(const JobState& job);
 std::string FailureText(const std::string& path, const std::error_code& error);
 // The same for a call that failed with the errno `error`.
 std::string FailureText(const std::string& path, int error);
+
+// Shows the input/output error box (OK, stop icon) and gives the end of a job
+// that failed with `failure`, the call that failed and its file.
+JobEnd EndWithIoError(Prompter& prompter, Failure failure);
+// The same into `end`, for steps that report whether the job goes on. Always false.
+inline bool FailWithIoError(Prompter& prompter, JobEnd& end, Failure failure) {
+  end = EndWithIoError(prompter, std::move(failure));
+  return false;
+}
 
 // Runs `body` on the calling thread and ends the job with what it returns. No
 // exception leaves: one ends the job as failed.

@@ -14,15 +14,11 @@
 #include <system_error>
 
 #include "core/job_progress.h"
+#include "core/result.h"
 
 namespace kv {
 
 enum class SplitType : int { kType0 = 0, kType1 = 1, kType2 = 2, kType3 = 3 };
-
-// A failed call's errno as the system's error; no error for 0.
-inline std::error_code SystemError(int error) {
-  return error == 0 ? std::error_code() : std::error_code(error, std::system_category());
-}
 
 // RunState values.
 inline constexpr int kRunIdle = 0;

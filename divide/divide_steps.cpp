@@ -31,8 +31,9 @@ bool CopyDivideBlock(const StepCopy& copy, Prompter& prompter, JobEnd& end, std:
     case StepsEnd::kWriteFailed:
       // The writer may have failed on a piece it was ending, not on this one.
       return copy.writer.Error() != 0
-                 ? FailWithIoError(prompter, end, copy.writer.Error(), copy.writer.ErrorPath())
-                 : FailWithIoError(prompter, end, copy.out);
+                 ? FailWithIoError(prompter, end,
+                                   {SystemError(copy.writer.Error()), copy.writer.ErrorPath()})
+                 : FailWithIoError(prompter, end, copy.out.Fault());
     case StepsEnd::kSourceEnded:
       if (readToItsEnd) {
         remaining = 0;
@@ -42,31 +43,21 @@ bool CopyDivideBlock(const StepCopy& copy, Prompter& prompter, JobEnd& end, std:
     case StepsEnd::kReadFailed:
       break;
   }
-  return copy.source ? FailWithIoError(prompter, end, *copy.source)
-                     : FailWithIoError(prompter, end, EBADF, {});
-}
-
-bool FailWithIoError(Prompter& prompter, JobEnd& end, int error, const std::string& path) {
-  end = {JobOutcome::kFailed, error, path};
-  prompter.Ask(MakeMessage(texts::kIoError, Buttons::kOk, Icon::kStop));
-  return false;
-}
-
-bool FailWithIoError(Prompter& prompter, JobEnd& end, const BinaryFile& file) {
-  return FailWithIoError(prompter, end, file.Error(), file.Path());
+  return FailWithIoError(prompter, end,
+                         copy.source ? copy.source->Fault() : Failure{SystemError(EBADF), {}});
 }
 
 bool ClosePiece(Prompter& prompter, JobEnd& end, std::unique_ptr<BinaryFile>& piece,
                 bool onRemovable) {
   const std::unique_ptr<BinaryFile> file = std::move(piece);
   if ((onRemovable && !file->Sync()) || !file->Close()) {
-    return FailWithIoError(prompter, end, *file);
+    return FailWithIoError(prompter, end, file->Fault());
   }
   if (!onRemovable) {
     return true;
   }
   const std::string folder = FolderOfFile(file->Path());
-  return SyncFolder(folder) || FailWithIoError(prompter, end, errno, folder);
+  return SyncFolder(folder) || FailWithIoError(prompter, end, LastFailure(folder));
 }
 
 SourceWatch WatchSource(const BinaryFile& source) {
@@ -75,14 +66,14 @@ SourceWatch WatchSource(const BinaryFile& source) {
   return watch;
 }
 
-std::unique_ptr<BinaryFile> OpenWatchedSource(Prompter& prompter, JobEnd& end,
-                                              const std::string& name, SourceWatch& watch) {
-  std::unique_ptr<BinaryFile> source = BinaryFile::Open(name, BinaryFile::Mode::kRead);
+Result<std::unique_ptr<BinaryFile>> OpenWatchedSource(Prompter& prompter, const std::string& name,
+                                                      SourceWatch& watch) {
+  Result<std::unique_ptr<BinaryFile>> source = BinaryFile::Open(name, BinaryFile::Mode::kRead);
   if (!source) {
-    FailWithIoError(prompter, end, errno, name);
-    return nullptr;
+    EndWithIoError(prompter, source.Error());
+  } else {
+    watch = WatchSource(**source);
   }
-  watch = WatchSource(*source);
   return source;
 }
 
@@ -93,10 +84,10 @@ bool SourceUnchanged(Prompter& prompter, JobEnd& end, const BinaryFile& source,
   }
   FileFacts now;
   if (!source.Facts(now)) {
-    return FailWithIoError(prompter, end, errno, source.Path());
+    return FailWithIoError(prompter, end, LastFailure(source.Path()));
   }
   if (now.size != watch.atStart.size || now.modifiedNs != watch.atStart.modifiedNs) {
-    return FailWithIoError(prompter, end, 0, source.Path());
+    return FailWithIoError(prompter, end, {{}, source.Path()});
   }
   return true;
 }
@@ -124,35 +115,45 @@ bool RefuseWritingOverSource(Prompter& prompter, JobEnd& end, const std::string&
   return true;
 }
 
-std::unique_ptr<BinaryFile> CreatePiece(Prompter& prompter, JobEnd& end, const std::string& piece,
-                                        bool offerRetry) {
+Result<std::unique_ptr<BinaryFile>> CreatePiece(Prompter& prompter, const std::string& piece,
+                                                bool offerRetry) {
   for (;;) {
     auto file = BinaryFile::Open(piece, BinaryFile::Mode::kCreateWrite);
+    // Giving up on the creation ends the job by its failure, which keeps its cause.
     if (file) {
       return file;
     }
-    // Giving up on the creation ends the job by its failure, which keeps its cause.
-    end = {JobOutcome::kFailed, errno, piece};
     if (!offerRetry) {
       prompter.Ask(MakeMessage(texts::kCannotCreate, Buttons::kOk, Icon::kWarning));
-      return nullptr;
+      return file;
     }
     if (prompter.Ask(MakeMessage(MessageKind::kRetryMedium, texts::kCannotCreate,
                                  Buttons::kRetryCancel, Icon::kWarning)) != Answer::kRetry) {
-      return nullptr;
+      return file;
     }
   }
 }
 
-std::unique_ptr<BinaryFile> CreateFollowingPiece(Prompter& prompter, JobEnd& end,
-                                                 const std::string& piece, bool offerRetry,
-                                                 bool onFixedDrive) {
+Result<std::unique_ptr<BinaryFile>> CreateFollowingPiece(Prompter& prompter,
+                                                         const std::string& piece, bool offerRetry,
+                                                         bool onFixedDrive) {
   if (onFixedDrive && !ClearNameForPiece(piece)) {
-    end = {JobOutcome::kFailed, errno, piece};
+    Failure failure = LastFailure(piece);
     prompter.Ask(MakeMessage(texts::kCannotCreate, Buttons::kOk, Icon::kWarning));
-    return nullptr;
+    return failure;
   }
-  return CreatePiece(prompter, end, piece, offerRetry);
+  return CreatePiece(prompter, piece, offerRetry);
+}
+
+bool TakeOpened(Result<std::unique_ptr<BinaryFile>> opened, std::unique_ptr<BinaryFile>& file,
+                JobEnd& end) {
+  if (!opened) {
+    file.reset();
+    end = {JobOutcome::kFailed, opened.Error()};
+    return false;
+  }
+  file = std::move(*opened);
+  return true;
 }
 
 }  // namespace kv

@@ -28,11 +28,6 @@ bool CopyDivideBlock(const StepCopy& copy, Prompter& prompter, JobEnd& end, std:
                      const std::function<void(const std::byte*, std::size_t)>& onStep,
                      const std::function<void()>& progress, bool readToItsEnd = false);
 
-// Shows the input/output error box (OK, stop icon) and ends the job as failed
-// with `error`, the errno of the call that failed on `path`. Always false.
-bool FailWithIoError(Prompter& prompter, JobEnd& end, int error, const std::string& path);
-// The same for the last failure of `file`.
-bool FailWithIoError(Prompter& prompter, JobEnd& end, const BinaryFile& file);
 // Shows "予期せぬエラーが発生しました。" (OK, stop icon) and ends the job as failed. Always false.
 bool FailUnexpectedly(Prompter& prompter, JobEnd& end);
 
@@ -50,9 +45,10 @@ struct SourceWatch {
 SourceWatch WatchSource(const BinaryFile& source);
 // Opens the source a divide reads and watches it. A source that cannot be
 // opened, or is no longer a regular file (a pipe put in its place after the
-// analysis), is an input/output error before the first step: nullptr then.
-std::unique_ptr<BinaryFile> OpenWatchedSource(Prompter& prompter, JobEnd& end,
-                                              const std::string& name, SourceWatch& watch);
+// analysis), is an input/output error before the first step: the error box
+// has been shown when the failure comes back.
+Result<std::unique_ptr<BinaryFile>> OpenWatchedSource(Prompter& prompter, const std::string& name,
+                                                      SourceWatch& watch);
 // At the end of a divide: when the watched source's size or modification
 // time changed, the input/output error box is shown and the job fails. False then.
 bool SourceUnchanged(Prompter& prompter, JobEnd& end, const BinaryFile& source,
@@ -73,16 +69,21 @@ bool ClosePiece(Prompter& prompter, JobEnd& end, std::unique_ptr<BinaryFile>& pi
 
 // Creates a new piece (exclusively, never through a link). When it cannot be created the user is
 // told "ファイルを作成できません" (warning icon): with `offerRetry` as Retry/Cancel, trying again
-// on Retry; otherwise with OK. Either way the job that stops there fails with the cause.
-// nullptr when the job must stop.
-std::unique_ptr<BinaryFile> CreatePiece(Prompter& prompter, JobEnd& end, const std::string& piece,
-                                        bool offerRetry);
+// on Retry; otherwise with OK. Either way the job that stops there fails with
+// the failure that comes back.
+Result<std::unique_ptr<BinaryFile>> CreatePiece(Prompter& prompter, const std::string& piece,
+                                                bool offerRetry);
 // Creates a piece after the first. On a fixed drive what a divide writes
 // over without asking (a link, the link itself and never its target, or a
 // file) is removed first, and a failed removal fails the job like a failed
 // creation; on a removable medium the next-medium prompt has settled the name.
-std::unique_ptr<BinaryFile> CreateFollowingPiece(Prompter& prompter, JobEnd& end,
-                                                 const std::string& piece, bool offerRetry,
-                                                 bool onFixedDrive);
+Result<std::unique_ptr<BinaryFile>> CreateFollowingPiece(Prompter& prompter,
+                                                         const std::string& piece, bool offerRetry,
+                                                         bool onFixedDrive);
+
+// Takes the file that `opened` holds into `file`; when it holds a failure
+// `file` is emptied, the job ends failed with it and false comes back.
+bool TakeOpened(Result<std::unique_ptr<BinaryFile>> opened, std::unique_ptr<BinaryFile>& file,
+                JobEnd& end);
 
 }  // namespace kv

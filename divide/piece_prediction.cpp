@@ -159,7 +159,7 @@ std::optional<std::vector<par2::ExpectedFile>> PredictPieces(const DivideSetting
     return std::nullopt;
   }
   const std::unique_ptr<BinaryFile> source =
-      BinaryFile::Open(job.JobSource(), BinaryFile::Mode::kRead);
+      BinaryFile::Open(job.JobSource(), BinaryFile::Mode::kRead).ValueOr(nullptr);
   if (!source) {
     return std::nullopt;
   }

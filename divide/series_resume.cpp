@@ -21,7 +21,7 @@ constexpr std::size_t kCompareChunk = 64 * 1024;
 constexpr std::int64_t kType0Prefix = 64 * 1024;
 
 std::unique_ptr<BinaryFile> OpenPiece(const std::string& name) {
-  return BinaryFile::Open(name, BinaryFile::Mode::kRead);
+  return BinaryFile::Open(name, BinaryFile::Mode::kRead).ValueOr(nullptr);
 }
 
 // The `length` bytes of `piece` at `pieceAt` are the source's at `sourceAt`.

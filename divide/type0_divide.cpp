@@ -70,7 +70,7 @@ class Type0Divide {
  private:
   // True when the job finished; false when it stopped and end_ holds why.
   bool Steps();
-  bool IoFailure(const BinaryFile& file) { return FailWithIoError(prompter_, end_, file); }
+  bool IoFailure(const BinaryFile& file) { return FailWithIoError(prompter_, end_, file.Fault()); }
   bool StartFirstPiece();
   // Goes on behind the whole pieces an earlier run left, or starts afresh
   // when there are none.
@@ -193,8 +193,8 @@ bool Type0Divide::StartFirstPiece() {
       return false;
     }
   }
-  piece_ = CreatePiece(prompter_, end_, dest_, true);
-  if (!piece_ || (!stream_ && !OpenSource())) {
+  if (!TakeOpened(CreatePiece(prompter_, dest_, true), piece_, end_) ||
+      (!stream_ && !OpenSource())) {
     return false;
   }
   if (recovery_ != nullptr) {
@@ -211,8 +211,7 @@ bool Type0Divide::OpenSource() {
     source_ = BinaryFile::ReadFrom(job_.InputDescriptor, sourceName_);
     return true;
   }
-  source_ = OpenWatchedSource(prompter_, end_, sourceName_, sourceWatch_);
-  return source_ != nullptr;
+  return TakeOpened(OpenWatchedSource(prompter_, sourceName_, sourceWatch_), source_, end_);
 }
 
 bool Type0Divide::LookForStreamEnd() {
@@ -264,7 +263,7 @@ bool Type0Divide::StartResumed() {
     // A file of other bytes put there meanwhile stays, and the creation refuses it.
     job_.ProgressHold.store(kProgressHeld);
     if (Type0FirstPieceMatches(sourceName_, dest_) && !ClearNameForPiece(dest_)) {
-      return FailWithIoError(prompter_, end_, errno, dest_);
+      return FailWithIoError(prompter_, end_, LastFailure(dest_));
     }
     return StartFirstPiece();
   }
@@ -420,8 +419,8 @@ bool Type0Divide::OpenNextPiece() {
   if (!CheckMedia(false)) {
     return false;
   }
-  piece_ = CreateFollowingPiece(prompter_, end_, dest_, false, job_.PiecesOnFixedDrive);
-  if (!piece_) {
+  if (!TakeOpened(CreateFollowingPiece(prompter_, dest_, false, job_.PiecesOnFixedDrive), piece_,
+                  end_)) {
     return false;
   }
   if (recovery_ != nullptr) {
@@ -450,7 +449,7 @@ bool Type0Divide::Finish() {
     return false;
   }
   if (job_.ResumeDivide && !RemovePiecesAfter(dest_, counter_, Type0Scheme(settings_))) {
-    return FailWithIoError(prompter_, end_, errno, dest_);
+    return FailWithIoError(prompter_, end_, LastFailure(dest_));
   }
   if (recovery_ != nullptr) {
     recovery_->WriteSet(prompter_, volumes_, job_, dest_, !job_.PiecesOnFixedDrive);

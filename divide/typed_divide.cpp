@@ -68,10 +68,10 @@ class TypedDivide {
  private:
   // True when the job finished; false when it stopped and end_ holds why.
   bool Steps();
-  bool IoFailure(const BinaryFile& file) { return FailWithIoError(prompter_, end_, file); }
+  bool IoFailure(const BinaryFile& file) { return FailWithIoError(prompter_, end_, file.Fault()); }
   bool WriteFailure() {
     DropPieceBegunAfterFailure();
-    return FailWithIoError(prompter_, end_, writer_.Error(), writer_.ErrorPath());
+    return FailWithIoError(prompter_, end_, {SystemError(writer_.Error()), writer_.ErrorPath()});
   }
   // The piece begun while the writer was ending the one before, when ending
   // that one failed: it holds no byte of the body yet, and goes.
@@ -234,8 +234,7 @@ bool TypedDivide::StartFirstPiece() {
   if (RefuseWritingOverSource(prompter_, end_, dest_, sourceName_)) {
     return false;
   }
-  piece_ = CreatePiece(prompter_, end_, dest_, true);
-  if (!piece_) {
+  if (!TakeOpened(CreatePiece(prompter_, dest_, true), piece_, end_)) {
     return false;
   }
   job_.SetJobMessage(texts::kDividing);
@@ -254,8 +253,7 @@ bool TypedDivide::StartFirstPiece() {
     MakeExecutable(dest_);
   }
   remaining_ = sourceSize_;
-  source_ = OpenWatchedSource(prompter_, end_, sourceName_, sourceWatch_);
-  if (!source_) {
+  if (!TakeOpened(OpenWatchedSource(prompter_, sourceName_, sourceWatch_), source_, end_)) {
     return false;
   }
   crc_.Reset();
@@ -263,8 +261,7 @@ bool TypedDivide::StartFirstPiece() {
 }
 
 bool TypedDivide::StartResumed() {
-  source_ = OpenWatchedSource(prompter_, end_, sourceName_, sourceWatch_);
-  if (!source_) {
+  if (!TakeOpened(OpenWatchedSource(prompter_, sourceName_, sourceWatch_), source_, end_)) {
     return false;
   }
   const std::optional<std::int64_t> firstSize =
@@ -288,7 +285,7 @@ bool TypedDivide::StartResumed() {
     // A file of another series put there meanwhile stays, and the creation refuses it.
     job_.ProgressHold.store(kProgressHeld);
     if (firstSize && !ClearNameForPiece(dest_)) {
-      return FailWithIoError(prompter_, end_, errno, dest_);
+      return FailWithIoError(prompter_, end_, LastFailure(dest_));
     }
     return StartFirstPiece();
   }
@@ -362,7 +359,7 @@ bool TypedDivide::Finish() {
   ReportBytes(job_, sourceSize_);
   job_.ProgressPermille.store(1000);
   if (job_.ResumeDivide && !RemovePiecesAfter(dest_, pieceNumber_, Format().scheme)) {
-    return FailWithIoError(prompter_, end_, errno, dest_);
+    return FailWithIoError(prompter_, end_, LastFailure(dest_));
   }
   if (recovery_ != nullptr) {
     recovery_->WriteSet(prompter_, volumes_, job_, dest_, !job_.PiecesOnFixedDrive);
@@ -404,8 +401,8 @@ bool TypedDivide::OpenNextPiece() {
     return FailUnexpectedly(prompter_, end_);
   }
 
-  piece_ = CreateFollowingPiece(prompter_, end_, dest_, true, job_.PiecesOnFixedDrive);
-  if (!piece_) {
+  if (!TakeOpened(CreateFollowingPiece(prompter_, dest_, true, job_.PiecesOnFixedDrive), piece_,
+                  end_)) {
     return false;
   }
   if (recovery_ != nullptr) {

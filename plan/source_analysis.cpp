@@ -159,7 +159,7 @@ std::optional<std::string> JobPlanner::DescribeSource(const std::string& mediumN
   // pipe or a device would block or disturb it.
   std::unique_ptr<BinaryFile> file;
   if (IsRegularFile(texts_.source)) {
-    file = BinaryFile::Open(texts_.source, BinaryFile::Mode::kRead);
+    file = BinaryFile::Open(texts_.source, BinaryFile::Mode::kRead).ValueOr(nullptr);
   }
   if (file == nullptr) {
     return RefuseSource(pt::kCannotOpenSource);

@@ -70,18 +70,17 @@ bool WritingFailed(int error) {
 // A regular file only is opened, and never with a wait: a pipe without its
 // other end would block the open (and a job could not be cancelled), and a
 // device is no piece.
-std::unique_ptr<BinaryFile> BinaryFile::Open(const std::string& path, Mode mode) {
+Result<std::unique_ptr<BinaryFile>> BinaryFile::Open(const std::string& path, Mode mode) {
   SystemCalls& sys = ActiveSystemCalls();
   const int fd =
       RetryOnInterrupt([&] { return sys.Open(path.c_str(), mode == Mode::kCreateWrite, true); });
   if (fd < 0) {
-    return nullptr;
+    return LastFailure(path);
   }
   if (!KeepOpened(sys, fd)) {
-    const int error = errno;  // the reason, not the close's
+    Failure failure = LastFailure(path);  // the reason, not the close's
     sys.Close(fd);
-    errno = error;
-    return nullptr;
+    return failure;
   }
   return std::unique_ptr<BinaryFile>(new BinaryFile(fd, mode, path));
 }

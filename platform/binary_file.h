@@ -14,6 +14,7 @@
 #include "core/byte_sink.h"
 #include "core/byte_source.h"
 #include "core/page_buffer.h"
+#include "core/result.h"
 #include "platform/system_calls.h"
 
 namespace kv {
@@ -28,10 +29,10 @@ class BinaryFile final : public ByteSource, public ByteSink {
   // Reads and writes of at least this many bytes bypass the buffer.
   static constexpr std::size_t kDirectSize = 64 * 1024;
 
-  // Opens the file without waiting; nullptr (errno set) when it cannot be
-  // opened or created, or is not a regular file: a folder gives EISDIR, a
+  // Opens the file without waiting; the failure (with `path`) when it cannot
+  // be opened or created, or is not a regular file: a folder gives EISDIR, a
   // pipe or socket ESPIPE, a device ENOTSUP.
-  static std::unique_ptr<BinaryFile> Open(const std::string& path, Mode mode);
+  static Result<std::unique_ptr<BinaryFile>> Open(const std::string& path, Mode mode);
   // Writes to a descriptor that is already open (standard output, a pipe),
   // shown as `name`; the file takes it over and closes it at the end.
   static std::unique_ptr<BinaryFile> WriteTo(int descriptor, std::string name);
@@ -86,6 +87,8 @@ class BinaryFile final : public ByteSource, public ByteSink {
   const std::string& Path() const { return path_; }
   // The errno of the first call that failed on this file; 0 while none has.
   int Error() const { return error_; }
+  // That first failed call's error with this file's path.
+  Failure Fault() const { return {SystemError(error_), path_}; }
 
  private:
   BinaryFile(int descriptor, Mode mode, std::string path);

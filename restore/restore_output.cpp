@@ -24,28 +24,25 @@ std::string BesideName(const std::string& output, int attempt) {
 
 }  // namespace
 
-std::unique_ptr<BinaryFile> CreateRestoreOutput(JobState& job, std::string& tried) {
+Result<std::unique_ptr<BinaryFile>> CreateRestoreOutput(JobState& job) {
   const std::string output = job.JobDest();
   if (job.OutputDescriptor >= 0) {
-    tried = output;
     return BinaryFile::WriteTo(job.OutputDescriptor, output);
   }
   if (!job.ReplacesOutput) {
-    tried = output;
     return BinaryFile::Open(output, BinaryFile::Mode::kCreateWrite);
   }
-  for (int attempt = 0; attempt < kBesideNamesTried; ++attempt) {
-    tried = BesideName(output, attempt);
+  for (int attempt = 0;; ++attempt) {
+    const std::string tried = BesideName(output, attempt);
     // Another restore to the same name writes beside it under a name of its own.
-    if (auto file = BinaryFile::Open(tried, BinaryFile::Mode::kCreateWrite)) {
+    auto file = BinaryFile::Open(tried, BinaryFile::Mode::kCreateWrite);
+    if (file) {
       job.SetOutputBeside(tried);
+    }
+    if (file || file.Error().error != std::errc::file_exists || attempt + 1 == kBesideNamesTried) {
       return file;
     }
-    if (errno != EEXIST) {
-      break;
-    }
   }
-  return nullptr;
 }
 
 std::string RestoreOutputName(const JobState& job) {

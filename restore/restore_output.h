@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "core/result.h"
+
 namespace kv {
 
 class BinaryFile;
@@ -14,9 +16,9 @@ class JobState;
 // Creates the restore's output file, exclusively and never through a link:
 // the output name itself, or, when the job replaces a file, the first free
 // name of "NAME.kvpart", "NAME.kvpart.1", ... beside it, kept as the job's
-// OutputBeside. nullptr with errno set when none can be created; `tried`
-// then names the file whose creation failed.
-std::unique_ptr<BinaryFile> CreateRestoreOutput(JobState& job, std::string& tried);
+// OutputBeside. The failure, on the file whose creation failed, when none can
+// be created.
+Result<std::unique_ptr<BinaryFile>> CreateRestoreOutput(JobState& job);
 
 // The name the restore's output stands under while it is written.
 std::string RestoreOutputName(const JobState& job);

@@ -46,10 +46,9 @@ class Type0Restore {
   bool BeginPiece();
   // Names and opens the piece after the current one; false when the series ends here.
   bool OpenNextPiece();
-  // Ends the job on an input/output error; `error` is the errno of the call
-  // that failed on `path` (a copy: the files close first).
-  JobEnd IoError(int error, std::string path);
-  JobEnd IoError(const BinaryFile& file) { return IoError(file.Error(), file.Path()); }
+  // Ends the job on an input/output error, `failure` (a copy: the files close first).
+  JobEnd IoError(Failure failure);
+  JobEnd IoError(const BinaryFile& file) { return IoError(file.Fault()); }
   // The file behind a failed block: the destination when its write failed,
   // else the piece (no errno for a piece cut short).
   const BinaryFile& CopyFailure() const;
@@ -72,13 +71,12 @@ class Type0Restore {
   BlockWriter writer_;
 };
 
-JobEnd Type0Restore::IoError(int error, std::string path) {
+JobEnd Type0Restore::IoError(Failure failure) {
   // Nothing is left being written when the destination closes.
   writer_.Wait();
   piece_.reset();
   dest_.reset();
-  prompter_.Ask(MakeMessage(texts::kIoError, Buttons::kOk, Icon::kStop));
-  return {JobOutcome::kFailed, error, std::move(path)};
+  return EndWithIoError(prompter_, std::move(failure));
 }
 
 bool Type0Restore::SkipHead(int count) {
@@ -159,7 +157,7 @@ bool Type0Restore::OpenNextPiece() {
       return false;
     }
   }
-  while (!(piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead))) {
+  while (!(piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead).ValueOr(nullptr))) {
     Message missing = MakeMessage(MessageKind::kNextPieceMissing,
                                   FillText(texts::kPieceMissingQuestion, pieceName_),
                                   Buttons::kRetryCancel, Icon::kQuestion);
@@ -176,15 +174,19 @@ JobEnd Type0Restore::Run() {
   pieceName_ = job_.JobSource();
   number_ = PieceNumberAtEnd(pieceName_, job_.ThreeDigitNumbering ? 3 : 2);
 
-  piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead);
-  if (!piece_ || !BeginPiece()) {
-    return IoError(errno, pieceName_);
+  auto opened = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead);
+  if (!opened) {
+    return IoError(opened.Error());
   }
-  std::string output;
-  dest_ = CreateRestoreOutput(job_, output);
-  if (!dest_) {
-    return IoError(errno, output);
+  piece_ = std::move(*opened);
+  if (!BeginPiece()) {
+    return IoError(LastFailure(pieceName_));
   }
+  auto created = CreateRestoreOutput(job_);
+  if (!created) {
+    return IoError(created.Error());
+  }
+  dest_ = std::move(*created);
   job_.SetJobMessage(texts::kRestoring);
   job_.ProgressHold.store(kProgressLive);
   if (settings_.HeadCut && !SkipHead(settings_.HeadCutFirst)) {
@@ -212,7 +214,7 @@ JobEnd Type0Restore::Run() {
       break;
     }
     if (!BeginPiece()) {
-      return IoError(errno, pieceName_);
+      return IoError(LastFailure(pieceName_));
     }
     if (settings_.HeadCut && !SkipHead(settings_.HeadCutNext)) {
       return IoError(*piece_);

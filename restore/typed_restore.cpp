@@ -99,13 +99,12 @@ class TypedRestore {
     Tell(texts::kPieceBroken, Icon::kStop, caption);
     return Damaged();
   }
-  // `error` is the errno of the call that failed on `path` (a copy: the file closes first).
-  Step IoError(int error, std::string path) {
+  // `failure` is a copy: the files close first.
+  Step IoError(Failure failure) {
     CloseAll();
-    prompter_.Ask(MakeMessage(texts::kIoError, Buttons::kOk, Icon::kStop));
-    return Stop({JobOutcome::kFailed, error, std::move(path)});
+    return Stop(EndWithIoError(prompter_, std::move(failure)));
   }
-  Step IoError(const BinaryFile& file) { return IoError(file.Error(), file.Path()); }
+  Step IoError(const BinaryFile& file) { return IoError(file.Fault()); }
 
   JobState& job_;
   Prompter& prompter_;
@@ -138,18 +137,22 @@ TypedRestore::Step TypedRestore::Start() {
   pieceName_ = job_.JobSource();
   remaining_ = job_.SourceSize < 0 ? 0 : job_.SourceSize;
 
-  while (!(piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead))) {
-    const int error = errno;
+  for (;;) {
+    auto opened = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead);
+    if (opened) {
+      piece_ = std::move(*opened);
+      break;
+    }
     if (prompter_.Ask(MakeMessage(MessageKind::kRetryMedium, texts::kPieceCannotOpen,
                                   Buttons::kRetryCancel, Icon::kWarning)) != Answer::kRetry) {
       // Giving up on a first piece that will not open ends with its cause.
-      return Stop({JobOutcome::kFailed, error, pieceName_});
+      return Stop({JobOutcome::kFailed, opened.Error()});
     }
   }
   pieceSize_ = piece_->Size();
   const std::int64_t headerEnd = static_cast<std::int64_t>(job_.MarkerOffset) + job_.HeaderLength;
   if (pieceSize_ < 0) {
-    return IoError(errno, pieceName_);
+    return IoError(LastFailure(pieceName_));
   }
   if (!piece_->Seek(std::min(headerEnd, pieceSize_))) {
     return IoError(*piece_);
@@ -167,11 +170,11 @@ TypedRestore::Step TypedRestore::Start() {
     bodyLeft_ = pieceSize_ - headerEnd;
   }
 
-  std::string output;
-  dest_ = CreateRestoreOutput(job_, output);
-  if (!dest_) {
-    return IoError(errno, output);
+  auto created = CreateRestoreOutput(job_);
+  if (!created) {
+    return IoError(created.Error());
   }
+  dest_ = std::move(*created);
   job_.SetJobMessage(texts::kRestoring);
   job_.ProgressHold.store(kProgressLive);
   crc_.Reset();
@@ -264,7 +267,7 @@ TypedRestore::Step TypedRestore::OpenNextPiece() {
     CloseAll();
     return Stop();
   }
-  while (!(piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead))) {
+  while (!(piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead).ValueOr(nullptr))) {
     if (Ask(MessageKind::kNextPieceMissing, texts::kTypedPieceMissing, pieceName_,
             Buttons::kRetryCancel, Icon::kWarning) != Answer::kRetry) {
       CloseAll();
@@ -273,7 +276,7 @@ TypedRestore::Step TypedRestore::OpenNextPiece() {
   }
   pieceSize_ = piece_->Size();
   if (pieceSize_ < 0) {
-    return IoError(errno, pieceName_);
+    return IoError(LastFailure(pieceName_));
   }
   bodyLeft_ = pieceSize_;
   return Go();

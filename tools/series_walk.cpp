@@ -31,7 +31,8 @@ std::unique_ptr<HeadReadSource> OpenBehindPattern(const std::string& path,
   if (!IsRegularFile(path)) {
     return nullptr;  // opening a pipe could block
   }
-  std::unique_ptr<BinaryFile> file = BinaryFile::Open(path, BinaryFile::Mode::kRead);
+  std::unique_ptr<BinaryFile> file =
+      BinaryFile::Open(path, BinaryFile::Mode::kRead).ValueOr(nullptr);
   if (!file) {
     return nullptr;
   }

@@ -175,7 +175,8 @@ CheckVerdict CheckPieceFile(const std::string& path, const std::atomic<int>& run
   if (!std::filesystem::is_regular_file(std::filesystem::status(path, ec)) || ec) {
     return CheckVerdict::kCannotOpen;
   }
-  std::unique_ptr<BinaryFile> file = BinaryFile::Open(path, BinaryFile::Mode::kRead);
+  std::unique_ptr<BinaryFile> file =
+      BinaryFile::Open(path, BinaryFile::Mode::kRead).ValueOr(nullptr);
   if (!file) {
     return CheckVerdict::kCannotOpen;
   }

@@ -73,7 +73,7 @@ TEST(StubDataFile, LoadsTwoKindsAndCopiesTheSecondStub) {
   const std::string piece = l.dir / "piece.exe";
   for (int round = 0; round < 2; ++round) {
     std::filesystem::remove(piece);
-    auto out = BinaryFile::Open(piece, BinaryFile::Mode::kCreateWrite);
+    auto out = BinaryFile::Open(piece, BinaryFile::Mode::kCreateWrite).ValueOr(nullptr);
     ASSERT_TRUE(out);
     ASSERT_TRUE(out->Write("AB", 2));
     ASSERT_TRUE(l.data.CopyStub(1, *out));
@@ -83,7 +83,7 @@ TEST(StubDataFile, LoadsTwoKindsAndCopiesTheSecondStub) {
     EXPECT_EQ(test::ReadFileBytes(piece), expected);
   }
   std::filesystem::remove(piece);
-  auto out = BinaryFile::Open(piece, BinaryFile::Mode::kCreateWrite);
+  auto out = BinaryFile::Open(piece, BinaryFile::Mode::kCreateWrite).ValueOr(nullptr);
   ASSERT_TRUE(out);
   ASSERT_TRUE(l.data.CopyStub(0, *out));
   EXPECT_FALSE(l.data.CopyStub(2, *out));
@@ -154,7 +154,7 @@ TEST(StubDataFile, SixKindsLoadASeventhMakesTheFileDamaged) {
   EXPECT_EQ(l.data.Kinds()[0].name, "");
   // The directory was read, so a never-chosen kind index still settles on 0.
   EXPECT_EQ(l.data.SelectedKindAfterLoad(-1), 0);
-  auto out = BinaryFile::Open(l.dir / "p", BinaryFile::Mode::kCreateWrite);
+  auto out = BinaryFile::Open(l.dir / "p", BinaryFile::Mode::kCreateWrite).ValueOr(nullptr);
   ASSERT_TRUE(out);
   EXPECT_FALSE(l.data.CopyStub(0, *out));
 }
@@ -190,7 +190,7 @@ TEST(StubDataFile, StubsShorterThanTheDirectoryPromisesAreNotCopied) {
   Load(l, file);
   ASSERT_TRUE(l.ok);  // the directory itself is whole
   const std::string piece = l.dir / "p.exe";
-  auto out = BinaryFile::Open(piece, BinaryFile::Mode::kCreateWrite);
+  auto out = BinaryFile::Open(piece, BinaryFile::Mode::kCreateWrite).ValueOr(nullptr);
   ASSERT_TRUE(out);
   EXPECT_FALSE(l.data.CopyStub(0, *out));
   ASSERT_TRUE(out->Close());

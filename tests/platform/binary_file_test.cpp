@@ -37,7 +37,7 @@ TEST(BinaryFile, WritesThroughItsBufferAndReadsBack) {
   const std::string name = dir / "f.bin";
   const auto bytes = test::RandomBytes(BinaryFile::kBufferSize * 2 + 17, 7);
   {
-    auto out = BinaryFile::Open(name, BinaryFile::Mode::kCreateWrite);
+    auto out = BinaryFile::Open(name, BinaryFile::Mode::kCreateWrite).ValueOr(nullptr);
     ASSERT_TRUE(out);
     for (std::size_t i = 0; i < bytes.size(); i += 1000) {
       ASSERT_TRUE(out->Write(bytes.data() + i, std::min<std::size_t>(1000, bytes.size() - i)));
@@ -46,7 +46,7 @@ TEST(BinaryFile, WritesThroughItsBufferAndReadsBack) {
     EXPECT_TRUE(out->Close());
   }
   EXPECT_EQ(test::ReadFileBytes(name), bytes);
-  auto in = BinaryFile::Open(name, BinaryFile::Mode::kRead);
+  auto in = BinaryFile::Open(name, BinaryFile::Mode::kRead).ValueOr(nullptr);
   ASSERT_TRUE(in);
   ASSERT_TRUE(in->Seek(300000));
   EXPECT_EQ(in->Position(), 300000);
@@ -63,7 +63,7 @@ TEST(BinaryFile, MixesLargeDirectTransfersWithSmallBufferedOnes) {
   // single bytes between them, and a large tail.
   const std::size_t cuts[] = {3, 300'000, 1, 65'535, 65'536, 1, 262'144, 17};
   {
-    auto out = BinaryFile::Open(name, BinaryFile::Mode::kCreateWrite);
+    auto out = BinaryFile::Open(name, BinaryFile::Mode::kCreateWrite).ValueOr(nullptr);
     ASSERT_TRUE(out);
     std::size_t at = 0;
     for (const std::size_t n : cuts) {
@@ -78,7 +78,7 @@ TEST(BinaryFile, MixesLargeDirectTransfersWithSmallBufferedOnes) {
   }
   EXPECT_EQ(test::ReadFileBytes(name), bytes);
 
-  auto in = BinaryFile::Open(name, BinaryFile::Mode::kRead);
+  auto in = BinaryFile::Open(name, BinaryFile::Mode::kRead).ValueOr(nullptr);
   ASSERT_TRUE(in);
   std::vector<std::byte> got(bytes.size());
   std::size_t at = 0;
@@ -118,7 +118,7 @@ TEST(BinaryFile, SeekingBackAfterALargeReadGivesTheBytesThere) {
   const std::string name = dir / "f.bin";
   const auto bytes = test::RandomBytes(600000, 21);
   test::WriteFileBytes(name, bytes);
-  auto in = BinaryFile::Open(name, BinaryFile::Mode::kRead);
+  auto in = BinaryFile::Open(name, BinaryFile::Mode::kRead).ValueOr(nullptr);
   ASSERT_TRUE(in);
   std::vector<std::byte> small(10), large(BinaryFile::kBufferSize - 10), direct(100000);
   ASSERT_TRUE(in->ReadExact(small));
@@ -155,7 +155,7 @@ TEST(BinaryFile, LooksAtItsBytesInPlaceUntilTheFileShrinks) {
   const std::string path = dir / "piece";
   const std::vector<std::uint8_t> data = test::RandomBytes(3 << 20, 7);
   test::WriteFileBytes(path, data);
-  auto file = BinaryFile::Open(path, BinaryFile::Mode::kRead);
+  auto file = BinaryFile::Open(path, BinaryFile::Mode::kRead).ValueOr(nullptr);
   ASSERT_TRUE(file);
   std::vector<std::uint8_t> seen;
   const auto look = [&](const std::byte* at, std::size_t n) {
@@ -200,9 +200,10 @@ TEST(BinaryFile, OpensOnlyARegularFile) {
       {"/dev/null", BinaryFile::Mode::kCreateWrite, EEXIST},
   };
   for (const Case& c : cases) {
-    errno = 0;
-    EXPECT_FALSE(BinaryFile::Open(c.path, c.mode)) << c.path;
-    EXPECT_EQ(errno, c.error) << c.path;
+    const auto opened = BinaryFile::Open(c.path, c.mode);
+    ASSERT_FALSE(opened) << c.path;
+    EXPECT_EQ(opened.Error().error.value(), c.error) << c.path;
+    EXPECT_EQ(opened.Error().path, c.path);
   }
 }
 

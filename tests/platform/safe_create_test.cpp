@@ -46,12 +46,13 @@ TEST(SafeCreate, NamesAreSeenCreatedOnlyWhenFreeAndClearedWithoutTouchingTargets
     EXPECT_EQ(KindOfName(name), c.kind);
     if (c.kind != NameKind::kNone) {
       // Nothing is ever created over or through what stands there.
-      EXPECT_FALSE(BinaryFile::Open(name, BinaryFile::Mode::kCreateWrite));
-      EXPECT_EQ(errno, EEXIST);
+      const auto opened = BinaryFile::Open(name, BinaryFile::Mode::kCreateWrite);
+      ASSERT_FALSE(opened);
+      EXPECT_EQ(opened.Error().error.value(), EEXIST);
     }
     ASSERT_TRUE(ClearNameForPiece(name));
     EXPECT_EQ(KindOfName(name) == NameKind::kNone, c.clearedForPiece);
-    auto piece = BinaryFile::Open(name, BinaryFile::Mode::kCreateWrite);
+    auto piece = BinaryFile::Open(name, BinaryFile::Mode::kCreateWrite).ValueOr(nullptr);
     EXPECT_EQ(piece != nullptr, c.clearedForPiece);
     EXPECT_TRUE(!piece || piece->Write("new", 3));
     piece.reset();
@@ -70,9 +71,10 @@ TEST(SafeCreate, OfTwoWritersRacingForOneNewNameExactlyOneCreatesIt) {
     std::atomic<int> refusedAsExisting{0};
     auto race = [&] {
       start.arrive_and_wait();
-      if (BinaryFile::Open(name, BinaryFile::Mode::kCreateWrite)) {
+      const auto opened = BinaryFile::Open(name, BinaryFile::Mode::kCreateWrite);
+      if (opened) {
         ++created;
-      } else if (errno == EEXIST) {
+      } else if (opened.Error().error.value() == EEXIST) {
         ++refusedAsExisting;
       }
     };

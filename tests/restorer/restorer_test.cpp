@@ -561,7 +561,8 @@ TEST_F(Restorer, ReducesTheRecordedNameToASafeFileName) {
     const std::uint8_t trailer[3] = {static_cast<std::uint8_t>(crc),
                                      static_cast<std::uint8_t>(crc >> 8), 0};
     fs::remove(dir / "report.exe");
-    auto piece = BinaryFile::Open(dir / "report.exe", BinaryFile::Mode::kCreateWrite);
+    auto piece =
+        BinaryFile::Open(dir / "report.exe", BinaryFile::Mode::kCreateWrite).ValueOr(nullptr);
     ASSERT_TRUE(
         piece && stubs.CopyStub(c.kind, *piece) && piece->Write(header.data(), header.size()) &&
         piece->Write(body.data(), body.size()) && piece->Write(trailer, 3) && piece->Close());
