@@ -9,8 +9,11 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "core/job_progress.h"
+#include "core/result.h"
+#include "tests/support/scripted_prompter.h"
 
 namespace kv {
 namespace {
@@ -44,6 +47,41 @@ TEST(JobEnd, FinalMessageFollowsTheOutcome) {
     EXPECT_EQ(job.OutcomeError().value(), c.outcome == JobOutcome::kFailed ? EIO : 0);
     EXPECT_EQ(job.RunState.load(), kRunIdle);
   }
+}
+
+TEST(JobEnd, AnInputOutputFailureShowsTheBoxAndKeepsItsCauseAndFile) {
+  struct Case {
+    Result<int> opened;
+    int error;
+    std::string path;
+  };
+  const Case cases[] = {
+      {Failure{SystemError(ENOSPC), "/media/a/x.d02"}, ENOSPC, "/media/a/x.d02"},
+      {Failure{SystemError(0), "/src/x"}, 0, "/src/x"},
+      {Failure{SystemError(EBADF), {}}, EBADF, ""},
+  };
+  for (const Case& c : cases) {
+    ASSERT_FALSE(c.opened);
+    test::ScriptedPrompter prompter;
+    JobEnd end{JobOutcome::kDone};
+    EXPECT_FALSE(FailWithIoError(prompter, end, c.opened.Error()));
+    EXPECT_EQ(end.outcome, JobOutcome::kFailed);
+    EXPECT_EQ(end.error.value(), c.error);
+    EXPECT_EQ(end.path, c.path);
+    const std::vector<Message> shown = prompter.Messages();
+    ASSERT_EQ(shown.size(), 1u);
+    const Message& box = shown[0];
+    EXPECT_EQ(box.text,
+              "ファイル入出力エラーが発生しました。繰り返し発生する場合は、ディスクのエラーチェック"
+              "をしてください。");
+    EXPECT_EQ(box.buttons, Buttons::kOk);
+    EXPECT_EQ(box.icon, Icon::kStop);
+  }
+  Result<int> held = 7;
+  ASSERT_TRUE(held);
+  EXPECT_EQ(*held, 7);
+  EXPECT_EQ(std::move(held).ValueOr(0), 7);
+  EXPECT_EQ(Result<int>(Failure{SystemError(EIO), "p"}).ValueOr(3), 3);
 }
 
 TEST(JobEnd, NoExceptionLeavesAWorker) {
