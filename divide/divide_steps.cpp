@@ -16,7 +16,7 @@ namespace kv {
 bool CopyDivideBlock(const StepCopy& copy, Prompter& prompter, JobEnd& end, std::int64_t& owed,
                      std::int64_t& remaining,
                      const std::function<void(const std::byte*, std::size_t)>& onStep,
-                     const std::function<void()>& progress, bool readToItsEnd) {
+                     const std::function<void()>& progress) {
   auto countStep = [&](const std::byte* step, std::size_t n) {
     onStep(step, n);
     owed -= static_cast<std::int64_t>(n);
@@ -35,7 +35,7 @@ bool CopyDivideBlock(const StepCopy& copy, Prompter& prompter, JobEnd& end, std:
                                    {SystemError(copy.writer.Error()), copy.writer.ErrorPath()})
                  : FailWithIoError(prompter, end, copy.out.Fault());
     case StepsEnd::kSourceEnded:
-      if (readToItsEnd) {
+      if (copy.readToItsEnd) {
         remaining = 0;
         return true;
       }

@@ -21,12 +21,13 @@ class Prompter;
 // the bytes the piece still takes, nor `remaining`, the source's bytes still
 // to go; each step is counted off both. False when the job must stop: a
 // cancel, a step the source cannot fill or a failed write (the input/output
-// error shown); `end` then says why. A source `readToItsEnd` (a stream of
-// unknown length) that ends is no failure: nothing remains of it then.
+// error shown); `end` then says why. A source read to its end (a stream of
+// unknown length, `copy.readToItsEnd`) that ends is no failure: nothing
+// remains of it then.
 bool CopyDivideBlock(const StepCopy& copy, Prompter& prompter, JobEnd& end, std::int64_t& owed,
                      std::int64_t& remaining,
                      const std::function<void(const std::byte*, std::size_t)>& onStep,
-                     const std::function<void()>& progress, bool readToItsEnd = false);
+                     const std::function<void()>& progress);
 
 // Shows "予期せぬエラーが発生しました。" (OK, stop icon) and ends the job as failed. Always false.
 bool FailUnexpectedly(Prompter& prompter, JobEnd& end);

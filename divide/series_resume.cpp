@@ -6,8 +6,10 @@
 
 #include "core/crc16.h"
 #include "core/divide_settings.h"
+#include "core/job_texts.h"
 #include "core/piece_names.h"
 #include "core/stub_data_file.h"
+#include "core/text_fill.h"
 #include "platform/binary_file.h"
 #include "platform/file_helpers.h"
 #include "platform/safe_create.h"
@@ -294,6 +296,19 @@ bool RemovePiecesAfter(const std::string& lastPiece, int lastNumber, PieceScheme
       return false;
     }
   }
+}
+
+ResumeWatch BeginResumeCheck(JobState& job, std::function<void(std::int64_t)> checked) {
+  job.SetJobMessage(texts::kCheckingPieces);
+  job.ProgressHold.store(kProgressLive);
+  return {&job.RunState, std::move(checked)};
+}
+
+bool GoOnBehind(JobState& job, const ResumePoint& point, BinaryFile& source) {
+  const int next = point.wholePieces + 1;
+  job.ResumedFromPiece.store(next);
+  job.SetJobMessage(FillText(texts::kDividingResumed, std::to_string(next)));
+  return source.Seek(point.sourceOffset);
 }
 
 }  // namespace kv

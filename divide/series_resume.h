@@ -79,6 +79,15 @@ struct ResumePoint {
   std::int64_t sourceOffset = 0;
 };
 
+// The look at the pieces an earlier run left begins: the job says so and
+// shows its progress; a cancel stops the look, and `checked` hears of the
+// source's bytes found whole so far.
+ResumeWatch BeginResumeCheck(JobState& job, std::function<void(std::int64_t)> checked);
+// The divide goes on behind the kept pieces of `point`: the job says from
+// which piece, and `source` stands at the first byte still to divide. False
+// when the source cannot go there.
+bool GoOnBehind(JobState& job, const ResumePoint& point, BinaryFile& source);
+
 // The whole pieces of a typed series whose first piece was made with
 // `firstDivideSize`; the following pieces are named from `firstPiece`.
 ResumePoint FindTypedResumePoint(const TypedSeries& series, const std::string& firstPiece,

@@ -17,7 +17,6 @@
 #include "core/piece_format.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
-#include "core/text_fill.h"
 #include "divide/ask_next_medium.h"
 #include "divide/divide_steps.h"
 #include "divide/media_check.h"
@@ -242,12 +241,10 @@ bool Type0Divide::StartResumed() {
                                            : Type0PieceRule::kExactSize;
   const std::string first = dest_;
   const PieceScheme scheme = Type0Scheme(settings_);
-  job_.SetJobMessage(texts::kCheckingPieces);
-  job_.ProgressHold.store(kProgressLive);
-  const ResumeWatch watch{&job_.RunState, [this](std::int64_t whole) {
-                            remaining_ = sourceSize_ - whole;
-                            Progress();
-                          }};
+  const ResumeWatch watch = BeginResumeCheck(job_, [this](std::int64_t whole) {
+    remaining_ = sourceSize_ - whole;
+    Progress();
+  });
   const ResumePoint point = FindType0ResumePoint(
       [&](int number) {
         return number == 1 ? first : SetPieceNumber(first, counter_ + number - 1, scheme);
@@ -272,9 +269,7 @@ bool Type0Divide::StartResumed() {
   if (remaining_ == 0) {
     return true;
   }
-  job_.ResumedFromPiece.store(point.wholePieces + 1);
-  job_.SetJobMessage(FillText(texts::kDividingResumed, std::to_string(point.wholePieces + 1)));
-  if (!source_->Seek(point.sourceOffset)) {
+  if (!GoOnBehind(job_, point, *source_)) {
     return IoFailure(*source_);
   }
   return OpenNextPiece();
@@ -311,7 +306,7 @@ bool Type0Divide::CopyBlock() {
           recovery_->Step(step, n);
         }
       },
-      [this] { Progress(); }, stream_);
+      [this] { Progress(); });
   if (recovery_ != nullptr) {
     recovery_->Flush();
   }

@@ -17,7 +17,6 @@
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "core/stub_data_file.h"
-#include "core/text_fill.h"
 #include "divide/ask_next_medium.h"
 #include "divide/divide_steps.h"
 #include "divide/media_check.h"
@@ -266,12 +265,10 @@ bool TypedDivide::StartResumed() {
   }
   const std::optional<std::int64_t> firstSize =
       TypedFirstPieceDivideSize(series_, dest_, job_.JobDivideSize);
-  job_.SetJobMessage(texts::kCheckingPieces);
-  job_.ProgressHold.store(kProgressLive);
-  const ResumeWatch watch{&job_.RunState, [this](std::int64_t whole) {
-                            remaining_ = sourceSize_ - whole;
-                            Progress();
-                          }};
+  const ResumeWatch watch = BeginResumeCheck(job_, [this](std::int64_t whole) {
+    remaining_ = sourceSize_ - whole;
+    Progress();
+  });
   const ResumePoint point = firstSize ? FindTypedResumePoint(series_, dest_, *firstSize,
                                                              job_.JobDivideSize, *source_, watch)
                                       : ResumePoint{};
@@ -295,9 +292,7 @@ bool TypedDivide::StartResumed() {
   if (remaining_ == 0) {
     return true;
   }
-  job_.ResumedFromPiece.store(pieceNumber_ + 1);
-  job_.SetJobMessage(FillText(texts::kDividingResumed, std::to_string(pieceNumber_ + 1)));
-  if (!source_->Seek(point.sourceOffset)) {
+  if (!GoOnBehind(job_, point, *source_)) {
     return IoFailure(*source_);
   }
   return OpenNextPiece();
