@@ -108,10 +108,10 @@ char sys_sep(void) {
   return '\\';
 }
 
-sys_fd sys_open_read(const char* path) {
-  HANDLE h =
-      CreateFileW(to_wide(path, wide_path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, NULL,
-                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+/* The handle of an opened file, or SYS_NO_FD with the cause kept when the
+   open failed or the name led to something other than a file on a disk (a
+   reserved name such as CON, NUL or COM1 opens a device). */
+static sys_fd disk_file_or_fail(HANDLE h) {
   if (h == INVALID_HANDLE_VALUE) {
     failed(0);
     return SYS_NO_FD;
@@ -124,21 +124,18 @@ sys_fd sys_open_read(const char* path) {
   return (sys_fd)h;
 }
 
+sys_fd sys_open_read(const char* path) {
+  HANDLE h =
+      CreateFileW(to_wide(path, wide_path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, NULL,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+  return disk_file_or_fail(h);
+}
+
 sys_fd sys_create_new(const char* path) {
   /* CREATE_NEW fails on any existing name, a link included. */
   HANDLE h = CreateFileW(to_wide(path, wide_path), GENERIC_WRITE, 0, NULL, CREATE_NEW,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
-  if (h == INVALID_HANDLE_VALUE) {
-    failed(0);
-    return SYS_NO_FD;
-  }
-  /* A reserved name (CON, NUL, COM1...) opens a device, not a file. */
-  if (GetFileType(h) != FILE_TYPE_DISK) {
-    failed(ERROR_BAD_FILE_TYPE);
-    CloseHandle(h);
-    return SYS_NO_FD;
-  }
-  return (sys_fd)h;
+  return disk_file_or_fail(h);
 }
 
 int sys_read(sys_fd fd, void* buf, int size) {
