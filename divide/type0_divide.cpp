@@ -207,7 +207,7 @@ bool Type0Divide::StartFirstPiece() {
 bool Type0Divide::OpenSource() {
   if (stream_) {
     // A stream has no size or time to watch.
-    source_ = BinaryFile::ReadFrom(job_.InputDescriptor, sourceName_);
+    source_ = BinaryFile::ReadFrom(FileHandle(job_.InputDescriptor), sourceName_);
     return true;
   }
   return TakeOpened(OpenWatchedSource(prompter_, sourceName_, sourceWatch_), source_, end_);

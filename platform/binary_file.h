@@ -33,13 +33,13 @@ class BinaryFile final : public ByteSource, public ByteSink {
   // be opened or created, or is not a regular file: a folder gives EISDIR, a
   // pipe or socket ESPIPE, a device ENOTSUP.
   static Result<std::unique_ptr<BinaryFile>> Open(const std::string& path, Mode mode);
-  // Writes to a descriptor that is already open (standard output, a pipe),
+  // Writes to a file that is already open (standard output, a pipe),
   // shown as `name`; the file takes it over and closes it at the end.
-  static std::unique_ptr<BinaryFile> WriteTo(int descriptor, std::string name);
-  // Reads a descriptor that is already open and may not seek (standard
+  static std::unique_ptr<BinaryFile> WriteTo(FileHandle open, std::string name);
+  // Reads a file that is already open and may not seek (standard
   // input, a pipe), shown as `name`. Its length is not known; a Seek back
   // reaches the last kPageSize bytes read before the buffer was refilled.
-  static std::unique_ptr<BinaryFile> ReadFrom(int descriptor, std::string name);
+  static std::unique_ptr<BinaryFile> ReadFrom(FileHandle open, std::string name);
   ~BinaryFile() override;
   BinaryFile(const BinaryFile&) = delete;
   BinaryFile& operator=(const BinaryFile&) = delete;
@@ -91,16 +91,16 @@ class BinaryFile final : public ByteSource, public ByteSink {
   Failure Fault() const { return {SystemError(error_), path_}; }
 
  private:
-  BinaryFile(int descriptor, Mode mode, std::string path);
+  BinaryFile(FileHandle file, Mode mode, std::string path);
   // Writes out the buffered bytes; false (and the file marked failed) on error.
   bool Flush();
   // Keeps the errno of a failed call (the first one) and reports the failure.
   bool Failed();
-  // Reading: gives up the buffered bytes and puts the descriptor at the
+  // Reading: gives up the buffered bytes and puts the file at the
   // position they stood for; false (nothing changed) when it cannot go back.
   bool DropBuffer();
 
-  int fd_;
+  FileHandle file_;
   Mode mode_;
   std::string path_;
   // The buffer, holding at least `bytes`; what it held stays.
@@ -109,7 +109,7 @@ class BinaryFile final : public ByteSource, public ByteSink {
   PageBuffer buffer_;
   std::size_t capacity_ = 0;
   bool buffered_ = false;  // the last read from the file filled the buffer
-  // Position of the descriptor in the file.
+  // Position of the system's handle in the file.
   std::int64_t filePos_ = 0;
   // Reading: the unread bytes are buffer_[begin_, end_). Writing: buffer_[0, end_) is pending.
   std::size_t begin_ = 0;

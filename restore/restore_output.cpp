@@ -27,7 +27,7 @@ std::string BesideName(const std::string& output, int attempt) {
 Result<std::unique_ptr<BinaryFile>> CreateRestoreOutput(JobState& job) {
   const std::string output = job.JobDest();
   if (job.OutputDescriptor >= 0) {
-    return BinaryFile::WriteTo(job.OutputDescriptor, output);
+    return BinaryFile::WriteTo(FileHandle(job.OutputDescriptor), output);
   }
   if (!job.ReplacesOutput) {
     return BinaryFile::Open(output, BinaryFile::Mode::kCreateWrite);
