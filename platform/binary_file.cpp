@@ -208,12 +208,15 @@ std::int64_t BinaryFile::Position() const {
                               : filePos_ + static_cast<std::int64_t>(end_);
 }
 
-bool BinaryFile::Facts(FileFacts& facts) const {
+Result<FileFacts> BinaryFile::Facts() const {
   if (!file_.Valid()) {
-    errno = EBADF;
-    return false;
+    return Failure{SystemError(EBADF), path_};
   }
-  return ActiveSystemCalls().Stat(file_, facts) == 0;
+  FileFacts facts;
+  if (ActiveSystemCalls().Stat(file_, facts) != 0) {
+    return LastFailure(path_);
+  }
+  return facts;
 }
 
 std::int64_t BinaryFile::Size() const {
@@ -319,17 +322,18 @@ std::int64_t BinaryFile::CopyTo(BinaryFile& out, std::size_t count) {
   return -1;
 }
 
-bool BinaryFile::CutTo(std::int64_t length) {
+Status BinaryFile::CutTo(std::int64_t length) {
   if (!file_.Valid() || mode_ != Mode::kCreateWrite || !Flush()) {
-    return false;
+    return Fault();
   }
   SystemCalls& sys = ActiveSystemCalls();
   if (sys.Truncate(file_, length) != 0 || sys.Seek(file_, length) != length) {
     failed_ = true;
-    return Failed();
+    Failed();
+    return Fault();
   }
   filePos_ = length;
-  return true;
+  return {};
 }
 
 bool BinaryFile::LookAhead(std::int64_t length, const Look& look) {
@@ -348,22 +352,29 @@ bool BinaryFile::LookAhead(std::int64_t length, const Look& look) {
   return seen == MappedLook::kWhole && Seek(position + length);
 }
 
-bool BinaryFile::Sync() {
+Status BinaryFile::Sync() {
   if (!file_.Valid() || mode_ != Mode::kCreateWrite || !Flush()) {
-    return false;
+    return Fault();
   }
-  return RetryOnInterrupt([&] { return ActiveSystemCalls().Fsync(file_); }) == 0 || Failed();
+  if (RetryOnInterrupt([&] { return ActiveSystemCalls().Fsync(file_); }) != 0) {
+    Failed();
+    return Fault();
+  }
+  return {};
 }
 
-bool BinaryFile::Close() {
+Status BinaryFile::Close() {
   if (!file_.Valid()) {
-    return true;
+    return {};
   }
   const bool flushed = mode_ == Mode::kRead || Flush();
   // An interrupted close has released the descriptor all the same.
   const bool closed = ActiveSystemCalls().Close(file_) == 0 || errno == EINTR || Failed();
   file_ = FileHandle();
-  return flushed && closed;
+  if (flushed && closed) {
+    return {};
+  }
+  return Fault();
 }
 
 }  // namespace kv

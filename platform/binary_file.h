@@ -58,8 +58,8 @@ class BinaryFile final : public ByteSource, public ByteSink {
   // while they were looked at, the medium failed).
   bool LookAhead(std::int64_t length, const Look& look) override;
   std::int64_t Size() const override;
-  // What fstat says of the file now; false (errno kept) when it cannot tell.
-  bool Facts(FileFacts& facts) const;
+  // What fstat says of the file now, or why it cannot tell.
+  Result<FileFacts> Facts() const;
 
   // What CopyTo reports when the kernel cannot copy between the two files
   // (another filesystem, a pipe, a kernel without the call): nothing moved.
@@ -71,19 +71,22 @@ class BinaryFile final : public ByteSource, public ByteSink {
   // file), or kCopyRefused: then read and write move the bytes.
   std::int64_t CopyTo(BinaryFile& out, std::size_t count);
   // Cuts a file being written back to `length` bytes and writes on from there.
-  bool CutTo(std::int64_t length);
+  Status CutTo(std::int64_t length);
 
+  // Read and Write are the per-step path and the stream interfaces: they give
+  // a count or false, and the first failure stays in Fault(). The calls that
+  // end or change the file (CutTo, Sync, Close) give their failure as a value.
   // Writes every byte or reports false (disk full, I/O error).
   bool Write(std::span<const std::byte> data) override;
   bool Write(const void* data, std::size_t size) {
     return Write(std::span(static_cast<const std::byte*>(data), size));
   }
   // Writes the buffered bytes and has the system put the file on its medium;
-  // false when either fails.
-  bool Sync();
-  // Flushes and closes; false when buffered bytes could not be written.
-  // Closing twice is harmless; the destructor closes silently.
-  bool Close();
+  // the failure when either fails.
+  Status Sync();
+  // Flushes and closes; the failure when buffered bytes could not be written
+  // or the close failed. Closing twice is harmless; the destructor closes silently.
+  Status Close();
   const std::string& Path() const { return path_; }
   // The errno of the first call that failed on this file; 0 while none has.
   int Error() const { return error_; }

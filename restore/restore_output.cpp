@@ -58,11 +58,12 @@ bool PutRestoredOutputInPlace(JobState& job, bool complete) {
   if (beside.empty() || !restored || !complete) {
     return true;
   }
-  if (PutInPlace(beside, job.JobDest())) {
+  const Status put = PutInPlace(beside, job.JobDest());
+  if (put) {
     job.SetOutputBeside({});
     return true;
   }
-  job.SetOutcome(JobOutcome::kFailed, errno, job.JobDest());
+  job.SetOutcome(JobOutcome::kFailed, put.Error().error, put.Error().path);
   job.SetJobMessage(FinalMessage(JobKind::kRestore, JobOutcome::kFailed));
   return false;
 }
