@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "platform/file_kind_posix.h"
 #include "platform/system_calls.h"
 
 namespace kv {
@@ -15,10 +16,14 @@ NameKind KindOfMode(mode_t mode) {
   if (S_ISLNK(mode)) {
     return NameKind::kLink;
   }
-  if (S_ISREG(mode)) {
-    return NameKind::kRegular;
+  switch (FileKindOfMode(mode)) {
+    case FileKind::kRegular:
+      return NameKind::kRegular;
+    case FileKind::kFolder:
+      return NameKind::kFolder;
+    default:
+      return NameKind::kOther;
   }
-  return S_ISDIR(mode) ? NameKind::kFolder : NameKind::kOther;
 }
 
 // Removes the name; gone in the meantime is as good as removed.

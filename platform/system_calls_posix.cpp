@@ -5,26 +5,10 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/file_kind_posix.h"
 #include "platform/system_calls.h"
 
 namespace kv {
-
-namespace {
-
-FileKind KindOfMode(mode_t mode) {
-  if (S_ISREG(mode)) {
-    return FileKind::kRegular;
-  }
-  if (S_ISDIR(mode)) {
-    return FileKind::kFolder;
-  }
-  if (S_ISFIFO(mode) || S_ISSOCK(mode)) {
-    return FileKind::kStream;
-  }
-  return S_ISCHR(mode) || S_ISBLK(mode) ? FileKind::kDevice : FileKind::kOther;
-}
-
-}  // namespace
 
 FileHandle SystemCalls::Open(const char* path, bool forWriting, bool nonBlocking) {
   const int wait = nonBlocking ? O_NONBLOCK : 0;
@@ -56,7 +40,7 @@ int SystemCalls::Stat(FileHandle file, FileFacts& facts) {
   }
   facts.size = static_cast<std::int64_t>(st.st_size);
   facts.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-  facts.kind = KindOfMode(st.st_mode);
+  facts.kind = FileKindOfMode(st.st_mode);
   facts.device = static_cast<std::uint64_t>(st.st_dev);
   facts.inode = static_cast<std::uint64_t>(st.st_ino);
   return 0;
