@@ -73,9 +73,11 @@ class BinaryFile final : public ByteSource, public ByteSink {
   // Cuts a file being written back to `length` bytes and writes on from there.
   Status CutTo(std::int64_t length);
 
-  // Read and Write are the per-step path and the stream interfaces: they give
-  // a count or false, and the first failure stays in Fault(). The calls that
-  // end or change the file (CutTo, Sync, Close) give their failure as a value.
+  // Read and Write keep the stream style, a count or false with the first
+  // failure kept in Fault(): they run at every step of a job and serve the
+  // ByteSource and ByteSink interfaces, whose callers read or write on and
+  // ask once. The calls that end or change the file (CutTo, Sync, Close)
+  // give their failure as a value.
   // Writes every byte or reports false (disk full, I/O error).
   bool Write(std::span<const std::byte> data) override;
   bool Write(const void* data, std::size_t size) {
