@@ -228,13 +228,14 @@ HeaderCheck CheckType3(ByteSource& src, std::int64_t marker, bool firstPiece) {
           .bodyLength = firstPiece ? std::min(body, sourceSize) : body};
 }
 
-FirstHeaderRead ReadType3(ByteSource& piece, std::optional<std::int64_t> marker,
-                          CodePageToUtf8 fromCodePage) {
+// `lenient` keeps a header whose piece length ends inside its own records.
+FirstHeaderRead ReadType3Header(ByteSource& piece, std::optional<std::int64_t> marker,
+                                CodePageToUtf8 fromCodePage, bool lenient) {
   Type3FirstHeader header;
   if (marker && piece.Seek(*marker + static_cast<std::int64_t>(kType3FirstPattern.size()))) {
     header = ParseType3FirstHeader(piece, fromCodePage);
   }
-  if (header.status == HeaderStatus::kOk && header.BodyLength() < 0) {
+  if (header.status == HeaderStatus::kOk && header.BodyLength() < 0 && !lenient) {
     header.status = HeaderStatus::kBroken;
   }
   if (header.status != HeaderStatus::kOk) {
@@ -247,6 +248,16 @@ FirstHeaderRead ReadType3(ByteSource& piece, std::optional<std::int64_t> marker,
           .identity = header.seriesId,
           .year = header.year,
           .packedTime = header.packedTime};
+}
+
+FirstHeaderRead ReadType3(ByteSource& piece, std::optional<std::int64_t> marker,
+                          CodePageToUtf8 fromCodePage) {
+  return ReadType3Header(piece, marker, fromCodePage, false);
+}
+
+FirstHeaderRead CheckType3First(ByteSource& piece, std::optional<std::int64_t> marker,
+                                CodePageToUtf8 fromCodePage) {
+  return ReadType3Header(piece, marker, fromCodePage, true);
 }
 
 // The terms of the Type3 estimate: a piece holds the divide size less 15
@@ -371,6 +382,7 @@ const std::array<PieceFormat, kDivideTypes> kFormats{{
      .readNextHeader = ReadType3Next,
      .checkHeader = CheckType3,
      .readFirstHeader = ReadType3,
+     .checkFirstHeader = CheckType3First,
      .mediaCount = Type3MediaCount,
      .piecesWritten = Type3PiecesWritten},
 }};

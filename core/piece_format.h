@@ -131,6 +131,12 @@ struct PieceFormat {
   // `marker` a scan for firstPattern found.
   FirstHeaderRead (*readFirstHeader)(ByteSource& piece, std::optional<std::int64_t> marker,
                                      CodePageToUtf8 fromCodePage) = nullptr;
+  // The first header as the check's series walk reads it: as readFirstHeader,
+  // but a piece length that ends inside the header's own records is kept (the
+  // walk counts its body as empty). Only where a check can walk a series
+  // (MarkedFormat); nullptr elsewhere.
+  FirstHeaderRead (*checkFirstHeader)(ByteSource& piece, std::optional<std::int64_t> marker,
+                                      CodePageToUtf8 fromCodePage) = nullptr;
   // The media a divide of `sourceSize` at `divideSize` takes with a first
   // header of `headerLength` bytes, as the summary estimates them.
   std::int64_t (*mediaCount)(std::int64_t sourceSize, std::int64_t divideSize,

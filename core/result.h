@@ -4,6 +4,7 @@
 // is shown.
 
 #include <cerrno>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -28,6 +29,27 @@ inline Failure LastFailure(std::string path) {
   return {SystemError(errno), std::move(path)};
 }
 
+// What a call that gives no value gives back: success, or the failure. Not
+// [[nodiscard]] as Result is: a few calls are made on the way out, where a
+// failure changes nothing (a removal or folder sync after the job's end).
+class Status {
+ public:
+  Status() = default;
+  Status(Failure failure) : failure_(std::move(failure)) {}
+
+  explicit operator bool() const { return !failure_; }
+  const Failure& Error() const { return *failure_; }
+
+ private:
+  std::optional<Failure> failure_;
+};
+
+// Success, or the failure errno holds now on `path`, for a POSIX-style call
+// that reports success as `done`.
+inline Status StatusOf(bool done, std::string path) {
+  return done ? Status() : Status(LastFailure(std::move(path)));
+}
+
 template <typename T>
 class [[nodiscard]] Result {
  public:
@@ -38,6 +60,7 @@ class [[nodiscard]] Result {
   T& operator*() { return std::get<0>(held_); }
   const T& operator*() const { return std::get<0>(held_); }
   T* operator->() { return &std::get<0>(held_); }
+  const T* operator->() const { return &std::get<0>(held_); }
   const Failure& Error() const { return std::get<1>(held_); }
   // The value moved out, or `fallback` for a failure.
   T ValueOr(T fallback) && { return *this ? std::move(**this) : std::move(fallback); }

@@ -28,12 +28,11 @@ bool CopyDivideBlock(const StepCopy& copy, Prompter& prompter, JobEnd& end, std:
     case StepsEnd::kCancelled:
       end = {JobOutcome::kCancelled};
       return false;
-    case StepsEnd::kWriteFailed:
+    case StepsEnd::kWriteFailed: {
       // The writer may have failed on a piece it was ending, not on this one.
-      return copy.writer.Error() != 0
-                 ? FailWithIoError(prompter, end,
-                                   {SystemError(copy.writer.Error()), copy.writer.ErrorPath()})
-                 : FailWithIoError(prompter, end, copy.out.Fault());
+      const Failure written = copy.writer.Fault();
+      return FailWithIoError(prompter, end, written.error ? written : copy.out.Fault());
+    }
     case StepsEnd::kSourceEnded:
       if (copy.readToItsEnd) {
         remaining = 0;
@@ -50,19 +49,27 @@ bool CopyDivideBlock(const StepCopy& copy, Prompter& prompter, JobEnd& end, std:
 bool ClosePiece(Prompter& prompter, JobEnd& end, std::unique_ptr<BinaryFile>& piece,
                 bool onRemovable) {
   const std::unique_ptr<BinaryFile> file = std::move(piece);
-  if ((onRemovable && !file->Sync()) || !file->Close()) {
-    return FailWithIoError(prompter, end, file->Fault());
+  Status ended = onRemovable ? file->Sync() : Status();
+  if (ended) {
+    ended = file->Close();
+  }
+  if (!ended) {
+    return FailWithIoError(prompter, end, ended.Error());
   }
   if (!onRemovable) {
     return true;
   }
-  const std::string folder = FolderOfFile(file->Path());
-  return SyncFolder(folder) || FailWithIoError(prompter, end, LastFailure(folder));
+  const Status synced = SyncFolder(FolderOfFile(file->Path()));
+  return synced || FailWithIoError(prompter, end, synced.Error());
 }
 
 SourceWatch WatchSource(const BinaryFile& source) {
   SourceWatch watch;
-  watch.watched = source.Facts(watch.atStart);
+  const Result<FileFacts> facts = source.Facts();
+  watch.watched = static_cast<bool>(facts);
+  if (facts) {
+    watch.atStart = *facts;
+  }
   return watch;
 }
 
@@ -82,11 +89,11 @@ bool SourceUnchanged(Prompter& prompter, JobEnd& end, const BinaryFile& source,
   if (!watch.watched) {
     return true;
   }
-  FileFacts now;
-  if (!source.Facts(now)) {
-    return FailWithIoError(prompter, end, LastFailure(source.Path()));
+  const Result<FileFacts> now = source.Facts();
+  if (!now) {
+    return FailWithIoError(prompter, end, now.Error());
   }
-  if (now.size != watch.atStart.size || now.modifiedNs != watch.atStart.modifiedNs) {
+  if (now->size != watch.atStart.size || now->modifiedNs != watch.atStart.modifiedNs) {
     return FailWithIoError(prompter, end, {{}, source.Path()});
   }
   return true;
@@ -137,10 +144,12 @@ Result<std::unique_ptr<BinaryFile>> CreatePiece(Prompter& prompter, const std::s
 Result<std::unique_ptr<BinaryFile>> CreateFollowingPiece(Prompter& prompter,
                                                          const std::string& piece, bool offerRetry,
                                                          bool onFixedDrive) {
-  if (onFixedDrive && !ClearNameForPiece(piece)) {
-    Failure failure = LastFailure(piece);
-    prompter.Ask(MakeMessage(texts::kCannotCreate, Buttons::kOk, Icon::kWarning));
-    return failure;
+  if (onFixedDrive) {
+    const Status cleared = ClearNameForPiece(piece);
+    if (!cleared) {
+      prompter.Ask(MakeMessage(texts::kCannotCreate, Buttons::kOk, Icon::kWarning));
+      return cleared.Error();
+    }
   }
   return CreatePiece(prompter, piece, offerRetry);
 }

@@ -286,14 +286,15 @@ ResumePoint FindType0ResumePoint(const std::function<std::string(int)>& nameOf, 
   return point;
 }
 
-bool RemovePiecesAfter(const std::string& lastPiece, int lastNumber, PieceScheme scheme) {
+Status RemovePiecesAfter(const std::string& lastPiece, int lastNumber, PieceScheme scheme) {
   for (int number = lastNumber + 1;; ++number) {
     const std::string name = SetPieceNumber(lastPiece, number, scheme);
     if (IdentityOfName(name).kind == NameKind::kNone) {
-      return true;
+      return {};
     }
-    if (!ClearNameForPiece(name)) {
-      return false;
+    Status cleared = ClearNameForPiece(name);
+    if (!cleared) {
+      return cleared;
     }
   }
 }

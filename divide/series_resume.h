@@ -14,6 +14,7 @@
 #include "core/job_state.h"
 #include "core/piece_format.h"
 #include "core/piece_names.h"
+#include "core/result.h"
 
 namespace kv {
 
@@ -107,7 +108,7 @@ ResumePoint FindType0ResumePoint(const std::function<std::string(int)>& nameOf, 
 
 // At the end of a resumed divide: the pieces an earlier run wrote behind
 // `lastPiece` (number `lastNumber`), which a series ending sooner leaves over
-// and a Type0 restore would take in. False, errno set, when one cannot go.
-bool RemovePiecesAfter(const std::string& lastPiece, int lastNumber, PieceScheme scheme);
+// and a Type0 restore would take in. The failure when one cannot go.
+Status RemovePiecesAfter(const std::string& lastPiece, int lastNumber, PieceScheme scheme);
 
 }  // namespace kv

@@ -207,7 +207,7 @@ bool Type0Divide::StartFirstPiece() {
 bool Type0Divide::OpenSource() {
   if (stream_) {
     // A stream has no size or time to watch.
-    source_ = BinaryFile::ReadFrom(job_.InputDescriptor, sourceName_);
+    source_ = BinaryFile::ReadFrom(FileHandle(job_.InputDescriptor), sourceName_);
     return true;
   }
   return TakeOpened(OpenWatchedSource(prompter_, sourceName_, sourceWatch_), source_, end_);
@@ -259,8 +259,11 @@ bool Type0Divide::StartResumed() {
     // Nothing of the first piece is kept: it is written again from the start.
     // A file of other bytes put there meanwhile stays, and the creation refuses it.
     job_.ProgressHold.store(kProgressHeld);
-    if (Type0FirstPieceMatches(sourceName_, dest_) && !ClearNameForPiece(dest_)) {
-      return FailWithIoError(prompter_, end_, LastFailure(dest_));
+    if (Type0FirstPieceMatches(sourceName_, dest_)) {
+      const Status cleared = ClearNameForPiece(dest_);
+      if (!cleared) {
+        return FailWithIoError(prompter_, end_, cleared.Error());
+      }
     }
     return StartFirstPiece();
   }
@@ -443,8 +446,11 @@ bool Type0Divide::Finish() {
   if (piece_ && !ClosePiece()) {
     return false;
   }
-  if (job_.ResumeDivide && !RemovePiecesAfter(dest_, counter_, Type0Scheme(settings_))) {
-    return FailWithIoError(prompter_, end_, LastFailure(dest_));
+  if (job_.ResumeDivide) {
+    const Status removed = RemovePiecesAfter(dest_, counter_, Type0Scheme(settings_));
+    if (!removed) {
+      return FailWithIoError(prompter_, end_, {removed.Error().error, dest_});
+    }
   }
   if (recovery_ != nullptr) {
     recovery_->WriteSet(prompter_, volumes_, job_, dest_, !job_.PiecesOnFixedDrive);

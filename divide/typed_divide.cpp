@@ -70,7 +70,7 @@ class TypedDivide {
   bool IoFailure(const BinaryFile& file) { return FailWithIoError(prompter_, end_, file.Fault()); }
   bool WriteFailure() {
     DropPieceBegunAfterFailure();
-    return FailWithIoError(prompter_, end_, {SystemError(writer_.Error()), writer_.ErrorPath()});
+    return FailWithIoError(prompter_, end_, writer_.Fault());
   }
   // The piece begun while the writer was ending the one before, when ending
   // that one failed: it holds no byte of the body yet, and goes.
@@ -281,8 +281,11 @@ bool TypedDivide::StartResumed() {
     // Nothing of the first piece is kept: it is written again from the start.
     // A file of another series put there meanwhile stays, and the creation refuses it.
     job_.ProgressHold.store(kProgressHeld);
-    if (firstSize && !ClearNameForPiece(dest_)) {
-      return FailWithIoError(prompter_, end_, LastFailure(dest_));
+    if (firstSize) {
+      const Status cleared = ClearNameForPiece(dest_);
+      if (!cleared) {
+        return FailWithIoError(prompter_, end_, cleared.Error());
+      }
     }
     return StartFirstPiece();
   }
@@ -327,15 +330,15 @@ bool TypedDivide::EndPiece() {
 }
 
 void TypedDivide::DropPieceBegunAfterFailure() {
-  if (!piece_ || writer_.Error() == 0 || writer_.ErrorPath() == piece_->Path()) {
+  const Failure written = writer_.Fault();
+  if (!piece_ || !written.error || written.path == piece_->Path()) {
     return;
   }
-  FileFacts facts;
-  const bool known = piece_->Facts(facts);
+  const Result<FileFacts> facts = piece_->Facts();
   piece_->Close();
   // Only the file this job created: anything put under the name since stays.
-  if (known) {
-    RemoveAskedFile(piece_->Path(), {NameKind::kRegular, facts.device, facts.inode});
+  if (facts) {
+    RemoveAskedFile(piece_->Path(), {NameKind::kRegular, facts->device, facts->inode});
   }
   piece_.reset();
 }
@@ -353,8 +356,11 @@ bool TypedDivide::Finish() {
   source_.reset();
   ReportBytes(job_, sourceSize_);
   job_.ProgressPermille.store(1000);
-  if (job_.ResumeDivide && !RemovePiecesAfter(dest_, pieceNumber_, Format().scheme)) {
-    return FailWithIoError(prompter_, end_, LastFailure(dest_));
+  if (job_.ResumeDivide) {
+    const Status removed = RemovePiecesAfter(dest_, pieceNumber_, Format().scheme);
+    if (!removed) {
+      return FailWithIoError(prompter_, end_, {removed.Error().error, dest_});
+    }
   }
   if (recovery_ != nullptr) {
     recovery_->WriteSet(prompter_, volumes_, job_, dest_, !job_.PiecesOnFixedDrive);

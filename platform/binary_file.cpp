@@ -14,22 +14,22 @@ namespace {
 
 // True when the opened descriptor is a regular file; its non-blocking open
 // is then made blocking again.
-bool KeepOpened(SystemCalls& sys, int fd) {
+bool KeepOpened(SystemCalls& sys, FileHandle file) {
   FileFacts facts;
-  if (sys.Stat(fd, facts) != 0) {
+  if (sys.Stat(file, facts) != 0) {
     return false;
   }
-  if (!facts.regular) {
-    errno = NotRegularError(facts);
+  if (facts.kind != FileKind::kRegular) {
+    errno = NotRegularError(facts.kind);
     return false;
   }
-  return sys.MakeBlocking(fd) == 0;
+  return sys.MakeBlocking(file) == 0;
 }
 
 // One read that is retried when a signal cut it short: the count read, 0 at
 // the end, -1 on an error.
-std::int64_t ReadOnce(int fd, std::byte* out, std::size_t n) {
-  return RetryOnInterrupt([&] { return ActiveSystemCalls().Read(fd, out, n); });
+std::int64_t ReadOnce(FileHandle file, std::byte* out, std::size_t n) {
+  return RetryOnInterrupt([&] { return ActiveSystemCalls().Read(file, out, n); });
 }
 
 // The most one write call is given. Measured on ext4: a run of 2 or 4 MiB
@@ -37,10 +37,10 @@ std::int64_t ReadOnce(int fd, std::byte* out, std::size_t n) {
 // same bytes in megabyte writes, which never did.
 constexpr std::size_t kLargestWrite = 1024 * 1024;
 
-bool WriteFull(int fd, const std::byte* data, std::size_t n) {
+bool WriteFull(FileHandle file, const std::byte* data, std::size_t n) {
   while (n > 0) {
     const std::int64_t put = RetryOnInterrupt(
-        [&] { return ActiveSystemCalls().Write(fd, data, std::min(n, kLargestWrite)); });
+        [&] { return ActiveSystemCalls().Write(file, data, std::min(n, kLargestWrite)); });
     if (put < 0) {
       return false;
     }
@@ -72,33 +72,32 @@ bool WritingFailed(int error) {
 // device is no piece.
 Result<std::unique_ptr<BinaryFile>> BinaryFile::Open(const std::string& path, Mode mode) {
   SystemCalls& sys = ActiveSystemCalls();
-  const int fd =
+  const FileHandle file =
       RetryOnInterrupt([&] { return sys.Open(path.c_str(), mode == Mode::kCreateWrite, true); });
-  if (fd < 0) {
+  if (!file.Valid()) {
     return LastFailure(path);
   }
-  if (!KeepOpened(sys, fd)) {
+  if (!KeepOpened(sys, file)) {
     Failure failure = LastFailure(path);  // the reason, not the close's
-    sys.Close(fd);
+    sys.Close(file);
     return failure;
   }
-  return std::unique_ptr<BinaryFile>(new BinaryFile(fd, mode, path));
+  return std::unique_ptr<BinaryFile>(new BinaryFile(file, mode, path));
 }
 
-std::unique_ptr<BinaryFile> BinaryFile::WriteTo(int descriptor, std::string name) {
-  return std::unique_ptr<BinaryFile>(
-      new BinaryFile(descriptor, Mode::kCreateWrite, std::move(name)));
+std::unique_ptr<BinaryFile> BinaryFile::WriteTo(FileHandle open, std::string name) {
+  return std::unique_ptr<BinaryFile>(new BinaryFile(open, Mode::kCreateWrite, std::move(name)));
 }
 
-std::unique_ptr<BinaryFile> BinaryFile::ReadFrom(int descriptor, std::string name) {
-  std::unique_ptr<BinaryFile> file(new BinaryFile(descriptor, Mode::kRead, std::move(name)));
+std::unique_ptr<BinaryFile> BinaryFile::ReadFrom(FileHandle open, std::string name) {
+  std::unique_ptr<BinaryFile> file(new BinaryFile(open, Mode::kRead, std::move(name)));
   // Neither the kernel's copy nor a mapping can take bytes from a stream.
   file->stream_ = file->copyRefused_ = file->mapRefused_ = true;
   return file;
 }
 
-BinaryFile::BinaryFile(int descriptor, Mode mode, std::string path)
-    : fd_(descriptor), mode_(mode), path_(std::move(path)) {}
+BinaryFile::BinaryFile(FileHandle file, Mode mode, std::string path)
+    : file_(file), mode_(mode), path_(std::move(path)) {}
 
 std::byte* BinaryFile::Buffer(std::size_t bytes) {
   // A file moved in whole blocks needs none, a header or a trailer a page;
@@ -131,7 +130,7 @@ std::int64_t BinaryFile::Read(std::span<std::byte> out) {
 }
 
 std::int64_t BinaryFile::ReadAtLeast(std::span<std::byte> out, std::size_t atLeast) {
-  if (fd_ < 0 || mode_ != Mode::kRead) {
+  if (!file_.Valid() || mode_ != Mode::kRead) {
     return -1;
   }
   atLeast = std::min(atLeast, out.size());
@@ -156,8 +155,8 @@ std::int64_t BinaryFile::ReadAtLeast(std::span<std::byte> out, std::size_t atLea
     if (kept > 0) {
       std::memmove(buffer_.get(), buffer_.get() + end_ - kept, kept);
     }
-    const std::int64_t got = direct ? ReadOnce(fd_, out.data() + total, rest)
-                                    : ReadOnce(fd_, Buffer(fill) + kept, fill - kept);
+    const std::int64_t got = direct ? ReadOnce(file_, out.data() + total, rest)
+                                    : ReadOnce(file_, Buffer(fill) + kept, fill - kept);
     if (got < 0) {
       Failed();
       return -1;
@@ -180,7 +179,7 @@ std::int64_t BinaryFile::ReadAtLeast(std::span<std::byte> out, std::size_t atLea
 }
 
 bool BinaryFile::Seek(std::int64_t position) {
-  if (fd_ < 0 || position < 0) {
+  if (!file_.Valid() || position < 0) {
     return false;
   }
   if (mode_ == Mode::kRead) {
@@ -194,7 +193,7 @@ bool BinaryFile::Seek(std::int64_t position) {
   } else if (!Flush()) {
     return false;
   }
-  if (ActiveSystemCalls().Seek(fd_, position) != position) {
+  if (ActiveSystemCalls().Seek(file_, position) != position) {
     return Failed();
   }
   filePos_ = position;
@@ -202,27 +201,30 @@ bool BinaryFile::Seek(std::int64_t position) {
 }
 
 std::int64_t BinaryFile::Position() const {
-  if (fd_ < 0) {
+  if (!file_.Valid()) {
     return -1;
   }
   return mode_ == Mode::kRead ? filePos_ - static_cast<std::int64_t>(end_ - begin_)
                               : filePos_ + static_cast<std::int64_t>(end_);
 }
 
-bool BinaryFile::Facts(FileFacts& facts) const {
-  if (fd_ < 0) {
-    errno = EBADF;
-    return false;
+Result<FileFacts> BinaryFile::Facts() const {
+  if (!file_.Valid()) {
+    return Failure{SystemError(EBADF), path_};
   }
-  return ActiveSystemCalls().Stat(fd_, facts) == 0;
+  FileFacts facts;
+  if (ActiveSystemCalls().Stat(file_, facts) != 0) {
+    return LastFailure(path_);
+  }
+  return facts;
 }
 
 std::int64_t BinaryFile::Size() const {
-  if (fd_ < 0) {
+  if (!file_.Valid()) {
     return -1;
   }
   FileFacts facts;
-  if (ActiveSystemCalls().Stat(fd_, facts) != 0) {
+  if (ActiveSystemCalls().Stat(file_, facts) != 0) {
     return -1;
   }
   const std::int64_t onDisk = facts.size;
@@ -234,7 +236,7 @@ bool BinaryFile::Flush() {
   if (end_ == 0) {
     return !failed_;
   }
-  const bool ok = !failed_ && WriteFull(fd_, buffer_.get(), end_);
+  const bool ok = !failed_ && WriteFull(file_, buffer_.get(), end_);
   if (ok) {
     filePos_ += static_cast<std::int64_t>(end_);
   } else if (!failed_) {
@@ -246,14 +248,14 @@ bool BinaryFile::Flush() {
 }
 
 bool BinaryFile::Write(std::span<const std::byte> data) {
-  if (fd_ < 0 || mode_ != Mode::kCreateWrite || failed_) {
+  if (!file_.Valid() || mode_ != Mode::kCreateWrite || failed_) {
     return false;
   }
   if (data.size() >= kDirectSize) {
     if (!Flush()) {
       return false;
     }
-    if (!WriteFull(fd_, data.data(), data.size())) {
+    if (!WriteFull(file_, data.data(), data.size())) {
       failed_ = true;
       return Failed();
     }
@@ -277,7 +279,7 @@ bool BinaryFile::DropBuffer() {
     return true;
   }
   const std::int64_t position = Position();
-  if (ActiveSystemCalls().Seek(fd_, position) != position) {
+  if (ActiveSystemCalls().Seek(file_, position) != position) {
     return false;
   }
   filePos_ = position;
@@ -286,7 +288,7 @@ bool BinaryFile::DropBuffer() {
 }
 
 std::int64_t BinaryFile::CopyTo(BinaryFile& out, std::size_t count) {
-  if (fd_ < 0 || mode_ != Mode::kRead || copyRefused_ || out.fd_ < 0 ||
+  if (!file_.Valid() || mode_ != Mode::kRead || copyRefused_ || !out.file_.Valid() ||
       out.mode_ != Mode::kCreateWrite) {
     return kCopyRefused;
   }
@@ -299,7 +301,7 @@ std::int64_t BinaryFile::CopyTo(BinaryFile& out, std::size_t count) {
     return kCopyRefused;
   }
   const std::int64_t moved =
-      RetryOnInterrupt([&] { return ActiveSystemCalls().CopyFileRange(fd_, out.fd_, count); });
+      RetryOnInterrupt([&] { return ActiveSystemCalls().CopyFileRange(file_, out.file_, count); });
   if (moved >= 0) {
     filePos_ += moved;
     out.filePos_ += moved;
@@ -320,28 +322,29 @@ std::int64_t BinaryFile::CopyTo(BinaryFile& out, std::size_t count) {
   return -1;
 }
 
-bool BinaryFile::CutTo(std::int64_t length) {
-  if (fd_ < 0 || mode_ != Mode::kCreateWrite || !Flush()) {
-    return false;
+Status BinaryFile::CutTo(std::int64_t length) {
+  if (!file_.Valid() || mode_ != Mode::kCreateWrite || !Flush()) {
+    return Fault();
   }
   SystemCalls& sys = ActiveSystemCalls();
-  if (sys.Truncate(fd_, length) != 0 || sys.Seek(fd_, length) != length) {
+  if (sys.Truncate(file_, length) != 0 || sys.Seek(file_, length) != length) {
     failed_ = true;
-    return Failed();
+    Failed();
+    return Fault();
   }
   filePos_ = length;
-  return true;
+  return {};
 }
 
 bool BinaryFile::LookAhead(std::int64_t length, const Look& look) {
   const std::int64_t position = Position();
   // Bytes past the end would be seen as zeros up to the last page's end:
   // only what the file holds is looked at.
-  if (fd_ < 0 || mode_ != Mode::kRead || mapRefused_ || position < 0 || length <= 0 ||
+  if (!file_.Valid() || mode_ != Mode::kRead || mapRefused_ || position < 0 || length <= 0 ||
       Size() - position < length) {
     return false;
   }
-  const MappedLook seen = LookAtMapping(fd_, position, static_cast<std::size_t>(length), look);
+  const MappedLook seen = LookAtMapping(file_, position, static_cast<std::size_t>(length), look);
   if (seen == MappedLook::kRefused) {
     mapRefused_ = true;
     return false;
@@ -349,22 +352,29 @@ bool BinaryFile::LookAhead(std::int64_t length, const Look& look) {
   return seen == MappedLook::kWhole && Seek(position + length);
 }
 
-bool BinaryFile::Sync() {
-  if (fd_ < 0 || mode_ != Mode::kCreateWrite || !Flush()) {
-    return false;
+Status BinaryFile::Sync() {
+  if (!file_.Valid() || mode_ != Mode::kCreateWrite || !Flush()) {
+    return Fault();
   }
-  return RetryOnInterrupt([&] { return ActiveSystemCalls().Fsync(fd_); }) == 0 || Failed();
+  if (RetryOnInterrupt([&] { return ActiveSystemCalls().Fsync(file_); }) != 0) {
+    Failed();
+    return Fault();
+  }
+  return {};
 }
 
-bool BinaryFile::Close() {
-  if (fd_ < 0) {
-    return true;
+Status BinaryFile::Close() {
+  if (!file_.Valid()) {
+    return {};
   }
   const bool flushed = mode_ == Mode::kRead || Flush();
   // An interrupted close has released the descriptor all the same.
-  const bool closed = ActiveSystemCalls().Close(fd_) == 0 || errno == EINTR || Failed();
-  fd_ = -1;
-  return flushed && closed;
+  const bool closed = ActiveSystemCalls().Close(file_) == 0 || errno == EINTR || Failed();
+  file_ = FileHandle();
+  if (flushed && closed) {
+    return {};
+  }
+  return Fault();
 }
 
 }  // namespace kv

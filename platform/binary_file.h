@@ -33,13 +33,13 @@ class BinaryFile final : public ByteSource, public ByteSink {
   // be opened or created, or is not a regular file: a folder gives EISDIR, a
   // pipe or socket ESPIPE, a device ENOTSUP.
   static Result<std::unique_ptr<BinaryFile>> Open(const std::string& path, Mode mode);
-  // Writes to a descriptor that is already open (standard output, a pipe),
+  // Writes to a file that is already open (standard output, a pipe),
   // shown as `name`; the file takes it over and closes it at the end.
-  static std::unique_ptr<BinaryFile> WriteTo(int descriptor, std::string name);
-  // Reads a descriptor that is already open and may not seek (standard
+  static std::unique_ptr<BinaryFile> WriteTo(FileHandle open, std::string name);
+  // Reads a file that is already open and may not seek (standard
   // input, a pipe), shown as `name`. Its length is not known; a Seek back
   // reaches the last kPageSize bytes read before the buffer was refilled.
-  static std::unique_ptr<BinaryFile> ReadFrom(int descriptor, std::string name);
+  static std::unique_ptr<BinaryFile> ReadFrom(FileHandle open, std::string name);
   ~BinaryFile() override;
   BinaryFile(const BinaryFile&) = delete;
   BinaryFile& operator=(const BinaryFile&) = delete;
@@ -58,8 +58,8 @@ class BinaryFile final : public ByteSource, public ByteSink {
   // while they were looked at, the medium failed).
   bool LookAhead(std::int64_t length, const Look& look) override;
   std::int64_t Size() const override;
-  // What fstat says of the file now; false (errno kept) when it cannot tell.
-  bool Facts(FileFacts& facts) const;
+  // What fstat says of the file now, or why it cannot tell.
+  Result<FileFacts> Facts() const;
 
   // What CopyTo reports when the kernel cannot copy between the two files
   // (another filesystem, a pipe, a kernel without the call): nothing moved.
@@ -71,19 +71,24 @@ class BinaryFile final : public ByteSource, public ByteSink {
   // file), or kCopyRefused: then read and write move the bytes.
   std::int64_t CopyTo(BinaryFile& out, std::size_t count);
   // Cuts a file being written back to `length` bytes and writes on from there.
-  bool CutTo(std::int64_t length);
+  Status CutTo(std::int64_t length);
 
+  // Read and Write keep the stream style, a count or false with the first
+  // failure kept in Fault(): they run at every step of a job and serve the
+  // ByteSource and ByteSink interfaces, whose callers read or write on and
+  // ask once. The calls that end or change the file (CutTo, Sync, Close)
+  // give their failure as a value.
   // Writes every byte or reports false (disk full, I/O error).
   bool Write(std::span<const std::byte> data) override;
   bool Write(const void* data, std::size_t size) {
     return Write(std::span(static_cast<const std::byte*>(data), size));
   }
   // Writes the buffered bytes and has the system put the file on its medium;
-  // false when either fails.
-  bool Sync();
-  // Flushes and closes; false when buffered bytes could not be written.
-  // Closing twice is harmless; the destructor closes silently.
-  bool Close();
+  // the failure when either fails.
+  Status Sync();
+  // Flushes and closes; the failure when buffered bytes could not be written
+  // or the close failed. Closing twice is harmless; the destructor closes silently.
+  Status Close();
   const std::string& Path() const { return path_; }
   // The errno of the first call that failed on this file; 0 while none has.
   int Error() const { return error_; }
@@ -91,16 +96,16 @@ class BinaryFile final : public ByteSource, public ByteSink {
   Failure Fault() const { return {SystemError(error_), path_}; }
 
  private:
-  BinaryFile(int descriptor, Mode mode, std::string path);
+  BinaryFile(FileHandle file, Mode mode, std::string path);
   // Writes out the buffered bytes; false (and the file marked failed) on error.
   bool Flush();
   // Keeps the errno of a failed call (the first one) and reports the failure.
   bool Failed();
-  // Reading: gives up the buffered bytes and puts the descriptor at the
+  // Reading: gives up the buffered bytes and puts the file at the
   // position they stood for; false (nothing changed) when it cannot go back.
   bool DropBuffer();
 
-  int fd_;
+  FileHandle file_;
   Mode mode_;
   std::string path_;
   // The buffer, holding at least `bytes`; what it held stays.
@@ -109,7 +114,7 @@ class BinaryFile final : public ByteSource, public ByteSink {
   PageBuffer buffer_;
   std::size_t capacity_ = 0;
   bool buffered_ = false;  // the last read from the file filled the buffer
-  // Position of the descriptor in the file.
+  // Position of the system's handle in the file.
   std::int64_t filePos_ = 0;
   // Reading: the unread bytes are buffer_[begin_, end_). Writing: buffer_[0, end_) is pending.
   std::size_t begin_ = 0;

@@ -87,14 +87,9 @@ bool BlockWriter::Wait() {
   return !failed_;
 }
 
-int BlockWriter::Error() {
+Failure BlockWriter::Fault() {
   std::lock_guard lock(mutex_);
-  return error_;
-}
-
-std::string BlockWriter::ErrorPath() {
-  std::lock_guard lock(mutex_);
-  return errorPath_;
+  return fault_;
 }
 
 void BlockWriter::Loop() {
@@ -112,8 +107,7 @@ void BlockWriter::Loop() {
     lock.lock();
     if (!ok && !failed_) {
       failed_ = true;
-      error_ = piece->Error();
-      errorPath_ = piece->Path();
+      fault_ = piece->Fault();
     }
     EndPiece(lock, ok);
     piece_ = nullptr;
@@ -135,8 +129,7 @@ void BlockWriter::EndPiece(std::unique_lock<std::mutex>& lock, bool ok) {
   lock.lock();
   if (!ok && !failed_) {
     failed_ = true;
-    error_ = piece->Error();
-    errorPath_ = piece->Path();
+    fault_ = piece->Fault();
   }
   // Closed already: letting it go costs nothing, under the lock or not.
   piece.reset();

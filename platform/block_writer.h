@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "core/page_buffer.h"
+#include "core/result.h"
 #include "platform/binary_file.h"
 
 namespace kv {
@@ -48,9 +49,9 @@ class BlockWriter {
   bool Finish(std::unique_ptr<BinaryFile> piece, std::span<const std::byte> tail);
   // Waits until every block and piece handed over is written; false when a write failed.
   bool Wait();
-  // The errno of the write or close that failed, and its file; 0 and empty while none has.
-  int Error();
-  std::string ErrorPath();
+  // The write or close that failed: its system error and file; no error and
+  // no file while none has.
+  Failure Fault();
 
  private:
   void Loop();
@@ -78,8 +79,7 @@ class BlockWriter {
   const BinaryFile* lastPiece_ = nullptr;
   std::int64_t lastPieceEnd_ = 0;
   bool failed_ = false;
-  int error_ = 0;
-  std::string errorPath_;
+  Failure fault_;
   bool stop_ = false;
   std::thread thread_;
 };

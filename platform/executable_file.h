@@ -4,11 +4,13 @@
 
 #include <string>
 
+#include "core/result.h"
+
 namespace kv {
 
 // Gives the regular file at `path` the mode 0777 less the process's umask, as
-// a newly created program gets it. Never follows a link; false when the file
-// cannot be changed (errno kept).
-bool MakeExecutable(const std::string& path);
+// a newly created program gets it. Never follows a link; the failure when
+// the file cannot be changed (EINVAL for a file that is not a regular one).
+Status MakeExecutable(const std::string& path);
 
 }  // namespace kv

@@ -26,10 +26,10 @@ mode_t CurrentUmask() {
 
 }  // namespace
 
-bool MakeExecutable(const std::string& path) {
+Status MakeExecutable(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    return false;
+    return LastFailure(path);
   }
   struct stat st {};
   bool done = false;
@@ -40,10 +40,9 @@ bool MakeExecutable(const std::string& path) {
       errno = EINVAL;
     }
   }
-  const int saved = errno;
+  const Status made = StatusOf(done, path);  // the reason, not the close's
   ::close(fd);
-  errno = saved;
-  return done;
+  return made;
 }
 
 }  // namespace kv

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/result.h"
+
 namespace kv {
 
 // The 8.3 short name of the last component of `path`: a name that already
@@ -15,10 +17,10 @@ namespace kv {
 std::string ShortName83(const std::string& path);
 
 // Sets the file's modification time to the given UTC calendar time, keeping
-// its access time. False, and the file left alone, for a time that is not a
-// calendar time or when the file cannot be changed.
-bool SetModifiedTimeUtc(const std::string& path, int year, int month, int day, int hour, int minute,
-                        int second);
+// its access time. The failure (EINVAL for a time that is not a calendar
+// time), the file left alone, when it cannot be set.
+Status SetModifiedTimeUtc(const std::string& path, int year, int month, int day, int hour,
+                          int minute, int second);
 // The modification time in seconds since the epoch; nothing when the file is missing.
 std::optional<std::int64_t> ModifiedTimeUtc(const std::string& path);
 
@@ -32,10 +34,10 @@ bool FileExists(const std::string& path);
 bool IsRegularFile(const std::string& path);
 // The file's size in bytes; -1 when it is missing.
 std::int64_t FileSize(const std::string& path);
-// True when the file may be opened for reading; false with errno kept.
-bool IsReadable(const std::string& path);
-// Has the system put the entries of `folder` on its medium; false with errno kept.
-bool SyncFolder(const std::string& folder);
+// Success when the file may be opened for reading; else why not.
+Status IsReadable(const std::string& path);
+// Has the system put the entries of `folder` on its medium.
+Status SyncFolder(const std::string& folder);
 
 // The names of the entries of `folder` (a path ending in "/"), in no
 // particular order; empty when it cannot be listed.

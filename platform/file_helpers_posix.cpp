@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <ctime>
 
 #include "core/packed_time.h"
@@ -11,18 +12,18 @@
 
 namespace kv {
 
-bool SetModifiedTimeUtc(const std::string& path, int year, int month, int day, int hour, int minute,
-                        int second) {
+Status SetModifiedTimeUtc(const std::string& path, int year, int month, int day, int hour,
+                          int minute, int second) {
   const std::optional<std::int64_t> when =
       UtcToUnixSeconds(UtcFields{year, month, day, hour, minute, second});
   if (year > 9999 || !when) {
-    return false;
+    return Failure{SystemError(EINVAL), path};
   }
   struct timespec times[2]{};
   times[0].tv_nsec = UTIME_OMIT;
   times[1].tv_sec = static_cast<std::time_t>(*when);
   times[1].tv_nsec = 0;
-  return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+  return StatusOf(utimensat(AT_FDCWD, path.c_str(), times, 0) == 0, path);
 }
 
 std::optional<std::int64_t> ModifiedTimeUtc(const std::string& path) {
@@ -60,12 +61,14 @@ std::int64_t FileSize(const std::string& path) {
   return static_cast<std::int64_t>(st.st_size);
 }
 
-bool IsReadable(const std::string& path) {
-  return ::access(path.c_str(), R_OK) == 0;
+Status IsReadable(const std::string& path) {
+  return StatusOf(::access(path.c_str(), R_OK) == 0, path);
 }
 
-bool SyncFolder(const std::string& folder) {
-  return RetryOnInterrupt([&] { return ActiveSystemCalls().FsyncFolder(folder.c_str()); }) == 0;
+Status SyncFolder(const std::string& folder) {
+  return StatusOf(
+      RetryOnInterrupt([&] { return ActiveSystemCalls().FsyncFolder(folder.c_str()); }) == 0,
+      folder);
 }
 
 }  // namespace kv

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/file_handle.h"
+
 namespace kv {
 
 // Runs `look` over [data, data + size), a range of a file mapping; false when
@@ -23,9 +25,9 @@ enum class MappedLook {
   kRefused,  // the system would not map the file; `look` saw nothing
 };
 
-// Maps `length` bytes of the open file `descriptor` from `position` for
-// reading, has `look` see them under the guard above, and unmaps them.
-MappedLook LookAtMapping(int descriptor, std::int64_t position, std::size_t length,
+// Maps `length` bytes of the open `file` from `position` for reading, has
+// `look` see them under the guard above, and unmaps them.
+MappedLook LookAtMapping(FileHandle file, std::int64_t position, std::size_t length,
                          const std::function<void(const std::byte*, std::size_t)>& look);
 
 }  // namespace kv

@@ -66,7 +66,7 @@ bool LookUnderGuard(const std::byte* data, std::size_t size,
   return true;
 }
 
-MappedLook LookAtMapping(int descriptor, std::int64_t position, std::size_t length,
+MappedLook LookAtMapping(FileHandle file, std::int64_t position, std::size_t length,
                          const std::function<void(const std::byte*, std::size_t)>& look) {
   // A mapping starts on a page.
   static const auto kPage = static_cast<std::int64_t>(::sysconf(_SC_PAGESIZE));
@@ -74,7 +74,7 @@ MappedLook LookAtMapping(int descriptor, std::int64_t position, std::size_t leng
   const auto lead = static_cast<std::size_t>(position - start);
   const std::size_t span = lead + length;
   void* const mapped =
-      ::mmap(nullptr, span, PROT_READ, MAP_SHARED, descriptor, static_cast<off_t>(start));
+      ::mmap(nullptr, span, PROT_READ, MAP_SHARED, file.Native(), static_cast<off_t>(start));
   if (mapped == MAP_FAILED) {
     return MappedLook::kRefused;
   }

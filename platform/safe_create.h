@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/result.h"
+
 namespace kv {
 
 enum class NameKind {
@@ -32,20 +34,20 @@ NameKind KindOfName(const std::string& path);
 // Removes the file the user agreed to write over, `asked` being what stood
 // under the name when the question was asked. Only that very file goes:
 // anything put under the name since (by another job, say) stays, and the
-// exclusive creation that follows fails with EEXIST. True when the name was
-// removed or no longer holds the asked file; false, errno set, when the removal failed.
-bool RemoveAskedFile(const std::string& path, const NameIdentity& asked);
+// exclusive creation that follows fails with EEXIST. Success when the name was
+// removed or no longer holds the asked file; the failure of the removal else.
+Status RemoveAskedFile(const std::string& path, const NameIdentity& asked);
 
 // Puts the finished file `written` under `path` in one step, in place of the
 // regular file or link standing there (or of nothing). Anything else there
-// (a folder, pipe or device) stays: false with errno EEXIST. False, errno
-// set, when the rename fails; `written` then stays as it is.
-bool PutInPlace(const std::string& written, const std::string& path);
+// (a folder, pipe or device) stays: a failure with EEXIST. The rename's
+// failure (on `path`) when it fails; `written` then stays as it is.
+Status PutInPlace(const std::string& written, const std::string& path);
 
 // Frees a name a job writes over without asking (a following piece of a
 // divide): a link is removed, never its target, and so is a regular file.
-// Anything else stays, and the exclusive creation then fails. False, with
-// errno set, when a removal failed.
-bool ClearNameForPiece(const std::string& path);
+// Anything else stays, and the exclusive creation then fails. The failure
+// when a removal failed.
+Status ClearNameForPiece(const std::string& path);
 
 }  // namespace kv

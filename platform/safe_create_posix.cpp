@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "platform/file_kind_posix.h"
 #include "platform/system_calls.h"
 
 namespace kv {
@@ -15,10 +16,19 @@ NameKind KindOfMode(mode_t mode) {
   if (S_ISLNK(mode)) {
     return NameKind::kLink;
   }
-  if (S_ISREG(mode)) {
-    return NameKind::kRegular;
+  switch (FileKindOfMode(mode)) {
+    case FileKind::kRegular:
+      return NameKind::kRegular;
+    case FileKind::kFolder:
+      return NameKind::kFolder;
+    default:
+      return NameKind::kOther;
   }
-  return S_ISDIR(mode) ? NameKind::kFolder : NameKind::kOther;
+}
+
+// Removes the name; gone in the meantime is as good as removed.
+Status Unlink(const std::string& path) {
+  return StatusOf(::unlink(path.c_str()) == 0 || errno == ENOENT, path);
 }
 
 }  // namespace
@@ -36,32 +46,30 @@ NameKind KindOfName(const std::string& path) {
   return IdentityOfName(path).kind;
 }
 
-bool RemoveAskedFile(const std::string& path, const NameIdentity& asked) {
+Status RemoveAskedFile(const std::string& path, const NameIdentity& asked) {
   // Asked again right before the removal: the answer was about that file only.
   const NameIdentity now = IdentityOfName(path);
   if (now.kind == NameKind::kNone || now.kind != asked.kind || now.device != asked.device ||
       now.inode != asked.inode) {
-    return true;
+    return {};
   }
-  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+  return Unlink(path);
 }
 
-bool PutInPlace(const std::string& written, const std::string& path) {
+Status PutInPlace(const std::string& written, const std::string& path) {
   const NameKind there = KindOfName(path);
   if (there != NameKind::kNone && there != NameKind::kRegular && there != NameKind::kLink) {
-    errno = EEXIST;
-    return false;
+    return Failure{SystemError(EEXIST), path};
   }
-  return ActiveSystemCalls().Rename(written.c_str(), path.c_str()) == 0;
+  return StatusOf(ActiveSystemCalls().Rename(written.c_str(), path.c_str()) == 0, path);
 }
 
-bool ClearNameForPiece(const std::string& path) {
+Status ClearNameForPiece(const std::string& path) {
   const NameKind kind = KindOfName(path);
   if (kind != NameKind::kLink && kind != NameKind::kRegular) {
-    return true;
+    return {};
   }
-  // Gone in the meantime is as good as removed.
-  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+  return Unlink(path);
 }
 
 }  // namespace kv

@@ -1,8 +1,20 @@
 #include "platform/system_calls.h"
 
 #include <atomic>
+#include <cerrno>
 
 namespace kv {
+
+int NotRegularError(FileKind kind) {
+  switch (kind) {
+    case FileKind::kFolder:
+      return EISDIR;
+    case FileKind::kStream:
+      return ESPIPE;
+    default:
+      return ENOTSUP;
+  }
+}
 
 namespace {
 

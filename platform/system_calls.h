@@ -2,19 +2,30 @@
 // The system calls under the file layer and the block writer, in the one
 // place a test can replace them: each returns as its POSIX namesake does
 // (-1 with errno set on failure), so a replacement can fail any call with any
-// errno, cut a write short or interrupt it.
+// errno, cut a write short or interrupt it. Files are passed as the neutral
+// FileHandle, and their kind as a FileKind, so no system's types show here.
 
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/file_handle.h"
+
 namespace kv {
+
+// What stands behind an open file.
+enum class FileKind {
+  kRegular,
+  kFolder,
+  kStream,  // a pipe or socket
+  kDevice,
+  kOther,
+};
 
 // What fstat tells the file layer.
 struct FileFacts {
   std::int64_t size = 0;
   std::int64_t modifiedNs = 0;  // modification time, nanoseconds since the epoch
-  bool regular = false;
-  std::uint32_t typeBits = 0;  // the file-type bits of the mode (S_IFMT)
+  FileKind kind = FileKind::kOther;
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
 };
@@ -22,31 +33,32 @@ struct FileFacts {
 // The errno that names what stands there instead of a regular file, so that
 // "PATH: reason" tells the user what is wrong with the name: EISDIR for a
 // folder, ESPIPE for a pipe or socket, ENOTSUP for anything else.
-int NotRegularError(const FileFacts& facts);
+int NotRegularError(FileKind kind);
 
 class SystemCalls {
  public:
   virtual ~SystemCalls() = default;
   // Opens for reading, or creates a new file for writing: exclusively, never
   // through a symbolic link (EEXIST when anything stands there); close-on-exec.
-  // `nonBlocking` keeps the open of a pipe or device from waiting.
-  virtual int Open(const char* path, bool forWriting, bool nonBlocking);
-  virtual std::int64_t Read(int fd, void* out, std::size_t count);
-  virtual std::int64_t Write(int fd, const void* data, std::size_t count);
+  // `nonBlocking` keeps the open of a pipe or device from waiting. No file
+  // (an invalid handle) on failure.
+  virtual FileHandle Open(const char* path, bool forWriting, bool nonBlocking);
+  virtual std::int64_t Read(FileHandle file, void* out, std::size_t count);
+  virtual std::int64_t Write(FileHandle file, const void* data, std::size_t count);
   // copy_file_range from the position of `in` to that of `out`, both moved on.
-  virtual std::int64_t CopyFileRange(int in, int out, std::size_t count);
+  virtual std::int64_t CopyFileRange(FileHandle in, FileHandle out, std::size_t count);
   // ftruncate.
-  virtual int Truncate(int fd, std::int64_t length);
+  virtual int Truncate(FileHandle file, std::int64_t length);
   // lseek to an absolute position.
-  virtual std::int64_t Seek(int fd, std::int64_t position);
-  virtual int Stat(int fd, FileFacts& facts);
+  virtual std::int64_t Seek(FileHandle file, std::int64_t position);
+  virtual int Stat(FileHandle file, FileFacts& facts);
   // Clears O_NONBLOCK after a non-blocking open.
-  virtual int MakeBlocking(int fd);
-  virtual int Fsync(int fd);
+  virtual int MakeBlocking(FileHandle file);
+  virtual int Fsync(FileHandle file);
   // Has the system put the entries of the folder `path` on its medium (the
   // names of the files in it, not only their bytes).
   virtual int FsyncFolder(const char* path);
-  virtual int Close(int fd);
+  virtual int Close(FileHandle file);
   // rename: `to` is replaced in one step by the file named `from`.
   virtual int Rename(const char* from, const char* to);
   // statfs: the type of the file system that holds `path` (its magic number).

@@ -5,8 +5,8 @@
 
 namespace kv {
 
-std::int64_t SystemCalls::CopyFileRange(int in, int out, std::size_t count) {
-  return ::copy_file_range(in, nullptr, out, nullptr, count, 0);
+std::int64_t SystemCalls::CopyFileRange(FileHandle in, FileHandle out, std::size_t count) {
+  return ::copy_file_range(in.Native(), nullptr, out.Native(), nullptr, count, 0);
 }
 
 int SystemCalls::FileSystemType(const char* path, std::uint64_t& type) {

@@ -5,61 +5,54 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/file_kind_posix.h"
 #include "platform/system_calls.h"
 
 namespace kv {
 
-int NotRegularError(const FileFacts& facts) {
-  if (S_ISDIR(facts.typeBits)) {
-    return EISDIR;
-  }
-  return S_ISFIFO(facts.typeBits) || S_ISSOCK(facts.typeBits) ? ESPIPE : ENOTSUP;
-}
-
-int SystemCalls::Open(const char* path, bool forWriting, bool nonBlocking) {
+FileHandle SystemCalls::Open(const char* path, bool forWriting, bool nonBlocking) {
   const int wait = nonBlocking ? O_NONBLOCK : 0;
-  return forWriting
-             ? ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | wait, 0666)
-             : ::open(path, O_RDONLY | O_CLOEXEC | wait);
+  return FileHandle(
+      forWriting ? ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | wait, 0666)
+                 : ::open(path, O_RDONLY | O_CLOEXEC | wait));
 }
 
-std::int64_t SystemCalls::Read(int fd, void* out, std::size_t count) {
-  return ::read(fd, out, count);
+std::int64_t SystemCalls::Read(FileHandle file, void* out, std::size_t count) {
+  return ::read(file.Native(), out, count);
 }
 
-std::int64_t SystemCalls::Write(int fd, const void* data, std::size_t count) {
-  return ::write(fd, data, count);
+std::int64_t SystemCalls::Write(FileHandle file, const void* data, std::size_t count) {
+  return ::write(file.Native(), data, count);
 }
 
-int SystemCalls::Truncate(int fd, std::int64_t length) {
-  return ::ftruncate(fd, static_cast<off_t>(length));
+int SystemCalls::Truncate(FileHandle file, std::int64_t length) {
+  return ::ftruncate(file.Native(), static_cast<off_t>(length));
 }
 
-std::int64_t SystemCalls::Seek(int fd, std::int64_t position) {
-  return ::lseek(fd, static_cast<off_t>(position), SEEK_SET);
+std::int64_t SystemCalls::Seek(FileHandle file, std::int64_t position) {
+  return ::lseek(file.Native(), static_cast<off_t>(position), SEEK_SET);
 }
 
-int SystemCalls::Stat(int fd, FileFacts& facts) {
+int SystemCalls::Stat(FileHandle file, FileFacts& facts) {
   struct stat st {};
-  if (::fstat(fd, &st) != 0) {
+  if (::fstat(file.Native(), &st) != 0) {
     return -1;
   }
   facts.size = static_cast<std::int64_t>(st.st_size);
   facts.modifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-  facts.regular = S_ISREG(st.st_mode);
-  facts.typeBits = static_cast<std::uint32_t>(st.st_mode & S_IFMT);
+  facts.kind = FileKindOfMode(st.st_mode);
   facts.device = static_cast<std::uint64_t>(st.st_dev);
   facts.inode = static_cast<std::uint64_t>(st.st_ino);
   return 0;
 }
 
-int SystemCalls::MakeBlocking(int fd) {
-  const int flags = ::fcntl(fd, F_GETFL);
-  return flags < 0 ? -1 : ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+int SystemCalls::MakeBlocking(FileHandle file) {
+  const int flags = ::fcntl(file.Native(), F_GETFL);
+  return flags < 0 ? -1 : ::fcntl(file.Native(), F_SETFL, flags & ~O_NONBLOCK);
 }
 
-int SystemCalls::Fsync(int fd) {
-  return ::fsync(fd);
+int SystemCalls::Fsync(FileHandle file) {
+  return ::fsync(file.Native());
 }
 
 int SystemCalls::FsyncFolder(const char* path) {
@@ -74,8 +67,8 @@ int SystemCalls::FsyncFolder(const char* path) {
   return rc;
 }
 
-int SystemCalls::Close(int fd) {
-  return ::close(fd);
+int SystemCalls::Close(FileHandle file) {
+  return ::close(file.Native());
 }
 
 int SystemCalls::Rename(const char* from, const char* to) {

@@ -25,33 +25,34 @@ PositionedFile::PositionedFile(int fd, std::uint64_t size, std::string path)
 
 PositionedFile::~PositionedFile() {
   if (fd_ >= 0) {
-    ActiveSystemCalls().Close(fd_);
+    ActiveSystemCalls().Close(FileHandle(fd_));
   }
 }
 
 std::unique_ptr<PositionedFile> PositionedFile::OpenForReading(const std::string& path) {
   SystemCalls& calls = ActiveSystemCalls();
-  const int fd = calls.Open(path.c_str(), false, true);
-  if (fd < 0) {
+  const FileHandle file = calls.Open(path.c_str(), false, true);
+  if (!file.Valid()) {
     return nullptr;
   }
   FileFacts facts;
-  if (calls.Stat(fd, facts) != 0 || !facts.regular || calls.MakeBlocking(fd) != 0) {
-    const int error = facts.regular ? errno : EISDIR;
-    calls.Close(fd);
+  const bool regular = calls.Stat(file, facts) == 0 && facts.kind == FileKind::kRegular;
+  if (!regular || calls.MakeBlocking(file) != 0) {
+    const int error = regular ? errno : EISDIR;
+    calls.Close(file);
     errno = error;
     return nullptr;
   }
   return std::unique_ptr<PositionedFile>(
-      new PositionedFile(fd, static_cast<std::uint64_t>(facts.size), path));
+      new PositionedFile(file.Native(), static_cast<std::uint64_t>(facts.size), path));
 }
 
 std::unique_ptr<PositionedFile> PositionedFile::Create(const std::string& path) {
-  const int fd = ActiveSystemCalls().Open(path.c_str(), true, false);
-  if (fd < 0) {
+  const FileHandle file = ActiveSystemCalls().Open(path.c_str(), true, false);
+  if (!file.Valid()) {
     return nullptr;
   }
-  return std::unique_ptr<PositionedFile>(new PositionedFile(fd, 0, path));
+  return std::unique_ptr<PositionedFile>(new PositionedFile(file.Native(), 0, path));
 }
 
 std::unique_ptr<PositionedFile> PositionedFile::CreateTemporary(const std::string& folder) {
@@ -115,11 +116,11 @@ bool PositionedFile::Finish() {
     return error_ == 0;
   }
   SystemCalls& calls = ActiveSystemCalls();
-  const bool synced = calls.Fsync(fd_) == 0;
+  const bool synced = calls.Fsync(FileHandle(fd_)) == 0;
   if (!synced) {
     error_ = errno;
   }
-  const bool closed = calls.Close(fd_) == 0;
+  const bool closed = calls.Close(FileHandle(fd_)) == 0;
   if (!closed && synced) {
     error_ = errno;
   }

@@ -27,7 +27,7 @@ std::string BesideName(const std::string& output, int attempt) {
 Result<std::unique_ptr<BinaryFile>> CreateRestoreOutput(JobState& job) {
   const std::string output = job.JobDest();
   if (job.OutputDescriptor >= 0) {
-    return BinaryFile::WriteTo(job.OutputDescriptor, output);
+    return BinaryFile::WriteTo(FileHandle(job.OutputDescriptor), output);
   }
   if (!job.ReplacesOutput) {
     return BinaryFile::Open(output, BinaryFile::Mode::kCreateWrite);
@@ -58,11 +58,12 @@ bool PutRestoredOutputInPlace(JobState& job, bool complete) {
   if (beside.empty() || !restored || !complete) {
     return true;
   }
-  if (PutInPlace(beside, job.JobDest())) {
+  const Status put = PutInPlace(beside, job.JobDest());
+  if (put) {
     job.SetOutputBeside({});
     return true;
   }
-  job.SetOutcome(JobOutcome::kFailed, errno, job.JobDest());
+  job.SetOutcome(JobOutcome::kFailed, put.Error().error, put.Error().path);
   job.SetJobMessage(FinalMessage(JobKind::kRestore, JobOutcome::kFailed));
   return false;
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -33,22 +32,26 @@ class Type0Restore {
   Type0Restore(const DivideSettings& settings, JobState& job, Prompter& prompter)
       : settings_(settings), job_(job), prompter_(prompter) {}
 
-  JobEnd Run();
+  JobEnd Run() { return Steps() ? JobEnd{JobOutcome::kDone} : end_; }
 
  private:
+  // True when the job is done; false when it stopped and end_ holds why.
+  bool Steps();
   // Reads and discards `count` leading bytes of the open piece; false on a read error.
   bool SkipHead(int count);
   // Copies a block of steps, polling for a cancel (then cancelled_ is set)
   // and showing progress after each; false on a read or write error.
   bool CopyBlock();
   void ShowProgress();
-  // Starts the piece just opened: its length and progress unit.
+  // Starts the piece just opened: its length and progress unit; false
+  // (end_ set) when its size cannot be told.
   bool BeginPiece();
   // Names and opens the piece after the current one; false when the series ends here.
   bool OpenNextPiece();
-  // Ends the job on an input/output error, `failure` (a copy: the files close first).
-  JobEnd IoError(Failure failure);
-  JobEnd IoError(const BinaryFile& file) { return IoError(file.Fault()); }
+  // Ends the job on an input/output error, `failure` (a copy: the files
+  // close first). Always false.
+  bool IoError(Failure failure);
+  bool IoError(const BinaryFile& file) { return IoError(file.Fault()); }
   // The file behind a failed block: the destination when its write failed,
   // else the piece (no errno for a piece cut short).
   const BinaryFile& CopyFailure() const;
@@ -56,6 +59,7 @@ class Type0Restore {
   const DivideSettings& settings_;
   JobState& job_;
   Prompter& prompter_;
+  JobEnd end_;
   std::unique_ptr<BinaryFile> piece_;
   std::unique_ptr<BinaryFile> dest_;
   std::string pieceName_;
@@ -71,12 +75,12 @@ class Type0Restore {
   BlockWriter writer_;
 };
 
-JobEnd Type0Restore::IoError(Failure failure) {
+bool Type0Restore::IoError(Failure failure) {
   // Nothing is left being written when the destination closes.
   writer_.Wait();
   piece_.reset();
   dest_.reset();
-  return EndWithIoError(prompter_, std::move(failure));
+  return FailWithIoError(prompter_, end_, std::move(failure));
 }
 
 bool Type0Restore::SkipHead(int count) {
@@ -131,10 +135,11 @@ void Type0Restore::ShowProgress() {
 }
 
 bool Type0Restore::BeginPiece() {
-  pieceLeft_ = piece_->Size();
-  if (pieceLeft_ < 0) {
-    return false;
+  const Result<FileFacts> facts = piece_->Facts();
+  if (!facts) {
+    return IoError(facts.Error());
   }
+  pieceLeft_ = facts->size;
   progressUnit_ = static_cast<double>(pieceLeft_) * 0.001;
   return true;
 }
@@ -169,7 +174,7 @@ bool Type0Restore::OpenNextPiece() {
   return true;
 }
 
-JobEnd Type0Restore::Run() {
+bool Type0Restore::Steps() {
   job_.ProgressHold.store(kProgressHeld);
   pieceName_ = job_.JobSource();
   number_ = PieceNumberAtEnd(pieceName_, job_.ThreeDigitNumbering ? 3 : 2);
@@ -180,7 +185,7 @@ JobEnd Type0Restore::Run() {
   }
   piece_ = std::move(*opened);
   if (!BeginPiece()) {
-    return IoError(LastFailure(pieceName_));
+    return false;
   }
   auto created = CreateRestoreOutput(job_);
   if (!created) {
@@ -200,7 +205,8 @@ JobEnd Type0Restore::Run() {
     if (cancelled_) {
       piece_.reset();
       dest_.reset();
-      return {JobOutcome::kCancelled};
+      end_ = {JobOutcome::kCancelled};
+      return false;
     }
     if (pieceLeft_ > 0) {
       ShowProgress();
@@ -214,7 +220,7 @@ JobEnd Type0Restore::Run() {
       break;
     }
     if (!BeginPiece()) {
-      return IoError(LastFailure(pieceName_));
+      return false;
     }
     if (settings_.HeadCut && !SkipHead(settings_.HeadCutNext)) {
       return IoError(*piece_);
@@ -225,12 +231,12 @@ JobEnd Type0Restore::Run() {
 
   piece_.reset();
   // Bytes still buffered that cannot be written make the result incomplete.
-  if (!dest_->Close()) {
-    return IoError(*dest_);
+  if (const Status closed = dest_->Close(); !closed) {
+    return IoError(closed.Error());
   }
   // The count shown at the end covers the last step too.
   ReportBytes(job_, written_);
-  return {JobOutcome::kDone};
+  return true;
 }
 
 const BinaryFile& Type0Restore::CopyFailure() const {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -42,29 +41,36 @@ class TypedRestore {
  public:
   TypedRestore(JobState& job, Prompter& prompter) : job_(job), prompter_(prompter) {}
 
-  JobEnd Run();
+  JobEnd Run() { return Steps() ? JobEnd{JobOutcome::kDone} : end_; }
 
  private:
-  // The ways a step can go: on, or to the end of the job as `end` says.
-  struct Step {
-    bool ok = true;
-    JobEnd end;
-  };
-  static Step Go() { return {}; }
-  static Step Stop(JobEnd end = {JobOutcome::kCancelled}) { return {false, end}; }
+  // Each step: true when the job goes on (or, for Steps and Finish, is
+  // done); false when it stopped and end_ holds why.
+  bool Steps();
+  // The files closed and the job cancelled.
+  bool Cancel() {
+    CloseAll();
+    end_ = {JobOutcome::kCancelled};
+    return false;
+  }
   // A piece whose bytes are not what its header promised: no call failed.
-  static Step Damaged() { return Stop({JobOutcome::kFailed, 0}); }
+  bool Damaged() {
+    end_ = {JobOutcome::kFailed, 0};
+    return false;
+  }
 
-  Step Start();
+  bool Start();
+  // The size of the piece just opened.
+  bool TakePieceSize();
   // Copies a block of steps, polling for a cancel and showing progress after each.
-  Step CopyBlock();
-  Step ChangePiece();
-  Step Finish();
-  Step OpenNextPiece();
+  bool CopyBlock();
+  bool ChangePiece();
+  bool Finish();
+  bool OpenNextPiece();
   // The following piece's marker, asked about until found or given up.
-  Step FindNextMarker();
+  bool FindNextMarker();
   // What ties a following piece to the series, and where its body starts.
-  Step ReadNextHeader();
+  bool ReadNextHeader();
   // Reads the stored checksum of the piece just copied; true when it matches.
   bool ChecksumMatches();
   void ProgressUpdate();
@@ -82,7 +88,7 @@ class TypedRestore {
     Ask(MessageKind::kNotice, pattern, pieceName_, Buttons::kOk, icon, caption);
   }
   // The piece ends before the bytes it promised, or could not be read there.
-  Step EndMissing() {
+  bool EndMissing() {
     if (piece_ && piece_->Error() != 0) {
       return IoError(*piece_);
     }
@@ -91,7 +97,7 @@ class TypedRestore {
     return Damaged();
   }
   // A header that is not what it should be, or one that could not be read.
-  Step Broken(const char* caption) {
+  bool Broken(const char* caption) {
     if (piece_ && piece_->Error() != 0) {
       return IoError(*piece_);
     }
@@ -100,14 +106,15 @@ class TypedRestore {
     return Damaged();
   }
   // `failure` is a copy: the files close first.
-  Step IoError(Failure failure) {
+  bool IoError(Failure failure) {
     CloseAll();
-    return Stop(EndWithIoError(prompter_, std::move(failure)));
+    return FailWithIoError(prompter_, end_, std::move(failure));
   }
-  Step IoError(const BinaryFile& file) { return IoError(file.Fault()); }
+  bool IoError(const BinaryFile& file) { return IoError(file.Fault()); }
 
   JobState& job_;
   Prompter& prompter_;
+  JobEnd end_;
   const PieceFormat* format_ = nullptr;
   std::unique_ptr<BinaryFile> piece_;
   std::unique_ptr<BinaryFile> dest_;
@@ -130,7 +137,7 @@ void TypedRestore::CloseAll() {
   dest_.reset();
 }
 
-TypedRestore::Step TypedRestore::Start() {
+bool TypedRestore::Start() {
   job_.ProgressHold.store(kProgressHeld);
   pieceNumber_ = 1;
   format_ = &PieceFormatOf(job_.SourceSplitType);
@@ -146,14 +153,14 @@ TypedRestore::Step TypedRestore::Start() {
     if (prompter_.Ask(MakeMessage(MessageKind::kRetryMedium, texts::kPieceCannotOpen,
                                   Buttons::kRetryCancel, Icon::kWarning)) != Answer::kRetry) {
       // Giving up on a first piece that will not open ends with its cause.
-      return Stop({JobOutcome::kFailed, opened.Error()});
+      end_ = {JobOutcome::kFailed, opened.Error()};
+      return false;
     }
   }
-  pieceSize_ = piece_->Size();
-  const std::int64_t headerEnd = static_cast<std::int64_t>(job_.MarkerOffset) + job_.HeaderLength;
-  if (pieceSize_ < 0) {
-    return IoError(LastFailure(pieceName_));
+  if (!TakePieceSize()) {
+    return false;
   }
+  const std::int64_t headerEnd = static_cast<std::int64_t>(job_.MarkerOffset) + job_.HeaderLength;
   if (!piece_->Seek(std::min(headerEnd, pieceSize_))) {
     return IoError(*piece_);
   }
@@ -178,10 +185,19 @@ TypedRestore::Step TypedRestore::Start() {
   job_.SetJobMessage(texts::kRestoring);
   job_.ProgressHold.store(kProgressLive);
   crc_.Reset();
-  return Go();
+  return true;
 }
 
-TypedRestore::Step TypedRestore::CopyBlock() {
+bool TypedRestore::TakePieceSize() {
+  const Result<FileFacts> facts = piece_->Facts();
+  if (!facts) {
+    return IoError(facts.Error());
+  }
+  pieceSize_ = facts->size;
+  return true;
+}
+
+bool TypedRestore::CopyBlock() {
   // A block never crosses the end of a body. The body is read and written,
   // never moved by the kernel: its CRC is folded from the blocks.
   const StepCopy copy{writer_, piece_.get(), *dest_, job_.RunState};
@@ -193,10 +209,9 @@ TypedRestore::Step TypedRestore::CopyBlock() {
   switch (CopyBlockOfSteps(copy, std::min(remaining_, bodyLeft_), countStep,
                            [this] { ProgressUpdate(); })) {
     case StepsEnd::kBlockDone:
-      return Go();
+      return true;
     case StepsEnd::kCancelled:
-      CloseAll();
-      return Stop();
+      return Cancel();
     case StepsEnd::kWriteFailed:
       return IoError(*dest_);
     case StepsEnd::kReadFailed:
@@ -221,7 +236,7 @@ bool TypedRestore::ChecksumMatches() {
   return value == crc_.Value();
 }
 
-TypedRestore::Step TypedRestore::Finish() {
+bool TypedRestore::Finish() {
   // Every byte is written before the checksum is acted on.
   if (!writer_.Wait()) {
     return IoError(*dest_);
@@ -235,20 +250,21 @@ TypedRestore::Step TypedRestore::Finish() {
     if (!matches) {
       // A result that did not reach its medium whole is a failure, not a checksum error.
       piece_.reset();
-      if (!dest_->Close()) {
-        return IoError(*dest_);
+      if (const Status closed = dest_->Close(); !closed) {
+        return IoError(closed.Error());
       }
       CloseAll();
       Tell(texts::kPieceContentWrong, Icon::kWarning, texts::kRestoreCheckCaption);
-      return Stop({JobOutcome::kDoneWithChecksumError});
+      end_ = {JobOutcome::kDoneWithChecksumError};
+      return false;
     }
     if (!SkipInfoRecords(*piece_)) {
       return EndMissing();
     }
   }
   piece_.reset();
-  if (!dest_->Close()) {
-    return IoError(*dest_);
+  if (const Status closed = dest_->Close(); !closed) {
+    return IoError(closed.Error());
   }
   dest_.reset();
   // A stream has no modification time to set.
@@ -258,31 +274,28 @@ TypedRestore::Step TypedRestore::Finish() {
     // A recorded time that is no calendar time leaves the file's time alone.
     SetModifiedTimeUtc(RestoreOutputName(job_), t.year, t.month, t.day, t.hour, t.minute, t.second);
   }
-  return Stop({JobOutcome::kDone});
+  return true;
 }
 
-TypedRestore::Step TypedRestore::OpenNextPiece() {
+bool TypedRestore::OpenNextPiece() {
   if (!job_.PiecesOnFixedDrive && Ask(MessageKind::kNextMedium, texts::kTypedNextMedium, pieceName_,
                                       Buttons::kYesNo, Icon::kInformation) != Answer::kYes) {
-    CloseAll();
-    return Stop();
+    return Cancel();
   }
   while (!(piece_ = BinaryFile::Open(pieceName_, BinaryFile::Mode::kRead).ValueOr(nullptr))) {
     if (Ask(MessageKind::kNextPieceMissing, texts::kTypedPieceMissing, pieceName_,
             Buttons::kRetryCancel, Icon::kWarning) != Answer::kRetry) {
-      CloseAll();
-      return Stop();
+      return Cancel();
     }
   }
-  pieceSize_ = piece_->Size();
-  if (pieceSize_ < 0) {
-    return IoError(LastFailure(pieceName_));
+  if (!TakePieceSize()) {
+    return false;
   }
   bodyLeft_ = pieceSize_;
-  return Go();
+  return true;
 }
 
-TypedRestore::Step TypedRestore::FindNextMarker() {
+bool TypedRestore::FindNextMarker() {
   // Blocks are read while they lie wholly inside the piece (the first always).
   const std::string_view pattern = format_->nextPattern;
   MarkerScan scan;
@@ -298,22 +311,21 @@ TypedRestore::Step TypedRestore::FindNextMarker() {
         return IoError(*piece_);
       }
       if (piece_->Position() + kMinNextHeaderTail < pieceSize_) {
-        return Go();
+        return true;
       }
     }
     if (Ask(MessageKind::kRetryMedium, texts::kPieceAbnormal, pieceName_, Buttons::kRetryCancel,
             Icon::kWarning) != Answer::kRetry) {
-      CloseAll();
-      return Stop();
+      return Cancel();
     }
   }
 }
 
-TypedRestore::Step TypedRestore::ReadNextHeader() {
+bool TypedRestore::ReadNextHeader() {
   const bool marked = !format_->nextPattern.empty();
   if (marked) {
-    if (const Step s = FindNextMarker(); !s.ok) {
-      return s;
+    if (!FindNextMarker()) {
+      return false;
     }
   }
   const NextHeaderRead header = format_->readNextHeader(*piece_);
@@ -333,18 +345,17 @@ TypedRestore::Step TypedRestore::ReadNextHeader() {
           Icon::kQuestion,
           checkByte ? texts::kRestoreCheckByteCaption : texts::kRestoreCheckCaption) !=
           Answer::kYes) {
-    CloseAll();
-    return Stop();
+    return Cancel();
   }
   bodyLeft_ = format_->recordsPieceLength ? header.bodyLength : pieceSize_ - header.headerLength;
   // A length that ends inside its own header is no piece of ours.
   if (!header.whole || bodyLeft_ < 0) {
     return Broken(kCaption);
   }
-  return Go();
+  return true;
 }
 
-TypedRestore::Step TypedRestore::ChangePiece() {
+bool TypedRestore::ChangePiece() {
   // The piece's last block is written while the next piece is opened; a
   // question waits for it (Ask), and a failed write ends the job at the next block.
   ++pieceNumber_;
@@ -357,8 +368,7 @@ TypedRestore::Step TypedRestore::ChangePiece() {
     if (!matches &&
         Ask(MessageKind::kForceDamagedPiece, texts::kPieceContentWrongForce, pieceName_,
             Buttons::kYesNo, Icon::kQuestion, texts::kRestoreCheckCaption) != Answer::kYes) {
-      CloseAll();
-      return Stop();
+      return Cancel();
     }
     if (!SkipInfoRecords(*piece_)) {
       return Broken(texts::kRestoreCheckCaption);
@@ -369,31 +379,26 @@ TypedRestore::Step TypedRestore::ChangePiece() {
   pieceName_ = SetPieceNumber(pieceName_, pieceNumber_, format_->scheme);
   job_.SetJobSource(pieceName_, true);
 
-  if (const Step s = OpenNextPiece(); !s.ok) {
-    return s;
-  }
-  if (const Step s = ReadNextHeader(); !s.ok) {
-    return s;
+  if (!OpenNextPiece() || !ReadNextHeader()) {
+    return false;
   }
   job_.ProgressHold.store(kProgressLive);
-  return Go();
+  return true;
 }
 
-JobEnd TypedRestore::Run() {
-  if (const Step s = Start(); !s.ok) {
-    return s.end;
+bool TypedRestore::Steps() {
+  if (!Start()) {
+    return false;
   }
   for (;;) {
-    if (const Step s = CopyBlock(); !s.ok) {
-      return s.end;
+    if (!CopyBlock()) {
+      return false;
     }
     if (remaining_ == 0) {
-      return Finish().end;
+      return Finish();
     }
-    if (bodyLeft_ == 0) {
-      if (const Step s = ChangePiece(); !s.ok) {
-        return s.end;
-      }
+    if (bodyLeft_ == 0 && !ChangePiece()) {
+      return false;
     }
     ProgressUpdate();
   }

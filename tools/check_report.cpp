@@ -4,9 +4,6 @@
 #include <atomic>
 #include <filesystem>
 
-#include <cerrno>
-#include <cstring>
-
 #include "core/job_state.h"
 #include "platform/file_helpers.h"
 #include "tools/validity_check.h"
@@ -41,10 +38,8 @@ std::string UnreadableReason(const std::string& path, bool folder) {
     const std::filesystem::directory_iterator listing(path, ec);
     return ec ? ec.message() : std::string();
   }
-  if (!IsReadable(path)) {
-    return std::strerror(errno);
-  }
-  return {};
+  const Status readable = IsReadable(path);
+  return readable ? std::string() : readable.Error().error.message();
 }
 
 }  // namespace

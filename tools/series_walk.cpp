@@ -10,7 +10,6 @@
 #include "core/marker_scan.h"
 #include "core/piece_format.h"
 #include "core/piece_names.h"
-#include "core/typed_header_reader.h"
 #include "platform/binary_file.h"
 #include "platform/code_page.h"
 #include "platform/file_helpers.h"
@@ -45,15 +44,18 @@ std::unique_ptr<HeadReadSource> OpenBehindPattern(const std::string& path,
   return piece;
 }
 
-// The first header of a Type3 first piece (behind a stub when self-restoring).
-std::optional<Type3FirstHeader> ReadFirstHeader(const std::string& path) {
-  const std::unique_ptr<HeadReadSource> file = OpenBehindPattern(path, MarkedFormat().firstPattern);
+// The first header of a first piece of the marked format (behind a stub
+// when self-restoring), as a check reads it.
+std::optional<FirstHeaderRead> ReadFirstHeader(const std::string& path) {
+  const PieceFormat& format = MarkedFormat();
+  const std::unique_ptr<HeadReadSource> file = OpenBehindPattern(path, format.firstPattern);
   if (!file) {
     return std::nullopt;
   }
+  const std::int64_t marker = file->Position() - std::ssize(format.firstPattern);
   // Names recorded on Japanese Windows read as the restore reads them.
-  Type3FirstHeader header = ParseType3FirstHeader(*file, CodePage932ToUtf8);
-  if (header.status != HeaderStatus::kOk || header.sourceSize < 0 || header.pieceLength < 0) {
+  FirstHeaderRead header = format.checkFirstHeader(*file, marker, CodePage932ToUtf8);
+  if (!header.refusal.empty()) {
     return std::nullopt;
   }
   return header;
@@ -93,18 +95,19 @@ std::optional<int> NumberInName(const std::string& first, const std::string& nam
   return number;
 }
 
-SeriesSummary WalkSeries(const std::string& first, const Type3FirstHeader& header,
+SeriesSummary WalkSeries(const std::string& first, const FirstHeaderRead& header,
                          const std::set<std::string>& names, const std::set<std::string>& failed) {
   SeriesSummary summary{.firstPiece = first};
   (failed.contains(first) ? summary.damaged : summary.present) = 1;
   // A single-piece series records the full capacity while its body holds
   // only the source's bytes.
-  std::int64_t covered = std::clamp<std::int64_t>(header.BodyLength(), 0, header.sourceSize);
+  std::int64_t covered =
+      std::clamp<std::int64_t>(header.pieceLength - header.headerLength, 0, header.sourceSize);
   int number = 1;
   while (covered < header.sourceSize) {
     const std::string next = SetPieceNumber(first, number + 1, MarkedFormat().scheme);
     const std::optional<std::int64_t> body =
-        names.contains(next) ? MemberBody(next, header.seriesId, number + 1) : std::nullopt;
+        names.contains(next) ? MemberBody(next, header.identity, number + 1) : std::nullopt;
     if (!body) {
       break;
     }
@@ -127,7 +130,7 @@ SeriesSummary WalkSeries(const std::string& first, const Type3FirstHeader& heade
   // many pieces as the highest number among them.
   for (const std::string& name : names) {
     const std::optional<int> later = NumberInName(first, name);
-    if (later && *later > number && MemberBody(name, header.seriesId, *later)) {
+    if (later && *later > number && MemberBody(name, header.identity, *later)) {
       ++(failed.contains(name) ? summary.damaged : summary.present);
       summary.pieces = std::max(summary.pieces, *later);
     }
@@ -146,7 +149,7 @@ std::vector<SeriesSummary> SummariseSeries(const std::vector<std::string>& files
     if (!IsCheckedAsFirstPiece(first)) {
       continue;
     }
-    if (const std::optional<Type3FirstHeader> header = ReadFirstHeader(first)) {
+    if (const std::optional<FirstHeaderRead> header = ReadFirstHeader(first)) {
       summaries.push_back(WalkSeries(first, *header, names, failedNames));
     }
   }

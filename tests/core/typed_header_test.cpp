@@ -515,6 +515,18 @@ TEST(PieceFormat, ReadsTheFirstHeaderOfItsType) {
         type == 3 ? "分割ファイルが壊れています" : "分割ファイルでないか、ファイルが壊れています。")
         << type;
   }
+  // A piece length that ends inside the header is broken to a restore; the
+  // check's series walk keeps the header and counts its body as empty.
+  const Bytes shortLength =
+      Cat(Bytes{0xEE, 0xEE}, BuildType3FirstHeader(1000000, 10, 0xBEEF, "data.bin", 2004, 77));
+  MemorySource strict(shortLength);
+  EXPECT_EQ(PieceFormatOf(3).readFirstHeader(strict, 2, nullptr).refusal,
+            "分割ファイルが壊れています");
+  MemorySource lenient(shortLength);
+  const FirstHeaderRead kept = MarkedFormat().checkFirstHeader(lenient, 2, nullptr);
+  EXPECT_EQ(kept.refusal, "");
+  EXPECT_EQ(kept.pieceLength, 10);
+  EXPECT_EQ(kept.headerLength, 36);
 }
 
 TEST(PieceFormat, ReadsTheHeaderOfAFollowingPiece) {

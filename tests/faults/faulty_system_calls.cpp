@@ -25,15 +25,15 @@ int Fail(int error) {
 
 }  // namespace
 
-bool FaultySystemCalls::Targeted(int fd) const {
-  return targeted_.count(fd) != 0;
+bool FaultySystemCalls::Targeted(FileHandle file) const {
+  return targeted_.count(file) != 0;
 }
 
-bool FaultySystemCalls::Interrupt(int fd) {
+bool FaultySystemCalls::Interrupt(FileHandle file) {
   if (!faults_.interruptEveryCall) {
     return false;
   }
-  bool& pass = passNext_[fd];
+  bool& pass = passNext_[file];
   pass = !pass;
   if (!pass) {
     return false;
@@ -48,31 +48,31 @@ int FaultySystemCalls::Interrupted() const {
   return interrupted_;
 }
 
-int FaultySystemCalls::Open(const char* path, bool forWriting, bool nonBlocking) {
+FileHandle FaultySystemCalls::Open(const char* path, bool forWriting, bool nonBlocking) {
   std::lock_guard lock(mutex_);
-  if (Interrupt(-1)) {
-    return -1;
+  if (Interrupt(FileHandle())) {
+    return FileHandle();
   }
-  const int fd = SystemCalls::Open(path, forWriting, nonBlocking);
-  if (fd >= 0) {
-    names_[fd] = path;
+  const FileHandle file = SystemCalls::Open(path, forWriting, nonBlocking);
+  if (file.Valid()) {
+    names_[file] = path;
   }
-  if (fd >= 0 && EndsWith(path, faults_.target)) {
-    targeted_.insert(fd);
+  if (file.Valid() && EndsWith(path, faults_.target)) {
+    targeted_.insert(file);
   }
-  return fd;
+  return file;
 }
 
-std::size_t FaultySystemCalls::ReadLeft(int fd, std::size_t count) const {
-  if (!Targeted(fd) || faults_.readFailsAt < 0) {
+std::size_t FaultySystemCalls::ReadLeft(FileHandle file, std::size_t count) const {
+  if (!Targeted(file) || faults_.readFailsAt < 0) {
     return count;
   }
   return static_cast<std::size_t>(
       std::clamp<std::int64_t>(faults_.readFailsAt - read_, 0, static_cast<std::int64_t>(count)));
 }
 
-std::size_t FaultySystemCalls::WriteRoom(int fd, std::size_t count) const {
-  if (!Targeted(fd)) {
+std::size_t FaultySystemCalls::WriteRoom(FileHandle file, std::size_t count) const {
+  if (!Targeted(file)) {
     return count;
   }
   if (faults_.shortWrites && count > 1) {
@@ -85,40 +85,40 @@ std::size_t FaultySystemCalls::WriteRoom(int fd, std::size_t count) const {
   return count;
 }
 
-std::int64_t FaultySystemCalls::Read(int fd, void* out, std::size_t count) {
+std::int64_t FaultySystemCalls::Read(FileHandle file, void* out, std::size_t count) {
   std::lock_guard lock(mutex_);
-  if (Interrupt(fd)) {
+  if (Interrupt(file)) {
     return -1;
   }
-  readFrom_ = readFrom_ || Targeted(fd);
-  const std::size_t left = ReadLeft(fd, count);
+  readFrom_ = readFrom_ || Targeted(file);
+  const std::size_t left = ReadLeft(file, count);
   if (left == 0 && count > 0) {
     return Fail(EIO);
   }
-  const std::int64_t got = SystemCalls::Read(fd, out, left);
-  if (Targeted(fd)) {
+  const std::int64_t got = SystemCalls::Read(file, out, left);
+  if (Targeted(file)) {
     read_ += std::max<std::int64_t>(got, 0);
   }
   return got;
 }
 
-std::int64_t FaultySystemCalls::Write(int fd, const void* data, std::size_t count) {
+std::int64_t FaultySystemCalls::Write(FileHandle file, const void* data, std::size_t count) {
   std::lock_guard lock(mutex_);
-  if (Interrupt(fd)) {
+  if (Interrupt(file)) {
     return -1;
   }
-  const std::size_t room = WriteRoom(fd, count);
+  const std::size_t room = WriteRoom(file, count);
   if (room == 0 && count > 0) {
     return Fail(faults_.writeError);
   }
-  const std::int64_t put = SystemCalls::Write(fd, data, room);
-  if (Targeted(fd)) {
+  const std::int64_t put = SystemCalls::Write(file, data, room);
+  if (Targeted(file)) {
     written_ += std::max<std::int64_t>(put, 0);
   }
   return put;
 }
 
-std::int64_t FaultySystemCalls::CopyFileRange(int in, int out, std::size_t count) {
+std::int64_t FaultySystemCalls::CopyFileRange(FileHandle in, FileHandle out, std::size_t count) {
   std::lock_guard lock(mutex_);
   if (Interrupt(in)) {
     return -1;
@@ -167,22 +167,22 @@ std::int64_t FaultySystemCalls::Copied() const {
   return copied_;
 }
 
-int FaultySystemCalls::Stat(int fd, FileFacts& facts) {
+int FaultySystemCalls::Stat(FileHandle file, FileFacts& facts) {
   std::lock_guard lock(mutex_);
-  const int result = SystemCalls::Stat(fd, facts);
-  if (result == 0 && faults_.grows && Targeted(fd) && readFrom_) {
+  const int result = SystemCalls::Stat(file, facts);
+  if (result == 0 && faults_.grows && Targeted(file) && readFrom_) {
     ++facts.size;
   }
   return result;
 }
 
-int FaultySystemCalls::Fsync(int fd) {
+int FaultySystemCalls::Fsync(FileHandle file) {
   std::lock_guard lock(mutex_);
-  if (Interrupt(fd)) {
+  if (Interrupt(file)) {
     return -1;
   }
-  journal_.push_back("fsync " + names_[fd]);
-  return faults_.fsyncFails && Targeted(fd) ? Fail(EIO) : SystemCalls::Fsync(fd);
+  journal_.push_back("fsync " + names_[file]);
+  return faults_.fsyncFails && Targeted(file) ? Fail(EIO) : SystemCalls::Fsync(file);
 }
 
 int FaultySystemCalls::FsyncFolder(const char* path) {
@@ -201,15 +201,15 @@ void FaultySystemCalls::Note(const std::string& entry) {
   journal_.push_back(entry);
 }
 
-int FaultySystemCalls::Close(int fd) {
+int FaultySystemCalls::Close(FileHandle file) {
   std::lock_guard lock(mutex_);
-  const bool targeted = Targeted(fd);
-  targeted_.erase(fd);
-  names_.erase(fd);
+  const bool targeted = Targeted(file);
+  targeted_.erase(file);
+  names_.erase(file);
   // A close releases the descriptor even when it reports a failure.
-  const int rc = SystemCalls::Close(fd);
-  const bool interrupted = Interrupt(fd);
-  passNext_.erase(fd);
+  const int rc = SystemCalls::Close(file);
+  const bool interrupted = Interrupt(file);
+  passNext_.erase(file);
   if (interrupted) {
     return -1;
   }

@@ -44,14 +44,14 @@ class FaultySystemCalls final : public SystemCalls {
  public:
   explicit FaultySystemCalls(Faults faults) : faults_(std::move(faults)) {}
 
-  int Open(const char* path, bool forWriting, bool nonBlocking) override;
-  std::int64_t Read(int fd, void* out, std::size_t count) override;
-  std::int64_t Write(int fd, const void* data, std::size_t count) override;
-  std::int64_t CopyFileRange(int in, int out, std::size_t count) override;
-  int Stat(int fd, FileFacts& facts) override;
-  int Fsync(int fd) override;
+  FileHandle Open(const char* path, bool forWriting, bool nonBlocking) override;
+  std::int64_t Read(FileHandle file, void* out, std::size_t count) override;
+  std::int64_t Write(FileHandle file, const void* data, std::size_t count) override;
+  std::int64_t CopyFileRange(FileHandle in, FileHandle out, std::size_t count) override;
+  int Stat(FileHandle file, FileFacts& facts) override;
+  int Fsync(FileHandle file) override;
   int FsyncFolder(const char* path) override;
-  int Close(int fd) override;
+  int Close(FileHandle file) override;
   int Rename(const char* from, const char* to) override;
 
   // How many calls were interrupted.
@@ -66,24 +66,24 @@ class FaultySystemCalls final : public SystemCalls {
   std::vector<std::size_t> CopyRequests() const;
 
  private:
-  bool Targeted(int fd) const;
-  // True (errno EINTR) when this call on `fd` (-1: an open) is to be
+  bool Targeted(FileHandle file) const;
+  // True (errno EINTR) when this call on `file` (no file: an open) is to be
   // interrupted: every other one, so that the retry goes through.
-  bool Interrupt(int fd);
+  bool Interrupt(FileHandle file);
   // The part of `count` the faults let a read of, and a write to, the targeted files take.
-  std::size_t ReadLeft(int fd, std::size_t count) const;
-  std::size_t WriteRoom(int fd, std::size_t count) const;
+  std::size_t ReadLeft(FileHandle file, std::size_t count) const;
+  std::size_t WriteRoom(FileHandle file, std::size_t count) const;
 
   const Faults faults_;
   mutable std::mutex mutex_;
-  std::set<int> targeted_;
-  std::map<int, std::string> names_;
+  std::set<FileHandle> targeted_;
+  std::map<FileHandle, std::string> names_;
   std::vector<std::string> journal_;
   std::int64_t read_ = 0;
   std::int64_t written_ = 0;
   std::int64_t copied_ = 0;
   std::vector<std::size_t> copyRequests_;
-  std::map<int, bool> passNext_;
+  std::map<FileHandle, bool> passNext_;
   int interrupted_ = 0;
   bool readFrom_ = false;
 };

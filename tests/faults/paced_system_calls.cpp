@@ -21,31 +21,31 @@ void PacedSystemCalls::OpenFully() {
   gateMoved_.notify_all();
 }
 
-int PacedSystemCalls::Open(const char* path, bool forWriting, bool nonBlocking) {
-  const int fd = SystemCalls::Open(path, forWriting, nonBlocking);
-  if (fd >= 0 && !forWriting && pacedPath_ == path) {
+FileHandle PacedSystemCalls::Open(const char* path, bool forWriting, bool nonBlocking) {
+  const FileHandle file = SystemCalls::Open(path, forWriting, nonBlocking);
+  if (file.Valid() && !forWriting && pacedPath_ == path) {
     std::lock_guard lock(mutex_);
-    paced_.insert(fd);
+    paced_.insert(file);
   }
-  return fd;
+  return file;
 }
 
-std::int64_t PacedSystemCalls::Read(int fd, void* out, std::size_t count) {
+std::int64_t PacedSystemCalls::Read(FileHandle file, void* out, std::size_t count) {
   std::unique_lock lock(mutex_);
-  if (paced_.count(fd) == 0 || count == 0) {
+  if (paced_.count(file) == 0 || count == 0) {
     lock.unlock();
-    return SystemCalls::Read(fd, out, count);
+    return SystemCalls::Read(file, out, count);
   }
   gateMoved_.wait(lock, [this] { return fullyOpen_ || delivered_ < allowed_; });
   if (!fullyOpen_) {
     count = std::min(count, static_cast<std::size_t>(allowed_ - delivered_));
   }
-  const std::int64_t got = SystemCalls::Read(fd, out, count);
+  const std::int64_t got = SystemCalls::Read(file, out, count);
   delivered_ += std::max<std::int64_t>(got, 0);
   return got;
 }
 
-std::int64_t PacedSystemCalls::CopyFileRange(int in, int out, std::size_t count) {
+std::int64_t PacedSystemCalls::CopyFileRange(FileHandle in, FileHandle out, std::size_t count) {
   {
     std::lock_guard lock(mutex_);
     if (paced_.count(in) != 0) {
@@ -56,12 +56,12 @@ std::int64_t PacedSystemCalls::CopyFileRange(int in, int out, std::size_t count)
   return SystemCalls::CopyFileRange(in, out, count);
 }
 
-int PacedSystemCalls::Close(int fd) {
+int PacedSystemCalls::Close(FileHandle file) {
   {
     std::lock_guard lock(mutex_);
-    paced_.erase(fd);
+    paced_.erase(file);
   }
-  return SystemCalls::Close(fd);
+  return SystemCalls::Close(file);
 }
 
 }  // namespace kv::test

@@ -23,16 +23,16 @@ class PacedSystemCalls final : public SystemCalls {
   // Lets every read through from now on.
   void OpenFully();
 
-  int Open(const char* path, bool forWriting, bool nonBlocking) override;
-  std::int64_t Read(int fd, void* out, std::size_t count) override;
-  std::int64_t CopyFileRange(int in, int out, std::size_t count) override;
-  int Close(int fd) override;
+  FileHandle Open(const char* path, bool forWriting, bool nonBlocking) override;
+  std::int64_t Read(FileHandle file, void* out, std::size_t count) override;
+  std::int64_t CopyFileRange(FileHandle in, FileHandle out, std::size_t count) override;
+  int Close(FileHandle file) override;
 
  private:
   const std::string pacedPath_;
   std::mutex mutex_;
   std::condition_variable gateMoved_;
-  std::set<int> paced_;
+  std::set<FileHandle> paced_;
   std::int64_t allowed_ = 0;
   std::int64_t delivered_ = 0;
   bool fullyOpen_ = false;

@@ -136,8 +136,8 @@ TEST(BinaryFile, SeekingBackAfterALargeReadGivesTheBytesThere) {
 class StaleSizes final : public SystemCalls {
  public:
   explicit StaleSizes(std::int64_t size) : size_(size) {}
-  int Stat(int fd, FileFacts& facts) override {
-    const int result = SystemCalls::Stat(fd, facts);
+  int Stat(FileHandle file, FileFacts& facts) override {
+    const int result = SystemCalls::Stat(file, facts);
     facts.size = size_;
     return result;
   }

@@ -30,7 +30,7 @@ TEST(MakeExecutable, FollowsTheUmask) {
     WriteFileBytes(dir / "report.exe", {1});
     ASSERT_EQ(::chmod((dir / "report.exe").c_str(), 0600), 0);
     const mode_t saved = ::umask(c.mask);
-    const bool made = MakeExecutable(dir / "report.exe");
+    const Status made = MakeExecutable(dir / "report.exe");
     ::umask(saved);
     EXPECT_TRUE(made);
     EXPECT_EQ(ModeOf(dir / "report.exe"), c.mode) << std::oct << c.mask;
