@@ -29,10 +29,8 @@ inline Failure LastFailure(std::string path) {
   return {SystemError(errno), std::move(path)};
 }
 
-// What a call that gives no value gives back: success, or the failure. Not
-// [[nodiscard]] as Result is: a few calls are made on the way out, where a
-// failure changes nothing (a removal or folder sync after the job's end).
-class Status {
+// What a call that gives no value gives back: success, or the failure.
+class [[nodiscard]] Status {
  public:
   Status() = default;
   Status(Failure failure) : failure_(std::move(failure)) {}

@@ -93,7 +93,7 @@ void RecoveryTap::WriteSet(Prompter& prompter, Volumes& volumes, JobState& job,
   }
   outcome_ = par2::WriteRecoveryFiles(request, set);
   if (outcome_.done && onRemovable) {
-    SyncFolder(FolderOfFile(lastPiece));
+    static_cast<void>(SyncFolder(FolderOfFile(lastPiece)));
   }
   // The end shows what the divide moved.
   job.SetStatusText(status);

@@ -249,7 +249,7 @@ bool TypedDivide::StartFirstPiece() {
   if (selfRestoring_) {
     // Best effort: on a medium that keeps no modes (FAT) the series is whole
     // all the same, and the first piece runs once copied off it.
-    MakeExecutable(dest_);
+    static_cast<void>(MakeExecutable(dest_));
   }
   remaining_ = sourceSize_;
   if (!TakeOpened(OpenWatchedSource(prompter_, sourceName_, sourceWatch_), source_, end_)) {
@@ -335,10 +335,12 @@ void TypedDivide::DropPieceBegunAfterFailure() {
     return;
   }
   const Result<FileFacts> facts = piece_->Facts();
-  piece_->Close();
+  // The write that failed is what the user is told of: this piece goes unseen.
+  static_cast<void>(piece_->Close());
   // Only the file this job created: anything put under the name since stays.
   if (facts) {
-    RemoveAskedFile(piece_->Path(), {NameKind::kRegular, facts->device, facts->inode});
+    static_cast<void>(
+        RemoveAskedFile(piece_->Path(), {NameKind::kRegular, facts->device, facts->inode}));
   }
   piece_.reset();
 }

@@ -115,7 +115,8 @@ std::byte* BinaryFile::Buffer(std::size_t bytes) {
 }
 
 BinaryFile::~BinaryFile() {
-  Close();
+  // Closing here is silent: a caller that needs the outcome closed first.
+  static_cast<void>(Close());
 }
 
 bool BinaryFile::Failed() {

@@ -394,7 +394,8 @@ bool Writer::WriteRecoveryPacket(PositionedFile& volume, std::uint64_t at, std::
 void Writer::RemoveCreated() {
   for (std::size_t k = 0; k < created_.size(); ++k) {
     created_[k]->Finish();
-    RemoveAskedFile(created_[k]->Path(), createdIds_[k]);
+    // Best effort: the set has failed already, and the user is told so.
+    static_cast<void>(RemoveAskedFile(created_[k]->Path(), createdIds_[k]));
   }
   created_.clear();
   createdIds_.clear();

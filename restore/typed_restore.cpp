@@ -271,8 +271,10 @@ bool TypedRestore::Finish() {
   if (format_->recordsModifiedTime && job_.RecordedYear != 0 && job_.OutputDescriptor < 0) {
     const UtcFields t =
         UnpackTime(static_cast<std::uint16_t>(job_.RecordedYear), job_.RecordedTime);
-    // A recorded time that is no calendar time leaves the file's time alone.
-    SetModifiedTimeUtc(RestoreOutputName(job_), t.year, t.month, t.day, t.hour, t.minute, t.second);
+    // A recorded time that is no calendar time, or a medium that keeps no
+    // times, leaves the file's time alone: its bytes are whole all the same.
+    static_cast<void>(SetModifiedTimeUtc(RestoreOutputName(job_), t.year, t.month, t.day, t.hour,
+                                         t.minute, t.second));
   }
   return true;
 }
