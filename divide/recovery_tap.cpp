@@ -1,11 +1,14 @@
 #include "divide/recovery_tap.h"
 
+#include <cerrno>
+
 #include "core/job_state.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "divide/ask_next_medium.h"
 #include "platform/file_helpers.h"
 #include "platform/volumes.h"
+#include "recovery/positioned_file.h"
 #include "recovery/series_pieces.h"
 
 namespace kv {
@@ -23,17 +26,27 @@ std::span<const std::uint8_t> AsUnsigned(const std::byte* data, std::size_t leng
 
 RecoveryTap::RecoveryTap(std::vector<par2::ExpectedFile> pieces, std::uint32_t recoverySlices,
                          std::size_t memoryBudget)
-    : accumulator_(std::move(pieces), recoverySlices, memoryBudget) {
+    : accumulator_(std::move(pieces), recoverySlices, memoryBudget), memoryBudget_(memoryBudget) {
   if (!accumulator_.Entries().empty()) {
     setName_ = SetNameOf(accumulator_.Entries().front().name);
   }
 }
 
+void RecoveryTap::PiecesStayReadable() {
+  readBack_ = true;
+  accumulator_.DropSlices();
+}
+
 void RecoveryTap::PieceBegun() {
-  accumulator_.BeginFile(nextPiece_++);
+  if (!readBack_) {
+    accumulator_.BeginFile(nextPiece_++);
+  }
 }
 
 void RecoveryTap::Step(const std::byte* data, std::size_t length) {
+  if (readBack_) {
+    return;
+  }
   if (run_ != nullptr && data == run_ + runLength_ && runLength_ + length <= kLongestRun) {
     runLength_ += length;
     return;
@@ -53,11 +66,17 @@ void RecoveryTap::Flush() {
 }
 
 void RecoveryTap::WrittenDirectly(std::span<const std::byte> bytes) {
+  if (readBack_) {
+    return;
+  }
   Flush();
   accumulator_.Add(AsUnsigned(bytes.data(), bytes.size()));
 }
 
 void RecoveryTap::PieceEnded() {
+  if (readBack_) {
+    return;
+  }
   Flush();
   accumulator_.EndFile();
 }
@@ -65,6 +84,18 @@ void RecoveryTap::PieceEnded() {
 void RecoveryTap::WriteSet(Prompter& prompter, Volumes& volumes, JobState& job,
                            const std::string& lastPiece, bool onRemovable) {
   folder_ = lastPiece.substr(0, FileNameStart(lastPiece));
+  if (readBack_) {
+    if (WrittenAsPredicted()) {
+      par2::RecoveryRequest request{
+          folder_,      {}, setName_, accumulator_.SliceSize(), accumulator_.RecoverySlices(),
+          memoryBudget_};
+      for (const par2::FileEntry& piece : accumulator_.Entries()) {
+        request.names.push_back(piece.name);
+      }
+      WriteSetShowingStatus(job, request, {});
+    }
+    return;
+  }
   if (!accumulator_.Complete()) {
     outcome_.failedPath = accumulator_.ErrorPath();
     outcome_.error = accumulator_.Error();
@@ -87,16 +118,47 @@ void RecoveryTap::WriteSet(Prompter& prompter, Volumes& volumes, JobState& job,
       return (free.ready && free.bytes >= bytes) || AskNextMedium(prompter, path, Answer::kYes);
     };
   }
+  WriteSetShowingStatus(job, request, set);
+  if (outcome_.done && onRemovable) {
+    SyncFolder(FolderOfFile(lastPiece));
+  }
+}
+
+void RecoveryTap::WriteSetShowingStatus(JobState& job, const par2::RecoveryRequest& request,
+                                        const par2::PrecomputedSet& set) {
   const std::string status = job.StatusText();
   if (!writingStatus_.empty()) {
     job.SetStatusText(writingStatus_);
   }
-  outcome_ = par2::WriteRecoveryFiles(request, set);
-  if (outcome_.done && onRemovable) {
-    SyncFolder(FolderOfFile(lastPiece));
-  }
+  outcome_ = set.slices != nullptr ? par2::WriteRecoveryFiles(request, set)
+                                   : par2::WriteRecoveryFiles(request);
   // The end shows what the divide moved.
   job.SetStatusText(status);
+}
+
+bool RecoveryTap::WrittenAsPredicted() {
+  for (const par2::FileEntry& piece : accumulator_.Entries()) {
+    const std::unique_ptr<PositionedFile> file =
+        PositionedFile::OpenForReading(folder_ + piece.name);
+    if (file == nullptr) {
+      readBackFault_ = par2::AccumulatorFault::kStorage;
+      outcome_.failedPath = folder_ + piece.name;
+      outcome_.error = errno;
+      return false;
+    }
+    par2::Bytes first(static_cast<std::size_t>(std::min(file->Size(), par2::kFirstBytes)));
+    if (!file->ReadAt(0, first)) {
+      readBackFault_ = par2::AccumulatorFault::kStorage;
+      outcome_.failedPath = file->Path();
+      outcome_.error = file->Error();
+      return false;
+    }
+    if (file->Size() != piece.length || Md5Of(first) != piece.md5First16k) {
+      readBackFault_ = par2::AccumulatorFault::kMismatch;
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace kv

@@ -182,6 +182,14 @@ bool SeriesAccumulator::Start(const std::string& spillFolder) {
   return true;
 }
 
+void SeriesAccumulator::DropSlices() {
+  memoryView_.reset();
+  Bytes().swap(memory_);
+  spill_.reset();
+  Bytes().swap(window_);
+  Bytes().swap(scratch_);
+}
+
 const ByteRange& SeriesAccumulator::Slices() const {
   return spill_ != nullptr ? static_cast<const ByteRange&>(*spill_) : *memoryView_;
 }

@@ -61,6 +61,8 @@ class SeriesAccumulator {
   void EndFile();
   // Waits until no bytes handed over are read any more: before they go.
   void Settle();
+  // Gives the recovery slices' room back: the series' data is computed another way.
+  void DropSlices();
 
   // Every file was seen whole, as expected, and the slices are complete.
   bool Complete();
