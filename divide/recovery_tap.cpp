@@ -1,5 +1,6 @@
 #include "divide/recovery_tap.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "core/job_state.h"
@@ -34,7 +35,7 @@ RecoveryTap::RecoveryTap(std::vector<par2::ExpectedFile> pieces, std::uint32_t r
 
 void RecoveryTap::PiecesStayReadable() {
   readBack_ = true;
-  accumulator_.DropSlices();
+  accumulator_.DropSpill();
 }
 
 void RecoveryTap::PieceBegun() {
@@ -86,9 +87,10 @@ void RecoveryTap::WriteSet(Prompter& prompter, Volumes& volumes, JobState& job,
   folder_ = lastPiece.substr(0, FileNameStart(lastPiece));
   if (readBack_) {
     if (WrittenAsPredicted()) {
+      // Within what protect allows itself: writing the set takes room of its own.
       par2::RecoveryRequest request{
-          folder_,      {}, setName_, accumulator_.SliceSize(), accumulator_.RecoverySlices(),
-          memoryBudget_};
+          folder_, {}, setName_, accumulator_.SliceSize(), accumulator_.RecoverySlices()};
+      request.memoryBudget = std::min(request.memoryBudget, memoryBudget_);
       for (const par2::FileEntry& piece : accumulator_.Entries()) {
         request.names.push_back(piece.name);
       }

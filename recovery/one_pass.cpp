@@ -145,8 +145,8 @@ bool HashAndSum(std::span<const OnePassInput> inputs, std::span<const std::uint3
   const bool done =
       ForEachOnTwoThreads(groups, [&](std::size_t g, unsigned thread, const StopCheck&) {
         std::vector<Bytes>& into = threadSums[thread];
-        if (into.empty()) {
-          into.assign(exponents.size(), Bytes(static_cast<std::size_t>(sliceSize), 0));
+        while (into.size() < exponents.size()) {
+          into.emplace_back(static_cast<std::size_t>(sliceSize), 0);
         }
         const std::size_t from = g * inputs.size() / groups;
         const std::size_t count = (g + 1) * inputs.size() / groups - from;
@@ -162,8 +162,8 @@ bool HashAndSum(std::span<const OnePassInput> inputs, std::span<const std::uint3
   const std::size_t first = threadSums[0].empty() ? 1 : 0;  // a thread may have had no input
   sums = std::move(threadSums[first]);
   const std::vector<Bytes>& other = threadSums[1 - first];
-  if (sums.empty()) {  // no input at all
-    sums.assign(exponents.size(), Bytes(static_cast<std::size_t>(sliceSize), 0));
+  while (sums.size() < exponents.size()) {  // no input at all
+    sums.emplace_back(static_cast<std::size_t>(sliceSize), 0);
   }
   ForEachOnTwoThreads(other.size(), [&](std::size_t r, unsigned, const StopCheck&) {
     gf16::MultiplyAdd(1, other[r].data(), sums[r].data(), sums[r].size());
