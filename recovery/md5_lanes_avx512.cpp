@@ -99,27 +99,22 @@ KV_TARGET_AVX512 inline void LoadWords(const std::uint8_t* const* data, std::siz
 
 KV_TARGET_AVX512 void BlocksAvx512(std::uint32_t* state, const std::uint8_t* const* data,
                                    std::size_t blocks) {
-  __m512i a = _mm512_loadu_si512(state);
-  __m512i b = _mm512_loadu_si512(state + 16);
-  __m512i c = _mm512_loadu_si512(state + 32);
-  __m512i d = _mm512_loadu_si512(state + 48);
-  for (std::size_t k = 0; k < blocks; ++k) {
-    __m512i w[16];
-    LoadWords(data, k * 64, w);
-    const __m512i a0 = a;
-    const __m512i b0 = b;
-    const __m512i c0 = c;
-    const __m512i d0 = d;
-    Steps<0>(a, b, c, d, w);
-    a = _mm512_add_epi32(a, a0);
-    b = _mm512_add_epi32(b, b0);
-    c = _mm512_add_epi32(c, c0);
-    d = _mm512_add_epi32(d, d0);
+  __m512i words[4];  // A, B, C, D of every lane
+  for (int k = 0; k < 4; ++k) {
+    words[k] = _mm512_loadu_si512(state + 16 * k);
   }
-  _mm512_storeu_si512(state, a);
-  _mm512_storeu_si512(state + 16, b);
-  _mm512_storeu_si512(state + 32, c);
-  _mm512_storeu_si512(state + 48, d);
+  for (std::size_t n = 0; n < blocks; ++n) {
+    __m512i w[16];
+    LoadWords(data, n * 64, w);
+    __m512i next[4] = {words[0], words[1], words[2], words[3]};
+    Steps<0>(next[0], next[1], next[2], next[3], w);
+    for (int k = 0; k < 4; ++k) {
+      words[k] = _mm512_add_epi32(words[k], next[k]);
+    }
+  }
+  for (int k = 0; k < 4; ++k) {
+    _mm512_storeu_si512(state + 16 * k, words[k]);
+  }
 }
 
 }  // namespace kv::md5
