@@ -1,5 +1,7 @@
 #include "divide/recovery_tap.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 
@@ -23,6 +25,15 @@ std::span<const std::uint8_t> AsUnsigned(const std::byte* data, std::size_t leng
   return {reinterpret_cast<const std::uint8_t*>(data), length};
 }
 
+// The machine's memory (0 when it cannot be told).
+std::uint64_t MemoryBytes() {
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long pageSize = ::sysconf(_SC_PAGESIZE);
+  return pages > 0 && pageSize > 0
+             ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize)
+             : 0;
+}
+
 }  // namespace
 
 RecoveryTap::RecoveryTap(std::vector<par2::ExpectedFile> pieces, std::uint32_t recoverySlices,
@@ -34,6 +45,15 @@ RecoveryTap::RecoveryTap(std::vector<par2::ExpectedFile> pieces, std::uint32_t r
 }
 
 void RecoveryTap::PiecesStayReadable() {
+  // Only a series the page cache can hold is read back: a larger one would
+  // come from the drive again, where hashing it as it is written costs nothing.
+  std::uint64_t series = 0;
+  for (const par2::FileEntry& piece : accumulator_.Entries()) {
+    series += piece.length;
+  }
+  if (series > MemoryBytes() / 2) {
+    return;
+  }
   readBack_ = true;
   accumulator_.DropSpill();
 }

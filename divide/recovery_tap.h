@@ -30,11 +30,12 @@ class RecoveryTap {
   // pass the memory budget); false when that cannot be done.
   bool Start(const std::string& spillFolder) { return accumulator_.Start(spillFolder); }
 
-  // The pieces stay readable once written (a fixed drive): the recovery data
-  // is computed after the last piece from the pieces themselves, read back
-  // side by side on both processors as protect reads a series, and the
-  // divide moves its bytes as it does without recovery (the tap takes none).
-  // Before the first piece.
+  // The pieces stay readable once written (a fixed drive): when the series
+  // fits in half the machine's memory (so its pieces are still in the page
+  // cache at the end), the recovery data is computed after the last piece
+  // from the pieces themselves, read back side by side on both processors as
+  // protect reads a series, and the divide moves its bytes as it does
+  // without recovery (the tap takes none). Before the first piece.
   void PiecesStayReadable();
   bool ReadsBack() const { return readBack_; }
   // The next piece of the series is begun.
