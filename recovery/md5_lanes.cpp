@@ -109,7 +109,7 @@ void Md5Lanes::Update(std::span<const std::span<const std::uint8_t>> chunks) {
 // starts on a block of its own (none is left while the block is not full).
 std::span<const std::uint8_t> Md5Lanes::TopUp(Stream& stream, std::span<const std::uint8_t> bytes) {
   const std::size_t pending = static_cast<std::size_t>(stream.length % 64);
-  if (pending == 0) {
+  if (pending == 0 || bytes.empty()) {
     return bytes;
   }
   const std::size_t take = std::min(64 - pending, bytes.size());
@@ -182,7 +182,9 @@ void Md5Lanes::UpdateOne(Stream& stream, std::span<const std::uint8_t> bytes) {
   const std::span<const std::uint8_t> rest = TopUp(stream, bytes);
   const std::size_t whole = rest.size() / 64;
   BlocksOne(stream.words, rest.data(), whole);
-  std::memcpy(stream.pending.data(), rest.data() + whole * 64, rest.size() - whole * 64);
+  if (rest.size() > whole * 64) {
+    std::memcpy(stream.pending.data(), rest.data() + whole * 64, rest.size() - whole * 64);
+  }
   stream.length += bytes.size();
 }
 
