@@ -114,10 +114,11 @@ int main(int argc, char** argv) {
   const auto pieceSizes = kv::bench::PieceSizes(options.sizeMiB);
   auto steps = AllSteps(place, pieceSizes);
   std::vector<std::pair<std::string, std::string>> recoveryRows;
+  std::vector<std::pair<std::string, std::string>> divideRows;
   const bool withPar2 = kv::bench::Par2Present(place);
   const auto cases = kv::bench::RecoveryCases(bytes);
   if (withPar2 && kv::bench::MakeRecoveryPieces(place, cases)) {
-    const auto more = kv::bench::RecoverySteps(place, cases, recoveryRows);
+    const auto more = kv::bench::RecoverySteps(place, cases, recoveryRows, divideRows);
     steps.insert(steps.end(), more.begin(), more.end());
   }
   const bool ok = RunRounds(steps, options.runs, times);
@@ -127,6 +128,7 @@ int main(int argc, char** argv) {
   std::printf("\n%s", kv::bench::JobTable(times, pieceSizes).c_str());
   if (withPar2) {
     std::printf("\n%s", kv::bench::RecoveryTable(times, recoveryRows).c_str());
+    std::printf("\n%s", kv::bench::DivideRecoveryTable(times, divideRows).c_str());
   } else {
     std::printf("\nrecovery jobs not timed: par2 cannot be run here\n");
   }

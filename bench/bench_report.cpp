@@ -76,17 +76,34 @@ std::string JobTable(const std::map<std::string, std::vector<double>>& times,
   return text;
 }
 
-std::string RecoveryTable(const std::map<std::string, std::vector<double>>& times,
-                          const std::vector<std::pair<std::string, std::string>>& rows) {
+namespace {
+
+// Each pair's median times and their ratio: the peer's over ours ("faster")
+// or ours over the peer's.
+std::string PairTable(const std::map<std::string, std::vector<double>>& times,
+                      const std::vector<std::pair<std::string, std::string>>& rows,
+                      const char* peer, const char* ratio, bool peerOverOurs) {
   std::string text;
-  Append(text, "%-32s %9s   %-28s %9s %8s\n", "kolvanto-cli", "time", "par2", "time", "faster");
+  Append(text, "%-32s %9s   %-28s %9s %8s\n", "kolvanto-cli", "time", peer, "time", ratio);
   for (const auto& [ours, theirs] : rows) {
     const double a = MedianOf(times, ours);
     const double b = MedianOf(times, theirs);
     Append(text, "%-32s %7.3f s   %-28s %7.3f s %7.2fx\n", ours.c_str(), a, theirs.c_str(), b,
-           Ratio(b, a));
+           peerOverOurs ? Ratio(b, a) : Ratio(a, b));
   }
   return text;
+}
+
+}  // namespace
+
+std::string RecoveryTable(const std::map<std::string, std::vector<double>>& times,
+                          const std::vector<std::pair<std::string, std::string>>& rows) {
+  return PairTable(times, rows, "par2", "faster", true);
+}
+
+std::string DivideRecoveryTable(const std::map<std::string, std::vector<double>>& times,
+                                const std::vector<std::pair<std::string, std::string>>& rows) {
+  return PairTable(times, rows, "without recovery", "longer", false);
 }
 
 }  // namespace kv::bench

@@ -17,4 +17,9 @@ std::string JobTable(const std::map<std::string, std::vector<double>>& times,
 std::string RecoveryTable(const std::map<std::string, std::vector<double>>& times,
                           const std::vector<std::pair<std::string, std::string>>& rows);
 
+// Each pair of (divide with recovery, the same divide without) step names
+// with their median times and how many times as long the first takes.
+std::string DivideRecoveryTable(const std::map<std::string, std::vector<double>>& times,
+                                const std::vector<std::pair<std::string, std::string>>& rows);
+
 }  // namespace kv::bench

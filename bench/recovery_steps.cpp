@@ -80,14 +80,45 @@ std::vector<std::string> Par2Create(const RecoveryCase& c, const std::string& fo
   return argv;
 }
 
+std::string DivideSource(const BenchPlace& place, const RecoveryCase& c) {
+  return place.folder + "/divide source " + c.name;
+}
+
+// Dividing the case's bytes into its pieces, Type0 and Type3, with one
+// recovery slice and without; each pair's names go to `rows`.
+void AddDivideSteps(const BenchPlace& place, const RecoveryCase& c, std::vector<Step>& steps,
+                    std::vector<std::pair<std::string, std::string>>& rows) {
+  for (const char* type : {"0", "3"}) {
+    const std::string title = std::string("Type") + type + " divide " + c.name;
+    for (const bool recovery : {true, false}) {
+      const std::string out = place.folder + "/" + title + (recovery ? " r" : "");
+      const std::string first = out + (std::string(type) == "0" ? "/data.001" : "/data.d01");
+      std::vector<std::string> argv = {
+          place.cli, "divide", DivideSource(place, c),       "-o",        first, "-t",
+          type,      "-s",     std::to_string(c.pieceBytes), "--defaults"};
+      if (recovery) {
+        argv.insert(argv.end(), {"--recovery", "1"});
+      }
+      steps.push_back({title + (recovery ? " -r1" : ""),
+                       [out] {
+                         fs::remove_all(out);
+                         fs::create_directories(out);
+                       },
+                       Timed(place, argv),
+                       {}});
+    }
+    rows.emplace_back(steps[steps.size() - 2].name, steps.back().name);
+  }
+}
+
 }  // namespace
 
 std::vector<RecoveryCase> RecoveryCases(long long sourceBytes) {
   const auto piece = [sourceBytes](long long wanted, int pieces) {
     return std::min(wanted, sourceBytes / pieces) / 4 * 4;
   };
-  return {{"20 pieces", 20, piece(10LL << 20, 20), 1, true},
-          {"100 pieces", 100, piece(2LL << 20, 100), 10, false}};
+  return {{"20 pieces", 20, piece(10LL << 20, 20), 1, true, true},
+          {"100 pieces", 100, piece(2LL << 20, 100), 10, false, false}};
 }
 
 bool MakeRecoveryPieces(const BenchPlace& place, const std::vector<RecoveryCase>& cases) {
@@ -101,6 +132,9 @@ bool MakeRecoveryPieces(const BenchPlace& place, const std::vector<RecoveryCase>
         ok = CopyOut(in, (k - 1) * c.pieceBytes, c.pieceBytes, folder + "/" + PieceName(k));
       }
     }
+    if (c.withDivide) {
+      ok = ok && CopyOut(in, 0, c.pieces * c.pieceBytes, DivideSource(place, c));
+    }
   }
   if (in >= 0) {
     ::close(in);
@@ -109,9 +143,13 @@ bool MakeRecoveryPieces(const BenchPlace& place, const std::vector<RecoveryCase>
 }
 
 std::vector<Step> RecoverySteps(const BenchPlace& place, const std::vector<RecoveryCase>& cases,
-                                std::vector<std::pair<std::string, std::string>>& rows) {
+                                std::vector<std::pair<std::string, std::string>>& rows,
+                                std::vector<std::pair<std::string, std::string>>& divideRows) {
   std::vector<Step> steps;
   for (const RecoveryCase& c : cases) {
+    if (c.withDivide) {
+      AddDivideSteps(place, c, steps, divideRows);
+    }
     const std::string ours = place.folder + "/ours " + c.name;
     const std::string theirs = place.folder + "/par2 " + c.name;
     const std::string r = " -r" + std::to_string(c.recovery);

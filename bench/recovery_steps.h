@@ -18,6 +18,7 @@ struct RecoveryCase {
   long long pieceBytes = 0;  // a multiple of 4
   int recovery = 0;
   bool withRepair = false;  // also time rebuilding a lost piece
+  bool withDivide = false;  // also time dividing the pieces' bytes with and without recovery
 };
 
 // 20 pieces of 10 MiB with 1 recovery slice (and a repair), 100 pieces of
@@ -28,9 +29,11 @@ std::vector<RecoveryCase> RecoveryCases(long long sourceBytes);
 // for kolvanto-cli and another for par2. False with a message when it cannot.
 bool MakeRecoveryPieces(const BenchPlace& place, const std::vector<RecoveryCase>& cases);
 
-// The steps, kolvanto-cli's before par2's; `rows` gets each pair's names.
+// The steps, kolvanto-cli's before par2's; `rows` gets each pair's names,
+// `divideRows` those of the divides with and without recovery (Type0, Type3).
 std::vector<Step> RecoverySteps(const BenchPlace& place, const std::vector<RecoveryCase>& cases,
-                                std::vector<std::pair<std::string, std::string>>& rows);
+                                std::vector<std::pair<std::string, std::string>>& rows,
+                                std::vector<std::pair<std::string, std::string>>& divideRows);
 
 // Whether Debian's par2 can be run here.
 bool Par2Present(const BenchPlace& place);

@@ -1,11 +1,17 @@
 #include "divide/recovery_tap.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
 #include "core/job_state.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "divide/ask_next_medium.h"
 #include "platform/file_helpers.h"
 #include "platform/volumes.h"
+#include "recovery/positioned_file.h"
 #include "recovery/series_pieces.h"
 
 namespace kv {
@@ -19,21 +25,49 @@ std::span<const std::uint8_t> AsUnsigned(const std::byte* data, std::size_t leng
   return {reinterpret_cast<const std::uint8_t*>(data), length};
 }
 
+// The machine's memory (0 when it cannot be told).
+std::uint64_t MemoryBytes() {
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long pageSize = ::sysconf(_SC_PAGESIZE);
+  return pages > 0 && pageSize > 0
+             ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize)
+             : 0;
+}
+
 }  // namespace
 
 RecoveryTap::RecoveryTap(std::vector<par2::ExpectedFile> pieces, std::uint32_t recoverySlices,
                          std::size_t memoryBudget)
-    : accumulator_(std::move(pieces), recoverySlices, memoryBudget) {
+    : accumulator_(std::move(pieces), recoverySlices, memoryBudget), memoryBudget_(memoryBudget) {
   if (!accumulator_.Entries().empty()) {
     setName_ = SetNameOf(accumulator_.Entries().front().name);
   }
 }
 
+void RecoveryTap::PiecesStayReadable() {
+  // Only a series the page cache can hold is read back: a larger one would
+  // come from the drive again, where hashing it as it is written costs nothing.
+  std::uint64_t series = 0;
+  for (const par2::FileEntry& piece : accumulator_.Entries()) {
+    series += piece.length;
+  }
+  if (series > MemoryBytes() / 2) {
+    return;
+  }
+  readBack_ = true;
+  accumulator_.DropSpill();
+}
+
 void RecoveryTap::PieceBegun() {
-  accumulator_.BeginFile(nextPiece_++);
+  if (!readBack_) {
+    accumulator_.BeginFile(nextPiece_++);
+  }
 }
 
 void RecoveryTap::Step(const std::byte* data, std::size_t length) {
+  if (readBack_) {
+    return;
+  }
   if (run_ != nullptr && data == run_ + runLength_ && runLength_ + length <= kLongestRun) {
     runLength_ += length;
     return;
@@ -53,11 +87,17 @@ void RecoveryTap::Flush() {
 }
 
 void RecoveryTap::WrittenDirectly(std::span<const std::byte> bytes) {
+  if (readBack_) {
+    return;
+  }
   Flush();
   accumulator_.Add(AsUnsigned(bytes.data(), bytes.size()));
 }
 
 void RecoveryTap::PieceEnded() {
+  if (readBack_) {
+    return;
+  }
   Flush();
   accumulator_.EndFile();
 }
@@ -65,6 +105,19 @@ void RecoveryTap::PieceEnded() {
 void RecoveryTap::WriteSet(Prompter& prompter, Volumes& volumes, JobState& job,
                            const std::string& lastPiece, bool onRemovable) {
   folder_ = lastPiece.substr(0, FileNameStart(lastPiece));
+  if (readBack_) {
+    if (WrittenAsPredicted()) {
+      // Within what protect allows itself: writing the set takes room of its own.
+      par2::RecoveryRequest request{
+          folder_, {}, setName_, accumulator_.SliceSize(), accumulator_.RecoverySlices()};
+      request.memoryBudget = std::min(request.memoryBudget, memoryBudget_);
+      for (const par2::FileEntry& piece : accumulator_.Entries()) {
+        request.names.push_back(piece.name);
+      }
+      WriteSetShowingStatus(job, request, {});
+    }
+    return;
+  }
   if (!accumulator_.Complete()) {
     outcome_.failedPath = accumulator_.ErrorPath();
     outcome_.error = accumulator_.Error();
@@ -87,16 +140,47 @@ void RecoveryTap::WriteSet(Prompter& prompter, Volumes& volumes, JobState& job,
       return (free.ready && free.bytes >= bytes) || AskNextMedium(prompter, path, Answer::kYes);
     };
   }
+  WriteSetShowingStatus(job, request, set);
+  if (outcome_.done && onRemovable) {
+    static_cast<void>(SyncFolder(FolderOfFile(lastPiece)));
+  }
+}
+
+void RecoveryTap::WriteSetShowingStatus(JobState& job, const par2::RecoveryRequest& request,
+                                        const par2::PrecomputedSet& set) {
   const std::string status = job.StatusText();
   if (!writingStatus_.empty()) {
     job.SetStatusText(writingStatus_);
   }
-  outcome_ = par2::WriteRecoveryFiles(request, set);
-  if (outcome_.done && onRemovable) {
-    static_cast<void>(SyncFolder(FolderOfFile(lastPiece)));
-  }
+  outcome_ = set.slices != nullptr ? par2::WriteRecoveryFiles(request, set)
+                                   : par2::WriteRecoveryFiles(request);
   // The end shows what the divide moved.
   job.SetStatusText(status);
+}
+
+bool RecoveryTap::WrittenAsPredicted() {
+  for (const par2::FileEntry& piece : accumulator_.Entries()) {
+    const std::unique_ptr<PositionedFile> file =
+        PositionedFile::OpenForReading(folder_ + piece.name);
+    if (file == nullptr) {
+      readBackFault_ = par2::AccumulatorFault::kStorage;
+      outcome_.failedPath = folder_ + piece.name;
+      outcome_.error = errno;
+      return false;
+    }
+    par2::Bytes first(static_cast<std::size_t>(std::min(file->Size(), par2::kFirstBytes)));
+    if (!file->ReadAt(0, first)) {
+      readBackFault_ = par2::AccumulatorFault::kStorage;
+      outcome_.failedPath = file->Path();
+      outcome_.error = file->Error();
+      return false;
+    }
+    if (file->Size() != piece.length || Md5Of(first) != piece.md5First16k) {
+      readBackFault_ = par2::AccumulatorFault::kMismatch;
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace kv

@@ -30,6 +30,14 @@ class RecoveryTap {
   // pass the memory budget); false when that cannot be done.
   bool Start(const std::string& spillFolder) { return accumulator_.Start(spillFolder); }
 
+  // The pieces stay readable once written (a fixed drive): when the series
+  // fits in half the machine's memory (so its pieces are still in the page
+  // cache at the end), the recovery data is computed after the last piece
+  // from the pieces themselves, read back side by side on both processors as
+  // protect reads a series, and the divide moves its bytes as it does
+  // without recovery (the tap takes none). Before the first piece.
+  void PiecesStayReadable();
+  bool ReadsBack() const { return readBack_; }
   // The next piece of the series is begun.
   void PieceBegun();
   // Bytes of a step in the engine's block; a step that follows the one before
@@ -75,12 +83,22 @@ class RecoveryTap {
   const par2::RecoveryOutcome& Outcome() const { return outcome_; }
   // Why nothing was written when the divide was not at fault: the pieces
   // broke their prediction, or the recovery slices had no room.
-  par2::AccumulatorFault Fault() const { return accumulator_.Fault(); }
+  par2::AccumulatorFault Fault() const {
+    return readBackFault_ != par2::AccumulatorFault::kNone ? readBackFault_ : accumulator_.Fault();
+  }
   std::uint64_t SliceSize() const { return accumulator_.SliceSize(); }
   std::size_t PieceCount() const { return accumulator_.Entries().size(); }
 
  private:
+  void WriteSetShowingStatus(JobState& job, const par2::RecoveryRequest& request,
+                             const par2::PrecomputedSet& set);
+  // Whether the written pieces are those predicted; sets the fault when not.
+  bool WrittenAsPredicted();
+
   par2::SeriesAccumulator accumulator_;
+  std::size_t memoryBudget_;
+  bool readBack_ = false;
+  par2::AccumulatorFault readBackFault_ = par2::AccumulatorFault::kNone;
   std::string setName_;
   std::size_t nextPiece_ = 0;
   const std::byte* run_ = nullptr;
@@ -89,5 +107,11 @@ class RecoveryTap {
   std::string writingStatus_;
   par2::RecoveryOutcome outcome_;
 };
+
+// Whether an engine may move its bytes without a look at them: no recovery
+// data, or data computed from the pieces read back.
+inline bool NeedsNoBytes(const RecoveryTap* tap) {
+  return tap == nullptr || tap->ReadsBack();
+}
 
 }  // namespace kv

@@ -197,6 +197,9 @@ bool Type0Divide::StartFirstPiece() {
     return false;
   }
   if (recovery_ != nullptr) {
+    if (job_.PiecesOnFixedDrive) {
+      recovery_->PiecesStayReadable();
+    }
     recovery_->PieceBegun();
   }
   job_.SetJobMessage(texts::kDividing);
@@ -300,9 +303,10 @@ bool Type0Divide::CheckMedia(bool firstPiece) {
 
 bool Type0Divide::CopyBlock() {
   // Raw slices need no look at their bytes, and the kernel may move them,
-  // unless recovery data is computed from them.
+  // unless recovery data is computed from them as they go.
   const bool copied = CopyDivideBlock(
-      {writer_, source_.get(), *piece_, job_.RunState, !stream_ && recovery_ == nullptr, stream_},
+      {writer_, source_.get(), *piece_, job_.RunState, !stream_ && NeedsNoBytes(recovery_),
+       stream_},
       prompter_, end_, pieceLeft_, remaining_,
       [this](const std::byte* step, std::size_t n) {
         if (recovery_ != nullptr) {

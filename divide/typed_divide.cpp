@@ -166,12 +166,12 @@ bool TypedDivide::Steps() {
     return FinishedBefore();
   }
   for (;;) {
-    // A body without a CRC or recovery data is moved by the kernel; a
-    // checksummed body's CRC and the recovery data are computed from the block
-    // its bytes are read into.
+    // A body without a CRC or recovery data computed as it goes is moved by
+    // the kernel; a checksummed body's CRC and that recovery data are
+    // computed from the block its bytes are read into.
     const bool checksummed = Format().Checksummed();
     const bool copied = CopyDivideBlock(
-        {writer_, source_.get(), *piece_, job_.RunState, !checksummed && recovery_ == nullptr},
+        {writer_, source_.get(), *piece_, job_.RunState, !checksummed && NeedsNoBytes(recovery_)},
         prompter_, end_, room_, remaining_,
         [this, checksummed](const std::byte* step, std::size_t n) {
           if (checksummed) {
@@ -239,6 +239,9 @@ bool TypedDivide::StartFirstPiece() {
   job_.SetJobMessage(texts::kDividing);
   job_.ProgressHold.store(kProgressLive);
   if (recovery_ != nullptr) {
+    if (job_.PiecesOnFixedDrive) {
+      recovery_->PiecesStayReadable();
+    }
     recovery_->PieceBegun();
   }
   StubSink stub(*piece_, recovery_);

@@ -1,8 +1,10 @@
 #pragma once
 // The files of a set that are each one slice (a series' pieces) read once:
-// every chunk is hashed and, still in the processor's cache, multiplied into
-// the recovery slices, two files at a time. The sums are held whole, twice
-// (a thread's own), so this is for sets whose recovery fits in memory.
+// each thread takes a group of files and hashes a chunk of every one side by
+// side in MD5 lanes; each chunk is then, still in the processor's cache,
+// checksummed and multiplied into the recovery slices. The sums are held
+// whole, twice (a thread's own), so this is for sets whose recovery fits in
+// memory; with no exponents the files are only hashed.
 
 #include <cstddef>
 #include <cstdint>

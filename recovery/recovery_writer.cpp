@@ -128,19 +128,22 @@ bool Writer::Identify() {
 // than a second read from the page cache).
 bool Writer::Hash() {
   const std::uint64_t size = request_.sliceSize;
-  summed_ = std::all_of(inputs_.begin(), inputs_.end(),
-                        [size](const Input& input) { return input.entry.length <= size; }) &&
-            request_.recoverySlices <= kSummedWhileRead &&
+  const bool oneSliceEach = std::all_of(inputs_.begin(), inputs_.end(), [size](const Input& input) {
+    return input.entry.length <= size;
+  });
+  summed_ = oneSliceEach && request_.recoverySlices <= kSummedWhileRead &&
             2 * request_.recoverySlices * size <= request_.memoryBudget;
   std::vector<FileHashes> hashes(inputs_.size());
   std::size_t failed = 0;
   bool done = false;
-  if (summed_) {
+  if (oneSliceEach) {  // the files hashed side by side, summed at once or after
     std::vector<OnePassInput> ones;
     for (const Input& input : inputs_) {
       ones.push_back({input.file, gf16::InputConstant(static_cast<std::uint32_t>(ones.size()))});
     }
-    done = HashAndSum(ones, RecoveryExponents(), size, hashes, sums_, failed);
+    const std::vector<std::uint32_t> exponents =
+        summed_ ? RecoveryExponents() : std::vector<std::uint32_t>{};
+    done = HashAndSum(ones, exponents, size, hashes, sums_, failed);
   } else {
     std::vector<char> read(inputs_.size(), 0);
     done = ForEachOnTwoThreads(inputs_.size(), [&](std::size_t i, unsigned, const StopCheck&) {

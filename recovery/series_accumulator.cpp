@@ -160,26 +160,39 @@ bool SeriesAccumulator::Start(const std::string& spillFolder) {
   if (sliceSize_ == 0 || expected_.size() > gf16::kMaxInputSlices) {
     return Fail(AccumulatorFault::kMismatch, 0, {});
   }
-  const std::uint64_t total = sliceSize_ * recoverySlices_;
-  if (total <= budget_) {
-    try {
-      memory_.assign(static_cast<std::size_t>(total), 0);
-    } catch (const std::bad_alloc&) {
-      return Fail(AccumulatorFault::kStorage, ENOMEM, {});
-    }
-    memoryView_ = std::make_unique<MemoryRange>(memory_);
+  if (sliceSize_ * recoverySlices_ <= budget_) {
     return true;
   }
   spill_ = PositionedFile::CreateTemporary(spillFolder);
   if (spill_ == nullptr) {
     return Fail(AccumulatorFault::kStorage, errno, spillFolder);
   }
-  // The window of incoming bytes and the slice stripe it is added to: half
-  // the budget together, wide enough that the file is read and written in long runs.
-  const std::size_t width = std::max<std::size_t>(budget_ / 4 / 4 * 4, 4);
-  window_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(width, sliceSize_)));
-  scratch_.resize(window_.size());
   return true;
+}
+
+// The memory is taken when the first file begins: a divide whose pieces are
+// read back afterwards never needs it.
+bool SeriesAccumulator::TakeMemory() {
+  try {
+    if (spill_ == nullptr) {
+      memory_.assign(static_cast<std::size_t>(sliceSize_ * recoverySlices_), 0);
+      memoryView_ = std::make_unique<MemoryRange>(memory_);
+    } else {
+      // The window of incoming bytes and the slice stripe it is added to: half
+      // the budget together, wide enough that the file is read and written in long runs.
+      const std::size_t width = std::max<std::size_t>(budget_ / 4 / 4 * 4, 4);
+      window_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(width, sliceSize_)));
+      scratch_.resize(window_.size());
+    }
+  } catch (const std::bad_alloc&) {
+    return Fail(AccumulatorFault::kStorage, ENOMEM, {});
+  }
+  memoryTaken_ = true;
+  return true;
+}
+
+void SeriesAccumulator::DropSpill() {
+  spill_.reset();
 }
 
 const ByteRange& SeriesAccumulator::Slices() const {
@@ -192,6 +205,9 @@ void SeriesAccumulator::BeginFile(std::size_t index) {
   }
   if (index >= expected_.size() || seen_[index] || open_ != nullptr) {
     Fail(AccumulatorFault::kMismatch, 0, {});
+    return;
+  }
+  if (!memoryTaken_ && !TakeMemory()) {
     return;
   }
   open_ = std::make_unique<OpenFile>();

@@ -46,8 +46,9 @@ class SeriesAccumulator {
   SeriesAccumulator(const SeriesAccumulator&) = delete;
   SeriesAccumulator& operator=(const SeriesAccumulator&) = delete;
 
-  // Makes room for the recovery slices: in memory within the budget, else in
-  // a temporary file in `spillFolder`. False (Fault, Error) when it cannot.
+  // Makes room for the recovery slices: in memory within the budget (taken
+  // when the first file begins), else in a temporary file in `spillFolder`.
+  // False (Fault, Error) when it cannot.
   bool Start(const std::string& spillFolder);
   // The bytes of file `index` (series order) follow, from its first.
   void BeginFile(std::size_t index);
@@ -61,6 +62,9 @@ class SeriesAccumulator {
   void EndFile();
   // Waits until no bytes handed over are read any more: before they go.
   void Settle();
+  // Closes the temporary file, if any, before the first file: the series'
+  // data is computed another way.
+  void DropSpill();
 
   // Every file was seen whole, as expected, and the slices are complete.
   bool Complete();
@@ -85,6 +89,7 @@ class SeriesAccumulator {
   // Completes the digests of the file ended last; the lane must be idle.
   void CompleteClosing();
   void AddToSlices(std::span<const std::uint8_t> bytes, std::uint64_t at);
+  bool TakeMemory();
   bool FlushWindow();
   bool Fail(AccumulatorFault fault, int error, const std::string& path);
 
@@ -111,6 +116,7 @@ class SeriesAccumulator {
   std::uint64_t covered_ = 0;  // slice bytes the file holds so far (the rest is zeros)
   std::unique_ptr<MemoryRange> memoryView_;
   bool finished_ = false;
+  bool memoryTaken_ = false;
   AccumulatorFault fault_ = AccumulatorFault::kNone;
   int error_ = 0;
   std::string errorPath_;

@@ -162,5 +162,16 @@ TEST(BenchReport, RecoveryJobsBesidePar2) {
   EXPECT_EQ(RecoveryTable(times, {{"ours a", "par2 a"}, {"ours b", "par2 b"}}), expected);
 }
 
+TEST(BenchReport, DividesWithRecoveryBesideThoseWithout) {
+  const std::map<std::string, std::vector<double>> times = {{"with", {0.3, 0.2, 0.25}},
+                                                            {"without", {0.1}}};
+  const std::string expected =
+      "kolvanto-cli                          time   without recovery                  time   "
+      "longer\n"
+      "with                               0.250 s   without                        0.100 s    "
+      "2.50x\n";
+  EXPECT_EQ(DivideRecoveryTable(times, {{"with", "without"}}), expected);
+}
+
 }  // namespace
 }  // namespace kv::bench

@@ -6,6 +6,7 @@
 
 #include "recovery/file_hashes.h"
 #include "recovery/gf16.h"
+#include "recovery/one_pass.h"
 #include "recovery/rs_stripes.h"
 #include "tests/support/temp_dir.h"
 
@@ -114,6 +115,75 @@ TEST(RecoveryStripes, SumsOfOddAndShortSlicesMatchTheDefinition) {
           << "stripe at " << stripe.from << ", exponent " << exponents[r];
     }
   }
+}
+
+// A file whose bytes past `readable` cannot be read.
+class CutShortRange final : public ByteRange {
+ public:
+  CutShortRange(const Bytes& bytes, std::uint64_t readable) : whole_(bytes), readable_(readable) {}
+  std::uint64_t Size() const override { return whole_.Size(); }
+  bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const override {
+    return offset + out.size() <= readable_ && whole_.ReadAt(offset, out);
+  }
+
+ private:
+  MemoryRange whole_;
+  std::uint64_t readable_;
+};
+
+TEST(OnePass, FilesHashedSideBySideInGroupsMatchTheirDefinitions) {
+  // 37 files: four groups on two threads, every lane path's width passed;
+  // empty, short, just over 16 KiB and over the 64 KiB chunks, unequal.
+  const std::size_t sliceSize = 150000;
+  std::vector<Bytes> files;
+  for (std::size_t i = 0; i < 37; ++i) {
+    const std::size_t lengths[] = {0, 1, 16385, 65536, 65537, 149999, 150000};
+    const std::size_t more = i > 7 ? i * 911 % 4000 : 0;
+    files.push_back(
+        RandomBytes(std::min(lengths[i % 7] + more, sliceSize), static_cast<std::uint32_t>(i)));
+  }
+  std::vector<MemoryRange> ranges(files.begin(), files.end());
+  std::vector<par2::OnePassInput> inputs;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    inputs.push_back({&ranges[i], gf16::InputConstant(static_cast<std::uint32_t>(i))});
+  }
+  const std::vector<std::uint32_t> exponents = {0, 3};
+  std::vector<par2::FileHashes> hashes;
+  std::vector<Bytes> sums;
+  std::size_t failed = 99;
+  ASSERT_TRUE(par2::HashAndSum(inputs, exponents, sliceSize, hashes, sums, failed));
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    par2::FileHashes alone;
+    ASSERT_TRUE(par2::HashFile(ranges[i], sliceSize, alone));
+    EXPECT_EQ(hashes[i].md5, alone.md5) << i;
+    EXPECT_EQ(hashes[i].md5First16k, alone.md5First16k) << i;
+    ASSERT_EQ(hashes[i].slices.size(), alone.slices.size()) << i;
+    if (!alone.slices.empty()) {
+      EXPECT_EQ(hashes[i].slices[0].md5, alone.slices[0].md5) << i;
+      EXPECT_EQ(hashes[i].slices[0].crc, alone.slices[0].crc) << i;
+    }
+  }
+  for (std::size_t r = 0; r < exponents.size(); ++r) {
+    EXPECT_EQ(sums[r], SumTheSlowWay(files, exponents[r], 0, sliceSize)) << exponents[r];
+  }
+}
+
+TEST(OnePass, TheFirstFileThatCannotBeReadIsNamed) {
+  const Bytes bytes = RandomBytes(200000, 1);
+  std::vector<CutShortRange> ranges;
+  for (std::size_t i = 0; i < 20; ++i) {  // 6 and 13 fail in their second and fourth chunk
+    ranges.emplace_back(bytes, i == 13 ? 70000 : i == 6 ? 196608 : bytes.size());
+  }
+  std::vector<par2::OnePassInput> inputs;
+  for (const CutShortRange& range : ranges) {
+    inputs.push_back({&range, 2});
+  }
+  std::vector<par2::FileHashes> hashes;
+  std::vector<Bytes> sums;
+  std::size_t failed = 99;
+  EXPECT_FALSE(
+      par2::HashAndSum(inputs, std::vector<std::uint32_t>{0}, 200000, hashes, sums, failed));
+  EXPECT_EQ(failed, 6U);
 }
 
 }  // namespace
