@@ -146,12 +146,14 @@ void RecoveryTap::WriteSet(Prompter& prompter, Volumes& volumes, JobState& job,
   }
 }
 
-void RecoveryTap::WriteSetShowingStatus(JobState& job, const par2::RecoveryRequest& request,
+void RecoveryTap::WriteSetShowingStatus(JobState& job, par2::RecoveryRequest request,
                                         const par2::PrecomputedSet& set) {
   const std::string status = job.StatusText();
   if (!writingStatus_.empty()) {
     job.SetStatusText(writingStatus_);
   }
+  // The job's stop ends the set as it ends the divide: none of its files stay.
+  request.stopAsked = [&job] { return job.RunState.load() == kRunCancelRequested; };
   outcome_ = set.slices != nullptr ? par2::WriteRecoveryFiles(request, set)
                                    : par2::WriteRecoveryFiles(request);
   // The end shows what the divide moved.

@@ -59,6 +59,13 @@ class Writer {
   bool WriteVolume(std::uint32_t firstExponent, std::uint32_t count, const std::string& name);
   bool EncodeRecovery();
   bool Fail(const std::string& path, int error);
+  // True once the request's stop check said so.
+  bool StopAsked();
+  bool FailStopped();
+  // What the work shared by both threads asks.
+  StopCheck StopCheckOfRequest() {
+    return [this] { return StopAsked(); };
+  }
   void RemoveCreated();
 
   const RecoveryRequest& request_;
@@ -75,13 +82,23 @@ class Writer {
   std::vector<NameIdentity> createdIds_;
   std::vector<RecoveryPlace> places_;  // by exponent
   bool summed_ = false;                // the recovery slices were summed while hashing
-  std::vector<Bytes> sums_;            // then they are these
+  bool stopped_ = false;
+  std::vector<Bytes> sums_;  // then they are these
 };
 
 bool Writer::Fail(const std::string& path, int error) {
   outcome_.failedPath = path;
   outcome_.error = error;
   return false;
+}
+
+bool Writer::StopAsked() {
+  stopped_ = stopped_ || (request_.stopAsked && request_.stopAsked());
+  return stopped_;
+}
+
+bool Writer::FailStopped() {
+  return Fail(request_.folder + IndexFileName(request_.setName), ECANCELED);
 }
 
 // Opens the files on two threads for what names them in the set: their
@@ -92,19 +109,25 @@ bool Writer::Identify() {
   std::vector<Input> found(count);
   std::vector<int> errors(count, 0);
   std::vector<char> read(count, 0);  // the rest were not reached after a failure
-  ForEachOnTwoThreads(count, [&](std::size_t i, unsigned, const StopCheck&) {
-    const std::unique_ptr<PositionedFile> file =
-        PositionedFile::OpenForReading(request_.folder + request_.names[i]);
-    Bytes first(file == nullptr ? 0 : std::min<std::uint64_t>(file->Size(), kFirstBytes));
-    if (file == nullptr || !file->ReadAt(0, first)) {
-      errors[i] = file == nullptr ? errno : file->Error();
-      return false;
-    }
-    found[i].entry.length = file->Size();
-    found[i].entry.md5First16k = Md5Of(first);
-    read[i] = 1;
-    return true;
-  });
+  ForEachOnTwoThreads(
+      count,
+      [&](std::size_t i, unsigned, const StopCheck&) {
+        const std::unique_ptr<PositionedFile> file =
+            PositionedFile::OpenForReading(request_.folder + request_.names[i]);
+        Bytes first(file == nullptr ? 0 : std::min<std::uint64_t>(file->Size(), kFirstBytes));
+        if (file == nullptr || !file->ReadAt(0, first)) {
+          errors[i] = file == nullptr ? errno : file->Error();
+          return false;
+        }
+        found[i].entry.length = file->Size();
+        found[i].entry.md5First16k = Md5Of(first);
+        read[i] = 1;
+        return true;
+      },
+      StopCheckOfRequest());
+  if (stopped_) {
+    return FailStopped();
+  }
   for (std::size_t i = 0; i < count; ++i) {
     if (read[i] == 0) {
       return Fail(request_.folder + request_.names[i], errors[i]);
@@ -143,14 +166,20 @@ bool Writer::Hash() {
     }
     const std::vector<std::uint32_t> exponents =
         summed_ ? RecoveryExponents() : std::vector<std::uint32_t>{};
-    done = HashAndSum(ones, exponents, size, hashes, sums_, failed);
+    done = HashAndSum(ones, exponents, size, hashes, sums_, failed, StopCheckOfRequest());
   } else {
     std::vector<char> read(inputs_.size(), 0);
-    done = ForEachOnTwoThreads(inputs_.size(), [&](std::size_t i, unsigned, const StopCheck&) {
-      read[i] = HashFile(*inputs_[i].file, size, hashes[i]) ? 1 : 0;
-      return read[i] != 0;
-    });
+    done = ForEachOnTwoThreads(
+        inputs_.size(),
+        [&](std::size_t i, unsigned, const StopCheck& stop) {
+          read[i] = HashFile(*inputs_[i].file, size, hashes[i], stop) ? 1 : 0;
+          return read[i] != 0;
+        },
+        StopCheckOfRequest());
     failed = static_cast<std::size_t>(std::find(read.begin(), read.end(), 0) - read.begin());
+  }
+  if (stopped_) {
+    return FailStopped();
   }
   if (!done) {
     return Fail(failed < inputs_.size() ? inputs_[failed].file->Path() : request_.folder,
@@ -219,6 +248,9 @@ bool Writer::MakeRoom(const std::string& name, std::uint64_t bytes) {
 }
 
 bool Writer::CreateFile(const std::string& name, PositionedFile*& file) {
+  if (StopAsked()) {
+    return FailStopped();
+  }
   std::unique_ptr<PositionedFile> created = PositionedFile::Create(request_.folder + name);
   if (created == nullptr) {
     return Fail(request_.folder + name, errno);
@@ -335,8 +367,8 @@ bool Writer::EncodeRecovery() {
             static_cast<std::size_t>(std::min<std::uint64_t>(width, request_.sliceSize - at)), 0);
       }
     }
-    if (!summed_ && !adder.Add(at, stripes)) {
-      return Fail(request_.folder, shelf_.Error());
+    if (StopAsked() || (!summed_ && !adder.Add(at, stripes, StopCheckOfRequest()))) {
+      return stopped_ ? FailStopped() : Fail(request_.folder, shelf_.Error());
     }
     ForEachOnTwoThreads(count, [&](std::size_t e, unsigned, const StopCheck&) {
       hashes[e]->Update(stripes[e]);  // the packets' digests, two at a time
@@ -373,6 +405,9 @@ bool Writer::WriteRecoveryPacket(PositionedFile& volume, std::uint64_t at, std::
   Bytes stripe(static_cast<std::size_t>(std::min<std::uint64_t>(request_.sliceSize, 4 << 20)));
   for (int pass = 0; pass < 2; ++pass) {
     for (std::uint64_t done = 0; done < request_.sliceSize;) {
+      if (StopAsked()) {
+        return FailStopped();
+      }
       const std::span<std::uint8_t> part(
           stripe.data(), static_cast<std::size_t>(
                              std::min<std::uint64_t>(stripe.size(), request_.sliceSize - done)));

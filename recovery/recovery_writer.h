@@ -24,6 +24,9 @@ struct RecoveryRequest {
   std::uint64_t sliceSize = 0;     // a multiple of 4
   std::uint32_t recoverySlices = 0;
   std::size_t memoryBudget = 64 * 1024 * 1024;  // for the recovery stripes
+  // Asked between the chunks read, summed and written, on the calling
+  // thread: true ends the set (ECANCELED on NAME.par2), none of its files left.
+  std::function<bool()> stopAsked = {};
 };
 
 struct RecoveryOutcome {

@@ -290,6 +290,24 @@ TEST_F(DivideRecoveryTest, DecliningTheNextMediumForTheSetLeavesThePiecesWhole) 
   EXPECT_FALSE(fs::exists(dir / "out/data.vol0+1.par2"));
 }
 
+TEST_F(DivideRecoveryTest, AStopWhileTheSetIsWrittenLeavesNoFileOfIt) {
+  WriteFileBytes(dir / "data.bin", RandomBytes(70000, 12));
+  settings.DivideType = 3;
+  onFixedDrive = false;
+  volumes.SetFree(30500);  // the volume asks for a medium of its own
+  prompter.onAsk = [&](const Message& m) {
+    if (m.text.find(".par2") != std::string::npos) {
+      job.RunState.store(kRunCancelRequested);  // the stop button, pressed at that question
+    }
+  };
+  const std::unique_ptr<RecoveryTap> tap = Divide("data.bin", "data.d01", 30000, 1);
+  EXPECT_FALSE(tap->Written());
+  EXPECT_EQ(tap->Outcome().error, ECANCELED);
+  EXPECT_EQ(tap->Outcome().failedPath, dir / "out/data.par2");
+  EXPECT_EQ(job.Outcome(), JobOutcome::kDone);
+  EXPECT_TRUE(RecoveryFiles(dir / "out").empty());
+}
+
 TEST_F(DivideRecoveryTest, AStoppedDivideWritesNoSet) {
   WriteFileBytes(dir / "data.bin", RandomBytes(100000, 11));
   settings.DivideType = 0;
