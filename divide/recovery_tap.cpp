@@ -141,8 +141,13 @@ void RecoveryTap::WriteSet(Prompter& prompter, Volumes& volumes, JobState& job,
     };
   }
   WriteSetShowingStatus(job, request, set);
+  // A medium about to be taken out keeps only the names put on it.
   if (outcome_.done && onRemovable) {
-    static_cast<void>(SyncFolder(FolderOfFile(lastPiece)));
+    if (const Status synced = SyncFolder(FolderOfFile(lastPiece)); !synced) {
+      outcome_ = {};
+      outcome_.failedPath = synced.Error().path;
+      outcome_.error = synced.Error().error.value();
+    }
   }
 }
 

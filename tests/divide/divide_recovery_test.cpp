@@ -17,6 +17,7 @@
 #include "divide/typed_divide.h"
 #include "recovery/protect_series.h"
 #include "tests/divide/divide_fixture.h"
+#include "tests/faults/faulty_system_calls.h"
 #include "tests/support/fake_volumes.h"
 #include "tests/support/stub_data_builder.h"
 
@@ -306,6 +307,20 @@ TEST_F(DivideRecoveryTest, AStopWhileTheSetIsWrittenLeavesNoFileOfIt) {
   EXPECT_EQ(tap->Outcome().failedPath, dir / "out/data.par2");
   EXPECT_EQ(job.Outcome(), JobOutcome::kDone);
   EXPECT_TRUE(RecoveryFiles(dir / "out").empty());
+}
+
+// On a medium about to be taken out, the names not yet on it would be lost.
+TEST_F(DivideRecoveryTest, ASetWhoseFolderCannotBeSyncedOnRemovableMediaIsNotWritten) {
+  WriteFileBytes(dir / "data.bin", RandomBytes(70000, 13));
+  settings.DivideType = 3;
+  onFixedDrive = false;
+  FaultySystemCalls calls({.target = "data.vol0+1.par2", .folderFsyncFailsOnceClosed = true});
+  const ScopedSystemCalls inPlace(calls);
+  const std::unique_ptr<RecoveryTap> tap = Divide("data.bin", "data.d01", 30000, 1);
+  EXPECT_FALSE(tap->Written());
+  EXPECT_EQ(tap->Outcome().error, EIO);
+  EXPECT_EQ(tap->Outcome().failedPath, dir / "out");
+  EXPECT_EQ(job.Outcome(), JobOutcome::kDone);
 }
 
 TEST_F(DivideRecoveryTest, AStoppedDivideWritesNoSet) {

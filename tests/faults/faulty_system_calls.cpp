@@ -188,7 +188,9 @@ int FaultySystemCalls::Fsync(FileHandle file) {
 int FaultySystemCalls::FsyncFolder(const char* path) {
   std::lock_guard lock(mutex_);
   journal_.push_back(std::string("fsync folder ") + path);
-  return faults_.folderFsyncFails ? Fail(EIO) : SystemCalls::FsyncFolder(path);
+  return faults_.folderFsyncFails || (faults_.folderFsyncFailsOnceClosed && targetClosed_)
+             ? Fail(EIO)
+             : SystemCalls::FsyncFolder(path);
 }
 
 std::vector<std::string> FaultySystemCalls::Journal() const {
@@ -204,6 +206,7 @@ void FaultySystemCalls::Note(const std::string& entry) {
 int FaultySystemCalls::Close(FileHandle file) {
   std::lock_guard lock(mutex_);
   const bool targeted = Targeted(file);
+  targetClosed_ = targetClosed_ || targeted;
   targeted_.erase(file);
   names_.erase(file);
   // A close releases the descriptor even when it reports a failure.

@@ -24,13 +24,14 @@ struct Faults {
   std::int64_t readFailsAt = -1;  // reads deliver this many bytes, then fail with EIO
   std::int64_t writeFullAt = -1;  // writes take this many bytes, then fail with writeError
   int writeError = ENOSPC;
-  bool shortWrites = false;         // every write takes half of what it is given
-  bool fsyncFails = false;          // fsync fails with EIO
-  bool folderFsyncFails = false;    // on every folder: fsync fails with EIO
-  bool closeFails = false;          // close releases the file but reports EIO
-  int renameFails = 0;              // a rename onto a targeted name fails with this errno
-  bool interruptEveryCall = false;  // on every file: each call is first interrupted
-  bool grows = false;               // once it has been read from, fstat says one byte longer
+  bool shortWrites = false;                 // every write takes half of what it is given
+  bool fsyncFails = false;                  // fsync fails with EIO
+  bool folderFsyncFails = false;            // on every folder: fsync fails with EIO
+  bool folderFsyncFailsOnceClosed = false;  // the same, once a targeted file was closed
+  bool closeFails = false;                  // close releases the file but reports EIO
+  int renameFails = 0;                      // a rename onto a targeted name fails with this errno
+  bool interruptEveryCall = false;          // on every file: each call is first interrupted
+  bool grows = false;  // once it has been read from, fstat says one byte longer
   // Kernel copies, on every file:
   int copyFails = 0;                // each fails with this errno (0: none does)
   std::int64_t copyEndsAt = -1;     // past this many bytes moved, each moves nothing
@@ -86,6 +87,7 @@ class FaultySystemCalls final : public SystemCalls {
   std::map<FileHandle, bool> passNext_;
   int interrupted_ = 0;
   bool readFrom_ = false;
+  bool targetClosed_ = false;
 };
 
 }  // namespace kv::test
