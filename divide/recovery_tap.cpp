@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 
 #include "core/job_state.h"
 #include "core/piece_names.h"
@@ -119,8 +118,7 @@ void RecoveryTap::WriteSet(Prompter& prompter, Volumes& volumes, JobState& job,
     return;
   }
   if (!accumulator_.Complete()) {
-    outcome_.failedPath = accumulator_.ErrorPath();
-    outcome_.error = accumulator_.Error();
+    outcome_.failure = accumulator_.StorageFailure();
     return;
   }
   par2::RecoveryRequest request;
@@ -144,9 +142,7 @@ void RecoveryTap::WriteSet(Prompter& prompter, Volumes& volumes, JobState& job,
   // A medium about to be taken out keeps only the names put on it.
   if (outcome_.done && onRemovable) {
     if (const Status synced = SyncFolder(FolderOfFile(lastPiece)); !synced) {
-      outcome_ = {};
-      outcome_.failedPath = synced.Error().path;
-      outcome_.error = synced.Error().error.value();
+      outcome_ = {.done = false, .written = {}, .failure = synced.Error()};
     }
   }
 }
@@ -167,22 +163,21 @@ void RecoveryTap::WriteSetShowingStatus(JobState& job, par2::RecoveryRequest req
 
 bool RecoveryTap::WrittenAsPredicted() {
   for (const par2::FileEntry& piece : accumulator_.Entries()) {
-    const std::unique_ptr<PositionedFile> file =
+    const Result<std::unique_ptr<PositionedFile>> opened =
         PositionedFile::OpenForReading(folder_ + piece.name);
-    if (file == nullptr) {
+    if (!opened) {
       readBackFault_ = par2::AccumulatorFault::kStorage;
-      outcome_.failedPath = folder_ + piece.name;
-      outcome_.error = errno;
+      outcome_.failure = opened.Error();
       return false;
     }
-    par2::Bytes first(static_cast<std::size_t>(std::min(file->Size(), par2::kFirstBytes)));
-    if (!file->ReadAt(0, first)) {
+    const PositionedFile& file = **opened;
+    par2::Bytes first(static_cast<std::size_t>(std::min(file.Size(), par2::kFirstBytes)));
+    if (!file.ReadAt(0, first)) {
       readBackFault_ = par2::AccumulatorFault::kStorage;
-      outcome_.failedPath = file->Path();
-      outcome_.error = file->Error();
+      outcome_.failure = file.Fault();
       return false;
     }
-    if (file->Size() != piece.length || Md5Of(first) != piece.md5First16k) {
+    if (file.Size() != piece.length || Md5Of(first) != piece.md5First16k) {
       readBackFault_ = par2::AccumulatorFault::kMismatch;
       return false;
     }

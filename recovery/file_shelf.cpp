@@ -3,7 +3,6 @@
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <cerrno>
 
 namespace kv {
 
@@ -37,13 +36,23 @@ std::shared_ptr<const PositionedFile> FileShelf::Opened(const File& file) {
     // needed again last. It is closed once its last read is done.
     open_.pop_back();
   }
-  std::shared_ptr<const PositionedFile> opened = PositionedFile::OpenForReading(file.Path());
-  if (opened == nullptr) {
-    error_.store(errno);
+  Result<std::unique_ptr<PositionedFile>> opened = PositionedFile::OpenForReading(file.Path());
+  if (!opened) {
+    fault_ = opened.Error();
     return nullptr;
   }
-  open_.push_back({&file, opened});
-  return opened;
+  open_.push_back({&file, std::move(*opened)});
+  return open_.back().open;
+}
+
+void FileShelf::Keep(Failure failure) {
+  const std::lock_guard lock(mutex_);
+  fault_ = std::move(failure);
+}
+
+Failure FileShelf::Fault() const {
+  const std::lock_guard lock(mutex_);
+  return fault_;
 }
 
 bool FileShelf::File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
@@ -55,7 +64,7 @@ bool FileShelf::File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) 
     return false;
   }
   if (!file->ReadAt(offset, out)) {  // the file shrank, or its medium failed
-    shelf_.error_.store(file->Error());
+    shelf_.Keep(file->Fault());
     return false;
   }
   return true;

@@ -1,9 +1,5 @@
 #include "recovery/positioned_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 
@@ -20,71 +16,64 @@ bool MemoryRange::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) cons
   return true;
 }
 
-PositionedFile::PositionedFile(int fd, std::uint64_t size, std::string path)
-    : fd_(fd), size_(size), path_(std::move(path)) {}
+PositionedFile::PositionedFile(FileHandle file, std::uint64_t size, std::string path)
+    : file_(file), size_(size), path_(std::move(path)) {}
 
 PositionedFile::~PositionedFile() {
-  if (fd_ >= 0) {
-    ActiveSystemCalls().Close(FileHandle(fd_));
+  if (file_.Valid()) {
+    ActiveSystemCalls().Close(file_);
   }
 }
 
-std::unique_ptr<PositionedFile> PositionedFile::OpenForReading(const std::string& path) {
+Result<std::unique_ptr<PositionedFile>> PositionedFile::OpenForReading(const std::string& path) {
   SystemCalls& calls = ActiveSystemCalls();
-  const FileHandle file = calls.Open(path.c_str(), false, true);
+  const FileHandle file = RetryOnInterrupt([&] { return calls.Open(path.c_str(), false, true); });
   if (!file.Valid()) {
-    return nullptr;
+    return LastFailure(path);
   }
   FileFacts facts;
   const bool regular = calls.Stat(file, facts) == 0 && facts.kind == FileKind::kRegular;
   if (!regular || calls.MakeBlocking(file) != 0) {
-    const int error = regular ? errno : EISDIR;
+    const Failure failure{SystemError(regular ? errno : EISDIR), path};
     calls.Close(file);
-    errno = error;
-    return nullptr;
+    return failure;
   }
   return std::unique_ptr<PositionedFile>(
-      new PositionedFile(file.Native(), static_cast<std::uint64_t>(facts.size), path));
+      new PositionedFile(file, static_cast<std::uint64_t>(facts.size), path));
 }
 
-std::unique_ptr<PositionedFile> PositionedFile::Create(const std::string& path) {
-  const FileHandle file = ActiveSystemCalls().Open(path.c_str(), true, false);
+Result<std::unique_ptr<PositionedFile>> PositionedFile::Create(const std::string& path) {
+  const FileHandle file =
+      RetryOnInterrupt([&] { return ActiveSystemCalls().Open(path.c_str(), true, false); });
   if (!file.Valid()) {
-    return nullptr;
+    return LastFailure(path);
   }
-  return std::unique_ptr<PositionedFile>(new PositionedFile(file.Native(), 0, path));
+  return std::unique_ptr<PositionedFile>(new PositionedFile(file, 0, path));
 }
 
-std::unique_ptr<PositionedFile> PositionedFile::CreateTemporary(const std::string& folder) {
+Result<std::unique_ptr<PositionedFile>> PositionedFile::CreateTemporary(const std::string& folder) {
   const std::string where = folder.empty() ? "." : folder;
-  int fd = ::open(where.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-  std::string path = where + "/(temporary)";
-  for (int attempt = 0;
-       fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EEXIST) && attempt < 100;
-       ++attempt) {
-    path = where + "/.kolvanto-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-      ::unlink(path.c_str());
-    }
+  const FileHandle file =
+      RetryOnInterrupt([&] { return ActiveSystemCalls().OpenTemporary(where.c_str()); });
+  if (!file.Valid()) {
+    return LastFailure(where);
   }
-  if (fd < 0) {
-    return nullptr;
-  }
-  return std::unique_ptr<PositionedFile>(new PositionedFile(fd, 0, path));
+  return std::unique_ptr<PositionedFile>(new PositionedFile(file, 0, where + "/(temporary)"));
 }
 
 bool PositionedFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
   if (offset > size_ || out.size() > size_ - offset) {
     return false;
   }
+  SystemCalls& calls = ActiveSystemCalls();
   std::size_t done = 0;
   while (done < out.size()) {
-    const ssize_t n = RetryOnInterrupt([&] {
-      return ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+    const std::int64_t n = RetryOnInterrupt([&] {
+      return calls.ReadAt(file_, out.data() + done, out.size() - done,
+                          static_cast<std::int64_t>(offset + done));
     });
     if (n <= 0) {
-      error_ = n < 0 ? errno : EIO;  // a file that shrank reads short
+      error_.store(n < 0 ? errno : EIO);  // a file that shrank reads short
       return false;
     }
     done += static_cast<std::size_t>(n);
@@ -93,14 +82,15 @@ bool PositionedFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) c
 }
 
 bool PositionedFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes) {
+  SystemCalls& calls = ActiveSystemCalls();
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = RetryOnInterrupt([&] {
-      return ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
-                      static_cast<off_t>(offset + done));
+    const std::int64_t n = RetryOnInterrupt([&] {
+      return calls.WriteAt(file_, bytes.data() + done, bytes.size() - done,
+                           static_cast<std::int64_t>(offset + done));
     });
     if (n <= 0) {
-      error_ = n < 0 ? errno : ENOSPC;
+      error_.store(n < 0 ? errno : ENOSPC);
       return false;
     }
     done += static_cast<std::size_t>(n);
@@ -111,21 +101,21 @@ bool PositionedFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t>
   return true;
 }
 
-bool PositionedFile::Finish() {
-  if (fd_ < 0) {
-    return error_ == 0;
+Status PositionedFile::Finish() {
+  if (!file_.Valid()) {
+    return error_.load() == 0 ? Status() : Status(Fault());
   }
   SystemCalls& calls = ActiveSystemCalls();
-  const bool synced = calls.Fsync(FileHandle(fd_)) == 0;
+  const bool synced = RetryOnInterrupt([&] { return calls.Fsync(file_); }) == 0;
   if (!synced) {
-    error_ = errno;
+    error_.store(errno);
   }
-  const bool closed = calls.Close(FileHandle(fd_)) == 0;
+  const bool closed = calls.Close(file_) == 0;
   if (!closed && synced) {
-    error_ = errno;
+    error_.store(errno);
   }
-  fd_ = -1;
-  return synced && closed;
+  file_ = FileHandle();
+  return synced && closed ? Status() : Status(Fault());
 }
 
 }  // namespace kv

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/result.h"
 #include "recovery/par2_packets.h"
 #include "recovery/positioned_file.h"
 
@@ -32,8 +33,9 @@ struct RecoveryRequest {
 struct RecoveryOutcome {
   bool done = false;
   std::vector<std::string> written;  // file names, index first
-  std::string failedPath;            // what could not be read or written
-  int error = 0;                     // its errno
+  // What could not be read or written and why; no error when the bytes read
+  // were not those expected.
+  Failure failure;
 };
 
 RecoveryOutcome WriteRecoveryFiles(const RecoveryRequest& request);

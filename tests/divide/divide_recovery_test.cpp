@@ -233,8 +233,8 @@ TEST_F(DivideRecoveryTest, TheSetComputedWhileDividingIsTheOneWrittenOverThePiec
       onFixedDrive = fixed;
       const std::unique_ptr<RecoveryTap> tap =
           Divide(c.source, c.first, c.divideSize, c.recovery, c.budget);
-      ASSERT_TRUE(tap->Written()) << static_cast<int>(tap->Fault()) << tap->Outcome().failedPath
-                                  << tap->Outcome().error;
+      ASSERT_TRUE(tap->Written()) << static_cast<int>(tap->Fault()) << tap->Outcome().failure.path
+                                  << tap->Outcome().failure.error.message();
       EXPECT_EQ(tap->ReadsBack(), fixed);
       EXPECT_EQ(tap->Outcome().written, c.written);
       const Files set = RecoveryFiles(dir / "out");
@@ -284,7 +284,7 @@ TEST_F(DivideRecoveryTest, DecliningTheNextMediumForTheSetLeavesThePiecesWhole) 
   const std::unique_ptr<RecoveryTap> tap = Divide("data.bin", "data.d01", 30000, 1);
   EXPECT_FALSE(tap->Written());
   EXPECT_EQ(tap->Fault(), par2::AccumulatorFault::kNone);
-  EXPECT_EQ(tap->Outcome().failedPath, dir / "out/data.vol0+1.par2");
+  EXPECT_EQ(tap->Outcome().failure.path, dir / "out/data.vol0+1.par2");
   EXPECT_EQ(job.Outcome(), JobOutcome::kDone);
   // What it had put on the medium in the drive is removed again.
   EXPECT_FALSE(fs::exists(dir / "out/data.par2"));
@@ -303,8 +303,8 @@ TEST_F(DivideRecoveryTest, AStopWhileTheSetIsWrittenLeavesNoFileOfIt) {
   };
   const std::unique_ptr<RecoveryTap> tap = Divide("data.bin", "data.d01", 30000, 1);
   EXPECT_FALSE(tap->Written());
-  EXPECT_EQ(tap->Outcome().error, ECANCELED);
-  EXPECT_EQ(tap->Outcome().failedPath, dir / "out/data.par2");
+  EXPECT_EQ(tap->Outcome().failure.error.value(), ECANCELED);
+  EXPECT_EQ(tap->Outcome().failure.path, dir / "out/data.par2");
   EXPECT_EQ(job.Outcome(), JobOutcome::kDone);
   EXPECT_TRUE(RecoveryFiles(dir / "out").empty());
 }
@@ -318,8 +318,8 @@ TEST_F(DivideRecoveryTest, ASetWhoseFolderCannotBeSyncedOnRemovableMediaIsNotWri
   const ScopedSystemCalls inPlace(calls);
   const std::unique_ptr<RecoveryTap> tap = Divide("data.bin", "data.d01", 30000, 1);
   EXPECT_FALSE(tap->Written());
-  EXPECT_EQ(tap->Outcome().error, EIO);
-  EXPECT_EQ(tap->Outcome().failedPath, dir / "out");
+  EXPECT_EQ(tap->Outcome().failure.error.value(), EIO);
+  EXPECT_EQ(tap->Outcome().failure.path, dir / "out");
   EXPECT_EQ(job.Outcome(), JobOutcome::kDone);
 }
 

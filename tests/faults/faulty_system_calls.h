@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -48,6 +49,10 @@ class FaultySystemCalls final : public SystemCalls {
   FileHandle Open(const char* path, bool forWriting, bool nonBlocking) override;
   std::int64_t Read(FileHandle file, void* out, std::size_t count) override;
   std::int64_t Write(FileHandle file, const void* data, std::size_t count) override;
+  std::int64_t ReadAt(FileHandle file, void* out, std::size_t count,
+                      std::int64_t position) override;
+  std::int64_t WriteAt(FileHandle file, const void* data, std::size_t count,
+                       std::int64_t position) override;
   std::int64_t CopyFileRange(FileHandle in, FileHandle out, std::size_t count) override;
   int Stat(FileHandle file, FileFacts& facts) override;
   int Fsync(FileHandle file) override;
@@ -74,6 +79,12 @@ class FaultySystemCalls final : public SystemCalls {
   // The part of `count` the faults let a read of, and a write to, the targeted files take.
   std::size_t ReadLeft(FileHandle file, std::size_t count) const;
   std::size_t WriteRoom(FileHandle file, std::size_t count) const;
+  // A read or write of `count` bytes on `file` as the faults let it through:
+  // `call` makes it with the count they allow.
+  std::int64_t FaultyRead(FileHandle file, std::size_t count,
+                          const std::function<std::int64_t(std::size_t)>& call);
+  std::int64_t FaultyWrite(FileHandle file, std::size_t count,
+                           const std::function<std::int64_t(std::size_t)>& call);
 
   const Faults faults_;
   mutable std::mutex mutex_;

@@ -142,7 +142,7 @@ TEST_F(RecoveryRoundTrip, RebuiltPieceThatFailsItsCheckIsNotPutInPlace) {
   WriteFileBytes(dir / "s.par2", forged);
   const par2::RepairReport report = Repair();
   EXPECT_EQ(report.outcome, par2::RepairOutcome::kFailed);
-  EXPECT_EQ(report.failedPath, Piece(1) + ".rebuilding");
+  EXPECT_EQ(report.failure.path, Piece(1) + ".rebuilding");
   EXPECT_TRUE(report.rebuilt.empty());
   EXPECT_FALSE(fs::exists(Piece(1) + ".rebuilding"));
   EXPECT_FALSE(fs::exists(Piece(1) + ".1"));
@@ -254,8 +254,8 @@ TEST(RecoveryWriter, AStopAtEachStageLeavesNoFileOfTheSet) {
       const par2::RecoveryOutcome outcome = par2::WriteRecoveryFiles(request);
       ASSERT_TRUE(stopped);
       EXPECT_FALSE(outcome.done);
-      EXPECT_EQ(outcome.error, ECANCELED);
-      EXPECT_EQ(outcome.failedPath, dir / "s.par2");
+      EXPECT_EQ(outcome.failure.error.value(), ECANCELED);
+      EXPECT_EQ(outcome.failure.path, dir / "s.par2");
       EXPECT_TRUE(outcome.written.empty());
       for (const auto& entry : fs::directory_iterator(dir.Path())) {
         EXPECT_NE(entry.path().extension(), ".par2") << entry.path();
