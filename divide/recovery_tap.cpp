@@ -1,7 +1,5 @@
 #include "divide/recovery_tap.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "core/job_state.h"
@@ -9,8 +7,9 @@
 #include "core/prompter.h"
 #include "divide/ask_next_medium.h"
 #include "platform/file_helpers.h"
+#include "platform/machine_limits.h"
+#include "platform/positioned_file.h"
 #include "platform/volumes.h"
-#include "recovery/positioned_file.h"
 #include "recovery/series_pieces.h"
 
 namespace kv {
@@ -22,15 +21,6 @@ constexpr std::size_t kLongestRun = 16 * 1024 * 1024;
 
 std::span<const std::uint8_t> AsUnsigned(const std::byte* data, std::size_t length) {
   return {reinterpret_cast<const std::uint8_t*>(data), length};
-}
-
-// The machine's memory (0 when it cannot be told).
-std::uint64_t MemoryBytes() {
-  const long pages = ::sysconf(_SC_PHYS_PAGES);
-  const long pageSize = ::sysconf(_SC_PAGESIZE);
-  return pages > 0 && pageSize > 0
-             ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize)
-             : 0;
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "recovery/file_shelf.h"
 
-#include <sys/resource.h>
-
 #include <algorithm>
+
+#include "platform/machine_limits.h"
 
 namespace kv {
 
@@ -11,9 +11,7 @@ namespace {
 // A quarter of the files the process may open, within bounds: a stripe
 // reads every piece in turn, so the more stay open the fewer are opened again.
 std::size_t OpenAtOnce() {
-  rlimit limit{};
-  const rlim_t allowed = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 64;
-  return static_cast<std::size_t>(std::clamp<rlim_t>(allowed / 4, 3, 512));
+  return static_cast<std::size_t>(std::clamp<std::uint64_t>(OpenFilesAllowed(64) / 4, 3, 512));
 }
 
 }  // namespace

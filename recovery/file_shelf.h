@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "recovery/positioned_file.h"
+#include "platform/positioned_file.h"
 
 namespace kv {
 

@@ -1,7 +1,5 @@
 #include "recovery/recovery_writer.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
 #include <cerrno>

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "core/result.h"
+#include "platform/positioned_file.h"
 #include "recovery/par2_packets.h"
-#include "recovery/positioned_file.h"
 
 namespace kv::par2 {
 

@@ -11,8 +11,8 @@
 #include <span>
 #include <vector>
 
+#include "platform/positioned_file.h"
 #include "recovery/par2_packets.h"
-#include "recovery/positioned_file.h"
 #include "recovery/two_threads.h"
 
 namespace kv::par2 {

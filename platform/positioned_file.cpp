@@ -1,4 +1,4 @@
-#include "recovery/positioned_file.h"
+#include "platform/positioned_file.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,5 +1,5 @@
 #pragma once
-// Reading and writing at given positions: the recovery files are read in
+// Reading and writing at given positions: recovery files are read in
 // stripes across many places and written out of order (a recovery packet's
 // header once its slice is complete).
 
