@@ -1,7 +1,6 @@
 #include "cli/recovery_command.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "cli/terminal_escape.h"
 #include "core/piece_names.h"
@@ -17,9 +16,10 @@ constexpr int kDone = 0;
 constexpr int kNotDone = 1;
 constexpr int kRefused = 2;
 
-int ShowFailure(const char* command, const std::string& path, int error) {
-  std::fprintf(stderr, "%s: %s: %s\n", command, EscapeForTerminal(path).c_str(),
-               error == 0 ? "does not match the recovery data" : std::strerror(error));
+int ShowFailure(const char* command, const Failure& failure) {
+  std::fprintf(
+      stderr, "%s: %s: %s\n", command, EscapeForTerminal(failure.path).c_str(),
+      failure.error ? failure.error.message().c_str() : "does not match the recovery data");
   return kNotDone;
 }
 
@@ -88,7 +88,7 @@ int RunProtectCommand(const std::string& firstPiece, std::uint32_t recoverable) 
     return kRefused;
   }
   if (!result.written.done) {
-    return ShowFailure("protect", result.written.failedPath, result.written.error);
+    return ShowFailure("protect", result.written.failure);
   }
   ShowProtected(result.pieces.folder, result.written.written, result.pieces.names.size(),
                 recoverable, result.sliceSize);
@@ -107,8 +107,8 @@ int ReportDivideRecovery(const RecoveryTap* tap, const std::string& firstPiece,
   if (piecesOnFixedDrive && (tap == nullptr || tap->Fault() != par2::AccumulatorFault::kNone)) {
     return RunProtectCommand(firstPiece, recoverable);
   }
-  if (tap != nullptr && tap->Outcome().error != 0) {
-    ShowFailure("--recovery", tap->Outcome().failedPath, tap->Outcome().error);
+  if (tap != nullptr && tap->Outcome().failure.error) {
+    ShowFailure("--recovery", tap->Outcome().failure);
   }
   if (!piecesOnFixedDrive) {
     std::fprintf(stderr, "--recovery: no recovery files were written; the pieces are whole\n");
@@ -142,7 +142,7 @@ int RunRepairCommand(const std::string& path) {
       }
       return kNotDone;
     case par2::RepairOutcome::kFailed:
-      return ShowFailure("repair", report.failedPath, report.error);
+      return ShowFailure("repair", report.failure);
     case par2::RepairOutcome::kRepaired:
       break;
   }

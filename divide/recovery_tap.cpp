@@ -1,17 +1,15 @@
 #include "divide/recovery_tap.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 
 #include "core/job_state.h"
 #include "core/piece_names.h"
 #include "core/prompter.h"
 #include "divide/ask_next_medium.h"
 #include "platform/file_helpers.h"
+#include "platform/machine_limits.h"
+#include "platform/positioned_file.h"
 #include "platform/volumes.h"
-#include "recovery/positioned_file.h"
 #include "recovery/series_pieces.h"
 
 namespace kv {
@@ -23,15 +21,6 @@ constexpr std::size_t kLongestRun = 16 * 1024 * 1024;
 
 std::span<const std::uint8_t> AsUnsigned(const std::byte* data, std::size_t length) {
   return {reinterpret_cast<const std::uint8_t*>(data), length};
-}
-
-// The machine's memory (0 when it cannot be told).
-std::uint64_t MemoryBytes() {
-  const long pages = ::sysconf(_SC_PHYS_PAGES);
-  const long pageSize = ::sysconf(_SC_PAGESIZE);
-  return pages > 0 && pageSize > 0
-             ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize)
-             : 0;
 }
 
 }  // namespace
@@ -119,8 +108,7 @@ void RecoveryTap::WriteSet(Prompter& prompter, Volumes& volumes, JobState& job,
     return;
   }
   if (!accumulator_.Complete()) {
-    outcome_.failedPath = accumulator_.ErrorPath();
-    outcome_.error = accumulator_.Error();
+    outcome_.failure = accumulator_.StorageFailure();
     return;
   }
   par2::RecoveryRequest request;
@@ -141,17 +129,22 @@ void RecoveryTap::WriteSet(Prompter& prompter, Volumes& volumes, JobState& job,
     };
   }
   WriteSetShowingStatus(job, request, set);
+  // A medium about to be taken out keeps only the names put on it.
   if (outcome_.done && onRemovable) {
-    static_cast<void>(SyncFolder(FolderOfFile(lastPiece)));
+    if (const Status synced = SyncFolder(FolderOfFile(lastPiece)); !synced) {
+      outcome_ = {.done = false, .written = {}, .failure = synced.Error()};
+    }
   }
 }
 
-void RecoveryTap::WriteSetShowingStatus(JobState& job, const par2::RecoveryRequest& request,
+void RecoveryTap::WriteSetShowingStatus(JobState& job, par2::RecoveryRequest request,
                                         const par2::PrecomputedSet& set) {
   const std::string status = job.StatusText();
   if (!writingStatus_.empty()) {
     job.SetStatusText(writingStatus_);
   }
+  // The job's stop ends the set as it ends the divide: none of its files stay.
+  request.stopAsked = [&job] { return job.RunState.load() == kRunCancelRequested; };
   outcome_ = set.slices != nullptr ? par2::WriteRecoveryFiles(request, set)
                                    : par2::WriteRecoveryFiles(request);
   // The end shows what the divide moved.
@@ -160,22 +153,21 @@ void RecoveryTap::WriteSetShowingStatus(JobState& job, const par2::RecoveryReque
 
 bool RecoveryTap::WrittenAsPredicted() {
   for (const par2::FileEntry& piece : accumulator_.Entries()) {
-    const std::unique_ptr<PositionedFile> file =
+    const Result<std::unique_ptr<PositionedFile>> opened =
         PositionedFile::OpenForReading(folder_ + piece.name);
-    if (file == nullptr) {
+    if (!opened) {
       readBackFault_ = par2::AccumulatorFault::kStorage;
-      outcome_.failedPath = folder_ + piece.name;
-      outcome_.error = errno;
+      outcome_.failure = opened.Error();
       return false;
     }
-    par2::Bytes first(static_cast<std::size_t>(std::min(file->Size(), par2::kFirstBytes)));
-    if (!file->ReadAt(0, first)) {
+    const PositionedFile& file = **opened;
+    par2::Bytes first(static_cast<std::size_t>(std::min(file.Size(), par2::kFirstBytes)));
+    if (!file.ReadAt(0, first)) {
       readBackFault_ = par2::AccumulatorFault::kStorage;
-      outcome_.failedPath = file->Path();
-      outcome_.error = file->Error();
+      outcome_.failure = file.Fault();
       return false;
     }
-    if (file->Size() != piece.length || Md5Of(first) != piece.md5First16k) {
+    if (file.Size() != piece.length || Md5Of(first) != piece.md5First16k) {
       readBackFault_ = par2::AccumulatorFault::kMismatch;
       return false;
     }

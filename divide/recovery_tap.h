@@ -90,7 +90,7 @@ class RecoveryTap {
   std::size_t PieceCount() const { return accumulator_.Entries().size(); }
 
  private:
-  void WriteSetShowingStatus(JobState& job, const par2::RecoveryRequest& request,
+  void WriteSetShowingStatus(JobState& job, par2::RecoveryRequest request,
                              const par2::PrecomputedSet& set);
   // Whether the written pieces are those predicted; sets the fault when not.
   bool WrittenAsPredicted();

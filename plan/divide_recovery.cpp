@@ -40,10 +40,10 @@ std::string RecoverySummary(const DivideSettings& settings, std::int64_t divideS
 
 namespace {
 
-std::string NotWrittenText(const std::string& path, int error) {
+std::string NotWrittenText(const Failure& failure) {
   std::string text = rt::kNotWritten;
-  if (error != 0) {
-    text += "\r\n" + FailureText(path, error);
+  if (failure.error) {
+    text += "\r\n" + FailureText(failure.path, failure.error);
   }
   return text;
 }
@@ -62,9 +62,7 @@ std::string StreamedRecoveryRemark(const RecoveryTap* tap, bool onRemovable) {
   if (tap != nullptr && tap->Written()) {
     return WrittenText(tap->Folder(), tap->Outcome().written);
   }
-  std::string text = tap == nullptr
-                         ? NotWrittenText({}, 0)
-                         : NotWrittenText(tap->Outcome().failedPath, tap->Outcome().error);
+  std::string text = NotWrittenText(tap == nullptr ? Failure{} : tap->Outcome().failure);
   return onRemovable ? text + rt::kPiecesWhole : text;
 }
 
@@ -76,7 +74,7 @@ std::string ProtectDividedSeries(const std::string& firstPiece, std::uint32_t re
   }
   const par2::ProtectResult result = par2::ProtectSeries(firstPiece, recoverable);
   if (result.refusal != par2::ProtectRefusal::kNone || !result.written.done) {
-    return NotWrittenText(result.written.failedPath, result.written.error);
+    return NotWrittenText(result.written.failure);
   }
   return WrittenText(result.pieces.folder, result.written.written);
 }

@@ -45,6 +45,15 @@ class SystemCalls {
   virtual FileHandle Open(const char* path, bool forWriting, bool nonBlocking);
   virtual std::int64_t Read(FileHandle file, void* out, std::size_t count);
   virtual std::int64_t Write(FileHandle file, const void* data, std::size_t count);
+  // pread and pwrite: at `position`, the file's own position left as it is.
+  virtual std::int64_t ReadAt(FileHandle file, void* out, std::size_t count, std::int64_t position);
+  virtual std::int64_t WriteAt(FileHandle file, const void* data, std::size_t count,
+                               std::int64_t position);
+  // A new file without a name in the folder `folder`, for reading and
+  // writing, gone once closed: an unnamed file where the file system offers
+  // one, otherwise one created exclusively (never through a link) and removed
+  // at once. No file on failure.
+  virtual FileHandle OpenTemporary(const char* folder);
   // copy_file_range from the position of `in` to that of `out`, both moved on.
   virtual std::int64_t CopyFileRange(FileHandle in, FileHandle out, std::size_t count);
   // ftruncate.
@@ -61,6 +70,8 @@ class SystemCalls {
   virtual int Close(FileHandle file);
   // rename: `to` is replaced in one step by the file named `from`.
   virtual int Rename(const char* from, const char* to);
+  // rename that fails with EEXIST when anything stands under `to`.
+  virtual int RenameNoReplace(const char* from, const char* to);
   // statfs: the type of the file system that holds `path` (its magic number).
   virtual int FileSystemType(const char* path, std::uint64_t& type);
 };

@@ -25,6 +25,16 @@ std::int64_t SystemCalls::Write(FileHandle file, const void* data, std::size_t c
   return ::write(file.Native(), data, count);
 }
 
+std::int64_t SystemCalls::ReadAt(FileHandle file, void* out, std::size_t count,
+                                 std::int64_t position) {
+  return ::pread(file.Native(), out, count, static_cast<off_t>(position));
+}
+
+std::int64_t SystemCalls::WriteAt(FileHandle file, const void* data, std::size_t count,
+                                  std::int64_t position) {
+  return ::pwrite(file.Native(), data, count, static_cast<off_t>(position));
+}
+
 int SystemCalls::Truncate(FileHandle file, std::int64_t length) {
   return ::ftruncate(file.Native(), static_cast<off_t>(length));
 }

@@ -7,8 +7,8 @@
 #include <functional>
 #include <vector>
 
+#include "platform/positioned_file.h"
 #include "recovery/par2_packets.h"
-#include "recovery/positioned_file.h"
 
 namespace kv::par2 {
 

@@ -1,9 +1,8 @@
 #include "recovery/file_shelf.h"
 
-#include <sys/resource.h>
-
 #include <algorithm>
-#include <cerrno>
+
+#include "platform/machine_limits.h"
 
 namespace kv {
 
@@ -12,9 +11,7 @@ namespace {
 // A quarter of the files the process may open, within bounds: a stripe
 // reads every piece in turn, so the more stay open the fewer are opened again.
 std::size_t OpenAtOnce() {
-  rlimit limit{};
-  const rlim_t allowed = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 ? limit.rlim_cur : 64;
-  return static_cast<std::size_t>(std::clamp<rlim_t>(allowed / 4, 3, 512));
+  return static_cast<std::size_t>(std::clamp<std::uint64_t>(OpenFilesAllowed(64) / 4, 3, 512));
 }
 
 }  // namespace
@@ -37,13 +34,23 @@ std::shared_ptr<const PositionedFile> FileShelf::Opened(const File& file) {
     // needed again last. It is closed once its last read is done.
     open_.pop_back();
   }
-  std::shared_ptr<const PositionedFile> opened = PositionedFile::OpenForReading(file.Path());
-  if (opened == nullptr) {
-    error_.store(errno);
+  Result<std::unique_ptr<PositionedFile>> opened = PositionedFile::OpenForReading(file.Path());
+  if (!opened) {
+    fault_ = opened.Error();
     return nullptr;
   }
-  open_.push_back({&file, opened});
-  return opened;
+  open_.push_back({&file, std::move(*opened)});
+  return open_.back().open;
+}
+
+void FileShelf::Keep(Failure failure) {
+  const std::lock_guard lock(mutex_);
+  fault_ = std::move(failure);
+}
+
+Failure FileShelf::Fault() const {
+  const std::lock_guard lock(mutex_);
+  return fault_;
 }
 
 bool FileShelf::File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const {
@@ -55,7 +62,7 @@ bool FileShelf::File::ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) 
     return false;
   }
   if (!file->ReadAt(offset, out)) {  // the file shrank, or its medium failed
-    shelf_.error_.store(file->Error());
+    shelf_.Keep(file->Fault());
     return false;
   }
   return true;

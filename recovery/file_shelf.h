@@ -5,7 +5,6 @@
 // Two threads may read through one shelf: a file is closed only once no
 // read uses it.
 
-#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -13,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "recovery/positioned_file.h"
+#include "platform/positioned_file.h"
 
 namespace kv {
 
@@ -37,8 +36,8 @@ class FileShelf {
   // A file of `size` bytes the shelf reads; it lives as long as the shelf.
   // Files are added from one thread, before any is read.
   const File& Add(std::string path, std::uint64_t size);
-  // The errno of the last open or read that failed.
-  int Error() const { return error_.load(); }
+  // The last open or read that failed.
+  Failure Fault() const;
 
  private:
   struct OpenFile {
@@ -46,11 +45,12 @@ class FileShelf {
     std::shared_ptr<const PositionedFile> open;
   };
   std::shared_ptr<const PositionedFile> Opened(const File& file);
+  void Keep(Failure failure);
 
   std::deque<File> files_;
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
   std::vector<OpenFile> open_;  // the most recently read last
-  std::atomic<int> error_ = 0;
+  Failure fault_;
 };
 
 }  // namespace kv

@@ -58,9 +58,13 @@ class FileGroup {
     }
   }
 
+  // False when a file cannot be read or a stop ends it.
   bool Run(std::uint64_t sliceSize, std::span<FileHashes> hashes, std::span<char> status,
-           std::vector<Bytes>& sums) {
+           std::vector<Bytes>& sums, const StopCheck& stop) {
     for (std::uint64_t at = 0; at < longest_; at += kLaneChunk) {
+      if (stop()) {
+        return false;
+      }
       ReadChunks(at, status);
       lanes_.Update(chunks_);
       for (std::size_t i = 0; i < inputs_.size(); ++i) {
@@ -134,7 +138,7 @@ std::size_t GroupCount(std::size_t files) {
 
 bool HashAndSum(std::span<const OnePassInput> inputs, std::span<const std::uint32_t> exponents,
                 std::uint64_t sliceSize, std::vector<FileHashes>& hashes, std::vector<Bytes>& sums,
-                std::size_t& failed) {
+                std::size_t& failed, const StopCheck& stopAsked) {
   hashes.resize(inputs.size());
   // Each thread's sums are made where they are first needed, the two at once.
   std::array<std::vector<Bytes>, 2> threadSums;
@@ -142,8 +146,9 @@ bool HashAndSum(std::span<const OnePassInput> inputs, std::span<const std::uint3
   const std::size_t groups = GroupCount(inputs.size());
   // A group runs to its end whatever befalls another, so the first file in
   // order that cannot be read is the one named.
-  const bool done =
-      ForEachOnTwoThreads(groups, [&](std::size_t g, unsigned thread, const StopCheck&) {
+  const bool done = ForEachOnTwoThreads(
+      groups,
+      [&](std::size_t g, unsigned thread, const StopCheck& stop) {
         std::vector<Bytes>& into = threadSums[thread];
         while (into.size() < exponents.size()) {
           into.emplace_back(static_cast<std::size_t>(sliceSize), 0);
@@ -152,8 +157,9 @@ bool HashAndSum(std::span<const OnePassInput> inputs, std::span<const std::uint3
         const std::size_t count = (g + 1) * inputs.size() / groups - from;
         FileGroup group(inputs.subspan(from, count), exponents);
         return group.Run(sliceSize, std::span(hashes).subspan(from, count),
-                         std::span(status).subspan(from, count), into);
-      });
+                         std::span(status).subspan(from, count), into, stop);
+      },
+      stopAsked);
   failed =
       static_cast<std::size_t>(std::find(status.begin(), status.end(), kFailed) - status.begin());
   if (!done || failed < inputs.size()) {

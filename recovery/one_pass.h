@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "recovery/file_hashes.h"
+#include "recovery/two_threads.h"
 
 namespace kv::par2 {
 
@@ -23,9 +24,10 @@ struct OnePassInput {
 // Hashes inputs[i] into hashes[i] and sums it, zero-padded, times
 // constant^exponents[r] into sums[r] (each made a slice long).
 // False when an input cannot be read; `failed` is then its index (the
-// first in order when more fail).
+// first in order when more fail). `stopAsked` is asked between chunks, on
+// this thread: true ends it, false returned with `failed` past the inputs.
 bool HashAndSum(std::span<const OnePassInput> inputs, std::span<const std::uint32_t> exponents,
                 std::uint64_t sliceSize, std::vector<FileHashes>& hashes, std::vector<Bytes>& sums,
-                std::size_t& failed);
+                std::size_t& failed, const StopCheck& stopAsked = {});
 
 }  // namespace kv::par2

@@ -10,8 +10,8 @@
 #include <map>
 #include <vector>
 
+#include "platform/positioned_file.h"
 #include "recovery/par2_packets.h"
-#include "recovery/positioned_file.h"
 
 namespace kv::par2 {
 

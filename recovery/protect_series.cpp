@@ -1,7 +1,6 @@
 #include "recovery/protect_series.h"
 
 #include <algorithm>
-#include <cerrno>
 
 #include "platform/file_helpers.h"
 #include "recovery/gf16.h"
@@ -34,8 +33,7 @@ ProtectResult ProtectSeries(const std::string& firstPiece, std::uint32_t recover
   for (const std::string& name : pieces.names) {
     const std::int64_t size = FileSize(pieces.folder + name);
     if (size < 0) {
-      result.written.failedPath = pieces.folder + name;
-      result.written.error = errno;
+      result.written.failure = LastFailure(pieces.folder + name);
       return result;
     }
     lengths.push_back(static_cast<std::uint64_t>(size));

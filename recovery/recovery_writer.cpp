@@ -1,7 +1,5 @@
 #include "recovery/recovery_writer.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -58,7 +56,14 @@ class Writer {
   bool WriteVolumes();
   bool WriteVolume(std::uint32_t firstExponent, std::uint32_t count, const std::string& name);
   bool EncodeRecovery();
-  bool Fail(const std::string& path, int error);
+  bool Fail(Failure failure);
+  // True once the request's stop check said so.
+  bool StopAsked();
+  bool FailStopped();
+  // What the work shared by both threads asks.
+  StopCheck StopCheckOfRequest() {
+    return [this] { return StopAsked(); };
+  }
   void RemoveCreated();
 
   const RecoveryRequest& request_;
@@ -75,13 +80,22 @@ class Writer {
   std::vector<NameIdentity> createdIds_;
   std::vector<RecoveryPlace> places_;  // by exponent
   bool summed_ = false;                // the recovery slices were summed while hashing
-  std::vector<Bytes> sums_;            // then they are these
+  bool stopped_ = false;
+  std::vector<Bytes> sums_;  // then they are these
 };
 
-bool Writer::Fail(const std::string& path, int error) {
-  outcome_.failedPath = path;
-  outcome_.error = error;
+bool Writer::Fail(Failure failure) {
+  outcome_.failure = std::move(failure);
   return false;
+}
+
+bool Writer::StopAsked() {
+  stopped_ = stopped_ || (request_.stopAsked && request_.stopAsked());
+  return stopped_;
+}
+
+bool Writer::FailStopped() {
+  return Fail({SystemError(ECANCELED), request_.folder + IndexFileName(request_.setName)});
 }
 
 // Opens the files on two threads for what names them in the set: their
@@ -90,24 +104,35 @@ bool Writer::Fail(const std::string& path, int error) {
 bool Writer::Identify() {
   const std::size_t count = request_.names.size();
   std::vector<Input> found(count);
-  std::vector<int> errors(count, 0);
+  std::vector<Failure> failures(count);
   std::vector<char> read(count, 0);  // the rest were not reached after a failure
-  ForEachOnTwoThreads(count, [&](std::size_t i, unsigned, const StopCheck&) {
-    const std::unique_ptr<PositionedFile> file =
-        PositionedFile::OpenForReading(request_.folder + request_.names[i]);
-    Bytes first(file == nullptr ? 0 : std::min<std::uint64_t>(file->Size(), kFirstBytes));
-    if (file == nullptr || !file->ReadAt(0, first)) {
-      errors[i] = file == nullptr ? errno : file->Error();
-      return false;
-    }
-    found[i].entry.length = file->Size();
-    found[i].entry.md5First16k = Md5Of(first);
-    read[i] = 1;
-    return true;
-  });
+  ForEachOnTwoThreads(
+      count,
+      [&](std::size_t i, unsigned, const StopCheck&) {
+        Result<std::unique_ptr<PositionedFile>> file =
+            PositionedFile::OpenForReading(request_.folder + request_.names[i]);
+        if (!file) {
+          failures[i] = file.Error();
+          return false;
+        }
+        Bytes first(
+            static_cast<std::size_t>(std::min<std::uint64_t>((*file)->Size(), kFirstBytes)));
+        if (!(*file)->ReadAt(0, first)) {
+          failures[i] = (*file)->Fault();
+          return false;
+        }
+        found[i].entry.length = (*file)->Size();
+        found[i].entry.md5First16k = Md5Of(first);
+        read[i] = 1;
+        return true;
+      },
+      StopCheckOfRequest());
+  if (stopped_) {
+    return FailStopped();
+  }
   for (std::size_t i = 0; i < count; ++i) {
     if (read[i] == 0) {
-      return Fail(request_.folder + request_.names[i], errors[i]);
+      return Fail({failures[i].error, request_.folder + request_.names[i]});
     }
     FileEntry& e = found[i].entry;
     e.name = request_.names[i];
@@ -143,18 +168,24 @@ bool Writer::Hash() {
     }
     const std::vector<std::uint32_t> exponents =
         summed_ ? RecoveryExponents() : std::vector<std::uint32_t>{};
-    done = HashAndSum(ones, exponents, size, hashes, sums_, failed);
+    done = HashAndSum(ones, exponents, size, hashes, sums_, failed, StopCheckOfRequest());
   } else {
     std::vector<char> read(inputs_.size(), 0);
-    done = ForEachOnTwoThreads(inputs_.size(), [&](std::size_t i, unsigned, const StopCheck&) {
-      read[i] = HashFile(*inputs_[i].file, size, hashes[i]) ? 1 : 0;
-      return read[i] != 0;
-    });
+    done = ForEachOnTwoThreads(
+        inputs_.size(),
+        [&](std::size_t i, unsigned, const StopCheck& stop) {
+          read[i] = HashFile(*inputs_[i].file, size, hashes[i], stop) ? 1 : 0;
+          return read[i] != 0;
+        },
+        StopCheckOfRequest());
     failed = static_cast<std::size_t>(std::find(read.begin(), read.end(), 0) - read.begin());
   }
+  if (stopped_) {
+    return FailStopped();
+  }
   if (!done) {
-    return Fail(failed < inputs_.size() ? inputs_[failed].file->Path() : request_.folder,
-                shelf_.Error());
+    return Fail({shelf_.Fault().error,
+                 failed < inputs_.size() ? inputs_[failed].file->Path() : request_.folder});
   }
   for (std::size_t i = 0; i < inputs_.size(); ++i) {
     inputs_[i].entry.md5 = hashes[i].md5;
@@ -209,23 +240,28 @@ bool Writer::MakeRoom(const std::string& name, std::uint64_t bytes) {
   if (precomputed_ == nullptr) {
     return true;
   }
-  if (!created_.empty() && !created_.back()->Finish()) {
-    return Fail(created_.back()->Path(), created_.back()->Error());
+  if (!created_.empty()) {
+    if (const Status finished = created_.back()->Finish(); !finished) {
+      return Fail(finished.Error());
+    }
   }
   if (precomputed_->makeRoom && !precomputed_->makeRoom(name, bytes)) {
-    return Fail(request_.folder + name, ECANCELED);
+    return Fail({SystemError(ECANCELED), request_.folder + name});
   }
   return true;
 }
 
 bool Writer::CreateFile(const std::string& name, PositionedFile*& file) {
-  std::unique_ptr<PositionedFile> created = PositionedFile::Create(request_.folder + name);
-  if (created == nullptr) {
-    return Fail(request_.folder + name, errno);
+  if (StopAsked()) {
+    return FailStopped();
   }
-  file = created.get();
-  createdIds_.push_back(IdentityOfName(created->Path()));
-  created_.push_back(std::move(created));
+  Result<std::unique_ptr<PositionedFile>> created = PositionedFile::Create(request_.folder + name);
+  if (!created) {
+    return Fail(created.Error());
+  }
+  file = created->get();
+  createdIds_.push_back(IdentityOfName(file->Path()));
+  created_.push_back(std::move(*created));
   outcome_.written.push_back(name);
   return true;
 }
@@ -243,11 +279,11 @@ bool Writer::WriteIndex() {
   std::uint64_t at = 0;
   for (const Bytes& packet : critical_) {
     if (!index->WriteAt(at, packet)) {
-      return Fail(index->Path(), index->Error());
+      return Fail(index->Fault());
     }
     at += packet.size();
   }
-  return index->WriteAt(at, creator_) || Fail(index->Path(), index->Error());
+  return index->WriteAt(at, creator_) || Fail(index->Fault());
 }
 
 // Lays out a volume: each recovery packet (its slice filled in later) is
@@ -275,12 +311,12 @@ bool Writer::WriteVolume(std::uint32_t firstExponent, std::uint32_t count,
     for (const std::size_t end = total * (k + 1) / count; next < end; ++next) {
       const Bytes& packet = critical_[next % critical_.size()];
       if (!volume->WriteAt(at, packet)) {
-        return Fail(volume->Path(), volume->Error());
+        return Fail(volume->Fault());
       }
       at += packet.size();
     }
   }
-  return volume->WriteAt(at, creator_) || Fail(volume->Path(), volume->Error());
+  return volume->WriteAt(at, creator_) || Fail(volume->Fault());
 }
 
 bool Writer::WriteVolumes() {
@@ -335,8 +371,8 @@ bool Writer::EncodeRecovery() {
             static_cast<std::size_t>(std::min<std::uint64_t>(width, request_.sliceSize - at)), 0);
       }
     }
-    if (!summed_ && !adder.Add(at, stripes)) {
-      return Fail(request_.folder, shelf_.Error());
+    if (StopAsked() || (!summed_ && !adder.Add(at, stripes, StopCheckOfRequest()))) {
+      return stopped_ ? FailStopped() : Fail({shelf_.Fault().error, request_.folder});
     }
     ForEachOnTwoThreads(count, [&](std::size_t e, unsigned, const StopCheck&) {
       hashes[e]->Update(stripes[e]);  // the packets' digests, two at a time
@@ -344,7 +380,7 @@ bool Writer::EncodeRecovery() {
     });
     for (std::uint32_t e = 0; e < count; ++e) {
       if (!places_[e].file->WriteAt(places_[e].offset + kRecoveryPrefix + at, stripes[e])) {
-        return Fail(places_[e].file->Path(), places_[e].file->Error());
+        return Fail(places_[e].file->Fault());
       }
     }
   }
@@ -355,7 +391,7 @@ bool Writer::EncodeRecovery() {
     prefix.assign(header.begin(), header.end());
     PutU32(prefix, e);
     if (!places_[e].file->WriteAt(places_[e].offset, prefix)) {
-      return Fail(places_[e].file->Path(), places_[e].file->Error());
+      return Fail(places_[e].file->Fault());
     }
   }
   return true;
@@ -373,16 +409,19 @@ bool Writer::WriteRecoveryPacket(PositionedFile& volume, std::uint64_t at, std::
   Bytes stripe(static_cast<std::size_t>(std::min<std::uint64_t>(request_.sliceSize, 4 << 20)));
   for (int pass = 0; pass < 2; ++pass) {
     for (std::uint64_t done = 0; done < request_.sliceSize;) {
+      if (StopAsked()) {
+        return FailStopped();
+      }
       const std::span<std::uint8_t> part(
           stripe.data(), static_cast<std::size_t>(
                              std::min<std::uint64_t>(stripe.size(), request_.sliceSize - done)));
       if (!slices.ReadAt(start + done, part)) {
-        return Fail(request_.folder, EIO);
+        return Fail({SystemError(EIO), request_.folder});
       }
       if (pass == 0) {
         md5.Update(part);
       } else if (!volume.WriteAt(at + kRecoveryPrefix + done, part)) {
-        return Fail(volume.Path(), volume.Error());
+        return Fail(volume.Fault());
       }
       done += part.size();
     }
@@ -391,12 +430,12 @@ bool Writer::WriteRecoveryPacket(PositionedFile& volume, std::uint64_t at, std::
                                  PacketType::kRecoverySlice);
   Bytes head(header.begin(), header.end());
   head.insert(head.end(), prefix.begin(), prefix.end());
-  return volume.WriteAt(at, head) || Fail(volume.Path(), volume.Error());
+  return volume.WriteAt(at, head) || Fail(volume.Fault());
 }
 
 void Writer::RemoveCreated() {
   for (std::size_t k = 0; k < created_.size(); ++k) {
-    created_[k]->Finish();
+    static_cast<void>(created_[k]->Finish());  // the set has failed already
     // Best effort: the set has failed already, and the user is told so.
     static_cast<void>(RemoveAskedFile(created_[k]->Path(), createdIds_[k]));
   }
@@ -411,7 +450,7 @@ RecoveryOutcome Writer::Run() {
                   : OpenAndHash() && WriteIndex() && WriteVolumes() && EncodeRecovery();
   for (const std::unique_ptr<PositionedFile>& file : created_) {
     if (done && !file->Finish()) {
-      done = Fail(file->Path(), file->Error());
+      done = Fail(file->Fault());
     }
   }
   if (!done) {

@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "core/result.h"
+#include "platform/positioned_file.h"
 #include "recovery/par2_packets.h"
-#include "recovery/positioned_file.h"
 
 namespace kv::par2 {
 
@@ -24,13 +25,17 @@ struct RecoveryRequest {
   std::uint64_t sliceSize = 0;     // a multiple of 4
   std::uint32_t recoverySlices = 0;
   std::size_t memoryBudget = 64 * 1024 * 1024;  // for the recovery stripes
+  // Asked between the chunks read, summed and written, on the calling
+  // thread: true ends the set (ECANCELED on NAME.par2), none of its files left.
+  std::function<bool()> stopAsked = {};
 };
 
 struct RecoveryOutcome {
   bool done = false;
   std::vector<std::string> written;  // file names, index first
-  std::string failedPath;            // what could not be read or written
-  int error = 0;                     // its errno
+  // What could not be read or written and why; no error when the bytes read
+  // were not those expected.
+  Failure failure;
 };
 
 RecoveryOutcome WriteRecoveryFiles(const RecoveryRequest& request);

@@ -1,14 +1,11 @@
 #include "recovery/repair.h"
 
-#include <fcntl.h>
-#include <stdio.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <memory>
 
 #include "platform/safe_create.h"
+#include "platform/system_calls.h"
 #include "recovery/file_hashes.h"
 #include "recovery/file_shelf.h"
 #include "recovery/gf16.h"
@@ -34,6 +31,7 @@ struct FileWork {
   const FileShelf::File* current = nullptr;  // null when missing or not a regular file
   std::vector<bool> good;                    // per slice
   std::unique_ptr<PositionedFile> rebuilt;
+  NameIdentity rebuiltId;  // only that file is removed again
 
   std::string Name() const { return file->entry.name; }
   std::uint64_t SliceLength(std::uint64_t sliceSize, std::uint32_t k) const {
@@ -64,7 +62,7 @@ class Repairer {
   bool WriteSolved(const std::vector<Bytes>& solved, std::uint64_t at);
   bool VerifyRebuilt();
   bool PutInPlace(FileWork& work);
-  bool Fail(const std::string& path, int error);
+  bool Fail(Failure failure);
   void RemoveRebuilt();
   std::string RebuildingName(const FileWork& work) const {
     return folder_ + work.Name() + ".rebuilding";
@@ -81,9 +79,8 @@ class Repairer {
   std::vector<std::uint16_t> inverse_;  // missing × recovery used
 };
 
-bool Repairer::Fail(const std::string& path, int error) {
-  report_.failedPath = path;
-  report_.error = error;
+bool Repairer::Fail(Failure failure) {
+  report_.failure = std::move(failure);
   report_.outcome = RepairOutcome::kFailed;
   return false;
 }
@@ -103,11 +100,14 @@ bool Repairer::Read(FileWork& work, const StopCheck& stop) {
   const FileEntry& entry = work.file->entry;
   const std::string path = folder_ + entry.name;
   work.kind = KindOfName(path);
-  const std::unique_ptr<PositionedFile> file =
-      work.kind == NameKind::kRegular ? PositionedFile::OpenForReading(path) : nullptr;
-  if (file == nullptr) {
-    return true;  // missing or unreadable: every slice is to be rebuilt
+  if (work.kind != NameKind::kRegular) {
+    return true;  // missing: every slice is to be rebuilt
   }
+  const Result<std::unique_ptr<PositionedFile>> opened = PositionedFile::OpenForReading(path);
+  if (!opened) {
+    return true;  // unreadable: every slice is to be rebuilt
+  }
+  const std::unique_ptr<PositionedFile>& file = *opened;
   work.size = file->Size();
   if (work.size == entry.length) {
     Md5Digest digest{};
@@ -172,10 +172,12 @@ bool Repairer::CreateRebuilt() {
     if (work.intact) {
       continue;
     }
-    work.rebuilt = PositionedFile::Create(RebuildingName(work));
-    if (work.rebuilt == nullptr) {
-      return Fail(RebuildingName(work), errno);
+    Result<std::unique_ptr<PositionedFile>> created = PositionedFile::Create(RebuildingName(work));
+    if (!created) {
+      return Fail(created.Error());
     }
+    work.rebuilt = std::move(*created);
+    work.rebuiltId = IdentityOfName(RebuildingName(work));
     if (!CopyGoodSlices(work)) {
       return false;
     }
@@ -191,10 +193,10 @@ bool Repairer::CopyGoodSlices(FileWork& work) {
     for (std::uint64_t at = begin; work.good[k] && at < end; at += buffer.size()) {
       buffer.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kCopyChunk, end - at)));
       if (!work.current->ReadAt(at, buffer)) {
-        return Fail(work.current->Path(), shelf_.Error());
+        return Fail({shelf_.Fault().error, work.current->Path()});
       }
       if (!work.rebuilt->WriteAt(at, buffer)) {
-        return Fail(work.rebuilt->Path(), work.rebuilt->Error());
+        return Fail(work.rebuilt->Fault());
       }
     }
   }
@@ -212,7 +214,7 @@ bool Repairer::WriteSolved(const std::vector<Bytes>& solved, std::uint64_t at) {
         static_cast<std::size_t>(std::min<std::uint64_t>(solved[s].size(), length - at));
     if (!work.rebuilt->WriteAt(missing_[s].slice * set_.sliceSize + at,
                                std::span(solved[s]).first(count))) {
-      return Fail(work.rebuilt->Path(), work.rebuilt->Error());
+      return Fail(work.rebuilt->Fault());
     }
   }
   return true;
@@ -243,11 +245,11 @@ bool Repairer::Reconstruct() {
       solved[r].assign(step, 0);
       const RecoveryRef& ref = set_.recovery[r];
       if (!ref.source->ReadAt(ref.dataOffset + at, sums[r])) {
-        return Fail(folder_, EIO);
+        return Fail({SystemError(EIO), folder_});
       }
     }
     if (!adder.Add(at, sums)) {
-      return Fail(folder_, shelf_.Error());
+      return Fail({shelf_.Fault().error, folder_});
     }
     for (std::size_t s = 0; s < m; ++s) {
       for (std::size_t r = 0; r < m; ++r) {
@@ -266,17 +268,20 @@ bool Repairer::VerifyRebuilt() {
     if (work.rebuilt == nullptr) {
       continue;
     }
-    if (!work.rebuilt->Finish()) {
-      return Fail(work.rebuilt->Path(), work.rebuilt->Error());
+    if (const Status finished = work.rebuilt->Finish(); !finished) {
+      return Fail(finished.Error());
     }
-    const std::unique_ptr<PositionedFile> back =
+    const Result<std::unique_ptr<PositionedFile>> back =
         PositionedFile::OpenForReading(RebuildingName(work));
-    FileHashes hashes;
-    if (back == nullptr || !HashFile(*back, set_.sliceSize, hashes)) {
-      return Fail(RebuildingName(work), back == nullptr ? errno : back->Error());
+    if (!back) {
+      return Fail(back.Error());
     }
-    if (back->Size() != work.file->entry.length || hashes.md5 != work.file->entry.md5) {
-      return Fail(RebuildingName(work), 0);  // the set's data does not give the file back
+    FileHashes hashes;
+    if (!HashFile(**back, set_.sliceSize, hashes)) {
+      return Fail((*back)->Fault());
+    }
+    if ((*back)->Size() != work.file->entry.length || hashes.md5 != work.file->entry.md5) {
+      return Fail({{}, RebuildingName(work)});  // the set's data does not give the file back
     }
   }
   return true;
@@ -286,18 +291,17 @@ bool Repairer::VerifyRebuilt() {
 bool Repairer::PutInPlace(FileWork& work) {
   const std::string path = folder_ + work.Name();
   if (KindOfName(path) != NameKind::kNone) {
+    SystemCalls& calls = ActiveSystemCalls();
     int n = 1;
-    while (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, (path + "." + std::to_string(n)).c_str(),
-                       RENAME_NOREPLACE) != 0) {
+    while (calls.RenameNoReplace(path.c_str(), (path + "." + std::to_string(n)).c_str()) != 0) {
       if (errno != EEXIST || ++n > 1000) {
-        return Fail(path, errno);
+        return Fail(LastFailure(path));
       }
     }
     report_.keptAs.push_back(work.Name() + "." + std::to_string(n));
   }
-  if (::renameat2(AT_FDCWD, RebuildingName(work).c_str(), AT_FDCWD, path.c_str(),
-                  RENAME_NOREPLACE) != 0) {
-    return Fail(path, errno);
+  if (ActiveSystemCalls().RenameNoReplace(RebuildingName(work).c_str(), path.c_str()) != 0) {
+    return Fail(LastFailure(path));
   }
   report_.rebuilt.push_back(work.Name());
   return true;
@@ -306,8 +310,9 @@ bool Repairer::PutInPlace(FileWork& work) {
 void Repairer::RemoveRebuilt() {
   for (FileWork& work : works_) {
     if (work.rebuilt != nullptr) {
-      work.rebuilt->Finish();
-      ::unlink(RebuildingName(work).c_str());
+      // Best effort: the repair has failed already, and the user is told so.
+      static_cast<void>(work.rebuilt->Finish());
+      static_cast<void>(RemoveAskedFile(RebuildingName(work), work.rebuiltId));
     }
   }
 }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/result.h"
+
 namespace kv::par2 {
 
 enum class FileCondition { kIntact, kMissing, kDamaged };
@@ -36,8 +38,9 @@ struct RepairReport {
   std::uint32_t recoverySlices = 0;  // sound ones, distinct exponents
   std::vector<std::string> rebuilt;
   std::vector<std::string> keptAs;  // where each damaged file went
-  std::string failedPath;
-  int error = 0;
+  // Of kFailed: what could not be read or written and why; no error when a
+  // rebuilt file did not match the set.
+  Failure failure;
 };
 
 // What a caller may say while a repair runs; either may be left empty.

@@ -53,7 +53,8 @@ bool StripeAdder::AddInput(const SliceSource& slice, std::uint64_t from, std::si
   return true;
 }
 
-bool StripeAdder::Add(std::uint64_t stripeOffset, std::vector<Bytes>& outputs) {
+bool StripeAdder::Add(std::uint64_t stripeOffset, std::vector<Bytes>& outputs,
+                      const StopCheck& stopAsked) {
   if (outputs.empty() || outputs.front().empty()) {
     return true;
   }
@@ -62,18 +63,21 @@ bool StripeAdder::Add(std::uint64_t stripeOffset, std::vector<Bytes>& outputs) {
   const std::size_t pieces = (width + pieceWidth - 1) / pieceWidth;
   // Each thread takes a narrow stripe of every output in turn: no two write
   // the same bytes.
-  return ForEachOnTwoThreads(pieces, [&](std::size_t k, unsigned thread, const StopCheck&) {
-    const std::size_t at = k * pieceWidth;
-    const std::size_t step = std::min(pieceWidth, width - at);
-    Bytes& piece = pieces_[thread];
-    piece.resize(pieceWidth);
-    for (const SliceSource& slice : inputs_) {
-      if (!AddInput(slice, stripeOffset + at, step, piece, outputs, at)) {
-        return false;
-      }
-    }
-    return true;
-  });
+  return ForEachOnTwoThreads(
+      pieces,
+      [&](std::size_t k, unsigned thread, const StopCheck& stop) {
+        const std::size_t at = k * pieceWidth;
+        const std::size_t step = std::min(pieceWidth, width - at);
+        Bytes& piece = pieces_[thread];
+        piece.resize(pieceWidth);
+        for (const SliceSource& slice : inputs_) {
+          if (stop() || !AddInput(slice, stripeOffset + at, step, piece, outputs, at)) {
+            return false;
+          }
+        }
+        return true;
+      },
+      stopAsked);
 }
 
 }  // namespace kv::par2

@@ -11,8 +11,9 @@
 #include <span>
 #include <vector>
 
+#include "platform/positioned_file.h"
 #include "recovery/par2_packets.h"
-#include "recovery/positioned_file.h"
+#include "recovery/two_threads.h"
 
 namespace kv::par2 {
 
@@ -37,8 +38,10 @@ class StripeAdder {
 
   // outputs[r] ^= Σ constant_i^exponents[r] · slice_i over the stripe
   // [stripeOffset, +width), every output `width` bytes (a multiple of 4);
-  // false when an input cannot be read.
-  bool Add(std::uint64_t stripeOffset, std::vector<Bytes>& outputs);
+  // false when an input cannot be read, or `stopAsked` (asked on this
+  // thread between inputs) ends it.
+  bool Add(std::uint64_t stripeOffset, std::vector<Bytes>& outputs,
+           const StopCheck& stopAsked = {});
 
  private:
   // Adds `width` bytes of `slice` from `from` on into the outputs at `at`.

@@ -145,12 +145,11 @@ SeriesAccumulator::SeriesAccumulator(std::vector<ExpectedFile> files, std::uint3
 
 SeriesAccumulator::~SeriesAccumulator() = default;
 
-bool SeriesAccumulator::Fail(AccumulatorFault fault, int error, const std::string& path) {
+bool SeriesAccumulator::Fail(AccumulatorFault fault, Failure failure) {
   Settle();  // the files' hashes may be in use
   if (fault_ == AccumulatorFault::kNone) {
     fault_ = fault;
-    error_ = error;
-    errorPath_ = path;
+    failure_ = std::move(failure);
   }
   open_.reset();
   return false;
@@ -158,15 +157,16 @@ bool SeriesAccumulator::Fail(AccumulatorFault fault, int error, const std::strin
 
 bool SeriesAccumulator::Start(const std::string& spillFolder) {
   if (sliceSize_ == 0 || expected_.size() > gf16::kMaxInputSlices) {
-    return Fail(AccumulatorFault::kMismatch, 0, {});
+    return Fail(AccumulatorFault::kMismatch);
   }
   if (sliceSize_ * recoverySlices_ <= budget_) {
     return true;
   }
-  spill_ = PositionedFile::CreateTemporary(spillFolder);
-  if (spill_ == nullptr) {
-    return Fail(AccumulatorFault::kStorage, errno, spillFolder);
+  Result<std::unique_ptr<PositionedFile>> spill = PositionedFile::CreateTemporary(spillFolder);
+  if (!spill) {
+    return Fail(AccumulatorFault::kStorage, {spill.Error().error, spillFolder});
   }
+  spill_ = std::move(*spill);
   return true;
 }
 
@@ -185,7 +185,7 @@ bool SeriesAccumulator::TakeMemory() {
       scratch_.resize(window_.size());
     }
   } catch (const std::bad_alloc&) {
-    return Fail(AccumulatorFault::kStorage, ENOMEM, {});
+    return Fail(AccumulatorFault::kStorage, {SystemError(ENOMEM), {}});
   }
   memoryTaken_ = true;
   return true;
@@ -204,7 +204,7 @@ void SeriesAccumulator::BeginFile(std::size_t index) {
     return;
   }
   if (index >= expected_.size() || seen_[index] || open_ != nullptr) {
-    Fail(AccumulatorFault::kMismatch, 0, {});
+    Fail(AccumulatorFault::kMismatch);
     return;
   }
   if (!memoryTaken_ && !TakeMemory()) {
@@ -242,7 +242,7 @@ void SeriesAccumulator::Take(std::span<const std::uint8_t> bytes, bool lasting) 
   OpenFile& f = *open_;
   if (bytes.size() > sliceSize_ - f.position) {
     mismatched_ = expected_[f.index].name;
-    Fail(AccumulatorFault::kMismatch, 0, {});
+    Fail(AccumulatorFault::kMismatch);
     return;
   }
   if (lasting && lane_ == nullptr) {
@@ -310,11 +310,11 @@ bool SeriesAccumulator::FlushWindow() {
     const std::uint64_t at = e * sliceSize_ + windowStart_;
     std::memset(stripe.data() + held, 0, length - held);
     if (held > 0 && !spill_->ReadAt(at, stripe.first(static_cast<std::size_t>(held)))) {
-      return Fail(AccumulatorFault::kStorage, spill_->Error(), spill_->Path());
+      return Fail(AccumulatorFault::kStorage, spill_->Fault());
     }
     gf16::MultiplyAdd(factors_[e], window_.data(), stripe.data(), length);
     if (!spill_->WriteAt(at, stripe)) {
-      return Fail(AccumulatorFault::kStorage, spill_->Error(), spill_->Path());
+      return Fail(AccumulatorFault::kStorage, spill_->Fault());
     }
   }
   covered_ = std::max<std::uint64_t>(covered_, windowStart_ + length);
@@ -330,7 +330,7 @@ void SeriesAccumulator::EndFile() {
   const ExpectedFile& expected = expected_[open_->index];
   if (open_->position != expected.length || open_->first.Finish() != expected.md5First16k) {
     mismatched_ = expected.name;
-    Fail(AccumulatorFault::kMismatch, 0, {});
+    Fail(AccumulatorFault::kMismatch);
     return;
   }
   if (closing_ != nullptr) {
@@ -374,7 +374,7 @@ bool SeriesAccumulator::Complete() {
       const std::size_t n =
           static_cast<std::size_t>(std::min<std::uint64_t>(scratch_.size(), sliceSize_ - at));
       if (!spill_->WriteAt(e * sliceSize_ + at, std::span(scratch_.data(), n))) {
-        return Fail(AccumulatorFault::kStorage, spill_->Error(), spill_->Path());
+        return Fail(AccumulatorFault::kStorage, spill_->Fault());
       }
       at += n;
     }

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/positioned_file.h"
 #include "recovery/par2_packets.h"
-#include "recovery/positioned_file.h"
 
 namespace kv::par2 {
 
@@ -48,7 +48,7 @@ class SeriesAccumulator {
 
   // Makes room for the recovery slices: in memory within the budget (taken
   // when the first file begins), else in a temporary file in `spillFolder`.
-  // False (Fault, Error) when it cannot.
+  // False (Fault, StorageFailure) when it cannot.
   bool Start(const std::string& spillFolder);
   // The bytes of file `index` (series order) follow, from its first.
   void BeginFile(std::size_t index);
@@ -69,8 +69,8 @@ class SeriesAccumulator {
   // Every file was seen whole, as expected, and the slices are complete.
   bool Complete();
   AccumulatorFault Fault() const { return fault_; }
-  int Error() const { return error_; }
-  const std::string& ErrorPath() const { return errorPath_; }
+  // What failed, of a storage fault (no error for a mismatch).
+  const Failure& StorageFailure() const { return failure_; }
   // The name of the file whose bytes broke the promise.
   const std::string& MismatchedFile() const { return mismatched_; }
 
@@ -91,7 +91,7 @@ class SeriesAccumulator {
   void AddToSlices(std::span<const std::uint8_t> bytes, std::uint64_t at);
   bool TakeMemory();
   bool FlushWindow();
-  bool Fail(AccumulatorFault fault, int error, const std::string& path);
+  bool Fail(AccumulatorFault fault, Failure failure = {});
 
   std::vector<ExpectedFile> expected_;
   std::vector<FileEntry> entries_;
@@ -118,8 +118,7 @@ class SeriesAccumulator {
   bool finished_ = false;
   bool memoryTaken_ = false;
   AccumulatorFault fault_ = AccumulatorFault::kNone;
-  int error_ = 0;
-  std::string errorPath_;
+  Failure failure_;
   std::string mismatched_;
 };
 

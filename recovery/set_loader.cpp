@@ -36,13 +36,13 @@ LoadedSet LoadRecoveryFiles(const std::string& folder, const std::string& setNam
   std::vector<ScanResult> scans;
   KnownPackets known;
   for (const std::string& name : SetFileNames(folder, setName)) {
-    std::unique_ptr<PositionedFile> file = PositionedFile::OpenForReading(folder + name);
-    if (file == nullptr) {
+    Result<std::unique_ptr<PositionedFile>> file = PositionedFile::OpenForReading(folder + name);
+    if (!file) {
       continue;  // another file of the set may hold what this one would
     }
-    scans.push_back(ScanPackets(*file, known));
+    scans.push_back(ScanPackets(**file, known));
     loaded.names.push_back(name);
-    loaded.files.push_back(std::move(file));
+    loaded.files.push_back(std::move(*file));
   }
   loaded.set = AssembleSet(scans);
   return loaded;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/positioned_file.h"
 #include "recovery/par2_set.h"
-#include "recovery/positioned_file.h"
 
 namespace kv::par2 {
 

@@ -18,13 +18,15 @@ class SharedWork {
  public:
   SharedWork(std::size_t count, const StopCheck& stopAsked) : count_(count), asked_(stopAsked) {}
 
-  // True once the work is to end; on this thread the caller is asked too.
-  bool Ended(unsigned thread) {
-    if (!ended_.load() && thread == 0 && asked_ && asked_()) {
-      ended_.store(true);
+  // True once a stop was asked; on this thread the caller is asked again.
+  bool Stopped(unsigned thread) {
+    if (!stopped_.load() && thread == 0 && asked_ && asked_()) {
+      stopped_.store(true);
     }
-    return ended_.load();
+    return stopped_.load();
   }
+  // True once the work is to end: stopped, or an item failed.
+  bool Ended(unsigned thread) { return Stopped(thread) || ended_.load(); }
   void End() { ended_.store(true); }
   bool Next(std::size_t& index) {
     index = next_.fetch_add(1);
@@ -49,6 +51,7 @@ class SharedWork {
   const StopCheck& asked_;
   std::atomic<std::size_t> next_{0};
   std::atomic<bool> ended_{false};
+  std::atomic<bool> stopped_{false};
   std::mutex mutex_;
   std::condition_variable changed_;
   bool otherDone_ = false;
@@ -62,7 +65,7 @@ bool ForEachOnTwoThreads(
     const StopCheck& stopAsked) {
   SharedWork shared(count, stopAsked);
   const auto run = [&](unsigned thread) {
-    const StopCheck stop = [&shared, thread] { return shared.Ended(thread); };
+    const StopCheck stop = [&shared, thread] { return shared.Stopped(thread); };
     std::size_t index = 0;
     while (!shared.Ended(thread) && shared.Next(index)) {
       if (!work(index, thread, stop)) {

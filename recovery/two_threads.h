@@ -15,7 +15,8 @@ using StopCheck = std::function<bool()>;
 // of its own. It ends early once a call returns false or `stopAsked` says
 // so; `stopAsked` is asked on this thread only (between items, while it
 // waits for the other thread, and once at the end), each thread's `stop`
-// tells it to end. False when it ended early.
+// tells it a stop was asked (an item that failed lets the ones under way run
+// to their end). False when it ended early.
 bool ForEachOnTwoThreads(
     std::size_t count,
     const std::function<bool(std::size_t index, unsigned thread, const StopCheck& stop)>& work,

@@ -1,6 +1,5 @@
 #include "restore/rebuild_on_the_way.h"
 
-#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -52,9 +51,9 @@ std::string RebuildPiecesOnTheWay(const JobState& job, Prompter& prompter) {
     return "";
   }
   if (repaired.outcome != par2::RepairOutcome::kRepaired) {
+    const Failure& failure = repaired.failure;
     const std::string cause =
-        repaired.failedPath +
-        (repaired.error != 0 ? std::string(": ") + std::strerror(repaired.error) : std::string());
+        failure.path + (failure.error ? ": " + failure.error.message() : std::string());
     prompter.Ask(MakeMessage(FillText(kRebuildFailed, cause), Buttons::kOk, Icon::kWarning));
     return "";
   }

@@ -17,6 +17,7 @@
 #include "divide/typed_divide.h"
 #include "recovery/protect_series.h"
 #include "tests/divide/divide_fixture.h"
+#include "tests/faults/faulty_system_calls.h"
 #include "tests/support/fake_volumes.h"
 #include "tests/support/stub_data_builder.h"
 
@@ -232,8 +233,8 @@ TEST_F(DivideRecoveryTest, TheSetComputedWhileDividingIsTheOneWrittenOverThePiec
       onFixedDrive = fixed;
       const std::unique_ptr<RecoveryTap> tap =
           Divide(c.source, c.first, c.divideSize, c.recovery, c.budget);
-      ASSERT_TRUE(tap->Written()) << static_cast<int>(tap->Fault()) << tap->Outcome().failedPath
-                                  << tap->Outcome().error;
+      ASSERT_TRUE(tap->Written()) << static_cast<int>(tap->Fault()) << tap->Outcome().failure.path
+                                  << tap->Outcome().failure.error.message();
       EXPECT_EQ(tap->ReadsBack(), fixed);
       EXPECT_EQ(tap->Outcome().written, c.written);
       const Files set = RecoveryFiles(dir / "out");
@@ -283,11 +284,43 @@ TEST_F(DivideRecoveryTest, DecliningTheNextMediumForTheSetLeavesThePiecesWhole) 
   const std::unique_ptr<RecoveryTap> tap = Divide("data.bin", "data.d01", 30000, 1);
   EXPECT_FALSE(tap->Written());
   EXPECT_EQ(tap->Fault(), par2::AccumulatorFault::kNone);
-  EXPECT_EQ(tap->Outcome().failedPath, dir / "out/data.vol0+1.par2");
+  EXPECT_EQ(tap->Outcome().failure.path, dir / "out/data.vol0+1.par2");
   EXPECT_EQ(job.Outcome(), JobOutcome::kDone);
   // What it had put on the medium in the drive is removed again.
   EXPECT_FALSE(fs::exists(dir / "out/data.par2"));
   EXPECT_FALSE(fs::exists(dir / "out/data.vol0+1.par2"));
+}
+
+TEST_F(DivideRecoveryTest, AStopWhileTheSetIsWrittenLeavesNoFileOfIt) {
+  WriteFileBytes(dir / "data.bin", RandomBytes(70000, 12));
+  settings.DivideType = 3;
+  onFixedDrive = false;
+  volumes.SetFree(30500);  // the volume asks for a medium of its own
+  prompter.onAsk = [&](const Message& m) {
+    if (m.text.find(".par2") != std::string::npos) {
+      job.RunState.store(kRunCancelRequested);  // the stop button, pressed at that question
+    }
+  };
+  const std::unique_ptr<RecoveryTap> tap = Divide("data.bin", "data.d01", 30000, 1);
+  EXPECT_FALSE(tap->Written());
+  EXPECT_EQ(tap->Outcome().failure.error.value(), ECANCELED);
+  EXPECT_EQ(tap->Outcome().failure.path, dir / "out/data.par2");
+  EXPECT_EQ(job.Outcome(), JobOutcome::kDone);
+  EXPECT_TRUE(RecoveryFiles(dir / "out").empty());
+}
+
+// On a medium about to be taken out, the names not yet on it would be lost.
+TEST_F(DivideRecoveryTest, ASetWhoseFolderCannotBeSyncedOnRemovableMediaIsNotWritten) {
+  WriteFileBytes(dir / "data.bin", RandomBytes(70000, 13));
+  settings.DivideType = 3;
+  onFixedDrive = false;
+  FaultySystemCalls calls({.target = "data.vol0+1.par2", .folderFsyncFailsOnceClosed = true});
+  const ScopedSystemCalls inPlace(calls);
+  const std::unique_ptr<RecoveryTap> tap = Divide("data.bin", "data.d01", 30000, 1);
+  EXPECT_FALSE(tap->Written());
+  EXPECT_EQ(tap->Outcome().failure.error.value(), EIO);
+  EXPECT_EQ(tap->Outcome().failure.path, dir / "out");
+  EXPECT_EQ(job.Outcome(), JobOutcome::kDone);
 }
 
 TEST_F(DivideRecoveryTest, AStoppedDivideWritesNoSet) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "core/job_state.h"
@@ -85,7 +86,8 @@ std::size_t FaultySystemCalls::WriteRoom(FileHandle file, std::size_t count) con
   return count;
 }
 
-std::int64_t FaultySystemCalls::Read(FileHandle file, void* out, std::size_t count) {
+std::int64_t FaultySystemCalls::FaultyRead(FileHandle file, std::size_t count,
+                                           const std::function<std::int64_t(std::size_t)>& call) {
   std::lock_guard lock(mutex_);
   if (Interrupt(file)) {
     return -1;
@@ -95,14 +97,15 @@ std::int64_t FaultySystemCalls::Read(FileHandle file, void* out, std::size_t cou
   if (left == 0 && count > 0) {
     return Fail(EIO);
   }
-  const std::int64_t got = SystemCalls::Read(file, out, left);
+  const std::int64_t got = call(left);
   if (Targeted(file)) {
     read_ += std::max<std::int64_t>(got, 0);
   }
   return got;
 }
 
-std::int64_t FaultySystemCalls::Write(FileHandle file, const void* data, std::size_t count) {
+std::int64_t FaultySystemCalls::FaultyWrite(FileHandle file, std::size_t count,
+                                            const std::function<std::int64_t(std::size_t)>& call) {
   std::lock_guard lock(mutex_);
   if (Interrupt(file)) {
     return -1;
@@ -111,11 +114,35 @@ std::int64_t FaultySystemCalls::Write(FileHandle file, const void* data, std::si
   if (room == 0 && count > 0) {
     return Fail(faults_.writeError);
   }
-  const std::int64_t put = SystemCalls::Write(file, data, room);
+  const std::int64_t put = call(room);
   if (Targeted(file)) {
     written_ += std::max<std::int64_t>(put, 0);
   }
   return put;
+}
+
+std::int64_t FaultySystemCalls::Read(FileHandle file, void* out, std::size_t count) {
+  return FaultyRead(file, count,
+                    [&](std::size_t left) { return SystemCalls::Read(file, out, left); });
+}
+
+std::int64_t FaultySystemCalls::ReadAt(FileHandle file, void* out, std::size_t count,
+                                       std::int64_t position) {
+  return FaultyRead(file, count, [&](std::size_t left) {
+    return SystemCalls::ReadAt(file, out, left, position);
+  });
+}
+
+std::int64_t FaultySystemCalls::Write(FileHandle file, const void* data, std::size_t count) {
+  return FaultyWrite(file, count,
+                     [&](std::size_t room) { return SystemCalls::Write(file, data, room); });
+}
+
+std::int64_t FaultySystemCalls::WriteAt(FileHandle file, const void* data, std::size_t count,
+                                        std::int64_t position) {
+  return FaultyWrite(file, count, [&](std::size_t room) {
+    return SystemCalls::WriteAt(file, data, room, position);
+  });
 }
 
 std::int64_t FaultySystemCalls::CopyFileRange(FileHandle in, FileHandle out, std::size_t count) {
@@ -188,7 +215,9 @@ int FaultySystemCalls::Fsync(FileHandle file) {
 int FaultySystemCalls::FsyncFolder(const char* path) {
   std::lock_guard lock(mutex_);
   journal_.push_back(std::string("fsync folder ") + path);
-  return faults_.folderFsyncFails ? Fail(EIO) : SystemCalls::FsyncFolder(path);
+  return faults_.folderFsyncFails || (faults_.folderFsyncFailsOnceClosed && targetClosed_)
+             ? Fail(EIO)
+             : SystemCalls::FsyncFolder(path);
 }
 
 std::vector<std::string> FaultySystemCalls::Journal() const {
@@ -204,6 +233,7 @@ void FaultySystemCalls::Note(const std::string& entry) {
 int FaultySystemCalls::Close(FileHandle file) {
   std::lock_guard lock(mutex_);
   const bool targeted = Targeted(file);
+  targetClosed_ = targetClosed_ || targeted;
   targeted_.erase(file);
   names_.erase(file);
   // A close releases the descriptor even when it reports a failure.

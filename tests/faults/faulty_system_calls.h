@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -24,13 +25,14 @@ struct Faults {
   std::int64_t readFailsAt = -1;  // reads deliver this many bytes, then fail with EIO
   std::int64_t writeFullAt = -1;  // writes take this many bytes, then fail with writeError
   int writeError = ENOSPC;
-  bool shortWrites = false;         // every write takes half of what it is given
-  bool fsyncFails = false;          // fsync fails with EIO
-  bool folderFsyncFails = false;    // on every folder: fsync fails with EIO
-  bool closeFails = false;          // close releases the file but reports EIO
-  int renameFails = 0;              // a rename onto a targeted name fails with this errno
-  bool interruptEveryCall = false;  // on every file: each call is first interrupted
-  bool grows = false;               // once it has been read from, fstat says one byte longer
+  bool shortWrites = false;                 // every write takes half of what it is given
+  bool fsyncFails = false;                  // fsync fails with EIO
+  bool folderFsyncFails = false;            // on every folder: fsync fails with EIO
+  bool folderFsyncFailsOnceClosed = false;  // the same, once a targeted file was closed
+  bool closeFails = false;                  // close releases the file but reports EIO
+  int renameFails = 0;                      // a rename onto a targeted name fails with this errno
+  bool interruptEveryCall = false;          // on every file: each call is first interrupted
+  bool grows = false;  // once it has been read from, fstat says one byte longer
   // Kernel copies, on every file:
   int copyFails = 0;                // each fails with this errno (0: none does)
   std::int64_t copyEndsAt = -1;     // past this many bytes moved, each moves nothing
@@ -47,6 +49,10 @@ class FaultySystemCalls final : public SystemCalls {
   FileHandle Open(const char* path, bool forWriting, bool nonBlocking) override;
   std::int64_t Read(FileHandle file, void* out, std::size_t count) override;
   std::int64_t Write(FileHandle file, const void* data, std::size_t count) override;
+  std::int64_t ReadAt(FileHandle file, void* out, std::size_t count,
+                      std::int64_t position) override;
+  std::int64_t WriteAt(FileHandle file, const void* data, std::size_t count,
+                       std::int64_t position) override;
   std::int64_t CopyFileRange(FileHandle in, FileHandle out, std::size_t count) override;
   int Stat(FileHandle file, FileFacts& facts) override;
   int Fsync(FileHandle file) override;
@@ -73,6 +79,12 @@ class FaultySystemCalls final : public SystemCalls {
   // The part of `count` the faults let a read of, and a write to, the targeted files take.
   std::size_t ReadLeft(FileHandle file, std::size_t count) const;
   std::size_t WriteRoom(FileHandle file, std::size_t count) const;
+  // A read or write of `count` bytes on `file` as the faults let it through:
+  // `call` makes it with the count they allow.
+  std::int64_t FaultyRead(FileHandle file, std::size_t count,
+                          const std::function<std::int64_t(std::size_t)>& call);
+  std::int64_t FaultyWrite(FileHandle file, std::size_t count,
+                           const std::function<std::int64_t(std::size_t)>& call);
 
   const Faults faults_;
   mutable std::mutex mutex_;
@@ -86,6 +98,7 @@ class FaultySystemCalls final : public SystemCalls {
   std::map<FileHandle, bool> passNext_;
   int interrupted_ = 0;
   bool readFrom_ = false;
+  bool targetClosed_ = false;
 };
 
 }  // namespace kv::test

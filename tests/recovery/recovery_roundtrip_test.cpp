@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "recovery/par2_reader.h"
 #include "recovery/repair.h"
@@ -141,7 +142,7 @@ TEST_F(RecoveryRoundTrip, RebuiltPieceThatFailsItsCheckIsNotPutInPlace) {
   WriteFileBytes(dir / "s.par2", forged);
   const par2::RepairReport report = Repair();
   EXPECT_EQ(report.outcome, par2::RepairOutcome::kFailed);
-  EXPECT_EQ(report.failedPath, Piece(1) + ".rebuilding");
+  EXPECT_EQ(report.failure.path, Piece(1) + ".rebuilding");
   EXPECT_TRUE(report.rebuilt.empty());
   EXPECT_FALSE(fs::exists(Piece(1) + ".rebuilding"));
   EXPECT_FALSE(fs::exists(Piece(1) + ".1"));
@@ -207,6 +208,60 @@ TEST(RecoveryWriter, RefusesToWriteOverAnExistingSetAndLeavesNothing) {
   EXPECT_FALSE(fs::exists(dir / "s.par2"));
   EXPECT_FALSE(fs::exists(dir / "s.vol0+1.par2"));
   EXPECT_EQ(ReadFileBytes(dir / "s.vol1+1.par2"), std::vector<std::uint8_t>{9});
+}
+
+// A stop leaves no file of the set, whether it comes while the files are
+// opened and hashed (the slices summed on the way), while the set's files are
+// created, or once they all are (the slices summed in stripes and written).
+TEST(RecoveryWriter, AStopAtEachStageLeavesNoFileOfTheSet) {
+  struct Case {
+    const char* what;
+    std::vector<std::size_t> lengths;
+    std::uint64_t sliceSize;
+    std::uint32_t recovery;
+    std::size_t budget;
+  };
+  const Case cases[] = {
+      {"one slice a file, summed while hashed", {9000, 8999, 4097}, 9000, 2, 64 * 1024 * 1024},
+      {"one slice a file, summed in stripes", {9000, 8999, 4097}, 9000, 5, 100},
+      {"many slices a file", {5000, 4999, 17}, 2048, 3, 100},
+  };
+  // When the stop comes: by the checks asked, and the set's files there of how many.
+  using When = std::function<bool(int asked, std::size_t files, std::size_t setFiles)>;
+  const std::pair<const char*, When> stops[] = {
+      {"at the first check", [](int asked, std::size_t, std::size_t) { return asked == 1; }},
+      {"at the third check", [](int asked, std::size_t, std::size_t) { return asked == 3; }},
+      {"once the index is there", [](int, std::size_t files, std::size_t) { return files == 1; }},
+      {"once every file is there",
+       [](int, std::size_t files, std::size_t setFiles) { return files == setFiles; }},
+  };
+  for (const Case& c : cases) {
+    for (const auto& [when, stopNow] : stops) {
+      SCOPED_TRACE(std::string(c.what) + ", " + when);
+      TempDir dir;
+      par2::RecoveryRequest request =
+          ProtectionRequest(dir, c.lengths, c.sliceSize, c.recovery, c.budget);
+      int asked = 0;
+      bool stopped = false;
+      request.stopAsked = [&] {
+        std::size_t files = 0;
+        for (const auto& entry : fs::directory_iterator(dir.Path())) {
+          files += entry.path().extension() == ".par2" ? 1U : 0U;
+        }
+        stopped = stopped || stopNow(++asked, files, par2::VolumeCounts(c.recovery).size() + 1);
+        return stopped;
+      };
+      const par2::RecoveryOutcome outcome = par2::WriteRecoveryFiles(request);
+      ASSERT_TRUE(stopped);
+      EXPECT_FALSE(outcome.done);
+      EXPECT_EQ(outcome.failure.error.value(), ECANCELED);
+      EXPECT_EQ(outcome.failure.path, dir / "s.par2");
+      EXPECT_TRUE(outcome.written.empty());
+      for (const auto& entry : fs::directory_iterator(dir.Path())) {
+        EXPECT_NE(entry.path().extension(), ".par2") << entry.path();
+      }
+    }
+  }
 }
 
 }  // namespace

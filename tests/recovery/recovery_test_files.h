@@ -9,13 +9,13 @@
 
 namespace kv::test {
 
-// Files s.d01... of `lengths` bytes in `dir`, protected by `recoverySlices`
-// slices of `sliceSize` bytes; returns what was written.
-inline std::vector<std::string> WriteProtectedFiles(const TempDir& dir,
-                                                    const std::vector<std::size_t>& lengths,
-                                                    std::uint64_t sliceSize,
-                                                    std::uint32_t recoverySlices,
-                                                    std::size_t budget = 64 * 1024 * 1024) {
+// Files s.d01... of `lengths` bytes in `dir`, and the request that protects
+// them by `recoverySlices` slices of `sliceSize` bytes.
+inline par2::RecoveryRequest ProtectionRequest(const TempDir& dir,
+                                               const std::vector<std::size_t>& lengths,
+                                               std::uint64_t sliceSize,
+                                               std::uint32_t recoverySlices,
+                                               std::size_t budget = 64 * 1024 * 1024) {
   par2::RecoveryRequest request;
   request.folder = dir.Path().string() + "/";
   request.setName = "s";
@@ -27,7 +27,18 @@ inline std::vector<std::string> WriteProtectedFiles(const TempDir& dir,
   request.sliceSize = sliceSize;
   request.recoverySlices = recoverySlices;
   request.memoryBudget = budget;
-  return par2::WriteRecoveryFiles(request).written;
+  return request;
+}
+
+// The files of ProtectionRequest written and protected; returns what was written.
+inline std::vector<std::string> WriteProtectedFiles(const TempDir& dir,
+                                                    const std::vector<std::size_t>& lengths,
+                                                    std::uint64_t sliceSize,
+                                                    std::uint32_t recoverySlices,
+                                                    std::size_t budget = 64 * 1024 * 1024) {
+  return par2::WriteRecoveryFiles(
+             ProtectionRequest(dir, lengths, sliceSize, recoverySlices, budget))
+      .written;
 }
 
 }  // namespace kv::test

@@ -102,7 +102,7 @@ TEST_F(SeriesAccumulatorTest, RunsOfAnyLengthGiveTheSetWrittenOverTheFiles) {
     EXPECT_EQ(acc.SliceSize(), 20000u);
     const par2::RecoveryOutcome out = par2::WriteRecoveryFiles(
         Request(folder), par2::PrecomputedSet{acc.Entries(), &acc.Slices(), {}});
-    ASSERT_TRUE(out.done) << out.failedPath;
+    ASSERT_TRUE(out.done) << out.failure.path;
     EXPECT_EQ(SetIn(folder), reference);
   }
   // The temporary files were never seen in the folder they were made in.

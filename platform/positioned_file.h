@@ -1,12 +1,16 @@
 #pragma once
-// Reading and writing at given positions: the recovery files are read in
+// Reading and writing at given positions: recovery files are read in
 // stripes across many places and written out of order (a recovery packet's
 // header once its slice is complete).
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
+
+#include "core/result.h"
+#include "platform/file_handle.h"
 
 namespace kv {
 
@@ -33,32 +37,36 @@ class MemoryRange final : public ByteRange {
 // A regular file, opened for reading or created (exclusively, never through a link).
 class PositionedFile final : public ByteRange {
  public:
-  // nullptr, errno set, when it cannot be opened or created, or is not a regular file.
-  static std::unique_ptr<PositionedFile> OpenForReading(const std::string& path);
-  static std::unique_ptr<PositionedFile> Create(const std::string& path);
+  // The file, or why it cannot be opened or created (EISDIR for what is not a regular file).
+  static Result<std::unique_ptr<PositionedFile>> OpenForReading(const std::string& path);
+  static Result<std::unique_ptr<PositionedFile>> Create(const std::string& path);
   // A file without a name in `folder`, for reading and writing, gone once
   // closed (an unnamed file where the file system offers one; otherwise one
-  // created exclusively and removed at once). nullptr, errno set, when it cannot be.
-  static std::unique_ptr<PositionedFile> CreateTemporary(const std::string& folder);
+  // created exclusively and removed at once).
+  static Result<std::unique_ptr<PositionedFile>> CreateTemporary(const std::string& folder);
   ~PositionedFile() override;
   PositionedFile(const PositionedFile&) = delete;
   PositionedFile& operator=(const PositionedFile&) = delete;
 
   std::uint64_t Size() const override { return size_; }
+  // The failure of a read or write that fails is kept in Fault(): they run
+  // chunk after chunk over whole series.
   bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> out) const override;
-  // Writes every byte at `offset`; false, errno kept in Error(), when it cannot.
+  // Writes every byte at `offset`.
   bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
-  // Puts the file on its medium and closes it; false, errno kept, on failure.
-  bool Finish();
-  int Error() const { return error_; }
+  // Puts the file on its medium and closes it.
+  Status Finish();
+  // The last read or write that failed, on this file (EIO for a file that
+  // shrank, ENOSPC for a write that took nothing).
+  Failure Fault() const { return {SystemError(error_.load()), path_}; }
   const std::string& Path() const { return path_; }
 
  private:
-  PositionedFile(int fd, std::uint64_t size, std::string path);
-  int fd_;
+  PositionedFile(FileHandle file, std::uint64_t size, std::string path);
+  FileHandle file_;
   std::uint64_t size_;
   std::string path_;
-  mutable int error_ = 0;
+  mutable std::atomic<int> error_ = 0;  // two threads may read through one file
 };
 
 }  // namespace kv
