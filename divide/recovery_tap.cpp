@@ -119,13 +119,16 @@ void RecoveryTap::WriteSet(Prompter& prompter, Volumes& volumes, JobState& job,
   par2::PrecomputedSet set{accumulator_.Entries(), &accumulator_.Slices(), {}};
   if (onRemovable) {
     // The medium in the drive takes a file while it has room; then the next medium is asked for.
-    set.makeRoom = [&](const std::string& name, std::uint64_t bytes) {
+    set.makeRoom = [&](const std::string& name, std::uint64_t bytes) -> Status {
       const std::string path = folder_ + name;
-      if (!SyncFolder(FolderOfFile(path))) {
-        return false;
+      if (Status synced = SyncFolder(FolderOfFile(path)); !synced) {
+        return synced;
       }
       const FreeSpace free = volumes.QueryFreeSpace(path);
-      return (free.ready && free.bytes >= bytes) || AskNextMedium(prompter, path, Answer::kYes);
+      if ((free.ready && free.bytes >= bytes) || AskNextMedium(prompter, path, Answer::kYes)) {
+        return {};
+      }
+      return Failure{SystemError(ECANCELED), path};
     };
   }
   WriteSetShowingStatus(job, request, set);

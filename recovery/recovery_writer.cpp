@@ -245,8 +245,10 @@ bool Writer::MakeRoom(const std::string& name, std::uint64_t bytes) {
       return Fail(finished.Error());
     }
   }
-  if (precomputed_->makeRoom && !precomputed_->makeRoom(name, bytes)) {
-    return Fail({SystemError(ECANCELED), request_.folder + name});
+  if (precomputed_->makeRoom) {
+    if (const Status room = precomputed_->makeRoom(name, bytes); !room) {
+      return Fail(room.Error());
+    }
   }
   return true;
 }

@@ -46,8 +46,9 @@ struct PrecomputedSet {
   std::vector<FileEntry> entries;     // with digests and slice checksums
   const ByteRange* slices = nullptr;  // the recovery slices, exponent e at e · sliceSize
   // Asked before each file is created, the one before it closed and on its
-  // medium: false gives up (ECANCELED). May change the medium in the drive.
-  std::function<bool(const std::string& name, std::uint64_t bytes)> makeRoom;
+  // medium: a failure gives the set up with it (ECANCELED when the user
+  // declined another medium). May change the medium in the drive.
+  std::function<Status(const std::string& name, std::uint64_t bytes)> makeRoom;
 };
 
 // Writes the set of `request` (its names unused) from `set`. Each file is
