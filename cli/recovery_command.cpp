@@ -1,8 +1,11 @@
 #include "cli/recovery_command.h"
 
+#include <atomic>
 #include <cstdio>
 
+#include "cli/terminal.h"
 #include "cli/terminal_escape.h"
+#include "core/job_state.h"
 #include "core/piece_names.h"
 #include "divide/recovery_tap.h"
 #include "recovery/protect_series.h"
@@ -56,6 +59,24 @@ void ShowExamined(const std::string& folder, const par2::RepairReport& report) {
   }
 }
 
+// Writes the set and says how it went. A Ctrl+C gives the set up, leaving
+// none of its files; the caller has put an interrupt guard in place.
+int ProtectAndReport(const std::string& firstPiece, std::uint32_t recoverable) {
+  const par2::ProtectResult result =
+      par2::ProtectSeries(firstPiece, recoverable, InterruptRequested);
+  if (result.refusal != par2::ProtectRefusal::kNone) {
+    std::fprintf(stderr, "protect: %s: %s\n", EscapeForTerminal(firstPiece).c_str(),
+                 RefusalText(result.refusal));
+    return kRefused;
+  }
+  if (!result.written.done) {
+    return ShowFailure("protect", result.written.failure);
+  }
+  ShowProtected(result.pieces.folder, result.written.written, result.pieces.names.size(),
+                recoverable, result.sliceSize);
+  return kDone;
+}
+
 }  // namespace
 
 RecoveryCommands::RecoveryCommands(CLI::App& app)
@@ -81,18 +102,9 @@ std::optional<int> RecoveryCommands::RunParsed() const {
 }
 
 int RunProtectCommand(const std::string& firstPiece, std::uint32_t recoverable) {
-  const par2::ProtectResult result = par2::ProtectSeries(firstPiece, recoverable);
-  if (result.refusal != par2::ProtectRefusal::kNone) {
-    std::fprintf(stderr, "protect: %s: %s\n", EscapeForTerminal(firstPiece).c_str(),
-                 RefusalText(result.refusal));
-    return kRefused;
-  }
-  if (!result.written.done) {
-    return ShowFailure("protect", result.written.failure);
-  }
-  ShowProtected(result.pieces.folder, result.written.written, result.pieces.names.size(),
-                recoverable, result.sliceSize);
-  return kDone;
+  std::atomic<int> runState{kRunRunning};
+  const InterruptGuard interrupts(runState);
+  return ProtectAndReport(firstPiece, recoverable);
 }
 
 int ReportDivideRecovery(const RecoveryTap* tap, const std::string& firstPiece,
@@ -105,7 +117,8 @@ int ReportDivideRecovery(const RecoveryTap* tap, const std::string& firstPiece,
     return kDone;
   }
   if (piecesOnFixedDrive && (tap == nullptr || tap->Fault() != par2::AccumulatorFault::kNone)) {
-    return RunProtectCommand(firstPiece, recoverable);
+    // Still under the divide's interrupt guard.
+    return ProtectAndReport(firstPiece, recoverable);
   }
   if (tap != nullptr && tap->Outcome().failure.error) {
     ShowFailure("--recovery", tap->Outcome().failure);
@@ -124,7 +137,17 @@ int RunRepairCommand(const std::string& path) {
     return kRefused;
   }
   const std::string& folder = place->folder;
-  const par2::RepairReport report = par2::RepairSeries(*place, true);
+  // A Ctrl+C while the pieces are read ends the repair before anything is
+  // written; once rebuilding has begun, it goes on to its end.
+  std::atomic<int> runState{kRunRunning};
+  const InterruptGuard interrupts(runState);
+  const par2::RepairReport report =
+      par2::RepairSeries(*place, true, {.stopAsked = InterruptRequested, .confirm = {}});
+  if (InterruptRequested() && report.outcome != par2::RepairOutcome::kRepaired) {
+    std::fprintf(stderr, "repair: %s: stopped; nothing was rebuilt\n",
+                 EscapeForTerminal(path).c_str());
+    return kNotDone;
+  }
   if (!report.setFound) {
     std::fprintf(stderr, "repair: %s: no usable recovery data\n", EscapeForTerminal(path).c_str());
     return kNotDone;

@@ -1,6 +1,7 @@
 #include "recovery/protect_series.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/file_helpers.h"
 #include "recovery/gf16.h"
@@ -14,7 +15,8 @@ std::uint64_t SliceSizeForPieces(const std::vector<std::uint64_t>& lengths) {
   return (*std::max_element(lengths.begin(), lengths.end()) + 3) / 4 * 4;
 }
 
-ProtectResult ProtectSeries(const std::string& firstPiece, std::uint32_t recoverable) {
+ProtectResult ProtectSeries(const std::string& firstPiece, std::uint32_t recoverable,
+                            std::function<bool()> stopAsked) {
   ProtectResult result;
   if (!FindSeriesPieces(firstPiece, result.pieces)) {
     result.refusal = ProtectRefusal::kNotFirstPiece;
@@ -49,6 +51,7 @@ ProtectResult ProtectSeries(const std::string& firstPiece, std::uint32_t recover
   request.setName = pieces.setName;
   request.sliceSize = result.sliceSize;
   request.recoverySlices = recoverable;
+  request.stopAsked = std::move(stopAsked);
   result.written = WriteRecoveryFiles(request);
   return result;
 }

@@ -6,6 +6,7 @@
 // 32768 slices, so a series of more pieces is refused.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ struct ProtectResult {
 std::uint64_t SliceSizeForPieces(const std::vector<std::uint64_t>& lengths);
 
 // Writes recovery for `recoverable` pieces beside the series of `firstPiece`.
-ProtectResult ProtectSeries(const std::string& firstPiece, std::uint32_t recoverable);
+// `stopAsked`, when given, is asked as the set is computed and written: true
+// gives it up, leaving none of its files (ECANCELED on NAME.par2).
+ProtectResult ProtectSeries(const std::string& firstPiece, std::uint32_t recoverable,
+                            std::function<bool()> stopAsked = {});
 
 }  // namespace kv::par2

@@ -291,5 +291,26 @@ TEST_F(Par2Interop, CheckNamesRecoveryFilesAndWhetherTheSeriesCanBeRebuilt) {
       "d.d01: 2 of at least 4 pieces, incomplete, not repairable: 1 more recovery blocks needed\n");
 }
 
+// Ctrl+C once the pieces are being read (one of them is open): the set is
+// given up and none of its files stays. The pieces are sparse, 20 GiB in
+// all, so the set is far from done when the interrupt comes.
+TEST_F(Par2Interop, AnInterruptedProtectLeavesNoRecoveryFile) {
+  for (int i = 1; i <= 20; ++i) {
+    const fs::path piece = dir / ((i < 10 ? "big.00" : "big.0") + std::to_string(i));
+    WriteFileBytes(piece, {1, 2, 3});
+    fs::resize_file(piece, std::uintmax_t{1} << 30);
+  }
+  const Result r = Sh("(XDG_CONFIG_HOME='" + dir / ".config" +
+                      "' " KV_CLI_PATH
+                      " protect big.001 --recovery 1 & pid=$!; "
+                      "until ls -l /proc/$pid/fd 2>/dev/null | grep -q 'big\\.0'; do sleep 0.01; "
+                      "done; kill -INT $pid; wait $pid)");
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_EQ(r.out, "protect: big.par2: Operation canceled\n");
+  for (const auto& entry : fs::directory_iterator(dir.Path())) {
+    EXPECT_FALSE(entry.path().string().ends_with(".par2")) << entry.path();
+  }
+}
+
 }  // namespace
 }  // namespace kv::test
