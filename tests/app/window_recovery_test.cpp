@@ -11,8 +11,10 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
+#include <QThread>
 #include <filesystem>
 
+#include "app/recovery_progress.h"
 #include "tests/app/window_fixture.h"
 
 namespace kv::test {
@@ -203,6 +205,34 @@ INSTANTIATE_TEST_SUITE_P(
                      {},
                      {"report.d02", "report.d03"}}),
     [](const auto& test) { return std::string(test.param.name); });
+
+TEST(RecoveryProgressTest, TheCancelButtonStopsTheWorkAndTheWindowGoesOn) {
+  EnsureApplication();
+  QWidget owner;
+  owner.show();
+  QString label;
+  int ticks = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+  ticker.start(10);
+  QTimer::singleShot(300, [&] {
+    if (auto* box = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())) {
+      label = box->labelText();
+      box->findChild<QPushButton*>()->click();
+    }
+  });
+  bool stopped = false;
+  RunWithProgress(&owner, QStringLiteral("修復データを作成しています"),
+                  [&](const std::function<bool()>& stopAsked) {
+                    for (int i = 0; i < 1000 && !stopped; ++i) {
+                      stopped = stopAsked();
+                      QThread::msleep(10);
+                    }
+                  });
+  EXPECT_TRUE(stopped);
+  EXPECT_EQ(label.toStdString(), "修復データを作成しています");
+  EXPECT_GT(ticks, 10);  // the user interface thread ran meanwhile
+}
 
 }  // namespace
 }  // namespace kv::test
