@@ -10,6 +10,7 @@
 #include "divide/recovery_tap.h"
 #include "recovery/protect_series.h"
 #include "recovery/series_recovery.h"
+#include "tools/series_walk.h"
 
 namespace kv {
 
@@ -77,6 +78,25 @@ int ProtectAndReport(const std::string& firstPiece, std::uint32_t recoverable) {
   return kDone;
 }
 
+// A Type3 series whose pieces beside the first one do not hold every byte of
+// its source: recovery data over the pieces there could not rebuild the rest.
+std::optional<SeriesSummary> IncompleteSeries(const std::string& firstPiece) {
+  SeriesPieces pieces;
+  if (!FindSeriesPieces(firstPiece, pieces)) {
+    return std::nullopt;
+  }
+  std::vector<std::string> files;
+  for (const std::string& name : pieces.names) {
+    files.push_back(pieces.folder + name);
+  }
+  for (const SeriesSummary& series : SummariseSeries(files)) {
+    if (!series.complete) {
+      return series;
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 RecoveryCommands::RecoveryCommands(CLI::App& app)
@@ -102,6 +122,11 @@ std::optional<int> RecoveryCommands::RunParsed() const {
 }
 
 int RunProtectCommand(const std::string& firstPiece, std::uint32_t recoverable) {
+  if (const std::optional<SeriesSummary> series = IncompleteSeries(firstPiece)) {
+    std::fprintf(stderr, "protect: %s; recovery data would not cover the missing pieces\n",
+                 EscapeForTerminal(FormatSeriesLine(*series)).c_str());
+    return kRefused;
+  }
   std::atomic<int> runState{kRunRunning};
   const InterruptGuard interrupts(runState);
   return ProtectAndReport(firstPiece, recoverable);

@@ -30,8 +30,9 @@ expect() {
   fi
 }
 
-expect 'kolvanto-cli ' 'check|divide|info|restore'
+expect 'kolvanto-cli ' 'check|divide|info|protect|repair|restore'
 expect 'kolvanto-cli d' 'divide'
+expect 'kolvanto-cli re' 'repair|restore'
 expect 'kolvanto-cli --v' '--version'
 expect 'kolvanto-cli divide x --ty' '--type|--type0'
 expect 'kolvanto-cli divide x --type0 ' 'line|size|string'
@@ -43,5 +44,10 @@ expect 'kolvanto-cli check --r' '--reverse'
 expect 'kolvanto-cli restore rep' 'report d02|report.d01'
 expect 'kolvanto-cli divide report.doc -o ' 'other.txt|report d02|report.d01'
 expect 'kolvanto-cli divide x --string ' ''
+expect 'kolvanto-cli divide x --rec' '--recovery'
+expect 'kolvanto-cli protect report.d01 --' '--help|--recovery'
+expect 'kolvanto-cli protect report.d01 --recovery ' ''
+expect 'kolvanto-cli repair -' '--help|-h'
+expect 'kolvanto-cli repair rep' 'report d02|report.d01'
 echo "$((cases - failures)) passed, $failures failed"
 [[ $failures -eq 0 ]]

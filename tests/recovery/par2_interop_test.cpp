@@ -139,6 +139,11 @@ TEST_F(Par2Interop, RepairTellsWhatItDidAndWhatIsMissing) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "protect: data.par2: File exists\n");
   fs::remove(dir / "data.d02");
+  r = Cli("protect data.d01 --recovery 1");  // the pieces there no longer hold the source
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out,
+            "protect: data.d01: 1 of at least 2 pieces, incomplete; recovery data would not "
+            "cover the missing pieces\n");
   std::ofstream(dir / "data.d06", std::ios::app) << "x";
   r = Cli("repair data.par2");
   EXPECT_EQ(r.status, 0);
