@@ -13,6 +13,7 @@
 #include "app/window_texts.h"
 #include "plan/recovery_texts.h"
 #include "plan/series_recovery_commands.h"
+#include "tools/series_walk.h"
 
 namespace kv {
 
@@ -50,7 +51,10 @@ void CDivideDlg::OnProtectSeries() {
   if (firstPiece.empty()) {
     return;
   }
-  const SeriesToProtect series = ExamineSeriesToProtect(firstPiece);
+  SeriesToProtect series = ExamineSeriesToProtect(firstPiece);
+  if (!series.refusal && IncompleteSeries(firstPiece)) {
+    series.refusal = rt::kSeriesIncomplete;
+  }
   if (series.refusal) {
     prompter_->Ask(MakeMessage(*series.refusal, Buttons::kOk, Icon::kWarning));
     return;

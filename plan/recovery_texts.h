@@ -31,6 +31,9 @@ inline constexpr const char* kTooManyPieces =
     "分割ファイルが 32,768 個を超えるため、修復データを作成できません。";
 inline constexpr const char* kTooMuchRecovery =
     "作り直せるファイルの数が分割ファイルの数を超えています。";
+inline constexpr const char* kSeriesIncomplete =
+    "分割ファイルがそろっていないため、修復データを作成できません。\r\n"
+    "欠けている分割ファイルは修復データでは作り直せません。";
 inline constexpr const char* kEmptyPiece =
     "サイズが 0 の分割ファイルがあるため、修復データを作成できません。";
 
