@@ -55,7 +55,6 @@ TEST_P(SeriesRecoveryCommandTest, SaysWhyNothingWasDone) {
   EXPECT_FALSE(end.done);
   EXPECT_TRUE(prompter.Transcript().empty());
   EXPECT_EQ(fs::exists(dir / "data.par2"), c.protectFirst);
-  EXPECT_FALSE(fs::exists(dir / "data.vol0+1.par2") && !c.protectFirst);
   EXPECT_EQ(fs::exists(dir / "data.002"), !c.protectFirst);
 }
 
@@ -66,10 +65,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "修復データは作成できませんでした\r\n@/data.par2: "},
         CommandCase{"ProtectTooMuch", false, false, "data.001", 4, false,
                     "作り直せるファイルの数が分割ファイルの数を超えています。"},
-        CommandCase{
-            "ProtectNotFirst", false, false, "data.002", 1, false,
-            "修復データを作成できません。\r\n最初の分割ファイル（*.d01、*.000、*.001、*.exe "
-            "など）を指定してください。"},
         CommandCase{"RepairNeitherPieceNorSet", false, true, "notes.txt", 0, false,
                     "修復できません。\r\n最初の分割ファイルか .par2 ファイルを指定してください。"},
         CommandCase{"RepairWithoutRecoveryData", false, true, "data.001", 0, false,
@@ -77,16 +72,6 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"RepairStopped", true, true, "data.001", 0, true,
                     "修復を中止しました。ファイルは作り直していません。"}),
     [](const auto& test) { return std::string(test.param.name); });
-
-TEST(SeriesToProtectTest, CountsThePiecesOfAFirstPiece) {
-  TempDir dir;
-  for (const char* piece : {"data.001", "data.002"}) {
-    WriteFileBytes(dir / piece, RandomBytes(100, 1));
-  }
-  EXPECT_EQ(ExamineSeriesToProtect(dir / "data.001").pieceCount, 2u);
-  EXPECT_FALSE(ExamineSeriesToProtect(dir / "data.001").refusal);
-  EXPECT_TRUE(ExamineSeriesToProtect(dir / "data.002").refusal);
-}
 
 }  // namespace
 }  // namespace kv::test
