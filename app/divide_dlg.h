@@ -7,12 +7,14 @@
 #include <QDialog>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "plan/job_planner.h"
 #include "plan/plan_view.h"
+#include "plan/series_recovery_commands.h"
 #include "settings/settings_store.h"
 
 class QAction;
@@ -97,6 +99,8 @@ class CDivideDlg final : public QDialog, public PlanView {
   void OnSetup();
   void OnDivideType();
   void OnValidityCheck();
+  void OnProtectSeries();
+  void OnRepairSeries();
   void OnNoCarryOver();
   void OnDeleteSettings();
   void OnHelpContents();
@@ -105,6 +109,12 @@ class CDivideDlg final : public QDialog, public PlanView {
   void OnHomePage();
   void OnAbout();
   void CloseWindow();
+  // Recovery commands: a first piece (or recovery file) chosen, and a
+  // command run off the user interface thread under `status`, then its
+  // closing box.
+  using RecoveryCommand = std::function<RecoveryCommandEnd(const std::function<bool()>& stopAsked)>;
+  std::string ChooseSeriesFile(const char* title, const char* filters);
+  void RunRecoveryCommand(const char* status, const RecoveryCommand& command);
 
   // File selection.
   void ChooseSource();
@@ -123,6 +133,7 @@ class CDivideDlg final : public QDialog, public PlanView {
   std::unique_ptr<JobPlanner> planner_;
   RecentFileList recent_{};
   bool closeAllowed_ = false;
+  bool recoveryRunning_ = false;
 
   QMenuBar* menuBar_ = nullptr;
   std::array<QMenu*, 5> menus_{};

@@ -83,6 +83,10 @@ void CDivideDlg::BuildMenus() {
   AddCommand(menus_[2], wt::kDivideTypeItem, ids::kDivideTypeCommand, &CDivideDlg::OnDivideType);
   AddCommand(menus_[3], wt::kValidityCheckItem, ids::kValidityCheckCommand,
              &CDivideDlg::OnValidityCheck);
+  AddCommand(menus_[3], wt::kProtectSeriesItem, ids::kProtectSeriesCommand,
+             &CDivideDlg::OnProtectSeries);
+  AddCommand(menus_[3], wt::kRepairSeriesItem, ids::kRepairSeriesCommand,
+             &CDivideDlg::OnRepairSeries);
 
   QMenu* help = menus_[4];
   // F1 is the desktop's help key rather than an accelerator of the window.

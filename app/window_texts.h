@@ -41,6 +41,8 @@ inline constexpr const char* kKindItem = "%s(&%d)";
 inline constexpr const char* kSetupItem = "動作設定(&S)...";
 inline constexpr const char* kDivideTypeItem = "分割タイプ(&T)...";
 inline constexpr const char* kValidityCheckItem = "正当性チェック(&C)...";
+inline constexpr const char* kProtectSeriesItem = "修復データの作成(&P)...";
+inline constexpr const char* kRepairSeriesItem = "修復データで修復(&R)...";
 inline constexpr const char* kHelpContentsItem = "目次(&C)\tF1";
 inline constexpr const char* kHelpSearchItem = "検索(&S)...";
 inline constexpr const char* kHelpOnHelpItem = "ヘルプの使い方(&H)";
@@ -61,6 +63,21 @@ inline constexpr const char* kAllFilesFilter = "すべてのファイル (*.*)|*
 inline constexpr const char* kTypedPieceFilter = "分割ファイル (*.d01)|*.d01|";
 inline constexpr const char* kType0From001Filter = "分割ファイル (*.001)|*.001|";
 inline constexpr const char* kType0From000Filter = "分割ファイル (*.000)|*.000|";
+// The recovery commands of the tools menu: the series to protect or repair,
+// and how many of its pieces the recovery data rebuilds.
+inline constexpr const char* kProtectOpenTitle = "修復データを作成する最初の分割ファイルを指定";
+inline constexpr const char* kRepairOpenTitle = "修復する分割ファイルまたは修復データを指定";
+inline constexpr const char* kFirstPieceFilters =
+    "分割ファイル (*.d01; *.000; *.001; *.exe)|*.d01;*.000;*.001;*.exe|"
+    "分割ファイル (*.?00; *.?01; *.exe)|*.?00;*.?01;*.exe|"
+    "すべてのファイル (*.*)|*.*|";
+inline constexpr const char* kRepairFilters =
+    "分割ファイル・修復データ (*.d01; *.000; *.001; *.exe; *.par2)|*.d01;*.000;*.001;*.exe;*.par2|"
+    "修復データ (*.par2)|*.par2|"
+    "すべてのファイル (*.*)|*.*|";
+inline constexpr const char* kProtectTitle = "修復データの作成";
+inline constexpr const char* kRecoveryCountLabel = "失っても作り直せるファイルの数(&N)";
+inline constexpr const char* kPiecesUnit = "個";
 inline constexpr const char* kManyFilesQuestion =
     "　Kolvantoでは、複数のファイルを同時に扱うことはできません。\r\n"
     "ドロップされたファイルの数だけKolvantoを起動しますか？";

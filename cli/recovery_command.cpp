@@ -78,25 +78,6 @@ int ProtectAndReport(const std::string& firstPiece, std::uint32_t recoverable) {
   return kDone;
 }
 
-// A Type3 series whose pieces beside the first one do not hold every byte of
-// its source: recovery data over the pieces there could not rebuild the rest.
-std::optional<SeriesSummary> IncompleteSeries(const std::string& firstPiece) {
-  SeriesPieces pieces;
-  if (!FindSeriesPieces(firstPiece, pieces)) {
-    return std::nullopt;
-  }
-  std::vector<std::string> files;
-  for (const std::string& name : pieces.names) {
-    files.push_back(pieces.folder + name);
-  }
-  for (const SeriesSummary& series : SummariseSeries(files)) {
-    if (!series.complete) {
-      return series;
-    }
-  }
-  return std::nullopt;
-}
-
 }  // namespace
 
 RecoveryCommands::RecoveryCommands(CLI::App& app)

@@ -38,8 +38,6 @@ std::string RecoverySummary(const DivideSettings& settings, std::int64_t divideS
   return FormatText(rt::kSummary, count.c_str(), FormatGrouped(slice * pieces).c_str());
 }
 
-namespace {
-
 std::string NotWrittenText(const Failure& failure) {
   std::string text = rt::kNotWritten;
   if (failure.error) {
@@ -55,8 +53,6 @@ std::string WrittenText(const std::string& folder, const std::vector<std::string
   }
   return text;
 }
-
-}  // namespace
 
 std::string StreamedRecoveryRemark(const RecoveryTap* tap, bool onRemovable) {
   if (tap != nullptr && tap->Written()) {

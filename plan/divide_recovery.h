@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/divide_settings.h"
+#include "core/result.h"
 
 namespace kv {
 
@@ -20,6 +22,11 @@ std::uint32_t RecoveryPiecesFor(const DivideSettings& settings, std::int64_t pie
 // free space) into `pieceCount` pieces (0 when not known); "" when off.
 std::string RecoverySummary(const DivideSettings& settings, std::int64_t divideSize,
                             std::int64_t pieceCount);
+
+// "修復データは作成できませんでした" and the failure's cause, on lines of their own.
+std::string NotWrittenText(const Failure& failure);
+// "修復データを作成しました：" and the recovery files `names` in `folder`, one a line.
+std::string WrittenText(const std::string& folder, const std::vector<std::string>& names);
 
 // Writes recovery for `recoverable` pieces (at most the series' count) beside
 // the divided series of `firstPiece`; returns what the end of the divide

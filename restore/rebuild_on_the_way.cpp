@@ -5,13 +5,13 @@
 
 #include "core/text_fill.h"
 #include "recovery/series_recovery.h"
+#include "restore/restore_texts.h"
 
 namespace kv {
 
 namespace {
 
 constexpr const char* kRebuildCaption = "Kolvanto 復元確認";
-constexpr const char* kRebuildQuestion = "修復データから %s を作り直しますか？";
 constexpr const char* kRebuildFailed = "修復データからファイルを作り直せませんでした。\n%s";
 // Followed by the pieces rebuilt, one a line.
 constexpr const char* kRebuiltRemark = "\n修復データから作り直したファイル：";
@@ -26,6 +26,15 @@ std::string JoinNames(const std::vector<std::string>& names, const char* separat
 
 }  // namespace
 
+Message RebuildQuestion(const par2::RepairReport& examined, std::string caption) {
+  const std::string names = JoinNames(par2::UnsoundFiles(examined), "、");
+  Message question =
+      MakeMessage(MessageKind::kRebuildFromRecovery, FillText(texts::kRebuildQuestion, names),
+                  Buttons::kYesNo, Icon::kQuestion, std::move(caption));
+  question.subject = names;
+  return question;
+}
+
 std::string RebuildPiecesOnTheWay(const JobState& job, Prompter& prompter) {
   const std::optional<par2::SetPlace> place = par2::SetPlaceOf(job.JobSource());
   if (!job.PiecesOnFixedDrive || !place) {
@@ -36,12 +45,8 @@ std::string RebuildPiecesOnTheWay(const JobState& job, Prompter& prompter) {
   const auto cancelled = [&job] { return job.RunState.load() == kRunCancelRequested; };
   bool agreed = false;
   const auto ask = [&](const par2::RepairReport& examined) {
-    const std::string names = JoinNames(par2::UnsoundFiles(examined), "、");
-    Message question =
-        MakeMessage(MessageKind::kRebuildFromRecovery, FillText(kRebuildQuestion, names),
-                    Buttons::kYesNo, Icon::kQuestion, kRebuildCaption);
-    question.subject = names;
-    agreed = !cancelled() && prompter.Ask(question) == Answer::kYes;
+    agreed =
+        !cancelled() && prompter.Ask(RebuildQuestion(examined, kRebuildCaption)) == Answer::kYes;
     return agreed;
   };
   const par2::RepairReport repaired =

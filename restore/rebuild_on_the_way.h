@@ -11,8 +11,12 @@
 #include "core/job_end.h"
 #include "core/job_state.h"
 #include "core/prompter.h"
+#include "recovery/repair.h"
 
 namespace kv {
+
+// Whether the missing and damaged files `examined` found are to be rebuilt.
+Message RebuildQuestion(const par2::RepairReport& examined, std::string caption);
 
 // Rebuilds what the recovery data beside the series of `job.JobSource()` can;
 // returns what the final message gains ("" when nothing was rebuilt). Pieces

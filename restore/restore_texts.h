@@ -26,4 +26,8 @@ inline constexpr const char* kPieceAbnormal = "分割ファイルが異常です
 inline constexpr const char* kPieceOfOtherSeries =
     "「%s」は、\n現在復元中のファイルとは異なります。強行しますか？";
 
+// Pieces missing or damaged that the recovery data beside the series rebuilds;
+// filled with their names.
+inline constexpr const char* kRebuildQuestion = "修復データから %s を作り直しますか？";
+
 }  // namespace kv::texts

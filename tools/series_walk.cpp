@@ -13,6 +13,7 @@
 #include "platform/binary_file.h"
 #include "platform/code_page.h"
 #include "platform/file_helpers.h"
+#include "recovery/series_pieces.h"
 #include "tools/validity_check.h"
 #include "tools/validity_head.h"
 
@@ -161,6 +162,23 @@ std::string FormatSeriesLine(const SeriesSummary& summary) {
          (summary.complete ? "" : "at least ") + std::to_string(summary.pieces) + " pieces, " +
          (summary.damaged > 0 ? std::to_string(summary.damaged) + " damaged, " : "") +
          (summary.complete ? "complete" : "incomplete");
+}
+
+std::optional<SeriesSummary> IncompleteSeries(const std::string& firstPiece) {
+  SeriesPieces pieces;
+  if (!FindSeriesPieces(firstPiece, pieces)) {
+    return std::nullopt;
+  }
+  std::vector<std::string> files;
+  for (const std::string& name : pieces.names) {
+    files.push_back(pieces.folder + name);
+  }
+  for (const SeriesSummary& series : SummariseSeries(files)) {
+    if (!series.complete) {
+      return series;
+    }
+  }
+  return std::nullopt;
 }
 
 }  // namespace kv

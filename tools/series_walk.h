@@ -3,6 +3,7 @@
 // every byte of the source their first piece records, so a script or the
 // window learns that a series cannot be restored before anything is deleted.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,11 @@ struct SeriesSummary {
 // counted as damaged, and the series is not complete with it.
 std::vector<SeriesSummary> SummariseSeries(const std::vector<std::string>& files,
                                            const std::vector<std::string>& failed = {});
+
+// A Type3 series of `firstPiece` whose pieces beside it do not hold every
+// byte of its source: recovery data over the pieces there could not rebuild
+// the rest. Nothing for a complete series or one of another type.
+std::optional<SeriesSummary> IncompleteSeries(const std::string& firstPiece);
 
 // "first-piece: P of N pieces, complete", or, when pieces are missing or
 // damaged, "first-piece: P of at least N pieces, D damaged, incomplete" (the
