@@ -50,6 +50,16 @@ void ShowProtected(const std::string& folder, const std::vector<std::string>& wr
               FormatGrouped(static_cast<std::int64_t>(sliceSize)).c_str());
 }
 
+// The damaged pieces kept under another name, then the pieces rebuilt.
+void ShowRebuilt(const std::string& folder, const par2::RepairReport& report) {
+  for (const std::string& kept : report.keptAs) {
+    std::printf("kept: %s\n", EscapeForTerminal(folder + kept).c_str());
+  }
+  for (const std::string& rebuilt : report.rebuilt) {
+    std::printf("rebuilt: %s\n", EscapeForTerminal(folder + rebuilt).c_str());
+  }
+}
+
 void ShowExamined(const std::string& folder, const par2::RepairReport& report) {
   for (const par2::ExaminedFile& file : report.files) {
     if (file.condition != par2::FileCondition::kIntact) {
@@ -149,7 +159,9 @@ int RunRepairCommand(const std::string& path) {
   const InterruptGuard interrupts(runState);
   const par2::RepairReport report =
       par2::RepairSeries(*place, true, {.stopAsked = InterruptRequested, .confirm = {}});
-  if (InterruptRequested() && report.outcome != par2::RepairOutcome::kRepaired) {
+  // A failure while rebuilding is told as it is, whatever came meanwhile.
+  if (InterruptRequested() && report.outcome != par2::RepairOutcome::kRepaired &&
+      report.outcome != par2::RepairOutcome::kFailed) {
     std::fprintf(stderr, "repair: %s: stopped; nothing was rebuilt\n",
                  EscapeForTerminal(path).c_str());
     return kNotDone;
@@ -171,16 +183,13 @@ int RunRepairCommand(const std::string& path) {
       }
       return kNotDone;
     case par2::RepairOutcome::kFailed:
+      // Pieces already put in place (and damaged ones moved aside) stay so.
+      ShowRebuilt(folder, report);
       return ShowFailure("repair", report.failure);
     case par2::RepairOutcome::kRepaired:
       break;
   }
-  for (std::size_t i = 0; i < report.keptAs.size(); ++i) {
-    std::printf("kept: %s\n", EscapeForTerminal(folder + report.keptAs[i]).c_str());
-  }
-  for (const std::string& rebuilt : report.rebuilt) {
-    std::printf("rebuilt: %s\n", EscapeForTerminal(folder + rebuilt).c_str());
-  }
+  ShowRebuilt(folder, report);
   std::printf("repaired: %zu of %zu pieces rebuilt\n", report.rebuilt.size(), report.files.size());
   return kDone;
 }

@@ -49,6 +49,19 @@ std::string NamesText(const char* heading, const std::string& folder,
   return text;
 }
 
+// The pieces rebuilt, then the damaged ones kept under another name.
+// (each list only when it names any).
+std::string RebuiltText(const std::string& folder, const par2::RepairReport& report) {
+  std::string text;
+  if (!report.rebuilt.empty()) {
+    text = NamesText(rt::kRebuilt, folder, report.rebuilt);
+  }
+  if (!report.keptAs.empty()) {
+    text += (text.empty() ? "" : "\r\n") + NamesText(rt::kKeptAs, folder, report.keptAs);
+  }
+  return text;
+}
+
 std::string NotRepairedText(const par2::RepairReport& report) {
   if (report.outcome == par2::RepairOutcome::kNothingToDo) {
     return rt::kNothingToRepair;
@@ -108,11 +121,7 @@ RecoveryCommandEnd RepairSeriesCommand(const std::string& path, Prompter& prompt
     return {stopAsked() ? rt::kRepairStopped : "", false};
   }
   if (report.outcome == par2::RepairOutcome::kRepaired) {
-    std::string text = NamesText(rt::kRebuilt, place->folder, report.rebuilt);
-    if (!report.keptAs.empty()) {
-      text += "\r\n" + NamesText(rt::kKeptAs, place->folder, report.keptAs);
-    }
-    return {text, true};
+    return {RebuiltText(place->folder, report), true};
   }
   if (stopAsked() && report.outcome != par2::RepairOutcome::kFailed) {
     return {rt::kRepairStopped, false};
@@ -120,7 +129,13 @@ RecoveryCommandEnd RepairSeriesCommand(const std::string& path, Prompter& prompt
   if (!report.setFound) {
     return {rt::kNoRecoveryData, false};
   }
-  return {NotRepairedText(report), report.outcome == par2::RepairOutcome::kNothingToDo};
+  std::string text = NotRepairedText(report);
+  if (report.outcome == par2::RepairOutcome::kFailed &&
+      (!report.rebuilt.empty() || !report.keptAs.empty())) {
+    // Pieces already put in place (and damaged ones moved aside) stay so.
+    text += "\r\n" + RebuiltText(place->folder, report);
+  }
+  return {text, report.outcome == par2::RepairOutcome::kNothingToDo};
 }
 
 }  // namespace kv

@@ -32,9 +32,12 @@ Result<std::unique_ptr<PositionedFile>> PositionedFile::OpenForReading(const std
     return LastFailure(path);
   }
   FileFacts facts;
-  const bool regular = calls.Stat(file, facts) == 0 && facts.kind == FileKind::kRegular;
+  const bool known = calls.Stat(file, facts) == 0;
+  const bool regular = known && facts.kind == FileKind::kRegular;
   if (!regular || calls.MakeBlocking(file) != 0) {
-    const Failure failure{SystemError(regular ? errno : EISDIR), path};
+    // A failed call keeps its errno; anything but a regular file says what it is.
+    const int error = !known || regular ? errno : NotRegularError(facts.kind);
+    const Failure failure{SystemError(error), path};
     calls.Close(file);
     return failure;
   }

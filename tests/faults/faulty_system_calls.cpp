@@ -246,6 +246,12 @@ int FaultySystemCalls::Close(FileHandle file) {
   return faults_.closeFails && targeted ? Fail(EIO) : rc;
 }
 
+int FaultySystemCalls::RenameNoReplace(const char* from, const char* to) {
+  return faults_.renameFails != 0 && EndsWith(to, faults_.target)
+             ? Fail(faults_.renameFails)
+             : SystemCalls::RenameNoReplace(from, to);
+}
+
 int FaultySystemCalls::Rename(const char* from, const char* to) {
   return faults_.renameFails != 0 && EndsWith(to, faults_.target) ? Fail(faults_.renameFails)
                                                                   : SystemCalls::Rename(from, to);

@@ -59,6 +59,7 @@ class FaultySystemCalls final : public SystemCalls {
   int FsyncFolder(const char* path) override;
   int Close(FileHandle file) override;
   int Rename(const char* from, const char* to) override;
+  int RenameNoReplace(const char* from, const char* to) override;
 
   // How many calls were interrupted.
   int Interrupted() const;

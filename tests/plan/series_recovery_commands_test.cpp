@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "recovery/protect_series.h"
+#include "tests/faults/faulty_system_calls.h"
 #include "tests/support/scripted_prompter.h"
 #include "tests/support/temp_dir.h"
 
@@ -72,6 +74,31 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"RepairStopped", true, true, "data.001", 0, true,
                     "修復を中止しました。ファイルは作り直していません。"}),
     [](const auto& test) { return std::string(test.param.name); });
+
+// A rebuilt piece that cannot take its name fails the repair, but the box
+// still says which piece is already back and where the damaged one went.
+TEST(SeriesRecoveryCommand, AFailedRepairStillSaysWhatItDid) {
+  TempDir dir;
+  for (const char* piece : {"data.001", "data.002", "data.003"}) {
+    WriteFileBytes(dir / piece, RandomBytes(5000, static_cast<std::uint32_t>(piece[7])));
+  }
+  ASSERT_TRUE(par2::ProtectSeries(dir / "data.001", 2).written.done);
+  fs::remove(dir / "data.001");
+  std::ofstream(dir / "data.003", std::ios::app) << "x";
+  FaultySystemCalls calls({.target = "data.003", .renameFails = EIO});
+  const ScopedSystemCalls inPlace(calls);
+  ScriptedPrompter prompter;
+  prompter.SetFallback(Answer::kYes);
+  const RecoveryCommandEnd end =
+      RepairSeriesCommand(dir / "data.001", prompter, [] { return false; });
+  const std::string folder = dir.Path().string();
+  EXPECT_EQ(end.text, "修復できませんでした。\r\n" + folder + "/data.003: Input/output error\r\n" +
+                          "次のファイルを作り直しました：\r\n" + folder + "/data.001\r\n" +
+                          "壊れていたファイルは次の名前で残しました：\r\n" + folder +
+                          "/data.003.1");
+  EXPECT_FALSE(end.done);
+  EXPECT_TRUE(fs::exists(dir / "data.001"));
+}
 
 }  // namespace
 }  // namespace kv::test

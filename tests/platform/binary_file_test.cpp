@@ -1,4 +1,5 @@
 #include "platform/binary_file.h"
+#include "platform/positioned_file.h"
 
 #include <gtest/gtest.h>
 
@@ -204,6 +205,11 @@ TEST(BinaryFile, OpensOnlyARegularFile) {
     ASSERT_FALSE(opened) << c.path;
     EXPECT_EQ(opened.Error().error.value(), c.error) << c.path;
     EXPECT_EQ(opened.Error().path, c.path);
+    if (c.mode == BinaryFile::Mode::kRead) {  // the recovery's reader says the same
+      const auto positioned = PositionedFile::OpenForReading(c.path);
+      ASSERT_FALSE(positioned) << c.path;
+      EXPECT_EQ(positioned.Error().error.value(), c.error) << c.path;
+    }
   }
 }
 
