@@ -55,7 +55,6 @@ double Ratio(double a, double b) {
 std::string JobTable(const std::map<std::string, std::vector<double>>& times,
                      const std::vector<std::string>& pieceSizes) {
   auto median = [&times](const std::string& name) { return MedianOf(times, name); };
-  auto ratio = Ratio;
   std::string text;
   Append(text, "%-20s %9s   %-18s %9s %6s   %-16s %9s %6s\n", "kolvanto-cli job", "time", "peer",
          "time", "ratio", "limit", "time", "ratio");
@@ -64,10 +63,10 @@ std::string JobTable(const std::map<std::string, std::vector<double>>& times,
       const double job = median(row.job);
       const double peer = median(row.peer);
       Append(text, "%-20s %7.3f s   %-18s %7.3f s %6.2f", row.job.c_str(), job, row.peer.c_str(),
-             peer, ratio(job, peer));
+             peer, Ratio(job, peer));
       if (!row.limit.empty()) {
         const double limit = median(row.limit);
-        Append(text, "   %-16s %7.3f s %6.2f", row.limit.c_str(), limit, ratio(job, limit));
+        Append(text, "   %-16s %7.3f s %6.2f", row.limit.c_str(), limit, Ratio(job, limit));
       }
       text += "\n";
     }

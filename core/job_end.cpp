@@ -30,10 +30,6 @@ std::string FailureText(const std::string& path, const std::error_code& error) {
   return (path.empty() ? path : path + ": ") + error.message();
 }
 
-std::string FailureText(const std::string& path, int error) {
-  return FailureText(path, SystemError(error));
-}
-
 JobEnd EndWithIoError(Prompter& prompter, Failure failure) {
   prompter.Ask(MakeMessage(texts::kIoError, Buttons::kOk, Icon::kStop));
   return {JobOutcome::kFailed, std::move(failure)};

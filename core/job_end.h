@@ -42,8 +42,6 @@ std::string FailureCause(const JobState& job);
 // "PATH: reason" for a call that failed on `path` with `error` ("reason"
 // alone without a path).
 std::string FailureText(const std::string& path, const std::error_code& error);
-// The same for a call that failed with the errno `error`.
-std::string FailureText(const std::string& path, int error);
 
 // Shows the input/output error box (OK, stop icon) and gives the end of a job
 // that failed with `failure`, the call that failed and its file.

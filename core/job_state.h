@@ -162,10 +162,6 @@ class JobState {
     outcomeError_ = error;
     outcomePath_ = std::move(path);
   }
-  // The same with the failed call's errno.
-  void SetOutcome(JobOutcome outcome, int error, std::string path = {}) {
-    SetOutcome(outcome, SystemError(error), std::move(path));
-  }
 
   // Ends the run (RunState = 0) and wakes whoever waits for it.
   void EndRun() {

@@ -206,10 +206,13 @@ std::optional<std::int64_t> WholeTypedBody(const TypedSeries& series, const std:
   const std::int64_t length = piece->Size();
   const std::int64_t rest = series.sourceSize - offset;
   const std::int64_t trailer = format.trailerLength;
-  std::int64_t headerEnd =
-      series.stubSize + static_cast<std::int64_t>(series.FirstHeader(firstDivideSize).size());
-  std::int64_t expected = std::min<std::int64_t>(firstDivideSize, headerEnd + trailer + rest);
-  if (number > 1) {
+  std::int64_t headerEnd = 0;
+  std::int64_t expected = 0;
+  if (number == 1) {
+    headerEnd =
+        series.stubSize + static_cast<std::int64_t>(series.FirstHeader(firstDivideSize).size());
+    expected = std::min<std::int64_t>(firstDivideSize, headerEnd + trailer + rest);
+  } else {
     const std::optional<NextHeaderRead> h =
         ReadFollowingHeader(format, *piece, number, series.Identity(firstDivideSize));
     if (!h) {

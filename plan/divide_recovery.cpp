@@ -46,12 +46,17 @@ std::string NotWrittenText(const Failure& failure) {
   return text;
 }
 
-std::string WrittenText(const std::string& folder, const std::vector<std::string>& names) {
-  std::string text = rt::kWritten;
+std::string NamesText(const char* heading, const std::string& folder,
+                      const std::vector<std::string>& names) {
+  std::string text = heading;
   for (const std::string& name : names) {
     text += "\r\n" + folder + name;
   }
   return text;
+}
+
+std::string WrittenText(const std::string& folder, const std::vector<std::string>& names) {
+  return NamesText(rt::kWritten, folder, names);
 }
 
 std::string StreamedRecoveryRemark(const RecoveryTap* tap, bool onRemovable) {

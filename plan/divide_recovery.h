@@ -27,6 +27,9 @@ std::string RecoverySummary(const DivideSettings& settings, std::int64_t divideS
 std::string NotWrittenText(const Failure& failure);
 // "修復データを作成しました：" and the recovery files `names` in `folder`, one a line.
 std::string WrittenText(const std::string& folder, const std::vector<std::string>& names);
+// `heading`, then each of `names` in `folder` on a line of its own.
+std::string NamesText(const char* heading, const std::string& folder,
+                      const std::vector<std::string>& names);
 
 // Writes recovery for `recoverable` pieces (at most the series' count) beside
 // the divided series of `firstPiece`; returns what the end of the divide

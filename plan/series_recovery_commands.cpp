@@ -6,6 +6,7 @@
 #include "core/text_fill.h"
 #include "plan/divide_recovery.h"
 #include "plan/recovery_texts.h"
+#include "recovery/gf16.h"
 #include "recovery/protect_series.h"
 #include "recovery/series_pieces.h"
 #include "recovery/series_recovery.h"
@@ -16,9 +17,6 @@ namespace kv {
 namespace rt = recovery_texts;
 
 namespace {
-
-// A set numbers at most this many slices, one a piece.
-constexpr std::size_t kMostPieces = 32768;
 
 // The divide's end texts open with a line break; a box of their own does not.
 std::string OwnBox(std::string text) {
@@ -38,15 +36,6 @@ const char* RefusalText(par2::ProtectRefusal refusal) {
       break;
   }
   return rt::kEmptyPiece;
-}
-
-std::string NamesText(const char* heading, const std::string& folder,
-                      const std::vector<std::string>& names) {
-  std::string text = heading;
-  for (const std::string& name : names) {
-    text += "\r\n" + folder + name;
-  }
-  return text;
 }
 
 // The pieces rebuilt, then the damaged ones kept under another name.
@@ -83,7 +72,7 @@ SeriesToProtect ExamineSeriesToProtect(const std::string& firstPiece) {
   if (!FindSeriesPieces(firstPiece, pieces) || pieces.names.empty()) {
     return {0, rt::kNotFirstPiece};
   }
-  if (pieces.names.size() > kMostPieces) {
+  if (pieces.names.size() > gf16::kMaxInputSlices) {  // one slice a piece
     return {0, rt::kTooManyPieces};
   }
   return {static_cast<std::uint32_t>(pieces.names.size()), std::nullopt};

@@ -12,20 +12,6 @@ namespace kv {
 
 namespace {
 
-// True when the opened descriptor is a regular file; its non-blocking open
-// is then made blocking again.
-bool KeepOpened(SystemCalls& sys, FileHandle file) {
-  FileFacts facts;
-  if (sys.Stat(file, facts) != 0) {
-    return false;
-  }
-  if (facts.kind != FileKind::kRegular) {
-    errno = NotRegularError(facts.kind);
-    return false;
-  }
-  return sys.MakeBlocking(file) == 0;
-}
-
 // One read that is retried when a signal cut it short: the count read, 0 at
 // the end, -1 on an error.
 std::int64_t ReadOnce(FileHandle file, std::byte* out, std::size_t n) {
@@ -67,22 +53,13 @@ bool WritingFailed(int error) {
 
 }  // namespace
 
-// A regular file only is opened, and never with a wait: a pipe without its
-// other end would block the open (and a job could not be cancelled), and a
-// device is no piece.
+// A regular file only, never with a wait (a job could not be cancelled).
 Result<std::unique_ptr<BinaryFile>> BinaryFile::Open(const std::string& path, Mode mode) {
-  SystemCalls& sys = ActiveSystemCalls();
-  const FileHandle file =
-      RetryOnInterrupt([&] { return sys.Open(path.c_str(), mode == Mode::kCreateWrite, true); });
-  if (!file.Valid()) {
-    return LastFailure(path);
+  const Result<RegularFile> opened = OpenRegularFile(path, mode == Mode::kCreateWrite);
+  if (!opened) {
+    return opened.Error();
   }
-  if (!KeepOpened(sys, file)) {
-    Failure failure = LastFailure(path);  // the reason, not the close's
-    sys.Close(file);
-    return failure;
-  }
-  return std::unique_ptr<BinaryFile>(new BinaryFile(file, mode, path));
+  return std::unique_ptr<BinaryFile>(new BinaryFile(opened->handle, mode, path));
 }
 
 std::unique_ptr<BinaryFile> BinaryFile::WriteTo(FileHandle open, std::string name) {

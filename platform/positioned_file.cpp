@@ -26,23 +26,12 @@ PositionedFile::~PositionedFile() {
 }
 
 Result<std::unique_ptr<PositionedFile>> PositionedFile::OpenForReading(const std::string& path) {
-  SystemCalls& calls = ActiveSystemCalls();
-  const FileHandle file = RetryOnInterrupt([&] { return calls.Open(path.c_str(), false, true); });
-  if (!file.Valid()) {
-    return LastFailure(path);
-  }
-  FileFacts facts;
-  const bool known = calls.Stat(file, facts) == 0;
-  const bool regular = known && facts.kind == FileKind::kRegular;
-  if (!regular || calls.MakeBlocking(file) != 0) {
-    // A failed call keeps its errno; anything but a regular file says what it is.
-    const int error = !known || regular ? errno : NotRegularError(facts.kind);
-    const Failure failure{SystemError(error), path};
-    calls.Close(file);
-    return failure;
+  const Result<RegularFile> opened = OpenRegularFile(path, false);
+  if (!opened) {
+    return opened.Error();
   }
   return std::unique_ptr<PositionedFile>(
-      new PositionedFile(file, static_cast<std::uint64_t>(facts.size), path));
+      new PositionedFile(opened->handle, static_cast<std::uint64_t>(opened->facts.size), path));
 }
 
 Result<std::unique_ptr<PositionedFile>> PositionedFile::Create(const std::string& path) {

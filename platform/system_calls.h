@@ -8,6 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include <string>
+
+#include "core/result.h"
 #include "platform/file_handle.h"
 
 namespace kv {
@@ -90,5 +93,19 @@ class ScopedSystemCalls {
  private:
   SystemCalls* previous_;
 };
+
+// A file opened through the calls in force and found regular, with what
+// fstat said of it.
+struct RegularFile {
+  FileHandle handle;
+  FileFacts facts;
+};
+
+// Opens `path` without waiting (for reading, or as a new file for writing)
+// and keeps it only when it is a regular file, made blocking again: a pipe
+// without its other end would block the open, and a device is no piece.
+// Otherwise it is closed, and the failure on `path` names what stands there
+// (NotRegularError) or keeps the failed call's own errno.
+Result<RegularFile> OpenRegularFile(const std::string& path, bool forWriting);
 
 }  // namespace kv

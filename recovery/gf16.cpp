@@ -117,4 +117,34 @@ void MultiplyAdd(std::uint16_t factor, const std::uint8_t* src, std::uint8_t* ds
   path(factor, src, dst, bytes);
 }
 
+namespace {
+
+// dst ^= factor * (low | high << 8): one word of a slice.
+void AddWord(std::uint16_t factor, std::uint8_t low, std::uint8_t high, std::uint8_t* dst) {
+  const std::uint16_t product = Multiply(factor, static_cast<std::uint16_t>(low | (high << 8)));
+  dst[0] ^= static_cast<std::uint8_t>(product);
+  dst[1] ^= static_cast<std::uint8_t>(product >> 8);
+}
+
+}  // namespace
+
+void MultiplyAddAt(std::uint16_t factor, std::span<const std::uint8_t> bytes, std::uint64_t at,
+                   std::uint8_t* slice) {
+  if (bytes.empty()) {
+    return;
+  }
+  if (at % 2 == 1) {
+    AddWord(factor, 0, bytes[0], slice + at - 1);
+    bytes = bytes.subspan(1);
+    ++at;
+  }
+  const std::size_t even = bytes.size() & ~std::size_t{1};
+  if (even > 0) {
+    MultiplyAdd(factor, bytes.data(), slice + at, even);
+  }
+  if (even < bytes.size()) {
+    AddWord(factor, bytes[even], 0, slice + at + even);
+  }
+}
+
 }  // namespace kv::gf16

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace kv::gf16 {
 
@@ -37,5 +38,10 @@ bool HasGfni();
 // The same through the quickest path this processor offers.
 void MultiplyAdd(std::uint16_t factor, const std::uint8_t* src, std::uint8_t* dst,
                  std::size_t bytes);
+// slice ^= factor · bytes placed at byte `at` of a slice, which may start or
+// end inside a 16-bit word: the missing byte of such a word counts as zero
+// (the slice, a multiple of 4 long, has room for the word `bytes` ends in).
+void MultiplyAddAt(std::uint16_t factor, std::span<const std::uint8_t> bytes, std::uint64_t at,
+                   std::uint8_t* slice);
 
 }  // namespace kv::gf16

@@ -20,19 +20,11 @@ constexpr std::size_t kGroupFiles = 16;
 
 enum Status : char { kUnread, kHashed, kFailed };
 
-// sums[r] at `at` += factors[r] · chunk; an odd end is a word's low byte,
-// its high byte padding (the slice, a multiple of 4 long, has room for it).
+// sums[r] at `at` += factors[r] · chunk.
 void AddChunk(std::span<const std::uint8_t> chunk, std::uint64_t at,
               const std::vector<std::uint16_t>& factors, std::vector<Bytes>& sums) {
-  const std::size_t even = chunk.size() / 2 * 2;
   for (std::size_t r = 0; r < factors.size(); ++r) {
-    std::uint8_t* into = sums[r].data() + at;
-    gf16::MultiplyAdd(factors[r], chunk.data(), into, even);
-    if (even < chunk.size()) {
-      const std::uint16_t product = gf16::Multiply(factors[r], chunk.back());
-      into[even] ^= static_cast<std::uint8_t>(product);
-      into[even + 1] ^= static_cast<std::uint8_t>(product >> 8);
-    }
+    gf16::MultiplyAddAt(factors[r], chunk, at, sums[r].data());
   }
 }
 

@@ -120,8 +120,8 @@ bool Repairer::Read(FileWork& work, const StopCheck& stop) {
       return true;
     }
   }
+  // Not intact: its length or its digest (taken above) differs. Its slices are judged one by one.
   work.read = HashFile(*file, set_.sliceSize, work.hashes, stop);
-  work.intact = work.read && work.size == entry.length && work.hashes.md5 == entry.md5;
   return work.read || !stop();
 }
 
@@ -276,11 +276,11 @@ bool Repairer::VerifyRebuilt() {
     if (!back) {
       return Fail(back.Error());
     }
-    FileHashes hashes;
-    if (!HashFile(**back, set_.sliceSize, hashes)) {
+    Md5Digest md5{};
+    if (!HashWholeFile(**back, md5)) {
       return Fail((*back)->Fault());
     }
-    if ((*back)->Size() != work.file->entry.length || hashes.md5 != work.file->entry.md5) {
+    if ((*back)->Size() != work.file->entry.length || md5 != work.file->entry.md5) {
       return Fail({{}, RebuildingName(work)});  // the set's data does not give the file back
     }
   }

@@ -18,35 +18,6 @@ namespace {
 
 constexpr std::size_t kCachedPart = 64 * 1024;
 
-// dst ^= factor * (low | high << 8): one word of a slice.
-void AddWord(std::uint16_t factor, std::uint8_t low, std::uint8_t high, std::uint8_t* dst) {
-  const std::uint16_t product =
-      gf16::Multiply(factor, static_cast<std::uint16_t>(low | (high << 8)));
-  dst[0] ^= static_cast<std::uint8_t>(product);
-  dst[1] ^= static_cast<std::uint8_t>(product >> 8);
-}
-
-// slice ^= factor * bytes placed at `at`, which may start or end inside a
-// word: the product of a word is that of its two bytes' XOR-ed apart.
-void AddAt(std::uint16_t factor, std::span<const std::uint8_t> bytes, std::uint64_t at,
-           std::uint8_t* slice) {
-  if (bytes.empty()) {
-    return;
-  }
-  if (at % 2 == 1) {
-    AddWord(factor, 0, bytes[0], slice + at - 1);
-    bytes = bytes.subspan(1);
-    ++at;
-  }
-  const std::size_t even = bytes.size() & ~std::size_t{1};
-  if (even > 0) {
-    gf16::MultiplyAdd(factor, bytes.data(), slice + at, even);
-  }
-  if (even < bytes.size()) {
-    AddWord(factor, bytes[even], 0, slice + at + even);
-  }
-}
-
 }  // namespace
 
 // Hashes one run of bytes at a time on a thread of its own.
@@ -278,7 +249,7 @@ void SeriesAccumulator::AddToSlices(std::span<const std::uint8_t> bytes, std::ui
       const std::span<const std::uint8_t> part =
           bytes.subspan(done, std::min(kCachedPart, bytes.size() - done));
       for (std::uint32_t e = 0; e < recoverySlices_; ++e) {
-        AddAt(factors_[e], part, at + done, memory_.data() + e * sliceSize_);
+        gf16::MultiplyAddAt(factors_[e], part, at + done, memory_.data() + e * sliceSize_);
       }
     }
     return;

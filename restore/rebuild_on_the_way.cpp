@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/job_end.h"
 #include "core/text_fill.h"
 #include "recovery/series_recovery.h"
 #include "restore/restore_texts.h"
@@ -58,7 +59,7 @@ std::string RebuildPiecesOnTheWay(const JobState& job, Prompter& prompter) {
   if (repaired.outcome != par2::RepairOutcome::kRepaired) {
     const Failure& failure = repaired.failure;
     const std::string cause =
-        failure.path + (failure.error ? ": " + failure.error.message() : std::string());
+        failure.error ? FailureText(failure.path, failure.error) : failure.path;
     prompter.Ask(MakeMessage(FillText(kRebuildFailed, cause), Buttons::kOk, Icon::kWarning));
     return "";
   }
